@@ -1,0 +1,7 @@
+#include "model/start.hpp"
+
+namespace kalvane {
+
+void start(model&) {}
+
+}  // namespace kalvane

@@ -1,0 +1,7 @@
+#include "run.hpp"
+
+namespace kalvane {
+
+void run() {}
+
+}  // namespace kalvane
