@@ -1,0 +1,109 @@
+#include "nlp/lbfgs.hpp"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+
+#include "nlp/norm.hpp"
+
+namespace {
+
+// f(x) = sum of c_i (x_i - i)^2 with a coupling term, a smooth convex bowl in n dimensions.
+struct bowl {
+  int evaluations = 0;
+  double operator()(int32_t n, const terms::fmat1& x, terms::fmat1& g) {
+    ++evaluations;
+    double f = 0.0;
+    for (int32_t i = 1; i <= n; ++i) {
+      const double r = x(i) - i;
+      f += (1.0 + i) * r * r;
+      g(i) = 2.0 * (1.0 + i) * r;
+    }
+    for (int32_t i = 1; i < n; ++i) {
+      const double c = x(i) - x(i + 1);
+      f += 0.5 * c * c;
+      g(i) += c;
+      g(i + 1) -= c;
+    }
+    return f;
+  }
+};
+
+terms::fmat1 zeros(int32_t n) {
+  terms::fmat1 v;
+  v.allocate(1, n);
+  return v;
+}
+
+}  // namespace
+
+TEST(Norm, IsTheLargestMagnitudeSkippingNaN) {
+  terms::fmat1 v = zeros(4);
+  v(1) = -3.0, v(2) = std::numeric_limits<double>::quiet_NaN(), v(3) = 2.0, v(4) = -0.5;
+  EXPECT_EQ(nlp::norm(4, v), 3.0);
+  EXPECT_EQ(nlp::norm(0, v), 0.0);
+  v(1) = std::numeric_limits<double>::quiet_NaN();
+  v(3) = std::numeric_limits<double>::quiet_NaN();
+  v(4) = std::numeric_limits<double>::quiet_NaN();
+  EXPECT_EQ(nlp::norm(4, v), 0.0);
+}
+
+TEST(Lbfgs, RingKeepsTheMostRecentPairsInOrder) {
+  nlp::correction_ring ring;
+  ring.capacity = 3;
+  for (int step = 1; step <= 5; ++step) ring.next(2).sy = step;
+  ASSERT_EQ(ring.count(), 3u);
+  // Step 6's direction uses the pairs of steps 5, 4, 3 (newest first).
+  EXPECT_EQ(ring.older_by(0).sy, 5);
+  EXPECT_EQ(ring.older_by(1).sy, 4);
+  EXPECT_EQ(ring.older_by(2).sy, 3);
+
+  nlp::correction_ring single;
+  single.capacity = 1;
+  for (int step = 1; step <= 4; ++step) single.next(2).sy = step;
+  ASSERT_EQ(single.count(), 1u);
+  EXPECT_EQ(single.older_by(0).sy, 4);
+}
+
+TEST(Lbfgs, ConvergesOnABowlAndStopsAtTheFirstSmallGradient) {
+  bowl f;
+  terms::fmat1 x = zeros(8), g = zeros(8);
+  nlp::lbfgs_result r = nlp::lbfgs(f, 5, 8, 1000, 20, 1e-9, 0.9, x, g);
+  EXPECT_TRUE(r.converged);
+  EXPECT_LE(nlp::norm(8, g), 1e-9);
+  EXPECT_GT(r.iterations, 2);
+  EXPECT_LT(r.iterations, 100);
+  terms::fmat1 check = zeros(8);
+  EXPECT_EQ(r.value, bowl{}(8, x, check));
+  // One fewer iteration allowed: stopped by the count, not converged.
+  bowl again;
+  terms::fmat1 x2 = zeros(8), g2 = zeros(8);
+  nlp::lbfgs_result limited = nlp::lbfgs(again, 5, 8, r.iterations - 1, 20, 1e-9, 0.9, x2, g2);
+  EXPECT_EQ(limited.iterations, r.iterations - 1);
+  EXPECT_FALSE(limited.converged);
+}
+
+TEST(Lbfgs, TheFirstStepIsTakenWhateverTheIterationLimitOrStartingGradient) {
+  for (int32_t max_iter : {-5, 0, 1}) {
+    bowl f;
+    terms::fmat1 x = zeros(3), g = zeros(3);
+    nlp::lbfgs_result r = nlp::lbfgs(f, 5, 3, max_iter, 20, 0.0, 0.9, x, g);
+    EXPECT_EQ(r.iterations, 1);
+    EXPECT_NE(x(1), 0.0);
+  }
+  // Already within tolerance at the start: one step all the same.
+  bowl f;
+  terms::fmat1 x = zeros(3), g = zeros(3);
+  EXPECT_EQ(nlp::lbfgs(f, 5, 3, 100, 20, 1e6, 0.9, x, g).iterations, 1);
+}
+
+TEST(Lbfgs, MemoryBelowOneActsAsOne) {
+  bowl a, b;
+  terms::fmat1 xa = zeros(6), ga = zeros(6), xb = zeros(6), gb = zeros(6);
+  nlp::lbfgs_result ra = nlp::lbfgs(a, -7, 6, 30, 20, 1e-12, 0.9, xa, ga);
+  nlp::lbfgs_result rb = nlp::lbfgs(b, 1, 6, 30, 20, 1e-12, 0.9, xb, gb);
+  EXPECT_EQ(ra.iterations, rb.iterations);
+  EXPECT_EQ(ra.value, rb.value);
+  for (int i = 1; i <= 6; ++i) EXPECT_EQ(xa(i), xb(i));
+}
