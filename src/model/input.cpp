@@ -102,33 +102,26 @@ void read_marker(cursor& c, const char* section) {
   }
 }
 
-int32_t read_integer(cursor& c, const char* what) {
+// Reads one number with `scan`; `article` and `kind` name it in messages.
+template <class T>
+T read_number(cursor& c, const char* what, const char* article, const char* kind,
+              number_scan (*scan)(const char*, std::size_t, std::size_t, T&)) {
   skip_to_value(c, what);
-  int32_t value = 0;
-  std::size_t begin = c.pos;
-  number_scan s = scan_integer(c.text, c.size, begin, value);
+  T value{};
+  const std::size_t begin = c.pos;
+  const number_scan s = scan(c.text, c.size, begin, value);
   if (!s.ok) {
-    if (s.end == begin || (s.end == begin + 1 && (c.text[begin] == '+' || c.text[begin] == '-')))
-      fail(data_error, c.where() + "expected an integer (" + what + "), found " + c.token(begin));
-    fail(data_error, c.where() + "malformed integer " + c.token(begin) + " (" + what + "): " + s.problem);
+    const bool nothing = s.end == begin || (s.end == begin + 1 && (c.text[begin] == '+' || c.text[begin] == '-'));
+    if (nothing) fail(data_error, c.where() + "expected " + article + kind + " (" + what + "), found " + c.token(begin));
+    fail(data_error, c.where() + "malformed " + kind + " " + c.token(begin) + " (" + what + "): " + s.problem);
   }
   c.pos = s.end;
   return value;
 }
 
-double read_real(cursor& c, const char* what) {
-  skip_to_value(c, what);
-  double value = 0.0;
-  std::size_t begin = c.pos;
-  number_scan s = scan_real(c.text, c.size, begin, value);
-  if (!s.ok) {
-    if (s.end == begin || (s.end == begin + 1 && (c.text[begin] == '+' || c.text[begin] == '-')))
-      fail(data_error, c.where() + "expected a real number (" + what + "), found " + c.token(begin));
-    fail(data_error, c.where() + "malformed real number " + c.token(begin) + " (" + what + "): " + s.problem);
-  }
-  c.pos = s.end;
-  return value;
-}
+int32_t read_integer(cursor& c, const char* what) { return read_number<int32_t>(c, what, "an ", "integer", scan_integer); }
+
+double read_real(cursor& c, const char* what) { return read_number<double>(c, what, "a ", "real number", scan_real); }
 
 // Numbers that address an entry are checked as soon as they are read.
 int32_t read_index(cursor& c, const char* what, int32_t first, int32_t last) {
