@@ -77,7 +77,8 @@ struct scanner {
       ++pos;
     }
     std::size_t begin, end;
-    if (!digits(10, begin, end)) return fail("the exponent has no digits");
+    if (!is_digit(peek(), 10)) return fail("the exponent has no digits");
+    if (!digits(10, begin, end)) return false;
     long e = 0;
     for (std::size_t i = begin; i < end; ++i)
       if (text[i] != '_' && e < exponent_cap) e = e * 10 + (text[i] - '0');
@@ -127,9 +128,10 @@ struct scanner {
       // A point first needs a digit after it: .25
       ++pos;
       n.whole_begin = n.whole_end = pos;
-      if (!digits(10, n.fraction_begin, n.fraction_end)) return fail("expected a digit after the point");
+      if (!is_digit(peek(), 10)) return fail("expected a digit after the point");
+      if (!digits(10, n.fraction_begin, n.fraction_end)) return false;
     } else {
-      if (!digits(10, n.whole_begin, n.whole_end)) return fail("expected a digit");
+      if (!digits(10, n.whole_begin, n.whole_end)) return false;
       n.fraction_begin = n.fraction_end = pos;
       if (peek() == '#' || peek() == ':') {
         if (!based_part(n, real)) return false;
