@@ -66,6 +66,23 @@ TEST(Kalvane, FailedLineSearchHaltsAfterWritingTheDeckOnly) {
   EXPECT_EQ(o.err, "\nraised NLP.HALT : nlp:126 instantiated at kalvane:342\n");
   EXPECT_EQ(slurp(dir / "autocad.scr"), "earlier script\n");
   EXPECT_EQ(slurp(dir / "output.txt"), "earlier report\n");
+  EXPECT_EQ(slurp(dir / "abaqusfile.inp").rfind("**\n** NODE COORDINATES\n*NODE\n    1,", 0), 0u);
+  fs::remove_all(dir);
+}
+
+TEST(Kalvane, TheIterationLimitIsNotAnError) {
+  fs::path dir = scratch("limit");
+  std::string input = slurp(fs::path(KALVANE_SOURCE_DIR) / "examples/space_truss/input.txt");
+  const std::string settings = "0.9  20  1E-8  0.0  2000  7";
+  input.replace(input.find(settings), settings.size(), "0.9  20  1E-8  0.0  3  7");
+  write(dir / "input.txt", input);
+  outcome o = run_in(dir);
+  EXPECT_EQ(o.status, 0);
+  EXPECT_EQ(o.out, "");
+  EXPECT_EQ(o.err, "");
+  EXPECT_NE(slurp(dir / "output.txt").find("| Minor Iterations                            |             3 |\n"),
+            std::string::npos);
+  EXPECT_NE(slurp(dir / "autocad.scr").find("zoom ext ext\n"), std::string::npos);
   EXPECT_TRUE(fs::exists(dir / "abaqusfile.inp"));
   fs::remove_all(dir);
 }
