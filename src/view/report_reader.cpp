@@ -1,0 +1,267 @@
+#include "view/report_reader.hpp"
+
+#include <charconv>
+#include <cmath>
+#include <fstream>
+#include <limits>
+#include <sstream>
+#include <string_view>
+
+#include "error.hpp"
+
+namespace kalvane::view {
+
+namespace {
+
+std::string_view trim_right(std::string_view s) {
+  while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\r')) s.remove_suffix(1);
+  return s;
+}
+
+std::string_view trim(std::string_view s) {
+  s = trim_right(s);
+  while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
+  return s;
+}
+
+bool all_blank(std::string_view s) { return s.find_first_not_of(" \t") == std::string_view::npos; }
+
+// Splits on line feeds; a carriage return before one (a report written on Windows) and
+// trailing blanks are dropped, so comparisons see only the text.
+std::vector<std::string_view> split_lines(const std::string& text) {
+  std::vector<std::string_view> lines;
+  std::string_view rest(text);
+  while (!rest.empty()) {
+    std::size_t end = rest.find('\n');
+    if (end == std::string_view::npos) end = rest.size();
+    lines.push_back(trim_right(rest.substr(0, end)));
+    rest.remove_prefix(end == rest.size() ? end : end + 1);
+  }
+  return lines;
+}
+
+std::vector<std::string_view> tokens_of(std::string_view s) {
+  std::vector<std::string_view> out;
+  std::size_t i = 0;
+  while (true) {
+    i = s.find_first_not_of(" \t", i);
+    if (i == std::string_view::npos) return out;
+    std::size_t end = s.find_first_of(" \t", i);
+    if (end == std::string_view::npos) end = s.size();
+    out.push_back(s.substr(i, end - i));
+    i = end;
+  }
+}
+
+bool parse_int(std::string_view token, int32_t& value) {
+  auto [end, ec] = std::from_chars(token.data(), token.data() + token.size(), value);
+  return ec == std::errc() && end == token.data() + token.size();
+}
+
+// Walks the report line by line; every failure names the file and the line.
+struct cursor {
+  std::vector<std::string_view> lines;
+  const std::string& name;
+  std::size_t next = 0;
+
+  int number() const { return static_cast<int>(next) + 1; }  // of the line about to be taken
+  bool at_end() const { return next >= lines.size(); }
+
+  [[noreturn]] void failure(int line, const std::string& what) const {
+    fail(data_error, name + ":" + std::to_string(line) + ": " + what);
+  }
+
+  std::string_view take(const std::string& what) {
+    if (at_end())
+      failure(number(), "the file ends where " + what +
+                            " was due (is it a complete report from kalvane?)");
+    return lines[next++];
+  }
+
+  void expect(std::string_view literal, const std::string& what) {
+    std::string_view line = take(what);
+    if (line != trim_right(literal)) failure(number() - 1, "expected " + what);
+  }
+
+  void expect_rule(std::size_t width, const std::string& what) {
+    std::string_view line = take(what);
+    if (line.size() != width || line.find_first_not_of('-') != std::string_view::npos)
+      failure(number() - 1, "expected " + what + " (a line of " + std::to_string(width) + " '-')");
+  }
+
+  void expect_blank(const std::string& what) {
+    if (!take(what).empty()) failure(number() - 1, "expected " + what + " (an empty line)");
+  }
+
+  double real(std::string_view token, int line, const std::string& what) const {
+    double value = 0.0;
+    if (!parse_report_real(std::string(token), value))
+      failure(line, "'" + std::string(token) + "' is not a number (" + what + ")");
+    return value;
+  }
+
+  int32_t integer(std::string_view token, int line, const std::string& what) const {
+    int32_t value = 0;
+    if (!parse_int(token, value))
+      failure(line, "'" + std::string(token) + "' is not a whole number (" + what + ")");
+    return value;
+  }
+};
+
+// "| Label     |   value |": the value is the text between the last two bars.
+std::string_view frame_value(cursor& in, std::string_view label) {
+  const std::string what = "the summary line '" + std::string(label) + "'";
+  std::string_view line = in.take(what);
+  std::string prefix = "| " + std::string(label);
+  std::size_t last = line.rfind('|');
+  if (line.substr(0, prefix.size()) != prefix || last == std::string_view::npos || last == 0)
+    in.failure(in.number() - 1, "expected " + what);
+  std::size_t before = line.rfind('|', last - 1);
+  if (before == std::string_view::npos || before == 0) in.failure(in.number() - 1, "expected " + what);
+  return trim(line.substr(before + 1, last - before - 1));
+}
+
+void read_summary(cursor& in, report& r) {
+  in.expect_rule(63, "the top of the summary frame");
+  r.iterations = in.integer(frame_value(in, "Minor Iterations"), in.number() - 1, "iteration count");
+  r.objective = in.real(frame_value(in, "Objective"), in.number() - 1, "objective");
+  r.allowable_gradient =
+      in.real(frame_value(in, "Allowable Maximum Gradient"), in.number() - 1, "allowable gradient");
+  in.expect_rule(63, "the bottom of the summary frame");
+  in.expect_blank("the blank line after the summary");
+  in.expect_blank("the second blank line after the summary");
+}
+
+void read_displacements(cursor& in, report& r) {
+  in.expect_rule(59, "the rule above the displacement table");
+  r.displacement_heading_line = in.number();
+  in.expect(" Node           Displ X           Displ Y           Displ Z",
+            "the displacement table heading");
+  in.expect_rule(59, "the rule below the displacement table heading");
+  in.expect_blank("the blank line below the displacement table heading");
+  r.displacement_first_line = in.number();
+  while (!in.at_end() && !in.lines[in.next].empty()) {
+    int line = in.number();
+    auto tokens = tokens_of(in.take("a displacement row"));
+    if (tokens.size() != 4) in.failure(line, "a displacement row needs a node number and three values");
+    int32_t node = in.integer(tokens[0], line, "node number");
+    int32_t due = static_cast<int32_t>(r.displacement.size()) + 1;
+    if (node != due)
+      in.failure(line, "node " + std::to_string(node) + " where node " + std::to_string(due) + " was due");
+    r.displacement.push_back({in.real(tokens[1], line, "X displacement"),
+                              in.real(tokens[2], line, "Y displacement"),
+                              in.real(tokens[3], line, "Z displacement")});
+  }
+}
+
+// A reaction row keeps its columns: a component that is not reported leaves 18 blanks, a
+// reported one is 5 blanks and its value. Tokens alone would lose which component is which.
+void read_reaction_row(cursor& in, report& r, std::string_view row, int line) {
+  std::size_t pos = row.find_first_not_of(' ');
+  std::size_t end = row.find(' ', pos);
+  if (end == std::string_view::npos) in.failure(line, "a reaction row needs at least one value");
+  int32_t node = in.integer(row.substr(pos, end - pos), line, "node number");
+  if (node < 1 || node > static_cast<int32_t>(r.displacement.size()))
+    in.failure(line, "node " + std::to_string(node) + " is not in the displacement table");
+  if (!r.reactions.empty() && r.reactions.back().node >= node)
+    in.failure(line, "node " + std::to_string(node) + " out of order in the reaction table");
+  pos = end;
+  bool any = false;
+  for (int component = 1; component <= 3 && pos < row.size(); ++component) {
+    std::string_view rest = row.substr(pos);
+    if (rest.size() >= 18 && all_blank(rest.substr(0, 18))) {
+      pos += 18;
+      continue;
+    }
+    if (rest.size() < 6 || !all_blank(rest.substr(0, 5)))
+      in.failure(line, "the reaction columns are out of place");
+    pos = row.find_first_not_of(' ', pos + 5);  // a non-negative value has a blank of its own
+    end = row.find(' ', pos);
+    if (end == std::string_view::npos) end = row.size();
+    double value = in.real(row.substr(pos, end - pos), line, "reaction force");
+    r.reactions.push_back({node, component, value, line});
+    any = true;
+    pos = end;
+  }
+  if (!any || pos < row.size()) in.failure(line, "the reaction row does not have the report's columns");
+}
+
+void read_reactions(cursor& in, report& r) {
+  in.expect_blank("the blank line after the displacement table");
+  in.expect_blank("the second blank line after the displacement table");
+  in.expect_rule(59, "the rule above the reaction table");
+  in.expect(" Node           Force X           Force Y           Force Z", "the reaction table heading");
+  in.expect_rule(59, "the rule below the reaction table heading");
+  while (!in.at_end() && !in.lines[in.next].empty()) {
+    int line = in.number();
+    read_reaction_row(in, r, in.take("a reaction row"), line);
+  }
+}
+
+void read_stresses(cursor& in, report& r) {
+  in.expect_blank("the blank line after the reaction table");
+  in.expect_blank("the second blank line after the reaction table");
+  in.expect_rule(23, "the rule above the stress table");
+  r.stress_heading_line = in.number();
+  in.expect(" Elem            Stress", "the stress table heading");
+  in.expect_rule(23, "the rule below the stress table heading");
+  r.stress_first_line = in.number();
+  while (!in.at_end() && !in.lines[in.next].empty()) {
+    int line = in.number();
+    auto tokens = tokens_of(in.take("a stress row"));
+    if (tokens.size() != 2) in.failure(line, "a stress row needs a bar number and one value");
+    int32_t bar = in.integer(tokens[0], line, "bar number");
+    int32_t due = static_cast<int32_t>(r.stress.size()) + 1;
+    if (bar != due)
+      in.failure(line, "bar " + std::to_string(bar) + " where bar " + std::to_string(due) + " was due");
+    r.stress.push_back(in.real(tokens[1], line, "stress"));
+  }
+  // The stress table is the end of the report; only empty lines may follow it.
+  while (!in.at_end())
+    if (!in.take("").empty()) in.failure(in.number() - 1, "text after the stress table");
+}
+
+}  // namespace
+
+bool parse_report_real(const std::string& token, double& value) {
+  // The report pads the texts of non-finite values with asterisks to the field's width.
+  std::size_t stars = token.find('*');
+  std::string_view head(token.data(), stars == std::string::npos ? token.size() : stars);
+  if (stars != std::string::npos && token.find_first_not_of('*', stars) != std::string::npos) return false;
+  if (head == "NaN") return value = std::numeric_limits<double>::quiet_NaN(), true;
+  if (head == "+Inf") return value = std::numeric_limits<double>::infinity(), true;
+  if (head == "-Inf") return value = -std::numeric_limits<double>::infinity(), true;
+  if (stars != std::string::npos || head.empty()) return false;
+  const char* first = head.data();
+  if (*first == '+') ++first;  // from_chars takes no plus sign
+  // from_chars would also take "inf" and "nan"; the report writes a digit first.
+  const char* digit = *first == '-' ? first + 1 : first;
+  if (digit == head.data() + head.size() || *digit < '0' || *digit > '9') return false;
+  auto [end, ec] = std::from_chars(first, head.data() + head.size(), value);
+  if (ec == std::errc::result_out_of_range) return false;
+  return ec == std::errc() && end == head.data() + head.size();
+}
+
+std::string read_whole_file(const std::string& path) {
+  std::ifstream file(path, std::ios::binary);
+  if (!file) fail(name_error, "cannot open " + path + " (has kalvane run in this directory?)");
+  std::ostringstream text;
+  text << file.rdbuf();
+  if (file.bad()) fail(device_error, "cannot read " + path);
+  return std::move(text).str();
+}
+
+report read_report(const std::string& text, const std::string& name) {
+  cursor in{split_lines(text), name};
+  if (in.lines.empty()) in.failure(1, "the file is empty (did kalvane finish its run?)");
+  report r;
+  read_summary(in, r);
+  read_displacements(in, r);
+  read_reactions(in, r);
+  read_stresses(in, r);
+  return r;
+}
+
+report read_report_file(const std::string& path) { return read_report(read_whole_file(path), path); }
+
+}  // namespace kalvane::view

@@ -1,0 +1,130 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "error.hpp"
+#include "test_view_fixture.hpp"
+#include "view/report_reader.hpp"
+
+using kalvane::view::parse_report_real;
+using kalvane::view::read_report;
+
+namespace {
+
+// Typed out column by column as kalvane writes it: node 1 holds Z only (36 blanks before
+// it), node 2 holds X and Z with Y free between them, and a stress with a 3-digit exponent.
+const char* const typed_report =
+    "---------------------------------------------------------------\n"
+    "| Minor Iterations                            |            41 |\n"
+    "| Objective                                   |  2.658054E+06 |\n"
+    "| Allowable Maximum Gradient                  |  5.000000E-04 |\n"
+    "---------------------------------------------------------------\n"
+    "\n"
+    "\n"
+    "-----------------------------------------------------------\n"
+    " Node           Displ X           Displ Y           Displ Z\n"
+    "-----------------------------------------------------------\n"
+    "\n"
+    "    1      0.000000E+00      0.000000E+00      0.000000E+00\n"
+    "    2     -1.416092E-05      2.500000E-01     -7.755613E-03\n"
+    "\n"
+    "\n"
+    "-----------------------------------------------------------\n"
+    " Node           Force X           Force Y           Force Z\n"
+    "-----------------------------------------------------------\n"
+    "    1                                          1.240747E+02\n"
+    "    2     -3.000000E+00                       +Inf*********\n"
+    "\n"
+    "\n"
+    "-----------------------\n"
+    " Elem            Stress\n"
+    "-----------------------\n"
+    "    1      1.000000E+100\n";
+
+std::string failure_of(const std::string& text) {
+  try {
+    read_report(text, "run/output.txt");
+  } catch (const kalvane::error& e) {
+    return e.what();
+  }
+  return "(no failure)";
+}
+
+}  // namespace
+
+TEST(ViewReport, ReadsEveryTableOfATypedReport) {
+  auto r = read_report(typed_report, "output.txt");
+  EXPECT_EQ(r.iterations, 41);
+  EXPECT_EQ(r.objective, 2.658054e6);
+  EXPECT_EQ(r.allowable_gradient, 5e-4);
+  ASSERT_EQ(r.displacement.size(), 2u);
+  EXPECT_EQ(r.displacement[1][0], -1.416092e-5);
+  EXPECT_EQ(r.displacement[1][1], 0.25);
+  EXPECT_EQ(r.displacement[1][2], -7.755613e-3);
+  EXPECT_EQ(r.displacement_heading_line, 9);
+  EXPECT_EQ(r.displacement_first_line, 12);
+  ASSERT_EQ(r.reactions.size(), 3u);
+  EXPECT_EQ(r.reactions[0].node, 1);
+  EXPECT_EQ(r.reactions[0].component, 3);
+  EXPECT_EQ(r.reactions[0].value, 124.0747);
+  EXPECT_EQ(r.reactions[0].line, 19);
+  EXPECT_EQ(r.reactions[1].component, 1);
+  EXPECT_EQ(r.reactions[1].value, -3.0);
+  EXPECT_EQ(r.reactions[2].component, 3);
+  EXPECT_TRUE(std::isinf(r.reactions[2].value));
+  ASSERT_EQ(r.stress.size(), 1u);
+  EXPECT_EQ(r.stress[0], 1e100);
+  EXPECT_EQ(r.stress_heading_line, 24);
+  EXPECT_EQ(r.stress_first_line, 26);
+}
+
+TEST(ViewReport, AcceptsWindowsLineEndsAndEmptyTables) {
+  std::string crlf;
+  for (const char* c = typed_report; *c; ++c) crlf += *c == '\n' ? std::string("\r\n") : std::string(1, *c);
+  EXPECT_EQ(read_report(crlf, "output.txt").reactions.size(), 3u);
+
+  auto empty = read_report(view_test::report_text(0, 0.0, {}, {}, {}), "output.txt");
+  EXPECT_TRUE(empty.displacement.empty());
+  EXPECT_TRUE(empty.stress.empty());
+}
+
+TEST(ViewReport, ReportsTheLineOfEachFault) {
+  const std::string good = typed_report;
+  // A run that stopped while writing leaves a report without its stress table.
+  std::string cut = good.substr(0, good.find("\n\n\n" + std::string(23, '-') + "\n") + 1);
+  EXPECT_NE(failure_of(cut).find("run/output.txt:21: the file ends"), std::string::npos) << failure_of(cut);
+
+  std::string skipped = good;
+  skipped.replace(skipped.find("    2     -1.416"), 5, "    3");
+  EXPECT_NE(failure_of(skipped).find("run/output.txt:13: node 3 where node 2 was due"), std::string::npos);
+
+  std::string garbled = good;
+  garbled.replace(garbled.find("2.500000E-01"), 12, "2.5000x0E-01");
+  EXPECT_NE(failure_of(garbled).find("run/output.txt:13: '2.5000x0E-01' is not a number"), std::string::npos);
+
+  std::string shifted = good;
+  shifted.replace(shifted.find("    1                 "), 10, "    1  ");
+  EXPECT_NE(failure_of(shifted).find("run/output.txt:19:"), std::string::npos) << failure_of(shifted);
+
+  EXPECT_NE(failure_of("").find("run/output.txt:1: the file is empty"), std::string::npos);
+  EXPECT_NE(failure_of("Single bar test\n").find("run/output.txt:1: expected the top of the summary"),
+            std::string::npos);
+  EXPECT_NE(failure_of(good + "    3      1.000000E+00\n").find("run/output.txt:27: bar 3 where bar 2 was due"),
+            std::string::npos);
+  EXPECT_NE(failure_of(good + "\nremark\n").find("run/output.txt:28: text after the stress table"),
+            std::string::npos);
+}
+
+TEST(ViewReport, ReadsTheNonFiniteForms) {
+  double v = 0;
+  EXPECT_TRUE(parse_report_real("NaN**********", v));
+  EXPECT_TRUE(std::isnan(v));
+  EXPECT_TRUE(parse_report_real("-Inf*********", v));
+  EXPECT_EQ(v, -INFINITY);
+  EXPECT_TRUE(parse_report_real("4.940656E-324", v));
+  EXPECT_GT(v, 0.0);
+  EXPECT_TRUE(parse_report_real("-0.000000E+00", v));
+  EXPECT_TRUE(std::signbit(v));
+  for (const char* bad : {"", "*****", "NaN*x", "Inf", "nan", "1.0E+00*", "--1", "1e999"})
+    EXPECT_FALSE(parse_report_real(bad, v)) << bad;
+}
