@@ -3,7 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdint>
+#include <cstring>
 #include <limits>
+#include <vector>
 
 #include "nlp/norm.hpp"
 
@@ -106,4 +109,53 @@ TEST(Lbfgs, MemoryBelowOneActsAsOne) {
   EXPECT_EQ(ra.iterations, rb.iterations);
   EXPECT_EQ(ra.value, rb.value);
   for (int i = 1; i <= 6; ++i) EXPECT_EQ(xa(i), xb(i));
+}
+
+// The two-loop recursion as separate passes: each dot product, then each update, in turn.
+TEST(Lbfgs, FusedTwoLoopPassesGiveTheBitsOfSeparatePasses) {
+  std::uint64_t state = 2463534242ULL;
+  auto random = [&state] {
+    state ^= state << 13;
+    state ^= state >> 7;
+    state ^= state << 17;
+    return static_cast<double>(state % 2000001) / 1000000.0 - 1.0;
+  };
+  const int32_t n = 37;
+  for (int memory : {1, 2, 5}) {
+    nlp::correction_ring ring;
+    ring.capacity = static_cast<std::size_t>(memory);
+    std::vector<double> x(n), px(n), g(n), pg(n), d(n), r(n);
+    // More steps than the ring holds, so that slots are reused.
+    for (int step = 0; step < memory + 3; ++step) {
+      for (int32_t i = 0; i < n; ++i) {
+        px[i] = random(), pg[i] = random();
+        x[i] = px[i] + 0.1 * random(), g[i] = pg[i] + 0.2 * (x[i] - px[i]) + 0.01 * random();
+      }
+      nlp::store_pair(ring, n, x.data(), px.data(), g.data(), pg.data());
+      for (int32_t i = 0; i < n; ++i) g[i] = random();
+
+      nlp::two_loop_direction(ring, n, g.data(), d.data());
+
+      const std::size_t count = ring.count();
+      std::vector<double> alpha(count);
+      r = g;
+      for (std::size_t back = 0; back < count; ++back) {
+        const nlp::correction_pair& v = ring.older_by(back);
+        alpha[back] = nlp::dot(n, v.s.data.data(), r.data()) / v.sy;
+        for (int32_t i = 0; i < n; ++i) r[i] = r[i] - alpha[back] * v.y(i + 1);
+      }
+      const nlp::correction_pair& newest = ring.older_by(0);
+      const double gamma = newest.sy / nlp::dot(n, newest.y.data.data(), newest.y.data.data());
+      for (int32_t i = 0; i < n; ++i) r[i] = gamma * r[i];
+      for (std::size_t back = count; back-- > 0;) {
+        const nlp::correction_pair& w = ring.older_by(back);
+        const double beta = nlp::dot(n, w.y.data.data(), r.data()) / w.sy;
+        for (int32_t i = 0; i < n; ++i) r[i] = r[i] + (alpha[back] - beta) * w.s(i + 1);
+      }
+      for (int32_t i = 0; i < n; ++i) {
+        const double expected = -r[i];
+        ASSERT_EQ(std::memcmp(&d[i], &expected, sizeof expected), 0) << "memory " << memory << " step " << step;
+      }
+    }
+  }
 }

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdint>
 #include <cstring>
 #include <string>
 
@@ -161,4 +162,47 @@ TEST(Number, SignIsKeptOnZeroAndRangeIsCheckedBeforeRounding) {
   // is out of range, so it is refused.
   const char* just_above = "1.7976931348623158e308";
   EXPECT_FALSE(kalvane::scan_real(just_above, std::strlen(just_above), 0, value).ok);
+}
+
+// Plain decimal numbers take a short path; with "E0" appended the same digits go through the
+// full scanner. Both must give the same bits for every length of whole and fraction part.
+TEST(Number, PlainDecimalsReadAsTheFullScannerReadsThem) {
+  std::uint64_t state = 88172645463325252ULL;
+  auto next = [&state] {
+    state ^= state << 13;
+    state ^= state >> 7;
+    state ^= state << 17;
+    return state;
+  };
+  for (int trial = 0; trial < 20000; ++trial) {
+    std::string text = next() % 3 == 0 ? "-" : next() % 4 == 0 ? "+" : "";
+    const int whole = 1 + static_cast<int>(next() % 12), fraction = static_cast<int>(next() % 22);
+    for (int i = 0; i < whole; ++i) text += static_cast<char>('0' + next() % 10);
+    const bool point = next() % 5 != 0;
+    if (point) text += '.';
+    for (int i = 0; point && i < fraction; ++i) text += static_cast<char>('0' + next() % 10);
+    const std::string full = text + "E0 ";
+    const std::string plain = text + " ";
+
+    double a = 0, b = 0;
+    const number_scan sa = kalvane::scan_real(plain.data(), plain.size(), 0, a);
+    const number_scan sb = kalvane::scan_real(full.data(), full.size(), 0, b);
+    ASSERT_TRUE(sa.ok && sb.ok) << text;
+    EXPECT_EQ(sa.end, text.size()) << text;
+    std::uint64_t bits_a, bits_b;
+    std::memcpy(&bits_a, &a, 8);
+    std::memcpy(&bits_b, &b, 8);
+    ASSERT_EQ(bits_a, bits_b) << text;
+
+    const std::string digits = text.substr(0, text.find('.'));
+    const std::string int_plain = digits + " ", int_full = digits + "E0 ";
+    int32_t i = 0, j = 0;
+    const number_scan si = kalvane::scan_integer(int_plain.data(), int_plain.size(), 0, i);
+    const number_scan sj = kalvane::scan_integer(int_full.data(), int_full.size(), 0, j);
+    ASSERT_EQ(si.ok, sj.ok) << digits;
+    if (si.ok) {
+      EXPECT_EQ(i, j) << digits;
+      EXPECT_EQ(si.end, digits.size()) << digits;
+    }
+  }
 }

@@ -172,9 +172,69 @@ long double exact_power(int base, int k) {
   return p;
 }
 
+// exact_power_limit and exact_power(base, 0..limit) for every base, formed once: the powers
+// are exact, so a table holds the very values the loops above give.
+struct power_table {
+  int limit[17] = {};
+  long double power[17][23] = {};
+  power_table() {
+    for (int base = 2; base <= 16; ++base) {
+      limit[base] = exact_power_limit(base);
+      for (int k = 0; k <= limit[base]; ++k) power[base][k] = exact_power(base, k);
+    }
+  }
+};
+
+const power_table& powers() {
+  static const power_table table;
+  return table;
+}
+
+bool is_decimal(char c) { return c >= '0' && c <= '9'; }
+
+// Characters after a run of decimal digits that make the number more than that run.
+bool continues_number(char c) { return c == '_' || c == '#' || c == ':' || c == 'E' || c == 'e'; }
+
+// The common forms, [sign] digits for an integer and [sign] digits [. [digits]] for a
+// real, scanned in one step. Anything else (based forms, exponents, underscores, a leading
+// point, long digit runs) is left to the full scanner: `false` means "not handled here".
+bool scan_plain(const char* text, std::size_t size, std::size_t pos, bool real, std::size_t& whole_begin,
+                std::size_t& whole_end, std::size_t& fraction_begin, std::size_t& fraction_end, bool& negative) {
+  negative = false;
+  if (pos < size && (text[pos] == '+' || text[pos] == '-')) {
+    negative = text[pos] == '-';
+    ++pos;
+  }
+  whole_begin = pos;
+  while (pos < size && is_decimal(text[pos])) ++pos;
+  whole_end = pos;
+  if (whole_end == whole_begin || whole_end - whole_begin > 9) return false;
+  fraction_begin = fraction_end = pos;
+  if (real && pos < size && text[pos] == '.') {
+    fraction_begin = ++pos;
+    while (pos < size && is_decimal(text[pos])) ++pos;
+    fraction_end = pos;
+    if (fraction_end - fraction_begin > 18) return false;
+  }
+  return !(pos < size && continues_number(text[pos]));
+}
+
 }  // namespace
 
 number_scan scan_integer(const char* text, std::size_t size, std::size_t pos, int32_t& value) {
+  {
+    std::size_t wb, we, fb, fe;
+    bool negative;
+    if (scan_plain(text, size, pos, false, wb, we, fb, fe, negative)) {
+      long long magnitude = 0;  // at most nine digits: well inside 32 bits
+      for (std::size_t i = wb; i < we; ++i) magnitude = magnitude * 10 + (text[i] - '0');
+      value = static_cast<int32_t>(negative ? -magnitude : magnitude);
+      number_scan done;
+      done.ok = true;
+      done.end = we;
+      return done;
+    }
+  }
   scanner s{text, size, pos, {}};
   raw_number n;
   if (!s.scan(n, false)) return s.result;
@@ -194,6 +254,24 @@ number_scan scan_integer(const char* text, std::size_t size, std::size_t pos, in
 }
 
 number_scan scan_real(const char* text, std::size_t size, std::size_t pos, double& value) {
+  {
+    std::size_t wb, we, fb, fe;
+    bool negative;
+    if (scan_plain(text, size, pos, true, wb, we, fb, fe, negative)) {
+      // The same digit-by-digit accumulation and exact division as below, at base 10.
+      long double v = 0.0L;
+      for (std::size_t i = wb; i < we; ++i) v = v * 10 + (text[i] - '0');
+      for (std::size_t i = fb; i < fe; ++i) v = v * 10 + (text[i] - '0');
+      const long fraction_digits = static_cast<long>(fe - fb);
+      if (fraction_digits > 0) v /= powers().power[10][fraction_digits];
+      if (negative) v = -v;
+      value = static_cast<double>(v);
+      number_scan done;
+      done.ok = true;
+      done.end = fe;
+      return done;
+    }
+  }
   scanner s{text, size, pos, {}};
   raw_number n;
   if (!s.scan(n, true)) return s.result;
@@ -212,21 +290,21 @@ number_scan scan_real(const char* text, std::size_t size, std::size_t pos, doubl
   // Then the power of the base: whole exact factors while more remain, then the rest;
   // multiply to scale up, divide by the exact power to scale down.
   long scale = n.exponent - fraction_digits;
-  const int chunk = exact_power_limit(n.base);
-  const long double chunk_power = exact_power(n.base, chunk);
+  const int chunk = powers().limit[n.base];
+  const long double chunk_power = powers().power[n.base][chunk];
   if (scale > 0) {
     while (scale > chunk && v != 0.0L && !std::isinf(v)) {
       v *= chunk_power;
       scale -= chunk;
     }
-    if (scale <= chunk) v *= exact_power(n.base, static_cast<int>(scale));
+    if (scale <= chunk) v *= powers().power[n.base][scale];
   } else if (scale < 0) {
     scale = -scale;
     while (scale > chunk && v != 0.0L) {
       v /= chunk_power;
       scale -= chunk;
     }
-    if (scale <= chunk) v /= exact_power(n.base, static_cast<int>(scale));
+    if (scale <= chunk) v /= powers().power[n.base][scale];
   }
   if (n.negative) v = -v;
   if (!(std::fabs(v) <= static_cast<long double>(DBL_MAX))) {

@@ -19,6 +19,7 @@ struct lbfgs_result {
 struct correction_pair {
   double alpha = 0.0;  // work value of the two-loop recursion
   double sy = 0.0;     // s . y
+  double yy = 0.0;     // y . y, for the scaling when this pair is the newest
   terms::fmat1 s;      // new point minus old point
   terms::fmat1 y;      // new gradient minus old gradient
 };
@@ -49,51 +50,100 @@ struct correction_ring {
   }
 };
 
+// Completes a pair whose y holds the previous gradient: s := x - previous_x, y := g - y,
+// with s . y and y . y summed from the first component to the last, in the same pass.
+inline void complete_pair(correction_pair& pair, int32_t n, const double* x, const double* previous_x,
+                          const double* g) {
+  double* s = elements(pair.s, n);
+  double* y = elements(pair.y, n);
+  double sy = 0.0, yy = 0.0;
+  for (int32_t i = 0; i < n; ++i) {
+    s[i] = x[i] - previous_x[i];
+    y[i] = g[i] - y[i];
+    sy = sy + s[i] * y[i];
+    yy = yy + y[i] * y[i];
+  }
+  pair.sy = sy;
+  pair.yy = yy;
+}
+
 // Stores s = x - previous point and y = g - previous gradient as the newest pair.
 inline void store_pair(correction_ring& ring, int32_t n, const double* x, const double* previous_x, const double* g,
                        const double* previous_g) {
   correction_pair& pair = ring.next(n);
-  double* s = elements(pair.s, n);
-  double* y = elements(pair.y, n);
-  difference(n, s, x, previous_x);
-  difference(n, y, g, previous_g);
-  pair.sy = dot(n, s, y);
+  copy(n, elements(pair.y, n), previous_g);
+  complete_pair(pair, n, x, previous_x, g);
 }
 
-// The search direction d := -H g by the two-loop recursion, r held in d.
+// The search direction d := -H g by the two-loop recursion, r held in d. The recursion is
+// memory-bound, so each pass over the vectors finishes one update of r and, on the values
+// just written, forms the dot product that the next update needs; every sum still runs
+// from the first component to the last, as in separate passes.
 inline void two_loop_direction(correction_ring& ring, int32_t n, const double* g, double* d) {
-  copy(n, d, g);
   const std::size_t count = ring.count();
+  {
+    correction_pair& newest = ring.older_by(0);
+    const double* s = elements(newest.s, n);
+    double sum = 0.0;
+    for (int32_t i = 0; i < n; ++i) {
+      d[i] = g[i];
+      sum = sum + s[i] * d[i];
+    }
+    newest.alpha = sum / newest.sy;
+  }
+  double beta = 0.0;
   for (std::size_t back = 0; back < count; ++back) {  // newest to oldest
     correction_pair& v = ring.older_by(back);
-    const double* s = elements(v.s, n);
-    const double* y = elements(v.y, n);
-    v.alpha = dot(n, s, d) / v.sy;
     const double alpha = v.alpha;
-    for (int32_t i = 0; i < n; ++i) d[i] = d[i] - alpha * y[i];
+    const double* y = elements(v.y, n);
+    double sum = 0.0;
+    if (back + 1 < count) {
+      correction_pair& older = ring.older_by(back + 1);
+      const double* s = elements(older.s, n);
+      for (int32_t i = 0; i < n; ++i) {
+        d[i] = d[i] - alpha * y[i];
+        sum = sum + s[i] * d[i];
+      }
+      older.alpha = sum / older.sy;
+    } else {
+      // The oldest pair: then the scaling by the newest pair, and the oldest's y . r,
+      // which opens the second loop.
+      const correction_pair& newest = ring.older_by(0);
+      const double gamma = newest.sy / newest.yy;
+      for (int32_t i = 0; i < n; ++i) {
+        d[i] = gamma * (d[i] - alpha * y[i]);
+        sum = sum + y[i] * d[i];
+      }
+      beta = sum / v.sy;
+    }
   }
-  correction_pair& newest = ring.older_by(0);
-  const double* newest_y = elements(newest.y, n);
-  const double gamma = newest.sy / dot(n, newest_y, newest_y);
-  for (int32_t i = 0; i < n; ++i) d[i] = gamma * d[i];
   for (std::size_t back = count; back-- > 0;) {  // oldest to newest
     correction_pair& w = ring.older_by(back);
-    const double* s = elements(w.s, n);
-    const double* y = elements(w.y, n);
-    const double beta = dot(n, y, d) / w.sy;
     const double factor = w.alpha - beta;
-    for (int32_t i = 0; i < n; ++i) d[i] = d[i] + factor * s[i];
+    const double* s = elements(w.s, n);
+    if (back > 0) {
+      const correction_pair& newer = ring.older_by(back - 1);
+      const double* y = elements(newer.y, n);
+      double sum = 0.0;
+      for (int32_t i = 0; i < n; ++i) {
+        d[i] = d[i] + factor * s[i];
+        sum = sum + y[i] * d[i];
+      }
+      beta = sum / newer.sy;
+    } else {
+      for (int32_t i = 0; i < n; ++i) d[i] = -(d[i] + factor * s[i]);
+    }
   }
-  for (int32_t i = 0; i < n; ++i) d[i] = -d[i];
 }
 
+// The previous point of each step is the line search's saved start, and the previous
+// gradient waits in the y of the slot that will hold the step's pair, so no other copies
+// of x and g are kept.
 template <class Objective>
 lbfgs_result lbfgs(Objective& objective, int32_t memory, int32_t n, int32_t max_iter, int32_t max_steps,
                    double tolerance, double sigma, terms::fmat1& x, terms::fmat1& g) {
-  terms::fmat1 direction, previous_x, previous_g, saved_start;
+  terms::fmat1 direction, saved_start;
   direction.allocate(1, n);
-  previous_x.allocate(1, n);
-  previous_g.allocate(1, n);
   saved_start.allocate(1, n);
   correction_ring ring;
   ring.capacity = static_cast<std::size_t>(std::max(memory, 1));
@@ -102,24 +152,23 @@ lbfgs_result lbfgs(Objective& objective, int32_t memory, int32_t n, int32_t max_
   double* d = elements(direction, n);
   double* xs = elements(x, n);
   double* gs = elements(g, n);
-  double* px = elements(previous_x, n);
-  double* pg = elements(previous_g, n);
+  const double* previous_x = elements(saved_start, n);
 
   // First step along the steepest descent.
   for (int32_t i = 0; i < n; ++i) d[i] = -gs[i];
-  copy(n, px, xs);
-  copy(n, pg, gs);
+  correction_pair* pair = &ring.next(n);
+  copy(n, elements(pair->y, n), gs);
   f = linesearch(objective, n, max_steps, sigma, f, x, g, direction, saved_start);
-  store_pair(ring, n, xs, px, gs, pg);
+  complete_pair(*pair, n, xs, previous_x, gs);
 
   int32_t j = 1;
   while (j < max_iter && norm(n, g) > tolerance) {
     two_loop_direction(ring, n, gs, d);
-    copy(n, px, xs);
-    copy(n, pg, gs);
+    pair = &ring.next(n);
+    copy(n, elements(pair->y, n), gs);
     f = linesearch(objective, n, max_steps, sigma, f, x, g, direction, saved_start);
     j = j + 1;
-    store_pair(ring, n, xs, px, gs, pg);
+    complete_pair(*pair, n, xs, previous_x, gs);
   }
   return {j, f, tolerance >= norm(n, g)};
 }

@@ -45,7 +45,8 @@ inline double cubic_step(double a_lo, double f_lo, double d_lo, double a_hi, dou
   return aT;
 }
 
-// The line search with its saved start supplied by the caller (n reals).
+// The line search with its saved start supplied by the caller (n reals); after a normal
+// return it still holds the point on entry.
 template <class Objective>
 double linesearch(Objective& objective, int32_t n, int32_t max_steps, double sigma, double f0, terms::fmat1& x,
                   terms::fmat1& g, const terms::fmat1& p, terms::fmat1& saved_start) {
