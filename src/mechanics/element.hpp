@@ -12,7 +12,7 @@ struct element_result {
   double stress;
 };
 
-[[noreturn]] void negative_stretch_failure(const bar_record& bar, double lambda_squared);
+[[noreturn]] void negative_stretch_failure(const model& m, const bar_record& bar, double lambda_squared);
 
 // Displacement of component j of `node`: the unknown when its position number is free,
 // the prescribed value otherwise.
@@ -35,7 +35,7 @@ inline element_result element1(const model& m, const bar_record& bar, const term
   // e = lambda^2 - 1 formed from the displacements, so it stays exact for small strains.
   const double e = (dx * (dx + 2.0 * bar.cx) + dy * (dy + 2.0 * bar.cy)) + dz * (dz + 2.0 * bar.cz);
   const double lambda2 = e + 1.0;
-  if (lambda2 < 0.0) negative_stretch_failure(bar, lambda2);
+  if (lambda2 < 0.0) negative_stretch_failure(m, bar, lambda2);
   const double lambda = std::sqrt(lambda2);
   const double I1 = lambda2 + 2.0 / lambda;
 
