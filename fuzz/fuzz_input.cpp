@@ -19,5 +19,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (e.name.empty() || std::string(e.what()).empty()) __builtin_trap();
   } catch (const std::bad_alloc&) {
   }
+  // Whatever the reader got through, it claimed no more than the text can back: every
+  // node and every bar takes at least 8 bytes of it.
+  const auto backed = [size](long long entries) { return entries <= static_cast<long long>(size) / 8; };
+  if (!backed(m.x0.length()) || !backed(m.bars.length()) || !backed(static_cast<long long>(m.loads.data.size() / 3)) ||
+      !backed(static_cast<long long>(m.dof_map.data.size() / 3))) __builtin_trap();
   return 0;
 }

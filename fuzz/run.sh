@@ -19,7 +19,7 @@ for t in "${targets[@]}"; do
   cp fuzz/seeds/* "$corpus/"
   for f in tests/fuzz_regressions/*.txt; do [[ -f $f ]] && cp "$f" "$corpus/"; done
   echo "fuzzing $t for $seconds s"
-  if ! nice -n 19 "build-fuzz/$t" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -max_len=4096 \
+  if ! nice -n 19 "build-fuzz/$t" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -malloc_limit_mb=64 -max_len=4096 \
        -dict="$root/fuzz/kalvane.dict" -artifact_prefix="$root/build-fuzz/findings/$t-" -print_final_stats=1 \
        "$corpus" 2>"build-fuzz/$t.log"; then
     status=1

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "error.hpp"
+#include "model/start.hpp"
 #include "run_kalvane.hpp"
 
 namespace {
@@ -48,6 +50,24 @@ TEST(Limits, MechanismUnderLoadEnds) {
   expect_clean_end(r, "mechanism under load");
   EXPECT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(r.out, "");
+}
+
+// A file large enough to hold 715_827_883 nodes is out of a test's reach, so the model is
+// made by hand: the count of components overflows 32 bits and is reported before anything
+// is allocated or touched.
+TEST(Limits, ComponentCountBeyond32BitsIsReported) {
+  for (int32_t nodes : {715827883, 2147483647}) {
+    kalvane::model m;
+    m.node_count = nodes;
+    try {
+      kalvane::start(m);
+      ADD_FAILURE() << "no report for " << nodes << " nodes";
+    } catch (const kalvane::error& e) {
+      EXPECT_EQ(e.name, kalvane::overflow_error);
+      EXPECT_NE(std::string(e.what()).find("input.txt: 3 x node count " + std::to_string(nodes)), std::string::npos)
+          << e.what();
+    }
+  }
 }
 
 }  // namespace
