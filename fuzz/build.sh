@@ -11,13 +11,13 @@ out=build-fuzz
 mkdir -p "$out/obj"
 cxx=${CXX_FUZZ:-clang++}
 flags=(-std=c++20 -O1 -g -ffp-contract=off -fno-fast-math -fno-omit-frame-pointer
-       -fsanitize=address,undefined -fno-sanitize-recover=all -Isrc)
+       -fsanitize=address,undefined,float-cast-overflow -fno-sanitize-recover=all -Isrc)
 # Every source of the library: all of src/ but the program's entry.
 mapfile -t sources < <(find src -name '*.cpp' ! -path src/kalvane.cpp | sort)
 objects=()
 for s in "${sources[@]}"; do objects+=("$out/obj/$(echo "${s%.cpp}" | tr / _).o"); done
 compile() {  # source object
-  if [[ ! -f $2 || $1 -nt $2 || -n $(find src -name '*.hpp' -newer "$2" -print -quit) ]]; then
+  if [[ ! -f $2 || $1 -nt $2 || fuzz/build.sh -nt $2 || -n $(find src -name '*.hpp' -newer "$2" -print -quit) ]]; then
     "$cxx" "${flags[@]}" -fsanitize=fuzzer-no-link -c "$1" -o "$2"
   fi
 }
