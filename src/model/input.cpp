@@ -145,9 +145,9 @@ void check_count_fits(const cursor& c, long count_line, int32_t count, long long
   if (count <= 0) return;
   long long left = static_cast<long long>(c.size - c.pos);
   if (static_cast<long long>(count) * line_bytes > left)
-    fail(end_error, c.name + ":" + std::to_string(count_line) + ": the " + what + " count " + std::to_string(count) + " needs at least " +
-                        std::to_string(static_cast<long long>(count) * line_bytes) + " more bytes, but the file ends after " +
-                        std::to_string(left));
+    fail(end_error, c.name + ":" + std::to_string(count_line) + ": the " + what + " count " + std::to_string(count) +
+                        " needs at least " + std::to_string(static_cast<long long>(count) * line_bytes) +
+                        " more bytes, but the file ends after " + std::to_string(left));
 }
 
 void read_settings(cursor& c, model& m) {
