@@ -108,8 +108,8 @@ double batch_objective::operator()(int32_t n, const terms::fmat1& x, terms::fmat
     if (any_negative(st.lambda2)) {
       double lambda2[2];
       split(st.lambda2, lambda2);
-      if (lambda2[0] < 0.0) negative_stretch_failure(one, lambda2[0]);
-      negative_stretch_failure(two, lambda2[1]);
+      if (lambda2[0] < 0.0) negative_stretch_failure(m, one, lambda2[0]);
+      negative_stretch_failure(m, two, lambda2[1]);
     }
     const bar_response<pack2> r = bar_law(st, cx, cy, cz, area, L, law);
     double energy[2], fx[2], fy[2], fz[2];
@@ -128,7 +128,7 @@ double batch_objective::operator()(int32_t n, const terms::fmat1& x, terms::fmat
                                               displacement_at(r2 + 1) - displacement_at(r1 + 1),
                                               displacement_at(r2 + 2) - displacement_at(r1 + 2), bar.length0, bar.cx,
                                               bar.cy, bar.cz);
-    if (st.lambda2 < 0.0) negative_stretch_failure(bar, st.lambda2);
+    if (st.lambda2 < 0.0) negative_stretch_failure(m, bar, st.lambda2);
     const bar_response<double> r = bar_law(st, bar.cx, bar.cy, bar.cz, bar.area, bar.length0, law);
     add_bar(bar, r.energy, r.fx, r.fy, r.fz);
   }

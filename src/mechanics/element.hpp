@@ -14,7 +14,7 @@ struct element_result {
   double stress;
 };
 
-[[noreturn]] void negative_stretch_failure(const bar_record& bar, double lambda_squared);
+[[noreturn]] void negative_stretch_failure(const model& m, const bar_record& bar, double lambda_squared);
 
 // Displacement of component j of `node`: the unknown when its position number is free,
 // the prescribed value otherwise.
@@ -32,7 +32,7 @@ inline element_result element1(const model& m, const bar_record& bar, const term
   const double uy = displacement(m, x, bar.node2, 2) - displacement(m, x, bar.node1, 2);
   const double uz = displacement(m, x, bar.node2, 3) - displacement(m, x, bar.node1, 3);
   const bar_strain<double> s = bar_stretch(ux, uy, uz, bar.length0, bar.cx, bar.cy, bar.cz);
-  if (s.lambda2 < 0.0) negative_stretch_failure(bar, s.lambda2);
+  if (s.lambda2 < 0.0) negative_stretch_failure(m, bar, s.lambda2);
   const bar_response<double> r = bar_law(s, bar.cx, bar.cy, bar.cz, bar.area, bar.length0, law);
   end_forces[0] = -r.fx;
   end_forces[1] = -r.fy;

@@ -134,13 +134,13 @@ int32_t read_index(cursor& c, const char* what, int32_t first, int32_t last) {
 
 // A count whose lines could not fit in the rest of the file is refused before its arrays
 // are claimed, so a wrong count cannot exhaust memory.
-void check_count_fits(const cursor& c, int32_t count, long long line_bytes, const char* what) {
+void check_count_fits(const cursor& c, long count_line, int32_t count, long long line_bytes, const char* what) {
   if (count <= 0) return;
   long long left = static_cast<long long>(c.size - c.pos);
   if (static_cast<long long>(count) * line_bytes > left)
-    fail(end_error, c.where_line() + "the " + what + " count " + std::to_string(count) + " needs at least " +
-                        std::to_string(static_cast<long long>(count) * line_bytes) + " more bytes, but the file ends after " +
-                        std::to_string(left));
+    fail(end_error, c.name + ":" + std::to_string(count_line) + ": the " + what + " count " + std::to_string(count) +
+                        " needs at least " + std::to_string(static_cast<long long>(count) * line_bytes) +
+                        " more bytes, but the file ends after " + std::to_string(left));
 }
 
 void read_settings(cursor& c, model& m) {
@@ -178,8 +178,9 @@ void read_material(cursor& c, model& m) {
 void read_nodes(cursor& c, model& m) {
   read_marker(c, "nodes");
   const int32_t n = read_integer(c, "node count");
+  const long count_line = c.line;
   skip_rest_of_line(c, "the rest of the node count line");
-  check_count_fits(c, n, node_line_bytes, "node");
+  check_count_fits(c, count_line, n, node_line_bytes, "node");
   m.node_count = n;
   m.x0.allocate(1, n);
   m.y0.allocate(1, n);
@@ -197,13 +198,16 @@ void read_nodes(cursor& c, model& m) {
 void read_bars(cursor& c, model& m) {
   read_marker(c, "bars");
   const int32_t count = read_integer(c, "bar count");
+  const long count_line = c.line;
   skip_rest_of_line(c, "the rest of the bar count line");
-  check_count_fits(c, count, bar_line_bytes, "bar");
+  check_count_fits(c, count_line, count, bar_line_bytes, "bar");
   m.bars.allocate(1, count);
+  m.bar_line.allocate(1, count);
   if (count <= 0) return;
   skip_rest_of_line(c, "the heading line of the bars");
   for (int32_t i = 0; i < count; ++i) {
     int32_t b = read_index(c, "bar number", 1, count);
+    m.bar_line(b) = c.line;
     bar_record& bar = m.bars(b);
     bar.node1 = read_integer(c, "first node of a bar");
     bar.node2 = read_integer(c, "second node of a bar");
@@ -272,6 +276,7 @@ std::string read_whole_file(const std::string& path) {
 
 void input_text(model& m, const std::string& text, const std::string& name) {
   cursor c{text.data(), text.size(), 0, 1, 0, name};
+  m.source_name = name;
   read_settings(c, m);
   read_material(c, m);
   read_nodes(c, m);

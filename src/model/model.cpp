@@ -23,4 +23,10 @@ const material_record& material_of(const model& m) {
   return *m.material;
 }
 
+std::string bar_place(const model& m, int32_t b) {
+  if (b >= m.bar_line.first && b <= m.bar_line.last && m.bar_line(b) > 0)
+    return m.source_name + ":" + std::to_string(m.bar_line(b)) + ": ";
+  return m.source_name + ": ";
+}
+
 }  // namespace kalvane

@@ -3,6 +3,7 @@
 // solver state that the starting point and the minimiser add to it.
 #include <cstdint>
 #include <optional>
+#include <string>
 
 #include "terms.hpp"
 
@@ -55,11 +56,19 @@ struct model {
   double allowable_gradient = 0.0;
   double objective_value = 0.0;
   int32_t iteration_count = 0;
+
+  // Where the model came from, for messages of the stages after the reader: the file's
+  // name and the line of each bar (bounds of `bars`; 0 for a bar no line names).
+  std::string source_name = "input.txt";
+  terms::array1<long> bar_line;
 };
 
 inline int32_t bar_count(const model& m) { return m.bars.last; }
 
 // The material shared by all bars; an empty reference is the access-check error.
 const material_record& material_of(const model& m);
+
+// "input.txt:12: " for bar b when its line is known, else "input.txt: ", to begin messages.
+std::string bar_place(const model& m, int32_t b);
 
 }  // namespace kalvane

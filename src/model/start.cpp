@@ -14,7 +14,8 @@ namespace {
 void count_unknowns(model& m) {
   const long long components = 3LL * m.node_count;
   if (components > std::numeric_limits<int32_t>::max())
-    fail(overflow_error, "3 x node count " + std::to_string(m.node_count) + " is beyond the 32-bit range");
+    fail(overflow_error,
+         m.source_name + ": 3 x node count " + std::to_string(m.node_count) + " is beyond the 32-bit range");
   int32_t free_count = static_cast<int32_t>(components);
   for (int32_t i = 1; i <= m.node_count; ++i)
     for (int j = 1; j <= 3; ++j)
@@ -34,8 +35,8 @@ void number_components(model& m) {
 void check_bar_nodes(const model& m, int32_t b, const bar_record& bar) {
   for (int32_t node : {bar.node1, bar.node2})
     if (node < 1 || node > m.node_count)
-      fail(index_error, "bar " + std::to_string(b) + " names node " + std::to_string(node) + ", which is outside 1.." +
-                            std::to_string(m.node_count));
+      fail(index_error, bar_place(m, b) + "bar " + std::to_string(b) + " names node " + std::to_string(node) +
+                            ", which is outside 1.." + std::to_string(m.node_count));
 }
 
 void bar_geometry(model& m) {
@@ -47,11 +48,13 @@ void bar_geometry(model& m) {
     const double L = std::sqrt((dx * dx + dy * dy) + dz * dz);
     // A bar without a length has no direction: every result computed from it would be
     // not a number, so it is refused here rather than reported as an equilibrium.
-    if (L == 0.0)
-      fail(model_error, "bar " + std::to_string(b) + " has zero length: nodes " + std::to_string(p) + " and " +
-                            std::to_string(q) + " coincide");
+    if (L == 0.0) {
+      const bool coincide = dx == 0.0 && dy == 0.0 && dz == 0.0;
+      fail(model_error, bar_place(m, b) + "bar " + std::to_string(b) + " has zero length: nodes " + std::to_string(p) +
+                            " and " + std::to_string(q) + (coincide ? " coincide" : " are too close to tell apart"));
+    }
     if (!std::isfinite(L))
-      fail(model_error, "bar " + std::to_string(b) + " from node " + std::to_string(p) + " to node " +
+      fail(model_error, bar_place(m, b) + "bar " + std::to_string(b) + " from node " + std::to_string(p) + " to node " +
                             std::to_string(q) + " has a length that is not a finite number");
     bar.cx = dx / L;
     bar.cy = dy / L;
