@@ -2,6 +2,7 @@
 // complete run or a report of the right form; never a crash, a hang or a sanitizer report.
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -42,14 +43,26 @@ TEST(Limits, FuzzRegressionInputsEndCleanly) {
 
 // A free node carries a load but no bar holds it: the potential falls without bound along
 // the first direction, so the line search's doubling runs until the values stop being
-// ordinary numbers. It must end there, and the run with it.
-TEST(Limits, MechanismUnderLoadEnds) {
+// ordinary numbers. It must end there, and the run with it, reporting that there is no
+// equilibrium instead of writing results that are not numbers.
+TEST(Limits, MechanismUnderLoadEndsWithAReport) {
   scratch_dir dir;
   fs::copy_file(fs::path(KALVANE_SOURCE_DIR) / "fuzz" / "seeds" / "mechanism_under_load.txt", dir.path / "input.txt");
+  std::ofstream(dir.path / "output.txt") << "earlier report\n";
   const run_result r = run_kalvane(dir, 60);
   expect_clean_end(r, "mechanism under load");
-  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.status, 1);
   EXPECT_EQ(r.out, "");
+  std::string name, message;
+  ASSERT_TRUE(parse_report(r.err, name, message));
+  EXPECT_EQ(name, "MODEL_ERROR");
+  EXPECT_NE(message.find("no equilibrium"), std::string::npos) << message;
+  EXPECT_TRUE(fs::exists(dir.path / "abaqusfile.inp"));
+  EXPECT_FALSE(fs::exists(dir.path / "autocad.scr"));
+  std::ifstream report(dir.path / "output.txt");
+  std::string first;
+  std::getline(report, first);
+  EXPECT_EQ(first, "earlier report");
 }
 
 // A file large enough to hold 715_827_883 nodes is out of a test's reach, so the model is
