@@ -216,33 +216,48 @@ void read_bars(cursor& c, model& m) {
   }
 }
 
-void read_prescribed(cursor& c, model& m) {
-  read_marker(c, "prescribed displacements");
-  const int32_t count = read_integer(c, "prescribed displacement count");
-  skip_rest_of_line(c, "the rest of the prescribed displacement count line");
+// The names the prescribed-displacement and load sections use in messages.
+struct component_section {
+  const char* marker;
+  const char* count;
+  const char* count_line;
+  const char* heading;
+  const char* value;
+  const char* line;
+};
+
+// Lines of node, component and value into `values`; `flags`, when given, marks each
+// component named.
+void read_component_section(cursor& c, const model& m, const component_section& names, terms::fmat2& values,
+                            terms::imat2* flags) {
+  read_marker(c, names.marker);
+  const int32_t count = read_integer(c, names.count);
+  skip_rest_of_line(c, names.count_line);
   if (count <= 0) return;
-  skip_rest_of_line(c, "the heading line of the prescribed displacements");
+  skip_rest_of_line(c, names.heading);
   for (int32_t i = 0; i < count; ++i) {
-    int32_t node = read_index(c, "node number", 1, m.node_count);
-    int32_t component = read_index(c, "component", 1, 3);
-    m.prescribed(node, component) = read_real(c, "prescribed displacement");
-    skip_rest_of_line(c, "the rest of a prescribed displacement line");
-    m.dof_map(node, component) = 1;
+    const int32_t node = read_index(c, "node number", 1, m.node_count);
+    const int32_t component = read_index(c, "component", 1, 3);
+    values(node, component) = read_real(c, names.value);
+    skip_rest_of_line(c, names.line);
+    if (flags) (*flags)(node, component) = 1;
   }
 }
 
+void read_prescribed(cursor& c, model& m) {
+  read_component_section(c, m,
+                         {"prescribed displacements", "prescribed displacement count",
+                          "the rest of the prescribed displacement count line",
+                          "the heading line of the prescribed displacements", "prescribed displacement",
+                          "the rest of a prescribed displacement line"},
+                         m.prescribed, &m.dof_map);
+}
+
 void read_loads(cursor& c, model& m) {
-  read_marker(c, "loads");
-  const int32_t count = read_integer(c, "load count");
-  skip_rest_of_line(c, "the rest of the load count line");
-  if (count <= 0) return;
-  skip_rest_of_line(c, "the heading line of the loads");
-  for (int32_t i = 0; i < count; ++i) {
-    int32_t node = read_index(c, "node number", 1, m.node_count);
-    int32_t component = read_index(c, "component", 1, 3);
-    m.loads(node, component) = read_real(c, "load");
-    skip_rest_of_line(c, "the rest of a load line");
-  }
+  read_component_section(c, m,
+                         {"loads", "load count", "the rest of the load count line", "the heading line of the loads",
+                          "load", "the rest of a load line"},
+                         m.loads, nullptr);
 }
 
 std::string read_whole_file(const std::string& path) {
