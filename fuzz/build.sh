@@ -12,8 +12,8 @@ mkdir -p "$out/obj"
 cxx=${CXX_FUZZ:-clang++}
 flags=(-std=c++20 -O1 -g -ffp-contract=off -fno-fast-math -fno-omit-frame-pointer
        -fsanitize=address,undefined,float-cast-overflow -fno-sanitize-recover=all -Isrc)
-# Every source of the library: all of src/ but the program's entry.
-mapfile -t sources < <(find src -name '*.cpp' ! -path src/kalvane.cpp | sort)
+# Every source of the core library: all of src/ but the program's entry and the viewer.
+mapfile -t sources < <(find src -name '*.cpp' ! -path src/kalvane.cpp ! -path 'src/view/*' | sort)
 objects=()
 for s in "${sources[@]}"; do objects+=("$out/obj/$(echo "${s%.cpp}" | tr / _).o"); done
 compile() {  # source object
