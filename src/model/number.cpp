@@ -192,6 +192,13 @@ const power_table& powers() {
 
 bool is_decimal(char c) { return c >= '0' && c <= '9'; }
 
+number_scan complete(std::size_t end) {
+  number_scan done;
+  done.ok = true;
+  done.end = end;
+  return done;
+}
+
 // Characters after a run of decimal digits that make the number more than that run.
 bool continues_number(char c) { return c == '_' || c == '#' || c == ':' || c == 'E' || c == 'e'; }
 
@@ -229,10 +236,7 @@ number_scan scan_integer(const char* text, std::size_t size, std::size_t pos, in
       long long magnitude = 0;  // at most nine digits: well inside 32 bits
       for (std::size_t i = wb; i < we; ++i) magnitude = magnitude * 10 + (text[i] - '0');
       value = static_cast<int32_t>(negative ? -magnitude : magnitude);
-      number_scan done;
-      done.ok = true;
-      done.end = we;
-      return done;
+      return complete(we);
     }
   }
   scanner s{text, size, pos, {}};
@@ -248,9 +252,7 @@ number_scan scan_integer(const char* text, std::size_t size, std::size_t pos, in
     return s.result;
   }
   value = n.negative ? static_cast<int32_t>(-static_cast<long long>(magnitude)) : static_cast<int32_t>(magnitude);
-  s.result.ok = true;
-  s.result.end = s.pos;
-  return s.result;
+  return complete(s.pos);
 }
 
 number_scan scan_real(const char* text, std::size_t size, std::size_t pos, double& value) {
@@ -266,10 +268,7 @@ number_scan scan_real(const char* text, std::size_t size, std::size_t pos, doubl
       if (fraction_digits > 0) v /= powers().power[10][fraction_digits];
       if (negative) v = -v;
       value = static_cast<double>(v);
-      number_scan done;
-      done.ok = true;
-      done.end = fe;
-      return done;
+      return complete(fe);
     }
   }
   scanner s{text, size, pos, {}};
@@ -313,9 +312,7 @@ number_scan scan_real(const char* text, std::size_t size, std::size_t pos, doubl
     return s.result;
   }
   value = static_cast<double>(v);
-  s.result.ok = true;
-  s.result.end = s.pos;
-  return s.result;
+  return complete(s.pos);
 }
 
 }  // namespace kalvane
