@@ -175,12 +175,24 @@ void read_material(cursor& c, model& m) {
   skip_rest_of_line(c, "the rest of the material line");
 }
 
+struct section_count {
+  int32_t value;
+  long line;
+};
+
+// A section's marker line and its count, with the rest of the count's line skipped.
+section_count read_section_count(cursor& c, const char* section, const char* count_name) {
+  read_marker(c, section);
+  const int32_t value = read_integer(c, count_name);
+  const long line = c.line;
+  skip_rest_of_line(c, ("the rest of the " + std::string(count_name) + " line").c_str());
+  return {value, line};
+}
+
 void read_nodes(cursor& c, model& m) {
-  read_marker(c, "nodes");
-  const int32_t n = read_integer(c, "node count");
-  const long count_line = c.line;
-  skip_rest_of_line(c, "the rest of the node count line");
-  check_count_fits(c, count_line, n, node_line_bytes, "node");
+  const section_count count = read_section_count(c, "nodes", "node count");
+  const int32_t n = count.value;
+  check_count_fits(c, count.line, n, node_line_bytes, "node");
   m.node_count = n;
   m.x0.allocate(1, n);
   m.y0.allocate(1, n);
@@ -196,11 +208,9 @@ void read_nodes(cursor& c, model& m) {
 }
 
 void read_bars(cursor& c, model& m) {
-  read_marker(c, "bars");
-  const int32_t count = read_integer(c, "bar count");
-  const long count_line = c.line;
-  skip_rest_of_line(c, "the rest of the bar count line");
-  check_count_fits(c, count_line, count, bar_line_bytes, "bar");
+  const section_count section = read_section_count(c, "bars", "bar count");
+  const int32_t count = section.value;
+  check_count_fits(c, section.line, count, bar_line_bytes, "bar");
   m.bars.allocate(1, count);
   m.bar_line.allocate(1, count);
   if (count <= 0) return;
@@ -220,7 +230,6 @@ void read_bars(cursor& c, model& m) {
 struct component_section {
   const char* marker;
   const char* count;
-  const char* count_line;
   const char* heading;
   const char* value;
   const char* line;
@@ -230,9 +239,7 @@ struct component_section {
 // component named.
 void read_component_section(cursor& c, const model& m, const component_section& names, terms::fmat2& values,
                             terms::imat2* flags) {
-  read_marker(c, names.marker);
-  const int32_t count = read_integer(c, names.count);
-  skip_rest_of_line(c, names.count_line);
+  const int32_t count = read_section_count(c, names.marker, names.count).value;
   if (count <= 0) return;
   skip_rest_of_line(c, names.heading);
   for (int32_t i = 0; i < count; ++i) {
@@ -247,7 +254,6 @@ void read_component_section(cursor& c, const model& m, const component_section& 
 void read_prescribed(cursor& c, model& m) {
   read_component_section(c, m,
                          {"prescribed displacements", "prescribed displacement count",
-                          "the rest of the prescribed displacement count line",
                           "the heading line of the prescribed displacements", "prescribed displacement",
                           "the rest of a prescribed displacement line"},
                          m.prescribed, &m.dof_map);
@@ -255,7 +261,7 @@ void read_prescribed(cursor& c, model& m) {
 
 void read_loads(cursor& c, model& m) {
   read_component_section(c, m,
-                         {"loads", "load count", "the rest of the load count line", "the heading line of the loads",
+                         {"loads", "load count", "the heading line of the loads",
                           "load", "the rest of a load line"},
                          m.loads, nullptr);
 }
