@@ -23,19 +23,15 @@
 #include <string>
 #include <vector>
 
+#include "mechanics/batch.hpp"
 #include "mechanics/objective.hpp"
 #include "model/input.hpp"
 #include "model/start.hpp"
 #include "nlp/nlp.hpp"
 #include "output/writers.hpp"
+#include "run.hpp"
 #include "structures.hpp"
 
-// Without the batched objective (an older tree) the program still builds and measures the
-// plain loop, which is how the "before" figures were taken.
-#if __has_include("mechanics/batch.hpp")
-#include "mechanics/batch.hpp"
-#define KALVANE_HAVE_BATCH 1
-#endif
 
 namespace {
 
@@ -95,56 +91,22 @@ double essential_bytes(const kalvane::model& m, int work_vectors) {
   return model_bytes + n * 8 * (work_vectors + 2 * pairs);
 }
 
-// Runs the stages of one whole run in `dir`, as the program does, and prints one line:
-// seconds per stage, iterations, peak resident kB and the essential bytes.
+// Runs one whole run in `dir` through the program's own run path and prints one line:
+// seconds per stage, iterations, peak resident kB, the essential bytes, the evaluations of
+// the total potential and their seconds.
 int run_stages(const std::string& dir) {
-  if (::chdir(dir.c_str()) != 0) {
-    std::perror(dir.c_str());
-    return 1;
-  }
-  double t[6];
-  auto t0 = clock_type::now();
+  kalvane::run_plan plan;
+  plan.folder = dir;
+  plan.time_objective = true;
   kalvane::model m;
-  kalvane::input(m);
-  t[0] = seconds_since(t0);
-  t0 = clock_type::now();
-  kalvane::start(m);
-  t[1] = seconds_since(t0);
-  t0 = clock_type::now();
-  kalvane::write_deck(m);
-  t[2] = seconds_since(t0);
-  t0 = clock_type::now();
-  long evaluations = 0;
-  double objective_s = 0.0;
-#ifdef KALVANE_HAVE_BATCH
-  kalvane::batch_objective batch(m);
-  auto evaluate = [&batch](int32_t n, const terms::fmat1& x, terms::fmat1& g) { return batch(n, x, g); };
-#else
-  auto evaluate = [&m](int32_t n, const terms::fmat1& x, terms::fmat1& g) { return kalvane::objective(m, n, x, g); };
-#endif
-  nlp::instance qn{[&](int32_t n, const terms::fmat1& x, terms::fmat1& g) {
-    const auto e0 = clock_type::now();
-    const double value = evaluate(n, x, g);
-    objective_s += seconds_since(e0);
-    ++evaluations;
-    return value;
-  }};
-  const nlp::lbfgs_result result = qn.lbfgs(m.memory_size, m.free_count, m.max_iterations, m.line_search_max_steps,
-                                            m.allowable_gradient, m.line_search_sigma, m.unknowns, m.gradient);
-  m.iteration_count = result.iterations;
-  m.objective_value = result.value;
-  t[3] = seconds_since(t0);
-  t0 = clock_type::now();
-  kalvane::write_script(m);
-  t[4] = seconds_since(t0);
-  t0 = clock_type::now();
-  kalvane::write_report(m);
-  t[5] = seconds_since(t0);
+  const kalvane::run_stats stats = kalvane::run(m, plan);
+  const double* t = stats.seconds;
   struct rusage usage {};
   ::getrusage(RUSAGE_SELF, &usage);
-  std::printf("%.6f %.6f %.6f %.6f %.6f %.6f %d %ld %.0f %.0f %ld %.6f\n", t[0], t[1], t[2], t[3], t[4], t[5],
-              m.iteration_count, usage.ru_maxrss, essential_bytes(m, 4), essential_bytes(m, 2), evaluations,
-              objective_s);
+  // input, start, deck, minimise (with the solution check), script, report
+  std::printf("%.6f %.6f %.6f %.6f %.6f %.6f %d %ld %.0f %.0f %lld %.6f\n", t[0], t[1], t[2], t[3] + t[4], t[5], t[6],
+              m.iteration_count, usage.ru_maxrss, essential_bytes(m, 4), essential_bytes(m, 2), stats.evaluations,
+              stats.objective_seconds);
   return 0;
 }
 
@@ -191,12 +153,10 @@ void bench_net(const options& o, long long wanted) {
   const double plain_s = time_call([&] { kalvane::objective(m, n, x, gr); }, o.reps);
   std::printf("total potential, plain loop  %10.2f ns/bar/evaluation  %10.1f evaluations/s\n", plain_s / bars * 1e9,
               1.0 / plain_s);
-#ifdef KALVANE_HAVE_BATCH
   kalvane::batch_objective batch(m);
   const double batch_s = time_call([&] { batch(n, x, gr); }, o.reps);
   std::printf("total potential, batched     %10.2f ns/bar/evaluation  %10.1f evaluations/s\n", batch_s / bars * 1e9,
               1.0 / batch_s);
-#endif
 
   // Two-loop recursion over a full ring of pairs, and the same vectors streamed once per pass.
   {

@@ -4,7 +4,6 @@
 // allocation is a normal outcome; a crash, a sanitizer report or a hang is a finding.
 #include <unistd.h>
 
-#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -13,11 +12,7 @@
 #include <string>
 
 #include "error.hpp"
-#include "mechanics/objective.hpp"
-#include "model/input.hpp"
-#include "model/start.hpp"
-#include "nlp/nlp.hpp"
-#include "output/writers.hpp"
+#include "run.hpp"
 
 namespace {
 
@@ -34,29 +29,21 @@ void remove_scratch() {
 // Sizes beyond these are refused before solving, so that one execution stays short.
 constexpr std::int32_t max_nodes = 300;
 constexpr std::int32_t max_bars = 300;
-constexpr std::int32_t max_iterations = 4;
-constexpr std::int32_t max_line_search_steps = 8;
-constexpr std::int32_t max_memory = 8;
 
-bool small_enough(const kalvane::model& m) {
-  return m.node_count <= max_nodes && kalvane::bar_count(m) <= max_bars;
-}
-
+// The program's own run path, with the batched total potential and the solution check,
+// stopped after reading to refuse large models, then capped at a few iterations.
 void run(kalvane::model& m, const std::string& text) {
-  kalvane::input_text(m, text, "input.txt");
-  if (!small_enough(m)) return;
-  kalvane::start(m);
-  kalvane::write_deck(m);
-  m.max_iterations = std::min(m.max_iterations, max_iterations);
-  m.line_search_max_steps = std::min(m.line_search_max_steps, max_line_search_steps);
-  m.memory_size = std::min(m.memory_size, max_memory);
-  nlp::instance qn{[&m](std::int32_t n, const terms::fmat1& x, terms::fmat1& g) { return objective(m, n, x, g); }};
-  const nlp::lbfgs_result result = qn.lbfgs(m.memory_size, m.free_count, m.max_iterations, m.line_search_max_steps,
-                                            m.allowable_gradient, m.line_search_sigma, m.unknowns, m.gradient);
-  m.iteration_count = result.iterations;
-  m.objective_value = result.value;
-  kalvane::write_script(m);
-  kalvane::write_report(m);
+  kalvane::run_plan plan;
+  plan.input_text = text;
+  plan.last = kalvane::stage::input;
+  kalvane::run(m, plan);
+  if (m.node_count > max_nodes || kalvane::bar_count(m) > max_bars) return;
+  plan.first = kalvane::stage::start;
+  plan.last = kalvane::stage::report;
+  plan.iteration_cap = 4;
+  plan.line_search_cap = 8;
+  plan.memory_cap = 8;
+  kalvane::run(m, plan);
 }
 
 }  // namespace

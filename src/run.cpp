@@ -1,5 +1,6 @@
 #include "run.hpp"
 
+#include <chrono>
 #include <cmath>
 #include <string>
 
@@ -9,9 +10,42 @@
 #include "model/start.hpp"
 #include "nlp/nlp.hpp"
 #include "output/writers.hpp"
+#include "progress.hpp"
 
 namespace kalvane {
 namespace {
+
+using clock_type = std::chrono::steady_clock;
+
+double seconds_since(clock_type::time_point t0) {
+  return std::chrono::duration<double>(clock_type::now() - t0).count();
+}
+
+int32_t capped(int32_t setting, int32_t cap) { return cap > 0 && setting > cap ? cap : setting; }
+
+void minimise(model& m, const run_plan& plan, run_stats& stats) {
+  const batch_objective total_potential(m);
+  long long evaluations = 0;
+  double objective_seconds = 0.0;
+  const bool timed = plan.time_objective;
+  nlp::instance qn{[&](int32_t n, const terms::fmat1& x, terms::fmat1& g) {
+    ++evaluations;
+    if (!timed) return total_potential(n, x, g);
+    const auto t0 = clock_type::now();
+    const double value = total_potential(n, x, g);
+    objective_seconds += seconds_since(t0);
+    return value;
+  }};
+  progress_line progress(plan.progress, m.allowable_gradient);
+  const nlp::lbfgs_result result =
+      qn.lbfgs(capped(m.memory_size, plan.memory_cap), m.free_count, capped(m.max_iterations, plan.iteration_cap),
+               capped(m.line_search_max_steps, plan.line_search_cap), m.allowable_gradient, m.line_search_sigma,
+               m.unknowns, m.gradient, progress);
+  m.iteration_count = result.iterations;
+  m.objective_value = result.value;
+  stats.evaluations += evaluations;
+  stats.objective_seconds += objective_seconds;
+}
 
 // A minimum that is not a number is no equilibrium: writing it as one would report a
 // failure as success, so the run stops before the script and the report.
@@ -25,22 +59,40 @@ void check_solution(const model& m) {
                         "holds), or the gradient tolerance is too small to be reached");
 }
 
+void run_stage(stage s, model& m, const run_plan& plan, run_stats& stats) {
+  switch (s) {
+    case stage::input:
+      if (plan.input_text) input_text(m, *plan.input_text, "input.txt");
+      else input(m, path_in(plan, "input.txt"));
+      return;
+    case stage::start: start(m); return;
+    case stage::deck: write_deck(m, path_in(plan, "abaqusfile.inp")); return;
+    case stage::minimise: minimise(m, plan, stats); return;
+    case stage::check: check_solution(m); return;
+    case stage::script: write_script(m, path_in(plan, "autocad.scr")); return;
+    case stage::report: write_report(m, path_in(plan, "output.txt")); return;
+  }
+}
+
 }  // namespace
 
-void run() {
-  model m;
-  input(m);
-  start(m);
-  write_deck(m);
-  const batch_objective objective(m);
-  nlp::instance qn{[&objective](int32_t n, const terms::fmat1& x, terms::fmat1& g) { return objective(n, x, g); }};
-  const nlp::lbfgs_result result = qn.lbfgs(m.memory_size, m.free_count, m.max_iterations, m.line_search_max_steps,
-                                            m.allowable_gradient, m.line_search_sigma, m.unknowns, m.gradient);
-  m.iteration_count = result.iterations;
-  m.objective_value = result.value;
-  check_solution(m);
-  write_script(m);
-  write_report(m);
+const char* stage_name(stage s) {
+  static const char* const names[stage_count] = {"input", "start", "deck", "minimise", "check", "script", "report"};
+  return names[static_cast<int>(s)];
+}
+
+std::string path_in(const run_plan& plan, const std::string& name) {
+  return plan.folder.empty() ? name : plan.folder + "/" + name;
+}
+
+run_stats run(model& m, const run_plan& plan) {
+  run_stats stats;
+  for (int k = static_cast<int>(plan.first); k <= static_cast<int>(plan.last); ++k) {
+    const auto t0 = clock_type::now();
+    run_stage(static_cast<stage>(k), m, plan, stats);
+    stats.seconds[k] = seconds_since(t0);
+  }
+  return stats;
 }
 
 }  // namespace kalvane

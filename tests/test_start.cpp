@@ -7,9 +7,7 @@
 
 #include "error.hpp"
 #include "mechanics/element.hpp"
-#include "model/input.hpp"
-#include "nlp/nlp.hpp"
-#include "mechanics/objective.hpp"
+#include "run.hpp"
 
 using kalvane::model;
 
@@ -18,8 +16,10 @@ namespace {
 // A model from its sections after the settings line and material line.
 model prepared(const std::string& settings, const std::string& rest) {
   model m;
-  kalvane::input_text(m, ":\n" + settings + "\n:\n1 10.0\n" + rest, "input.txt");
-  kalvane::start(m);
+  kalvane::run_plan plan;
+  plan.input_text = ":\n" + settings + "\n:\n1 10.0\n" + rest;
+  plan.last = kalvane::stage::start;
+  kalvane::run(m, plan);
   return m;
 }
 
@@ -34,11 +34,10 @@ kalvane::error failure(const std::string& rest) {
 }
 
 kalvane::element_result solve(model& m) {
-  nlp::instance qn{[&m](int32_t n, const terms::fmat1& x, terms::fmat1& g) { return kalvane::objective(m, n, x, g); }};
-  nlp::lbfgs_result r = qn.lbfgs(m.memory_size, m.free_count, m.max_iterations, m.line_search_max_steps,
-                                 m.allowable_gradient, m.line_search_sigma, m.unknowns, m.gradient);
-  m.iteration_count = r.iterations;
-  m.objective_value = r.value;
+  kalvane::run_plan plan;
+  plan.first = kalvane::stage::minimise;
+  plan.last = kalvane::stage::check;
+  kalvane::run(m, plan);
   double f[6];
   return kalvane::element1(m, m.bars(1), m.unknowns, f);
 }
@@ -125,9 +124,10 @@ TEST(Solve, SingleBarUnderAxialLoadMeetsTheClosedForm) {
 
   // Mooney-Rivlin: F = 2 area (lambda - 1/lambda^2)(c1 + c2/lambda)
   model mr;
-  kalvane::input_text(mr, ":\n0.9 20 1E-9 0 1000 5\n:\n2 4.0 1.5\n" + rest, "input.txt");
-  kalvane::start(mr);
-  solve(mr);
+  kalvane::run_plan plan;
+  plan.input_text = ":\n0.9 20 1E-9 0 1000 5\n:\n2 4.0 1.5\n" + rest;
+  plan.last = kalvane::stage::check;
+  kalvane::run(mr, plan);
   const double l = 1.0 + mr.unknowns(1);
   EXPECT_NEAR(2 * area * (l - 1.0 / (l * l)) * (4.0 + 1.5 / l), F, 1e-9 * F);
 }

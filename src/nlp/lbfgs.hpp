@@ -139,9 +139,15 @@ inline void two_loop_direction(correction_ring& ring, int32_t n, const double* g
 // The previous point of each step is the line search's saved start, and the previous
 // gradient waits in the y of the slot that will hold the step's pair, so no other copies
 // of x and g are kept.
-template <class Objective>
+// A monitor that watches nothing.
+struct no_monitor {
+  void operator()(int32_t, double) const {}
+};
+
+// `monitor`(j, norm(g)) is called at every test of the stopping rule; it only watches.
+template <class Objective, class Monitor>
 lbfgs_result lbfgs(Objective& objective, int32_t memory, int32_t n, int32_t max_iter, int32_t max_steps,
-                   double tolerance, double sigma, terms::fmat1& x, terms::fmat1& g) {
+                   double tolerance, double sigma, terms::fmat1& x, terms::fmat1& g, Monitor& monitor) {
   terms::fmat1 direction, saved_start;
   direction.allocate(1, n);
   saved_start.allocate(1, n);
@@ -162,7 +168,10 @@ lbfgs_result lbfgs(Objective& objective, int32_t memory, int32_t n, int32_t max_
   complete_pair(*pair, n, xs, previous_x, gs);
 
   int32_t j = 1;
-  while (j < max_iter && norm(n, g) > tolerance) {
+  while (j < max_iter) {
+    const double largest = norm(n, g);
+    monitor(j, largest);
+    if (!(largest > tolerance)) break;
     two_loop_direction(ring, n, gs, d);
     pair = &ring.next(n);
     copy(n, elements(pair->y, n), gs);
@@ -171,6 +180,13 @@ lbfgs_result lbfgs(Objective& objective, int32_t memory, int32_t n, int32_t max_
     complete_pair(*pair, n, xs, previous_x, gs);
   }
   return {j, f, tolerance >= norm(n, g)};
+}
+
+template <class Objective>
+lbfgs_result lbfgs(Objective& objective, int32_t memory, int32_t n, int32_t max_iter, int32_t max_steps,
+                   double tolerance, double sigma, terms::fmat1& x, terms::fmat1& g) {
+  no_monitor quiet;
+  return lbfgs(objective, memory, n, max_iter, max_steps, tolerance, sigma, x, g, quiet);
 }
 
 }  // namespace nlp

@@ -22,6 +22,11 @@ struct instance {
                      terms::fmat1& x, terms::fmat1& g) {
     return nlp::lbfgs(objective, memory, n, max_iter, max_steps, tolerance, sigma, x, g);
   }
+  template <class Monitor>
+  lbfgs_result lbfgs(int32_t memory, int32_t n, int32_t max_iter, int32_t max_steps, double tolerance, double sigma,
+                     terms::fmat1& x, terms::fmat1& g, Monitor& monitor) {
+    return nlp::lbfgs(objective, memory, n, max_iter, max_steps, tolerance, sigma, x, g, monitor);
+  }
 };
 
 template <class Objective>

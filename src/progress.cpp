@@ -1,0 +1,45 @@
+#include "progress.hpp"
+
+#include <unistd.h>
+
+#include <cstdio>
+
+namespace kalvane {
+namespace {
+
+constexpr std::chrono::milliseconds first_draw_after{1000};
+constexpr std::chrono::milliseconds redraw_every{250};
+
+}  // namespace
+
+bool standard_error_is_terminal() { return ::isatty(STDERR_FILENO) == 1; }
+
+progress_line::progress_line(bool enable, double allowable_gradient)
+    : enabled(enable), allowable(allowable_gradient) {
+  if (!enabled) return;
+  started = std::chrono::steady_clock::now();
+  next_draw = started + first_draw_after;
+}
+
+progress_line::~progress_line() { erase(); }
+
+void progress_line::tick(int32_t iteration, double largest_gradient) {
+  const auto now = std::chrono::steady_clock::now();
+  if (now < next_draw) return;
+  next_draw = now + redraw_every;
+  const double elapsed = std::chrono::duration<double>(now - started).count();
+  // Carriage return and erase-to-end-of-line redraw the line in place.
+  std::fprintf(stderr, "\r\033[Kkalvane: iteration %d, largest gradient %.3e (allowable %.3e), %.1f s", iteration,
+               largest_gradient, allowable, elapsed);
+  std::fflush(stderr);
+  shown = true;
+}
+
+void progress_line::erase() {
+  if (!shown) return;
+  std::fputs("\r\033[K", stderr);
+  std::fflush(stderr);
+  shown = false;
+}
+
+}  // namespace kalvane
