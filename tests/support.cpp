@@ -1,0 +1,148 @@
+#include "support.hpp"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+
+#include <gtest/gtest.h>
+
+extern char** environ;
+
+namespace kalvane_test {
+
+namespace fs = std::filesystem;
+
+scratch_folder::scratch_folder() {
+  std::string pattern = (fs::path(::testing::TempDir()) / "kalvane-XXXXXX").string();
+  if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed: " + pattern);
+  path = pattern;
+}
+
+scratch_folder::~scratch_folder() {
+  std::error_code ignored;
+  fs::remove_all(path, ignored);
+}
+
+std::string read_file(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+void write_file(const std::string& path, const std::string& text) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out << text;
+  if (!out) throw std::runtime_error("cannot write " + path);
+}
+
+bool file_exists(const std::string& path) {
+  std::error_code ignored;
+  return fs::exists(path, ignored);
+}
+
+namespace {
+
+// Reads both pipes to their end while the child runs, so that neither can fill and stall it.
+void drain(int out_fd, int err_fd, int in_fd, const std::string& input, program_result& r,
+           std::chrono::steady_clock::time_point deadline, pid_t child) {
+  std::size_t written = 0;
+  if (in_fd >= 0 && input.empty()) ::close(in_fd), in_fd = -1;
+  char buffer[1 << 15];
+  while (out_fd >= 0 || err_fd >= 0) {
+    pollfd fds[3];
+    int count = 0;
+    if (out_fd >= 0) fds[count++] = {out_fd, POLLIN, 0};
+    if (err_fd >= 0) fds[count++] = {err_fd, POLLIN, 0};
+    if (in_fd >= 0) fds[count++] = {in_fd, POLLOUT, 0};
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+    if (left.count() <= 0) {
+      ::kill(child, SIGKILL);
+      r.status = 124;
+      break;
+    }
+    if (::poll(fds, static_cast<nfds_t>(count), static_cast<int>(std::min<long long>(left.count(), 1000))) < 0) {
+      if (errno == EINTR) continue;
+      break;
+    }
+    for (int k = 0; k < count; ++k) {
+      if (fds[k].revents == 0) continue;
+      if (fds[k].fd == in_fd) {
+        const ssize_t n = ::write(in_fd, input.data() + written, input.size() - written);
+        if (n > 0) written += static_cast<std::size_t>(n);
+        if (n < 0 || written == input.size()) ::close(in_fd), in_fd = -1;
+        continue;
+      }
+      const ssize_t n = ::read(fds[k].fd, buffer, sizeof buffer);
+      std::string& sink = fds[k].fd == out_fd ? r.out : r.err;
+      if (n > 0) {
+        sink.append(buffer, static_cast<std::size_t>(n));
+      } else if (n == 0 || errno != EINTR) {
+        ::close(fds[k].fd);
+        (fds[k].fd == out_fd ? out_fd : err_fd) = -1;
+      }
+    }
+  }
+  for (int fd : {out_fd, err_fd, in_fd})
+    if (fd >= 0) ::close(fd);
+}
+
+}  // namespace
+
+program_result run_program(const program_run& run) {
+  int out_pipe[2], err_pipe[2], in_pipe[2];
+  if (::pipe(out_pipe) != 0 || ::pipe(err_pipe) != 0 || ::pipe(in_pipe) != 0) throw std::runtime_error("pipe failed");
+  std::vector<std::string> env_text;
+  for (char** e = environ; *e != nullptr; ++e) env_text.emplace_back(*e);
+  for (const std::string& extra : run.environment) env_text.push_back(extra);
+  std::vector<char*> env;
+  for (std::string& e : env_text) env.push_back(e.data());
+  env.push_back(nullptr);
+  std::vector<std::string> argv_text{run.program};
+  argv_text.insert(argv_text.end(), run.args.begin(), run.args.end());
+  std::vector<char*> argv;
+  for (std::string& a : argv_text) argv.push_back(a.data());
+  argv.push_back(nullptr);
+
+  const pid_t child = ::fork();
+  if (child < 0) throw std::runtime_error("fork failed");
+  if (child == 0) {
+    ::dup2(in_pipe[0], 0);
+    ::dup2(out_pipe[1], 1);
+    ::dup2(err_pipe[1], 2);
+    for (int fd : {in_pipe[0], in_pipe[1], out_pipe[0], out_pipe[1], err_pipe[0], err_pipe[1]}) ::close(fd);
+    if (!run.folder.empty() && ::chdir(run.folder.c_str()) != 0) ::_exit(126);
+    ::execve(run.program.c_str(), argv.data(), env.data());
+    ::_exit(127);
+  }
+  ::close(in_pipe[0]);
+  ::close(out_pipe[1]);
+  ::close(err_pipe[1]);
+  // A child that stops reading its input must not end this process.
+  ::signal(SIGPIPE, SIG_IGN);
+  program_result r;
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(run.seconds);
+  drain(out_pipe[0], err_pipe[0], in_pipe[1], run.input, r, deadline, child);
+  int raw = 0;
+  while (::waitpid(child, &raw, 0) < 0 && errno == EINTR) {
+  }
+  if (r.status != 124) r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + (WIFSIGNALED(raw) ? WTERMSIG(raw) : 0);
+  return r;
+}
+
+std::string kalvane_exe() { return KALVANE_EXE; }
+std::string view_exe() { return KALVANE_VIEW_EXE; }
+std::string source_path(const std::string& relative) { return std::string(KALVANE_SOURCE_DIR) + "/" + relative; }
+
+}  // namespace kalvane_test

@@ -1,0 +1,49 @@
+#pragma once
+// What many tests need: a scratch folder that goes away however the test ends, whole files
+// read and written, and a program started with its status and streams captured.
+#include <string>
+#include <vector>
+
+namespace kalvane_test {
+
+// A fresh folder under the test temporary directory, removed with everything in it when
+// the object goes, also when a failed assertion ends the test early.
+struct scratch_folder {
+  std::string path;
+  scratch_folder();
+  ~scratch_folder();
+  scratch_folder(const scratch_folder&) = delete;
+  scratch_folder& operator=(const scratch_folder&) = delete;
+  // The path of `name` inside the folder.
+  std::string operator/(const std::string& name) const { return path + "/" + name; }
+};
+
+// The whole file; an empty string when it cannot be read (see file_exists).
+std::string read_file(const std::string& path);
+void write_file(const std::string& path, const std::string& text);
+bool file_exists(const std::string& path);
+
+struct program_result {
+  int status = -1;  // exit status; 128 + n after signal n; 124 when the time limit ended it
+  std::string out, err;
+};
+
+struct program_run {
+  std::string program;             // path of the executable
+  std::vector<std::string> args;   // its arguments, passed as they are (no shell)
+  std::string folder;              // working folder; empty for the test's own
+  std::string input;               // standard input
+  std::vector<std::string> environment;  // extra NAME=value entries
+  int seconds = 120;               // time limit
+};
+
+// Starts the program and waits for it, its standard streams captured.
+program_result run_program(const program_run& run);
+
+// The programs of this build.
+std::string kalvane_exe();
+std::string view_exe();
+// A file of the source tree, e.g. source_path("examples/single_bar/input.txt").
+std::string source_path(const std::string& relative);
+
+}  // namespace kalvane_test
