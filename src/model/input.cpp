@@ -18,6 +18,56 @@ namespace {
 constexpr long long node_line_bytes = 8;
 constexpr long long bar_line_bytes = 8;
 
+// The six sections in file order, as messages name them.
+enum section_index { settings_section, material_section, nodes_section, bars_section, prescribed_section,
+                     loads_section, section_total };
+
+struct section_names {
+  const char* name;
+  const char* form;          // what the section holds, for a message that finds it missing
+  const char* keywords[3];   // words a marker line of this section is likely to hold
+  const char* data_line;     // one of its counted lines, or nullptr
+  int values_per_line;       // numbers on one of those lines
+};
+
+const section_names sections[section_total] = {
+    {"settings", "': settings' line, then 'sigma steps tolerance reference iterations memory'", {"setting"},
+     nullptr, 6},
+    {"material", "': material' line, then 'number c1 [c2]'", {"material"}, nullptr, 0},
+    {"nodes", "': nodes' line, the count, a heading line, then 'node x y z' lines", {"node"}, "node line", 4},
+    {"bars", "': bars' line, the count, a heading line, then 'bar node1 node2 area' lines", {"bar"}, "bar line", 4},
+    {"prescribed displacements",
+     "': prescribed displacements' line, the count, a heading line, then 'node component value' lines",
+     {"prescribed", "support", "displacement"}, "prescribed displacement line", 3},
+    {"loads", "': loads' line, the count, a heading line, then 'node component value' lines", {"load", "force"},
+     "load line", 3},
+};
+
+// What the reader met in one section, kept only to explain a failure where it arose.
+struct section_progress {
+  std::size_t marker_at = 0;  // the marker line taken for the section
+  long marker_line = 0;
+  std::size_t passed_at = 0;  // a line passed over on the way that looks meant as its marker
+  long passed_line = 0;
+  int32_t count = 0;
+  long count_line = 0;        // 0 until the count is read
+  std::size_t heading_at = 0;
+  long heading_line = 0;      // 0 when no heading line was skipped
+};
+
+struct progress {
+  int section = -1;        // the section being read (or whose marker is sought)
+  section_progress of[section_total];
+  int32_t lines_read = 0;  // complete data lines of the current section
+  int values_read = 0;     // values of the current line, or of the settings and material
+  int32_t entry = 0;       // the node or bar the current data line is about, 0 before it is read
+  // The last value read: a failure right after it, with nothing between, belongs to it.
+  std::size_t value_begin = 0, value_end = 0;
+  const char* value_what = nullptr;
+  bool value_integer = false;
+  std::size_t entry_end = 0;  // just past the entry's number
+};
+
 struct cursor {
   const char* text;
   std::size_t size;
@@ -25,6 +75,7 @@ struct cursor {
   long line = 1;
   std::size_t line_start = 0;
   const std::string& name;
+  progress read{};
 
   bool at_end() const { return pos >= size; }
   char current() const { return text[pos]; }
@@ -70,16 +121,157 @@ bool is_skippable(const cursor& c) {
   return ch == ' ' || ch == '\t' || ch == '\f' || c.at_line_end();
 }
 
+bool is_blank(char ch) { return ch == ' ' || ch == '\t'; }
+
+// ---- Explaining a failure: where the slip that led to it most likely is. None of this
+// changes what is read or which error ends the run; it runs only once a run has failed.
+
+// The line from `at` to its end, quoted and shortened.
+std::string quoted_line(const cursor& c, std::size_t at) {
+  std::size_t end = at;
+  while (end < c.size && c.text[end] != '\n' && c.text[end] != '\r' && end - at < 40) ++end;
+  std::string t(c.text + at, end - at);
+  if (end < c.size && c.text[end] != '\n' && c.text[end] != '\r') t += "...";
+  return "'" + t + "'";
+}
+
+long column_at(const cursor& c, std::size_t at) {
+  std::size_t start = at;
+  while (start > 0 && c.text[start - 1] != '\n') --start;
+  return static_cast<long>(at - start) + 1;
+}
+
+std::string place(const cursor& c, long line, long column) {
+  return c.name + ":" + std::to_string(line) + ":" + std::to_string(column) + ": ";
+}
+
+char lower(char ch) { return ch >= 'A' && ch <= 'Z' ? static_cast<char>(ch - 'A' + 'a') : ch; }
+
+// The section whose name comes first on the line at `at`, or -1: marker lines usually say
+// which section they open.
+int section_named(const cursor& c, std::size_t at) {
+  std::size_t end = at;
+  while (end < c.size && c.text[end] != '\n') ++end;
+  int best = -1;
+  std::size_t best_at = end;
+  for (int s = 0; s < section_total; ++s)
+    for (const char* word : sections[s].keywords) {
+      if (word == nullptr) break;
+      const std::size_t length = std::strlen(word);
+      for (std::size_t i = at; i + length <= end && i < best_at; ++i) {
+        std::size_t k = 0;
+        while (k < length && lower(c.text[i + k]) == word[k]) ++k;
+        if (k == length) {
+          best = s;
+          best_at = i;
+          break;
+        }
+      }
+    }
+  return best;
+}
+
+// A line that is not a marker line but may be meant as one: a colon after blanks, or
+// another sign in column 1.
+bool looks_like_marker(const cursor& c, std::size_t at) {
+  std::size_t p = at;
+  while (p < c.size && is_blank(c.text[p])) ++p;
+  if (p >= c.size) return false;
+  if (c.text[p] == ':') return p > at;
+  return p == at && c.text[p] != '\0' && std::strchr("#;*!%>|=/-", c.text[p]) != nullptr;
+}
+
+// Whether the line at `at` begins with `values` numbers separated by blanks.
+bool reads_like_data_line(const cursor& c, std::size_t at, int values) {
+  std::size_t p = at;
+  for (int i = 0; i < values; ++i) {
+    while (p < c.size && is_blank(c.text[p])) ++p;
+    double value = 0.0;
+    const number_scan s = scan_real(c.text, c.size, p, value);
+    if (!s.ok) return false;
+    p = s.end;
+    if (p < c.size && !is_blank(c.text[p]) && c.text[p] != '\r' && c.text[p] != '\n') return false;
+  }
+  return true;
+}
+
+// The most likely slip before the failure, with its own place, or "" when none is clear.
+// `lines_short`: a number was due and a marker line or the end of the file came instead.
+std::string likely_slip(const cursor& c, bool lines_short) {
+  const progress& r = c.read;
+  if (c.size > 3 && std::memcmp(c.text, "\xEF\xBB\xBF", 3) == 0 && c.text[3] == ':')
+    return place(c, 1, 1) + "the file starts with a UTF-8 byte-order mark, which hides the marker line " +
+           quoted_line(c, 3) + " (a marker line starts with ':' in column 1); save the file without the mark";
+  const int last = r.section < section_total ? r.section : section_total - 1;
+  for (int s = 0; s <= last; ++s) {
+    const section_progress& p = r.of[s];
+    if (p.passed_line == 0 || (p.marker_line != 0 && section_named(c, p.marker_at) == s)) continue;
+    std::string why = place(c, p.passed_line, 1) + quoted_line(c, p.passed_at) +
+                      " seems meant as the marker line of the " + sections[s].name +
+                      " section, but a marker line starts with ':' in column 1";
+    if (p.marker_line != 0)
+      why += ", so the reader took line " + std::to_string(p.marker_line) + " " + quoted_line(c, p.marker_at) +
+             " for it";
+    return why;
+  }
+  for (int s = 0; s <= last; ++s) {
+    const section_progress& p = r.of[s];
+    if (p.marker_line == 0) break;
+    if (section_named(c, p.marker_at) > s)
+      return place(c, p.marker_line, column_at(c, p.marker_at)) + "the " + sections[s].name + " section (" +
+             sections[s].form + ") seems to be missing: the reader took the marker line " +
+             quoted_line(c, p.marker_at) + " for it";
+  }
+  if (lines_short && r.section >= nodes_section && r.section < section_total) {
+    const section_progress& p = r.of[r.section];
+    const section_names& names = sections[r.section];
+    if (p.heading_line != 0 && reads_like_data_line(c, p.heading_at, names.values_per_line))
+      return place(c, p.heading_line, 1) + "the heading line of the " + names.name +
+             " section seems to be missing: the line after the count, skipped as the heading line, reads like a " +
+             names.data_line + " (" + quoted_line(c, p.heading_at) + ")";
+  }
+  return "";
+}
+
+[[noreturn]] void refuse(const cursor& c, const char* kind, const std::string& message, bool lines_short = false) {
+  const std::string slip = likely_slip(c, lines_short);
+  if (slip.empty() && lines_short && c.read.section >= nodes_section && c.read.of[c.read.section].count_line != 0)
+    fail(kind, message + ": the count may be too large, or a line is missing");
+  if (slip.empty()) fail(kind, message);
+  fail(kind, slip + "; the reader then stopped at " + message);
+}
+
+// Where a number was due and a marker line or the end came: what the reader was in.
+std::string still_expected(const cursor& c) {
+  const progress& r = c.read;
+  if (r.section < 0 || r.section >= section_total) return "";
+  const section_names& names = sections[r.section];
+  const section_progress& p = r.of[r.section];
+  if (r.section == settings_section)
+    return "; the reader was in the settings section, whose 6 values are 'sigma steps tolerance reference "
+           "iterations memory', and had read " + std::to_string(r.values_read) + " of them";
+  if (r.section == material_section)
+    return "; the reader was in the material section ('number c1 [c2]') and had read " +
+           std::to_string(r.values_read) + " of its values";
+  if (p.count_line == 0) return std::string("; the reader expected the count of the ") + names.name + " section";
+  return std::string("; the reader was in the ") + names.name + " section and had read " +
+         std::to_string(r.lines_read) + " of the " + std::to_string(p.count) + " " + names.data_line +
+         "s counted at line " + std::to_string(p.count_line) + " (" + std::to_string(p.count - r.lines_read) +
+         " more expected)";
+}
+
 // Blanks, tabs, line ends and form feeds before a value; the file may not end here.
 void skip_to_value(cursor& c, const char* what) {
   while (!c.at_end() && is_skippable(c)) c.advance();
-  if (c.at_end()) fail(end_error, c.where() + "the file ends where a number (" + what + ") was expected");
+  if (c.at_end())
+    refuse(c, end_error,
+           c.where() + "the file ends where a number (" + what + ") was expected" + still_expected(c), true);
 }
 
 // Reads up to and including the next line end; a last line without one is accepted when
 // at least one character was read.
 void skip_rest_of_line(cursor& c, const char* what) {
-  if (c.at_end()) fail(end_error, c.where() + "the file ends where " + what + " was expected");
+  if (c.at_end()) refuse(c, end_error, c.where() + "the file ends where " + what + " was expected");
   while (!c.at_end()) {
     if (c.current() == '\n') {
       c.advance();
@@ -90,16 +282,56 @@ void skip_rest_of_line(cursor& c, const char* what) {
 }
 
 // Passes over lines until one whose first character is a colon, and skips the rest of it.
-void read_marker(cursor& c, const char* section) {
-  const std::string what = std::string("the marker line ': ") + section + "'";
+void read_marker(cursor& c, int section) {
+  const std::string what = std::string("the marker line ': ") + sections[section].name + "'";
+  c.read.section = section;
+  c.read.lines_read = 0;
+  c.read.values_read = 0;
+  c.read.entry = 0;
+  section_progress& p = c.read.of[section];
   for (;;) {
     while (!c.at_end() && (c.current() == '\f' || c.at_line_end())) c.advance();
-    if (c.at_end()) fail(end_error, c.where() + "the file ends where " + what + " was expected");
+    if (c.at_end()) refuse(c, end_error, c.where() + "the file ends where " + what + " was expected");
+    const std::size_t at = c.pos;
+    const long line = c.line;
     bool colon = c.current() == ':';
     c.advance();
     skip_rest_of_line(c, what.c_str());
-    if (colon) return;
+    if (colon) {
+      p.marker_at = at;
+      p.marker_line = line;
+      return;
+    }
+    if (p.passed_line == 0 && looks_like_marker(c, at) && section_named(c, at) == section) {
+      p.passed_at = at;
+      p.passed_line = line;
+    }
   }
+}
+
+// The previous value ran straight into the text that failed: the slip is in that value.
+std::string glued_value(const cursor& c, std::size_t at) {
+  const progress& r = c.read;
+  const char ch = c.text[at];
+  std::size_t end = at;
+  while (end < c.size && !is_blank(c.text[end]) && c.text[end] != '\n' && c.text[end] != '\r' && end - at < 24) ++end;
+  std::string why;
+  if (ch == 'O' || ch == 'o')
+    why = std::string("the letter ") + ch + " stands in it (a zero typed as a letter?)";
+  else if (ch == '.' && r.value_integer)
+    why = "an integer has no decimal point";
+  else if (ch == ',' || ch == ';')
+    why = std::string("values are separated by blanks, not '") + ch + "'";
+  else
+    why = std::string("'") + ch + "' cannot be part of a number";
+  std::string owner;
+  if (r.entry != 0 && r.value_end != r.entry_end && r.section >= nodes_section) {
+    if (r.section == nodes_section) owner = " of node " + std::to_string(r.entry);
+    else owner = std::string(" (") + (r.section == bars_section ? "bar " : "node ") + std::to_string(r.entry) + ")";
+  }
+  return place(c, c.line, c.column_of(at)) + "the " + r.value_what + owner + " reads '" +
+         std::string(c.text + r.value_begin, end - r.value_begin) + "': " + why + "; the reader took '" +
+         std::string(c.text + r.value_begin, r.value_end - r.value_begin) + "' for it";
 }
 
 // Reads one number with `scan`; `article` and `kind` name it in messages.
@@ -112,10 +344,26 @@ T read_number(cursor& c, const char* what, const char* article, const char* kind
   const number_scan s = scan(c.text, c.size, begin, value);
   if (!s.ok) {
     const bool nothing = s.end == begin || (s.end == begin + 1 && (c.text[begin] == '+' || c.text[begin] == '-'));
-    if (nothing) fail(data_error, c.where() + "expected " + article + kind + " (" + what + "), found " + c.token(begin));
-    fail(data_error, c.where() + "malformed " + kind + " " + c.token(begin) + " (" + what + "): " + s.problem);
+    progress& r = c.read;
+    if (r.value_what != nullptr && r.value_end == begin)
+      refuse(c, data_error,
+             glued_value(c, begin) + ", then expected " + article + kind + " (" + what + ") here and found " +
+                 c.token(begin));
+    if (nothing && c.text[begin] == ':' && c.column_of(begin) == 1)
+      refuse(c, data_error,
+             c.where() + "expected " + article + kind + " (" + what + "), found the marker line " +
+                 quoted_line(c, begin) + still_expected(c),
+             true);
+    if (nothing) refuse(c, data_error, c.where() + "expected " + article + kind + " (" + what + "), found " + c.token(begin));
+    refuse(c, data_error, c.where() + "malformed " + kind + " " + c.token(begin) + " (" + what + "): " + s.problem);
   }
   c.pos = s.end;
+  progress& r = c.read;
+  r.value_begin = begin;
+  r.value_end = s.end;
+  r.value_what = what;
+  r.value_integer = sizeof(T) == sizeof(int32_t);
+  ++r.values_read;
   return value;
 }
 
@@ -127,8 +375,18 @@ double read_real(cursor& c, const char* what) { return read_number<double>(c, wh
 int32_t read_index(cursor& c, const char* what, int32_t first, int32_t last) {
   int32_t value = read_integer(c, what);
   if (value < first || value > last)
-    fail(index_error, c.where_line() + what + " " + std::to_string(value) + " is outside " + std::to_string(first) +
-                          ".." + std::to_string(last));
+    refuse(c, index_error, c.where_line() + what + " " + std::to_string(value) + " is outside " +
+                               std::to_string(first) + ".." + std::to_string(last));
+  return value;
+}
+
+// The first value of a data line: the entry it is about, named in later messages.
+int32_t read_entry(cursor& c, const char* what, int32_t first, int32_t last) {
+  c.read.values_read = 0;
+  c.read.entry = 0;
+  const int32_t value = read_index(c, what, first, last);
+  c.read.entry = value;
+  c.read.entry_end = c.pos;
   return value;
 }
 
@@ -138,13 +396,14 @@ void check_count_fits(const cursor& c, long count_line, int32_t count, long long
   if (count <= 0) return;
   long long left = static_cast<long long>(c.size - c.pos);
   if (static_cast<long long>(count) * line_bytes > left)
-    fail(end_error, c.name + ":" + std::to_string(count_line) + ": the " + what + " count " + std::to_string(count) +
-                        " needs at least " + std::to_string(static_cast<long long>(count) * line_bytes) +
-                        " more bytes, but the file ends after " + std::to_string(left));
+    refuse(c, end_error, c.name + ":" + std::to_string(count_line) + ": the " + what + " count " +
+                             std::to_string(count) + " needs at least " +
+                             std::to_string(static_cast<long long>(count) * line_bytes) +
+                             " more bytes, but the file ends after " + std::to_string(left));
 }
 
 void read_settings(cursor& c, model& m) {
-  read_marker(c, "settings");
+  read_marker(c, settings_section);
   m.line_search_sigma = read_real(c, "line-search sigma");
   m.line_search_max_steps = read_integer(c, "line-search steps");
   m.gradient_tolerance = read_real(c, "gradient tolerance");
@@ -156,7 +415,7 @@ void read_settings(cursor& c, model& m) {
 }
 
 void read_material(cursor& c, model& m) {
-  read_marker(c, "material");
+  read_marker(c, material_section);
   skip_to_value(c, "the material number");
   const long line = c.line, column = c.column();
   int32_t number = read_integer(c, "material number");
@@ -169,8 +428,8 @@ void read_material(cursor& c, model& m) {
     m.material = mooney_rivlin(c1, second);
   } else {
     // Refused here, before any file is written, rather than at the material's first use.
-    fail(data_error, c.name + ":" + std::to_string(line) + ":" + std::to_string(column) + ": material number " +
-                         std::to_string(number) + " is neither 1 (Neo-Hooke) nor 2 (Mooney-Rivlin)");
+    refuse(c, data_error, c.name + ":" + std::to_string(line) + ":" + std::to_string(column) + ": material number " +
+                              std::to_string(number) + " is neither 1 (Neo-Hooke) nor 2 (Mooney-Rivlin)");
   }
   skip_rest_of_line(c, "the rest of the material line");
 }
@@ -181,54 +440,66 @@ struct section_count {
 };
 
 // A section's marker line and its count, with the rest of the count's line skipped.
-section_count read_section_count(cursor& c, const char* section, const char* count_name) {
+section_count read_section_count(cursor& c, int section, const char* count_name) {
   read_marker(c, section);
   const int32_t value = read_integer(c, count_name);
   const long line = c.line;
+  c.read.of[section].count = value;
+  c.read.of[section].count_line = line;
   skip_rest_of_line(c, ("the rest of the " + std::string(count_name) + " line").c_str());
   return {value, line};
 }
 
+// The one line after a section's count, whatever it holds.
+void skip_heading(cursor& c, const char* what) {
+  section_progress& p = c.read.of[c.read.section];
+  p.heading_at = c.pos;
+  p.heading_line = c.line;
+  skip_rest_of_line(c, what);
+}
+
 void read_nodes(cursor& c, model& m) {
-  const section_count count = read_section_count(c, "nodes", "node count");
+  const section_count count = read_section_count(c, nodes_section, "node count");
   const int32_t n = count.value;
   check_count_fits(c, count.line, n, node_line_bytes, "node");
   m.node_count = n;
   m.x0.allocate(1, n);
   m.y0.allocate(1, n);
   m.z0.allocate(1, n);
-  skip_rest_of_line(c, "the heading line of the nodes");
+  skip_heading(c, "the heading line of the nodes");
   for (int32_t i = 0; i < n; ++i) {
-    int32_t k = read_index(c, "node number", 1, n);
+    int32_t k = read_entry(c, "node number", 1, n);
     m.x0(k) = read_real(c, "x coordinate");
     m.y0(k) = read_real(c, "y coordinate");
     m.z0(k) = read_real(c, "z coordinate");
     skip_rest_of_line(c, "the rest of a node line");
+    ++c.read.lines_read;
   }
 }
 
 void read_bars(cursor& c, model& m) {
-  const section_count section = read_section_count(c, "bars", "bar count");
+  const section_count section = read_section_count(c, bars_section, "bar count");
   const int32_t count = section.value;
   check_count_fits(c, section.line, count, bar_line_bytes, "bar");
   m.bars.allocate(1, count);
   m.bar_line.allocate(1, count);
   if (count <= 0) return;
-  skip_rest_of_line(c, "the heading line of the bars");
+  skip_heading(c, "the heading line of the bars");
   for (int32_t i = 0; i < count; ++i) {
-    int32_t b = read_index(c, "bar number", 1, count);
+    int32_t b = read_entry(c, "bar number", 1, count);
     m.bar_line(b) = c.line;
     bar_record& bar = m.bars(b);
     bar.node1 = read_integer(c, "first node of a bar");
     bar.node2 = read_integer(c, "second node of a bar");
     bar.area = read_real(c, "bar area");
     skip_rest_of_line(c, "the rest of a bar line");
+    ++c.read.lines_read;
   }
 }
 
 // The names the prescribed-displacement and load sections use in messages.
 struct component_section {
-  const char* marker;
+  int section;
   const char* count;
   const char* heading;
   const char* value;
@@ -239,21 +510,22 @@ struct component_section {
 // component named.
 void read_component_section(cursor& c, const model& m, const component_section& names, terms::fmat2& values,
                             terms::imat2* flags) {
-  const int32_t count = read_section_count(c, names.marker, names.count).value;
+  const int32_t count = read_section_count(c, names.section, names.count).value;
   if (count <= 0) return;
-  skip_rest_of_line(c, names.heading);
+  skip_heading(c, names.heading);
   for (int32_t i = 0; i < count; ++i) {
-    const int32_t node = read_index(c, "node number", 1, m.node_count);
+    const int32_t node = read_entry(c, "node number", 1, m.node_count);
     const int32_t component = read_index(c, "component", 1, 3);
     values(node, component) = read_real(c, names.value);
     skip_rest_of_line(c, names.line);
     if (flags) (*flags)(node, component) = 1;
+    ++c.read.lines_read;
   }
 }
 
 void read_prescribed(cursor& c, model& m) {
   read_component_section(c, m,
-                         {"prescribed displacements", "prescribed displacement count",
+                         {prescribed_section, "prescribed displacement count",
                           "the heading line of the prescribed displacements", "prescribed displacement",
                           "the rest of a prescribed displacement line"},
                          m.prescribed, &m.dof_map);
@@ -261,7 +533,7 @@ void read_prescribed(cursor& c, model& m) {
 
 void read_loads(cursor& c, model& m) {
   read_component_section(c, m,
-                         {"loads", "load count", "the heading line of the loads",
+                         {loads_section, "load count", "the heading line of the loads",
                           "load", "the rest of a load line"},
                          m.loads, nullptr);
 }
