@@ -233,3 +233,105 @@ TEST(Input, MissingFileIsTheNameError) {
     EXPECT_STREQ(e.what(), "/nonexistent/input.txt: No such file or directory");
   }
 }
+
+// A slip early in the file often shows only later; the message then starts at the slip,
+// with its likely cause, and still names the place where the reader stopped.
+TEST(Input, FailuresStartAtTheLikelySlip) {
+  struct slip {
+    const char* label;
+    std::string text;
+    const char* name;    // unchanged by the explanation
+    const char* starts;  // the message starts with this: the slip's place and cause
+    const char* stop;    // and still holds where the reader stopped
+  };
+  const std::string no_material = replaced(single_bar, ": material - 1 Neo-Hooke (c1), 2 Mooney-Rivlin (c1 c2)\n1  10.0\n", "");
+  const slip cases[] = {
+      {"missing material section", no_material, "DATA_ERROR",
+       "input.txt:4:1: the material section (': material' line, then 'number c1 [c2]') seems to be missing: "
+       "the reader took the marker line ': nodes' for it",
+       "stopped at input.txt:6:1: expected a real number (Mooney-Rivlin constant c1), found 'node'"},
+      {"missing material section, node count 5", replaced(no_material, "2\nnode   x", "5\nnode   x"), "DATA_ERROR",
+       "input.txt:4:1: the material section (': material' line, then 'number c1 [c2]') seems to be missing",
+       "stopped at input.txt:5:1: material number 5 is neither 1 (Neo-Hooke) nor 2 (Mooney-Rivlin)"},
+      {"node heading line left out", replaced(single_bar, "node   x      y      z\n", ""), "DATA_ERROR",
+       "input.txt:8:1: the heading line of the nodes section seems to be missing: the line after the count, "
+       "skipped as the heading line, reads like a node line ('1      0.0    0.0    0.0')",
+       "stopped at input.txt:10:1: expected an integer (node number), found the marker line ': bars'"},
+      {"'#' for ':' on the nodes marker", replaced(single_bar, ": nodes\n", "# nodes\n"), "INDEX_ERROR",
+       "input.txt:6:1: '# nodes' seems meant as the marker line of the nodes section, but a marker line starts "
+       "with ':' in column 1, so the reader took line 11 ': bars' for it",
+       "stopped at input.txt:26: node number 2 is outside 1..1"},
+      {"byte-order mark before the first marker", "\xEF\xBB\xBF" + replaced(single_bar, "Single bar test\n", ""),
+       "DATA_ERROR", "input.txt:1:1: the file starts with a UTF-8 byte-order mark, which hides the marker line ': settings",
+       "stopped at input.txt:5:1: expected a real number (gradient reference), found the marker line ': nodes'"},
+      {"letter O in the y column", replaced(single_bar, "2      1.0    0.0    0.0", "2      1.0    -2O00  0.0"),
+       "DATA_ERROR",
+       "input.txt:10:17: the y coordinate of node 2 reads '-2O00': the letter O stands in it (a zero typed as a "
+       "letter?); the reader took '-2' for it",
+       "then expected a real number (z coordinate) here and found 'O00'"},
+      {"marker line of the bars left out", replaced(single_bar, ": bars\n", ""), "END_ERROR",
+       "input.txt:11:1: the marker line of the bars section (': bars') seems to be missing before this line: "
+       "the reader passed over 3 lines from here and took line 14 ': prescribed displacements' for it",
+       "stopped at input.txt:26:1: the file ends where the marker line ': loads' was expected"},
+  };
+  for (const slip& c : cases) {
+    kalvane::error e = failure(c.text);
+    const std::string message = e.what();
+    EXPECT_EQ(e.name, c.name) << c.label << ": " << message;
+    EXPECT_EQ(message.rfind(c.starts, 0), 0u) << c.label << ": " << message << "\nwanted at the start: " << c.starts;
+    EXPECT_NE(message.find(c.stop), std::string::npos) << c.label << ": " << message << "\nwanted: " << c.stop;
+  }
+  // The mark before a title line hides nothing: the file is read as before.
+  EXPECT_EQ(read("\xEF\xBB\xBF" + single_bar).loads(2, 1), 0.05);
+}
+
+TEST(Input, WhereANumberIsDueAndTheSectionEndsTheMessageSaysWhatWasStillExpected) {
+  struct short_of {
+    std::string text;
+    const char* name;
+    const char* message;  // the whole message, or its start
+  };
+  const short_of cases[] = {
+      {replaced(single_bar, "2\nnode   x", "3\nnode   x"), "DATA_ERROR",
+       "input.txt:11:1: expected an integer (node number), found the marker line ': bars'; the reader was in the "
+       "nodes section and had read 2 of the 3 node lines counted at line 7 (1 more expected): the count may be "
+       "too large, or a line is missing"},
+      {replaced(single_bar, "1\nnode  component  value\n2", "2\nnode  component  value\n2"), "END_ERROR",
+       "input.txt:27:1: the file ends where a number (node number) was expected; the reader was in the loads "
+       "section and had read 1 of the 2 load lines counted at line 24 (1 more expected)"},
+      {replaced(single_bar, "1000  5\n", "1000\n"), "DATA_ERROR",
+       "input.txt:4:1: expected an integer (memory size), found the marker line ': material - 1 Neo-Hooke (c1), "
+       "2 Mooney-...'; the reader was in the settings section, whose 6 values are 'sigma steps tolerance "
+       "reference iterations memory', and had read 5 of them"},
+      {replaced(single_bar, "1\nbar  node1", "\nbar  node1"), "DATA_ERROR",
+       "input.txt:13:1: expected an integer (bar count), found 'bar'"},
+      {replaced(single_bar, ": bars\n1\n", ": bars\n"), "DATA_ERROR",
+       "input.txt:12:1: expected an integer (bar count), found 'bar'"},
+      {replaced(single_bar, ": loads\n1\nnode  component  value\n2     1          0.05\n", ": loads\n"), "END_ERROR",
+       "input.txt:24:1: the file ends where a number (load count) was expected; the reader expected the count of "
+       "the loads section"},
+  };
+  for (const short_of& c : cases) {
+    kalvane::error e = failure(c.text);
+    EXPECT_EQ(e.name, c.name) << e.what();
+    EXPECT_EQ(std::string(e.what()).rfind(c.message, 0), 0u) << e.what() << "\nwanted: " << c.message;
+  }
+}
+
+TEST(Input, RemarksAndTerseMarkersAreNotBlamedForAnUnrelatedFailure) {
+  // A remark that names the next section, before its own marker line.
+  const std::string remark = replaced(single_bar, ": bars\n", "# the bars follow\n: bars\n");
+  EXPECT_EQ(read(remark).bars(1).area, 0.01);
+  const kalvane::error e = failure(replaced(remark, "2     1          0.05", "2     4          0.05"));
+  EXPECT_EQ(e.name, "INDEX_ERROR");
+  EXPECT_STREQ(e.what(), "input.txt:27: component 4 is outside 1..3");
+  // Markers that name no section; a remark glued to the last value of a line is still a
+  // remark, a letter glued to any other value is that value's fault.
+  const std::string terse = ":\n1 20 0 0 10 5\n:\n1 1.0\n:\n1\nh\n1 0 0 0x\n:\n0\n:\n0\n:\n0\n";
+  EXPECT_EQ(read(terse).z0(1), 0.0);
+  const kalvane::error letters = failure(replaced(terse, "1 0 0 0x", "1 0 0x 0"));
+  EXPECT_EQ(letters.name, "DATA_ERROR");
+  EXPECT_STREQ(letters.what(),
+               "input.txt:8:6: the y coordinate of node 1 reads '0x': 'x' cannot be part of a number; the reader "
+               "took '0' for it, then expected a real number (z coordinate) here and found 'x'");
+}

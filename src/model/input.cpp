@@ -49,6 +49,8 @@ struct section_progress {
   long marker_line = 0;
   std::size_t passed_at = 0;  // a line passed over on the way that looks meant as its marker
   long passed_line = 0;
+  long skipped_line = 0;      // the first line passed over on the way, 0 for none
+  long skipped = 0;           // how many lines were passed over
   int32_t count = 0;
   long count_line = 0;        // 0 until the count is read
   std::size_t heading_at = 0;
@@ -217,10 +219,17 @@ std::string likely_slip(const cursor& c, bool lines_short) {
   for (int s = 0; s <= last; ++s) {
     const section_progress& p = r.of[s];
     if (p.marker_line == 0) break;
-    if (section_named(c, p.marker_at) > s)
-      return place(c, p.marker_line, column_at(c, p.marker_at)) + "the " + sections[s].name + " section (" +
-             sections[s].form + ") seems to be missing: the reader took the marker line " +
-             quoted_line(c, p.marker_at) + " for it";
+    if (section_named(c, p.marker_at) <= s) continue;
+    // Lines passed over before a later section's marker: this section's lines may be there
+    // without their marker line. Before the settings they are titles.
+    if (s > settings_section && p.skipped > 0)
+      return place(c, p.skipped_line, 1) + "the marker line of the " + sections[s].name + " section (': " +
+             sections[s].name + "') seems to be missing before this line: the reader passed over " +
+             std::to_string(p.skipped) + (p.skipped == 1 ? " line" : " lines") + " from here and took line " +
+             std::to_string(p.marker_line) + " " + quoted_line(c, p.marker_at) + " for it";
+    return place(c, p.marker_line, column_at(c, p.marker_at)) + "the " + sections[s].name + " section (" +
+           sections[s].form + ") seems to be missing: the reader took the marker line " +
+           quoted_line(c, p.marker_at) + " for it";
   }
   if (lines_short && r.section >= nodes_section && r.section < section_total) {
     const section_progress& p = r.of[r.section];
@@ -302,6 +311,7 @@ void read_marker(cursor& c, int section) {
       p.marker_line = line;
       return;
     }
+    if (p.skipped++ == 0) p.skipped_line = line;
     if (p.passed_line == 0 && looks_like_marker(c, at) && section_named(c, at) == section) {
       p.passed_at = at;
       p.passed_line = line;
