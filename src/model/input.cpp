@@ -63,11 +63,9 @@ struct progress {
   int32_t lines_read = 0;  // complete data lines of the current section
   int values_read = 0;     // values of the current line, or of the settings and material
   int32_t entry = 0;       // the node or bar the current data line is about, 0 before it is read
-  // The last value read: a failure right after it, with nothing between, belongs to it.
-  std::size_t value_begin = 0, value_end = 0;
+  // The name of the last value read: a failure right after it, with nothing between,
+  // belongs to it.
   const char* value_what = nullptr;
-  bool value_integer = false;
-  std::size_t entry_end = 0;  // just past the entry's number
 };
 
 struct cursor {
@@ -269,18 +267,26 @@ std::string still_expected(const cursor& c) {
          " more expected)";
 }
 
+// Kept out of line: the loops that read every value stay as small as without messages.
+[[noreturn, gnu::cold, gnu::noinline]] void ends_before_value(const cursor& c, const char* what) {
+  refuse(c, end_error, c.where() + "the file ends where a number (" + what + ") was expected" + still_expected(c),
+         true);
+}
+
+[[noreturn, gnu::cold, gnu::noinline]] void ends_before_line(const cursor& c, const char* what) {
+  refuse(c, end_error, c.where() + "the file ends where " + what + " was expected");
+}
+
 // Blanks, tabs, line ends and form feeds before a value; the file may not end here.
 void skip_to_value(cursor& c, const char* what) {
   while (!c.at_end() && is_skippable(c)) c.advance();
-  if (c.at_end())
-    refuse(c, end_error,
-           c.where() + "the file ends where a number (" + what + ") was expected" + still_expected(c), true);
+  if (c.at_end()) ends_before_value(c, what);
 }
 
 // Reads up to and including the next line end; a last line without one is accepted when
 // at least one character was read.
 void skip_rest_of_line(cursor& c, const char* what) {
-  if (c.at_end()) refuse(c, end_error, c.where() + "the file ends where " + what + " was expected");
+  if (c.at_end()) ends_before_line(c, what);
   while (!c.at_end()) {
     if (c.current() == '\n') {
       c.advance();
@@ -300,7 +306,7 @@ void read_marker(cursor& c, int section) {
   section_progress& p = c.read.of[section];
   for (;;) {
     while (!c.at_end() && (c.current() == '\f' || c.at_line_end())) c.advance();
-    if (c.at_end()) refuse(c, end_error, c.where() + "the file ends where " + what + " was expected");
+    if (c.at_end()) ends_before_line(c, what.c_str());
     const std::size_t at = c.pos;
     const long line = c.line;
     bool colon = c.current() == ':';
@@ -319,29 +325,35 @@ void read_marker(cursor& c, int section) {
   }
 }
 
-// The previous value ran straight into the text that failed: the slip is in that value.
+bool ends_value(char ch) { return is_blank(ch) || ch == '\n' || ch == '\r' || ch == '\f'; }
+
+// The previous value ran straight into the text that failed at `at`: the slip is in that
+// value, which began after the last blank or line end.
 std::string glued_value(const cursor& c, std::size_t at) {
   const progress& r = c.read;
   const char ch = c.text[at];
+  std::size_t begin = at;
+  while (begin > 0 && !ends_value(c.text[begin - 1])) --begin;
   std::size_t end = at;
-  while (end < c.size && !is_blank(c.text[end]) && c.text[end] != '\n' && c.text[end] != '\r' && end - at < 24) ++end;
+  while (end < c.size && !ends_value(c.text[end]) && end - at < 24) ++end;
+  const std::string taken(c.text + begin, at - begin);
   std::string why;
   if (ch == 'O' || ch == 'o')
     why = std::string("the letter ") + ch + " stands in it (a zero typed as a letter?)";
-  else if (ch == '.' && r.value_integer)
+  else if (ch == '.' && taken.find('.') == std::string::npos)
     why = "an integer has no decimal point";
   else if (ch == ',' || ch == ';')
     why = std::string("values are separated by blanks, not '") + ch + "'";
   else
     why = std::string("'") + ch + "' cannot be part of a number";
   std::string owner;
-  if (r.entry != 0 && r.value_end != r.entry_end && r.section >= nodes_section) {
+  const std::string what = r.value_what;
+  if (r.entry != 0 && what != "node number" && what != "bar number" && r.section >= nodes_section) {
     if (r.section == nodes_section) owner = " of node " + std::to_string(r.entry);
     else owner = std::string(" (") + (r.section == bars_section ? "bar " : "node ") + std::to_string(r.entry) + ")";
   }
-  return place(c, c.line, c.column_of(at)) + "the " + r.value_what + owner + " reads '" +
-         std::string(c.text + r.value_begin, end - r.value_begin) + "': " + why + "; the reader took '" +
-         std::string(c.text + r.value_begin, r.value_end - r.value_begin) + "' for it";
+  return place(c, c.line, c.column_of(at)) + "the " + what + owner + " reads '" +
+         std::string(c.text + begin, end - begin) + "': " + why + "; the reader took '" + taken + "' for it";
 }
 
 // Reads one number with `scan`; `article` and `kind` name it in messages.
@@ -355,7 +367,7 @@ T read_number(cursor& c, const char* what, const char* article, const char* kind
   if (!s.ok) {
     const bool nothing = s.end == begin || (s.end == begin + 1 && (c.text[begin] == '+' || c.text[begin] == '-'));
     progress& r = c.read;
-    if (r.value_what != nullptr && r.value_end == begin)
+    if (r.value_what != nullptr && begin > 0 && !ends_value(c.text[begin - 1]))
       refuse(c, data_error,
              glued_value(c, begin) + ", then expected " + article + kind + " (" + what + ") here and found " +
                  c.token(begin));
@@ -368,12 +380,8 @@ T read_number(cursor& c, const char* what, const char* article, const char* kind
     refuse(c, data_error, c.where() + "malformed " + kind + " " + c.token(begin) + " (" + what + "): " + s.problem);
   }
   c.pos = s.end;
-  progress& r = c.read;
-  r.value_begin = begin;
-  r.value_end = s.end;
-  r.value_what = what;
-  r.value_integer = sizeof(T) == sizeof(int32_t);
-  ++r.values_read;
+  c.read.value_what = what;
+  ++c.read.values_read;
   return value;
 }
 
@@ -396,7 +404,6 @@ int32_t read_entry(cursor& c, const char* what, int32_t first, int32_t last) {
   c.read.entry = 0;
   const int32_t value = read_index(c, what, first, last);
   c.read.entry = value;
-  c.read.entry_end = c.pos;
   return value;
 }
 
