@@ -262,4 +262,27 @@ std::string case_name(const ::testing::TestParamInfo<bad_case>& info) {
 
 INSTANTIATE_TEST_SUITE_P(Catalogue, BadInput, ::testing::ValuesIn(catalogue()), case_name);
 
+// Slips whose message starts at the slip itself, with its likely cause; their outcome is
+// that of any other bad input.
+std::vector<bad_case> slip_catalogue() {
+  const auto without = [](int first, int last) {
+    std::vector<std::string> lines = base_lines;
+    lines.erase(lines.begin() + (first - 1), lines.begin() + last);
+    return join(lines);
+  };
+  return {
+      {"material section missing", without(4, 5), "DATA_ERROR", "input.txt:4:1: the material section"},
+      {"node heading line left out", without(8, 8), "DATA_ERROR",
+       "input.txt:8:1: the heading line of the nodes section seems to be missing"},
+      {"hash for the colon of the nodes marker", with_line(6, "# nodes"), "INDEX_ERROR",
+       "input.txt:6:1: '# nodes' seems meant as the marker line of the nodes section"},
+      {"byte-order mark before the first marker", "\xEF\xBB\xBF" + without(1, 1), "DATA_ERROR",
+       "input.txt:1:1: the file starts with a UTF-8 byte-order mark"},
+      {"letter O in the y column", with_line(10, "2  1.0  -2O00  0.0"), "DATA_ERROR",
+       "input.txt:10:11: the y coordinate of node 2 reads '-2O00'"},
+  };
+}
+
+INSTANTIATE_TEST_SUITE_P(Slips, BadInput, ::testing::ValuesIn(slip_catalogue()), case_name);
+
 }  // namespace

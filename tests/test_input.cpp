@@ -273,6 +273,12 @@ TEST(Input, FailuresStartAtTheLikelySlip) {
        "input.txt:11:1: the marker line of the bars section (': bars') seems to be missing before this line: "
        "the reader passed over 3 lines from here and took line 14 ': prescribed displacements' for it",
        "stopped at input.txt:26:1: the file ends where the marker line ': loads' was expected"},
+      {"no heading line after a node count of 0",
+       ":\n1 20 0 0 10 5\n:\n1 1.0\n: nodes\n0\n: bars\n0\n: prescribed\n0\n: loads\n0\n", "END_ERROR",
+       "input.txt:7:1: the heading line of the nodes section seems to be missing: the reader skipped the marker "
+       "line ': bars' as the heading line after the count (the nodes section has a heading line even when its "
+       "count is 0)",
+       "stopped at input.txt:13:1: the file ends where the marker line ': loads' was expected"},
   };
   for (const slip& c : cases) {
     kalvane::error e = failure(c.text);

@@ -214,6 +214,14 @@ std::string likely_slip(const cursor& c, bool lines_short) {
              " for it";
     return why;
   }
+  for (int s = nodes_section; s <= last; ++s) {
+    const section_progress& p = r.of[s];
+    if (p.heading_line != 0 && p.heading_at < c.size && c.text[p.heading_at] == ':')
+      return place(c, p.heading_line, 1) + "the heading line of the " + sections[s].name +
+             " section seems to be missing: the reader skipped the marker line " + quoted_line(c, p.heading_at) +
+             " as the heading line after the count" +
+             (s == nodes_section ? " (the nodes section has a heading line even when its count is 0)" : "");
+  }
   for (int s = 0; s <= last; ++s) {
     const section_progress& p = r.of[s];
     if (p.marker_line == 0) break;
