@@ -15,8 +15,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   try {
     kalvane::input_text(m, text, "input.txt");
   } catch (const kalvane::error& e) {
-    // Every report must name its kind and carry a message.
-    if (e.name.empty() || std::string(e.what()).empty()) __builtin_trap();
+    // Every report must name its kind and carry a message that starts with the file's name,
+    // however far back its explanation reaches.
+    if (e.name.empty() || std::string(e.what()).rfind("input.txt:", 0) != 0) __builtin_trap();
   } catch (const std::bad_alloc&) {
   }
   // Whatever the reader got through, it claimed no more than the text can back: every
