@@ -3,6 +3,7 @@
 #include <cmath>
 #include <filesystem>
 #include <set>
+#include <vector>
 #include <string>
 #include <utility>
 
@@ -10,6 +11,7 @@
 #include "mechanics/element.hpp"
 #include "output/writers.hpp"
 #include "run.hpp"
+#include "solved_models.hpp"
 #include "support.hpp"
 #include "test_view_fixture.hpp"
 #include "view/report_reader.hpp"
@@ -227,4 +229,35 @@ TEST(ViewReport, ReadsEveryBundledExampleAsItsFreshRunWroteIt) {
     ++checked;
   }
   EXPECT_GE(checked, 4);
+}
+
+// Fields grow rather than cut: node numbers of six digits and three-digit exponents push
+// the columns right, and the reader still finds every value and its component.
+TEST(ViewReport, ReadsTheWritersGrownFields) {
+  kalvane::model m;
+  const int32_t nodes = 100000;
+  solved_models::set_nodes(m, std::vector<std::array<double, 3>>(nodes, {0, 0, 0}));
+  m.bars.allocate(1, 0);
+  solved_models::set_supports(m, {{9999, 2, 0}, {nodes, 1, 0}, {nodes, 3, 2.5e-200}});
+  m.loads(9999, 2) = -3.0;
+  m.loads(nodes, 1) = 1e100;
+  m.loads(nodes, 3) = -HUGE_VAL;
+  m.objective_value = -1e-100;
+  m.allowable_gradient = 1e-3;
+  scratch_folder dir;
+  kalvane::write_report(m, dir / "output.txt");
+  const kalvane::view::report r = read_report_file(dir / "output.txt");
+  EXPECT_EQ(r.objective, -1e-100);
+  ASSERT_EQ(r.displacement.size(), static_cast<std::size_t>(nodes));
+  EXPECT_EQ(r.displacement[nodes - 1][2], 2.5e-200);
+  ASSERT_EQ(r.reactions.size(), 3u);
+  EXPECT_EQ(r.reactions[0].node, 9999);
+  EXPECT_EQ(r.reactions[0].component, 2);
+  EXPECT_EQ(r.reactions[0].value, 3.0);
+  EXPECT_EQ(r.reactions[1].node, nodes);
+  EXPECT_EQ(r.reactions[1].component, 1);
+  EXPECT_EQ(r.reactions[1].value, -1e100);
+  EXPECT_EQ(r.reactions[2].component, 3);
+  EXPECT_EQ(r.reactions[2].value, HUGE_VAL);
+  EXPECT_TRUE(r.stress.empty());
 }
