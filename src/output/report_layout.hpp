@@ -4,8 +4,8 @@
 //
 // The file: the summary frame, then the displacement, reaction and stress tables, each
 // table after `blank_lines_between` empty lines. A table is a rule, its heading, a rule,
-// `blank_lines_after_head` empty lines and one row per node (per bar). The stress table
-// ends the file.
+// `blank_lines_after_head` empty lines and its rows: every node, the nodes with a listed
+// reaction, every bar. The stress table ends the file.
 #include <string_view>
 
 #include "output/layout.hpp"
@@ -14,7 +14,7 @@ namespace kalvane::report_layout {
 
 // Every real of the report (13 characters while its exponent has two digits).
 inline constexpr real_layout value = report_real;
-inline constexpr int value_width = 13;
+inline constexpr int value_width = value.fore + 1 + value.aft + 1 + value.exp;
 
 // The summary frame: a rule, three lines of label and value, a rule.
 inline constexpr int frame_rule = 63;
