@@ -3,12 +3,22 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstdlib>
 
 namespace kalvane {
 namespace {
 
-constexpr std::chrono::milliseconds first_draw_after{1000};
 constexpr std::chrono::milliseconds redraw_every{250};
+
+// About a second, so that short runs never flash a line; KALVANE_PROGRESS_AFTER_MS sets
+// another delay (the tests use 0 to see the line on a run of any length).
+std::chrono::milliseconds first_draw_after() {
+  const char* text = std::getenv("KALVANE_PROGRESS_AFTER_MS");
+  if (text == nullptr || *text == '\0') return std::chrono::milliseconds{1000};
+  char* end = nullptr;
+  const long value = std::strtol(text, &end, 10);
+  return *end == '\0' && value >= 0 ? std::chrono::milliseconds{value} : std::chrono::milliseconds{1000};
+}
 
 }  // namespace
 
@@ -18,7 +28,7 @@ progress_line::progress_line(bool enable, double allowable_gradient)
     : enabled(enable), allowable(allowable_gradient) {
   if (!enabled) return;
   started = std::chrono::steady_clock::now();
-  next_draw = started + first_draw_after;
+  next_draw = started + first_draw_after();
 }
 
 progress_line::~progress_line() { erase(); }

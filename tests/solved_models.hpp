@@ -1,13 +1,7 @@
 #pragma once
-// Hand-built models in the prepared or solved state for the output writers' tests, and
-// scratch files to write them to.
-#include <gtest/gtest.h>
-
+// Hand-built models in the prepared or solved state for the output writers' tests.
 #include <array>
 #include <cmath>
-#include <cstdio>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <utility>
 #include <vector>
@@ -15,30 +9,6 @@
 #include "model/model.hpp"
 
 namespace solved_models {
-
-inline std::string read_file(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
-
-// A fresh path in the test temporary directory, unique to the running test.
-inline std::string scratch_path(const std::string& name) {
-  const auto* test = testing::UnitTest::GetInstance()->current_test_info();
-  std::string path = testing::TempDir() + "kalvane_" + test->test_suite_name() + "_" + test->name() + "_" + name;
-  std::remove(path.c_str());
-  return path;
-}
-
-inline std::vector<std::string> lines_of(const std::string& text) {
-  std::vector<std::string> lines;
-  std::size_t start = 0;
-  for (std::size_t end; (end = text.find('\n', start)) != std::string::npos; start = end + 1)
-    lines.push_back(text.substr(start, end - start));
-  if (start != text.size()) lines.push_back(text.substr(start));
-  return lines;
-}
 
 inline void set_nodes(kalvane::model& m, const std::vector<std::array<double, 3>>& points) {
   const auto n = static_cast<int32_t>(points.size());

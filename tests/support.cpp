@@ -52,6 +52,15 @@ bool file_exists(const std::string& path) {
   return fs::exists(path, ignored);
 }
 
+std::vector<std::string> lines_of(const std::string& text) {
+  std::vector<std::string> lines;
+  std::size_t start = 0;
+  for (std::size_t end; (end = text.find('\n', start)) != std::string::npos; start = end + 1)
+    lines.push_back(text.substr(start, end - start));
+  if (start != text.size()) lines.push_back(text.substr(start));
+  return lines;
+}
+
 namespace {
 
 // Reads both pipes to their end while the child runs, so that neither can fill and stall it.
@@ -139,6 +148,25 @@ program_result run_program(const program_run& run) {
   }
   if (r.status != 124) r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + (WIFSIGNALED(raw) ? WTERMSIG(raw) : 0);
   return r;
+}
+
+program_result run_kalvane(const std::string& folder) {
+  program_run run;
+  run.program = kalvane_exe();
+  run.folder = folder;
+  return run_program(run);
+}
+
+bool parse_error_report(const std::string& err, std::string& name, std::string& message) {
+  const std::string prefix = "\nraised ";
+  if (err.rfind(prefix, 0) != 0 || err.back() != '\n') return false;
+  const std::string line = err.substr(prefix.size(), err.size() - prefix.size() - 1);
+  if (line.find('\n') != std::string::npos) return false;
+  const std::size_t colon = line.find(" : ");
+  if (colon == std::string::npos || colon == 0) return false;
+  name = line.substr(0, colon);
+  message = line.substr(colon + 3);
+  return !message.empty() && name.find(' ') == std::string::npos;
 }
 
 std::string kalvane_exe() { return KALVANE_EXE; }

@@ -22,6 +22,8 @@ struct scratch_folder {
 std::string read_file(const std::string& path);
 void write_file(const std::string& path, const std::string& text);
 bool file_exists(const std::string& path);
+// The lines of a text, without their line feeds.
+std::vector<std::string> lines_of(const std::string& text);
 
 struct program_result {
   int status = -1;  // exit status; 128 + n after signal n; 124 when the time limit ended it
@@ -34,11 +36,19 @@ struct program_run {
   std::string folder;              // working folder; empty for the test's own
   std::string input;               // standard input
   std::vector<std::string> environment;  // extra NAME=value entries
-  int seconds = 120;               // time limit
+  // Only a guard against a hang: far above any run of the tests on the slowest machine
+  // (a sanitizer build under load), so that no outcome depends on speed.
+  int seconds = 900;
 };
 
 // Starts the program and waits for it, its standard streams captured.
 program_result run_program(const program_run& run);
+// kalvane as a user runs it: in `folder`, with no arguments.
+program_result run_kalvane(const std::string& folder);
+
+// A failed run's report on standard error: an empty line, then "raised NAME : message" and
+// a line end, nothing more. Gives NAME and the message, or false for any other form.
+bool parse_error_report(const std::string& err, std::string& name, std::string& message);
 
 // The programs of this build.
 std::string kalvane_exe();

@@ -5,9 +5,11 @@
 #include "error.hpp"
 #include "output/writers.hpp"
 #include "solved_models.hpp"
+#include "support.hpp"
 
 using namespace kalvane;
 using namespace solved_models;
+using namespace kalvane_test;
 
 namespace {
 
@@ -79,9 +81,9 @@ const char* const three_node_deck =
     "*END STEP\n";
 
 std::string deck_of(const model& m) {
-  const std::string path = scratch_path("abaqusfile.inp");
-  write_deck(m, path);
-  return read_file(path);
+  scratch_folder folder;
+  write_deck(m, folder / "abaqusfile.inp");
+  return read_file(folder / "abaqusfile.inp");
 }
 
 TEST(Deck, ThreeNodeModelByteForByte) { EXPECT_EQ(deck_of(three_node_model()), three_node_deck); }
@@ -156,7 +158,8 @@ TEST(Deck, AnEmptyMaterialStopsTheDeckAfterItsHeading) {
   set_nodes(m, {{1, 2, 3}});
   m.bars.allocate(1, 0);
   set_supports(m, {});
-  const std::string path = scratch_path("abaqusfile.inp");
+  scratch_folder folder;
+  const std::string path = folder / "abaqusfile.inp";
   try {
     write_deck(m, path);
     FAIL() << "a deck without a material was written";

@@ -2,41 +2,42 @@
 // complete run or a report of the right form; never a crash, a hang or a sanitizer report.
 #include <gtest/gtest.h>
 
-#include <fstream>
+#include <filesystem>
 #include <string>
 #include <vector>
 
 #include "error.hpp"
 #include "model/start.hpp"
-#include "run_kalvane.hpp"
+#include "support.hpp"
 
 namespace {
 
 using namespace kalvane_test;
+namespace fs = std::filesystem;
 
 // The run either completes silently or ends with the one-line report.
-void expect_clean_end(const run_result& r, const std::string& what) {
+void expect_clean_end(const program_result& r, const std::string& what) {
   ASSERT_NE(r.status, 124) << what << ": the run did not end within its time limit";
   ASSERT_TRUE(r.status == 0 || r.status == 1) << what << ": exit status " << r.status << "\n" << r.err;
   if (r.status == 0) {
     EXPECT_EQ(r.err, "") << what;
   } else {
     std::string name, message;
-    EXPECT_TRUE(parse_report(r.err, name, message)) << what << ": standard error [" << r.err << "]";
+    EXPECT_TRUE(parse_error_report(r.err, name, message)) << what << ": standard error [" << r.err << "]";
   }
 }
 
 // Inputs that once made a fuzz target fail, and hand-made ones at the edges of the
 // format, each run through the whole program.
 TEST(Limits, FuzzRegressionInputsEndCleanly) {
-  const fs::path folder = fs::path(KALVANE_SOURCE_DIR) / "tests" / "fuzz_regressions";
+  const fs::path folder = source_path("tests/fuzz_regressions");
   int count = 0;
   for (const auto& entry : fs::directory_iterator(folder)) {
     if (entry.path().extension() != ".txt") continue;
     ++count;
-    scratch_dir dir;
-    fs::copy_file(entry.path(), dir.path / "input.txt");
-    expect_clean_end(run_kalvane(dir, 60), entry.path().filename().string());
+    scratch_folder dir;
+    fs::copy_file(entry.path(), dir / "input.txt");
+    expect_clean_end(run_kalvane(dir.path), entry.path().filename().string());
   }
   EXPECT_GT(count, 0) << "no regression inputs under " << folder;
 }
@@ -46,23 +47,20 @@ TEST(Limits, FuzzRegressionInputsEndCleanly) {
 // ordinary numbers. It must end there, and the run with it, reporting that there is no
 // equilibrium instead of writing results that are not numbers.
 TEST(Limits, MechanismUnderLoadEndsWithAReport) {
-  scratch_dir dir;
-  fs::copy_file(fs::path(KALVANE_SOURCE_DIR) / "fuzz" / "seeds" / "mechanism_under_load.txt", dir.path / "input.txt");
-  std::ofstream(dir.path / "output.txt") << "earlier report\n";
-  const run_result r = run_kalvane(dir, 60);
+  scratch_folder dir;
+  fs::copy_file(source_path("fuzz/seeds/mechanism_under_load.txt"), dir / "input.txt");
+  write_file(dir / "output.txt", "earlier report\n");
+  const program_result r = run_kalvane(dir.path);
   expect_clean_end(r, "mechanism under load");
   EXPECT_EQ(r.status, 1);
   EXPECT_EQ(r.out, "");
   std::string name, message;
-  ASSERT_TRUE(parse_report(r.err, name, message));
+  ASSERT_TRUE(parse_error_report(r.err, name, message));
   EXPECT_EQ(name, "MODEL_ERROR");
   EXPECT_NE(message.find("no equilibrium"), std::string::npos) << message;
-  EXPECT_TRUE(fs::exists(dir.path / "abaqusfile.inp"));
-  EXPECT_FALSE(fs::exists(dir.path / "autocad.scr"));
-  std::ifstream report(dir.path / "output.txt");
-  std::string first;
-  std::getline(report, first);
-  EXPECT_EQ(first, "earlier report");
+  EXPECT_TRUE(file_exists(dir / "abaqusfile.inp"));
+  EXPECT_FALSE(file_exists(dir / "autocad.scr"));
+  EXPECT_EQ(read_file(dir / "output.txt"), "earlier report\n");
 }
 
 // A file large enough to hold 715_827_883 nodes is out of a test's reach, so the model is

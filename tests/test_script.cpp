@@ -5,16 +5,18 @@
 
 #include "output/writers.hpp"
 #include "solved_models.hpp"
+#include "support.hpp"
 
 using namespace kalvane;
 using namespace solved_models;
+using namespace kalvane_test;
 
 namespace {
 
 std::vector<std::string> script_of(const model& m) {
-  const std::string path = scratch_path("autocad.scr");
-  write_script(m, path);
-  const std::string text = read_file(path);
+  scratch_folder folder;
+  write_script(m, folder / "autocad.scr");
+  const std::string text = read_file(folder / "autocad.scr");
   EXPECT_EQ(text.back(), '\n');
   return lines_of(text);
 }

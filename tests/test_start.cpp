@@ -8,6 +8,7 @@
 #include "error.hpp"
 #include "mechanics/element.hpp"
 #include "run.hpp"
+#include "support.hpp"
 
 using kalvane::model;
 
@@ -124,7 +125,9 @@ TEST(Solve, SingleBarUnderAxialLoadMeetsTheClosedForm) {
 
   // Mooney-Rivlin: F = 2 area (lambda - 1/lambda^2)(c1 + c2/lambda)
   model mr;
+  kalvane_test::scratch_folder folder;  // the run writes its deck on the way to the check
   kalvane::run_plan plan;
+  plan.folder = folder.path;
   plan.input_text = ":\n0.9 20 1E-9 0 1000 5\n:\n2 4.0 1.5\n" + rest;
   plan.last = kalvane::stage::check;
   kalvane::run(mr, plan);

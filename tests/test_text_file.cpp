@@ -1,23 +1,21 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 #include <stdexcept>
 #include <string>
 
 #include "error.hpp"
 #include "output/text_file.hpp"
-#include "solved_models.hpp"
+#include "support.hpp"
 
 using namespace kalvane;
-using solved_models::read_file;
-using solved_models::scratch_path;
+using namespace kalvane_test;
 
 namespace {
 
 TEST(TextFile, ClosingEndsAnUnfinishedLineAndGivesAnEmptyFileOneLineEnd) {
-  const std::string empty = scratch_path("empty"), open_line = scratch_path("open"),
-                    ended = scratch_path("ended");
+  scratch_folder folder;
+  const std::string empty = folder / "empty", open_line = folder / "open", ended = folder / "ended";
   {
     text_file out(empty);
     close(out);
@@ -41,7 +39,8 @@ TEST(TextFile, ClosingEndsAnUnfinishedLineAndGivesAnEmptyFileOneLineEnd) {
 }
 
 TEST(TextFile, TracksColumnAndEndedLines) {
-  text_file out(scratch_path("count"));
+  scratch_folder folder;
+  text_file out(folder / "count");
   write_integer(out, -7, 5);
   write_real(out, 1.5, point_real);
   write_blanks(out, 3);
@@ -56,7 +55,8 @@ TEST(TextFile, TracksColumnAndEndedLines) {
 }
 
 TEST(TextFile, OutputLargerThanTheBufferArrivesWhole) {
-  const std::string path = scratch_path("large");
+  scratch_folder folder;
+  const std::string path = folder / "large";
   std::string expected;
   {
     text_file out(path);
@@ -74,7 +74,8 @@ TEST(TextFile, OutputLargerThanTheBufferArrivesWhole) {
 }
 
 TEST(TextFile, AFileThatCannotBeCreatedIsANameErrorNamingIt) {
-  const std::string path = testing::TempDir() + "kalvane_no_such_directory/output.txt";
+  scratch_folder folder;
+  const std::string path = folder / "no_such_directory/output.txt";
   try {
     text_file out(path);
     FAIL() << "created " << path;
@@ -98,7 +99,8 @@ TEST(TextFile, AFailedWriteIsADeviceErrorNamingTheFile) {
 }
 
 TEST(TextFile, AnErrorKeepsWhatWasWrittenAndAddsNothing) {
-  const std::string path = scratch_path("abandoned");
+  scratch_folder folder;
+  const std::string path = folder / "abandoned";
   try {
     text_file out(path);
     write_line(out, "*MATERIAL, NAME=MAT");
@@ -110,8 +112,9 @@ TEST(TextFile, AnErrorKeepsWhatWasWrittenAndAddsNothing) {
 }
 
 TEST(TextFile, CreatingReplacesAnOldFile) {
-  const std::string path = scratch_path("replaced");
-  std::ofstream(path) << "an earlier run's much longer content\n";
+  scratch_folder folder;
+  const std::string path = folder / "replaced";
+  write_file(path, "an earlier run's much longer content\n");
   text_file out(path);
   write_text(out, "new");
   close(out);

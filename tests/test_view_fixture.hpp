@@ -3,13 +3,15 @@
 // and a small XML reader that also checks well-formedness.
 #include <array>
 #include <cctype>
-#include <cstdio>
 #include <map>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "model/model.hpp"
+#include "output/layout.hpp"
+#include "output/report_layout.hpp"
 #include "view/scene.hpp"
 
 namespace view_test {
@@ -46,13 +48,8 @@ inline kalvane::model make_model(const std::vector<node_spec>& nodes, const std:
   return m;
 }
 
-// A report real: 13 characters, one leading blank when not negative. printf's %E gives the
-// same text for the finite values the tests use.
-inline std::string real_field(double v) {
-  char buffer[32];
-  std::snprintf(buffer, sizeof buffer, "%13.6E", v);
-  return buffer;
-}
+// A report real, exactly as the report writes it.
+inline std::string real_field(double v) { return kalvane::real_field(v, kalvane::report_layout::value); }
 
 struct reaction_spec {
   int node;
@@ -60,41 +57,48 @@ struct reaction_spec {
   std::array<double, 3> value;
 };
 
+// A report of the given values, laid out by the report's own description, for tests whose
+// values no solved model needs to produce.
 inline std::string report_text(int iterations, double objective, const std::vector<std::array<double, 3>>& displacement,
-                               const std::vector<reaction_spec>& reactions, const std::vector<double>& stress) {
-  std::string t;
-  char buffer[64];
-  t += std::string(63, '-') + "\n";
-  std::snprintf(buffer, sizeof buffer, "%13d", iterations);
-  t += "| Minor Iterations                            | " + std::string(buffer) + " |\n";
-  t += "| Objective                                   | " + real_field(objective) + " |\n";
-  t += "| Allowable Maximum Gradient                  | " + real_field(1e-3) + " |\n";
-  t += std::string(63, '-') + "\n\n\n";
-  t += std::string(59, '-') + "\n Node           Displ X           Displ Y           Displ Z\n" + std::string(59, '-') + "\n\n";
+                               const std::vector<reaction_spec>& reactions, const std::vector<double>& stress,
+                               double allowable_gradient = 1e-3) {
+  namespace layout = kalvane::report_layout;
+  const auto rule = [](int length) { return std::string(static_cast<std::size_t>(length), '-') + "\n"; };
+  const auto table_head = [&](const layout::table_head& table) {
+    return std::string(layout::blank_lines_between, '\n') + rule(table.rule) + std::string(table.heading) + "\n" +
+           rule(table.rule) + std::string(static_cast<std::size_t>(table.blank_lines_after_head), '\n');
+  };
+  const auto number = [](std::size_t k) { return kalvane::integer_field(static_cast<int32_t>(k), layout::number_width); };
+  const auto value = [](double v) { return std::string(layout::gap, ' ') + real_field(v); };
+  const auto framed = [](std::string_view label, const std::string& field) {
+    return std::string(label) + field + std::string(layout::frame_end) + "\n";
+  };
+
+  std::string t = rule(layout::frame_rule);
+  t += framed(layout::iterations_label, kalvane::integer_field(iterations, layout::iterations_width));
+  t += framed(layout::objective_label, real_field(objective));
+  t += framed(layout::gradient_label, real_field(allowable_gradient));
+  t += rule(layout::frame_rule);
+  t += table_head(layout::displacement_table);
   for (std::size_t k = 0; k < displacement.size(); ++k) {
-    std::snprintf(buffer, sizeof buffer, "%5zu", k + 1);
-    t += buffer;
-    for (double d : displacement[k]) t += "     " + real_field(d);
+    t += number(k + 1);
+    for (double d : displacement[k]) t += value(d);
     t += "\n";
   }
-  t += "\n\n" + std::string(59, '-') + "\n Node           Force X           Force Y           Force Z\n" + std::string(59, '-') + "\n";
+  t += table_head(layout::reaction_table);
   for (const reaction_spec& r : reactions) {
-    std::snprintf(buffer, sizeof buffer, "%5d", r.node);
-    t += buffer;
-    int last = r.reported[2] ? 3 : r.reported[1] ? 2 : 1;
-    for (int c = 0; c < last; ++c) t += r.reported[c] ? "     " + real_field(r.value[c]) : std::string(18, ' ');
+    t += number(static_cast<std::size_t>(r.node));
+    const int last = r.reported[2] ? 3 : r.reported[1] ? 2 : 1;
+    for (int c = 0; c < last; ++c) t += r.reported[c] ? value(r.value[c]) : std::string(layout::column_width, ' ');
     t += "\n";
   }
-  t += "\n\n" + std::string(23, '-') + "\n Elem            Stress\n" + std::string(23, '-') + "\n";
-  for (std::size_t e = 0; e < stress.size(); ++e) {
-    std::snprintf(buffer, sizeof buffer, "%5zu", e + 1);
-    t += buffer + std::string("     ") + real_field(stress[e]) + "\n";
-  }
+  t += table_head(layout::stress_table);
+  for (std::size_t e = 0; e < stress.size(); ++e) t += number(e + 1) + value(stress[e]) + "\n";
   return t;
 }
 
 // A chain of `bars` bars along X, every node moved by (0, -0.01 k, 0), stresses alternating
-// in sign: big models for size and speed without a solver.
+// in sign: big models without a solver.
 struct chain {
   kalvane::model model;
   std::string report;

@@ -10,7 +10,12 @@ namespace kalvane {
 void write_deck(const model& m, const std::string& path = "abaqusfile.inp");
 // autocad.scr: the drawing script of the initial and the equilibrium shape.
 void write_script(const model& m, const std::string& path = "autocad.scr");
-// output.txt: the results report; it uses `loads` as working storage for the reactions.
-void write_report(model& m, const std::string& path = "output.txt");
+// output.txt: the results report; it changes nothing in the model.
+void write_report(const model& m, const std::string& path = "output.txt");
+
+// R(k, c): the end forces of all bars at component c of node k less the load there. The
+// order of the additions (negated load, then bars in turn, node1 before node2) fixes the
+// rounding of the printed values.
+terms::fmat2 reaction_forces(const model& m);
 
 }  // namespace kalvane

@@ -8,8 +8,11 @@
 #include <string_view>
 
 #include "error.hpp"
+#include "output/report_layout.hpp"
 
 namespace kalvane::view {
+
+namespace layout = report_layout;
 
 namespace {
 
@@ -83,14 +86,31 @@ struct cursor {
     if (line != trim_right(literal)) failure(number() - 1, "expected " + what);
   }
 
-  void expect_rule(std::size_t width, const std::string& what) {
+  void expect_rule(int width, const std::string& what) {
     std::string_view line = take(what);
-    if (line.size() != width || line.find_first_not_of('-') != std::string_view::npos)
+    if (line.size() != static_cast<std::size_t>(width) || line.find_first_not_of('-') != std::string_view::npos)
       failure(number() - 1, "expected " + what + " (a line of " + std::to_string(width) + " '-')");
   }
 
   void expect_blank(const std::string& what) {
     if (!take(what).empty()) failure(number() - 1, "expected " + what + " (an empty line)");
+  }
+
+  // The empty lines between two parts of the report; `after` names the part before them.
+  void expect_blanks_after(const std::string& after) {
+    for (int i = 1; i <= layout::blank_lines_between; ++i)
+      expect_blank(std::string(i == 1 ? "the" : i == 2 ? "the second" : "another") + " blank line after " + after);
+  }
+
+  // A table's rules and heading, and the empty lines below them; gives the heading's line.
+  int expect_table_head(const layout::table_head& head, const std::string& table) {
+    expect_rule(head.rule, "the rule above the " + table + " table");
+    const int heading_line = number();
+    expect(head.heading, "the " + table + " table heading");
+    expect_rule(head.rule, "the rule below the " + table + " table heading");
+    for (int i = 0; i < head.blank_lines_after_head; ++i)
+      expect_blank("the blank line below the " + table + " table heading");
+    return heading_line;
   }
 
   double real(std::string_view token, int line, const std::string& what) const {
@@ -110,9 +130,9 @@ struct cursor {
 
 // "| Label     |   value |": the value is the text between the last two bars.
 std::string_view frame_value(cursor& in, std::string_view label) {
-  const std::string what = "the summary line '" + std::string(label) + "'";
+  const std::string what = "the summary line '" + std::string(layout::title_of(label)) + "'";
   std::string_view line = in.take(what);
-  std::string prefix = "| " + std::string(label);
+  std::string_view prefix = trim_right(label);
   std::size_t last = line.rfind('|');
   if (line.substr(0, prefix.size()) != prefix || last == std::string_view::npos || last == 0)
     in.failure(in.number() - 1, "expected " + what);
@@ -122,23 +142,17 @@ std::string_view frame_value(cursor& in, std::string_view label) {
 }
 
 void read_summary(cursor& in, report& r) {
-  in.expect_rule(63, "the top of the summary frame");
-  r.iterations = in.integer(frame_value(in, "Minor Iterations"), in.number() - 1, "iteration count");
-  r.objective = in.real(frame_value(in, "Objective"), in.number() - 1, "objective");
+  in.expect_rule(layout::frame_rule, "the top of the summary frame");
+  r.iterations = in.integer(frame_value(in, layout::iterations_label), in.number() - 1, "iteration count");
+  r.objective = in.real(frame_value(in, layout::objective_label), in.number() - 1, "objective");
   r.allowable_gradient =
-      in.real(frame_value(in, "Allowable Maximum Gradient"), in.number() - 1, "allowable gradient");
-  in.expect_rule(63, "the bottom of the summary frame");
-  in.expect_blank("the blank line after the summary");
-  in.expect_blank("the second blank line after the summary");
+      in.real(frame_value(in, layout::gradient_label), in.number() - 1, "allowable gradient");
+  in.expect_rule(layout::frame_rule, "the bottom of the summary frame");
 }
 
 void read_displacements(cursor& in, report& r) {
-  in.expect_rule(59, "the rule above the displacement table");
-  r.displacement_heading_line = in.number();
-  in.expect(" Node           Displ X           Displ Y           Displ Z",
-            "the displacement table heading");
-  in.expect_rule(59, "the rule below the displacement table heading");
-  in.expect_blank("the blank line below the displacement table heading");
+  in.expect_blanks_after("the summary");
+  r.displacement_heading_line = in.expect_table_head(layout::displacement_table, "displacement");
   r.displacement_first_line = in.number();
   while (!in.at_end() && !in.lines[in.next].empty()) {
     int line = in.number();
@@ -154,8 +168,8 @@ void read_displacements(cursor& in, report& r) {
   }
 }
 
-// A reaction row keeps its columns: a component that is not reported leaves 18 blanks, a
-// reported one is 5 blanks and its value. Tokens alone would lose which component is which.
+// A reaction row keeps its columns: a component that is not reported leaves a column of
+// blanks, a reported one is the gap and its value. Tokens alone would lose which is which.
 void read_reaction_row(cursor& in, report& r, std::string_view row, int line) {
   std::size_t pos = row.find_first_not_of(' ');
   std::size_t end = row.find(' ', pos);
@@ -169,13 +183,13 @@ void read_reaction_row(cursor& in, report& r, std::string_view row, int line) {
   bool any = false;
   for (int component = 1; component <= 3 && pos < row.size(); ++component) {
     std::string_view rest = row.substr(pos);
-    if (rest.size() >= 18 && all_blank(rest.substr(0, 18))) {
-      pos += 18;
+    if (rest.size() >= layout::column_width && all_blank(rest.substr(0, layout::column_width))) {
+      pos += layout::column_width;
       continue;
     }
-    if (rest.size() < 6 || !all_blank(rest.substr(0, 5)))
+    if (rest.size() <= layout::gap || !all_blank(rest.substr(0, layout::gap)))
       in.failure(line, "the reaction columns are out of place");
-    pos = row.find_first_not_of(' ', pos + 5);  // a non-negative value has a blank of its own
+    pos = row.find_first_not_of(' ', pos + layout::gap);  // a non-negative value has a blank of its own
     end = row.find(' ', pos);
     if (end == std::string_view::npos) end = row.size();
     double value = in.real(row.substr(pos, end - pos), line, "reaction force");
@@ -187,11 +201,8 @@ void read_reaction_row(cursor& in, report& r, std::string_view row, int line) {
 }
 
 void read_reactions(cursor& in, report& r) {
-  in.expect_blank("the blank line after the displacement table");
-  in.expect_blank("the second blank line after the displacement table");
-  in.expect_rule(59, "the rule above the reaction table");
-  in.expect(" Node           Force X           Force Y           Force Z", "the reaction table heading");
-  in.expect_rule(59, "the rule below the reaction table heading");
+  in.expect_blanks_after("the displacement table");
+  in.expect_table_head(layout::reaction_table, "reaction");
   while (!in.at_end() && !in.lines[in.next].empty()) {
     int line = in.number();
     read_reaction_row(in, r, in.take("a reaction row"), line);
@@ -199,12 +210,8 @@ void read_reactions(cursor& in, report& r) {
 }
 
 void read_stresses(cursor& in, report& r) {
-  in.expect_blank("the blank line after the reaction table");
-  in.expect_blank("the second blank line after the reaction table");
-  in.expect_rule(23, "the rule above the stress table");
-  r.stress_heading_line = in.number();
-  in.expect(" Elem            Stress", "the stress table heading");
-  in.expect_rule(23, "the rule below the stress table heading");
+  in.expect_blanks_after("the reaction table");
+  r.stress_heading_line = in.expect_table_head(layout::stress_table, "stress");
   r.stress_first_line = in.number();
   while (!in.at_end() && !in.lines[in.next].empty()) {
     int line = in.number();
