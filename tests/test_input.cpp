@@ -244,7 +244,8 @@ TEST(Input, FailuresStartAtTheLikelySlip) {
     const char* starts;  // the message starts with this: the slip's place and cause
     const char* stop;    // and still holds where the reader stopped
   };
-  const std::string no_material = replaced(single_bar, ": material - 1 Neo-Hooke (c1), 2 Mooney-Rivlin (c1 c2)\n1  10.0\n", "");
+  const std::string no_material =
+      replaced(single_bar, ": material - 1 Neo-Hooke (c1), 2 Mooney-Rivlin (c1 c2)\n1  10.0\n", "");
   const slip cases[] = {
       {"missing material section", no_material, "DATA_ERROR",
        "input.txt:4:1: the material section (': material' line, then 'number c1 [c2]') seems to be missing: "
@@ -262,7 +263,8 @@ TEST(Input, FailuresStartAtTheLikelySlip) {
        "with ':' in column 1, so the reader took line 11 ': bars' for it",
        "stopped at input.txt:26: node number 2 is outside 1..1"},
       {"byte-order mark before the first marker", "\xEF\xBB\xBF" + replaced(single_bar, "Single bar test\n", ""),
-       "DATA_ERROR", "input.txt:1:1: the file starts with a UTF-8 byte-order mark, which hides the marker line ': settings",
+       "DATA_ERROR",
+       "input.txt:1:1: the file starts with a UTF-8 byte-order mark, which hides the marker line ': settings",
        "stopped at input.txt:5:1: expected a real number (gradient reference), found the marker line ': nodes'"},
       {"letter O in the y column", replaced(single_bar, "2      1.0    0.0    0.0", "2      1.0    -2O00  0.0"),
        "DATA_ERROR",

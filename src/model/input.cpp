@@ -374,8 +374,7 @@ T read_number(cursor& c, const char* what, const char* article, const char* kind
   const number_scan s = scan(c.text, c.size, begin, value);
   if (!s.ok) {
     const bool nothing = s.end == begin || (s.end == begin + 1 && (c.text[begin] == '+' || c.text[begin] == '-'));
-    progress& r = c.read;
-    if (r.value_what != nullptr && begin > 0 && !ends_value(c.text[begin - 1]))
+    if (c.read.value_what != nullptr && begin > 0 && !ends_value(c.text[begin - 1]))
       refuse(c, data_error,
              glued_value(c, begin) + ", then expected " + article + kind + " (" + what + ") here and found " +
                  c.token(begin));
@@ -384,7 +383,8 @@ T read_number(cursor& c, const char* what, const char* article, const char* kind
              c.where() + "expected " + article + kind + " (" + what + "), found the marker line " +
                  quoted_line(c, begin) + still_expected(c),
              true);
-    if (nothing) refuse(c, data_error, c.where() + "expected " + article + kind + " (" + what + "), found " + c.token(begin));
+    if (nothing)
+      refuse(c, data_error, c.where() + "expected " + article + kind + " (" + what + "), found " + c.token(begin));
     refuse(c, data_error, c.where() + "malformed " + kind + " " + c.token(begin) + " (" + what + "): " + s.problem);
   }
   c.pos = s.end;
