@@ -71,14 +71,8 @@ calculix_results read_calculix_dat(const std::string& text, const std::string& n
     }
     long node = 0;
     std::array<double, 3> v{};
-    if (!row(line, node, v)) {
-      // Another kind of block follows without a blank line: this one has ended.
-      if (rows_started) {
-        block = nullptr;
-        continue;
-      }
+    if (!row(line, node, v))
       fail(data_error, name + ":" + std::to_string(number) + ": expected a node and three values, found \"" + line + "\"");
-    }
     rows_started = true;
     block->values[node] = v;
   }
