@@ -49,6 +49,7 @@ struct worst {
   void add(double reported, double other, const std::string& place) {
     any = true;
     largest_value = std::fmax(largest_value, std::fabs(reported));
+    if (std::isnan(difference)) return;  // a NaN stays the worst
     const double d = std::fabs(other - reported);
     if (!(d <= difference)) {  // a NaN counts as the worst
       difference = d;
@@ -109,8 +110,8 @@ calculix_comparison calculix_crosscheck(const model& m, const view::report& r, c
                          std::to_string(r.stress.size()) + " bars do not match input.txt's " +
                          std::to_string(m.node_count) + " and " + std::to_string(bars));
   calculix_comparison c;
-  const fs::path dir = fs::path(folder.empty() ? "." : folder) / "calculix";
-  const std::string shown_dir = (fs::path(folder) / "calculix").string();
+  const fs::path dir = fs::path(folder) / "calculix";
+  const std::string shown_dir = dir.string();
   c.deck_path = (dir / "model.inp").string();
 
   std::vector<stretch_range> seen(static_cast<std::size_t>(bars));
@@ -142,7 +143,7 @@ calculix_comparison calculix_crosscheck(const model& m, const view::report& r, c
   std::error_code removed;
   fs::remove(dat, removed);  // a stale result must not pass for this run's
   const std::string log = (dir / "ccx.log").string();
-  const int status = run_ccx(program, "model", dir.string(), log, options.seconds);
+  const int status = run_ccx(program, "model", fs::absolute(dir).string(), log, options.seconds);
   calculix_results results;
   if (fs::exists(dat)) results = read_calculix_dat(view::read_whole_file(dat.string()), dat.string());
   bool has_supports = false;
