@@ -1,6 +1,7 @@
 #include "check/calculix_deck.hpp"
 
 #include <charconv>
+#include <cstdio>
 #include <map>
 #include <utility>
 
@@ -8,13 +9,18 @@ namespace kalvane::check {
 
 namespace {
 
-// Shortest text that reads back as the same double, so the solver sees the table and the
-// geometry exactly as they are here.
+// The solver reads a number from at most 20 characters and refuses the card otherwise.
+constexpr int field_width = 20;
+
+// The shortest text that reads back as the same double when it fits the field, else as
+// many significant digits as fit (14 at least).
 void put_real(std::string& out, double v) {
-  char buffer[32];
+  char buffer[40];
   auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, v);
-  (void)ec;
-  out.append(buffer, end);
+  int length = ec == std::errc() ? static_cast<int>(end - buffer) : field_width + 1;
+  for (int digits = 13; length > field_width && digits > 0; --digits)
+    length = std::snprintf(buffer, sizeof buffer, "%.*E", digits, v);
+  out.append(buffer, static_cast<std::size_t>(length));
 }
 
 void put_int(std::string& out, long v) { out += std::to_string(v); }

@@ -20,7 +20,7 @@ struct calculix_faults {
 struct spring_group {
   double area = 0.0, length0 = 0.0;
   std::vector<int32_t> bars;
-  spring_table table;  // exactly as written to the deck
+  spring_table table;  // as written to the deck (to 14 significant digits at least)
 };
 
 struct calculix_deck {
