@@ -118,6 +118,7 @@ TEST(Calculix, RunsThatCalculixCanFollowAgree) {
 
 TEST(Calculix, PlantedFaultsInTheDeckFailTheComparison) {
   REQUIRE_CCX();
+  int compared = 0;
   for (const std::string& input : {example("single_bar"), example("space_truss"), sagging_net()}) {
     calculix_options flipped;
     flipped.faults.flip_load_sign = true;
@@ -128,13 +129,16 @@ TEST(Calculix, PlantedFaultsInTheDeckFailTheComparison) {
       const calculix_comparison c = crosscheck(folder, input, options);
       EXPECT_TRUE(c.ccx_found);
       EXPECT_FALSE(c.agrees) << joined(c);
-      // Where ccx still reaches the end of its step, the displacements give the fault away.
+      // Where ccx still reaches the end of its step (the net, pushed upward, may not), the
+      // displacements give the fault away.
       if (c.ccx_ran) {
+        ++compared;
         EXPECT_GT(c.displacement_difference, 0.1) << joined(c);
+        EXPECT_NE(joined(c).find("DISAGREES"), std::string::npos) << joined(c);
       }
-      EXPECT_NE(joined(c).find("DISAGREES"), std::string::npos) << joined(c);
     }
   }
+  EXPECT_GE(compared, 4);
 }
 
 TEST(Calculix, WithoutCcxTheDeckIsWrittenAndTheLinesSayHowToRunIt) {

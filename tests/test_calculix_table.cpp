@@ -48,13 +48,17 @@ TEST(CalculixTable, ForceIsTheElementsAxialForceAndTheEnergysSlope) {
     }
 }
 
-TEST(CalculixTable, InterpolationStaysWithinTheBoundOverTheStretchesSeen) {
-  const stretch_range ranges[] = {{1.0, 1.3}, {0.8, 1.0}, {0.7, 1.6}, {1.0 - 1e-4, 1.0 + 2e-4}, {1.0, 1.0}};
+TEST(CalculixTable, InterpolationStaysWithinTheBoundOverTheStretchesSeenInAtMost200Rows) {
+  // CalculiX garbles a table of more than 200 rows; only the widest range here needs a
+  // looser bound to fit.
+  const stretch_range ranges[] = {{1.0, 1.3}, {0.8, 1.0}, {1.0, 2.0}, {1.0 - 1e-4, 1.0 + 2e-4}, {1.0, 1.0}, {0.7, 1.6}};
   const double area = 0.01, length0 = 1.5;
   for (const auto& material : materials)
     for (const stretch_range& seen : ranges) {
       const spring_table t = make_spring_table(material, area, length0, seen);
       ASSERT_EQ(t.elongation.size(), t.force.size());
+      EXPECT_LE(t.force.size(), 200u);
+      EXPECT_LE(t.relative_error, seen.high - seen.low > 0.5 ? 1e-4 : 1e-5) << seen.low << " .. " << seen.high;
       EXPECT_TRUE(std::is_sorted(t.elongation.begin(), t.elongation.end()));
       EXPECT_EQ(std::adjacent_find(t.elongation.begin(), t.elongation.end()), t.elongation.end());
       // The unstrained spring is a row of its own, and force-free.
@@ -74,7 +78,7 @@ TEST(CalculixTable, InterpolationStaysWithinTheBoundOverTheStretchesSeen) {
         worst = std::max(worst, std::fabs(interpolate(t, length0 * (stretch - 1.0)) -
                                           axial_force(material, area, stretch)));
       }
-      EXPECT_LE(worst, 1e-5 * largest) << seen.low << " .. " << seen.high;
+      EXPECT_LE(worst, t.relative_error * largest) << seen.low << " .. " << seen.high;
     }
 }
 

@@ -126,9 +126,14 @@ calculix_comparison calculix_crosscheck(const model& m, const view::report& r, c
   fs::create_directories(dir, made);
   write_text(c.deck_path, deck_text(m, deck, options.faults));
   std::size_t rows = 0;
-  for (const spring_group& g : deck.groups) rows += g.table.force.size();
+  double table_error = 0.0;
+  for (const spring_group& g : deck.groups) {
+    rows += g.table.force.size();
+    table_error = std::fmax(table_error, g.table.relative_error);
+  }
   c.lines.push_back("CalculiX cross-check: wrote " + c.deck_path + " (" + std::to_string(bars) + " springs, " +
-                    std::to_string(deck.groups.size()) + " force tables of " + std::to_string(rows) + " rows in all)");
+                    std::to_string(deck.groups.size()) + " force tables of " + std::to_string(rows) +
+                    " rows in all, interpolation within " + format("%.1E", table_error) + " of the largest force)");
   const std::string how_to = "  to run it yourself: cd " + shown_dir + " && OMP_NUM_THREADS=1 ccx -i model" +
                              " (results in model.dat; RF there is reaction plus load)";
 

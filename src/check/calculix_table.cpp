@@ -16,47 +16,62 @@ double stretch_term(double stretch) {
   return t * (stretch * stretch + stretch + 1.0) / (stretch * stretch);
 }
 
-// Smallest stretch a table reaches: a bar squeezed further is far outside any run.
-constexpr double lowest_stretch = 0.2;
-// Finest subdivision of a table interval, against runaway refinement near singular points.
-constexpr int deepest_split = 30;
+// CalculiX 2.20 reads at most this many rows of a nonlinear spring's table and silently
+// garbles a longer one.
+constexpr std::size_t most_rows = 200;
 
+// Greedy sampling: from each row, the longest step (shortened until it fits) whose chord meets
+// the law within the allowed error at the quarter points and the midpoint. The first guess
+// is the step that the curvature at the row allows, sqrt(8 err / |F''|), which is where
+// linear interpolation's error reaches err.
 struct sampler {
   const material_record& material;
   double area, length0;
   stretch_range seen;
   double fine, coarse;  // allowed interpolation error inside and outside `seen`
-  spring_table& table;
 
   double force_at(double stretch) const { return axial_force(material, area, stretch); }
 
-  // Adaptive bisection: an interval is split until the chord meets the law within the
-  // allowed error at its midpoint and quarter points.
-  void fill(double a, double fa, double b, double fb, int depth) {
+  bool chord_fits(double a, double fa, double b, double fb) const {
     const double allowed = (b > seen.low && a < seen.high) ? fine : coarse;
-    bool good = depth >= deepest_split;
-    if (!good) {
-      good = true;
-      for (double s : {0.25, 0.5, 0.75}) {
-        const double x = a + s * (b - a);
-        const double chord = fa + s * (fb - fa);
-        if (std::fabs(force_at(x) - chord) > allowed) {
-          good = false;
-          break;
-        }
+    for (double t : {0.25, 0.5, 0.75}) {
+      const double x = a + t * (b - a);
+      if (std::fabs(force_at(x) - (fa + t * (fb - fa))) > allowed) return false;
+    }
+    return true;
+  }
+
+  // Rows from `a` (already in the table) to `b`, which ends the run.
+  void fill(double a, double b, spring_table& table) const {
+    double fa = force_at(a);
+    while (a < b) {
+      const double d = 1e-4 * std::fmax(std::fabs(a), 1e-3);
+      const double curvature = std::fabs(force_at(a + d) - 2.0 * fa + force_at(a - d)) / (d * d);
+      const double allowed = (a >= seen.low && a < seen.high) ? fine : coarse;
+      double step = curvature > 0.0 ? std::sqrt(8.0 * allowed / curvature) : b - a;
+      double next = std::fmin(a + step, b), fn = force_at(next);
+      for (int cuts = 0; cuts < 200 && !chord_fits(a, fa, next, fn); ++cuts) {
+        step *= 0.9;
+        next = a + step;
+        fn = force_at(next);
       }
+      table.elongation.push_back(length0 * (next - 1.0));
+      table.force.push_back(fn);
+      a = next;
+      fa = fn;
     }
-    if (good) {
-      table.elongation.push_back(length0 * (b - 1.0));
-      table.force.push_back(fb);
-      return;
-    }
-    const double m = 0.5 * (a + b);
-    const double fm = force_at(m);
-    fill(a, fa, m, fm, depth + 1);
-    fill(m, fm, b, fb, depth + 1);
   }
 };
+
+spring_table sample(const sampler& s, double low, double high) {
+  spring_table table;
+  table.elongation.push_back(s.length0 * (low - 1.0));
+  table.force.push_back(s.force_at(low));
+  // The origin is a row of its own, so the unstrained spring is exactly force-free.
+  s.fill(low, 1.0, table);
+  s.fill(1.0, high, table);
+  return table;
+}
 
 }  // namespace
 
@@ -71,23 +86,27 @@ double axial_force(const material_record& material, double area, double stretch)
 
 spring_table make_spring_table(const material_record& material, double area, double length0, stretch_range seen,
                                double relative_error) {
-  seen.low = std::min(seen.low, 1.0);
-  seen.high = std::max(seen.high, 1.0);
-  // The margin: three times the largest strain seen, at least 1e-3, either side of 1.
+  // A stretch that is not a number (a report of a failed solve) says nothing of the range.
+  seen.low = std::isfinite(seen.low) ? std::min(seen.low, 1.0) : 1.0;
+  seen.high = std::isfinite(seen.high) ? std::max(seen.high, 1.0) : 1.0;
   const double strain = std::max({seen.high - 1.0, 1.0 - seen.low, 1e-3});
-  const double low = std::max(1.0 - 3.0 * strain, lowest_stretch);
-  const double high = 1.0 + 3.0 * strain;
   double largest = std::max(std::fabs(axial_force(material, area, seen.low)),
                             std::fabs(axial_force(material, area, seen.high)));
-  if (!(largest > 0.0)) largest = std::fabs(axial_force(material, area, high));
+  if (!(largest > 0.0) || !std::isfinite(largest)) largest = std::fabs(axial_force(material, area, 1.0 + strain));
+  // A margin of three times the largest strain either side (compression no further than
+  // half the smallest stretch seen); narrower, and then a looser error, while the table
+  // does not fit CalculiX's limit.
   spring_table table;
-  sampler s{material, area, length0, seen, relative_error * largest, 100.0 * relative_error * largest, table};
-  // The origin is a sample of its own, so the unstrained spring is exactly force-free.
-  const double f_low = s.force_at(low);
-  table.elongation.push_back(length0 * (low - 1.0));
-  table.force.push_back(f_low);
-  s.fill(low, f_low, 1.0, 0.0, 0);
-  s.fill(1.0, 0.0, high, s.force_at(high), 0);
+  double error = relative_error;
+  for (int round = 0; round < 60; ++round, error *= 1.5)
+    for (double margin : {3.0, 2.0, 1.5}) {
+      const double low = std::max(1.0 - margin * strain, 0.5 * seen.low);
+      const double high = 1.0 + margin * strain;
+      const sampler s{material, area, length0, seen, error * largest, 100.0 * error * largest};
+      table = sample(s, low, high);
+      table.relative_error = error;
+      if (table.force.size() <= most_rows) return table;
+    }
   return table;
 }
 
