@@ -20,14 +20,14 @@ const char* const axis_name[3] = {"X", "Y", "Z"};
 
 using displacements = std::vector<std::array<double, 3>>;  // node k at [k - 1]
 
-// Stretch of bar b at the displacements `u`.
-double stretch_of(const model& m, const bar_record& bar, const displacements& u) {
+// Stretch of a bar at the displacements `u`, as the bar element forms it; not a number
+// when the displacements are not.
+double stretch_of(const bar_record& bar, const displacements& u) {
   const auto& u1 = u[static_cast<std::size_t>(bar.node1 - 1)];
   const auto& u2 = u[static_cast<std::size_t>(bar.node2 - 1)];
   const bar_strain<double> s =
       bar_stretch(u2[0] - u1[0], u2[1] - u1[1], u2[2] - u1[2], bar.length0, bar.cx, bar.cy, bar.cz);
-  (void)m;
-  return std::sqrt(std::fmax(s.lambda2, 0.0));
+  return s.lambda2 >= 0.0 ? std::sqrt(s.lambda2) : std::nan("");
 }
 
 // Elongation of a bar from absolute coordinates, as the spring measures it.
@@ -117,7 +117,7 @@ calculix_comparison calculix_crosscheck(const model& m, const view::report& r, c
   std::vector<stretch_range> seen(static_cast<std::size_t>(bars));
   std::vector<double> stretch(static_cast<std::size_t>(bars));
   for (int32_t b = 1; b <= bars; ++b) {
-    const double l = stretch_of(m, m.bars(b), r.displacement);
+    const double l = stretch_of(m.bars(b), r.displacement);
     stretch[static_cast<std::size_t>(b - 1)] = l;
     seen[static_cast<std::size_t>(b - 1)] = {l, l};
   }

@@ -16,6 +16,9 @@ double stretch_term(double stretch) {
   return t * (stretch * stretch + stretch + 1.0) / (stretch * stretch);
 }
 
+// No table reaches below this stretch, where the force grows without bound.
+constexpr double lowest_stretch = 0.05;
+
 // CalculiX 2.20 reads at most this many rows of a nonlinear spring's table and silently
 // garbles a longer one.
 constexpr std::size_t most_rows = 200;
@@ -100,7 +103,7 @@ spring_table make_spring_table(const material_record& material, double area, dou
   double error = relative_error;
   for (int round = 0; round < 60; ++round, error *= 1.5)
     for (double margin : {3.0, 2.0, 1.5}) {
-      const double low = std::max(1.0 - margin * strain, 0.5 * seen.low);
+      const double low = std::max({1.0 - margin * strain, 0.5 * seen.low, lowest_stretch});
       const double high = 1.0 + margin * strain;
       const sampler s{material, area, length0, seen, error * largest, 100.0 * error * largest};
       table = sample(s, low, high);
