@@ -42,7 +42,7 @@ digits_finding count_digits(std::size_t count, Entry entry) {
   }
   // Entries far below the table's largest are judged against it: their own leading digits
   // carry no information about the equilibrium.
-  const double floor = 1e-9 * largest;
+  const double floor = 1e-4 * largest;
   for (std::size_t i = 0; i < count; ++i) {
     double printed, exact;
     std::string where;

@@ -1,3 +1,4 @@
+#include <cstdio>
 #include <string>
 
 #include "check/findings.hpp"
@@ -26,6 +27,8 @@ void decide(findings& f, bool strict) {
     f.status = 2;
     f.verdict = "not certified: not an equilibrium within the tolerance (" + std::to_string(f.residual.outside) +
                 " of " + std::to_string(f.unknowns) + " components beyond their allowance)";
+    if (f.at_iteration_limit)
+      f.verdict += "; the run stopped at its iteration limit of " + std::to_string(f.max_iterations);
     return;
   }
   if (f.at_iteration_limit) {
