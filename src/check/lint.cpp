@@ -1,5 +1,6 @@
 #include "check/lint.hpp"
 
+#include <algorithm>
 #include <cstdint>
 #include <map>
 #include <utility>
@@ -277,6 +278,9 @@ std::vector<lint_warning> lint(const std::string& text) {
     s.trailing(previous, previous_count);
   } catch (const unreadable&) {
   }
+  std::stable_sort(s.warnings.begin(), s.warnings.end(), [](const lint_warning& a, const lint_warning& b) {
+    return a.line != b.line ? a.line < b.line : a.column < b.column;
+  });
   return s.warnings;
 }
 
