@@ -143,6 +143,7 @@ program_result run_program(const program_run& run) {
 
 std::string kalvane_exe() { return KALVANE_EXE; }
 std::string view_exe() { return KALVANE_VIEW_EXE; }
+std::string check_exe() { return KALVANE_CHECK_EXE; }
 std::string source_path(const std::string& relative) { return std::string(KALVANE_SOURCE_DIR) + "/" + relative; }
 
 }  // namespace kalvane_test

@@ -43,6 +43,7 @@ program_result run_program(const program_run& run);
 // The programs of this build.
 std::string kalvane_exe();
 std::string view_exe();
+std::string check_exe();
 // A file of the source tree, e.g. source_path("examples/single_bar/input.txt").
 std::string source_path(const std::string& relative);
 

@@ -1,0 +1,69 @@
+#include <cstdio>
+#include <string>
+
+#include "check/findings.hpp"
+
+namespace kalvane::check {
+
+namespace {
+
+std::string fixed(double value, int decimals) {
+  char text[48];
+  std::snprintf(text, sizeof text, "%.*f", decimals, value);
+  return text;
+}
+
+}  // namespace
+
+// The first failed test, in the report's order, decides.
+void decide(findings& f, bool strict) {
+  if (strict && !f.warnings.empty()) {
+    f.status = 1;
+    f.verdict = "not certified: " + std::to_string(f.warnings.size()) + " warning" +
+                (f.warnings.size() == 1 ? "" : "s") + " about " + f.input_name + " (--strict)";
+    return;
+  }
+  if (!f.residual.within()) {
+    f.status = 2;
+    f.verdict = "not certified: not an equilibrium within the tolerance (" + std::to_string(f.residual.outside) +
+                " of " + std::to_string(f.unknowns) + " components beyond their allowance)";
+    if (f.at_iteration_limit)
+      f.verdict += "; the run stopped at its iteration limit of " + std::to_string(f.max_iterations);
+    return;
+  }
+  if (f.at_iteration_limit) {
+    f.status = 2;
+    f.verdict = "not certified: the run stopped at its iteration limit of " + std::to_string(f.max_iterations) +
+                " (max_iterations), not by the gradient test";
+    return;
+  }
+  if (!f.stability.minimum()) {
+    f.status = 3;
+    f.verdict = "not certified: not a minimum (" + std::to_string(f.stability.negative) + " negative and " +
+                std::to_string(f.stability.zero) + " zero pivots): a saddle or a mechanism";
+    return;
+  }
+  if (f.path_followed && !f.path.reached_full_load) {
+    f.status = 3;
+    f.verdict = "not certified: the loading path snaps through at load factor " + fixed(f.path.load_factor, 4) +
+                "; the run's equilibrium lies beyond that limit point";
+    return;
+  }
+  if (f.path_followed && f.comparison.differs) {
+    f.status = 3;
+    f.verdict = "not certified: the run found a different equilibrium than gradual loading reaches";
+    return;
+  }
+  // The finite-element cross-check folds in here, once the build has one: a disagreement
+  // is another equilibrium than the one certified.
+  if (f.calculix == crosscheck::disagree) {
+    f.status = 3;
+    f.verdict = "not certified: the independent finite-element solve disagrees";
+    return;
+  }
+  f.status = 0;
+  f.verdict = f.path_followed ? "certified: a stable equilibrium on the loading path, within the tolerance"
+                              : "certified: a stable equilibrium within the tolerance (loading path not followed)";
+}
+
+}  // namespace kalvane::check
