@@ -8,6 +8,7 @@
 
 #include "check/calculix.hpp"
 #include "check/calculix_run.hpp"
+#include "check/findings.hpp"
 #include "run.hpp"
 #include "support.hpp"
 
@@ -174,4 +175,42 @@ TEST(Calculix, AStepThatCalculixCannotFinishIsNotCompared) {
   EXPECT_FALSE(c.ccx_ran);
   EXPECT_FALSE(c.agrees);
   EXPECT_NE(joined(c).find("did not reach the end of its step"), std::string::npos) << joined(c);
+}
+
+// kalvane-check --calculix: an agreement leaves the certificate as it is, so does a ccx that
+// is not there (with the how-to), and a disagreement turns a certificate into status 3.
+TEST(Calculix, KalvaneCheckFoldsTheCrossCheckIntoItsVerdict) {
+  scratch_folder folder;
+  write_file(folder / "input.txt", example("space_truss"));
+  program_run solve;
+  solve.program = kalvane_exe();
+  solve.folder = folder.path;
+  ASSERT_EQ(run_program(solve).status, 0);
+  program_run check;
+  check.program = check_exe();
+  check.args = {"--calculix"};
+  check.folder = folder.path;
+  if (!kalvane::check::find_program("ccx").empty()) {
+    const program_result agreed = run_program(check);
+    EXPECT_EQ(agreed.status, 0) << agreed.out << agreed.err;
+    EXPECT_NE(agreed.out.find("  CalculiX agrees within 1.0E-03"), std::string::npos) << agreed.out;
+    EXPECT_NE(agreed.out.find("\nverdict: certified"), std::string::npos) << agreed.out;
+  }
+  check.environment = {"PATH=" + folder.path};
+  const program_result missing = run_program(check);
+  EXPECT_EQ(missing.status, 0) << missing.out << missing.err;
+  EXPECT_NE(missing.out.find("ccx is not on the PATH"), std::string::npos) << missing.out;
+  EXPECT_NE(missing.out.find("ccx -i model"), std::string::npos) << missing.out;
+  EXPECT_TRUE(file_exists(folder / "calculix/model.inp"));
+
+  kalvane::check::findings f;
+  f.calculix = kalvane::check::crosscheck::disagree;
+  f.calculix_result.displacement = 2e-2;
+  f.calculix_result.force = 5e-3;
+  kalvane::check::decide(f, false);
+  EXPECT_EQ(f.status, 3);
+  EXPECT_EQ(f.verdict, "not certified: CalculiX disagrees (displacements differ by 2.0E-02 of the largest, beyond 1.0E-03)");
+  f.calculix = kalvane::check::crosscheck::not_run;
+  kalvane::check::decide(f, false);
+  EXPECT_EQ(f.status, 0) << f.verdict;
 }

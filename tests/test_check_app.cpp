@@ -167,13 +167,14 @@ TEST(CheckApp, OptionsAndTheirErrors) {
   EXPECT_TRUE(has(missing.err, "cannot open ./input.txt")) << missing.err;
 }
 
-// --json carries the same findings; --calculix is reserved until the build has it.
+// --json carries the same findings; --calculix adds the CalculiX cross-check.
 TEST(CheckApp, JsonAndTheReservedCrosscheck) {
   scratch_folder folder;
   ASSERT_EQ(solve(folder, kalvane_test::read_file(kalvane_test::source_path("examples/three_node/input.txt"))), 0);
   const auto text = check(folder, {"--calculix"});
   EXPECT_EQ(text.status, 0) << text.out;
-  EXPECT_TRUE(has(text.out, "--calculix: not available in this build\nverdict: certified")) << text.out;
+  EXPECT_TRUE(has(text.out, "CalculiX cross-check: wrote ")) << text.out;
+  EXPECT_TRUE(has(text.out, "\nverdict: certified")) << text.out;
   const auto json = check(folder, {"--json"});
   EXPECT_EQ(json.status, 0);
   EXPECT_EQ(json.out.front(), '{');

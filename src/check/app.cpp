@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "check/calculix.hpp"
 #include "check/freshness.hpp"
 #include "check/newton.hpp"
 #include "error.hpp"
@@ -213,6 +214,24 @@ findings run_check(const options& o) {
     f.path = follow_path(m, pattern, factor);
     if (f.path.reached_full_load) compare(f, m, r, refined, pattern);
     f.seconds_path = seconds_since(t1);
+  }
+  if (o.calculix) {
+    // A model fresh from the reader: the checks above leave theirs at their own states.
+    model prepared;
+    run_plan again;
+    again.folder = o.dir;
+    again.last = stage::start;
+    run(prepared, again);
+    const calculix_comparison c = calculix_crosscheck(prepared, r, o.dir, f.calculix_result.tolerance);
+    f.calculix = !c.ccx_ran ? crosscheck::not_run : c.agrees ? crosscheck::agree : crosscheck::disagree;
+    calculix_finding& cf = f.calculix_result;
+    cf.deck_path = c.deck_path;
+    cf.ccx_found = c.ccx_found;
+    cf.ccx_ran = c.ccx_ran;
+    cf.displacement = c.displacement_difference;
+    cf.reaction = c.reaction_difference;
+    cf.force = c.force_difference;
+    cf.lines = c.lines;
   }
   decide(f, o.strict);
   return f;

@@ -35,6 +35,15 @@ struct path_comparison {
   std::array<double, 3> run{}, path{};
 };
 
+// What --calculix found: the comparison's largest relative differences and its lines.
+struct calculix_finding {
+  std::string deck_path;
+  bool ccx_found = false, ccx_ran = false;
+  double tolerance = 1e-3;
+  double displacement = 0.0, reaction = 0.0, force = 0.0;
+  std::vector<std::string> lines;
+};
+
 struct findings {
   std::string input_name, report_name;
   int32_t nodes = 0, bars = 0, unknowns = 0;
@@ -50,6 +59,7 @@ struct findings {
   path_comparison comparison;
   bool calculix_requested = false;
   crosscheck calculix = crosscheck::not_run;
+  calculix_finding calculix_result;
 
   double seconds_points_1_to_4 = 0.0, seconds_path = 0.0;
   int status = 0;

@@ -125,7 +125,8 @@ std::string text_of(const findings& f) {
        " of the largest diagonal entry): " +
        (s.minimum() ? "a minimum" : s.negative > 0 ? "not a minimum, a saddle" : "not a minimum, a mechanism") + "\n";
   t += "5. Loading path: " + path_text(f) + "\n";
-  if (f.calculix_requested) t += "--calculix: not available in this build\n";
+  if (f.calculix_requested)
+    for (const std::string& line : f.calculix_result.lines) t += line + "\n";
   t += "verdict: " + f.verdict + "\n";
   return t;
 }
@@ -172,7 +173,14 @@ std::string json_of(const findings& f) {
   } else {
     j += "  \"path\": {\"followed\": false},\n";
   }
-  j += "  \"calculix\": " + quoted(f.calculix_requested ? "not available" : crosscheck_name(f.calculix)) + ",\n";
+  const calculix_finding& c = f.calculix_result;
+  j += "  \"calculix\": {\"requested\": " + boolean(f.calculix_requested);
+  if (f.calculix_requested)
+    j += ", \"deck\": " + quoted(c.deck_path) + ", \"ccx_found\": " + boolean(c.ccx_found) +
+         ", \"ccx_ran\": " + boolean(c.ccx_ran) + ", \"result\": " + quoted(crosscheck_name(f.calculix)) +
+         ", \"displacement\": " + number(c.displacement) + ", \"reaction\": " + number(c.reaction) +
+         ", \"axial_force\": " + number(c.force) + ", \"tolerance\": " + number(c.tolerance);
+  j += "},\n";
   j += "  \"status\": " + std::to_string(f.status) + ",\n  \"verdict\": " + quoted(f.verdict) + "\n}\n";
   return j;
 }
