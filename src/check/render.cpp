@@ -173,6 +173,7 @@ std::string json_of(const findings& f) {
     j += "  \"path\": {\"followed\": false},\n";
   }
   j += "  \"calculix\": " + quoted(f.calculix_requested ? "not available" : crosscheck_name(f.calculix)) + ",\n";
+  j += "  \"seconds\": {\"points_1_to_4\": " + number(f.seconds_points_1_to_4) + ", \"path\": " + number(f.seconds_path) + "},\n";
   j += "  \"status\": " + std::to_string(f.status) + ",\n  \"verdict\": " + quoted(f.verdict) + "\n}\n";
   return j;
 }
