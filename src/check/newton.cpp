@@ -68,6 +68,16 @@ newton_result newton(const model& m, vector& x, stiffness_pattern& pattern, fact
     if (!accepted) return result;  // nothing along the step improves: rounding has the last word
     x.swap(trial);
     s = evaluate(m, x, &pattern);
+    // Newton squares the error each step; a step that gains less than that, this close to
+    // the rounding level, is rounding itself, and more steps would only cost factorisations.
+    const double before = result.gradient, after = max_abs(s.gradient);
+    if (settings.tolerance == 0.0 && settings.relative_tolerance == 0.0 && after > 0.1 * before &&
+        after <= 16.0 * largest_rounding(s)) {
+      result.gradient = after;
+      result.rounding = largest_rounding(s);
+      result.converged = true;
+      return result;
+    }
   }
 }
 

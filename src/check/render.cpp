@@ -181,6 +181,7 @@ std::string json_of(const findings& f) {
          ", \"displacement\": " + number(c.displacement) + ", \"reaction\": " + number(c.reaction) +
          ", \"axial_force\": " + number(c.force) + ", \"tolerance\": " + number(c.tolerance);
   j += "},\n";
+  j += "  \"seconds\": {\"points_1_to_4\": " + number(f.seconds_points_1_to_4) + ", \"path\": " + number(f.seconds_path) + "},\n";
   j += "  \"status\": " + std::to_string(f.status) + ",\n  \"verdict\": " + quoted(f.verdict) + "\n}\n";
   return j;
 }
