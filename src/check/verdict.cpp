@@ -1,3 +1,4 @@
+#include <cmath>
 #include <cstdio>
 #include <string>
 
@@ -60,8 +61,10 @@ void decide(findings& f, bool strict) {
     const calculix_finding& c = f.calculix_result;
     std::string worst = "displacements";
     double largest = c.displacement;
-    if (!(c.reaction <= largest)) largest = c.reaction, worst = "reactions";
-    if (!(c.force <= largest)) largest = c.force, worst = "axial forces";
+    // A value that is not a number is the worst there is.
+    auto worse = [&](double v) { return !std::isnan(largest) && !(v <= largest); };
+    if (worse(c.reaction)) largest = c.reaction, worst = "reactions";
+    if (worse(c.force)) largest = c.force, worst = "axial forces";
     char figure[32];
     std::snprintf(figure, sizeof figure, "%.1E", largest);
     char bound[32];
