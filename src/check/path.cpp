@@ -34,7 +34,7 @@ path_finding follow_path(const model& m, stiffness_pattern& pattern, factorisati
   double t = 0.0, last_step = 0.0, step = settings.first_step;
   double rate = 0.0;  // how fast the displacements moved per unit load factor on the last step
   newton_settings corrector;
-  corrector.max_steps = 12;
+  corrector.max_steps = 8;
   corrector.relative_tolerance = step_tolerance;
   corrector.refuse_negative = true;
   while (t < 1.0 && path.steps + path.halvings < settings.max_steps) {
@@ -44,6 +44,9 @@ path_finding follow_path(const model& m, stiffness_pattern& pattern, factorisati
     if (last_step > 0.0)
       for (std::size_t p = 0; p < n; ++p) trial[p] += (current[p] - previous[p]) * (taken / last_step);
     scale_model(scaled, m, next_t);
+    // The unloaded shape of a flat net or a cable has no stiffness across it, so the first
+    // step's Newton starts from a singular stiffness and needs more iterations than any later one.
+    corrector.max_steps = path.steps == 0 ? 40 : 8;
     const newton_result r = newton(scaled, trial, pattern, f, corrector);
     const double new_rate = largest_difference(trial, current) / taken;
     // A corrector that lands far from where the path was heading has jumped to another
