@@ -113,7 +113,16 @@ program_result run_program(const program_run& run) {
   int out_pipe[2], err_pipe[2], in_pipe[2];
   if (::pipe(out_pipe) != 0 || ::pipe(err_pipe) != 0 || ::pipe(in_pipe) != 0) throw std::runtime_error("pipe failed");
   std::vector<std::string> env_text;
-  for (char** e = environ; *e != nullptr; ++e) env_text.emplace_back(*e);
+  // An extra entry replaces an inherited one of its name: with both, getenv finds the first.
+  auto named = [](const std::string& entry, const std::string& other) {
+    const std::size_t equals = other.find('=');
+    return entry.compare(0, equals + 1, other, 0, equals + 1) == 0;
+  };
+  for (char** e = environ; *e != nullptr; ++e) {
+    bool replaced = false;
+    for (const std::string& extra : run.environment) replaced = replaced || named(*e, extra);
+    if (!replaced) env_text.emplace_back(*e);
+  }
   for (const std::string& extra : run.environment) env_text.push_back(extra);
   std::vector<char*> env;
   for (std::string& e : env_text) env.push_back(e.data());
@@ -171,6 +180,7 @@ bool parse_error_report(const std::string& err, std::string& name, std::string& 
 
 std::string kalvane_exe() { return KALVANE_EXE; }
 std::string view_exe() { return KALVANE_VIEW_EXE; }
+std::string check_exe() { return KALVANE_CHECK_EXE; }
 std::string source_path(const std::string& relative) { return std::string(KALVANE_SOURCE_DIR) + "/" + relative; }
 
 }  // namespace kalvane_test

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "check/freshness.hpp"
 #include "error.hpp"
 #include "model/input.hpp"
 #include "view/report_reader.hpp"
@@ -104,6 +105,7 @@ std::vector<std::string> run_view(const options& o) {
   const std::string report_path = (dir / "output.txt").string();
   require_readable(input_path);
   require_readable(report_path);
+  require_newer(input_path, report_path);
 
   model m;
   input(m, input_path);

@@ -1,0 +1,291 @@
+#include "check/lint.hpp"
+
+#include <algorithm>
+#include <cstdint>
+#include <map>
+#include <utility>
+
+#include "model/number.hpp"
+
+namespace kalvane::check {
+
+namespace {
+
+// Thrown where the reader would fail: the lint stops there, the reader reports it.
+struct unreadable {};
+
+struct scanner {
+  const std::string& text;
+  std::vector<lint_warning> warnings;
+  std::size_t pos = 0;
+  long line = 1;
+  std::size_t line_start = 0;
+  std::size_t value_end = std::string::npos;  // just past the last value read
+
+  bool at_end() const { return pos >= text.size(); }
+  char current() const { return text[pos]; }
+  long column_of(std::size_t at) const { return static_cast<long>(at - line_start) + 1; }
+  bool at_line_end() const {
+    return pos < text.size() && (text[pos] == '\n' || (text[pos] == '\r' && pos + 1 < text.size() && text[pos + 1] == '\n'));
+  }
+  void advance() {
+    if (text[pos] == '\n') ++line, line_start = pos + 1;
+    ++pos;
+  }
+  void warn(std::size_t at, std::string message) { warnings.push_back({line, column_of(at), std::move(message)}); }
+  void warn_line(long at_line, long column, std::string message) {
+    warnings.push_back({at_line, column, std::move(message)});
+  }
+
+  void skip_to_value() {
+    while (!at_end() && (current() == ' ' || current() == '\t' || current() == '\f' || at_line_end())) advance();
+    if (at_end()) throw unreadable{};
+  }
+  // The next value, with a warning when it follows the previous one without a blank.
+  template <class T>
+  T value(number_scan (*scan)(const char*, std::size_t, std::size_t, T&), std::size_t* start = nullptr) {
+    const bool glued = value_end == pos && !at_end() && !(current() == ' ' || current() == '\t' || at_line_end());
+    skip_to_value();
+    T v{};
+    const number_scan s = scan(text.data(), text.size(), pos, v);
+    if (!s.ok) throw unreadable{};
+    if (glued)
+      warn(pos, "'" + text.substr(pos, s.end - pos) + "' follows the value before it without a blank: the reader takes it as the next value");
+    if (start) *start = pos;
+    while (pos < s.end) advance();
+    value_end = pos;
+    return v;
+  }
+  int32_t integer(std::size_t* start = nullptr) { return value<int32_t>(scan_integer, start); }
+  double real(std::size_t* start = nullptr) { return value<double>(scan_real, start); }
+
+  // The rest of the line after its last value, which the reader skips as a remark.
+  void rest_of_line() {
+    const std::size_t begin = pos;
+    std::size_t end = begin;
+    while (end < text.size() && text[end] != '\n' && !(text[end] == '\r' && end + 1 < text.size() && text[end + 1] == '\n')) ++end;
+    const std::string rest = text.substr(begin, end - begin);
+    std::size_t first = rest.find_first_not_of(" \t\f\r");
+    if (first != std::string::npos) {
+      const std::string shown = rest.substr(first, rest.find_first_of(" \t\f\r", first) - first);
+      const std::string value = text.substr(last_value_start, begin - last_value_start);
+      if (first == 0)
+        warn(begin, "'" + shown + "' is glued to the value '" + value + "': the reader takes '" + value +
+                        "' and skips the rest of the line as a remark");
+      else if (starts_like_number(rest, first))
+        warn(begin + first, "the remark '" + shown + "' after the value '" + value +
+                                "' begins like a number: the reader skips it (a value split by a blank?)");
+    }
+    while (!at_end()) {
+      const bool end_of_line = current() == '\n';
+      advance();
+      if (end_of_line) return;
+    }
+  }
+  std::size_t last_value_start = 0;
+
+  static bool starts_like_number(const std::string& s, std::size_t at) {
+    auto digit = [&](std::size_t i) { return i < s.size() && s[i] >= '0' && s[i] <= '9'; };
+    if (s[at] == '+' || s[at] == '-') ++at;
+    return digit(at) || (at < s.size() && s[at] == '.');
+  }
+
+  // A whole line passed over unread.
+  std::string skip_line() {
+    const std::size_t begin = pos;
+    while (!at_end() && current() != '\n') advance();
+    std::string passed = text.substr(begin, pos - begin);
+    if (!at_end()) advance();
+    return passed;
+  }
+
+  // Lines up to and including the next marker line. With `count`, lines that look like data
+  // are reported as lying beyond the count.
+  void marker(const char* section_before = nullptr, int32_t count = 0) {
+    for (;;) {
+      while (!at_end() && (current() == '\f' || at_line_end())) advance();
+      if (at_end()) throw unreadable{};
+      const long here = line;
+      const bool colon = current() == ':';
+      const std::string passed = skip_line();
+      if (colon) return;
+      if (section_before && looks_like_data(passed))
+        warn_line(here, 1, "this line looks like an entry of the " + std::string(section_before) + ", but the count " +
+                               std::to_string(count) + " ends the section before it: the reader skips it");
+    }
+  }
+
+  // The rest of the file after the last section.
+  void trailing(const char* section, int32_t count) {
+    while (!at_end()) {
+      const long here = line;
+      const std::string passed = skip_line();
+      if (looks_like_data(passed))
+        warn_line(here, 1, "this line looks like an entry of the " + std::string(section) + ", but the count " +
+                               std::to_string(count) + " ends the section before it: the reader never reads it");
+    }
+  }
+
+  // Two or more numbers, the first an integer: the shape of every entry line.
+  static bool looks_like_data(const std::string& s) {
+    std::size_t at = s.find_first_not_of(" \t\f");
+    if (at == std::string::npos) return false;
+    int numbers = 0;
+    while (at < s.size()) {
+      int32_t i;
+      double r;
+      number_scan scanned = numbers == 0 ? scan_integer(s.data(), s.size(), at, i) : scan_real(s.data(), s.size(), at, r);
+      if (!scanned.ok) break;
+      ++numbers;
+      at = s.find_first_not_of(" \t\f\r", scanned.end);
+      if (at == std::string::npos) break;
+    }
+    return numbers >= 2;
+  }
+};
+
+// Remembers the line of each numbered entry and reports the later of two.
+struct entry_lines {
+  std::map<std::pair<int32_t, int>, long> first;
+  void note(scanner& s, std::size_t at, int32_t number, int component, const std::string& what) {
+    auto [it, fresh] = first.emplace(std::make_pair(number, component), s.line);
+    if (!fresh)
+      s.warn(at, what + " is given again (first on line " + std::to_string(it->second) +
+                     "): the later line wins");
+  }
+};
+
+void check_positive(scanner& s, std::size_t at, double value, const std::string& what) {
+  if (!(value > 0.0)) s.warn(at, what + " is " + s.text.substr(at, s.value_end - at) + ": the reader takes it as it stands");
+}
+
+void unnamed(scanner& s, long count_line, long count_column, const entry_lines& lines, int32_t count, const char* what,
+             const char* consequence) {
+  int32_t missing = 0;
+  std::string listed;
+  for (int32_t k = 1; k <= count; ++k)
+    if (!lines.first.count({k, 0})) {
+      if (missing < 5) listed += (missing ? ", " : "") + std::to_string(k);
+      ++missing;
+    }
+  if (missing == 0) return;
+  if (missing > 5) listed += " and " + std::to_string(missing - 5) + " more";
+  s.warn_line(count_line, count_column,
+              std::string("no line names ") + what + (missing == 1 ? " " : "s ") + listed + ": " + consequence);
+}
+
+// One count line and its optional heading; returns the count.
+int32_t count_line(scanner& s, bool heading_always, long& line, long& column, int values, const char* heading_of) {
+  std::size_t at = 0;
+  const int32_t count = s.integer(&at);
+  line = s.line;
+  column = s.column_of(at);
+  s.last_value_start = at;
+  s.rest_of_line();
+  if (heading_always || count > 0) {
+    if (s.at_end()) throw unreadable{};
+    const long here = s.line;
+    const std::string heading = s.skip_line();
+    if (scanner::looks_like_data(heading) && values > 0)
+      s.warn_line(here, 1, std::string("the heading line of the ") + heading_of +
+                               " looks like an entry: the reader skips it unread");
+  }
+  return count;
+}
+
+template <class F>
+auto read_value(scanner& s, F read) {
+  std::size_t at = 0;
+  auto v = read(&at);
+  s.last_value_start = at;
+  return std::make_pair(v, at);
+}
+
+}  // namespace
+
+std::vector<lint_warning> lint(const std::string& text) {
+  scanner s{text, {}};
+  auto integer = [&](std::size_t* at) { return s.integer(at); };
+  auto real = [&](std::size_t* at) { return s.real(at); };
+  try {
+    s.marker();
+    // sigma, line-search steps, tolerance, reference, iterations, memory
+    read_value(s, real);
+    read_value(s, integer);
+    read_value(s, real);
+    read_value(s, real);
+    read_value(s, integer);
+    read_value(s, integer);
+    s.rest_of_line();
+
+    s.marker();
+    const int32_t material = read_value(s, integer).first;
+    if (material == 1 || material == 2) {
+      auto [c1, at1] = read_value(s, real);
+      check_positive(s, at1, c1, material == 1 ? "the Neo-Hooke constant c1" : "the Mooney-Rivlin constant c1");
+      if (material == 2) {
+        auto [c2, at2] = read_value(s, real);
+        check_positive(s, at2, c2, "the Mooney-Rivlin constant c2");
+      }
+    }
+    s.rest_of_line();
+
+    long line = 0, column = 0;
+    s.marker();
+    const int32_t nodes = count_line(s, true, line, column, 4, "nodes");
+    entry_lines node_lines;
+    for (int32_t i = 0; i < nodes; ++i) {
+      auto [k, at] = read_value(s, integer);
+      node_lines.note(s, at, k, 0, "node " + std::to_string(k));
+      for (int j = 0; j < 3; ++j) read_value(s, real);
+      s.rest_of_line();
+    }
+    unnamed(s, line, column, node_lines, nodes, "node", "the reader leaves it at the origin");
+
+    s.marker("nodes", nodes);
+    const int32_t bars = count_line(s, false, line, column, 4, "bars");
+    entry_lines bar_lines;
+    for (int32_t i = 0; i < bars; ++i) {
+      auto [b, at] = read_value(s, integer);
+      bar_lines.note(s, at, b, 0, "bar " + std::to_string(b));
+      read_value(s, integer);
+      read_value(s, integer);
+      auto [area, area_at] = read_value(s, real);
+      check_positive(s, area_at, area, "the area of bar " + std::to_string(b));
+      s.rest_of_line();
+    }
+    unnamed(s, line, column, bar_lines, bars, "bar", "it joins no nodes, and the run stops on it");
+
+    const char* const names[2] = {"prescribed displacements", "loads"};
+    int32_t previous_count = bars;
+    const char* previous = "bars";
+    for (int section = 0; section < 2; ++section) {
+      s.marker(previous, previous_count);
+      const int32_t count = count_line(s, false, line, column, 3, names[section]);
+      entry_lines lines;
+      for (int32_t i = 0; i < count; ++i) {
+        auto [node, at] = read_value(s, integer);
+        const int32_t component = read_value(s, integer).first;
+        lines.note(s, at, node, component,
+                   std::string(section == 0 ? "the prescribed displacement" : "the load") + " of node " +
+                       std::to_string(node) + " in component " + std::to_string(component));
+        read_value(s, real);
+        s.rest_of_line();
+      }
+      previous_count = count;
+      previous = names[section];
+    }
+    s.trailing(previous, previous_count);
+  } catch (const unreadable&) {
+  }
+  std::stable_sort(s.warnings.begin(), s.warnings.end(), [](const lint_warning& a, const lint_warning& b) {
+    return a.line != b.line ? a.line < b.line : a.column < b.column;
+  });
+  return s.warnings;
+}
+
+std::string where(const std::string& name, const lint_warning& w) {
+  return name + ":" + std::to_string(w.line) + ":" + std::to_string(w.column) + ": warning: " + w.message;
+}
+
+}  // namespace kalvane::check

@@ -1,0 +1,84 @@
+#include "check/newton.hpp"
+
+#include <algorithm>
+#include <cmath>
+
+namespace kalvane::check {
+
+namespace {
+
+double squared_norm(const vector& v) {
+  double sum = 0.0;
+  for (double value : v) sum += value * value;
+  return sum;
+}
+
+double largest_rounding(const state& s) {
+  double largest = 0.0;
+  for (double scale : s.scale) largest = std::max(largest, rounding_of(scale));
+  return largest;
+}
+
+// A singular stiffness (a free component no bar holds yet, a mechanism) is made solvable
+// with the smallest diagonal shift that does it.
+inertia factorise_solvable(factorisation& f, stiffness_pattern& pattern, inertia plain) {
+  for (double shift = 1e-12; !f.ok && shift <= 1.0; shift *= 100.0) plain = factorise(f, pattern, shift);
+  return plain;
+}
+
+}  // namespace
+
+bool within(const state& s, double tolerance) {
+  for (std::size_t p = 0; p < s.gradient.size(); ++p)
+    if (!(std::fabs(s.gradient[p]) <= std::max(tolerance, rounding_of(s.scale[p])))) return false;
+  return true;
+}
+
+newton_result newton(const model& m, vector& x, stiffness_pattern& pattern, factorisation& f,
+                     const newton_settings& settings) {
+  newton_result result;
+  state s = evaluate(m, x, &pattern);
+  vector trial(x.size());
+  for (;;) {
+    result.gradient = max_abs(s.gradient);
+    result.rounding = largest_rounding(s);
+    if (!s.finite) return result;
+    if (within(s, std::max(settings.tolerance, settings.relative_tolerance * max_abs(s.scale)))) {
+      result.converged = true;
+      return result;
+    }
+    if (result.steps >= settings.max_steps) return result;
+    result.last = factorise(f, pattern);
+    if (result.last.negative > 0 && settings.refuse_negative) {
+      result.met_negative = true;
+      return result;
+    }
+    if (!f.ok) factorise_solvable(f, pattern, result.last);
+    if (!f.ok) return result;
+    vector step = solve(f, s.gradient);
+    const double size = squared_norm(s.gradient);
+    bool accepted = false;
+    state next;
+    for (double alpha = -1.0; !accepted && std::fabs(alpha) > 1e-12; alpha *= 0.5) {
+      for (std::size_t p = 0; p < x.size(); ++p) trial[p] = x[p] + alpha * step[p];
+      next = evaluate(m, trial);
+      accepted = next.finite && (next.energy < s.energy || squared_norm(next.gradient) < size);
+    }
+    ++result.steps;
+    if (!accepted) return result;  // nothing along the step improves: rounding has the last word
+    x.swap(trial);
+    s = evaluate(m, x, &pattern);
+    // Newton squares the error each step; a step that gains less than that, this close to
+    // the rounding level, is rounding itself, and more steps would only cost factorisations.
+    const double before = result.gradient, after = max_abs(s.gradient);
+    if (settings.tolerance == 0.0 && settings.relative_tolerance == 0.0 && after > 0.1 * before &&
+        after <= 16.0 * largest_rounding(s)) {
+      result.gradient = after;
+      result.rounding = largest_rounding(s);
+      result.converged = true;
+      return result;
+    }
+  }
+}
+
+}  // namespace kalvane::check

@@ -1,0 +1,36 @@
+#pragma once
+// Newton's method on the total potential: each step solves K dx = -g with the sparse LDL^T
+// and is cut back (halved) until the energy falls or the gradient shrinks, so that the
+// iteration settles on the equilibrium nearest its start.
+#include "check/factor.hpp"
+#include "check/system.hpp"
+
+namespace kalvane::check {
+
+struct newton_settings {
+  int max_steps = 60;
+  // Stop once no gradient component exceeds this, or its rounding level when that is larger.
+  double tolerance = 0.0;
+  // The same, relative to the largest term summed into any gradient component.
+  double relative_tolerance = 0.0;
+  // Give up as soon as an iterate's stiffness has a negative pivot: the path follower uses
+  // this to notice that a step has left the stable branch.
+  bool refuse_negative = false;
+};
+
+struct newton_result {
+  bool converged = false;   // every component within the tolerance or its rounding level
+  bool met_negative = false;
+  int steps = 0;
+  double gradient = 0.0;    // largest gradient component at the end
+  double rounding = 0.0;    // largest rounding level of a component at the end
+  inertia last;             // of the stiffness at the last point factorised
+};
+
+newton_result newton(const model& m, vector& x, stiffness_pattern& pattern, factorisation& f,
+                     const newton_settings& settings);
+
+// True when every component of the state is within `tolerance` or its rounding level.
+bool within(const state& s, double tolerance);
+
+}  // namespace kalvane::check

@@ -1,0 +1,81 @@
+#include "check/path.hpp"
+
+#include <algorithm>
+#include <cmath>
+
+#include "check/newton.hpp"
+
+namespace kalvane::check {
+
+namespace {
+
+// Intermediate equilibria need not be exact; the last one is polished to rounding level.
+constexpr double step_tolerance = 1e-9;
+
+double largest_difference(const vector& a, const vector& b) {
+  double largest = 0.0;
+  for (std::size_t p = 0; p < a.size(); ++p) largest = std::max(largest, std::fabs(a[p] - b[p]));
+  return largest;
+}
+
+}  // namespace
+
+void scale_model(model& scaled, const model& full, double t) {
+  for (std::size_t i = 0; i < full.loads.data.size(); ++i) scaled.loads.data[i] = t * full.loads.data[i];
+  for (std::size_t i = 0; i < full.prescribed.data.size(); ++i) scaled.prescribed.data[i] = t * full.prescribed.data[i];
+}
+
+path_finding follow_path(const model& m, stiffness_pattern& pattern, factorisation& f,
+                         const path_settings& settings) {
+  model scaled = m;
+  path_finding path;
+  const std::size_t n = static_cast<std::size_t>(m.free_count);
+  vector current(n, 0.0), previous(n, 0.0), trial;
+  double t = 0.0, last_step = 0.0, step = settings.first_step;
+  double rate = 0.0;  // how fast the displacements moved per unit load factor on the last step
+  newton_settings corrector;
+  corrector.max_steps = 8;
+  corrector.relative_tolerance = step_tolerance;
+  corrector.refuse_negative = true;
+  while (t < 1.0 && path.steps + path.halvings < settings.max_steps) {
+    const double next_t = std::min(1.0, t + step);
+    const double taken = next_t - t;
+    trial = current;
+    if (last_step > 0.0)
+      for (std::size_t p = 0; p < n; ++p) trial[p] += (current[p] - previous[p]) * (taken / last_step);
+    scale_model(scaled, m, next_t);
+    // The unloaded shape of a flat net or a cable has no stiffness across it, so the first
+    // step's Newton starts from a singular stiffness and needs more iterations than any later one.
+    corrector.max_steps = path.steps == 0 ? 40 : 8;
+    const newton_result r = newton(scaled, trial, pattern, f, corrector);
+    const double new_rate = largest_difference(trial, current) / taken;
+    // A corrector that lands far from where the path was heading has jumped to another
+    // branch, even when the branch is stable.
+    const bool jumped = rate > 0.0 && new_rate > 10.0 * rate;
+    if (!r.converged || jumped) {
+      ++path.halvings;
+      step = taken * 0.5;
+      if (step < settings.smallest_step) break;
+      continue;
+    }
+    previous.swap(current);
+    current = trial;
+    last_step = taken;
+    t = next_t;
+    rate = std::max(new_rate, rate * 0.5);
+    ++path.steps;
+    path.smallest_pivot = r.last.smallest_pivot;
+    step = r.steps <= settings.quick ? std::min(settings.largest_step, taken * 2.0) : taken;
+  }
+  path.load_factor = t;
+  path.reached_full_load = t >= 1.0;
+  if (path.reached_full_load) {
+    newton_settings polish;
+    polish.refuse_negative = true;
+    newton(m, current, pattern, f, polish);
+  }
+  path.x = current;
+  return path;
+}
+
+}  // namespace kalvane::check

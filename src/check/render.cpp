@@ -1,0 +1,189 @@
+// The findings as the report on standard output, and the same as JSON for scripts.
+#include <cmath>
+#include <cstdio>
+#include <string>
+
+#include "check/findings.hpp"
+
+namespace kalvane::check {
+
+namespace {
+
+std::string sci(double value) {
+  char text[48];
+  std::snprintf(text, sizeof text, "%.2e", value);
+  return text;
+}
+
+std::string short_real(double value) {
+  char text[48];
+  std::snprintf(text, sizeof text, "%.7g", value);
+  return text;
+}
+
+std::string triple(const std::array<double, 3>& v) {
+  return "(" + short_real(v[0]) + ", " + short_real(v[1]) + ", " + short_real(v[2]) + ")";
+}
+
+std::string plural(long count, const char* word) {
+  return std::to_string(count) + " " + word + (count == 1 ? "" : "s");
+}
+
+std::string digits_text(const char* table, const digits_finding& d) {
+  if (d.entries == 0) return std::string(table) + " none";
+  return std::string(table) + " " + std::to_string(d.digits) + (d.digits < 7 ? " (worst " + d.worst + ")" : "");
+}
+
+std::string path_text(const findings& f) {
+  if (!f.path_followed) return "skipped (--no-path)";
+  const path_finding& p = f.path;
+  const std::string steps = plural(p.steps, "step") + ", " + plural(p.halvings, "halving");
+  if (!p.reached_full_load) {
+    char factor[32];
+    std::snprintf(factor, sizeof factor, "%.4f", p.load_factor);
+    return std::string("the path snaps through at load factor ") + factor + " (" + steps +
+           "): a limit point, the stiffness turns singular there (smallest pivot " + sci(p.smallest_pivot) +
+           " of the largest diagonal entry)";
+  }
+  if (!f.comparison.differs) return "full load reached in " + steps + "; the same equilibrium as the run's";
+  return "full load reached in " + steps +
+         "; the run found a different equilibrium than gradual loading reaches: node " +
+         std::to_string(f.comparison.worst.node) + " moves " + triple(f.comparison.run) + " in the run and " +
+         triple(f.comparison.path) + " on the path";
+}
+
+// JSON writing: strings escaped, numbers with all their digits, non-finite ones as null.
+std::string quoted(const std::string& s) {
+  std::string out = "\"";
+  for (char c : s) {
+    if (c == '"' || c == '\\') out += '\\', out += c;
+    else if (static_cast<unsigned char>(c) < 0x20) {
+      char escape[8];
+      std::snprintf(escape, sizeof escape, "\\u%04x", c);
+      out += escape;
+    } else out += c;
+  }
+  return out + "\"";
+}
+
+std::string number(double value) {
+  if (!std::isfinite(value)) return "null";
+  char text[40];
+  std::snprintf(text, sizeof text, "%.17g", value);
+  return text;
+}
+
+std::string boolean(bool value) { return value ? "true" : "false"; }
+
+std::string json_digits(const digits_finding& d) {
+  return "{\"digits\": " + std::to_string(d.digits) + ", \"worst\": " + quoted(d.worst) +
+         ", \"entries\": " + std::to_string(d.entries) + "}";
+}
+
+std::string json_triple(const std::array<double, 3>& v) {
+  return "[" + number(v[0]) + ", " + number(v[1]) + ", " + number(v[2]) + "]";
+}
+
+const char* crosscheck_name(crosscheck c) {
+  switch (c) {
+    case crosscheck::agree: return "agree";
+    case crosscheck::disagree: return "disagree";
+    case crosscheck::not_run: break;
+  }
+  return "not run";
+}
+
+}  // namespace
+
+std::string text_of(const findings& f) {
+  std::string t = f.input_name + " and " + f.report_name + ": " + plural(f.nodes, "node") + ", " +
+                  plural(f.bars, "bar") + ", " + plural(f.unknowns, "unknown") + "\n";
+  const residual_finding& r = f.residual;
+  t += "1. Residual: largest gradient component " + sci(r.largest) + ", allowable " + sci(r.allowable) + "; " +
+       (r.within() ? "every component within its allowance"
+                   : std::to_string(r.outside) + " of " + std::to_string(f.unknowns) +
+                         " components beyond their allowance") +
+       "\n";
+  if (!r.worst.empty()) {
+    t += "   worst components: gradient / allowance (allowable + printing + rounding)\n";
+    for (const component_residual& c : r.worst)
+      t += "     " + name_of(c.where) + "  " + sci(c.gradient) + " / " + sci(c.allowance) + "  (printing " +
+           sci(c.printing) + ")\n";
+  }
+  t += "2. Stopping: " + plural(f.iterations, "iteration") + " of at most " + std::to_string(f.max_iterations) + ": " +
+       (f.at_iteration_limit ? "the run stopped at its iteration limit (max_iterations), not by the gradient test"
+                             : "stopped by the gradient test") +
+       "\n";
+  const refinement_finding& n = f.refinement;
+  t += "3. Refinement: " + plural(n.steps, "Newton step") + " to a largest gradient component of " + sci(n.gradient) +
+       " (rounding level " + sci(n.rounding) + (n.converged ? ")" : "; not reached)") + "\n";
+  t += "   digits right in " + f.report_name + ": " + digits_text("displacements", n.displacements) + ", " +
+       digits_text("reactions", n.reactions) + ", " + digits_text("stresses", n.stresses) + "\n";
+  const inertia& s = f.stability;
+  t += "4. Stability: " + std::to_string(s.positive) + " positive, " + std::to_string(s.negative) + " negative, " +
+       std::to_string(s.zero) + " zero pivots (smallest " + sci(s.smallest_pivot) +
+       " of the largest diagonal entry): " +
+       (s.minimum() ? "a minimum" : s.negative > 0 ? "not a minimum, a saddle" : "not a minimum, a mechanism") + "\n";
+  t += "5. Loading path: " + path_text(f) + "\n";
+  if (f.calculix_requested)
+    for (const std::string& line : f.calculix_result.lines) t += line + "\n";
+  t += "verdict: " + f.verdict + "\n";
+  return t;
+}
+
+std::string json_of(const findings& f) {
+  std::string j = "{\n";
+  j += "  \"input\": " + quoted(f.input_name) + ",\n  \"report\": " + quoted(f.report_name) + ",\n";
+  j += "  \"nodes\": " + std::to_string(f.nodes) + ", \"bars\": " + std::to_string(f.bars) +
+       ", \"unknowns\": " + std::to_string(f.unknowns) + ",\n";
+  j += "  \"warnings\": [";
+  for (std::size_t i = 0; i < f.warnings.size(); ++i)
+    j += std::string(i ? ", " : "") + "{\"line\": " + std::to_string(f.warnings[i].line) +
+         ", \"column\": " + std::to_string(f.warnings[i].column) + ", \"message\": " + quoted(f.warnings[i].message) + "}";
+  j += "],\n";
+  const residual_finding& r = f.residual;
+  j += "  \"residual\": {\"within\": " + boolean(r.within()) + ", \"largest\": " + number(r.largest) +
+       ", \"allowable\": " + number(r.allowable) + ", \"outside\": " + std::to_string(r.outside) + ", \"worst\": [";
+  for (std::size_t i = 0; i < r.worst.size(); ++i)
+    j += std::string(i ? ", " : "") + "{\"node\": " + std::to_string(r.worst[i].where.node) +
+         ", \"component\": " + std::to_string(r.worst[i].where.component) + ", \"gradient\": " +
+         number(r.worst[i].gradient) + ", \"allowance\": " + number(r.worst[i].allowance) +
+         ", \"printing\": " + number(r.worst[i].printing) + "}";
+  j += "]},\n";
+  j += "  \"stopping\": {\"iterations\": " + std::to_string(f.iterations) + ", \"max_iterations\": " +
+       std::to_string(f.max_iterations) + ", \"at_limit\": " + boolean(f.at_iteration_limit) + "},\n";
+  const refinement_finding& n = f.refinement;
+  j += "  \"refinement\": {\"steps\": " + std::to_string(n.steps) + ", \"converged\": " + boolean(n.converged) +
+       ", \"gradient\": " + number(n.gradient) + ", \"rounding\": " + number(n.rounding) +
+       ", \"displacements\": " + json_digits(n.displacements) + ", \"reactions\": " + json_digits(n.reactions) +
+       ", \"stresses\": " + json_digits(n.stresses) + "},\n";
+  const inertia& s = f.stability;
+  j += "  \"stability\": {\"minimum\": " + boolean(s.minimum()) + ", \"positive\": " + std::to_string(s.positive) +
+       ", \"negative\": " + std::to_string(s.negative) + ", \"zero\": " + std::to_string(s.zero) +
+       ", \"smallest_pivot\": " + number(s.smallest_pivot) + "},\n";
+  if (f.path_followed) {
+    const path_finding& p = f.path;
+    j += "  \"path\": {\"followed\": true, \"reached_full_load\": " + boolean(p.reached_full_load) +
+         ", \"load_factor\": " + number(p.load_factor) + ", \"steps\": " + std::to_string(p.steps) +
+         ", \"halvings\": " + std::to_string(p.halvings) + ", \"differs\": " + boolean(f.comparison.differs);
+    if (f.comparison.differs)
+      j += ", \"node\": " + std::to_string(f.comparison.worst.node) + ", \"run\": " + json_triple(f.comparison.run) +
+           ", \"path\": " + json_triple(f.comparison.path);
+    j += "},\n";
+  } else {
+    j += "  \"path\": {\"followed\": false},\n";
+  }
+  const calculix_finding& c = f.calculix_result;
+  j += "  \"calculix\": {\"requested\": " + boolean(f.calculix_requested);
+  if (f.calculix_requested)
+    j += ", \"deck\": " + quoted(c.deck_path) + ", \"ccx_found\": " + boolean(c.ccx_found) +
+         ", \"ccx_ran\": " + boolean(c.ccx_ran) + ", \"result\": " + quoted(crosscheck_name(f.calculix)) +
+         ", \"displacement\": " + number(c.displacement) + ", \"reaction\": " + number(c.reaction) +
+         ", \"axial_force\": " + number(c.force) + ", \"tolerance\": " + number(c.tolerance);
+  j += "},\n";
+  j += "  \"seconds\": {\"points_1_to_4\": " + number(f.seconds_points_1_to_4) + ", \"path\": " + number(f.seconds_path) + "},\n";
+  j += "  \"status\": " + std::to_string(f.status) + ",\n  \"verdict\": " + quoted(f.verdict) + "\n}\n";
+  return j;
+}
+
+}  // namespace kalvane::check

@@ -1,0 +1,173 @@
+#include "check/system.hpp"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+#include "check/tangent.hpp"
+
+namespace kalvane::check {
+
+namespace {
+
+// The pair (a, b), a >= b, of a bar's six local components at index a (a + 1) / 2 + b.
+constexpr int pair_index(int a, int b) { return a * (a + 1) / 2 + b; }
+
+int32_t free_position(const model& m, int32_t node, int j) {
+  const int32_t p = m.dof_map(node, j);
+  return p <= m.free_count ? p - 1 : -1;
+}
+
+double component(const model& m, const vector& x, int32_t node, int j) {
+  const int32_t p = m.dof_map(node, j);
+  return p <= m.free_count ? x[static_cast<std::size_t>(p - 1)] : m.prescribed(node, j);
+}
+
+}  // namespace
+
+void bar_difference(const model& m, const bar_record& bar, const vector& x, double u[3]) {
+  for (int j = 1; j <= 3; ++j) u[j - 1] = component(m, x, bar.node2, j) - component(m, x, bar.node1, j);
+}
+
+double rounding_of(double scale) { return 64.0 * std::numeric_limits<double>::epsilon() * scale; }
+
+double max_abs(const vector& v) {
+  double largest = 0.0;
+  for (double value : v) largest = std::max(largest, std::fabs(value));
+  return largest;
+}
+
+stiffness_pattern pattern_of(const model& m) {
+  stiffness_pattern s;
+  const auto n = static_cast<std::size_t>(m.free_count);
+  const auto bars = static_cast<std::size_t>(bar_count(m));
+  s.positions.resize(6 * bars);
+  std::vector<Eigen::Triplet<double, int>> entries;
+  entries.reserve(21 * bars + n);
+  for (std::size_t p = 0; p < n; ++p) entries.emplace_back(static_cast<int>(p), static_cast<int>(p), 0.0);
+  for (std::size_t b = 0; b < bars; ++b) {
+    const bar_record& bar = m.bars(static_cast<long long>(b) + 1);
+    int32_t* p = &s.positions[6 * b];
+    for (int j = 0; j < 3; ++j) {
+      p[j] = free_position(m, bar.node1, j + 1);
+      p[3 + j] = free_position(m, bar.node2, j + 1);
+    }
+    for (int a = 0; a < 6; ++a)
+      for (int c = 0; c <= a; ++c)
+        if (p[a] >= 0 && p[c] >= 0) entries.emplace_back(std::max(p[a], p[c]), std::min(p[a], p[c]), 0.0);
+  }
+  s.matrix.resize(static_cast<Eigen::Index>(n), static_cast<Eigen::Index>(n));
+  s.matrix.setFromTriplets(entries.begin(), entries.end());
+  s.matrix.makeCompressed();
+  const int* outer = s.matrix.outerIndexPtr();
+  const int* inner = s.matrix.innerIndexPtr();
+  auto slot = [&](int32_t row, int32_t col) {
+    const int* first = inner + outer[col];
+    const int* last = inner + outer[col + 1];
+    return static_cast<int32_t>(std::lower_bound(first, last, row) - inner);
+  };
+  s.diagonal.resize(n);
+  for (std::size_t p = 0; p < n; ++p) s.diagonal[p] = slot(static_cast<int32_t>(p), static_cast<int32_t>(p));
+  s.slots.assign(21 * bars, -1);
+  for (std::size_t b = 0; b < bars; ++b) {
+    const int32_t* p = &s.positions[6 * b];
+    for (int a = 0; a < 6; ++a)
+      for (int c = 0; c <= a; ++c)
+        if (p[a] >= 0 && p[c] >= 0) s.slots[21 * b + pair_index(a, c)] = slot(std::max(p[a], p[c]), std::min(p[a], p[c]));
+  }
+  return s;
+}
+
+state evaluate(const model& m, const vector& x, stiffness_pattern* pattern) {
+  const law_constants law = constants_of(material_of(m));
+  const auto n = static_cast<std::size_t>(m.free_count);
+  state s;
+  s.gradient.assign(n, 0.0);
+  s.scale.assign(n, 0.0);
+  double load_term = 0.0;
+  for (int32_t i = 1; i <= m.node_count; ++i)
+    for (int j = 1; j <= 3; ++j) {
+      const int32_t p = m.dof_map(i, j);
+      if (p > m.free_count) continue;
+      const double load = m.loads(i, j);
+      load_term += load * x[static_cast<std::size_t>(p - 1)];
+      s.gradient[static_cast<std::size_t>(p - 1)] = -load;
+      s.scale[static_cast<std::size_t>(p - 1)] = std::fabs(load);
+    }
+  double* values = pattern ? pattern->matrix.valuePtr() : nullptr;
+  if (pattern) std::fill(values, values + pattern->matrix.nonZeros(), 0.0);
+  double bar_energy = 0.0;
+  for (int32_t b = 1; b <= bar_count(m); ++b) {
+    const bar_record& bar = m.bars(b);
+    double u[3];
+    bar_difference(m, bar, x, u);
+    const bar_tangent t = tangent_of(bar, law, u[0], u[1], u[2]);
+    bar_energy += t.energy;
+    const auto index = static_cast<std::size_t>(b - 1);
+    int32_t local[6];
+    for (int j = 0; j < 3; ++j) {
+      local[j] = free_position(m, bar.node1, j + 1);
+      local[3 + j] = free_position(m, bar.node2, j + 1);
+    }
+    for (int a = 0; a < 6; ++a) {
+      if (local[a] < 0) continue;
+      const double f = a < 3 ? -t.force[a] : t.force[a - 3];
+      s.gradient[static_cast<std::size_t>(local[a])] += f;
+      s.scale[static_cast<std::size_t>(local[a])] += std::fabs(f);
+    }
+    if (!pattern) continue;
+    const int32_t* slots = &pattern->slots[21 * index];
+    for (int a = 0; a < 6; ++a)
+      for (int c = 0; c <= a; ++c) {
+        const int32_t at = slots[pair_index(a, c)];
+        if (at < 0) continue;
+        const double k = t.block[a % 3][c % 3];
+        values[at] += (a < 3) == (c < 3) ? k : -k;
+      }
+  }
+  s.energy = bar_energy - load_term;
+  s.finite = std::isfinite(s.energy);
+  for (std::size_t p = 0; s.finite && p < n; ++p) s.finite = std::isfinite(s.gradient[p]);
+  return s;
+}
+
+results results_at(const model& m, const vector& x) {
+  const law_constants law = constants_of(material_of(m));
+  results r;
+  r.reaction.assign(3 * static_cast<std::size_t>(m.node_count), 0.0);
+  r.stress.assign(static_cast<std::size_t>(bar_count(m)), 0.0);
+  for (int32_t k = 1; k <= m.node_count; ++k)
+    for (int c = 1; c <= 3; ++c) r.reaction[3 * static_cast<std::size_t>(k - 1) + static_cast<std::size_t>(c - 1)] = -m.loads(k, c);
+  for (int32_t b = 1; b <= bar_count(m); ++b) {
+    const bar_record& bar = m.bars(b);
+    double u[3];
+    bar_difference(m, bar, x, u);
+    const bar_strain<double> s = bar_stretch(u[0], u[1], u[2], bar.length0, bar.cx, bar.cy, bar.cz);
+    const bar_response<double> f = bar_law(s, bar.cx, bar.cy, bar.cz, bar.area, bar.length0, law);
+    r.stress[static_cast<std::size_t>(b - 1)] = f.stress;
+    const double force[3] = {f.fx, f.fy, f.fz};
+    for (int c = 0; c < 3; ++c) {
+      r.reaction[3 * static_cast<std::size_t>(bar.node1 - 1) + static_cast<std::size_t>(c)] -= force[c];
+      r.reaction[3 * static_cast<std::size_t>(bar.node2 - 1) + static_cast<std::size_t>(c)] += force[c];
+    }
+  }
+  return r;
+}
+
+}  // namespace kalvane::check
+
+namespace kalvane::check {
+
+vector multiply(const stiffness_pattern& pattern, const vector& v) {
+  vector out(v.size(), 0.0);
+  const auto& K = pattern.matrix;
+  for (Eigen::Index col = 0; col < K.outerSize(); ++col)
+    for (Eigen::SparseMatrix<double>::InnerIterator it(K, col); it; ++it) {
+      const auto row = static_cast<std::size_t>(it.row()), c = static_cast<std::size_t>(col);
+      out[row] += it.value() * v[c];
+      if (row != c) out[c] += it.value() * v[row];
+    }
+  return out;
+}
+
+}  // namespace kalvane::check

@@ -1,0 +1,62 @@
+#pragma once
+// The structure as the checks see it: the total potential without its constant per bar,
+// its gradient over the free components, and its tangent stiffness as a sparse matrix,
+// assembled into a pattern that is fixed once per model.
+#include <Eigen/SparseCore>
+
+#include <cstdint>
+#include <vector>
+
+#include "mechanics/bar_law.hpp"
+#include "model/model.hpp"
+
+namespace kalvane::check {
+
+using vector = std::vector<double>;  // free components, position p at [p - 1]
+
+// Where each bar's entries go in the matrix: its six components' free positions (0-based,
+// -1 when prescribed) and, for each of the 21 pairs of its lower triangle, the index of
+// the entry in the matrix's value array (-1 when a component is prescribed).
+struct stiffness_pattern {
+  std::vector<int32_t> positions;  // 6 per bar
+  std::vector<int32_t> slots;      // 21 per bar
+  std::vector<int32_t> diagonal;   // index of entry (p, p) for every free p
+  Eigen::SparseMatrix<double> matrix;  // lower triangle, values overwritten by each assembly
+};
+
+// A model prepared by `start`: dof_map holds position numbers.
+stiffness_pattern pattern_of(const model& m);
+
+struct state {
+  double energy = 0.0;  // sum of bar energies above the unstrained state, minus loads . x
+  vector gradient;      // dPi/dx, the same function kalvane's objective differentiates
+  vector scale;         // per component: |load| + sum of |bar contributions|, the size of the terms summed
+  bool finite = true;   // no bar was squeezed through a point, nothing overflowed
+};
+
+// Evaluates at x (free components; prescribed ones from the model). With `pattern`, also
+// assembles the tangent stiffness into pattern->matrix.
+state evaluate(const model& m, const vector& x, stiffness_pattern* pattern = nullptr);
+
+// The bar's displacement difference u(node2) - u(node1) at x.
+void bar_difference(const model& m, const bar_record& bar, const vector& x, double u[3]);
+
+// Largest rounding error the summed gradient can carry at each component.
+double rounding_of(double scale);
+
+// Reactions at every component (as the report forms them: end forces less the load) and
+// the bar stresses, at x.
+struct results {
+  std::vector<double> reaction;  // 3 per node, [3 (k - 1) + (c - 1)]
+  std::vector<double> stress;    // bar e at [e - 1]
+};
+results results_at(const model& m, const vector& x);
+
+double max_abs(const vector& v);
+
+}  // namespace kalvane::check
+
+namespace kalvane::check {
+// K v from the stored lower triangle.
+vector multiply(const stiffness_pattern& pattern, const vector& v);
+}  // namespace kalvane::check

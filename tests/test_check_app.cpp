@@ -1,0 +1,184 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <functional>
+
+#include "check/app.hpp"
+#include "check_fixture.hpp"
+#include "error.hpp"
+
+namespace {
+
+using check_test::check;
+using check_test::input_text;
+using check_test::solve;
+using kalvane_test::scratch_folder;
+
+kalvane::check::findings check_in_process(const scratch_folder& folder, bool path = true) {
+  kalvane::check::options o;
+  o.dir = folder.path;
+  o.no_path = !path;
+  return kalvane::check::run_check(o);
+}
+
+// The root of an increasing function on [low, high], to the last bit.
+double root(const std::function<double(double)>& f, double low, double high) {
+  for (int k = 0; k < 200 && low < high; ++k) {
+    const double mid = 0.5 * (low + high);
+    if (mid == low || mid == high) break;
+    (f(mid) < 0 ? low : high) = mid;
+  }
+  return 0.5 * (low + high);
+}
+
+bool has(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+
+}  // namespace
+
+// A bar pulled along its axis: A c1 (lambda - 1/lambda^2) = P. A V of two bars loaded at
+// its apex: 2 N (h + w) / l = P. The checker certifies both, and its loading path ends on
+// the closed-form equilibrium.
+TEST(CheckApp, CertifiesABarAndATwoBarTrussAgainstClosedForms) {
+  {
+    scratch_folder folder;
+    ASSERT_EQ(solve(folder, kalvane_test::read_file(kalvane_test::source_path("examples/single_bar/input.txt"))), 0);
+    const auto f = check_in_process(folder);
+    EXPECT_EQ(f.status, 0) << f.verdict;
+    const double lambda = root([](double l) { return 0.01 * 10.0 * (l - 1 / (l * l)) - 0.05; }, 1.0, 2.0);
+    ASSERT_EQ(f.path.x.size(), 1u);
+    EXPECT_NEAR(f.path.x[0], lambda - 1.0, 1e-15);
+    EXPECT_GE(f.refinement.displacements.digits, 3);
+  }
+  {
+    scratch_folder folder;
+    const double a = 1.5, h = 0.25, c1 = 1000.0, area = 0.01, load = 1.0;
+    ASSERT_EQ(solve(folder, input_text("V truss", "0.9 20 1E-8 0.0 1000 5", "1 1000.0",
+                                       "3\nnode x y z\n1 0 0 0\n2 1.5 0 -0.25\n3 3.0 0 0\n",
+                                       "2\nbar n1 n2 area\n1 1 2 0.01\n2 2 3 0.01\n",
+                                       "7\nnode c v\n1 1 0\n1 2 0\n1 3 0\n2 2 0\n3 1 0\n3 2 0\n3 3 0\n",
+                                       "1\nnode c v\n2 3 -1.0\n")),
+              0);
+    const auto f = check_in_process(folder);
+    EXPECT_EQ(f.status, 0) << f.verdict;
+    const double L0 = std::sqrt(a * a + h * h);
+    const double w = root(
+        [&](double sag) {
+          const double l = std::sqrt(a * a + (h + sag) * (h + sag)), lambda = l / L0;
+          return 2 * area * c1 * (lambda - 1 / (lambda * lambda)) * (h + sag) / l - load;
+        },
+        0.0, 1.0);
+    ASSERT_EQ(f.path.x.size(), 2u);
+    EXPECT_NEAR(f.path.x[0], 0.0, 1e-15);
+    EXPECT_NEAR(f.path.x[1], -w, 1e-13 * w);
+    EXPECT_EQ(f.stability.positive, 2);
+  }
+}
+
+// Stopped at the limit after three iterations, the cable net is far from its equilibrium.
+TEST(CheckApp, ARunStoppedAtItsIterationLimitIsNotCertified) {
+  scratch_folder folder;
+  std::string input = kalvane_test::read_file(kalvane_test::source_path("examples/cable_net/input.txt"));
+  const std::string settings = "0.9  20  1E-7  0.0  5000  10";
+  ASSERT_NE(input.find(settings), std::string::npos);
+  input.replace(input.find(settings), settings.size(), "0.9  20  1E-7  0.0  3  10");
+  ASSERT_EQ(solve(folder, input), 0);
+  const auto r = check(folder);
+  EXPECT_EQ(r.status, 2) << r.out;
+  EXPECT_TRUE(has(r.out, "2. Stopping: 3 iterations of at most 3: the run stopped at its iteration limit")) << r.out;
+  EXPECT_TRUE(has(r.out, "verdict: not certified: not an equilibrium within the tolerance")) << r.out;
+  EXPECT_TRUE(has(r.out, "the run stopped at its iteration limit of 3")) << r.out;
+}
+
+// The dome's limit load is about 67 lbf. Under 200 lbf, gradual loading snaps through at
+// about a third of the load; kalvane's first step lands beyond. Under 1 lbf, a load far
+// below the limit, the first step (of length 1 along the load) carries the crown to its
+// mirror image below the ring, and the run settles in the inverted equilibrium. Under
+// 0.1 lbf the first step stays above the ring and the run is certified.
+TEST(CheckApp, TheDomeThatSnapsThroughAndTheDomeThatDoesNot) {
+  {
+    scratch_folder folder;
+    ASSERT_EQ(solve(folder, check_test::dome(0.5, 200.0)), 0);
+    const auto f = check_in_process(folder);
+    EXPECT_EQ(f.status, 3) << f.verdict;
+    EXPECT_TRUE(f.stability.minimum());
+    EXPECT_FALSE(f.path.reached_full_load);
+    EXPECT_NEAR(f.path.load_factor, 0.335, 0.005);
+    const auto r = check(folder);
+    EXPECT_EQ(r.status, 3);
+    EXPECT_TRUE(has(r.out, "the loading path snaps through at load factor 0.33")) << r.out;
+  }
+  {
+    scratch_folder folder;
+    ASSERT_EQ(solve(folder, check_test::dome(0.5, 1.0)), 0);
+    const auto r = check(folder);
+    EXPECT_EQ(r.status, 3) << r.out;
+    EXPECT_TRUE(has(r.out, "the run found a different equilibrium than gradual loading reaches: node 1 moves (0, 0, -1.00"))
+        << r.out;
+    EXPECT_TRUE(has(r.out, "verdict: not certified: the run found a different equilibrium than gradual loading reaches"));
+  }
+  {
+    scratch_folder folder;
+    ASSERT_EQ(solve(folder, check_test::dome(0.5, 0.1)), 0);
+    const auto r = check(folder);
+    EXPECT_EQ(r.status, 0) << r.out;
+    EXPECT_TRUE(has(r.out, "5. Loading path: full load reached")) << r.out;
+    EXPECT_TRUE(has(r.out, "verdict: certified: a stable equilibrium on the loading path, within the tolerance"));
+  }
+}
+
+// The middle node of two collinear bars, pushed along them: one bar pulls, the other
+// pushes, and sideways only the pulled bar holds it, less than the pushed one drives it
+// out. kalvane's run stays on the line, where the gradient across it is zero.
+TEST(CheckApp, AMechanismIsNotAMinimum) {
+  scratch_folder folder;
+  ASSERT_EQ(solve(folder, input_text("Pushed chain", "0.9 20 1E-6 0.0 1000 5", "1 10.0",
+                                     "3\nnode x y z\n1 0 0 0\n2 1 0 0\n3 2 0 0\n",
+                                     "2\nbar n1 n2 area\n1 1 2 0.01\n2 2 3 0.01\n",
+                                     "7\nnode c v\n1 1 0\n1 2 0\n1 3 0\n2 3 0\n3 1 0\n3 2 0\n3 3 0\n",
+                                     "1\nnode c v\n2 1 0.05\n")),
+            0);
+  const auto r = check(folder, {"--no-path"});
+  EXPECT_EQ(r.status, 3) << r.out;
+  EXPECT_TRUE(has(r.out, "4. Stability: 1 positive, 1 negative, 0 zero pivots")) << r.out;
+  EXPECT_TRUE(has(r.out, "verdict: not certified: not a minimum")) << r.out;
+  EXPECT_TRUE(has(r.out, "5. Loading path: skipped (--no-path)")) << r.out;
+}
+
+TEST(CheckApp, OptionsAndTheirErrors) {
+  using kalvane::check::parse_options;
+  const auto o = parse_options({"--dir=runs/a", "--no-path", "--json", "--strict", "--calculix"});
+  EXPECT_EQ(o.dir, "runs/a");
+  EXPECT_TRUE(o.no_path && o.json && o.strict && o.calculix);
+  EXPECT_EQ(parse_options({"--dir", "b"}).dir, "b");
+  for (std::vector<std::string> bad : std::vector<std::vector<std::string>>{
+           {"--dir"}, {"--dir="}, {"--json=yes"}, {"--fast"}, {"output.txt"}})
+    EXPECT_THROW(parse_options(bad), kalvane::error) << bad[0];
+
+  scratch_folder folder;
+  const auto unknown = check(folder, {"--fast"});
+  EXPECT_EQ(unknown.status, 1);
+  EXPECT_EQ(unknown.err, "kalvane-check: unknown option '--fast'\n" + kalvane::check::usage_line() + "\n");
+  const auto help = check(folder, {"--help"});
+  EXPECT_EQ(help.status, 0);
+  EXPECT_TRUE(has(help.out, "Exit status: 0 certified; 2 not an equilibrium"));
+  EXPECT_EQ(check(folder, {"--version"}).out.rfind("kalvane-check ", 0), 0u);
+  const auto missing = check(folder);
+  EXPECT_EQ(missing.status, 1);
+  EXPECT_TRUE(has(missing.err, "cannot open ./input.txt")) << missing.err;
+}
+
+// --json carries the same findings; --calculix adds the CalculiX cross-check.
+TEST(CheckApp, JsonAndTheReservedCrosscheck) {
+  scratch_folder folder;
+  ASSERT_EQ(solve(folder, kalvane_test::read_file(kalvane_test::source_path("examples/three_node/input.txt"))), 0);
+  const auto text = check(folder, {"--calculix"});
+  EXPECT_EQ(text.status, 0) << text.out;
+  EXPECT_TRUE(has(text.out, "CalculiX cross-check: wrote ")) << text.out;
+  EXPECT_TRUE(has(text.out, "\nverdict: certified")) << text.out;
+  const auto json = check(folder, {"--json"});
+  EXPECT_EQ(json.status, 0);
+  EXPECT_EQ(json.out.front(), '{');
+  EXPECT_TRUE(has(json.out, "\"stopping\": {\"iterations\": 1, \"max_iterations\": 1000, \"at_limit\": false}")) << json.out;
+  EXPECT_TRUE(has(json.out, "\"status\": 0,")) << json.out;
+  EXPECT_TRUE(has(json.out, "\"verdict\": \"certified: a stable equilibrium on the loading path, within the tolerance\""));
+}

@@ -1,0 +1,81 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "check_fixture.hpp"
+
+namespace {
+
+namespace fs = std::filesystem;
+using kalvane_test::read_file;
+using kalvane_test::scratch_folder;
+using kalvane_test::source_path;
+
+bool has(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+
+kalvane_test::program_result view(const scratch_folder& folder) {
+  kalvane_test::program_run run;
+  run.program = kalvane_test::view_exe();
+  run.args = {"--svg-only"};
+  run.folder = folder.path;
+  return kalvane_test::run_program(run);
+}
+
+// Sets the modification time of `path` to `seconds` after that of `reference`; no clock is read.
+void touch_after(const std::string& path, const std::string& reference, int seconds) {
+  fs::last_write_time(path, fs::last_write_time(reference) + std::chrono::seconds(seconds));
+}
+
+}  // namespace
+
+// A report from another model: the counts differ, or the supports do. Both programs refuse
+// it, naming the report's line.
+TEST(CheckFreshness, AReportOfAnotherModelIsRefused) {
+  scratch_folder folder;
+  ASSERT_EQ(check_test::solve(folder, read_file(source_path("examples/three_node/input.txt"))), 0);
+  kalvane_test::write_file(folder / "input.txt", read_file(source_path("examples/single_bar/input.txt")));
+  touch_after(folder / "output.txt", folder / "input.txt", 5);
+  const auto counts = check_test::check(folder);
+  EXPECT_EQ(counts.status, 1);
+  EXPECT_EQ(counts.err, "kalvane-check: ./output.txt:9: the displacement table lists 3 nodes, but ./input.txt has 2 (is "
+                        "output.txt from an earlier run? run kalvane again)\n");
+  EXPECT_TRUE(counts.out.empty());
+
+  // The same structure with node 3 moved by a prescribed 0.01 in X instead of held.
+  std::string moved = read_file(source_path("examples/three_node/input.txt"));
+  const std::string held = "3     1          0.0";
+  ASSERT_NE(moved.find(held), std::string::npos);
+  moved.replace(moved.find(held), held.size(), "3     1          0.01");
+  kalvane_test::write_file(folder / "input.txt", moved);
+  touch_after(folder / "output.txt", folder / "input.txt", 5);
+  const auto supports = check_test::check(folder);
+  EXPECT_EQ(supports.status, 1);
+  EXPECT_TRUE(has(supports.err, "./output.txt:14: node 3 moves 0 in X, but ./input.txt prescribes 0.01")) << supports.err;
+  EXPECT_EQ(view(folder).status, 1);
+}
+
+// After a run that failed, output.txt is the last good run's, older than input.txt.
+TEST(CheckFreshness, AnOlderReportIsRefusedByBothPrograms) {
+  scratch_folder folder;
+  ASSERT_EQ(check_test::solve(folder, read_file(source_path("examples/three_node/input.txt"))), 0);
+  // The load changes; nothing in the tables could tell.
+  std::string changed = read_file(folder / "input.txt");
+  changed.replace(changed.find("-10.0"), 5, "-20.0");
+  kalvane_test::write_file(folder / "input.txt", changed);
+  touch_after(folder / "input.txt", folder / "output.txt", 1);
+  const std::string stale =
+      "./output.txt:1: written before ./input.txt was last changed, so it is not the result of this input (did the "
+      "last run fail? run kalvane again)\n";
+  const auto checked = check_test::check(folder);
+  EXPECT_EQ(checked.status, 1);
+  EXPECT_EQ(checked.err, "kalvane-check: " + stale);
+  const auto drawn = view(folder);
+  EXPECT_EQ(drawn.status, 1);
+  EXPECT_EQ(drawn.err, "kalvane-view: " + stale);
+  EXPECT_FALSE(kalvane_test::file_exists(folder / "kalvane.svg"));
+
+  // The input as it was, written in the same instant as the report: the pair is fresh.
+  kalvane_test::write_file(folder / "input.txt", read_file(source_path("examples/three_node/input.txt")));
+  fs::last_write_time(folder / "output.txt", fs::last_write_time(folder / "input.txt"));
+  EXPECT_EQ(view(folder).status, 0);
+}

@@ -1,0 +1,117 @@
+#include <gtest/gtest.h>
+
+#include "check/lint.hpp"
+#include "check_fixture.hpp"
+
+namespace {
+
+using kalvane::check::lint;
+using kalvane::check::lint_warning;
+
+const std::string clean = check_test::input_text(
+    "Two bars", "0.9 20 1E-6 0.0 1000 5", "1 10.0",
+    "3\nnode x y z\n1 0.0 0.0 0.0\n2 1.0 0.0 -0.2\n3 2.0 0.0 0.0\n",
+    "2\nbar n1 n2 area\n1 1 2 0.01\n2 2 3 0.01\n",
+    "7\nnode c v\n1 1 0\n1 2 0\n1 3 0\n2 2 0\n3 1 0\n3 2 0\n3 3 0\n", "1\nnode c v\n2 3 -1.0\n");
+
+// `clean` with the line that starts with `old_line` replaced.
+std::string with_line(const std::string& old_line, const std::string& new_line) {
+  std::string text = clean;
+  const std::size_t at = text.find("\n" + old_line) + 1;
+  text.replace(at, text.find('\n', at) - at, new_line);
+  return text;
+}
+
+// The one warning on `text`, as "line:column: message".
+std::string only_warning(const std::string& text) {
+  const std::vector<lint_warning> w = lint(text);
+  if (w.size() != 1) {
+    std::string all = std::to_string(w.size()) + " warnings:";
+    for (const auto& each : w) all += " [" + std::to_string(each.line) + ":" + std::to_string(each.column) + ": " + each.message + "]";
+    return all;
+  }
+  return std::to_string(w[0].line) + ":" + std::to_string(w[0].column) + ": " + w[0].message;
+}
+
+}  // namespace
+
+TEST(CheckLint, ACleanFileHasNoWarnings) {
+  EXPECT_TRUE(lint(clean).empty());
+  // Remarks after values, values spread over lines and CR LF line ends are all ordinary.
+  std::string spread = clean;
+  spread.replace(spread.find("0.9 20 1E-6 0.0 1000 5"), 22, "0.9 20\n1E-6 0.0 1000 5   settings");
+  EXPECT_TRUE(lint(spread).empty());
+}
+
+// Each slip the reader takes without a word, on its own.
+TEST(CheckLint, ValuesTheReaderCutsShort) {
+  // The count 3O00 is read as 3, the rest is a remark.
+  EXPECT_EQ(only_warning(with_line("3\nnode", "3O00\nnode")),
+            "7:2: 'O00' is glued to the value '3': the reader takes '3' and skips the rest of the line as a remark");
+  // 30.00.0 as the last value is 30.00; a second point glued to the first value is the next value.
+  EXPECT_EQ(only_warning(with_line("2 1.0 0.0 -0.2", "2 1.0 0.0 -0.20.0")),
+            "10:16: '.0' is glued to the value '-0.20': the reader takes '-0.20' and skips the rest of the line as a remark");
+  EXPECT_EQ(only_warning(with_line("2 1.0 0.0 -0.2", "2 1.00.5 0.0")).substr(0, 52),
+            "10:7: '.5' follows the value before it without a bla");
+  // -100 000 is read as -100.
+  EXPECT_EQ(only_warning(with_line("2 3 -1.0", "2 3 -100 000")),
+            "30:10: the remark '000' after the value '-100' begins like a number: the reader skips it (a value split by a "
+            "blank?)");
+  // A decimal comma: 0,01 is read as 0.
+  const std::string comma = only_warning(with_line("1 1 2 0.01", "1 1 2 0,01"));
+  EXPECT_NE(comma.find("15:8: ',01' is glued to the value '0'"), std::string::npos) << comma;
+}
+
+TEST(CheckLint, EntriesTheCountsOrTheNumbersLeaveOut) {
+  // A count smaller than its lines: the third bar line is passed over, and so is a
+  // load line after the last section's count.
+  EXPECT_EQ(only_warning(with_line("2 2 3 0.01", "2 2 3 0.01\n3 1 3 0.01")),
+            "17:1: this line looks like an entry of the bars, but the count 2 ends the section before it: the reader "
+            "skips it");
+  EXPECT_EQ(only_warning(clean + "2 1 0.5\n"),
+            "31:1: this line looks like an entry of the loads, but the count 1 ends the section before it: the reader "
+            "never reads it");
+  // A node number written twice: the later line wins, and node 3 is never given.
+  const std::vector<lint_warning> twice = lint(with_line("3 2.0 0.0 0.0", "2 2.0 0.0 0.0"));
+  ASSERT_EQ(twice.size(), 2u);
+  EXPECT_EQ(twice[0].line, 7);
+  EXPECT_EQ(twice[0].message, "no line names node 3: the reader leaves it at the origin");
+  EXPECT_EQ(twice[1].line, 11);
+  EXPECT_EQ(twice[1].message, "node 2 is given again (first on line 10): the later line wins");
+  // Duplicate supports and loads, where the later value wins (loads are not added).
+  EXPECT_EQ(only_warning(with_line("3 3 0", "3 2 0")).substr(0, 80),
+            "26:1: the prescribed displacement of node 3 in component 2 is given again (first");
+  const std::string load = only_warning(check_test::input_text(
+      "Two bars", "0.9 20 1E-6 0.0 1000 5", "1 10.0", "3\nnode x y z\n1 0 0 0\n2 1 0 -0.2\n3 2 0 0\n",
+      "2\nbar n1 n2 area\n1 1 2 0.01\n2 2 3 0.01\n", "7\nnode c v\n1 1 0\n1 2 0\n1 3 0\n2 2 0\n3 1 0\n3 2 0\n3 3 0\n",
+      "2\nnode c v\n2 3 -1.0\n2 3 -2.0\n"));
+  EXPECT_EQ(load, "31:1: the load of node 2 in component 3 is given again (first on line 30): the later line wins");
+  // A heading line that is an entry, so that the first entry is lost.
+  EXPECT_EQ(only_warning(with_line("bar n1 n2 area", "1 1 2 0.01")).substr(0, 59),
+            "14:1: the heading line of the bars looks like an entry: the");
+}
+
+TEST(CheckLint, AreasAndConstantsThatCannotBeMeant) {
+  EXPECT_EQ(only_warning(with_line("2 2 3 0.01", "2 2 3 -0.01")),
+            "16:7: the area of bar 2 is -0.01: the reader takes it as it stands");
+  EXPECT_EQ(only_warning(with_line("1 10.0", "1 0.0")), "5:3: the Neo-Hooke constant c1 is 0.0: the reader takes it as it stands");
+  EXPECT_EQ(only_warning(with_line("1 10.0", "2 1.0 -0.5")),
+            "5:7: the Mooney-Rivlin constant c2 is -0.5: the reader takes it as it stands");
+}
+
+// Warnings go to standard error with the file, line and column; they change the exit
+// status only under --strict.
+TEST(CheckLint, WarningsInTheCheckAndUnderStrict) {
+  kalvane_test::scratch_folder folder;
+  ASSERT_EQ(check_test::solve(folder, with_line("2 3 -1.0", "2 3 -1.0 5")), 0);
+  const auto plain = check_test::check(folder);
+  EXPECT_EQ(plain.status, 0) << plain.out;
+  EXPECT_EQ(plain.err, "./input.txt:30:10: warning: the remark '5' after the value '-1.0' begins like a number: the "
+                       "reader skips it (a value split by a blank?)\n");
+  const auto strict = check_test::check(folder, {"--strict"});
+  EXPECT_EQ(strict.status, 1);
+  EXPECT_NE(strict.out.find("verdict: not certified: 1 warning about ./input.txt (--strict)"), std::string::npos) << strict.out;
+  const auto json = check_test::check(folder, {"--json"});
+  EXPECT_NE(json.out.find("\"warnings\": [{\"line\": 30, \"column\": 10, \"message\": \"the remark '5'"), std::string::npos)
+      << json.out;
+}
