@@ -16,6 +16,9 @@ struct pack8 {
   pack8(__m512d a) : v(a) {}
   pack8(double a) : v(_mm512_set1_pd(a)) {}
   static pack8 load(const double* p) { return _mm512_loadu_pd(p); }
+  static pack8 gather(const double* base, const int32_t* index) {
+    return _mm512_i32gather_pd(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(index)), base, 8);
+  }
   void store(double* p) const { _mm512_storeu_pd(p, v); }
   unsigned negative_lanes() const {
     return static_cast<unsigned>(_mm512_cmp_pd_mask(v, _mm512_setzero_pd(), _CMP_LT_OQ));

@@ -12,9 +12,23 @@ namespace {
 
 // Work is handed out in blocks, so that a thread slowed by another process takes fewer.
 constexpr long long bars_per_block = 1024;  // a multiple of every lane count
-constexpr long long nodes_per_block = 512;
+constexpr long long nodes_per_block = 1024;
+
+enum phase : int { fetch_phase, law_phase, sums_phase };
 
 long long padded(long long bars) { return (bars + widest_lanes - 1) / widest_lanes * widest_lanes; }
+
+// Items per block for `total` items: at least `least`, a multiple of it, and few enough blocks
+// for the pool.
+long long block_size(long long total, long long least) {
+  const long long most = worker_pool::max_blocks;
+  const long long size = (total + most - 1) / most;
+  return size <= least ? least : (size + least - 1) / least * least;
+}
+
+std::uint32_t blocks_of(long long total, long long size) {
+  return static_cast<std::uint32_t>((total + size - 1) / size);
+}
 
 }  // namespace
 
@@ -23,58 +37,65 @@ struct batch_objective::evaluation {
   const batch_objective* owner = nullptr;
   bar_pass pass;
   long long bar_total = 0;
+  long long node_total = 0;
+  long long bar_block = bars_per_block;
+  long long node_block = nodes_per_block;
+  int32_t n = 0;
+  const int32_t* dof = nullptr;
+  const double* prescribed = nullptr;
   const double* loads = nullptr;
+  const double* x = nullptr;
   double* g = nullptr;
-  std::atomic<long long> next_bars{0};
-  std::atomic<long long> next_nodes{0};
-  std::vector<stretch_failure> failures;  // per thread, the first of its blocks
+  double* u = nullptr;
+  std::vector<stretch_failure> failures;  // per block of bars, its first
+  std::atomic<bool> failed{false};
   double total = 0.0;
 
-  void bar_law_part(int thread) {
-    stretch_failure first;
-    for (;;) {
-      const long long begin = next_bars.fetch_add(1, std::memory_order_relaxed) * bars_per_block;
-      if (begin >= bar_total) break;
-      const long long end = begin + bars_per_block < bar_total ? begin + bars_per_block : bar_total;
-      first = owner->bar_range_(pass, begin, end);
-      // Blocks reach each thread in increasing order, so its first failure is its earliest.
-      if (first.bar >= 0) break;
+  static void run_block(void* context, int phase, std::uint32_t block) {
+    evaluation& w = *static_cast<evaluation*>(context);
+    switch (phase) {
+      case fetch_phase: w.fetch(block); return;
+      case law_phase: w.bar_law(block); return;
+      case sums_phase:
+        if (block == 0) w.total = w.energy_sum();
+        else w.gather(block - 1);
+        return;
     }
-    failures[thread] = first;
   }
 
-  void sums_part(int thread) {
-    if (thread == 0) total = energy_sum();
-    const long long nodes = owner->m_.node_count;
-    for (;;) {
-      const long long begin = next_nodes.fetch_add(1, std::memory_order_relaxed) * nodes_per_block;
-      if (begin >= nodes) break;
-      gather(begin, begin + nodes_per_block < nodes ? begin + nodes_per_block : nodes);
-    }
+  // Each node's displacements, from the unknowns or the prescribed values.
+  void fetch(std::uint32_t block) {
+    const long long begin = block * node_block;
+    const long long end = begin + node_block < node_total ? begin + node_block : node_total;
+    for (long long r = 3 * begin; r < 3 * end; ++r) u[r] = dof[r] <= n ? x[dof[r] - 1] : prescribed[r];
+  }
+
+  void bar_law(std::uint32_t block) {
+    const long long begin = block * bar_block;
+    const long long end = begin + bar_block < bar_total ? begin + bar_block : bar_total;
+    failures[block] = owner->bar_range_(pass, begin, end);
+    if (failures[block].bar >= 0) failed.store(true, std::memory_order_relaxed);
   }
 
   // The loads node by node, then the energies bar by bar.
   double energy_sum() const {
-    const int32_t n = pass.n;
-    const int32_t* dof = pass.dof;
-    const double* x = pass.x;
-    const long long components = 3LL * owner->m_.node_count;
     double sum = 0.0;
-    for (long long r = 0; r < components; ++r)
+    for (long long r = 0; r < 3 * node_total; ++r)
       if (dof[r] <= n) sum = sum - x[dof[r] - 1] * loads[r];
     const double* energy = pass.energy;
     for (long long b = 0; b < bar_total; ++b) sum = sum + energy[b];
     return sum;
   }
 
-  // The gradient entries of nodes [begin, end).
-  void gather(long long begin, long long end) const {
-    const int32_t n = pass.n;
+  // The gradient entries of one block of nodes.
+  void gather(std::uint32_t block) const {
+    const long long begin = block * node_block;
+    const long long end = begin + node_block < node_total ? begin + node_block : node_total;
     const long long* first = owner->node_first_.data();
     const std::uint32_t* entries = owner->contributions_.data();
     const double *fx = pass.fx, *fy = pass.fy, *fz = pass.fz;
     for (long long i = begin; i < end; ++i) {
-      const int32_t* d = pass.dof + 3 * i;
+      const int32_t* d = dof + 3 * i;
       if (d[0] > n && d[1] > n && d[2] > n) continue;
       const double* load = loads + 3 * i;
       double gx = -load[0], gy = -load[1], gz = -load[2];
@@ -100,7 +121,8 @@ batch_objective::batch_objective(const model& m) : m_(m) {
     return a.first1 == 1 && a.last1 == nodes && a.first2 == 1 && a.last2 == 3 &&
            a.data.size() == static_cast<std::size_t>(3) * static_cast<std::size_t>(nodes < 0 ? 0 : nodes);
   };
-  if (nodes < 0 || !node_rows(m.dof_map) || !node_rows(m.prescribed) || !node_rows(m.loads)) return;
+  if (nodes < 0 || nodes > (1 << 30) || !node_rows(m.dof_map) || !node_rows(m.prescribed) || !node_rows(m.loads))
+    return;
   if (m.bars.first != 1 || m.bars.data.size() != static_cast<std::size_t>(terms::extent(1, m.bars.last))) return;
   // Each gradient entry is gathered at its one node, so every position 1..free_count must
   // occur exactly once, as the starting point numbers them.
@@ -117,6 +139,28 @@ batch_objective::batch_objective(const model& m) : m_(m) {
     if (bar.node1 < 1 || bar.node1 > nodes || bar.node2 < 1 || bar.node2 > nodes) return;
 
   const long long bars = static_cast<long long>(m.bars.data.size());
+  const std::size_t room = static_cast<std::size_t>(padded(bars));
+  row1_.assign(room, 0);
+  row2_.assign(room, 0);
+  cx_.assign(room, 1.0);
+  cy_.assign(room, 0.0);
+  cz_.assign(room, 0.0);
+  length0_.assign(room, 1.0);
+  area_.assign(room, 0.0);
+  for (long long b = 0; b < bars; ++b) {
+    const bar_record& bar = m.bars.data[b];
+    row1_[b] = 3 * (bar.node1 - 1);
+    row2_[b] = 3 * (bar.node2 - 1);
+    cx_[b] = bar.cx, cy_[b] = bar.cy, cz_[b] = bar.cz;
+    length0_[b] = bar.length0, area_[b] = bar.area;
+  }
+  energy_.assign(room, 0.0);
+  fx_.assign(room, 0.0);
+  fy_.assign(room, 0.0);
+  fz_.assign(room, 0.0);
+  // Room for node 1's row, which the padding bars read, in a model without nodes.
+  u_.assign(3 * static_cast<std::size_t>(nodes > 0 ? nodes : 1), 0.0);
+
   node_first_.assign(static_cast<std::size_t>(nodes) + 1, 0);
   for (const bar_record& bar : m.bars.data) {
     ++node_first_[bar.node1];
@@ -130,19 +174,25 @@ batch_objective::batch_objective(const model& m) : m_(m) {
     contributions_[fill[bar.node1 - 1]++] = static_cast<std::uint32_t>(2 * b);
     contributions_[fill[bar.node2 - 1]++] = static_cast<std::uint32_t>(2 * b + 1);
   }
-  const std::size_t room = static_cast<std::size_t>(padded(bars));
-  energy_.assign(room, 0.0);
-  fx_.assign(room, 0.0);
-  fy_.assign(room, 0.0);
-  fz_.assign(room, 0.0);
 
   lanes_ = lane_width();
   bar_range_ = bar_range_for(lanes_);
-  const int threads = thread_count(bars);
-  if (threads > 1) pool_ = std::make_unique<worker_pool>(threads);
   work_ = std::make_unique<evaluation>();
-  work_->owner = this;
-  work_->failures.resize(static_cast<std::size_t>(this->threads()));
+  evaluation& w = *work_;
+  w.owner = this;
+  w.bar_total = bars;
+  w.node_total = nodes;
+  w.bar_block = block_size(bars, bars_per_block);
+  w.node_block = block_size(nodes, nodes_per_block);
+  w.failures.resize(blocks_of(bars, w.bar_block));
+  const int threads = thread_count(bars);
+  if (threads > 1) pool_ = std::make_unique<worker_pool>(threads, &evaluation::run_block, &w);
+  bar_pass& p = work_->pass;
+  p.u = u_.data();
+  p.row1 = row1_.data(), p.row2 = row2_.data();
+  p.cx = cx_.data(), p.cy = cy_.data(), p.cz = cz_.data();
+  p.length0 = length0_.data(), p.area = area_.data();
+  p.energy = energy_.data(), p.fx = fx_.data(), p.fy = fy_.data(), p.fz = fz_.data();
   checked_ = bar_range_ != nullptr;
 }
 
@@ -154,36 +204,35 @@ double batch_objective::operator()(int32_t n, const terms::fmat1& x, terms::fmat
     return objective(m, n, x, g);
 
   evaluation& w = *work_;
-  w.bar_total = static_cast<long long>(m.bars.data.size());
+  w.n = n;
+  w.dof = m.dof_map.data.data();
+  w.prescribed = m.prescribed.data.data();
   w.loads = m.loads.data.data();
+  w.x = x.data.data();
   w.g = g.data.data();
-  bar_pass& p = w.pass;
-  p.bars = m.bars.data.data();
-  p.dof = m.dof_map.data.data();
-  p.prescribed = m.prescribed.data.data();
-  p.x = x.data.data();
-  p.n = n;
-  p.energy = energy_.data();
-  p.fx = fx_.data();
-  p.fy = fy_.data();
-  p.fz = fz_.data();
+  w.u = u_.data();
   // The plain loop meets the material at its first bar, after the loads, which raise nothing.
-  if (w.bar_total > 0) p.law = constants_of(material_of(m));
+  if (w.bar_total > 0) w.pass.law = constants_of(material_of(m));
 
-  w.next_bars.store(0, std::memory_order_relaxed);
-  auto law_job = [](void* context, int thread) { static_cast<evaluation*>(context)->bar_law_part(thread); };
-  if (pool_) pool_->run(law_job, &w);
-  else law_job(&w, 0);
-  // The plain loop stops at the first bar in bar order whose stretch squared is negative.
-  const stretch_failure* first = nullptr;
-  for (const stretch_failure& f : w.failures)
-    if (f.bar >= 0 && (first == nullptr || f.bar < first->bar)) first = &f;
-  if (first != nullptr) negative_stretch_failure(m, p.bars[first->bar], first->lambda2);
-
-  w.next_nodes.store(0, std::memory_order_relaxed);
-  auto sums_job = [](void* context, int thread) { static_cast<evaluation*>(context)->sums_part(thread); };
-  if (pool_) pool_->run(sums_job, &w);
-  else sums_job(&w, 0);
+  auto run = [&](phase p, std::uint32_t blocks) {
+    if (pool_) pool_->run(p, blocks);
+    else
+      for (std::uint32_t b = 0; b < blocks; ++b) evaluation::run_block(&w, p, b);
+  };
+  const std::uint32_t node_blocks = blocks_of(w.node_total, w.node_block);
+  if (w.bar_total > 0) {
+    if (w.failed.load(std::memory_order_relaxed)) {
+      for (stretch_failure& f : w.failures) f = stretch_failure{};
+      w.failed.store(false, std::memory_order_relaxed);
+    }
+    run(fetch_phase, node_blocks);
+    run(law_phase, static_cast<std::uint32_t>(w.failures.size()));
+    // The plain loop stops at the first bar in bar order whose stretch squared is negative.
+    if (w.failed.load(std::memory_order_relaxed))
+      for (const stretch_failure& f : w.failures)
+        if (f.bar >= 0) negative_stretch_failure(m, m.bars.data[f.bar], f.lambda2);
+  }
+  run(sums_phase, 1 + node_blocks);
   return w.total;
 }
 

@@ -1,7 +1,8 @@
 #pragma once
-// The total potential for the minimiser, with the bits of `objective`. The bar law runs on
-// the widest lanes the processor has, its bars shared among threads, each bar's energy and
-// node2 end forces written to per-bar arrays. Then the sums, whose order is fixed:
+// The total potential for the minimiser, with the bits of `objective`. The displacements
+// of every node are fetched once; the bar law runs on the widest lanes the processor has,
+// its bars shared among threads, each bar's energy and node2 end forces written to per-bar
+// arrays. Then the sums, whose order is fixed:
 // - the loads and then the bar energies, in bar order, by one thread;
 // - each gradient entry from its load and then its bars' contributions in bar order, node1
 //   before node2, as the plain loop adds them. Each node's list of (bar, end) is built once,
@@ -44,8 +45,13 @@ class batch_objective {
   bool checked_ = false;
   int lanes_ = 1;
   bar_range_fn bar_range_ = nullptr;
-  // Per bar (padded to whole packs): the energy and node2's end forces.
+  // Per bar, padded to whole packs (bar_pass): the bar's data laid out to stream, and its
+  // energy and node2 end forces.
+  std::vector<int32_t> row1_, row2_;
+  std::vector<double> cx_, cy_, cz_, length0_, area_;
   mutable std::vector<double> energy_, fx_, fy_, fz_;
+  // Per node, three each: the displacements of the state being evaluated.
+  mutable std::vector<double> u_;
   // For node i (0-based), contributions_[node_first_[i] .. node_first_[i + 1]) are
   // 2 * bar + end, end 0 for node1 and 1 for node2, in the plain loop's order.
   std::vector<long long> node_first_;

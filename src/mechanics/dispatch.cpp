@@ -19,6 +19,7 @@ struct pack1 {
   pack1() = default;
   pack1(double a) : v(a) {}
   static pack1 load(const double* p) { return *p; }
+  static pack1 gather(const double* base, const int32_t* index) { return base[*index]; }
   void store(double* p) const { *p = v; }
   unsigned negative_lanes() const { return v < 0.0 ? 1u : 0u; }
 };
@@ -39,6 +40,7 @@ struct pack2 {
   pack2(__m128d a) : v(a) {}
   pack2(double a) : v(_mm_set1_pd(a)) {}
   static pack2 load(const double* p) { return _mm_loadu_pd(p); }
+  static pack2 gather(const double* base, const int32_t* index) { return _mm_set_pd(base[index[1]], base[index[0]]); }
   void store(double* p) const { _mm_storeu_pd(p, v); }
   unsigned negative_lanes() const {
     return static_cast<unsigned>(_mm_movemask_pd(_mm_cmplt_pd(v, _mm_setzero_pd())));
