@@ -6,11 +6,13 @@
 #include <cstdint>
 #include <cstring>
 #include <functional>
+#include <memory>
 #include <random>
 #include <string>
 #include <vector>
 
 #include "error.hpp"
+#include "mechanics/dispatch.hpp"
 #include "mechanics/element.hpp"
 #include "mechanics/objective.hpp"
 #include "model/start.hpp"
@@ -49,9 +51,11 @@ std::uint64_t bits(double v) {
   return b;
 }
 
-// A random prepared structure: bars between random distinct nodes (an odd count spanning
-// several batches), some components prescribed with random values, loads everywhere.
-model random_model(std::mt19937_64& random, bool mooney_rivlin, int32_t nodes, int32_t bars) {
+// A random prepared structure: bars between random nodes, some components prescribed with
+// random values, loads everywhere. With `crowded`, some bars have both ends at one node and
+// a tenth of the bars meet at node 1, so that one gradient entry gathers hundreds of
+// contributions from every block of bars.
+model random_model(std::mt19937_64& random, bool mooney_rivlin, int32_t nodes, int32_t bars, bool crowded = false) {
   std::uniform_real_distribution<double> unit(-1.0, 1.0);
   model m;
   m.node_count = nodes;
@@ -70,6 +74,8 @@ model random_model(std::mt19937_64& random, bool mooney_rivlin, int32_t nodes, i
   for (int32_t b = 1; b <= bars; ++b) {
     int32_t a = node(random), c = node(random);
     while (c == a) c = node(random);
+    const double pick = 0.5 * (1.0 + unit(random));
+    if (crowded && pick < 0.1 && a != 1 && c != 1) (pick < 0.05 ? a : c) = 1;
     m.bars(b).node1 = a;
     m.bars(b).node2 = c;
     m.bars(b).area = 0.01 + 0.1 * (1.0 + unit(random));
@@ -86,8 +92,26 @@ model random_model(std::mt19937_64& random, bool mooney_rivlin, int32_t nodes, i
       m.loads(i, j) = unit(random) > 0.3 ? unit(random) : 0.0;
     }
   kalvane::start(m);
+  // A bar from a node to itself cannot be read, but the sums must still take its node1
+  // contribution before its node2 one; its geometry stays that of the bar it was.
+  if (crowded)
+    for (int32_t b = 1; b <= bars; b += 37) m.bars(b).node2 = m.bars(b).node1;
   return m;
 }
+
+// Forces a lane width and a thread count for the objectives bound while it lives.
+struct forced_machine {
+  forced_machine(int lanes, int threads) {
+    EXPECT_TRUE(kalvane::force_lane_width(lanes)) << lanes;
+    kalvane::force_thread_count(threads);
+  }
+  ~forced_machine() {
+    kalvane::force_lane_width(0);
+    kalvane::force_thread_count(0);
+  }
+};
+
+constexpr int thread_counts[] = {1, 2, 3, 7};
 
 // States from rest to large stretches and compressions, with exact zeros mixed in so that
 // signed zeros in the gradient are compared too.
@@ -108,37 +132,55 @@ std::string error_of(const std::function<void()>& f) {
 
 }  // namespace
 
-TEST(Batch, GivesTheBitsOfThePlainLoopOverRandomStates) {
+TEST(Batch, EveryLaneWidthAndThreadCountGivesTheBitsOfThePlainLoop) {
   std::mt19937_64 random(20240607);
-  int states = 0;
+  long long compared = 0;
   for (int model_number = 0; model_number < 6; ++model_number) {
-    const model m = random_model(random, model_number % 2 == 1, 90 + model_number, 301 + 2 * model_number);
+    // Small models in one block of bars; larger ones spread over several blocks and threads.
+    const bool large = model_number >= 2;
+    const model m = random_model(random, model_number % 2 == 1, large ? 1500 + model_number : 90 + model_number,
+                                 large ? 3301 + 2 * model_number : 301 + 2 * model_number, model_number != 2);
     const int32_t n = m.free_count;
-    const kalvane::batch_objective batch(m);
+    std::vector<std::unique_ptr<kalvane::batch_objective>> batches;
+    std::vector<std::string> names;
+    for (int lanes : kalvane::lane_widths())
+      for (int threads : thread_counts) {
+        const forced_machine machine(lanes, threads);
+        batches.push_back(std::make_unique<kalvane::batch_objective>(m));
+        names.push_back(std::to_string(lanes) + " lanes, " + std::to_string(threads) + " threads");
+        EXPECT_EQ(batches.back()->lanes(), lanes);
+        EXPECT_EQ(batches.back()->threads(), threads);
+      }
     terms::fmat1 x, g_batch, g_plain;
     x.allocate(1, n);
-    for (int s = 0; s < 500; ++s, ++states) {
+    g_batch.allocate(1, n);
+    g_plain.allocate(1, n);
+    const int states = large ? 60 : 400;
+    for (int s = 0; s < states; ++s) {
       if (s > 0) random_state(random, x);
-      g_batch.allocate(1, n);
-      g_plain.allocate(1, n);
       const double plain = reference_potential(m, n, x, g_plain);
-      const double batched = batch(n, x, g_batch);
-      ASSERT_EQ(bits(batched), bits(plain)) << "model " << model_number << " state " << s;
-      for (int32_t p = 1; p <= n; ++p)
-        ASSERT_EQ(bits(g_batch(p)), bits(g_plain(p))) << "model " << model_number << " state " << s << " entry " << p;
+      for (std::size_t k = 0; k < batches.size(); ++k) {
+        const double batched = (*batches[k])(n, x, g_batch);
+        ASSERT_EQ(bits(batched), bits(plain)) << names[k] << ", model " << model_number << " state " << s;
+        for (int32_t p = 1; p <= n; ++p)
+          ASSERT_EQ(bits(g_batch(p)), bits(g_plain(p)))
+              << names[k] << ", model " << model_number << " state " << s << " entry " << p;
+        ++compared;
+      }
     }
   }
-  EXPECT_EQ(states, 3000);
+  EXPECT_GE(compared, 2 * 400 * 4 + 4 * 60 * 4);
 }
 
 TEST(Batch, ReportsTheFirstNegativeStretchAsThePlainLoopDoes) {
-  // Bars are taken two at a time, 133 leaving bar 133 alone at the end: the first offending
-  // bar in index order must be named whether it is the first or second of its pair, its
-  // partner offends too, or it is the lone last bar.
-  const std::vector<std::vector<int32_t>> offenders = {{131, 130, 3}, {12, 11}, {8}, {133}, {133, 64}};
+  // Bars go in packs of up to eight and blocks of 1024, 3333 leaving bar 3333 alone at the
+  // end: the first offending bar in index order must be named whichever lane, pack, block
+  // and thread it falls to, when later bars offend too, in blocks other threads finish first.
+  const std::vector<std::vector<int32_t>> offenders = {
+      {131, 130, 3}, {12, 11}, {8}, {3333}, {3333, 64}, {3000, 2049}, {1025, 1024, 1023}, {2100, 3100}};
   for (const std::vector<int32_t>& bars : offenders) {
     std::mt19937_64 random(7);
-    model m = random_model(random, false, 40, 133);
+    model m = random_model(random, false, 1200, 3333);
     // A direction vector longer than one lets a bar pushed back by its full length reach a
     // negative stretch squared: e = -1.1 (-1.1 + 2.2) = -1.21.
     terms::fmat1 x = m.unknowns;
@@ -146,21 +188,42 @@ TEST(Batch, ReportsTheFirstNegativeStretchAsThePlainLoopDoes) {
       kalvane::bar_record& bar = m.bars(b);
       bar.cx = 1.1, bar.cy = 0.0, bar.cz = 0.0;
       bar.length0 = 1.0;
-      for (int j = 1; j <= 3; ++j) {
-        m.dof_map(bar.node1, j) = m.free_count + 1;  // held, with a zero prescribed value
-        m.prescribed(bar.node1, j) = 0.0;
+      for (int j = 1; j <= 3; ++j) {  // node1 at rest
+        const int32_t p = m.dof_map(bar.node1, j);
+        if (p <= m.free_count) x(p) = 0.0;
+        else m.prescribed(bar.node1, j) = 0.0;
       }
     }
-    for (int32_t b : bars) {
-      const int32_t p = m.dof_map(m.bars(b).node2, 1);
+    for (int32_t b : bars) {  // node2 pushed back
+      const int32_t node2 = m.bars(b).node2;
+      const int32_t p = m.dof_map(node2, 1);
       if (p <= m.free_count) x(p) = -1.1;
+      else m.prescribed(node2, 1) = -1.1;
     }
-    const kalvane::batch_objective batch(m);
+    terms::fmat1 rest = x;
+    for (int32_t p = 1; p <= m.free_count; ++p)
+      if (rest(p) == -1.1) rest(p) = 0.0;
     terms::fmat1 g;
     g.allocate(1, m.free_count);
     const std::string plain = error_of([&] { reference_potential(m, m.free_count, x, g); });
     EXPECT_NE(plain.find(kalvane::argument_error), std::string::npos) << plain;
-    EXPECT_EQ(error_of([&] { batch(m.free_count, x, g); }), plain);
+    for (int lanes : kalvane::lane_widths())
+      for (int threads : thread_counts) {
+        const forced_machine machine(lanes, threads);
+        kalvane::batch_objective batch(m);
+        EXPECT_EQ(error_of([&] { batch(m.free_count, x, g); }), plain) << lanes << " lanes, " << threads << " threads";
+        // A failed evaluation leaves nothing behind: the next state is evaluated whole.
+        terms::fmat1 g_plain;
+        g_plain.allocate(1, m.free_count);
+        double at_rest = 0.0;
+        const std::string rest_error = error_of([&] { at_rest = reference_potential(m, m.free_count, rest, g_plain); });
+        if (rest_error != "no error") {
+          EXPECT_EQ(error_of([&] { batch(m.free_count, rest, g); }), rest_error);
+          continue;
+        }
+        EXPECT_EQ(bits(batch(m.free_count, rest, g)), bits(at_rest));
+        for (int32_t p = 1; p <= m.free_count; ++p) ASSERT_EQ(bits(g(p)), bits(g_plain(p))) << p;
+      }
   }
 }
 
@@ -181,4 +244,29 @@ TEST(Batch, AModelFailingItsChecksGetsThePlainLoopsError) {
   short_g.allocate(1, m.free_count - 1);
   EXPECT_EQ(error_of([&] { sound(m.free_count, m.unknowns, short_g); }),
             error_of([&] { kalvane::objective(m, m.free_count, m.unknowns, short_g); }));
+}
+
+TEST(Batch, PositionsNotNumberedOnceEachGetThePlainLoopsResult) {
+  // The gather assumes that each position belongs to one node's component; a model where one
+  // is shared, or one is missing, must still get what the plain loop gives.
+  std::mt19937_64 random(3);
+  for (const bool shared : {true, false}) {
+    model m = random_model(random, false, 200, 2100);
+    const int32_t p = m.dof_map(5, 2), q = m.dof_map(9, 1);
+    ASSERT_LE(p, m.free_count);
+    ASSERT_LE(q, m.free_count);
+    m.dof_map(9, 1) = shared ? p : m.free_count + 1;
+    const forced_machine machine(kalvane::lane_widths().back(), 3);
+    const kalvane::batch_objective batch(m);
+    terms::fmat1 x, g_batch, g_plain;
+    x.allocate(1, m.free_count);
+    g_batch.allocate(1, m.free_count);
+    g_plain.allocate(1, m.free_count);
+    for (int s = 0; s < 20; ++s) {
+      random_state(random, x);
+      g_batch(q) = g_plain(q) = 0.25;  // assigned by neither when missing
+      ASSERT_EQ(bits(batch(m.free_count, x, g_batch)), bits(kalvane::objective(m, m.free_count, x, g_plain)));
+      for (int32_t k = 1; k <= m.free_count; ++k) ASSERT_EQ(bits(g_batch(k)), bits(g_plain(k))) << k;
+    }
+  }
 }

@@ -1,35 +1,119 @@
 #include "mechanics/batch.hpp"
 
-#include "mechanics/bar_law.hpp"
+#include <bit>
+
+#include "error.hpp"
+#include "mechanics/dispatch.hpp"
 #include "mechanics/element.hpp"
 #include "mechanics/objective.hpp"
-
-#ifdef __SSE2__
-#include <emmintrin.h>
-#endif
 
 namespace kalvane {
 namespace {
 
-#ifdef __SSE2__
-// Two doubles, each operation correctly rounded per lane like its scalar form.
-struct pack2 {
-  __m128d v;
-  pack2() = default;
-  pack2(__m128d a) : v(a) {}
-  pack2(double a) : v(_mm_set1_pd(a)) {}
-};
-inline pack2 operator+(pack2 a, pack2 b) { return _mm_add_pd(a.v, b.v); }
-inline pack2 operator-(pack2 a, pack2 b) { return _mm_sub_pd(a.v, b.v); }
-inline pack2 operator*(pack2 a, pack2 b) { return _mm_mul_pd(a.v, b.v); }
-inline pack2 operator/(pack2 a, pack2 b) { return _mm_div_pd(a.v, b.v); }
-inline pack2 sqrt_of(pack2 a) { return _mm_sqrt_pd(a.v); }
-inline pack2 both(double first, double second) { return _mm_set_pd(second, first); }
-inline void split(pack2 a, double out[2]) { _mm_storeu_pd(out, a.v); }
-inline bool any_negative(pack2 a) { return _mm_movemask_pd(_mm_cmplt_pd(a.v, _mm_setzero_pd())) != 0; }
-#endif
+// Work is handed out in blocks, so that a thread slowed by another process takes fewer.
+constexpr long long bars_per_block = 1024;  // a multiple of every lane count
+constexpr long long nodes_per_block = 1024;
+
+enum phase : int { fetch_phase, law_phase, sums_phase };
+
+long long padded(long long bars) { return (bars + widest_lanes - 1) / widest_lanes * widest_lanes; }
+
+// Items per block for `total` items: at least `least`, a multiple of it, and few enough blocks
+// for the pool.
+long long block_size(long long total, long long least) {
+  const long long most = worker_pool::max_blocks;
+  const long long size = (total + most - 1) / most;
+  return size <= least ? least : (size + least - 1) / least * least;
+}
+
+std::uint32_t blocks_of(long long total, long long size) {
+  return static_cast<std::uint32_t>((total + size - 1) / size);
+}
 
 }  // namespace
+
+// The state of one evaluation, shared by its threads.
+struct batch_objective::evaluation {
+  const batch_objective* owner = nullptr;
+  bar_pass pass;
+  long long bar_total = 0;
+  long long node_total = 0;
+  long long bar_block = bars_per_block;
+  long long node_block = nodes_per_block;
+  int32_t n = 0;
+  const int32_t* dof = nullptr;
+  const double* prescribed = nullptr;
+  const double* loads = nullptr;
+  const double* x = nullptr;
+  double* g = nullptr;
+  double* u = nullptr;
+  std::vector<stretch_failure> failures;  // per block of bars, its first
+  std::atomic<bool> failed{false};
+  double total = 0.0;
+
+  static void run_block(void* context, int phase, std::uint32_t block) {
+    evaluation& w = *static_cast<evaluation*>(context);
+    switch (phase) {
+      case fetch_phase: w.fetch(block); return;
+      case law_phase: w.bar_law(block); return;
+      case sums_phase:
+        if (block == 0) w.total = w.energy_sum();
+        else w.gather(block - 1);
+        return;
+    }
+  }
+
+  // Each node's displacements, from the unknowns or the prescribed values.
+  void fetch(std::uint32_t block) {
+    const long long begin = block * node_block;
+    const long long end = begin + node_block < node_total ? begin + node_block : node_total;
+    for (long long r = 3 * begin; r < 3 * end; ++r) u[r] = dof[r] <= n ? x[dof[r] - 1] : prescribed[r];
+  }
+
+  void bar_law(std::uint32_t block) {
+    const long long begin = block * bar_block;
+    const long long end = begin + bar_block < bar_total ? begin + bar_block : bar_total;
+    failures[block] = owner->bar_range_(pass, begin, end);
+    if (failures[block].bar >= 0) failed.store(true, std::memory_order_relaxed);
+  }
+
+  // The loads node by node, then the energies bar by bar.
+  double energy_sum() const {
+    double sum = 0.0;
+    for (long long r = 0; r < 3 * node_total; ++r)
+      if (dof[r] <= n) sum = sum - x[dof[r] - 1] * loads[r];
+    const double* energy = pass.energy;
+    for (long long b = 0; b < bar_total; ++b) sum = sum + energy[b];
+    return sum;
+  }
+
+  // The gradient entries of one block of nodes.
+  void gather(std::uint32_t block) const {
+    const long long begin = block * node_block;
+    const long long end = begin + node_block < node_total ? begin + node_block : node_total;
+    const long long* first = owner->node_first_.data();
+    const std::uint32_t* entries = owner->contributions_.data();
+    const double *fx = pass.fx, *fy = pass.fy, *fz = pass.fz;
+    for (long long i = begin; i < end; ++i) {
+      const int32_t* d = dof + 3 * i;
+      if (d[0] > n && d[1] > n && d[2] > n) continue;
+      const double* load = loads + 3 * i;
+      double gx = -load[0], gy = -load[1], gz = -load[2];
+      for (long long k = first[i]; k < first[i + 1]; ++k) {
+        const std::uint32_t entry = entries[k];
+        const std::uint32_t b = entry >> 1;
+        // node1 receives the negated forces: the sign bit flipped, as unary minus does.
+        const std::uint64_t sign = static_cast<std::uint64_t>(~entry & 1u) << 63;
+        gx = gx + std::bit_cast<double>(std::bit_cast<std::uint64_t>(fx[b]) ^ sign);
+        gy = gy + std::bit_cast<double>(std::bit_cast<std::uint64_t>(fy[b]) ^ sign);
+        gz = gz + std::bit_cast<double>(std::bit_cast<std::uint64_t>(fz[b]) ^ sign);
+      }
+      if (d[0] <= n) g[d[0] - 1] = gx;
+      if (d[1] <= n) g[d[1] - 1] = gy;
+      if (d[2] <= n) g[d[2] - 1] = gz;
+    }
+  }
+};
 
 batch_objective::batch_objective(const model& m) : m_(m) {
   const int32_t nodes = m.node_count;
@@ -37,102 +121,119 @@ batch_objective::batch_objective(const model& m) : m_(m) {
     return a.first1 == 1 && a.last1 == nodes && a.first2 == 1 && a.last2 == 3 &&
            a.data.size() == static_cast<std::size_t>(3) * static_cast<std::size_t>(nodes < 0 ? 0 : nodes);
   };
-  if (nodes < 0 || !node_rows(m.dof_map) || !node_rows(m.prescribed) || !node_rows(m.loads)) return;
+  if (nodes < 0 || nodes > (1 << 30) || !node_rows(m.dof_map) || !node_rows(m.prescribed) || !node_rows(m.loads))
+    return;
   if (m.bars.first != 1 || m.bars.data.size() != static_cast<std::size_t>(terms::extent(1, m.bars.last))) return;
-  for (int32_t p : m.dof_map.data)
+  // Each gradient entry is gathered at its one node, so every position 1..free_count must
+  // occur exactly once, as the starting point numbers them.
+  const int32_t free_count = m.free_count;
+  if (free_count < 0) return;
+  std::vector<char> seen(static_cast<std::size_t>(free_count), 0);
+  for (int32_t p : m.dof_map.data) {
     if (p < 1) return;
+    if (p <= free_count && seen[p - 1]++ != 0) return;
+  }
+  for (char once : seen)
+    if (once == 0) return;
   for (const bar_record& bar : m.bars.data)
     if (bar.node1 < 1 || bar.node1 > nodes || bar.node2 < 1 || bar.node2 > nodes) return;
-  checked_ = true;
+
+  const long long bars = static_cast<long long>(m.bars.data.size());
+  const std::size_t room = static_cast<std::size_t>(padded(bars));
+  row1_.assign(room, 0);
+  row2_.assign(room, 0);
+  cx_.assign(room, 1.0);
+  cy_.assign(room, 0.0);
+  cz_.assign(room, 0.0);
+  length0_.assign(room, 1.0);
+  area_.assign(room, 0.0);
+  for (long long b = 0; b < bars; ++b) {
+    const bar_record& bar = m.bars.data[b];
+    row1_[b] = 3 * (bar.node1 - 1);
+    row2_[b] = 3 * (bar.node2 - 1);
+    cx_[b] = bar.cx, cy_[b] = bar.cy, cz_[b] = bar.cz;
+    length0_[b] = bar.length0, area_[b] = bar.area;
+  }
+  energy_.assign(room, 0.0);
+  fx_.assign(room, 0.0);
+  fy_.assign(room, 0.0);
+  fz_.assign(room, 0.0);
+  // Room for node 1's row, which the padding bars read, in a model without nodes.
+  u_.assign(3 * static_cast<std::size_t>(nodes > 0 ? nodes : 1), 0.0);
+
+  node_first_.assign(static_cast<std::size_t>(nodes) + 1, 0);
+  for (const bar_record& bar : m.bars.data) {
+    ++node_first_[bar.node1];
+    ++node_first_[bar.node2];
+  }
+  for (int32_t i = 0; i < nodes; ++i) node_first_[i + 1] += node_first_[i];
+  contributions_.resize(static_cast<std::size_t>(2 * bars));
+  std::vector<long long> fill(node_first_.begin(), node_first_.end() - 1);
+  for (long long b = 0; b < bars; ++b) {
+    const bar_record& bar = m.bars.data[b];
+    contributions_[fill[bar.node1 - 1]++] = static_cast<std::uint32_t>(2 * b);
+    contributions_[fill[bar.node2 - 1]++] = static_cast<std::uint32_t>(2 * b + 1);
+  }
+
+  lanes_ = lane_width();
+  bar_range_ = bar_range_for(lanes_);
+  work_ = std::make_unique<evaluation>();
+  evaluation& w = *work_;
+  w.owner = this;
+  w.bar_total = bars;
+  w.node_total = nodes;
+  w.bar_block = block_size(bars, bars_per_block);
+  w.node_block = block_size(nodes, nodes_per_block);
+  w.failures.resize(blocks_of(bars, w.bar_block));
+  const int threads = thread_count(bars);
+  if (threads > 1) pool_ = std::make_unique<worker_pool>(threads, &evaluation::run_block, &w);
+  bar_pass& p = work_->pass;
+  p.u = u_.data();
+  p.row1 = row1_.data(), p.row2 = row2_.data();
+  p.cx = cx_.data(), p.cy = cy_.data(), p.cz = cz_.data();
+  p.length0 = length0_.data(), p.area = area_.data();
+  p.energy = energy_.data(), p.fx = fx_.data(), p.fy = fy_.data(), p.fz = fz_.data();
+  checked_ = bar_range_ != nullptr;
 }
+
+batch_objective::~batch_objective() = default;
 
 double batch_objective::operator()(int32_t n, const terms::fmat1& x, terms::fmat1& g) const {
   const model& m = m_;
   if (!checked_ || n != m.free_count || n < 0 || x.first != 1 || x.length() < n || g.first != 1 || g.length() < n)
     return objective(m, n, x, g);
 
-  const int32_t* dof = m.dof_map.data.data();
-  const double* prescribed = m.prescribed.data.data();
-  const double* loads = m.loads.data.data();
-  const double* xs = x.data.data();
-  double* gs = g.data.data();
+  evaluation& w = *work_;
+  w.n = n;
+  w.dof = m.dof_map.data.data();
+  w.prescribed = m.prescribed.data.data();
+  w.loads = m.loads.data.data();
+  w.x = x.data.data();
+  w.g = g.data.data();
+  w.u = u_.data();
+  // The plain loop meets the material at its first bar, after the loads, which raise nothing.
+  if (w.bar_total > 0) w.pass.law = constants_of(material_of(m));
 
-  double total = 0.0;
-  // Loads first: every position 1..n occurs once in dof_map, so this assigns all of g.
-  const long long components = 3LL * m.node_count;
-  for (long long r = 0; r < components; ++r) {
-    const int32_t p = dof[r];
-    if (p <= n) {
-      total = total - xs[p - 1] * loads[r];
-      gs[p - 1] = -loads[r];
-    }
-  }
-
-  const bar_record* bars = m.bars.data.data();
-  const long long bar_total = static_cast<long long>(m.bars.data.size());
-  if (bar_total == 0) return total;
-  const law_constants law = constants_of(material_of(m));
-  auto displacement_at = [&](int32_t row) {
-    const int32_t p = dof[row];
-    return p <= n ? xs[p - 1] : prescribed[row];
+  auto run = [&](phase p, std::uint32_t blocks) {
+    if (pool_) pool_->run(p, blocks);
+    else
+      for (std::uint32_t b = 0; b < blocks; ++b) evaluation::run_block(&w, p, b);
   };
-  // In bar order: the energy, then node1's components, then node2's.
-  auto add_bar = [&](const bar_record& bar, double energy, double fx, double fy, double fz) {
-    total = total + energy;
-    const int32_t* d1 = dof + (bar.node1 - 1) * 3;
-    const int32_t* d2 = dof + (bar.node2 - 1) * 3;
-    const double f[3] = {fx, fy, fz};
-    for (int j = 0; j < 3; ++j)
-      if (d1[j] <= n) gs[d1[j] - 1] = gs[d1[j] - 1] + -f[j];
-    for (int j = 0; j < 3; ++j)
-      if (d2[j] <= n) gs[d2[j] - 1] = gs[d2[j] - 1] + f[j];
-  };
-
-  long long b = 0;
-#ifdef __SSE2__
-  // Two bars at a time in one pass: the divisions and the square root of the pair share
-  // instructions, and the next pair's reads overlap this pair's arithmetic.
-  for (; b + 1 < bar_total; b += 2) {
-    const bar_record& one = bars[b];
-    const bar_record& two = bars[b + 1];
-    const int32_t o1 = (one.node1 - 1) * 3, o2 = (one.node2 - 1) * 3;
-    const int32_t t1 = (two.node1 - 1) * 3, t2 = (two.node2 - 1) * 3;
-    const pack2 ux = both(displacement_at(o2) - displacement_at(o1), displacement_at(t2) - displacement_at(t1));
-    const pack2 uy =
-        both(displacement_at(o2 + 1) - displacement_at(o1 + 1), displacement_at(t2 + 1) - displacement_at(t1 + 1));
-    const pack2 uz =
-        both(displacement_at(o2 + 2) - displacement_at(o1 + 2), displacement_at(t2 + 2) - displacement_at(t1 + 2));
-    const pack2 cx = both(one.cx, two.cx), cy = both(one.cy, two.cy), cz = both(one.cz, two.cz);
-    const pack2 L = both(one.length0, two.length0), area = both(one.area, two.area);
-    const bar_strain<pack2> st = bar_stretch(ux, uy, uz, L, cx, cy, cz);
-    if (any_negative(st.lambda2)) {
-      double lambda2[2];
-      split(st.lambda2, lambda2);
-      if (lambda2[0] < 0.0) negative_stretch_failure(m, one, lambda2[0]);
-      negative_stretch_failure(m, two, lambda2[1]);
+  const std::uint32_t node_blocks = blocks_of(w.node_total, w.node_block);
+  if (w.bar_total > 0) {
+    if (w.failed.load(std::memory_order_relaxed)) {
+      for (stretch_failure& f : w.failures) f = stretch_failure{};
+      w.failed.store(false, std::memory_order_relaxed);
     }
-    const bar_response<pack2> r = bar_law(st, cx, cy, cz, area, L, law);
-    double energy[2], fx[2], fy[2], fz[2];
-    split(r.energy, energy);
-    split(r.fx, fx);
-    split(r.fy, fy);
-    split(r.fz, fz);
-    add_bar(one, energy[0], fx[0], fy[0], fz[0]);
-    add_bar(two, energy[1], fx[1], fy[1], fz[1]);
+    run(fetch_phase, node_blocks);
+    run(law_phase, static_cast<std::uint32_t>(w.failures.size()));
+    // The plain loop stops at the first bar in bar order whose stretch squared is negative.
+    if (w.failed.load(std::memory_order_relaxed))
+      for (const stretch_failure& f : w.failures)
+        if (f.bar >= 0) negative_stretch_failure(m, m.bars.data[f.bar], f.lambda2);
   }
-#endif
-  for (; b < bar_total; ++b) {
-    const bar_record& bar = bars[b];
-    const int32_t r1 = (bar.node1 - 1) * 3, r2 = (bar.node2 - 1) * 3;
-    const bar_strain<double> st = bar_stretch(displacement_at(r2) - displacement_at(r1),
-                                              displacement_at(r2 + 1) - displacement_at(r1 + 1),
-                                              displacement_at(r2 + 2) - displacement_at(r1 + 2), bar.length0, bar.cx,
-                                              bar.cy, bar.cz);
-    if (st.lambda2 < 0.0) negative_stretch_failure(m, bar, st.lambda2);
-    const bar_response<double> r = bar_law(st, bar.cx, bar.cy, bar.cz, bar.area, bar.length0, law);
-    add_bar(bar, r.energy, r.fx, r.fy, r.fz);
-  }
-  return total;
+  run(sums_phase, 1 + node_blocks);
+  return w.total;
 }
 
 }  // namespace kalvane

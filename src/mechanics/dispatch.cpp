@@ -1,0 +1,135 @@
+#include "mechanics/dispatch.hpp"
+
+#include <atomic>
+#include <cmath>
+#include <cstdlib>
+#include <thread>
+
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
+
+namespace kalvane {
+namespace {
+
+// One bar per lane: the baseline for a build without SSE2, and the reference width.
+struct pack1 {
+  static constexpr int width = 1;
+  double v;
+  pack1() = default;
+  pack1(double a) : v(a) {}
+  static pack1 load(const double* p) { return *p; }
+  static pack1 gather(const double* base, const int32_t* index) { return base[*index]; }
+  void store(double* p) const { *p = v; }
+  unsigned negative_lanes() const { return v < 0.0 ? 1u : 0u; }
+};
+inline pack1 operator+(pack1 a, pack1 b) { return a.v + b.v; }
+inline pack1 operator-(pack1 a, pack1 b) { return a.v - b.v; }
+inline pack1 operator*(pack1 a, pack1 b) { return a.v * b.v; }
+inline pack1 operator/(pack1 a, pack1 b) { return a.v / b.v; }
+inline pack1 sqrt_of(pack1 a) { return std::sqrt(a.v); }
+
+stretch_failure run1(const bar_pass& pass, long long begin, long long end) { return bar_range<pack1>(pass, begin, end); }
+
+#ifdef __SSE2__
+// Two lanes of SSE2, the x86-64 baseline.
+struct pack2 {
+  static constexpr int width = 2;
+  __m128d v;
+  pack2() = default;
+  pack2(__m128d a) : v(a) {}
+  pack2(double a) : v(_mm_set1_pd(a)) {}
+  static pack2 load(const double* p) { return _mm_loadu_pd(p); }
+  static pack2 gather(const double* base, const int32_t* index) { return _mm_set_pd(base[index[1]], base[index[0]]); }
+  void store(double* p) const { _mm_storeu_pd(p, v); }
+  unsigned negative_lanes() const {
+    return static_cast<unsigned>(_mm_movemask_pd(_mm_cmplt_pd(v, _mm_setzero_pd())));
+  }
+};
+inline pack2 operator+(pack2 a, pack2 b) { return _mm_add_pd(a.v, b.v); }
+inline pack2 operator-(pack2 a, pack2 b) { return _mm_sub_pd(a.v, b.v); }
+inline pack2 operator*(pack2 a, pack2 b) { return _mm_mul_pd(a.v, b.v); }
+inline pack2 operator/(pack2 a, pack2 b) { return _mm_div_pd(a.v, b.v); }
+inline pack2 sqrt_of(pack2 a) { return _mm_sqrt_pd(a.v); }
+
+stretch_failure run2(const bar_pass& pass, long long begin, long long end) { return bar_range<pack2>(pass, begin, end); }
+#endif
+
+bool processor_has(int width) {
+#if defined(__x86_64__) || defined(__i386__)
+  if (width == 4) return __builtin_cpu_supports("avx2");
+  if (width == 8)
+    return __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512dq") &&
+           __builtin_cpu_supports("avx512vl");
+#endif
+  return width == 1 || width == 2;
+}
+
+bar_range_fn built_for(int width) {
+  switch (width) {
+    case 1: return run1;
+#ifdef __SSE2__
+    case 2: return run2;
+#endif
+    case 4: return bar_range_avx2();
+    case 8: return bar_range_avx512();
+    default: return nullptr;
+  }
+}
+
+std::atomic<int> forced_width{0};
+std::atomic<int> forced_threads{0};
+
+// Below this many bars per thread an evaluation is too short to share.
+constexpr long long bars_per_thread = 4096;
+
+}  // namespace
+
+const std::vector<int>& lane_widths() {
+  static const std::vector<int> widths = [] {
+    std::vector<int> found;
+    for (int width : {1, 2, 4, 8})
+      if (processor_has(width) && built_for(width) != nullptr) found.push_back(width);
+    return found;
+  }();
+  return widths;
+}
+
+bar_range_fn bar_range_for(int width) {
+  for (int w : lane_widths())
+    if (w == width) return built_for(width);
+  return nullptr;
+}
+
+int lane_width() {
+  const int forced = forced_width.load();
+  return forced != 0 ? forced : lane_widths().back();
+}
+
+bool force_lane_width(int width) {
+  if (width != 0 && bar_range_for(width) == nullptr) return false;
+  forced_width.store(width);
+  return true;
+}
+
+int machine_threads() {
+  if (const char* text = std::getenv("OMP_NUM_THREADS")) {
+    char* end = nullptr;
+    const long count = std::strtol(text, &end, 10);
+    if (end != text && *end == '\0' && count > 0) return count > 1024 ? 1024 : static_cast<int>(count);
+  }
+  const unsigned hardware = std::thread::hardware_concurrency();
+  return hardware == 0 ? 1 : static_cast<int>(hardware);
+}
+
+int thread_count(long long bars) {
+  const int forced = forced_threads.load();
+  if (forced > 0) return forced;
+  const long long useful = bars / bars_per_thread;
+  const int machine = machine_threads();
+  return useful < 1 ? 1 : useful < machine ? static_cast<int>(useful) : machine;
+}
+
+void force_thread_count(int threads) { forced_threads.store(threads > 0 ? threads : 0); }
+
+}  // namespace kalvane
