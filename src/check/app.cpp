@@ -207,6 +207,7 @@ findings run_check(const options& o) {
   evaluate(m, refined, &pattern);
   f.stability = factorise(factor, pattern);
   f.seconds_points_1_to_4 = seconds_since(t0);
+  f.factorisations_points_1_to_4 = factor.count;
 
   if (!o.no_path) {
     const auto t1 = std::chrono::steady_clock::now();
@@ -214,6 +215,7 @@ findings run_check(const options& o) {
     f.path = follow_path(m, pattern, factor);
     if (f.path.reached_full_load) compare(f, m, r, refined, pattern);
     f.seconds_path = seconds_since(t1);
+    f.factorisations_path = factor.count - f.factorisations_points_1_to_4;
   }
   if (o.calculix) {
     // A model fresh from the reader: the checks above leave theirs at their own states.

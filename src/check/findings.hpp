@@ -62,6 +62,7 @@ struct findings {
   calculix_finding calculix_result;
 
   double seconds_points_1_to_4 = 0.0, seconds_path = 0.0;
+  long factorisations_points_1_to_4 = 0, factorisations_path = 0;
   int status = 0;
   std::string verdict;
 };

@@ -182,6 +182,7 @@ std::string json_of(const findings& f) {
          ", \"axial_force\": " + number(c.force) + ", \"tolerance\": " + number(c.tolerance);
   j += "},\n";
   j += "  \"seconds\": {\"points_1_to_4\": " + number(f.seconds_points_1_to_4) + ", \"path\": " + number(f.seconds_path) + "},\n";
+  j += "  \"factorisations\": {\"points_1_to_4\": " + std::to_string(f.factorisations_points_1_to_4) + ", \"path\": " + std::to_string(f.factorisations_path) + "},\n";
   j += "  \"status\": " + std::to_string(f.status) + ",\n  \"verdict\": " + quoted(f.verdict) + "\n}\n";
   return j;
 }
