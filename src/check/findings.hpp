@@ -57,6 +57,8 @@ struct findings {
   bool path_followed = false;
   path_finding path;
   path_comparison comparison;
+  bool path_cannot_start = false;  // unstable at zero load: no path to follow
+  component_name path_soft;        // then where the stiffness gives way
   bool calculix_requested = false;
   crosscheck calculix = crosscheck::not_run;
   calculix_finding calculix_result;
