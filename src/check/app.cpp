@@ -6,6 +6,7 @@
 #include <fstream>
 
 #include "check/calculix.hpp"
+#include "check/diagnosis.hpp"
 #include "check/freshness.hpp"
 #include "check/newton.hpp"
 #include "error.hpp"
@@ -116,6 +117,28 @@ void compare(findings& f, const model& m, const view::report& r, const vector& r
   }
 }
 
+// Without a report of this input (the run failed, or has not been made), the input alone
+// can still tell why: the failure's message gains what the structure itself says.
+void require_report(const options& o, const std::string& input_name, const std::string& report_name) {
+  try {
+    require_readable(report_name);
+    require_newer(input_name, report_name);
+  } catch (const error& e) {
+    std::string diagnosis;
+    try {
+      model m;
+      run_plan plan;
+      plan.folder = o.dir;
+      plan.last = stage::start;
+      run(m, plan);
+      diagnosis = diagnose_without_report(m);
+    } catch (const error&) {
+      throw e;  // input.txt does not even read: the run's own message says why
+    }
+    fail(e.name.c_str(), std::string(e.what()) + "\n" + input_name + ": " + diagnosis);
+  }
+}
+
 }  // namespace
 
 options parse_options(const std::vector<std::string>& args) {
@@ -178,7 +201,7 @@ findings run_check(const options& o) {
   f.report_name = (dir / "output.txt").string();
   f.calculix_requested = o.calculix;
   require_readable(f.input_name);
-  require_readable(f.report_name);
+  require_report(o, f.input_name, f.report_name);
 
   model m;
   run_plan plan;
@@ -207,13 +230,21 @@ findings run_check(const options& o) {
   evaluate(m, refined, &pattern);
   f.stability = factorise(factor, pattern);
   f.seconds_points_1_to_4 = seconds_since(t0);
+  f.factorisations_points_1_to_4 = factor.count;
 
   if (!o.no_path) {
     const auto t1 = std::chrono::steady_clock::now();
     f.path_followed = true;
     f.path = follow_path(m, pattern, factor);
     if (f.path.reached_full_load) compare(f, m, r, refined, pattern);
+    else if (f.path.load_factor < path_start_limit && unstable_at_zero_load(m, pattern, factor)) {
+      model unloaded = m;
+      scale_model(unloaded, m, 0.0);
+      f.path_cannot_start = true;
+      f.path_soft = softest_component(unloaded, vector(refined.size(), 0.0), pattern, factor);
+    }
     f.seconds_path = seconds_since(t1);
+    f.factorisations_path = factor.count - f.factorisations_points_1_to_4;
   }
   if (o.calculix) {
     // A model fresh from the reader: the checks above leave theirs at their own states.

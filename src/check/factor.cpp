@@ -31,6 +31,7 @@ inertia factorise(factorisation& f, stiffness_pattern& pattern, double shift) {
     f.analysed = true;
   }
   f.ldlt.factorize(pattern.matrix);
+  ++f.count;
   if (added != 0.0)
     for (int32_t at : pattern.diagonal) values[at] -= added;
   f.ok = f.ldlt.info() == Eigen::Success;

@@ -18,6 +18,7 @@ struct factorisation {
   Eigen::SimplicialLDLT<Eigen::SparseMatrix<double>, Eigen::Lower, Eigen::AMDOrdering<int>> ldlt;
   bool analysed = false;
   bool ok = false;  // the last factorisation met no exact zero pivot
+  long count = 0;   // factorisations so far: what the time of a check goes into
 };
 
 // Factorises pattern.matrix with `shift` times its largest diagonal entry added to every

@@ -57,11 +57,14 @@ struct findings {
   bool path_followed = false;
   path_finding path;
   path_comparison comparison;
+  bool path_cannot_start = false;  // unstable at zero load: no path to follow
+  component_name path_soft;        // then where the stiffness gives way
   bool calculix_requested = false;
   crosscheck calculix = crosscheck::not_run;
   calculix_finding calculix_result;
 
   double seconds_points_1_to_4 = 0.0, seconds_path = 0.0;
+  long factorisations_points_1_to_4 = 0, factorisations_path = 0;
   int status = 0;
   std::string verdict;
 };

@@ -39,6 +39,11 @@ newton_result newton(const model& m, vector& x, stiffness_pattern& pattern, fact
   newton_result result;
   state s = evaluate(m, x, &pattern);
   vector trial(x.size());
+  // A factorisation costs a hundred solves on a large net, so it is kept for the next steps
+  // (the chord method) while they still shrink the gradient fast; once they do not, or a
+  // step must be cut back, the stiffness is factorised afresh at the current point.
+  bool fresh = false;  // f holds the stiffness at x
+  bool reuse = false;  // f holds the stiffness at an earlier iterate, and may serve again
   for (;;) {
     result.gradient = max_abs(s.gradient);
     result.rounding = largest_rounding(s);
@@ -48,29 +53,41 @@ newton_result newton(const model& m, vector& x, stiffness_pattern& pattern, fact
       return result;
     }
     if (result.steps >= settings.max_steps) return result;
-    result.last = factorise(f, pattern);
-    if (result.last.negative > 0 && settings.refuse_negative) {
-      result.met_negative = true;
-      return result;
+    if (!reuse) {
+      result.last = factorise(f, pattern);
+      ++result.factorisations;
+      fresh = true;
+      if (result.last.negative > 0 && settings.refuse_negative) {
+        result.met_negative = true;
+        return result;
+      }
+      if (!f.ok) factorise_solvable(f, pattern, result.last);
+      if (!f.ok) return result;
     }
-    if (!f.ok) factorise_solvable(f, pattern, result.last);
-    if (!f.ok) return result;
     vector step = solve(f, s.gradient);
     const double size = squared_norm(s.gradient);
     bool accepted = false;
+    double alpha = -1.0;
     state next;
-    for (double alpha = -1.0; !accepted && std::fabs(alpha) > 1e-12; alpha *= 0.5) {
+    for (; std::fabs(alpha) > 1e-12; alpha *= 0.5) {
       for (std::size_t p = 0; p < x.size(); ++p) trial[p] = x[p] + alpha * step[p];
       next = evaluate(m, trial);
       accepted = next.finite && (next.energy < s.energy || squared_norm(next.gradient) < size);
+      if (accepted) break;
     }
     ++result.steps;
-    if (!accepted) return result;  // nothing along the step improves: rounding has the last word
+    if (!accepted) {
+      if (fresh) return result;  // nothing along the step improves: rounding has the last word
+      reuse = false;             // an older stiffness's step: try again with the current one
+      continue;
+    }
     x.swap(trial);
     s = evaluate(m, x, &pattern);
+    const double before = result.gradient, after = max_abs(s.gradient);
+    fresh = false;
+    reuse = alpha == -1.0 && after <= 0.25 * before;
     // Newton squares the error each step; a step that gains less than that, this close to
     // the rounding level, is rounding itself, and more steps would only cost factorisations.
-    const double before = result.gradient, after = max_abs(s.gradient);
     if (settings.tolerance == 0.0 && settings.relative_tolerance == 0.0 && after > 0.1 * before &&
         after <= 16.0 * largest_rounding(s)) {
       result.gradient = after;

@@ -1,7 +1,8 @@
 #pragma once
 // Newton's method on the total potential: each step solves K dx = -g with the sparse LDL^T
 // and is cut back (halved) until the energy falls or the gradient shrinks, so that the
-// iteration settles on the equilibrium nearest its start.
+// iteration settles on the equilibrium nearest its start. A factorisation serves several
+// steps while they converge fast (the chord, or modified Newton, method).
 #include "check/factor.hpp"
 #include "check/system.hpp"
 
@@ -22,6 +23,7 @@ struct newton_result {
   bool converged = false;   // every component within the tolerance or its rounding level
   bool met_negative = false;
   int steps = 0;
+  int factorisations = 0;
   double gradient = 0.0;    // largest gradient component at the end
   double rounding = 0.0;    // largest rounding level of a component at the end
   inertia last;             // of the stiffness at the last point factorised

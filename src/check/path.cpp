@@ -46,7 +46,7 @@ path_finding follow_path(const model& m, stiffness_pattern& pattern, factorisati
     scale_model(scaled, m, next_t);
     // The unloaded shape of a flat net or a cable has no stiffness across it, so the first
     // step's Newton starts from a singular stiffness and needs more iterations than any later one.
-    corrector.max_steps = path.steps == 0 ? 40 : 8;
+    corrector.max_steps = path.steps == 0 ? 40 : 12;
     const newton_result r = newton(scaled, trial, pattern, f, corrector);
     const double new_rate = largest_difference(trial, current) / taken;
     // A corrector that lands far from where the path was heading has jumped to another
@@ -65,7 +65,7 @@ path_finding follow_path(const model& m, stiffness_pattern& pattern, factorisati
     rate = std::max(new_rate, rate * 0.5);
     ++path.steps;
     path.smallest_pivot = r.last.smallest_pivot;
-    step = r.steps <= settings.quick ? std::min(settings.largest_step, taken * 2.0) : taken;
+    step = r.factorisations <= settings.quick ? std::min(settings.largest_step, taken * 2.0) : taken;
   }
   path.load_factor = t;
   path.reached_full_load = t >= 1.0;

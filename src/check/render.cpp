@@ -38,6 +38,9 @@ std::string path_text(const findings& f) {
   if (!f.path_followed) return "skipped (--no-path)";
   const path_finding& p = f.path;
   const std::string steps = plural(p.steps, "step") + ", " + plural(p.halvings, "halving");
+  if (f.path_cannot_start)
+    return "the path cannot start (" + steps + "): the structure is a mechanism (or unstable) at zero load, free to move at " +
+           name_of(f.path_soft);
   if (!p.reached_full_load) {
     char factor[32];
     std::snprintf(factor, sizeof factor, "%.4f", p.load_factor);
@@ -164,7 +167,7 @@ std::string json_of(const findings& f) {
   if (f.path_followed) {
     const path_finding& p = f.path;
     j += "  \"path\": {\"followed\": true, \"reached_full_load\": " + boolean(p.reached_full_load) +
-         ", \"load_factor\": " + number(p.load_factor) + ", \"steps\": " + std::to_string(p.steps) +
+         ", \"load_factor\": " + number(p.load_factor) + ", \"cannot_start\": " + boolean(f.path_cannot_start) + ", \"steps\": " + std::to_string(p.steps) +
          ", \"halvings\": " + std::to_string(p.halvings) + ", \"differs\": " + boolean(f.comparison.differs);
     if (f.comparison.differs)
       j += ", \"node\": " + std::to_string(f.comparison.worst.node) + ", \"run\": " + json_triple(f.comparison.run) +
@@ -182,6 +185,7 @@ std::string json_of(const findings& f) {
          ", \"axial_force\": " + number(c.force) + ", \"tolerance\": " + number(c.tolerance);
   j += "},\n";
   j += "  \"seconds\": {\"points_1_to_4\": " + number(f.seconds_points_1_to_4) + ", \"path\": " + number(f.seconds_path) + "},\n";
+  j += "  \"factorisations\": {\"points_1_to_4\": " + std::to_string(f.factorisations_points_1_to_4) + ", \"path\": " + std::to_string(f.factorisations_path) + "},\n";
   j += "  \"status\": " + std::to_string(f.status) + ",\n  \"verdict\": " + quoted(f.verdict) + "\n}\n";
   return j;
 }

@@ -44,6 +44,12 @@ void decide(findings& f, bool strict) {
                 std::to_string(f.stability.zero) + " zero pivots): a saddle or a mechanism";
     return;
   }
+  if (f.path_followed && f.path_cannot_start) {
+    f.status = 3;
+    f.verdict = "not certified: the loading path cannot start: the structure is a mechanism (or unstable) at zero load, at " +
+                name_of(f.path_soft);
+    return;
+  }
   if (f.path_followed && !f.path.reached_full_load) {
     f.status = 3;
     f.verdict = "not certified: the loading path snaps through at load factor " + fixed(f.path.load_factor, 4) +

@@ -1,0 +1,86 @@
+#include "check/diagnosis.hpp"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+
+#include "check/path.hpp"
+
+namespace kalvane::check {
+
+namespace {
+
+std::string sci(double value) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%.2e", value);
+  return text;
+}
+
+std::string softest_text(const model& m, const vector& x, stiffness_pattern& pattern, factorisation& f) {
+  return name_of(softest_component(m, x, pattern, f));
+}
+
+}  // namespace
+
+component_name softest_component(const model& m, const vector& x, stiffness_pattern& pattern, factorisation& f) {
+  const std::vector<component_name> names = free_components(m);
+  if (names.empty()) return {};
+  evaluate(m, x, &pattern);
+  for (double shift = 1e-10; shift <= 1.0; shift *= 100.0) {
+    factorise(f, pattern, shift);
+    if (f.ok) break;
+  }
+  // A start with a share in every direction; each solve magnifies the softest one.
+  vector v(names.size(), 1.0);
+  if (f.ok)
+    for (int k = 0; k < 4; ++k) {
+      v = solve(f, v);
+      const double size = max_abs(v);
+      if (!(size > 0.0) || !std::isfinite(size)) break;
+      for (double& value : v) value /= size;
+    }
+  std::size_t largest = 0;
+  for (std::size_t p = 1; p < v.size(); ++p)
+    if (std::fabs(v[p]) > std::fabs(v[largest])) largest = p;
+  return names[largest];
+}
+
+bool unstable_at_zero_load(const model& m, stiffness_pattern& pattern, factorisation& f) {
+  model unloaded = m;
+  scale_model(unloaded, m, 0.0);
+  evaluate(unloaded, vector(static_cast<std::size_t>(m.free_count), 0.0), &pattern);
+  return !factorise(f, pattern).minimum();
+}
+
+std::string diagnose_without_report(const model& m) {
+  stiffness_pattern pattern = pattern_of(m);
+  factorisation f;
+  const path_finding path = follow_path(m, pattern, f);
+  if (!path.reached_full_load) {
+    if (path.load_factor < path_start_limit && unstable_at_zero_load(m, pattern, f)) {
+      model unloaded = m;
+      scale_model(unloaded, m, 0.0);
+      return "the structure is a mechanism under its loads (stiffness singular or not positive at " +
+             softest_text(unloaded, vector(path.x.size(), 0.0), pattern, f) + ")";
+    }
+    char factor[32];
+    std::snprintf(factor, sizeof factor, "%.4f", path.load_factor);
+    return std::string("the structure has no stable equilibrium on its loading path: it snaps through at load factor ") +
+           factor + " (stiffness singular at " + softest_text(m, path.x, pattern, f) + ")";
+  }
+  evaluate(m, path.x, &pattern);
+  const inertia at_end = factorise(f, pattern);
+  if (!at_end.minimum())
+    return "the structure is a mechanism under its loads (stiffness singular or not positive at " +
+           softest_text(m, path.x, pattern, f) + ")";
+  const state s = evaluate(m, path.x);
+  double floor = max_abs(s.gradient);
+  for (double scale : s.scale) floor = std::max(floor, rounding_of(scale));
+  if (floor > m.allowable_gradient)
+    return "the structure has a stable equilibrium; its gradient at rounding level is about " + sci(floor) +
+           ", above the allowable " + sci(m.allowable_gradient) + ": the gradient tolerance is too small to be reached";
+  return "the structure has a stable equilibrium; its gradient at rounding level is about " + sci(floor) +
+         ", within the allowable " + sci(m.allowable_gradient) + ": the run did not find it";
+}
+
+}  // namespace kalvane::check
