@@ -4,17 +4,12 @@
 #include <cmath>
 #include <cstdio>
 
+#include "check/findings.hpp"
 #include "check/path.hpp"
 
 namespace kalvane::check {
 
 namespace {
-
-std::string sci(double value) {
-  char text[32];
-  std::snprintf(text, sizeof text, "%.2e", value);
-  return text;
-}
 
 std::string softest_text(const model& m, const vector& x, stiffness_pattern& pattern, factorisation& f) {
   return name_of(softest_component(m, x, pattern, f));

@@ -12,6 +12,9 @@
 
 namespace kalvane::check {
 
+// A figure of the check's own text: three significant digits are all a reader needs.
+std::string sci(double value);
+
 // The cross-check against an independent finite-element solve, when the build has one.
 enum class crosscheck { not_run, agree, disagree };
 

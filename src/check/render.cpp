@@ -7,13 +7,13 @@
 
 namespace kalvane::check {
 
-namespace {
-
 std::string sci(double value) {
-  char text[48];
+  char text[32];
   std::snprintf(text, sizeof text, "%.2e", value);
   return text;
 }
+
+namespace {
 
 std::string short_real(double value) {
   char text[48];
