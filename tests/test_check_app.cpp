@@ -142,6 +142,29 @@ TEST(CheckApp, AMechanismIsNotAMinimum) {
   EXPECT_TRUE(has(r.out, "4. Stability: 1 positive, 1 negative, 0 zero pivots")) << r.out;
   EXPECT_TRUE(has(r.out, "verdict: not certified: not a minimum")) << r.out;
   EXPECT_TRUE(has(r.out, "5. Loading path: skipped (--no-path)")) << r.out;
+
+  // Sideways nothing holds the unloaded chain, so its path has no start, even though the
+  // first load step, stretching the bars, found an equilibrium somewhere.
+  const auto with_path = check(folder);
+  EXPECT_EQ(with_path.status, 3) << with_path.out;
+  EXPECT_TRUE(has(with_path.out, "5. Loading path: the path cannot start (")) << with_path.out;
+  EXPECT_TRUE(has(with_path.out, "mechanism (or unstable) at zero load, free to move at node 2 Y")) << with_path.out;
+  EXPECT_FALSE(has(with_path.out, "snaps through")) << with_path.out;
+}
+
+// A bar free to slide along itself: kalvane finds no equilibrium and writes no report, and
+// the check says why instead of only that the report is missing.
+TEST(CheckApp, AFailedRunOfAMechanismIsDiagnosed) {
+  scratch_folder folder;
+  EXPECT_EQ(solve(folder, input_text("Sliding bar", "0.9 20 1E-6 0.0 1000 5", "1 10.0",
+                                     "2\nnode x y z\n1 0 0 0\n2 1 0 0\n", "1\nbar n1 n2 area\n1 1 2 0.01\n",
+                                     "4\nnode c v\n1 2 0\n1 3 0\n2 2 0\n2 3 0\n", "1\nnode c v\n2 1 0.05\n")),
+            1);
+  const auto r = check(folder);
+  EXPECT_EQ(r.status, 1);
+  EXPECT_TRUE(has(r.err, "cannot open ./output.txt")) << r.err;
+  EXPECT_TRUE(has(r.err, "the structure is a mechanism under its loads (stiffness singular or not positive at node 1 X)"))
+      << r.err;
 }
 
 TEST(CheckApp, OptionsAndTheirErrors) {

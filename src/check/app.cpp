@@ -237,7 +237,9 @@ findings run_check(const options& o) {
     f.path_followed = true;
     f.path = follow_path(m, pattern, factor);
     if (f.path.reached_full_load) compare(f, m, r, refined, pattern);
-    else if (f.path.load_factor < path_start_limit && unstable_at_zero_load(m, pattern, factor)) {
+    // A shape that is not stable unloaded has no path to follow, however far the first
+    // step got before it gave way: that step only found some equilibrium off the path.
+    else if (unstable_at_zero_load(m, pattern, factor)) {
       model unloaded = m;
       scale_model(unloaded, m, 0.0);
       f.path_cannot_start = true;

@@ -52,7 +52,7 @@ std::string diagnose_without_report(const model& m) {
   factorisation f;
   const path_finding path = follow_path(m, pattern, f);
   if (!path.reached_full_load) {
-    if (path.load_factor < path_start_limit && unstable_at_zero_load(m, pattern, f)) {
+    if (unstable_at_zero_load(m, pattern, f)) {  // whatever the first step reached
       model unloaded = m;
       scale_model(unloaded, m, 0.0);
       return "the structure is a mechanism under its loads (stiffness singular or not positive at " +

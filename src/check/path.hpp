@@ -10,10 +10,6 @@
 
 namespace kalvane::check {
 
-// A path that ends below this load factor has not started: the structure gives way under
-// the first small share of its loads.
-inline constexpr double path_start_limit = 1e-3;
-
 struct path_settings {
   double first_step = 0.125;
   double smallest_step = 1.0 / 8192;
