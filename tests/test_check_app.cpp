@@ -205,3 +205,37 @@ TEST(CheckApp, JsonAndTheReservedCrosscheck) {
   EXPECT_TRUE(has(json.out, "\"status\": 0,")) << json.out;
   EXPECT_TRUE(has(json.out, "\"verdict\": \"certified: a stable equilibrium on the loading path, within the tolerance\""));
 }
+
+// A taut steel cable of 50 segments whose tolerance asks for less than rounding leaves:
+// kalvane ends without a report after thousands of iterations, and its message cannot
+// tell a mechanism from a tolerance too small. The check tells which.
+TEST(CheckApp, AToleranceBelowRoundingIsNamed) {
+  const int segments = 50;
+  std::string nodes = std::to_string(segments + 1) + "\nnode x y z\n";
+  std::string bars = std::to_string(segments) + "\nbar n1 n2 area\n";
+  std::string fixed = std::to_string(6 + segments - 1) + "\nnode c v\n1 1 0\n1 2 0\n1 3 0\n";
+  std::string loads = std::to_string(segments - 1) + "\nnode c v\n";
+  for (int i = 0; i <= segments; ++i) nodes += std::to_string(i + 1) + " " + std::to_string(10.0 * i / segments) + " 0 0\n";
+  for (int i = 1; i <= segments; ++i) bars += std::to_string(i) + " " + std::to_string(i) + " " + std::to_string(i + 1) + " 1e-3\n";
+  // The far end pulled out 10 mm, so the cable is taut; each inner node carries 100 N.
+  fixed += std::to_string(segments + 1) + " 1 0.01\n" + std::to_string(segments + 1) + " 2 0\n" +
+           std::to_string(segments + 1) + " 3 0\n";
+  for (int i = 2; i <= segments; ++i) {
+    fixed += std::to_string(i) + " 3 0\n";
+    loads += std::to_string(i) + " 2 -100.0\n";
+  }
+  scratch_folder folder;
+  EXPECT_EQ(solve(folder, input_text("Steel cable", "0.9 20 1E-16 0.0 20000 5", "1 7.0E10", nodes, bars, fixed, loads)),
+            1);
+  const auto r = check(folder);
+  EXPECT_EQ(r.status, 1);
+  EXPECT_TRUE(has(r.err, "cannot open ./output.txt")) << r.err;
+  EXPECT_TRUE(has(r.err, "the structure has a stable equilibrium")) << r.err;
+  EXPECT_TRUE(has(r.err, ": the gradient tolerance is too small to be reached")) << r.err;
+
+  // The same cable at a tolerance rounding allows is certified.
+  scratch_folder reachable;
+  ASSERT_EQ(solve(reachable, input_text("Steel cable", "0.9 20 1E-6 0.0 20000 5", "1 7.0E10", nodes, bars, fixed, loads)),
+            0);
+  EXPECT_EQ(check(reachable).status, 0);
+}
