@@ -239,11 +239,9 @@ findings run_check(const options& o) {
     if (f.path.reached_full_load) compare(f, m, r, refined, pattern);
     // A shape that is not stable unloaded has no path to follow, however far the first
     // step got before it gave way: that step only found some equilibrium off the path.
-    else if (unstable_at_zero_load(m, pattern, factor)) {
-      model unloaded = m;
-      scale_model(unloaded, m, 0.0);
+    else if (const auto free = free_at_zero_load(m, pattern, factor)) {
       f.path_cannot_start = true;
-      f.path_soft = softest_component(unloaded, vector(refined.size(), 0.0), pattern, factor);
+      f.path_soft = *free;
     }
     f.seconds_path = seconds_since(t1);
     f.factorisations_path = factor.count - f.factorisations_points_1_to_4;

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 
 #include "check/findings.hpp"
 #include "check/path.hpp"
@@ -13,6 +12,10 @@ namespace {
 
 std::string softest_text(const model& m, const vector& x, stiffness_pattern& pattern, factorisation& f) {
   return name_of(softest_component(m, x, pattern, f));
+}
+
+std::string mechanism_at(const std::string& component) {
+  return "the structure is a mechanism under its loads (stiffness singular or not positive at " + component + ")";
 }
 
 }  // namespace
@@ -40,11 +43,13 @@ component_name softest_component(const model& m, const vector& x, stiffness_patt
   return names[largest];
 }
 
-bool unstable_at_zero_load(const model& m, stiffness_pattern& pattern, factorisation& f) {
+std::optional<component_name> free_at_zero_load(const model& m, stiffness_pattern& pattern, factorisation& f) {
   model unloaded = m;
   scale_model(unloaded, m, 0.0);
-  evaluate(unloaded, vector(static_cast<std::size_t>(m.free_count), 0.0), &pattern);
-  return !factorise(f, pattern).minimum();
+  const vector zero(static_cast<std::size_t>(m.free_count), 0.0);
+  evaluate(unloaded, zero, &pattern);
+  if (factorise(f, pattern).minimum()) return std::nullopt;
+  return softest_component(unloaded, zero, pattern, f);
 }
 
 std::string diagnose_without_report(const model& m) {
@@ -52,22 +57,15 @@ std::string diagnose_without_report(const model& m) {
   factorisation f;
   const path_finding path = follow_path(m, pattern, f);
   if (!path.reached_full_load) {
-    if (unstable_at_zero_load(m, pattern, f)) {  // whatever the first step reached
-      model unloaded = m;
-      scale_model(unloaded, m, 0.0);
-      return "the structure is a mechanism under its loads (stiffness singular or not positive at " +
-             softest_text(unloaded, vector(path.x.size(), 0.0), pattern, f) + ")";
-    }
-    char factor[32];
-    std::snprintf(factor, sizeof factor, "%.4f", path.load_factor);
-    return std::string("the structure has no stable equilibrium on its loading path: it snaps through at load factor ") +
-           factor + " (stiffness singular at " + softest_text(m, path.x, pattern, f) + ")";
+    if (const auto free = free_at_zero_load(m, pattern, f))  // whatever the first step reached
+      return mechanism_at(name_of(*free));
+    return "the structure has no stable equilibrium on its loading path: it snaps through at load factor " +
+           load_factor_text(path.load_factor) + " (stiffness singular at " + softest_text(m, path.x, pattern, f) + ")";
   }
   evaluate(m, path.x, &pattern);
   const inertia at_end = factorise(f, pattern);
   if (!at_end.minimum())
-    return "the structure is a mechanism under its loads (stiffness singular or not positive at " +
-           softest_text(m, path.x, pattern, f) + ")";
+    return mechanism_at(softest_text(m, path.x, pattern, f));
   const state s = evaluate(m, path.x);
   double floor = max_abs(s.gradient);
   for (double scale : s.scale) floor = std::max(floor, rounding_of(scale));

@@ -1,6 +1,7 @@
 #pragma once
 // What the structure itself says when a run gives no usable report: its softest direction,
 // and whether it has a stable equilibrium under its loads at all.
+#include <optional>
 #include <string>
 
 #include "check/factor.hpp"
@@ -12,8 +13,9 @@ namespace kalvane::check {
 // x, by a few steps of inverse iteration with a small shift (Golub and Van Loan, 7.6.1).
 component_name softest_component(const model& m, const vector& x, stiffness_pattern& pattern, factorisation& f);
 
-// True when the stiffness at zero load is singular or not positive definite.
-bool unstable_at_zero_load(const model& m, stiffness_pattern& pattern, factorisation& f);
+// When the stiffness of the unloaded, unprescribed shape is singular or not positive
+// definite, the component free to move there; none when that shape is stable.
+std::optional<component_name> free_at_zero_load(const model& m, stiffness_pattern& pattern, factorisation& f);
 
 // For a model prepared by `start` whose run left no report of its own: the equilibrium
 // gradual loading reaches, and why a run with the model's allowable gradient cannot stop

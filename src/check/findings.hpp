@@ -14,6 +14,8 @@ namespace kalvane::check {
 
 // A figure of the check's own text: three significant digits are all a reader needs.
 std::string sci(double value);
+// A load factor of the path, to four decimals.
+std::string load_factor_text(double value);
 
 // The cross-check against an independent finite-element solve, when the build has one.
 enum class crosscheck { not_run, agree, disagree };

@@ -13,6 +13,12 @@ std::string sci(double value) {
   return text;
 }
 
+std::string load_factor_text(double value) {
+  char text[48];
+  std::snprintf(text, sizeof text, "%.4f", value);
+  return text;
+}
+
 namespace {
 
 std::string short_real(double value) {
@@ -42,9 +48,7 @@ std::string path_text(const findings& f) {
     return "the path cannot start (" + steps + "): the structure is a mechanism (or unstable) at zero load, free to move at " +
            name_of(f.path_soft);
   if (!p.reached_full_load) {
-    char factor[32];
-    std::snprintf(factor, sizeof factor, "%.4f", p.load_factor);
-    return std::string("the path snaps through at load factor ") + factor + " (" + steps +
+    return "the path snaps through at load factor " + load_factor_text(p.load_factor) + " (" + steps +
            "): a limit point, the stiffness turns singular there (smallest pivot " + sci(p.smallest_pivot) +
            " of the largest diagonal entry)";
   }

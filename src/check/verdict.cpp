@@ -8,12 +8,6 @@ namespace kalvane::check {
 
 namespace {
 
-std::string fixed(double value, int decimals) {
-  char text[48];
-  std::snprintf(text, sizeof text, "%.*f", decimals, value);
-  return text;
-}
-
 }  // namespace
 
 // The first failed test, in the report's order, decides.
@@ -52,7 +46,7 @@ void decide(findings& f, bool strict) {
   }
   if (f.path_followed && !f.path.reached_full_load) {
     f.status = 3;
-    f.verdict = "not certified: the loading path snaps through at load factor " + fixed(f.path.load_factor, 4) +
+    f.verdict = "not certified: the loading path snaps through at load factor " + load_factor_text(f.path.load_factor) +
                 "; the run's equilibrium lies beyond that limit point";
     return;
   }
