@@ -37,9 +37,11 @@ component_name softest_component(const model& m, const vector& x, stiffness_patt
       if (!(size > 0.0) || !std::isfinite(size)) break;
       for (double& value : v) value /= size;
     }
+  // Components that move alike (a bar sliding along itself moves both ends) are equal but
+  // for rounding: the first of them is named, whichever factorisation ran.
   std::size_t largest = 0;
   for (std::size_t p = 1; p < v.size(); ++p)
-    if (std::fabs(v[p]) > std::fabs(v[largest])) largest = p;
+    if (std::fabs(v[p]) > std::fabs(v[largest]) * (1.0 + 1e-9)) largest = p;
   return names[largest];
 }
 

@@ -2,6 +2,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <vector>
+
+#include "error.hpp"
 
 namespace kalvane::check {
 
@@ -18,47 +21,126 @@ double largest_diagonal(const stiffness_pattern& pattern) {
   return largest;
 }
 
+// The lower triangle as CHOLMOD reads it, without a copy.
+cholmod_sparse view_of(Eigen::SparseMatrix<double>& matrix) {
+  cholmod_sparse a{};
+  a.nrow = a.ncol = static_cast<std::size_t>(matrix.rows());
+  a.nzmax = static_cast<std::size_t>(matrix.nonZeros());
+  a.p = matrix.outerIndexPtr();
+  a.i = matrix.innerIndexPtr();
+  a.x = matrix.valuePtr();
+  a.stype = -1;
+  a.itype = CHOLMOD_INT;
+  a.xtype = CHOLMOD_REAL;
+  a.dtype = CHOLMOD_DOUBLE;
+  a.sorted = 1;
+  a.packed = 1;
+  return a;
+}
+
+void count_pivot(inertia& result, double pivot) {
+  result.smallest_pivot = std::min(result.smallest_pivot, std::fabs(pivot));
+  if (!(std::fabs(pivot) > zero_pivot)) ++result.zero;
+  else if (pivot < 0.0) ++result.negative;
+  else ++result.positive;
+}
+
+// L L^T succeeds exactly when the matrix is positive definite (to rounding); the pivots of
+// its LDL^T are then the squares of L's diagonal, stored first in each supernode's block.
+bool cholesky(factorisation& f, Eigen::SparseMatrix<double>& matrix, double reference, inertia& result) {
+  supernodal_cholesky& c = f.cholesky;
+  cholmod_sparse a = view_of(matrix);
+  if (!c.factor) {
+    c.factor = cholmod_analyze(&a, &c.common);
+    if (!c.factor) fail(storage_error, "CHOLMOD could not analyse the stiffness (out of memory?)");
+  }
+  cholmod_factorize(&a, c.factor, &c.common);
+  if (c.common.status != CHOLMOD_OK || !c.factor->is_super || c.factor->minor < c.factor->n) return false;
+  const int* super = static_cast<const int*>(c.factor->super);
+  const int* pi = static_cast<const int*>(c.factor->pi);
+  const int* px = static_cast<const int*>(c.factor->px);
+  const double* x = static_cast<const double*>(c.factor->x);
+  result.smallest_pivot = INFINITY;
+  for (std::size_t k = 0; k < c.factor->nsuper; ++k) {
+    const int columns = super[k + 1] - super[k], rows = pi[k + 1] - pi[k];
+    for (int j = 0; j < columns; ++j) {
+      const double l = x[px[k] + j * (rows + 1)];
+      count_pivot(result, l * l / reference);
+    }
+  }
+  return true;
+}
+
+void ldlt(factorisation& f, Eigen::SparseMatrix<double>& matrix, double reference, inertia& result) {
+  if (!f.ldlt_analysed) {
+    f.ldlt.analyzePattern(matrix);
+    f.ldlt_analysed = true;
+  }
+  f.ldlt.factorize(matrix);
+  f.ok = f.ldlt.info() == Eigen::Success;
+  if (!f.ok) {
+    // The factorisation stops at an exact zero pivot, so the rest of D is not known.
+    result.zero = 1;
+    return;
+  }
+  const auto& d = f.ldlt.vectorD();
+  result.smallest_pivot = INFINITY;
+  for (Eigen::Index i = 0; i < d.size(); ++i) count_pivot(result, d[i] / reference);
+  if (d.size() == 0) result.smallest_pivot = 0.0;
+}
+
 }  // namespace
+
+supernodal_cholesky::supernodal_cholesky() {
+  cholmod_start(&common);
+  common.supernodal = CHOLMOD_SUPERNODAL;
+  common.final_ll = 1;
+  common.quick_return_if_not_posdef = 1;  // the simplicial LDL^T takes over at once
+  common.print = 0;
+  common.error_handler = nullptr;
+}
+
+supernodal_cholesky::~supernodal_cholesky() {
+  if (factor) cholmod_free_factor(&factor, &common);
+  cholmod_finish(&common);
+}
 
 inertia factorise(factorisation& f, stiffness_pattern& pattern, double shift) {
   double* values = pattern.matrix.valuePtr();
   const double scale = largest_diagonal(pattern);
   const double added = shift * (scale > 0.0 ? scale : 1.0);
+  // Kept, not subtracted again afterwards: (d + a) - a need not be d.
+  std::vector<double> diagonal;
   if (added != 0.0)
-    for (int32_t at : pattern.diagonal) values[at] += added;
-  if (!f.analysed) {
-    f.ldlt.analyzePattern(pattern.matrix);
-    f.analysed = true;
-  }
-  f.ldlt.factorize(pattern.matrix);
-  ++f.count;
-  if (added != 0.0)
-    for (int32_t at : pattern.diagonal) values[at] -= added;
-  f.ok = f.ldlt.info() == Eigen::Success;
-  inertia result;
+    for (int32_t at : pattern.diagonal) diagonal.push_back(values[at]), values[at] += added;
   const double reference = scale + added > 0.0 ? scale + added : 1.0;
-  if (!f.ok) {
-    // The factorisation stops at an exact zero pivot, so the rest of D is not known.
-    result.zero = 1;
-    return result;
-  }
-  const auto& d = f.ldlt.vectorD();
-  double smallest = INFINITY;
-  for (Eigen::Index i = 0; i < d.size(); ++i) {
-    const double pivot = d[i] / reference;
-    smallest = std::min(smallest, std::fabs(pivot));
-    if (!(std::fabs(pivot) > zero_pivot)) ++result.zero;
-    else if (pivot < 0.0) ++result.negative;
-    else ++result.positive;
-  }
-  result.smallest_pivot = d.size() ? smallest : 0.0;
+  inertia result;
+  ++f.count;
+  f.positive_definite = pattern.matrix.rows() > 0 && cholesky(f, pattern.matrix, reference, result);
+  if (f.positive_definite) f.ok = true;
+  else result = {}, ldlt(f, pattern.matrix, reference, result);
+  for (std::size_t p = 0; p < diagonal.size(); ++p) values[pattern.diagonal[p]] = diagonal[p];
   return result;
 }
 
-vector solve(const factorisation& f, const vector& rhs) {
-  Eigen::Map<const Eigen::VectorXd> b(rhs.data(), static_cast<Eigen::Index>(rhs.size()));
-  const Eigen::VectorXd x = f.ldlt.solve(b);
-  return vector(x.data(), x.data() + x.size());
+vector solve(factorisation& f, const vector& rhs) {
+  if (!f.positive_definite) {
+    Eigen::Map<const Eigen::VectorXd> b(rhs.data(), static_cast<Eigen::Index>(rhs.size()));
+    const Eigen::VectorXd x = f.ldlt.solve(b);
+    return vector(x.data(), x.data() + x.size());
+  }
+  cholmod_dense b{};
+  b.nrow = b.d = b.nzmax = rhs.size();
+  b.ncol = 1;
+  b.x = const_cast<double*>(rhs.data());  // only read
+  b.xtype = CHOLMOD_REAL;
+  b.dtype = CHOLMOD_DOUBLE;
+  cholmod_dense* x = cholmod_solve(CHOLMOD_A, f.cholesky.factor, &b, &f.cholesky.common);
+  if (!x) fail(storage_error, "CHOLMOD could not solve with the stiffness (out of memory?)");
+  const double* values = static_cast<const double*>(x->x);
+  vector out(values, values + rhs.size());
+  cholmod_free_dense(&x, &f.cholesky.common);
+  return out;
 }
 
 }  // namespace kalvane::check

@@ -1,7 +1,12 @@
 #pragma once
-// The sparse LDL^T factorisation of the tangent stiffness (Eigen's simplicial LDL^T with
-// the approximate minimum degree order) and the inertia read from its pivots D: by
+// The sparse factorisation of the tangent stiffness and the inertia read from its pivots.
+// A stiffness that is positive definite (every check's usual case) is factorised as L L^T
+// by CHOLMOD's supernodal Cholesky, whose dense blocks run several times faster than a
+// simplicial factorisation; its pivots are the squares of L's diagonal. Any other stiffness
+// is factorised by Eigen's simplicial LDL^T with the approximate minimum degree order. By
 // Sylvester's law of inertia, K has as many negative eigenvalues as D has negative entries.
+#include <cholmod.h>
+
 #include <Eigen/SparseCholesky>
 
 #include "check/system.hpp"
@@ -14,11 +19,23 @@ struct inertia {
   bool minimum() const { return negative == 0 && zero == 0; }
 };
 
+// CHOLMOD's workspace and its factor of one pattern, freed together.
+struct supernodal_cholesky {
+  cholmod_common common;
+  cholmod_factor* factor = nullptr;  // analysed once per pattern, refactorised in place
+  supernodal_cholesky();
+  ~supernodal_cholesky();
+  supernodal_cholesky(const supernodal_cholesky&) = delete;
+  supernodal_cholesky& operator=(const supernodal_cholesky&) = delete;
+};
+
 struct factorisation {
+  supernodal_cholesky cholesky;
   Eigen::SimplicialLDLT<Eigen::SparseMatrix<double>, Eigen::Lower, Eigen::AMDOrdering<int>> ldlt;
-  bool analysed = false;
-  bool ok = false;  // the last factorisation met no exact zero pivot
-  long count = 0;   // factorisations so far: what the time of a check goes into
+  bool ldlt_analysed = false;
+  bool positive_definite = false;  // the last factorisation is the Cholesky one
+  bool ok = false;                 // the last factorisation met no exact zero pivot
+  long count = 0;                  // factorisations so far: what the time of a check goes into
 };
 
 // Factorises pattern.matrix with `shift` times its largest diagonal entry added to every
@@ -26,6 +43,6 @@ struct factorisation {
 inertia factorise(factorisation& f, stiffness_pattern& pattern, double shift = 0.0);
 
 // Solves with the last factorisation: K dx = rhs.
-vector solve(const factorisation& f, const vector& rhs);
+vector solve(factorisation& f, const vector& rhs);
 
 }  // namespace kalvane::check

@@ -86,9 +86,10 @@ newton_result newton(const model& m, vector& x, stiffness_pattern& pattern, fact
     const double before = result.gradient, after = max_abs(s.gradient);
     fresh = false;
     reuse = alpha == -1.0 && after <= 0.25 * before;
-    // Newton squares the error each step; a step that gains less than that, this close to
-    // the rounding level, is rounding itself, and more steps would only cost factorisations.
-    if (settings.tolerance == 0.0 && settings.relative_tolerance == 0.0 && after > 0.1 * before &&
+    // Newton squares the error each step, and the chord method still gains a factor of four;
+    // a step that gains less, this close to the rounding level, is rounding itself, and a
+    // fresh factorisation would cost more than everything else the check does.
+    if (settings.tolerance == 0.0 && settings.relative_tolerance == 0.0 && after > 0.25 * before &&
         after <= 16.0 * largest_rounding(s)) {
       result.gradient = after;
       result.rounding = largest_rounding(s);

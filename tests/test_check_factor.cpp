@@ -1,0 +1,104 @@
+// The factorisation of the stiffness: the Cholesky route and the LDL^T route must agree on
+// the inertia, and either must solve, as one factorisation object passes between them.
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "check/factor.hpp"
+
+namespace kalvane::check {
+namespace {
+
+// A symmetric matrix from its lower triangle, as pattern_of lays the stiffness out.
+stiffness_pattern pattern_from(int n, const std::vector<Eigen::Triplet<double, int>>& lower) {
+  stiffness_pattern s;
+  s.matrix.resize(n, n);
+  s.matrix.setFromTriplets(lower.begin(), lower.end());
+  s.matrix.makeCompressed();
+  for (int p = 0; p < n; ++p) {
+    const int* first = s.matrix.innerIndexPtr() + s.matrix.outerIndexPtr()[p];
+    const int* last = s.matrix.innerIndexPtr() + s.matrix.outerIndexPtr()[p + 1];
+    s.diagonal.push_back(static_cast<int32_t>(std::lower_bound(first, last, p) - s.matrix.innerIndexPtr()));
+  }
+  return s;
+}
+
+// The second difference matrix (a chain of springs) with diagonal entries `diagonal`.
+stiffness_pattern chain(int n, const std::vector<double>& diagonal) {
+  std::vector<Eigen::Triplet<double, int>> lower;
+  for (int p = 0; p < n; ++p) {
+    lower.emplace_back(p, p, diagonal[static_cast<std::size_t>(p)]);
+    if (p > 0) lower.emplace_back(p, p - 1, -1.0);
+  }
+  return pattern_from(n, lower);
+}
+
+double residual_of(const stiffness_pattern& k, const vector& x, const vector& b) {
+  const vector kx = multiply(k, x);
+  double largest = 0.0;
+  for (std::size_t p = 0; p < b.size(); ++p) largest = std::max(largest, std::fabs(kx[p] - b[p]));
+  return largest;
+}
+
+TEST(CheckFactor, BothRoutesCountPivotsAndSolveAsOneObjectPassesBetweenThem) {
+  const int n = 60;
+  factorisation f;
+  vector b(n);
+  for (int p = 0; p < n; ++p) b[static_cast<std::size_t>(p)] = std::sin(p + 1.0);
+
+  stiffness_pattern definite = chain(n, std::vector<double>(n, 2.5));
+  inertia i = factorise(f, definite);
+  EXPECT_TRUE(f.positive_definite);
+  EXPECT_EQ(i.positive, n);
+  EXPECT_TRUE(i.minimum());
+  EXPECT_GT(i.smallest_pivot, 0.0);
+  EXPECT_LT(residual_of(definite, solve(f, b), b), 1e-12);
+
+  // Three diagonal entries far below the springs' coupling: a matrix with as many negative
+  // eigenvalues, which only the LDL^T can count.
+  std::vector<double> diagonal(n, 2.5);
+  diagonal[5] = diagonal[30] = diagonal[50] = -4.0;
+  stiffness_pattern indefinite = chain(n, diagonal);
+  i = factorise(f, indefinite);
+  EXPECT_FALSE(f.positive_definite);
+  EXPECT_TRUE(f.ok);
+  EXPECT_EQ(i.negative, 3);
+  EXPECT_EQ(i.positive, n - 3);
+  EXPECT_FALSE(i.minimum());
+  EXPECT_LT(residual_of(indefinite, solve(f, b), b), 1e-12);
+
+  // Back to the definite matrix: the Cholesky factor is refactorised after its failure.
+  i = factorise(f, definite);
+  EXPECT_TRUE(f.positive_definite);
+  EXPECT_EQ(i.positive, n);
+  EXPECT_LT(residual_of(definite, solve(f, b), b), 1e-12);
+  EXPECT_EQ(f.count, 3);
+}
+
+TEST(CheckFactor, ASingularMatrixHasAZeroPivotAndAShiftLeavesItsValuesAsTheyWere) {
+  // A free chain of springs (a rigid motion) with a component nothing holds at all.
+  std::vector<double> diagonal(20, 2.0);
+  diagonal.front() = diagonal.back() = 1.0;
+  std::vector<Eigen::Triplet<double, int>> lower;
+  for (int p = 0; p < 20; ++p) {
+    lower.emplace_back(p, p, diagonal[static_cast<std::size_t>(p)]);
+    if (p > 0) lower.emplace_back(p, p - 1, -1.0);
+  }
+  lower.emplace_back(20, 20, 0.0);
+  stiffness_pattern singular = pattern_from(21, lower);
+  factorisation f;
+  inertia i = factorise(f, singular);
+  EXPECT_FALSE(f.positive_definite);
+  EXPECT_GE(i.zero, 1);
+  EXPECT_FALSE(i.minimum());
+
+  const std::vector<double> before(singular.matrix.valuePtr(), singular.matrix.valuePtr() + singular.matrix.nonZeros());
+  i = factorise(f, singular, 1e-6);
+  EXPECT_TRUE(f.ok);
+  EXPECT_EQ(i.negative, 0);
+  const std::vector<double> after(singular.matrix.valuePtr(), singular.matrix.valuePtr() + singular.matrix.nonZeros());
+  EXPECT_EQ(before, after);
+}
+
+}  // namespace
+}  // namespace kalvane::check
