@@ -60,7 +60,6 @@ bool cholesky(factorisation& f, Eigen::SparseMatrix<double>& matrix, double refe
   const int* pi = static_cast<const int*>(c.factor->pi);
   const int* px = static_cast<const int*>(c.factor->px);
   const double* x = static_cast<const double*>(c.factor->x);
-  result.smallest_pivot = INFINITY;
   for (std::size_t k = 0; k < c.factor->nsuper; ++k) {
     const int columns = super[k + 1] - super[k], rows = pi[k + 1] - pi[k];
     for (int j = 0; j < columns; ++j) {
@@ -84,9 +83,7 @@ void ldlt(factorisation& f, Eigen::SparseMatrix<double>& matrix, double referenc
     return;
   }
   const auto& d = f.ldlt.vectorD();
-  result.smallest_pivot = INFINITY;
   for (Eigen::Index i = 0; i < d.size(); ++i) count_pivot(result, d[i] / reference);
-  if (d.size() == 0) result.smallest_pivot = 0.0;
 }
 
 }  // namespace
@@ -115,10 +112,13 @@ inertia factorise(factorisation& f, stiffness_pattern& pattern, double shift) {
     for (int32_t at : pattern.diagonal) diagonal.push_back(values[at]), values[at] += added;
   const double reference = scale + added > 0.0 ? scale + added : 1.0;
   inertia result;
+  result.smallest_pivot = INFINITY;
   ++f.count;
+  // A failed Cholesky counts no pivot, so the LDL^T starts from the same empty count.
   f.positive_definite = pattern.matrix.rows() > 0 && cholesky(f, pattern.matrix, reference, result);
   if (f.positive_definite) f.ok = true;
-  else result = {}, ldlt(f, pattern.matrix, reference, result);
+  else ldlt(f, pattern.matrix, reference, result);
+  if (result.smallest_pivot == INFINITY) result.smallest_pivot = 0.0;  // no pivot known
   for (std::size_t p = 0; p < diagonal.size(); ++p) values[pattern.diagonal[p]] = diagonal[p];
   return result;
 }
