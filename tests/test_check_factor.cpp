@@ -100,5 +100,34 @@ TEST(CheckFactor, ASingularMatrixHasAZeroPivotAndAShiftLeavesItsValuesAsTheyWere
   EXPECT_EQ(before, after);
 }
 
+// An unstressed net across its plane: a component with no stiffness at all beside a held
+// chain. Holding it leaves the chain's solution what it is without it, and the matrix as it was.
+TEST(CheckFactor, AComponentNothingHoldsIsHeldAndTheRestSolvesAsWithoutIt) {
+  std::vector<double> diagonal(20, 2.0);
+  std::vector<Eigen::Triplet<double, int>> lower;
+  for (int p = 0; p < 20; ++p) {
+    lower.emplace_back(p, p, diagonal[static_cast<std::size_t>(p)]);
+    if (p > 0) lower.emplace_back(p, p - 1, -1.0);
+  }
+  lower.emplace_back(20, 20, 0.0);
+  stiffness_pattern free_one = pattern_from(21, lower);
+  stiffness_pattern held_chain = chain(20, diagonal);
+  const std::vector<double> before(free_one.matrix.valuePtr(), free_one.matrix.valuePtr() + free_one.matrix.nonZeros());
+
+  factorisation f;
+  const inertia i = factorise_holding_free(f, free_one);
+  EXPECT_TRUE(f.ok);
+  EXPECT_TRUE(i.minimum());
+  vector b(21, 1.0);
+  const vector x = solve(f, b);
+  factorisation g;
+  factorise(g, held_chain);
+  const vector expected = solve(g, vector(20, 1.0));
+  for (std::size_t p = 0; p < 20; ++p) EXPECT_NEAR(x[p], expected[p], 1e-12 * std::fabs(expected[p])) << p;
+  EXPECT_DOUBLE_EQ(x[20], 1.0 / 2.0);  // held as stiffly as the stiffest component
+  const std::vector<double> after(free_one.matrix.valuePtr(), free_one.matrix.valuePtr() + free_one.matrix.nonZeros());
+  EXPECT_EQ(before, after);
+}
+
 }  // namespace
 }  // namespace kalvane::check

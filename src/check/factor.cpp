@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
+#include <omp.h>
 #include <vector>
 
 #include "error.hpp"
@@ -89,6 +91,10 @@ void ldlt(factorisation& f, Eigen::SparseMatrix<double>& matrix, double referenc
 }  // namespace
 
 supernodal_cholesky::supernodal_cholesky() {
+  // CHOLMOD's supernodal numeric step asks OpenMP for a fixed team of 4 for each
+  // supernode's small scatter loops; waking and parking that team costs more than the
+  // loops themselves on a machine of few cores, so every parallel region runs alone.
+  omp_set_max_active_levels(0);
   cholmod_start(&common);
   common.supernodal = CHOLMOD_SUPERNODAL;
   common.final_ll = 1;
@@ -102,15 +108,25 @@ supernodal_cholesky::~supernodal_cholesky() {
   cholmod_finish(&common);
 }
 
-inertia factorise(factorisation& f, stiffness_pattern& pattern, double shift) {
+namespace {
+
+// Factorises pattern.matrix with each diagonal entry d replaced by changed(d, largest), where
+// largest is the largest diagonal entry; the entries are put back exactly afterwards.
+template <class Change>
+inertia factorise_changed(factorisation& f, stiffness_pattern& pattern, Change changed) {
   double* values = pattern.matrix.valuePtr();
   const double scale = largest_diagonal(pattern);
-  const double added = shift * (scale > 0.0 ? scale : 1.0);
-  // Kept, not subtracted again afterwards: (d + a) - a need not be d.
-  std::vector<double> diagonal;
-  if (added != 0.0)
-    for (int32_t at : pattern.diagonal) diagonal.push_back(values[at]), values[at] += added;
-  const double reference = scale + added > 0.0 ? scale + added : 1.0;
+  // Kept, not undone by arithmetic: (d + a) - a need not be d.
+  std::vector<std::pair<int32_t, double>> kept;
+  double reference = scale;
+  for (int32_t at : pattern.diagonal) {
+    const double d = changed(values[at], scale);
+    if (d == values[at]) continue;
+    kept.emplace_back(at, values[at]);
+    values[at] = d;
+    reference = std::max(reference, d);
+  }
+  if (!(reference > 0.0)) reference = 1.0;
   inertia result;
   result.smallest_pivot = INFINITY;
   ++f.count;
@@ -119,8 +135,21 @@ inertia factorise(factorisation& f, stiffness_pattern& pattern, double shift) {
   if (f.positive_definite) f.ok = true;
   else ldlt(f, pattern.matrix, reference, result);
   if (result.smallest_pivot == INFINITY) result.smallest_pivot = 0.0;  // no pivot known
-  for (std::size_t p = 0; p < diagonal.size(); ++p) values[pattern.diagonal[p]] = diagonal[p];
+  for (const auto& [at, d] : kept) values[at] = d;
   return result;
+}
+
+}  // namespace
+
+inertia factorise(factorisation& f, stiffness_pattern& pattern, double shift) {
+  if (shift == 0.0) return factorise_changed(f, pattern, [](double d, double) { return d; });
+  return factorise_changed(f, pattern, [shift](double d, double scale) { return d + shift * (scale > 0.0 ? scale : 1.0); });
+}
+
+inertia factorise_holding_free(factorisation& f, stiffness_pattern& pattern) {
+  return factorise_changed(f, pattern, [](double d, double scale) {
+    return std::fabs(d) <= zero_pivot * scale && scale > 0.0 ? scale : d;
+  });
 }
 
 vector solve(factorisation& f, const vector& rhs) {

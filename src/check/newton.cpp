@@ -19,9 +19,12 @@ double largest_rounding(const state& s) {
   return largest;
 }
 
-// A singular stiffness (a free component no bar holds yet, a mechanism) is made solvable
-// with the smallest diagonal shift that does it.
+// A singular stiffness is made solvable. A free component that no bar holds yet (an
+// unstressed net across its plane) is held still for this step, so that the step moves the
+// rest as Newton would, not that component by its load over a rounding-sized stiffness;
+// other singularities (a mechanism) take the smallest diagonal shift that does it.
 inertia factorise_solvable(factorisation& f, stiffness_pattern& pattern, inertia plain) {
+  factorise_holding_free(f, pattern);
   for (double shift = 1e-12; !f.ok && shift <= 1.0; shift *= 100.0) plain = factorise(f, pattern, shift);
   return plain;
 }

@@ -18,6 +18,29 @@ double largest_difference(const vector& a, const vector& b) {
   return largest;
 }
 
+// The path's tangent at the unloaded shape, dx/dt = -K0^-1 dg/dt, or nothing when K0 is
+// singular beyond components that nothing holds yet (those get no rate). The first step has
+// no earlier equilibria to extrapolate, and a Newton started from the unloaded shape itself
+// stretches the bars at prescribed components alone, overshoots, and crushes the bars next
+// to them. dg/dt by a central difference: g is smooth in t and odd in it to first order.
+vector tangent_at_start(const model& m, stiffness_pattern& pattern, factorisation& f) {
+  constexpr double dt = 1e-4;
+  model scaled = m;
+  const vector zero(static_cast<std::size_t>(m.free_count), 0.0);
+  scale_model(scaled, m, dt);
+  const vector ahead = evaluate(scaled, zero).gradient;
+  scale_model(scaled, m, -dt);
+  const vector behind = evaluate(scaled, zero).gradient;
+  scale_model(scaled, m, 0.0);
+  evaluate(scaled, zero, &pattern);
+  factorise(f, pattern);
+  if (!f.ok) factorise_holding_free(f, pattern);
+  if (!f.ok) return {};
+  vector rate(zero.size());
+  for (std::size_t p = 0; p < rate.size(); ++p) rate[p] = -(ahead[p] - behind[p]) / (2.0 * dt);
+  return solve(f, rate);
+}
+
 }  // namespace
 
 void scale_model(model& scaled, const model& full, double t) {
@@ -31,6 +54,7 @@ path_finding follow_path(const model& m, stiffness_pattern& pattern, factorisati
   path_finding path;
   const std::size_t n = static_cast<std::size_t>(m.free_count);
   vector current(n, 0.0), previous(n, 0.0), trial;
+  const vector tangent = n > 0 ? tangent_at_start(m, pattern, f) : vector{};
   double t = 0.0, last_step = 0.0, step = settings.first_step;
   double rate = 0.0;  // how fast the displacements moved per unit load factor on the last step
   newton_settings corrector;
@@ -43,6 +67,8 @@ path_finding follow_path(const model& m, stiffness_pattern& pattern, factorisati
     trial = current;
     if (last_step > 0.0)
       for (std::size_t p = 0; p < n; ++p) trial[p] += (current[p] - previous[p]) * (taken / last_step);
+    else if (!tangent.empty())
+      for (std::size_t p = 0; p < n; ++p) trial[p] = taken * tangent[p];
     scale_model(scaled, m, next_t);
     // The unloaded shape of a flat net or a cable has no stiffness across it, so the first
     // step's Newton starts from a singular stiffness and needs more iterations than any later one.

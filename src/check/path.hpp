@@ -1,7 +1,8 @@
 #pragma once
 // The loading path: Newton continuation from the unloaded shape, raising the loads and the
 // prescribed displacements together by one load factor t from 0 to 1. Each step predicts
-// by extrapolating the last two equilibria and corrects by Newton; a step is halved when
+// by extrapolating the last two equilibria (the first along the path's tangent at the
+// unloaded shape) and corrects by Newton; a step is halved when
 // the correction fails or leaves the stable branch (a negative pivot), and doubled when one
 // factorisation sufficed. When the step has shrunk to nothing before t = 1, the path has met a
 // limit point: the stiffness turns singular there and the structure snaps through.
