@@ -46,7 +46,7 @@ newton_result newton(const model& m, vector& x, stiffness_pattern& pattern, fact
   // (the chord method) while they still shrink the gradient fast; once they do not, or a
   // step must be cut back, the stiffness is factorised afresh at the current point.
   bool fresh = false;  // f holds the stiffness at x
-  bool reuse = false;  // f holds the stiffness at an earlier iterate, and may serve again
+  bool reuse = settings.start_with_held_factorisation && f.ok;  // f holds the stiffness at an earlier iterate, and may serve again
   for (;;) {
     result.gradient = max_abs(s.gradient);
     result.rounding = largest_rounding(s);

@@ -17,6 +17,9 @@ struct newton_settings {
   // Give up as soon as an iterate's stiffness has a negative pivot: the path follower uses
   // this to notice that a step has left the stable branch.
   bool refuse_negative = false;
+  // f already holds a stiffness factorised near x (a previous iteration's): its steps are
+  // tried first, as the chord method's, before a fresh factorisation is paid for.
+  bool start_with_held_factorisation = false;
 };
 
 struct newton_result {

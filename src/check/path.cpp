@@ -98,6 +98,7 @@ path_finding follow_path(const model& m, stiffness_pattern& pattern, factorisati
   if (path.reached_full_load) {
     newton_settings polish;
     polish.refuse_negative = true;
+    polish.start_with_held_factorisation = true;  // the last corrector's, at full load
     newton(m, current, pattern, f, polish);
   }
   path.x = current;
