@@ -19,7 +19,8 @@ double largest_difference(const vector& a, const vector& b) {
 }
 
 // The path's tangent at the unloaded shape, dx/dt = -K0^-1 dg/dt, or nothing when K0 is
-// singular beyond components that nothing holds yet (those get no rate). The first step has
+// not positive definite once components that nothing holds yet are held (those get no
+// rate): near a mechanism the tangent is no guide to where the first step goes. The first step has
 // no earlier equilibria to extrapolate, and a Newton started from the unloaded shape itself
 // stretches the bars at prescribed components alone, overshoots, and crushes the bars next
 // to them. dg/dt by a central difference: g is smooth in t and odd in it to first order.
@@ -33,9 +34,9 @@ vector tangent_at_start(const model& m, stiffness_pattern& pattern, factorisatio
   const vector behind = evaluate(scaled, zero).gradient;
   scale_model(scaled, m, 0.0);
   evaluate(scaled, zero, &pattern);
-  factorise(f, pattern);
-  if (!f.ok) factorise_holding_free(f, pattern);
-  if (!f.ok) return {};
+  inertia at_zero = factorise(f, pattern);
+  if (!at_zero.minimum()) at_zero = factorise_holding_free(f, pattern);
+  if (!f.ok || !at_zero.minimum()) return {};
   vector rate(zero.size());
   for (std::size_t p = 0; p < rate.size(); ++p) rate[p] = -(ahead[p] - behind[p]) / (2.0 * dt);
   return solve(f, rate);
