@@ -33,6 +33,18 @@ stiffness_pattern chain(int n, const std::vector<double>& diagonal) {
   return pattern_from(n, lower);
 }
 
+// The chain, and after it one more component with no stiffness at all.
+stiffness_pattern chain_and_free_component(const std::vector<double>& diagonal) {
+  const int n = static_cast<int>(diagonal.size());
+  std::vector<Eigen::Triplet<double, int>> lower;
+  for (int p = 0; p < n; ++p) {
+    lower.emplace_back(p, p, diagonal[static_cast<std::size_t>(p)]);
+    if (p > 0) lower.emplace_back(p, p - 1, -1.0);
+  }
+  lower.emplace_back(n, n, 0.0);
+  return pattern_from(n + 1, lower);
+}
+
 double residual_of(const stiffness_pattern& k, const vector& x, const vector& b) {
   const vector kx = multiply(k, x);
   double largest = 0.0;
@@ -79,13 +91,7 @@ TEST(CheckFactor, ASingularMatrixHasAZeroPivotAndAShiftLeavesItsValuesAsTheyWere
   // A free chain of springs (a rigid motion) with a component nothing holds at all.
   std::vector<double> diagonal(20, 2.0);
   diagonal.front() = diagonal.back() = 1.0;
-  std::vector<Eigen::Triplet<double, int>> lower;
-  for (int p = 0; p < 20; ++p) {
-    lower.emplace_back(p, p, diagonal[static_cast<std::size_t>(p)]);
-    if (p > 0) lower.emplace_back(p, p - 1, -1.0);
-  }
-  lower.emplace_back(20, 20, 0.0);
-  stiffness_pattern singular = pattern_from(21, lower);
+  stiffness_pattern singular = chain_and_free_component(diagonal);
   factorisation f;
   inertia i = factorise(f, singular);
   EXPECT_FALSE(f.positive_definite);
@@ -103,14 +109,8 @@ TEST(CheckFactor, ASingularMatrixHasAZeroPivotAndAShiftLeavesItsValuesAsTheyWere
 // An unstressed net across its plane: a component with no stiffness at all beside a held
 // chain. Holding it leaves the chain's solution what it is without it, and the matrix as it was.
 TEST(CheckFactor, AComponentNothingHoldsIsHeldAndTheRestSolvesAsWithoutIt) {
-  std::vector<double> diagonal(20, 2.0);
-  std::vector<Eigen::Triplet<double, int>> lower;
-  for (int p = 0; p < 20; ++p) {
-    lower.emplace_back(p, p, diagonal[static_cast<std::size_t>(p)]);
-    if (p > 0) lower.emplace_back(p, p - 1, -1.0);
-  }
-  lower.emplace_back(20, 20, 0.0);
-  stiffness_pattern free_one = pattern_from(21, lower);
+  const std::vector<double> diagonal(20, 2.0);
+  stiffness_pattern free_one = chain_and_free_component(diagonal);
   stiffness_pattern held_chain = chain(20, diagonal);
   const std::vector<double> before(free_one.matrix.valuePtr(), free_one.matrix.valuePtr() + free_one.matrix.nonZeros());
 
