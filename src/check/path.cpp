@@ -18,12 +18,12 @@ double largest_difference(const vector& a, const vector& b) {
   return largest;
 }
 
-// The path's tangent at the unloaded shape, dx/dt = -K0^-1 dg/dt, or nothing when K0 is
-// not positive definite once components that nothing holds yet are held (those get no
-// rate): near a mechanism the tangent is no guide to where the first step goes. The first step has
-// no earlier equilibria to extrapolate, and a Newton started from the unloaded shape itself
-// stretches the bars at prescribed components alone, overshoots, and crushes the bars next
-// to them. dg/dt by a central difference: g is smooth in t and odd in it to first order.
+// The first step has no earlier equilibria to extrapolate, and a Newton started from the
+// unloaded shape itself stretches only the bars at prescribed components, overshoots, and
+// crushes the bars next to them. So it starts along the path's tangent at the unloaded
+// shape, dx/dt = -K0^-1 dg/dt, with dg/dt by a central difference (g is smooth in t and odd
+// in it to first order). Components that nothing holds yet are held, and get no rate; when
+// K0 is still not positive definite (near a mechanism) there is no tangent to follow.
 vector tangent_at_start(const model& m, stiffness_pattern& pattern, factorisation& f) {
   constexpr double dt = 1e-4;
   model scaled = m;
