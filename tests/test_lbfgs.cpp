@@ -52,6 +52,24 @@ TEST(Norm, IsTheLargestMagnitudeSkippingNaN) {
   EXPECT_EQ(nlp::norm(4, v), 0.0);
 }
 
+// The interleaved maxima must find what one pass finds wherever the largest stands,
+// whatever the length's remainder by the interleave, among NaNs and infinities.
+TEST(Norm, FindsTheLargestAtEveryPositionOfEveryLength) {
+  const double nan = std::numeric_limits<double>::quiet_NaN();
+  const double inf = std::numeric_limits<double>::infinity();
+  for (int32_t n = 1; n <= 11; ++n)
+    for (int32_t at = 1; at <= n; ++at)
+      for (double top : {7.5, -inf}) {
+        terms::fmat1 v = zeros(n);
+        for (int32_t i = 1; i <= n; ++i) v(i) = i % 3 == 0 ? nan : (i % 2 == 0 ? -1.0 : 1.0) * 0.25 * i;
+        v(at) = top;
+        double largest = 0.0;  // one pass, as the definition reads
+        for (int32_t i = 1; i <= n; ++i)
+          if (std::fabs(v(i)) > largest) largest = std::fabs(v(i));
+        EXPECT_EQ(nlp::norm(n, v), largest) << n << " " << at;
+      }
+}
+
 TEST(Lbfgs, RingKeepsTheMostRecentPairsInOrder) {
   nlp::correction_ring ring;
   ring.capacity = 3;

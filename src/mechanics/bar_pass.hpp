@@ -1,7 +1,9 @@
 #pragma once
 // The bar law over a range of bars, several bars per instruction: each lane computes
 // exactly what element1 computes for its bar, from the same displacements in the same
-// order, and its energy and node2 end forces go to per-bar arrays.
+// order. Its energy goes to a per-bar array, and its node2 end forces to four reals per bar
+// (fx, fy, fz, then the energy again as padding), so that a node's gradient entries take
+// each bar's contribution with one load and one addition of several lanes.
 #include <cstdint>
 
 #include "mechanics/bar_law.hpp"
@@ -22,10 +24,8 @@ struct bar_pass {
   const double* length0 = nullptr;
   const double* area = nullptr;
   law_constants law;
-  double* energy = nullptr;  // out: the energy and node2's end forces
-  double* fx = nullptr;
-  double* fy = nullptr;
-  double* fz = nullptr;
+  double* energy = nullptr;  // out: the energy, one per bar
+  double* forces = nullptr;  // out: node2's end forces, four per bar, 32-byte aligned
 };
 
 // The first bar of a range whose stretch squared came out negative (0-based; -1 for none).
@@ -46,8 +46,9 @@ bar_range_fn bar_range_avx2();
 bar_range_fn bar_range_avx512();
 
 // The pass itself on the lane type V: V(double), + - * /, sqrt_of(V), V::load(const double*),
-// V::gather(const double* base, const int32_t* index), store(double*) and negative_lanes()
-// (a mask of the lanes below zero).
+// V::gather(const double* base, const int32_t* index), store(double*), negative_lanes()
+// (a mask of the lanes below zero) and V::store_quads(double* out, a, b, c, d), which writes
+// a, b, c, d of lane l to out[4 * l] .. out[4 * l + 3].
 template <class V>
 stretch_failure bar_range(const bar_pass& p, long long begin, long long end) {
   constexpr int width = V::width;
@@ -68,9 +69,7 @@ stretch_failure bar_range(const bar_pass& p, long long begin, long long end) {
     }
     const bar_response<V> r = bar_law(s, cx, cy, cz, area, L, p.law);
     r.energy.store(p.energy + b);
-    r.fx.store(p.fx + b);
-    r.fy.store(p.fy + b);
-    r.fz.store(p.fz + b);
+    V::store_quads(p.forces + 4 * b, r.fx, r.fy, r.fz, r.energy);
   }
   return {};
 }

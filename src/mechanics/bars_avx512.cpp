@@ -22,6 +22,30 @@ struct pack8 {
                          base[index[2]], base[index[1]], base[index[0]]);
   }
   void store(double* p) const { _mm512_storeu_pd(p, v); }
+  // Lane l of a, b, c, d to out[4 * l] .. out[4 * l + 3]: a 4 x 4 transpose in each
+  // 128-bit pair of lanes' unpacking, then whole 256-bit quarters chosen into place.
+  static void store_quads(double* out, pack8 a, pack8 b, pack8 c, pack8 d) {
+    const __m512d ab_even = _mm512_unpacklo_pd(a.v, b.v), ab_odd = _mm512_unpackhi_pd(a.v, b.v);
+    const __m512d cd_even = _mm512_unpacklo_pd(c.v, d.v), cd_odd = _mm512_unpackhi_pd(c.v, d.v);
+    // ab_even holds (a0 b0)(a2 b2)(a4 b4)(a6 b6) by 128-bit pairs, cd_even the same of c, d.
+    const __m512d even_low = _mm512_shuffle_f64x2(ab_even, cd_even, 0x44);   // (a0b0)(a2b2)(c0d0)(c2d2)
+    const __m512d even_high = _mm512_shuffle_f64x2(ab_even, cd_even, 0xEE);  // (a4b4)(a6b6)(c4d4)(c6d6)
+    const __m512d odd_low = _mm512_shuffle_f64x2(ab_odd, cd_odd, 0x44);
+    const __m512d odd_high = _mm512_shuffle_f64x2(ab_odd, cd_odd, 0xEE);
+    // (a0b0)(c0d0)(a2b2)(c2d2): bars 0 and 2, and so on.
+    const __m512d bars02 = _mm512_shuffle_f64x2(even_low, even_low, 0xD8);
+    const __m512d bars13 = _mm512_shuffle_f64x2(odd_low, odd_low, 0xD8);
+    const __m512d bars46 = _mm512_shuffle_f64x2(even_high, even_high, 0xD8);
+    const __m512d bars57 = _mm512_shuffle_f64x2(odd_high, odd_high, 0xD8);
+    _mm256_store_pd(out, _mm512_castpd512_pd256(bars02));
+    _mm256_store_pd(out + 4, _mm512_castpd512_pd256(bars13));
+    _mm256_store_pd(out + 8, _mm512_extractf64x4_pd(bars02, 1));
+    _mm256_store_pd(out + 12, _mm512_extractf64x4_pd(bars13, 1));
+    _mm256_store_pd(out + 16, _mm512_castpd512_pd256(bars46));
+    _mm256_store_pd(out + 20, _mm512_castpd512_pd256(bars57));
+    _mm256_store_pd(out + 24, _mm512_extractf64x4_pd(bars46, 1));
+    _mm256_store_pd(out + 28, _mm512_extractf64x4_pd(bars57, 1));
+  }
   unsigned negative_lanes() const {
     return static_cast<unsigned>(_mm512_cmp_pd_mask(v, _mm512_setzero_pd(), _CMP_LT_OQ));
   }

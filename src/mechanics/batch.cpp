@@ -1,6 +1,6 @@
 #include "mechanics/batch.hpp"
 
-#include <bit>
+#include <cstdint>
 
 #include "error.hpp"
 #include "mechanics/dispatch.hpp"
@@ -21,7 +21,7 @@ long long padded(long long bars) { return (bars + widest_lanes - 1) / widest_lan
 // Items per block for `total` items: at least `least`, a multiple of it, and few enough blocks
 // for the pool.
 long long block_size(long long total, long long least) {
-  const long long most = worker_pool::max_blocks;
+  const long long most = worker_pool::max_blocks - 1;  // room for the one-thread sum's block
   const long long size = (total + most - 1) / most;
   return size <= least ? least : (size + least - 1) / least * least;
 }
@@ -36,38 +36,48 @@ std::uint32_t blocks_of(long long total, long long size) {
 struct batch_objective::evaluation {
   const batch_objective* owner = nullptr;
   bar_pass pass;
+  node_pass nodes;
   long long bar_total = 0;
   long long node_total = 0;
   long long bar_block = bars_per_block;
   long long node_block = nodes_per_block;
-  int32_t n = 0;
-  const int32_t* dof = nullptr;
   const double* prescribed = nullptr;
-  const double* loads = nullptr;
   const double* x = nullptr;
-  double* g = nullptr;
   double* u = nullptr;
   std::vector<stretch_failure> failures;  // per block of bars, its first
   std::atomic<bool> failed{false};
+  double load_total = 0.0;
   double total = 0.0;
 
+  // Phases of blocks; in the law and sums phases block 0 is the one-thread sum.
   static void run_block(void* context, int phase, std::uint32_t block) {
     evaluation& w = *static_cast<evaluation*>(context);
     switch (phase) {
       case fetch_phase: w.fetch(block); return;
-      case law_phase: w.bar_law(block); return;
+      case law_phase:
+        if (block == 0) w.load_total = w.load_sum();
+        else w.bar_law(block - 1);
+        return;
       case sums_phase:
-        if (block == 0) w.total = w.energy_sum();
-        else w.gather(block - 1);
+        if (block == 0) w.total = w.energy_sum(w.load_total);
+        else w.owner->node_range_(w.nodes, w.node_begin(block - 1), w.node_end(block - 1));
         return;
     }
   }
 
+  long long node_begin(std::uint32_t block) const { return block * node_block; }
+  long long node_end(std::uint32_t block) const {
+    return node_begin(block) + node_block < node_total ? node_begin(block) + node_block : node_total;
+  }
+
   // Each node's displacements, from the unknowns or the prescribed values.
-  void fetch(std::uint32_t block) {
-    const long long begin = block * node_block;
-    const long long end = begin + node_block < node_total ? begin + node_block : node_total;
-    for (long long r = 3 * begin; r < 3 * end; ++r) u[r] = dof[r] <= n ? x[dof[r] - 1] : prescribed[r];
+  void fetch(std::uint32_t block) const {
+    const int32_t n = nodes.n;
+    const int32_t* dof = nodes.dof;
+    const double *unknowns = x, *fixed = prescribed;
+    double* out = u;
+    for (long long r = 3 * node_begin(block); r < 3 * node_end(block); ++r)
+      out[r] = dof[r] <= n ? unknowns[dof[r] - 1] : fixed[r];
   }
 
   void bar_law(std::uint32_t block) {
@@ -77,41 +87,22 @@ struct batch_objective::evaluation {
     if (failures[block].bar >= 0) failed.store(true, std::memory_order_relaxed);
   }
 
-  // The loads node by node, then the energies bar by bar.
-  double energy_sum() const {
+  // The loads node by node, the start of the total potential.
+  double load_sum() const {
+    const int32_t n = nodes.n;
+    const int32_t* dof = nodes.dof;
+    const double *unknowns = x, *loads = nodes.loads;
     double sum = 0.0;
     for (long long r = 0; r < 3 * node_total; ++r)
-      if (dof[r] <= n) sum = sum - x[dof[r] - 1] * loads[r];
-    const double* energy = pass.energy;
-    for (long long b = 0; b < bar_total; ++b) sum = sum + energy[b];
+      if (dof[r] <= n) sum = sum - unknowns[dof[r] - 1] * loads[r];
     return sum;
   }
 
-  // The gradient entries of one block of nodes.
-  void gather(std::uint32_t block) const {
-    const long long begin = block * node_block;
-    const long long end = begin + node_block < node_total ? begin + node_block : node_total;
-    const long long* first = owner->node_first_.data();
-    const std::uint32_t* entries = owner->contributions_.data();
-    const double *fx = pass.fx, *fy = pass.fy, *fz = pass.fz;
-    for (long long i = begin; i < end; ++i) {
-      const int32_t* d = dof + 3 * i;
-      if (d[0] > n && d[1] > n && d[2] > n) continue;
-      const double* load = loads + 3 * i;
-      double gx = -load[0], gy = -load[1], gz = -load[2];
-      for (long long k = first[i]; k < first[i + 1]; ++k) {
-        const std::uint32_t entry = entries[k];
-        const std::uint32_t b = entry >> 1;
-        // node1 receives the negated forces: the sign bit flipped, as unary minus does.
-        const std::uint64_t sign = static_cast<std::uint64_t>(~entry & 1u) << 63;
-        gx = gx + std::bit_cast<double>(std::bit_cast<std::uint64_t>(fx[b]) ^ sign);
-        gy = gy + std::bit_cast<double>(std::bit_cast<std::uint64_t>(fy[b]) ^ sign);
-        gz = gz + std::bit_cast<double>(std::bit_cast<std::uint64_t>(fz[b]) ^ sign);
-      }
-      if (d[0] <= n) g[d[0] - 1] = gx;
-      if (d[1] <= n) g[d[1] - 1] = gy;
-      if (d[2] <= n) g[d[2] - 1] = gz;
-    }
+  // Then the energies bar by bar.
+  double energy_sum(double sum) const {
+    const double* energy = pass.energy;
+    for (long long b = 0; b < bar_total; ++b) sum = sum + energy[b];
+    return sum;
   }
 };
 
@@ -155,9 +146,7 @@ batch_objective::batch_objective(const model& m) : m_(m) {
     length0_[b] = bar.length0, area_[b] = bar.area;
   }
   energy_.assign(room, 0.0);
-  fx_.assign(room, 0.0);
-  fy_.assign(room, 0.0);
-  fz_.assign(room, 0.0);
+  forces_.assign(4 * room + 4, 0.0);
   // Room for node 1's row, which the padding bars read, in a model without nodes.
   u_.assign(3 * static_cast<std::size_t>(nodes > 0 ? nodes : 1), 0.0);
 
@@ -177,6 +166,7 @@ batch_objective::batch_objective(const model& m) : m_(m) {
 
   lanes_ = lane_width();
   bar_range_ = bar_range_for(lanes_);
+  node_range_ = node_range_for(lanes_);
   work_ = std::make_unique<evaluation>();
   evaluation& w = *work_;
   w.owner = this;
@@ -192,8 +182,14 @@ batch_objective::batch_objective(const model& m) : m_(m) {
   p.row1 = row1_.data(), p.row2 = row2_.data();
   p.cx = cx_.data(), p.cy = cy_.data(), p.cz = cz_.data();
   p.length0 = length0_.data(), p.area = area_.data();
-  p.energy = energy_.data(), p.fx = fx_.data(), p.fy = fy_.data(), p.fz = fz_.data();
-  checked_ = bar_range_ != nullptr;
+  p.energy = energy_.data();
+  // vector's storage is aligned to 16 bytes at least: 32 is at most one real further.
+  p.forces = forces_.data() + (reinterpret_cast<std::uintptr_t>(forces_.data()) % 32 == 0 ? 0 : 2);
+  node_pass& q = work_->nodes;
+  q.node_first = node_first_.data();
+  q.contributions = contributions_.data();
+  q.forces = p.forces;
+  checked_ = bar_range_ != nullptr && node_range_ != nullptr;
 }
 
 batch_objective::~batch_objective() = default;
@@ -204,12 +200,12 @@ double batch_objective::operator()(int32_t n, const terms::fmat1& x, terms::fmat
     return objective(m, n, x, g);
 
   evaluation& w = *work_;
-  w.n = n;
-  w.dof = m.dof_map.data.data();
+  w.nodes.n = n;
+  w.nodes.dof = m.dof_map.data.data();
+  w.nodes.loads = m.loads.data.data();
+  w.nodes.g = g.data.data();
   w.prescribed = m.prescribed.data.data();
-  w.loads = m.loads.data.data();
   w.x = x.data.data();
-  w.g = g.data.data();
   w.u = u_.data();
   // The plain loop meets the material at its first bar, after the loads, which raise nothing.
   if (w.bar_total > 0) w.pass.law = constants_of(material_of(m));
@@ -226,11 +222,13 @@ double batch_objective::operator()(int32_t n, const terms::fmat1& x, terms::fmat
       w.failed.store(false, std::memory_order_relaxed);
     }
     run(fetch_phase, node_blocks);
-    run(law_phase, static_cast<std::uint32_t>(w.failures.size()));
+    run(law_phase, 1 + static_cast<std::uint32_t>(w.failures.size()));
     // The plain loop stops at the first bar in bar order whose stretch squared is negative.
     if (w.failed.load(std::memory_order_relaxed))
       for (const stretch_failure& f : w.failures)
         if (f.bar >= 0) negative_stretch_failure(m, m.bars.data[f.bar], f.lambda2);
+  } else {
+    w.load_total = w.load_sum();
   }
   run(sums_phase, 1 + node_blocks);
   return w.total;

@@ -2,8 +2,9 @@
 // The total potential for the minimiser, with the bits of `objective`. The displacements
 // of every node are fetched once; the bar law runs on the widest lanes the processor has,
 // its bars shared among threads, each bar's energy and node2 end forces written to per-bar
-// arrays. Then the sums, whose order is fixed:
-// - the loads and then the bar energies, in bar order, by one thread;
+// arrays. The sums keep their fixed order:
+// - the loads, node by node, by one thread while the others run the bar law (they need
+//   only the unknowns), then the bar energies in bar order, by one thread;
 // - each gradient entry from its load and then its bars' contributions in bar order, node1
 //   before node2, as the plain loop adds them. Each node's list of (bar, end) is built once,
 //   so the entries are independent gathers, shared among the threads.
@@ -13,6 +14,7 @@
 #include <vector>
 
 #include "mechanics/bar_pass.hpp"
+#include "mechanics/node_pass.hpp"
 #include "mechanics/pool.hpp"
 #include "model/model.hpp"
 
@@ -45,11 +47,12 @@ class batch_objective {
   bool checked_ = false;
   int lanes_ = 1;
   bar_range_fn bar_range_ = nullptr;
+  node_range_fn node_range_ = nullptr;
   // Per bar, padded to whole packs (bar_pass): the bar's data laid out to stream, and its
-  // energy and node2 end forces.
+  // energy and node2 end forces (four per bar, from an aligned place in forces_).
   std::vector<int32_t> row1_, row2_;
   std::vector<double> cx_, cy_, cz_, length0_, area_;
-  mutable std::vector<double> energy_, fx_, fy_, fz_;
+  mutable std::vector<double> energy_, forces_;
   // Per node, three each: the displacements of the state being evaluated.
   mutable std::vector<double> u_;
   // For node i (0-based), contributions_[node_first_[i] .. node_first_[i + 1]) are

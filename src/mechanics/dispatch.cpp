@@ -21,6 +21,9 @@ struct pack1 {
   static pack1 load(const double* p) { return *p; }
   static pack1 gather(const double* base, const int32_t* index) { return base[*index]; }
   void store(double* p) const { *p = v; }
+  static void store_quads(double* out, pack1 a, pack1 b, pack1 c, pack1 d) {
+    out[0] = a.v, out[1] = b.v, out[2] = c.v, out[3] = d.v;
+  }
   unsigned negative_lanes() const { return v < 0.0 ? 1u : 0u; }
 };
 inline pack1 operator+(pack1 a, pack1 b) { return a.v + b.v; }
@@ -42,6 +45,12 @@ struct pack2 {
   static pack2 load(const double* p) { return _mm_loadu_pd(p); }
   static pack2 gather(const double* base, const int32_t* index) { return _mm_set_pd(base[index[1]], base[index[0]]); }
   void store(double* p) const { _mm_storeu_pd(p, v); }
+  static void store_quads(double* out, pack2 a, pack2 b, pack2 c, pack2 d) {
+    _mm_store_pd(out, _mm_unpacklo_pd(a.v, b.v));
+    _mm_store_pd(out + 2, _mm_unpacklo_pd(c.v, d.v));
+    _mm_store_pd(out + 4, _mm_unpackhi_pd(a.v, b.v));
+    _mm_store_pd(out + 6, _mm_unpackhi_pd(c.v, d.v));
+  }
   unsigned negative_lanes() const {
     return static_cast<unsigned>(_mm_movemask_pd(_mm_cmplt_pd(v, _mm_setzero_pd())));
   }
@@ -53,7 +62,28 @@ inline pack2 operator/(pack2 a, pack2 b) { return _mm_div_pd(a.v, b.v); }
 inline pack2 sqrt_of(pack2 a) { return _mm_sqrt_pd(a.v); }
 
 stretch_failure run2(const bar_pass& pass, long long begin, long long end) { return bar_range<pack2>(pass, begin, end); }
+
+// A quad as two halves of SSE2.
+struct quad2 {
+  __m128d xy, zw;
+  quad2(__m128d a, __m128d b) : xy(a), zw(b) {}
+  quad2(double x, double y, double z) : xy(_mm_set_pd(y, x)), zw(_mm_set_pd(0.0, z)) {}
+  static quad2 load(const double* p) { return {_mm_load_pd(p), _mm_load_pd(p + 2)}; }
+  quad2 flip(const std::uint64_t* signs) const {
+    const double* bits = reinterpret_cast<const double*>(signs);
+    return {_mm_xor_pd(xy, _mm_load_pd(bits)), _mm_xor_pd(zw, _mm_load_pd(bits + 2))};
+  }
+  void store(double* p) const {
+    _mm_store_pd(p, xy);
+    _mm_store_pd(p + 2, zw);
+  }
+};
+inline quad2 operator+(const quad2& a, const quad2& b) { return {_mm_add_pd(a.xy, b.xy), _mm_add_pd(a.zw, b.zw)}; }
+
+void gather2(const node_pass& pass, long long begin, long long end) { node_range<quad2>(pass, begin, end); }
 #endif
+
+void gather1(const node_pass& pass, long long begin, long long end) { node_range<quad1>(pass, begin, end); }
 
 bool processor_has(int width) {
 #if defined(__x86_64__) || defined(__i386__)
@@ -73,6 +103,18 @@ bar_range_fn built_for(int width) {
 #endif
     case 4: return bar_range_avx2();
     case 8: return bar_range_avx512();
+    default: return nullptr;
+  }
+}
+
+node_range_fn gather_built_for(int width) {
+  switch (width) {
+    case 1: return gather1;
+#ifdef __SSE2__
+    case 2: return gather2;
+#endif
+    case 4:
+    case 8: return node_range_avx2();
     default: return nullptr;
   }
 }
@@ -99,6 +141,13 @@ bar_range_fn bar_range_for(int width) {
   for (int w : lane_widths())
     if (w == width) return built_for(width);
   return nullptr;
+}
+
+node_range_fn node_range_for(int width) {
+  if (bar_range_for(width) == nullptr) return nullptr;
+  // Wider lanes than AVX2's bring nothing to a quad; a processor with AVX-512 has AVX2.
+  if (width == 8 && !processor_has(4)) width = 2;
+  return gather_built_for(width);
 }
 
 int lane_width() {

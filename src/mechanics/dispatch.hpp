@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "mechanics/bar_pass.hpp"
+#include "mechanics/node_pass.hpp"
 
 namespace kalvane {
 
@@ -14,6 +15,8 @@ const std::vector<int>& lane_widths();
 
 // The pass for `width` lanes; null when the processor or the build lacks it.
 bar_range_fn bar_range_for(int width);
+// The gradient gather that goes with the pass for `width` lanes; null where that pass is.
+node_range_fn node_range_for(int width);
 
 // The width new objectives use: the forced one, else the widest available.
 int lane_width();
