@@ -212,6 +212,16 @@ void bench_net(const options& o, long long wanted, double floor_s, int all) {
   print_pair("total potential, us/evaluation", one_s * 1e6, all_s * 1e6, "us", potential_floor * 1e6);
   std::printf("%-34s %9.3f ns/bar at 1 thread, %.3f at %d; the plain loop %.2f (%d lanes)\n", "", one_s / bars * 1e9,
               all_s / bars * 1e9, all, plain_s / bars * 1e9, kalvane::lane_width());
+  // Every lane width at one thread, so that the default's choice can be checked here.
+  std::string widths;
+  for (int width : kalvane::lane_widths()) {
+    if (width == 1) continue;
+    kalvane::force_lane_width(width);
+    const double s = time_potential(m, 1, x, gr, o.reps);
+    widths += (widths.empty() ? "" : ", ") + std::to_string(width) + " lanes " + std::to_string(s / bars * 1e9).substr(0, 5);
+  }
+  kalvane::force_lane_width(0);
+  std::printf("%-34s %s ns/bar at 1 thread\n", "", widths.c_str());
 
   // Two-loop recursion over a full ring of pairs, and the same vectors streamed once per pass.
   const int32_t memory = std::max(m.memory_size, 1);

@@ -1,6 +1,6 @@
 #pragma once
 // How the batched total potential uses the machine: which lane width runs the bar law (the
-// widest this processor and this build have, chosen once) and how many threads share an
+// fastest this processor and this build have, chosen once) and how many threads share an
 // evaluation. Neither changes a bit of the result, only its speed; tests and the benchmark
 // may force either.
 #include <vector>
@@ -18,9 +18,12 @@ bar_range_fn bar_range_for(int width);
 // The gradient gather that goes with the pass for `width` lanes; null where that pass is.
 node_range_fn node_range_for(int width);
 
-// The width new objectives use: the forced one, else the widest available.
+// The width new objectives use unless one is forced: AVX2's four lanes where they are
+// available, else the widest.
+int default_lane_width();
+// The width new objectives use: the forced one, else the default.
 int lane_width();
-// 0 restores the widest; a width that is not available is refused (returns false).
+// 0 restores the default; a width that is not available is refused (returns false).
 bool force_lane_width(int width);
 
 // Threads for the evaluations of a model of `bars` bars: the forced count if any, else
