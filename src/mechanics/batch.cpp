@@ -10,19 +10,22 @@
 namespace kalvane {
 namespace {
 
-// Work is handed out in blocks, so that a thread slowed by another process takes fewer.
-constexpr long long bars_per_block = 1024;  // a multiple of every lane count
+// Work is handed out in blocks, a few per thread, so that a thread slowed by another
+// process takes fewer; more blocks than that cost more in claims than they save.
+constexpr long long blocks_per_thread = 4;
+constexpr long long bars_per_block = 1024;  // at least; a multiple of every lane count
 constexpr long long nodes_per_block = 1024;
 
 enum phase : int { fetch_phase, law_phase, sums_phase };
 
 long long padded(long long bars) { return (bars + widest_lanes - 1) / widest_lanes * widest_lanes; }
 
-// Items per block for `total` items: at least `least`, a multiple of it, and few enough blocks
-// for the pool.
-long long block_size(long long total, long long least) {
+// Items per block for `total` items shared by `threads`: at least `least`, a multiple of
+// it, and few enough blocks for the pool.
+long long block_size(long long total, long long least, int threads) {
   const long long most = worker_pool::max_blocks - 1;  // room for the one-thread sum's block
-  const long long size = (total + most - 1) / most;
+  const long long wanted = blocks_per_thread * threads < most ? blocks_per_thread * threads : most;
+  const long long size = (total + wanted - 1) / wanted;
   return size <= least ? least : (size + least - 1) / least * least;
 }
 
@@ -172,10 +175,10 @@ batch_objective::batch_objective(const model& m) : m_(m) {
   w.owner = this;
   w.bar_total = bars;
   w.node_total = nodes;
-  w.bar_block = block_size(bars, bars_per_block);
-  w.node_block = block_size(nodes, nodes_per_block);
-  w.failures.resize(blocks_of(bars, w.bar_block));
   const int threads = thread_count(bars);
+  w.bar_block = block_size(bars, bars_per_block, threads);
+  w.node_block = block_size(nodes, nodes_per_block, threads);
+  w.failures.resize(blocks_of(bars, w.bar_block));
   if (threads > 1) pool_ = std::make_unique<worker_pool>(threads, &evaluation::run_block, &w);
   bar_pass& p = work_->pass;
   p.u = u_.data();
