@@ -5,6 +5,7 @@
 #include <atomic>
 #include <cstdint>
 #include <random>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -42,5 +43,38 @@ TEST(Pool, RunsEveryBlockOfEveryJobOnceAndReturnsOnlyWhenAllAreDone) {
       }
     }
     EXPECT_EQ(t.wrong_phase.load(), 0);
+  }
+}
+
+namespace {
+
+// Block 0 of the caller's share holds its thread until every other block is done, as a
+// thread held off the processor would: the rest of its share must be taken by the others.
+struct held_block {
+  std::atomic<std::uint32_t> done{0};
+  std::uint32_t blocks = 0;
+  std::atomic<bool> saw_the_rest{false};
+};
+
+void hold_first_block(void* context, int, std::uint32_t block) {
+  held_block& h = *static_cast<held_block*>(context);
+  if (block == 0) {
+    for (long spin = 0; spin < 100'000'000 && h.done.load() != h.blocks - 1; ++spin) std::this_thread::yield();
+    h.saw_the_rest = h.done.load() == h.blocks - 1;
+  } else {
+    ++h.done;
+  }
+}
+
+}  // namespace
+
+TEST(Pool, TheOthersTakeTheShareOfAThreadHeldInABlock) {
+  for (int threads : {2, 3}) {
+    held_block h;
+    h.blocks = 24;
+    kalvane::worker_pool pool(threads, hold_first_block, &h);
+    pool.run(0, h.blocks);
+    EXPECT_TRUE(h.saw_the_rest.load()) << threads << " threads";
+    EXPECT_EQ(h.done.load(), h.blocks - 1);
   }
 }

@@ -10,9 +10,9 @@
 namespace kalvane {
 namespace {
 
-// Work is handed out in blocks, a few per thread, so that a thread slowed by another
-// process takes fewer; more blocks than that cost more in claims than they save.
-constexpr long long blocks_per_thread = 4;
+// Work is handed out in blocks, several per thread, so that the others can take over most
+// of the share of a thread slowed by another process; claims within a share are cheap.
+constexpr long long blocks_per_thread = 16;
 constexpr long long bars_per_block = 1024;  // at least; a multiple of every lane count
 constexpr long long nodes_per_block = 1024;
 

@@ -19,53 +19,65 @@ inline void relax() {
 // evaluations, short enough not to hold a core that another process wants for long.
 constexpr int spins_before_sleep = 4000;
 
-inline int phase_of(std::uint64_t ticket) { return static_cast<int>(ticket >> 40 & 0xff); }
-inline std::uint32_t count_of(std::uint64_t ticket) { return static_cast<std::uint32_t>(ticket >> 20 & 0xfffff); }
-inline std::uint32_t block_of(std::uint64_t ticket) { return static_cast<std::uint32_t>(ticket & 0xfffff); }
-inline bool claimable(std::uint64_t ticket) { return block_of(ticket) < count_of(ticket); }
+constexpr std::uint64_t field = (std::uint64_t{1} << 24) - 1;
+inline int phase_of(std::uint64_t share) { return static_cast<int>(share >> 48 & 0xff); }
+inline std::uint64_t end_of(std::uint64_t share) { return share >> 24 & field; }
+inline std::uint64_t next_of(std::uint64_t share) { return share & field; }
+inline std::uint64_t share_word(int phase, std::uint64_t begin, std::uint64_t end) {
+  return static_cast<std::uint64_t>(phase & 0xff) << 48 | end << 24 | begin;
+}
 
 }  // namespace
 
-worker_pool::worker_pool(int threads, block_fn work, void* context) : work_(work), context_(context) {
+worker_pool::worker_pool(int threads, block_fn work, void* context)
+    : shares_(new share[threads > 1 ? threads : 1]), work_(work), context_(context) {
   for (int index = 1; index < threads; ++index) {
     try {
-      workers_.emplace_back([this] { serve(); });
+      workers_.emplace_back([this, index] { serve(index); });
     } catch (const std::system_error&) {
       break;  // run with the threads that did start
     }
   }
+  // Read by the workers only after the first job is published.
+  share_count_ = static_cast<int>(workers_.size()) + 1;
 }
 
 worker_pool::~worker_pool() {
   stopping_.store(true);
-  ticket_.fetch_add(std::uint64_t{1} << 48, std::memory_order_release);
-  ticket_.notify_all();
+  jobs_.fetch_add(1, std::memory_order_release);
+  jobs_.notify_all();
   for (std::thread& t : workers_) t.join();
 }
 
-// Claims the next block of the current job and runs it; false when none is left.
-bool worker_pool::claim_and_run() {
-  std::uint64_t ticket = ticket_.load(std::memory_order_acquire);
-  do {
-    if (!claimable(ticket)) return false;
-  } while (!ticket_.compare_exchange_weak(ticket, ticket + 1, std::memory_order_acq_rel, std::memory_order_acquire));
-  work_(context_, phase_of(ticket), block_of(ticket));
-  done_.fetch_add(1, std::memory_order_release);
-  return true;
+// Claims and runs the blocks of the thread's own share, then what is left of the others'.
+// A share's next block only grows until the job's caller has seen every block done, and a
+// share is set for the next job only after that, so a claimed block below its share's end
+// is always an unrun block of the job whose phase the same word holds. Each thread makes
+// at most one failed claim per share and job, so next stays far below its field's limit.
+void worker_pool::claim_and_run_all(int thread) {
+  const int threads = share_count_;
+  for (int k = 0; k < threads; ++k) {
+    share& s = shares_[static_cast<std::size_t>((thread + k) % threads)];
+    for (;;) {
+      const std::uint64_t claimed = s.word.fetch_add(1, std::memory_order_acq_rel);
+      if (next_of(claimed) >= end_of(claimed)) break;
+      work_(context_, phase_of(claimed), static_cast<std::uint32_t>(next_of(claimed)));
+      done_.fetch_add(1, std::memory_order_release);
+    }
+  }
 }
 
-void worker_pool::serve() {
+void worker_pool::serve(int thread) {
+  std::uint64_t seen = 0;  // no job yet
   for (;;) {
-    while (claim_and_run()) {
-    }
-    if (stopping_.load(std::memory_order_acquire)) return;
-    const std::uint64_t idle = ticket_.load(std::memory_order_acquire);
-    if (claimable(idle)) continue;
     int spins = 0;
-    while (ticket_.load(std::memory_order_acquire) == idle && !stopping_.load(std::memory_order_relaxed)) {
+    while (jobs_.load(std::memory_order_acquire) == seen) {
       if (++spins < spins_before_sleep) relax();
-      else ticket_.wait(idle, std::memory_order_acquire);
+      else jobs_.wait(seen, std::memory_order_acquire);
     }
+    seen = jobs_.load(std::memory_order_acquire);
+    if (stopping_.load(std::memory_order_acquire)) return;
+    claim_and_run_all(thread);
   }
 }
 
@@ -74,14 +86,15 @@ void worker_pool::run(int phase, std::uint32_t blocks) {
     for (std::uint32_t b = 0; b < blocks; ++b) work_(context_, phase, b);
     return;
   }
+  blocks &= max_blocks;
   done_.store(0, std::memory_order_relaxed);
-  const std::uint64_t sequence = (ticket_.load(std::memory_order_relaxed) >> 48) + 1;
-  ticket_.store((sequence & 0xffff) << 48 | static_cast<std::uint64_t>(phase & 0xff) << 40 |
-                    static_cast<std::uint64_t>(blocks & max_blocks) << 20,
-                std::memory_order_release);
-  ticket_.notify_all();
-  while (claim_and_run()) {
-  }
+  const std::uint64_t threads = static_cast<std::uint64_t>(share_count_);
+  for (std::uint64_t t = 0; t < threads; ++t)
+    shares_[t].word.store(share_word(phase, blocks * t / threads, blocks * (t + 1) / threads),
+                          std::memory_order_release);
+  jobs_.fetch_add(1, std::memory_order_release);
+  jobs_.notify_all();
+  claim_and_run_all(0);
   int spins = 0;
   while (done_.load(std::memory_order_acquire) != blocks) {
     if (++spins < spins_before_sleep) relax();
