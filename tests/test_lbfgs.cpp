@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
@@ -68,6 +69,22 @@ TEST(Norm, FindsTheLargestAtEveryPositionOfEveryLength) {
           if (std::fabs(v(i)) > largest) largest = std::fabs(v(i));
         EXPECT_EQ(nlp::norm(n, v), largest) << n << " " << at;
       }
+}
+
+// Two components at a time and the odd one after them: each is start + a * p, rounded
+// twice, as the scalar expression is; in place too.
+TEST(Vectors, StepToIsEachComponentsOwnSumWhateverTheLength) {
+  std::vector<double> start(9), p(9), x(9);
+  for (int i = 0; i < 9; ++i) start[i] = 1.0 / (i + 3), p[i] = (i % 2 ? -1.0 : 1.0) / (7 * i + 1);
+  const double a = 0.1;
+  for (int32_t n = 0; n <= 9; ++n) {
+    std::fill(x.begin(), x.end(), -1.0);
+    nlp::step_to(n, x.data(), start.data(), a, p.data());
+    for (int i = 0; i < 9; ++i) EXPECT_EQ(x[i], i < n ? start[i] + a * p[i] : -1.0) << n << " " << i;
+  }
+  std::vector<double> in_place = start;
+  nlp::step_to(9, in_place.data(), in_place.data(), a, p.data());
+  for (int i = 0; i < 9; ++i) EXPECT_EQ(in_place[i], start[i] + a * p[i]) << i;
 }
 
 TEST(Lbfgs, RingKeepsTheMostRecentPairsInOrder) {
