@@ -44,7 +44,7 @@ struct batch_objective::evaluation {
   long long node_total = 0;
   long long bar_block = bars_per_block;
   long long node_block = nodes_per_block;
-  const double* prescribed = nullptr;
+  long long position_block = nodes_per_block;
   const double* x = nullptr;
   double* u = nullptr;
   std::vector<stretch_failure> failures;  // per block of bars, its first
@@ -73,14 +73,14 @@ struct batch_objective::evaluation {
     return node_begin(block) + node_block < node_total ? node_begin(block) + node_block : node_total;
   }
 
-  // Each node's displacements, from the unknowns or the prescribed values.
+  // The unknowns into their nodes' rows; the prescribed rows were filled when bound.
   void fetch(std::uint32_t block) const {
-    const int32_t n = nodes.n;
-    const int32_t* dof = nodes.dof;
-    const double *unknowns = x, *fixed = prescribed;
+    const long long begin = block * position_block;
+    const long long end = begin + position_block < nodes.n ? begin + position_block : nodes.n;
+    const int32_t* row = owner->position_row_.data();
+    const double* unknowns = x;
     double* out = u;
-    for (long long r = 3 * node_begin(block); r < 3 * node_end(block); ++r)
-      out[r] = dof[r] <= n ? unknowns[dof[r] - 1] : fixed[r];
+    for (long long k = begin; k < end; ++k) out[row[k]] = unknowns[k];
   }
 
   void bar_law(std::uint32_t block) {
@@ -150,8 +150,15 @@ batch_objective::batch_objective(const model& m) : m_(m) {
   }
   energy_.assign(room, 0.0);
   forces_.assign(4 * room + 4, 0.0);
-  // Room for node 1's row, which the padding bars read, in a model without nodes.
+  // Room for node 1's row, which the padding bars read, in a model without nodes. The
+  // prescribed values stay where they are put now; each evaluation fills in the unknowns.
   u_.assign(3 * static_cast<std::size_t>(nodes > 0 ? nodes : 1), 0.0);
+  position_row_.assign(static_cast<std::size_t>(free_count), 0);
+  for (std::size_t r = 0; r < m.dof_map.data.size(); ++r) {
+    const int32_t p = m.dof_map.data[r];
+    if (p <= free_count) position_row_[p - 1] = static_cast<int32_t>(r);
+    else u_[r] = m.prescribed.data[r];
+  }
 
   node_first_.assign(static_cast<std::size_t>(nodes) + 1, 0);
   for (const bar_record& bar : m.bars.data) {
@@ -178,6 +185,7 @@ batch_objective::batch_objective(const model& m) : m_(m) {
   const int threads = thread_count(bars);
   w.bar_block = block_size(bars, bars_per_block, threads);
   w.node_block = block_size(nodes, nodes_per_block, threads);
+  w.position_block = block_size(free_count, 3 * nodes_per_block, threads);
   w.failures.resize(blocks_of(bars, w.bar_block));
   if (threads > 1) pool_ = std::make_unique<worker_pool>(threads, &evaluation::run_block, &w);
   bar_pass& p = work_->pass;
@@ -207,7 +215,6 @@ double batch_objective::operator()(int32_t n, const terms::fmat1& x, terms::fmat
   w.nodes.dof = m.dof_map.data.data();
   w.nodes.loads = m.loads.data.data();
   w.nodes.g = g.data.data();
-  w.prescribed = m.prescribed.data.data();
   w.x = x.data.data();
   w.u = u_.data();
   // The plain loop meets the material at its first bar, after the loads, which raise nothing.
@@ -224,7 +231,7 @@ double batch_objective::operator()(int32_t n, const terms::fmat1& x, terms::fmat
       for (stretch_failure& f : w.failures) f = stretch_failure{};
       w.failed.store(false, std::memory_order_relaxed);
     }
-    run(fetch_phase, node_blocks);
+    run(fetch_phase, blocks_of(n, w.position_block));
     run(law_phase, 1 + static_cast<std::uint32_t>(w.failures.size()));
     // The plain loop stops at the first bar in bar order whose stretch squared is negative.
     if (w.failed.load(std::memory_order_relaxed))

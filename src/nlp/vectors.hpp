@@ -2,6 +2,7 @@
 // The vector operations of the minimiser, on plain arrays of n reals. Sums run from the
 // first component to the last.
 #include <cstdint>
+#include <cstring>
 
 #ifdef __SSE2__
 #include <emmintrin.h>
@@ -46,7 +47,7 @@ inline void difference(int32_t n, double* out, const double* a, const double* b)
 }
 
 inline void copy(int32_t n, double* out, const double* in) {
-  for (int32_t i = 0; i < n; ++i) out[i] = in[i];
+  if (n > 0) std::memmove(out, in, static_cast<std::size_t>(n) * sizeof(double));
 }
 
 }  // namespace nlp
