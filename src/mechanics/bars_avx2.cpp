@@ -1,7 +1,7 @@
-// The bar pass on four lanes, and the gradient gather on quads (AVX2). This file alone is compiled for AVX2, without fused
-// multiply-adds, and is called only on a processor that has AVX2. Everything in it that is
-// not the one entry point has internal linkage, so no AVX2 code can stand in for a baseline
-// copy of a shared inline function.
+// The bar pass on four lanes, and the gradient gather on quads (AVX2). This file alone is
+// compiled for AVX2, without fused multiply-adds, and is called only on a processor that
+// has AVX2. Everything in it but its two entry points has internal linkage, so no AVX2 code
+// can stand in for a baseline copy of a shared inline function.
 #include "mechanics/bar_pass.hpp"
 #include "mechanics/node_pass.hpp"
 

@@ -194,8 +194,10 @@ batch_objective::batch_objective(const model& m) : m_(m) {
   p.cx = cx_.data(), p.cy = cy_.data(), p.cz = cz_.data();
   p.length0 = length0_.data(), p.area = area_.data();
   p.energy = energy_.data();
-  // vector's storage is aligned to 16 bytes at least: 32 is at most one real further.
-  p.forces = forces_.data() + (reinterpret_cast<std::uintptr_t>(forces_.data()) % 32 == 0 ? 0 : 2);
+  // The quads are loaded and stored whole: from the first 32-byte boundary in forces_,
+  // at most three reals in, for which it has room.
+  const std::uintptr_t misalignment = reinterpret_cast<std::uintptr_t>(forces_.data()) % 32;
+  p.forces = forces_.data() + (misalignment == 0 ? 0 : (32 - misalignment) / sizeof(double));
   node_pass& q = work_->nodes;
   q.node_first = node_first_.data();
   q.contributions = contributions_.data();

@@ -1,6 +1,6 @@
 #pragma once
 // The total potential for the minimiser, with the bits of `objective`. The displacements
-// of every node are fetched once; the bar law runs on the widest lanes the processor has,
+// of every node are fetched once; the bar law runs on the lanes the dispatch chose,
 // its bars shared among threads, each bar's energy and node2 end forces written to per-bar
 // arrays. The sums keep their fixed order:
 // - the loads, node by node, by one thread while the others run the bar law (they need

@@ -1,6 +1,7 @@
 #include "mechanics/dispatch.hpp"
 
 #include <atomic>
+#include <bit>
 #include <cmath>
 #include <cstdlib>
 #include <thread>
@@ -82,6 +83,26 @@ inline quad2 operator+(const quad2& a, const quad2& b) { return {_mm_add_pd(a.xy
 
 void gather2(const node_pass& pass, long long begin, long long end) { node_range<quad2>(pass, begin, end); }
 #endif
+
+// Four plain reals: the baseline for a build without SSE2.
+struct quad1 {
+  double v[4];
+  quad1(double x, double y, double z) : v{x, y, z, 0.0} {}
+  quad1(double a, double b, double c, double d) : v{a, b, c, d} {}
+  static quad1 load(const double* p) { return {p[0], p[1], p[2], p[3]}; }
+  static double flip(double a, std::uint64_t sign) {
+    return std::bit_cast<double>(std::bit_cast<std::uint64_t>(a) ^ sign);
+  }
+  quad1 flip(const std::uint64_t* signs) const {
+    return {flip(v[0], signs[0]), flip(v[1], signs[1]), flip(v[2], signs[2]), v[3]};
+  }
+  void store(double* p) const {
+    for (int lane = 0; lane < 4; ++lane) p[lane] = v[lane];
+  }
+};
+inline quad1 operator+(const quad1& a, const quad1& b) {
+  return {a.v[0] + b.v[0], a.v[1] + b.v[1], a.v[2] + b.v[2], a.v[3] + b.v[3]};
+}
 
 void gather1(const node_pass& pass, long long begin, long long end) { node_range<quad1>(pass, begin, end); }
 
