@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
@@ -267,6 +268,40 @@ TEST(Batch, PositionsNotNumberedOnceEachGetThePlainLoopsResult) {
       g_batch(q) = g_plain(q) = 0.25;  // assigned by neither when missing
       ASSERT_EQ(bits(batch(m.free_count, x, g_batch)), bits(kalvane::objective(m, m.free_count, x, g_plain)));
       for (int32_t k = 1; k <= m.free_count; ++k) ASSERT_EQ(bits(g_batch(k)), bits(g_plain(k))) << k;
+    }
+  }
+}
+
+// The unknowns reach their rows in runs of positions that follow one another in the rows;
+// blocks of positions cut runs. Numbered as the starting point numbers them (long runs
+// across blocks) and shuffled (runs of one), the result is the plain loop's.
+TEST(Batch, UnknownsReachTheirRowsWhateverTheNumbering) {
+  std::mt19937_64 random(11);
+  for (const bool shuffled : {false, true}) {
+    model m = random_model(random, true, 4000, 7000);
+    ASSERT_GT(m.free_count, 2 * 3 * 1024);
+    if (shuffled) {
+      std::vector<int32_t*> free;
+      for (int32_t& p : m.dof_map.data)
+        if (p <= m.free_count) free.push_back(&p);
+      std::vector<int32_t> positions;
+      for (int32_t* p : free) positions.push_back(*p);
+      std::shuffle(positions.begin(), positions.end(), random);
+      for (std::size_t k = 0; k < free.size(); ++k) *free[k] = positions[k];
+    }
+    terms::fmat1 x, g_batch, g_plain;
+    x.allocate(1, m.free_count);
+    g_batch.allocate(1, m.free_count);
+    g_plain.allocate(1, m.free_count);
+    for (int threads : {1, 3}) {
+      const forced_machine machine(kalvane::lane_widths().back(), threads);
+      const kalvane::batch_objective batch(m);
+      for (int s = 0; s < 5; ++s) {
+        random_state(random, x);
+        ASSERT_EQ(bits(batch(m.free_count, x, g_batch)), bits(kalvane::objective(m, m.free_count, x, g_plain)))
+            << shuffled << " " << threads;
+        for (int32_t k = 1; k <= m.free_count; ++k) ASSERT_EQ(bits(g_batch(k)), bits(g_plain(k))) << k;
+      }
     }
   }
 }

@@ -1,6 +1,8 @@
 #include "mechanics/batch.hpp"
 
+#include <algorithm>
 #include <cstdint>
+#include <cstring>
 
 #include "error.hpp"
 #include "mechanics/dispatch.hpp"
@@ -74,13 +76,22 @@ struct batch_objective::evaluation {
   }
 
   // The unknowns into their nodes' rows; the prescribed rows were filled when bound.
+  // Positions run in step with rows between prescribed components, so this is a copy of
+  // a few long runs.
   void fetch(std::uint32_t block) const {
     const long long begin = block * position_block;
     const long long end = begin + position_block < nodes.n ? begin + position_block : nodes.n;
-    const int32_t* row = owner->position_row_.data();
-    const double* unknowns = x;
-    double* out = u;
-    for (long long k = begin; k < end; ++k) out[row[k]] = unknowns[k];
+    const std::vector<position_run>& runs = owner->runs_;
+    // The last run that starts at or before `begin`.
+    auto run = std::upper_bound(runs.begin(), runs.end(), begin,
+                                [](long long p, const position_run& r) { return p < r.position; }) -
+               1;
+    for (; run != runs.end() && run->position < end; ++run) {
+      const long long from = run->position > begin ? run->position : begin;
+      const long long to = run->position + run->length < end ? run->position + run->length : end;
+      if (from < to)
+        std::memcpy(u + run->row + (from - run->position), x + from, static_cast<std::size_t>(to - from) * sizeof(double));
+    }
   }
 
   void bar_law(std::uint32_t block) {
@@ -153,12 +164,15 @@ batch_objective::batch_objective(const model& m) : m_(m) {
   // Room for node 1's row, which the padding bars read, in a model without nodes. The
   // prescribed values stay where they are put now; each evaluation fills in the unknowns.
   u_.assign(3 * static_cast<std::size_t>(nodes > 0 ? nodes : 1), 0.0);
-  position_row_.assign(static_cast<std::size_t>(free_count), 0);
+  std::vector<int32_t> row_of(static_cast<std::size_t>(free_count), 0);
   for (std::size_t r = 0; r < m.dof_map.data.size(); ++r) {
     const int32_t p = m.dof_map.data[r];
-    if (p <= free_count) position_row_[p - 1] = static_cast<int32_t>(r);
+    if (p <= free_count) row_of[p - 1] = static_cast<int32_t>(r);
     else u_[r] = m.prescribed.data[r];
   }
+  for (int32_t p = 0; p < free_count; ++p)
+    if (runs_.empty() || row_of[p] != runs_.back().row + runs_.back().length) runs_.push_back({p, row_of[p], 1});
+    else ++runs_.back().length;
 
   node_first_.assign(static_cast<std::size_t>(nodes) + 1, 0);
   for (const bar_record& bar : m.bars.data) {

@@ -55,8 +55,11 @@ class batch_objective {
   mutable std::vector<double> energy_, forces_;
   // Per node, three each: the displacements of the state being evaluated.
   mutable std::vector<double> u_;
-  // Per position 1..n (0-based here), its place in u_.
-  std::vector<int32_t> position_row_;
+  // Positions 1..n (0-based here) in runs whose places in u_ follow one another, in order.
+  struct position_run {
+    int32_t position, row, length;
+  };
+  std::vector<position_run> runs_;
   // For node i (0-based), contributions_[node_first_[i] .. node_first_[i + 1]) are
   // 2 * bar + end, end 0 for node1 and 1 for node2, in the plain loop's order.
   std::vector<long long> node_first_;
