@@ -218,7 +218,9 @@ void bench_net(const options& o, long long wanted, double floor_s, int all) {
     if (width == 1) continue;
     kalvane::force_lane_width(width);
     const double s = time_potential(m, 1, x, gr, o.reps);
-    widths += (widths.empty() ? "" : ", ") + std::to_string(width) + " lanes " + std::to_string(s / bars * 1e9).substr(0, 5);
+    char figure[64];
+    std::snprintf(figure, sizeof figure, "%s%d lanes %.3f", widths.empty() ? "" : ", ", width, s / bars * 1e9);
+    widths += figure;
   }
   kalvane::force_lane_width(0);
   std::printf("%-34s %s ns/bar at 1 thread\n", "", widths.c_str());

@@ -90,7 +90,8 @@ struct batch_objective::evaluation {
       const long long from = run->position > begin ? run->position : begin;
       const long long to = run->position + run->length < end ? run->position + run->length : end;
       if (from < to)
-        std::memcpy(u + run->row + (from - run->position), x + from, static_cast<std::size_t>(to - from) * sizeof(double));
+        std::memcpy(u + run->row + (from - run->position), x + from,
+                    static_cast<std::size_t>(to - from) * sizeof(double));
     }
   }
 

@@ -18,8 +18,11 @@ inline void relax() {
 // Spins before sleeping: long enough to bridge the minimiser's vector work between two
 // evaluations, the two-loop recursion included, on models that fit the caches (about
 // 0.7 ms at the 11 ns a pause took where measured; waking a sleeper costs tens of µs),
-// short enough not to hold a core that another process wants for long.
+// short enough not to hold a core that another process wants for long. With more threads
+// than the hardware runs at once, spinning ones would take the cores from the one doing
+// the minimiser's work, so they sleep soon.
 constexpr int spins_before_sleep = 60000;
+constexpr int spins_when_oversubscribed = 4000;
 
 constexpr std::uint64_t field = (std::uint64_t{1} << 24) - 1;
 inline int phase_of(std::uint64_t share) { return static_cast<int>(share >> 48 & 0xff); }
@@ -33,6 +36,9 @@ inline std::uint64_t share_word(int phase, std::uint64_t begin, std::uint64_t en
 
 worker_pool::worker_pool(int threads, block_fn work, void* context)
     : shares_(new share[threads > 1 ? threads : 1]), work_(work), context_(context) {
+  const unsigned hardware = std::thread::hardware_concurrency();
+  const bool oversubscribed = hardware != 0 && static_cast<unsigned>(threads) > hardware;
+  spins_ = oversubscribed ? spins_when_oversubscribed : spins_before_sleep;
   for (int index = 1; index < threads; ++index) {
     try {
       workers_.emplace_back([this, index] { serve(index); });
@@ -74,7 +80,7 @@ void worker_pool::serve(int thread) {
   for (;;) {
     int spins = 0;
     while (jobs_.load(std::memory_order_acquire) == seen) {
-      if (++spins < spins_before_sleep) relax();
+      if (++spins < spins_) relax();
       else jobs_.wait(seen, std::memory_order_acquire);
     }
     seen = jobs_.load(std::memory_order_acquire);
@@ -99,7 +105,7 @@ void worker_pool::run(int phase, std::uint32_t blocks) {
   claim_and_run_all(0);
   int spins = 0;
   while (done_.load(std::memory_order_acquire) != blocks) {
-    if (++spins < spins_before_sleep) relax();
+    if (++spins < spins_) relax();
     else std::this_thread::yield();  // the thread holding the last block may need this core
   }
 }

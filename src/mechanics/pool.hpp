@@ -47,6 +47,7 @@ class worker_pool {
 
   std::unique_ptr<share[]> shares_;
   int share_count_ = 1;  // the threads that started, the caller included
+  int spins_ = 0;        // spins of a waiting thread before it sleeps or yields
   // Bumped once per job (and at the end) to wake the workers.
   alignas(64) std::atomic<std::uint64_t> jobs_{0};
   alignas(64) std::atomic<std::uint32_t> done_{0};

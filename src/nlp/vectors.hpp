@@ -36,7 +36,8 @@ inline void step_to(int32_t n, double* x, const double* start, double a, const d
   int32_t i = 0;
 #ifdef __SSE2__
   const __m128d step = _mm_set1_pd(a);
-  for (; i + 2 <= n; i += 2) _mm_storeu_pd(x + i, _mm_add_pd(_mm_loadu_pd(start + i), _mm_mul_pd(step, _mm_loadu_pd(p + i))));
+  for (; i + 2 <= n; i += 2)
+    _mm_storeu_pd(x + i, _mm_add_pd(_mm_loadu_pd(start + i), _mm_mul_pd(step, _mm_loadu_pd(p + i))));
 #endif
   for (; i < n; ++i) x[i] = start[i] + a * p[i];
 }
