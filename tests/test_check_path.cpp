@@ -24,6 +24,20 @@ kalvane::model prepared(const scratch_folder& folder, const std::string& input) 
   return m;
 }
 
+// The path reaches full load without halving a step, on a stable branch, and its end is an
+// equilibrium of the whole model.
+void expect_whole_steps_to_an_equilibrium_at_full_load(const kalvane::model& m) {
+  kalvane::check::stiffness_pattern pattern = kalvane::check::pattern_of(m);
+  kalvane::check::factorisation f;
+  const kalvane::check::path_finding path = kalvane::check::follow_path(m, pattern, f);
+  EXPECT_TRUE(path.reached_full_load);
+  EXPECT_EQ(path.halvings, 0);
+  EXPECT_GT(path.smallest_pivot, 0.0);
+  const kalvane::check::state s = kalvane::check::evaluate(m, path.x);
+  for (std::size_t p = 0; p < s.gradient.size(); ++p)
+    ASSERT_LE(std::fabs(s.gradient[p]), 16.0 * kalvane::check::rounding_of(s.scale[p]) + 1e-12) << p;
+}
+
 // From the unloaded shape, Newton at the first load factor stretches only the bars that
 // reach the edge, overshoots, and meets bars in compression next to it: each such first
 // step was halved on a net this size. Started along the tangent, it is taken whole.
@@ -32,16 +46,7 @@ TEST(CheckPath, APretensionedNetTakesItsFirstStepWholeAndReachesFullLoad) {
   structures::options o;
   o.bars = 20000;
   const kalvane::model m = prepared(folder, structures::generate(o));
-  kalvane::check::stiffness_pattern pattern = kalvane::check::pattern_of(m);
-  kalvane::check::factorisation f;
-  const kalvane::check::path_finding path = kalvane::check::follow_path(m, pattern, f);
-  EXPECT_TRUE(path.reached_full_load);
-  EXPECT_EQ(path.halvings, 0);
-  EXPECT_GT(path.smallest_pivot, 0.0);
-  // At full load the path's end is an equilibrium of the whole model.
-  const kalvane::check::state s = kalvane::check::evaluate(m, path.x);
-  for (std::size_t p = 0; p < s.gradient.size(); ++p)
-    ASSERT_LE(std::fabs(s.gradient[p]), 16.0 * kalvane::check::rounding_of(s.scale[p]) + 1e-12) << p;
+  expect_whole_steps_to_an_equilibrium_at_full_load(m);
 }
 
 // A saddle (hyperbolic paraboloid) of bars along a grid, 8 by 6 nodes: the edge pulled
@@ -86,13 +91,5 @@ TEST(CheckPath, ASaddleNetNearlySingularUnloadedStillReachesFullLoad) {
   scratch_folder folder;
   const kalvane::model m = prepared(folder, saddle_net());
   ASSERT_EQ(m.free_count, 3 * 6 * 4);
-  kalvane::check::stiffness_pattern pattern = kalvane::check::pattern_of(m);
-  kalvane::check::factorisation f;
-  const kalvane::check::path_finding path = kalvane::check::follow_path(m, pattern, f);
-  EXPECT_TRUE(path.reached_full_load);
-  EXPECT_EQ(path.halvings, 0);
-  EXPECT_GT(path.smallest_pivot, 0.0);
-  const kalvane::check::state s = kalvane::check::evaluate(m, path.x);
-  for (std::size_t p = 0; p < s.gradient.size(); ++p)
-    ASSERT_LE(std::fabs(s.gradient[p]), 16.0 * kalvane::check::rounding_of(s.scale[p]) + 1e-12) << p;
+  expect_whole_steps_to_an_equilibrium_at_full_load(m);
 }
