@@ -8,7 +8,7 @@
 #include "check/calculix.hpp"
 #include "check/diagnosis.hpp"
 #include "check/freshness.hpp"
-#include "check/newton.hpp"
+#include "newton/newton.hpp"
 #include "error.hpp"
 #include "run.hpp"
 
@@ -61,7 +61,7 @@ digits_finding count_digits(std::size_t count, Entry entry) {
 
 void refine(findings& f, const model& m, const view::report& r, vector& x, stiffness_pattern& pattern,
             factorisation& factor) {
-  const newton_result n = newton(m, x, pattern, factor, {});
+  const newton_result n = newton_solve(m, x, pattern, factor, {});
   f.refinement.steps = n.steps;
   f.refinement.converged = n.converged;
   f.refinement.gradient = n.gradient;

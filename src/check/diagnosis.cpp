@@ -4,7 +4,7 @@
 #include <cmath>
 
 #include "check/findings.hpp"
-#include "check/path.hpp"
+#include "newton/path.hpp"
 
 namespace kalvane::check {
 

@@ -4,7 +4,7 @@
 #include <optional>
 #include <string>
 
-#include "check/factor.hpp"
+#include "newton/factor.hpp"
 #include "check/residual.hpp"
 
 namespace kalvane::check {

@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
-#include "check/factor.hpp"
+#include "newton/factor.hpp"
 #include "check/lint.hpp"
-#include "check/path.hpp"
+#include "newton/path.hpp"
 #include "check/residual.hpp"
 
 namespace kalvane::check {

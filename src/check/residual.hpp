@@ -7,10 +7,13 @@
 #include <string>
 #include <vector>
 
-#include "check/system.hpp"
+#include "newton/system.hpp"
 #include "view/report_reader.hpp"
 
 namespace kalvane::check {
+
+// The check speaks the Newton library's vocabulary: states, vectors, patterns, factorisations.
+using namespace kalvane::newton;
 
 // Node and component (1 = X, 2 = Y, 3 = Z) of each free position, at [p - 1].
 struct component_name {

@@ -1,12 +1,12 @@
-#include "check/system.hpp"
+#include "newton/system.hpp"
 
 #include <algorithm>
 #include <cmath>
 #include <limits>
 
-#include "check/tangent.hpp"
+#include "newton/tangent.hpp"
 
-namespace kalvane::check {
+namespace kalvane::newton {
 
 namespace {
 
@@ -154,9 +154,9 @@ results results_at(const model& m, const vector& x) {
   return r;
 }
 
-}  // namespace kalvane::check
+}  // namespace kalvane::newton
 
-namespace kalvane::check {
+namespace kalvane::newton {
 
 vector multiply(const stiffness_pattern& pattern, const vector& v) {
   vector out(v.size(), 0.0);
@@ -170,4 +170,4 @@ vector multiply(const stiffness_pattern& pattern, const vector& v) {
   return out;
 }
 
-}  // namespace kalvane::check
+}  // namespace kalvane::newton

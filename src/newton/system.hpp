@@ -10,7 +10,7 @@
 #include "mechanics/bar_law.hpp"
 #include "model/model.hpp"
 
-namespace kalvane::check {
+namespace kalvane::newton {
 
 using vector = std::vector<double>;  // free components, position p at [p - 1]
 
@@ -54,9 +54,9 @@ results results_at(const model& m, const vector& x);
 
 double max_abs(const vector& v);
 
-}  // namespace kalvane::check
+}  // namespace kalvane::newton
 
-namespace kalvane::check {
+namespace kalvane::newton {
 // K v from the stored lower triangle.
 vector multiply(const stiffness_pattern& pattern, const vector& v);
-}  // namespace kalvane::check
+}  // namespace kalvane::newton

@@ -1,9 +1,9 @@
-#include "check/newton.hpp"
+#include "newton/newton.hpp"
 
 #include <algorithm>
 #include <cmath>
 
-namespace kalvane::check {
+namespace kalvane::newton {
 
 namespace {
 
@@ -37,7 +37,7 @@ bool within(const state& s, double tolerance) {
   return true;
 }
 
-newton_result newton(const model& m, vector& x, stiffness_pattern& pattern, factorisation& f,
+newton_result newton_solve(const model& m, vector& x, stiffness_pattern& pattern, factorisation& f,
                      const newton_settings& settings) {
   newton_result result;
   state s = evaluate(m, x, &pattern);
@@ -102,4 +102,4 @@ newton_result newton(const model& m, vector& x, stiffness_pattern& pattern, fact
   }
 }
 
-}  // namespace kalvane::check
+}  // namespace kalvane::newton

@@ -1,8 +1,8 @@
-#include "check/tangent.hpp"
+#include "newton/tangent.hpp"
 
 #include <cmath>
 
-namespace kalvane::check {
+namespace kalvane::newton {
 
 double nominal_stress_slope(double lambda, const law_constants& law) {
   const double inv = 1.0 / lambda;
@@ -44,4 +44,4 @@ bar_tangent tangent_of(const bar_record& bar, const law_constants& law, double u
   return t;
 }
 
-}  // namespace kalvane::check
+}  // namespace kalvane::newton

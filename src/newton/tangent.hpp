@@ -7,7 +7,7 @@
 #include "mechanics/bar_law.hpp"
 #include "model/model.hpp"
 
-namespace kalvane::check {
+namespace kalvane::newton {
 
 struct bar_tangent {
   double block[3][3];  // node2-node2 block, symmetric
@@ -27,4 +27,4 @@ double energy_above_unstrained(double lambda, double e, const law_constants& law
 // The bar at the end displacement difference u = u(node2) - u(node1).
 bar_tangent tangent_of(const bar_record& bar, const law_constants& law, double ux, double uy, double uz);
 
-}  // namespace kalvane::check
+}  // namespace kalvane::newton

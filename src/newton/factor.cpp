@@ -1,4 +1,4 @@
-#include "check/factor.hpp"
+#include "newton/factor.hpp"
 
 #include <algorithm>
 #include <cmath>
@@ -11,7 +11,7 @@
 
 #include "error.hpp"
 
-namespace kalvane::check {
+namespace kalvane::newton {
 
 namespace {
 
@@ -196,4 +196,4 @@ vector solve(factorisation& f, const vector& rhs) {
   return out;
 }
 
-}  // namespace kalvane::check
+}  // namespace kalvane::newton

@@ -9,9 +9,9 @@
 
 #include <Eigen/SparseCholesky>
 
-#include "check/system.hpp"
+#include "newton/system.hpp"
 
-namespace kalvane::check {
+namespace kalvane::newton {
 
 struct inertia {
   long positive = 0, negative = 0, zero = 0;
@@ -49,4 +49,4 @@ inertia factorise_holding_free(factorisation& f, stiffness_pattern& pattern);
 // Solves with the last factorisation: K dx = rhs.
 vector solve(factorisation& f, const vector& rhs);
 
-}  // namespace kalvane::check
+}  // namespace kalvane::newton

@@ -1,11 +1,11 @@
-#include "check/path.hpp"
+#include "newton/path.hpp"
 
 #include <algorithm>
 #include <cmath>
 
-#include "check/newton.hpp"
+#include "newton/newton.hpp"
 
-namespace kalvane::check {
+namespace kalvane::newton {
 
 namespace {
 
@@ -74,7 +74,7 @@ path_finding follow_path(const model& m, stiffness_pattern& pattern, factorisati
     // The unloaded shape of a flat net or a cable has no stiffness across it, so the first
     // step's Newton starts from a singular stiffness and needs more iterations than any later one.
     corrector.max_steps = path.steps == 0 ? 40 : 12;
-    const newton_result r = newton(scaled, trial, pattern, f, corrector);
+    const newton_result r = newton_solve(scaled, trial, pattern, f, corrector);
     const double new_rate = largest_difference(trial, current) / taken;
     // A corrector that lands far from where the path was heading has jumped to another
     // branch, even when the branch is stable.
@@ -100,10 +100,10 @@ path_finding follow_path(const model& m, stiffness_pattern& pattern, factorisati
     newton_settings polish;
     polish.refuse_negative = true;
     polish.start_with_held_factorisation = true;  // the last corrector's, at full load
-    newton(m, current, pattern, f, polish);
+    newton_solve(m, current, pattern, f, polish);
   }
   path.x = current;
   return path;
 }
 
-}  // namespace kalvane::check
+}  // namespace kalvane::newton

@@ -6,10 +6,10 @@
 // the correction fails or leaves the stable branch (a negative pivot), and doubled when one
 // factorisation sufficed. When the step has shrunk to nothing before t = 1, the path has met a
 // limit point: the stiffness turns singular there and the structure snaps through.
-#include "check/factor.hpp"
-#include "check/system.hpp"
+#include "newton/factor.hpp"
+#include "newton/system.hpp"
 
-namespace kalvane::check {
+namespace kalvane::newton {
 
 struct path_settings {
   double first_step = 0.125;
@@ -35,4 +35,4 @@ path_finding follow_path(const model& m, stiffness_pattern& pattern, factorisati
 // The model at load factor t: loads and prescribed displacements of `full` times t.
 void scale_model(model& scaled, const model& full, double t);
 
-}  // namespace kalvane::check
+}  // namespace kalvane::newton

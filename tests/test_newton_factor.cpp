@@ -4,9 +4,9 @@
 
 #include <cmath>
 
-#include "check/factor.hpp"
+#include "newton/factor.hpp"
 
-namespace kalvane::check {
+namespace kalvane::newton {
 namespace {
 
 // A symmetric matrix from its lower triangle, as pattern_of lays the stiffness out.
@@ -130,4 +130,4 @@ TEST(CheckFactor, AComponentNothingHoldsIsHeldAndTheRestSolvesAsWithoutIt) {
 }
 
 }  // namespace
-}  // namespace kalvane::check
+}  // namespace kalvane::newton

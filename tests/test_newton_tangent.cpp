@@ -2,13 +2,13 @@
 
 #include <cmath>
 
-#include "check/tangent.hpp"
+#include "newton/tangent.hpp"
 #include "mechanics/element.hpp"
 
 namespace {
 
 using kalvane::law_constants;
-using kalvane::check::tangent_of;
+using kalvane::newton::tangent_of;
 
 // One bar between two free nodes, so element1 sees every end displacement as an unknown.
 kalvane::model free_bar(const kalvane::material_record& material, double x2, double y2, double z2, double area) {
@@ -49,7 +49,7 @@ TEST(CheckTangent, MatchesFiniteDifferencesOfTheEndForces) {
     kalvane::model m = free_bar(tc.material, 1.2, 0.5, -0.3, 0.02);
     const kalvane::bar_record& bar = m.bars(1);
     const law_constants law = kalvane::constants_of(*m.material);
-    const kalvane::check::bar_tangent t = tangent_of(bar, law, tc.u[0], tc.u[1], tc.u[2]);
+    const kalvane::newton::bar_tangent t = tangent_of(bar, law, tc.u[0], tc.u[1], tc.u[2]);
     terms::fmat1 x;
     x.allocate(1, 6);
     double stiffest = 0.0;

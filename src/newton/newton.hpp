@@ -3,10 +3,10 @@
 // and is cut back (halved) until the energy falls or the gradient shrinks, so that the
 // iteration settles on the equilibrium nearest its start. A factorisation serves several
 // steps while they converge fast (the chord, or modified Newton, method).
-#include "check/factor.hpp"
-#include "check/system.hpp"
+#include "newton/factor.hpp"
+#include "newton/system.hpp"
 
-namespace kalvane::check {
+namespace kalvane::newton {
 
 struct newton_settings {
   int max_steps = 60;
@@ -32,10 +32,10 @@ struct newton_result {
   inertia last;             // of the stiffness at the last point factorised
 };
 
-newton_result newton(const model& m, vector& x, stiffness_pattern& pattern, factorisation& f,
+newton_result newton_solve(const model& m, vector& x, stiffness_pattern& pattern, factorisation& f,
                      const newton_settings& settings);
 
 // True when every component of the state is within `tolerance` or its rounding level.
 bool within(const state& s, double tolerance);
 
-}  // namespace kalvane::check
+}  // namespace kalvane::newton

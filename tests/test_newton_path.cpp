@@ -5,7 +5,7 @@
 
 #include <sstream>
 
-#include "check/path.hpp"
+#include "newton/path.hpp"
 #include "run.hpp"
 #include "structures.hpp"
 #include "support.hpp"
@@ -27,15 +27,15 @@ kalvane::model prepared(const scratch_folder& folder, const std::string& input) 
 // The path reaches full load without halving a step, on a stable branch, and its end is an
 // equilibrium of the whole model.
 void expect_whole_steps_to_an_equilibrium_at_full_load(const kalvane::model& m) {
-  kalvane::check::stiffness_pattern pattern = kalvane::check::pattern_of(m);
-  kalvane::check::factorisation f;
-  const kalvane::check::path_finding path = kalvane::check::follow_path(m, pattern, f);
+  kalvane::newton::stiffness_pattern pattern = kalvane::newton::pattern_of(m);
+  kalvane::newton::factorisation f;
+  const kalvane::newton::path_finding path = kalvane::newton::follow_path(m, pattern, f);
   EXPECT_TRUE(path.reached_full_load);
   EXPECT_EQ(path.halvings, 0);
   EXPECT_GT(path.smallest_pivot, 0.0);
-  const kalvane::check::state s = kalvane::check::evaluate(m, path.x);
+  const kalvane::newton::state s = kalvane::newton::evaluate(m, path.x);
   for (std::size_t p = 0; p < s.gradient.size(); ++p)
-    ASSERT_LE(std::fabs(s.gradient[p]), 16.0 * kalvane::check::rounding_of(s.scale[p]) + 1e-12) << p;
+    ASSERT_LE(std::fabs(s.gradient[p]), 16.0 * kalvane::newton::rounding_of(s.scale[p]) + 1e-12) << p;
 }
 
 // From the unloaded shape, Newton at the first load factor stretches only the bars that
