@@ -50,7 +50,7 @@ void scale_model(model& scaled, const model& full, double t) {
 }
 
 path_finding follow_path(const model& m, stiffness_pattern& pattern, factorisation& f,
-                         const path_settings& settings) {
+                         const path_settings& settings, const path_observer& observer) {
   model scaled = m;
   path_finding path;
   const std::size_t n = static_cast<std::size_t>(m.free_count);
@@ -75,6 +75,7 @@ path_finding follow_path(const model& m, stiffness_pattern& pattern, factorisati
     // step's Newton starts from a singular stiffness and needs more iterations than any later one.
     corrector.max_steps = path.steps == 0 ? 40 : 12;
     const newton_result r = newton_solve(scaled, trial, pattern, f, corrector);
+    path.newton_steps += r.steps;
     const double new_rate = largest_difference(trial, current) / taken;
     // A corrector that lands far from where the path was heading has jumped to another
     // branch, even when the branch is stable.
@@ -92,6 +93,15 @@ path_finding follow_path(const model& m, stiffness_pattern& pattern, factorisati
     rate = std::max(new_rate, rate * 0.5);
     ++path.steps;
     path.smallest_pivot = r.last.smallest_pivot;
+    path_point point;
+    point.stage = 1;
+    point.load_factor = t;
+    point.energy = evaluate(scaled, current).energy;
+    point.smallest_pivot = r.last.smallest_pivot;
+    point.negative_pivots = r.last.negative;
+    point.newton_steps = r.steps;
+    path.points.push_back(point);
+    if (observer) observer(point, current);
     step = r.factorisations <= settings.quick ? std::min(settings.largest_step, taken * 2.0) : taken;
   }
   path.load_factor = t;
@@ -100,7 +110,7 @@ path_finding follow_path(const model& m, stiffness_pattern& pattern, factorisati
     newton_settings polish;
     polish.refuse_negative = true;
     polish.start_with_held_factorisation = true;  // the last corrector's, at full load
-    newton_solve(m, current, pattern, f, polish);
+    path.newton_steps += newton_solve(m, current, pattern, f, polish).steps;
   }
   path.x = current;
   return path;
