@@ -55,6 +55,10 @@ struct path_finding {
   int halvings = 0;
   int newton_steps = 0;      // Newton iterations in all, the final polish included
   double smallest_pivot = 0.0;  // at the last equilibrium, relative to the largest diagonal entry
+  double gradient = 0.0;     // largest gradient component at x
+  bool snapped = false;           // full load reached on a far branch, after a limit point
+  bool past_bifurcation = false;  // full load reached past a bifurcation point
+  bool collapsed = false;         // no stable equilibrium at full load: x is the last stable point
   std::vector<path_point> points;  // every converged point, in order
   vector x;                  // the last equilibrium on the path
 };
