@@ -1,0 +1,54 @@
+#include "check/check_progress.hpp"
+
+#include <cstdio>
+
+#include "progress.hpp"
+
+namespace kalvane::check {
+
+namespace {
+
+// Draws the line; the caller holds the lock.
+void draw(check_progress& p, std::chrono::steady_clock::time_point now) {
+  if (p.stopping || p.what.empty() || now < p.first_draw) return;
+  char seconds[32];
+  std::snprintf(seconds, sizeof seconds, ", %.1f s", std::chrono::duration<double>(now - p.started).count());
+  draw_progress_line(("kalvane-check: " + p.what + seconds).c_str());
+  p.shown = true;
+}
+
+}  // namespace
+
+check_progress::check_progress(bool enable) : enabled(enable) {
+  if (!enabled) return;
+  started = std::chrono::steady_clock::now();
+  first_draw = started + progress_first_draw_after();
+  redraw = std::thread([this] {
+    std::unique_lock<std::mutex> held(lock);
+    while (!wake.wait_for(held, progress_redraw_every, [this] { return stopping; }))
+      draw(*this, std::chrono::steady_clock::now());
+  });
+}
+
+check_progress::~check_progress() { finish(); }
+
+void check_progress::show(std::string point) {
+  if (!enabled) return;
+  const std::lock_guard<std::mutex> held(lock);
+  what = std::move(point);
+  draw(*this, std::chrono::steady_clock::now());
+}
+
+void check_progress::finish() {
+  if (!enabled) return;
+  {
+    const std::lock_guard<std::mutex> held(lock);
+    stopping = true;
+  }
+  wake.notify_all();
+  if (redraw.joinable()) redraw.join();
+  if (shown) erase_progress_line();
+  shown = false;
+}
+
+}  // namespace kalvane::check
