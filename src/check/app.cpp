@@ -161,8 +161,7 @@ void require_report(const options& o, const std::string& input_name, const std::
       plan.folder = o.dir;
       plan.last = stage::start;
       run(m, plan);
-      progress.show("no report: minimising the energy from the unloaded shape");
-      diagnosis = diagnose_without_report(m);
+      diagnosis = diagnose_without_report(m, [&](const std::string& what) { progress.show(what); });
     } catch (const error&) {
       throw e;  // input.txt does not even read: the run's own message says why
     }

@@ -1,0 +1,73 @@
+// kalvane-check's progress line: on a terminal, the point worked on and its figures, erased
+// before the findings or the error; nothing at all with standard error redirected.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "check_fixture.hpp"
+
+namespace {
+
+using namespace kalvane_test;
+
+// script(1) gives the check a pseudo-terminal and copies what it shows to our pipe; a delay
+// of 0 draws the line from the first point on, so a small model is enough.
+program_result check_on_a_terminal(const scratch_folder& folder) {
+  program_run run;
+  run.program = "/usr/bin/script";
+  run.args = {"-qec", "'" + check_exe() + "'", "/dev/null"};
+  run.folder = folder.path;
+  run.environment = {"KALVANE_PROGRESS_AFTER_MS=0"};
+  return run_program(run);
+}
+
+const std::string erase = "\r\033[K";
+
+}  // namespace
+
+TEST(CheckProgress, OnATerminalThePointsAreShownAndErasedBeforeTheFindings) {
+  scratch_folder folder;
+  ASSERT_EQ(check_test::solve(folder, read_file(source_path("examples/cable_net/input.txt"))), 0);
+  const program_result r = check_on_a_terminal(folder);
+  ASSERT_EQ(r.status, 0) << r.out;
+  for (const char* shown : {"kalvane-check: 1. residual at the report's displacements, ",
+                            "kalvane-check: 3. refinement by Newton's method, from a largest gradient component of ",
+                            "kalvane-check: 4. stability: factorising the stiffness at the refined point, ",
+                            "kalvane-check: 5. loading path: step 1 (stage "})
+    EXPECT_NE(r.out.find(erase + shown), std::string::npos) << shown << "\n" << r.out;
+  const std::size_t findings = r.out.find("./input.txt and ./output.txt: ");
+  ASSERT_NE(findings, std::string::npos) << r.out;
+  // The last thing before the findings clears the line, and nothing of it follows.
+  EXPECT_EQ(r.out.rfind(erase, findings), findings - erase.size()) << r.out;
+  EXPECT_EQ(r.out.find("kalvane-check: ", findings), std::string::npos) << r.out;
+}
+
+TEST(CheckProgress, AFailedRunsDiagnosisIsShownAndErasedBeforeTheError) {
+  scratch_folder folder;
+  EXPECT_EQ(check_test::solve(folder, check_test::input_text("Sliding bar", "0.9 20 1E-6 0.0 1000 5", "1 10.0",
+                                                             "2\nnode x y z\n1 0 0 0\n2 1 0 0\n",
+                                                             "1\nbar n1 n2 area\n1 1 2 0.01\n",
+                                                             "4\nnode c v\n1 2 0\n1 3 0\n2 2 0\n2 3 0\n",
+                                                             "1\nnode c v\n2 1 0.05\n")),
+            1);
+  const program_result r = check_on_a_terminal(folder);
+  EXPECT_EQ(r.status, 1);
+  const std::size_t shown = r.out.find("kalvane-check: no report: minimising the energy from the unloaded shape");
+  const std::size_t error = r.out.find("kalvane-check: cannot open ./output.txt");
+  ASSERT_NE(shown, std::string::npos) << r.out;
+  ASSERT_NE(error, std::string::npos) << r.out;
+  EXPECT_EQ(r.out.rfind(erase, error), error - erase.size()) << r.out;
+}
+
+TEST(CheckProgress, WithStandardErrorRedirectedNothingIsShown) {
+  scratch_folder folder;
+  ASSERT_EQ(check_test::solve(folder, read_file(source_path("examples/cable_net/input.txt"))), 0);
+  program_run run;
+  run.program = check_exe();
+  run.folder = folder.path;
+  run.environment = {"KALVANE_PROGRESS_AFTER_MS=0"};
+  const program_result r = run_program(run);
+  EXPECT_EQ(r.status, 0) << r.out;
+  EXPECT_EQ(r.err, "");
+  EXPECT_EQ(r.out.find('\r'), std::string::npos);
+}
