@@ -197,8 +197,13 @@ options parse_options(const std::vector<std::string>& args) {
       if (value.size() != 1 || value[0] < '0' || value[0] > '7')
         usage_failure("--digits takes a whole number from 0 to 7, not '" + value + "'");
       o.digits = value[0] - '0';
-    }
-    else if (arg == "--dir") {
+    } else if (arg == "--loading") {
+      if (!inline_value && i + 1 < args.size()) value = args[++i];
+      else if (!inline_value) usage_failure("--loading needs a value: staged or together");
+      if (value == "staged") o.loading = newton::loading::staged;
+      else if (value == "together") o.loading = newton::loading::together;
+      else usage_failure("--loading takes staged or together, not '" + value + "'");
+    } else if (arg == "--dir") {
       if (inline_value) o.dir = value;
       else if (i + 1 < args.size()) o.dir = args[++i];
       else usage_failure("--dir needs a value");
@@ -211,7 +216,8 @@ options parse_options(const std::vector<std::string>& args) {
 }
 
 std::string usage_line() {
-  return "Usage: kalvane-check [--dir DIR] [--digits K] [--no-path] [--json] [--strict] [--calculix] [--lint]";
+  return "Usage: kalvane-check [--dir DIR] [--digits K] [--no-path] [--loading staged|together] [--json] [--strict] "
+         "[--calculix] [--lint]";
 }
 
 std::string usage_text() {
@@ -226,6 +232,8 @@ std::string usage_text() {
          "                entry (0 to 7; default 3; 0 does not test them)\n"
          "  --no-path     do not follow the loading path (for very large models); the largest\n"
          "                displacement must then be under 10 % of the structure's size\n"
+         "  --loading L   staged (default): the prescribed displacements first, then the\n"
+         "                loads; together: both rise in proportion\n"
          "  --json        print the findings as JSON instead of the report\n"
          "  --strict      count warnings about input.txt as a failure (exit status 1)\n"
          "  --calculix    also solve the model with CalculiX and compare\n"
@@ -292,18 +300,24 @@ findings run_check(const options& o) {
   if (!o.no_path) {
     const auto t1 = std::chrono::steady_clock::now();
     f.path_followed = true;
+    path_settings settings;
+    settings.how = f.path_loading = o.loading;
     progress.show("5. loading path: the first step");
     int steps = 0;
-    f.path = follow_path(m, pattern, factor, {}, [&](const path_point& point, const vector&) {
+    f.path = follow_path(m, pattern, factor, settings, [&](const path_point& point, const vector&) {
       progress.show("5. loading path: step " + std::to_string(++steps) + " (stage " + std::to_string(point.stage) +
                     "), load factor " + load_factor_text(point.load_factor));
     });
-    if (f.path.reached_full_load) compare(f, m, r, refined, pattern);
-    // A shape that is not stable unloaded has no path to follow, however far the first
-    // step got before it gave way: that step only found some equilibrium off the path.
-    else if (const auto free = free_at_zero_load(m, pattern, factor)) {
-      f.path_cannot_start = true;
-      f.path_soft = *free;
+    // Past a snap-through the path's equilibrium at full load is not reached by gradual
+    // loading: the run is judged against the limit point instead.
+    if (f.path.reached_full_load && !f.path.snapped) compare(f, m, r, refined, pattern);
+    // A structure whose energy falls without bound under its first loads has no path to
+    // follow, however far the first step got before it gave way.
+    else if (f.path.mechanism) {
+      if (const auto free = free_at_zero_load(m, pattern, factor)) {
+        f.path_cannot_start = true;
+        f.path_soft = *free;
+      }
     }
     f.seconds_path = seconds_since(t1);
     f.factorisations_path = factor.count - f.factorisations_points_1_to_4;

@@ -20,6 +20,7 @@ struct options {
   bool calculix = false;
   bool lint = false;  // only read input.txt and warn
   int digits = 3;     // right digits wanted in every table of the report; 0: not tested
+  newton::loading loading = newton::loading::staged;
   std::string dir = ".";
 };
 

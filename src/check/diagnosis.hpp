@@ -6,6 +6,7 @@
 #include <string>
 
 #include "newton/factor.hpp"
+#include "newton/path.hpp"
 #include "check/residual.hpp"
 
 namespace kalvane::check {
