@@ -1,0 +1,224 @@
+#include "view/svg_marks.hpp"
+
+#include <algorithm>
+#include <cmath>
+
+#include "view/svg.hpp"
+
+namespace kalvane::view {
+
+namespace {
+
+// Sizes in tenths of a pixel.
+constexpr double stub_length = 110, stub_bar = 55, end_on_square = 45;
+constexpr double arrow_longest = 700, arrow_head = 130, along_sight_circle = 50;
+
+double dot(const vec3& a, const vec3& b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
+
+pixel offset(pixel p, double dx, double dy) { return {p.x + std::llround(dx), p.y + std::llround(dy)}; }
+
+std::string group_tag(const char* id, rgb colour, int width) {
+  return std::string("<g id=\"") + id + "\" fill=\"none\" stroke=\"" + hex(colour) +
+         "\" stroke-linecap=\"round\" stroke-linejoin=\"round\" stroke-width=\"" + std::to_string(width) + "\">\n";
+}
+
+// A stub from `node` along the screen direction (dx, dy), a unit vector, with its cross bar.
+void add_stub(path_batch& batch, pixel node, double dx, double dy) {
+  const pixel end = offset(node, dx * stub_length, dy * stub_length);
+  add_line(batch, node, end);
+  add_line(batch, offset(end, -dy * stub_bar, dx * stub_bar), offset(end, dy * stub_bar, -dx * stub_bar));
+}
+
+void add_square(path_batch& batch, pixel centre, double half) {
+  std::string piece = "M";
+  const pixel corner = offset(centre, -half, -half);
+  const long long side = std::llround(2 * half);
+  append_int(piece, corner.x);
+  piece += ' ';
+  append_int(piece, corner.y);
+  piece += 'h';
+  append_int(piece, side);
+  piece += 'v';
+  append_int(piece, side);
+  piece += 'h';
+  append_int(piece, -side);
+  piece += 'z';
+  add_piece(batch, piece);
+}
+
+void add_circle(path_batch& batch, pixel centre, double radius) {
+  const long long r = std::llround(radius);
+  std::string piece = "M";
+  append_int(piece, centre.x - r);
+  piece += ' ';
+  append_int(piece, centre.y);
+  for (long long sign : {1, -1}) {
+    piece += 'a';
+    for (long long v : {r, r, 0LL, 1LL, 0LL, 2 * r * sign, 0LL}) {
+      append_int(piece, v);
+      piece += ' ';
+    }
+    piece.pop_back();
+  }
+  add_piece(batch, piece);
+}
+
+// An arrow from `tail` to `point`, with a head of two strokes at the point.
+void add_arrow(path_batch& batch, pixel tail, pixel point) {
+  const double dx = static_cast<double>(point.x - tail.x), dy = static_cast<double>(point.y - tail.y);
+  const double length = std::hypot(dx, dy);
+  add_line(batch, tail, point);
+  const double head = std::min(arrow_head, 0.5 * length);
+  const double c = std::cos(0.45), s = std::sin(0.45);  // the head's half angle, about 26°
+  const double ux = -dx / length, uy = -dy / length;
+  add_line(batch, point, offset(point, (ux * c - uy * s) * head, (ux * s + uy * c) * head));
+  add_line(batch, point, offset(point, (ux * c + uy * s) * head, (-ux * s + uy * c) * head));
+}
+
+// The shaft of a load's arrow on the screen, from its tail to the node; a load nearly along
+// the line of sight, whose arrow would be a dot under its head, is marked by a circle.
+struct arrow_shaft {
+  double dx = 0, dy = 0;
+  bool along_sight = false;
+};
+
+std::optional<arrow_shaft> shaft_of(const nodal_load& load, double largest, const screen_axes& axes) {
+  if (!(largest > 0)) return std::nullopt;
+  const double dx = dot(load.force, axes.right) / largest * arrow_longest;
+  const double dy = -dot(load.force, axes.up) / largest * arrow_longest;
+  if (!std::isfinite(dx) || !std::isfinite(dy)) return std::nullopt;
+  const double size = std::sqrt(dot(load.force, load.force)) / largest * arrow_longest;
+  return arrow_shaft{dx, dy, std::hypot(dx, dy) < 0.15 * size};
+}
+
+struct box {
+  long long left, top, right, bottom;
+  bool overlaps(const box& o) const { return left < o.right && o.left < right && top < o.bottom && o.top < bottom; }
+};
+
+// A label's box for `text` in a font of `size`, its start at (x, y) on the baseline.
+box label_box(long long x, long long y, int size, const std::string& text) {
+  const auto width = static_cast<long long>(0.62 * size * static_cast<double>(text.size()));
+  return {x - 10, y - size, x + width + 10, y + size / 4};
+}
+
+}  // namespace
+
+void append_supports(std::string& out, const scene& s, const screen_axes& axes, const node_pixels& at) {
+  out += group_tag("supports", support_colour, 16);
+  path_batch batch = start_paths(out);
+  const vec3 axis[3] = {{1, 0, 0}, {0, 1, 0}, {0, 0, 1}};
+  for (const support& held : s.supports) {
+    const std::optional<pixel>& node = at[static_cast<std::size_t>(held.node)];
+    if (!node) continue;
+    bool square = false;
+    for (int c = 0; c < 3; ++c) {
+      if (!held.held[c]) continue;
+      // The negative axis on the screen, whose y runs down.
+      const double dx = -dot(axis[c], axes.right), dy = dot(axis[c], axes.up);
+      const double drawn = std::hypot(dx, dy);
+      if (drawn < 0.25) square = true;
+      else add_stub(batch, *node, dx / drawn, dy / drawn);
+    }
+    if (square) add_square(batch, *node, end_on_square);
+  }
+  finish_paths(batch);
+  out += "</g>\n";
+}
+
+double largest_load(const scene& s) {
+  double largest = 0.0;
+  for (const nodal_load& load : s.loads) {
+    const double size = std::sqrt(dot(load.force, load.force));
+    if (std::isfinite(size)) largest = std::max(largest, size);
+  }
+  return largest;
+}
+
+void append_loads(std::string& out, const scene& s, const screen_axes& axes, const node_pixels& at) {
+  const double largest = largest_load(s);
+  out += group_tag("loads", load_colour, 18);
+  path_batch batch = start_paths(out);
+  for (const nodal_load& load : s.loads) {
+    const std::optional<pixel>& node = at[static_cast<std::size_t>(load.node)];
+    if (!node) continue;
+    const std::optional<arrow_shaft> shaft = shaft_of(load, largest, axes);
+    if (!shaft) continue;
+    if (shaft->along_sight) add_circle(batch, *node, along_sight_circle);
+    else add_arrow(batch, offset(*node, -shaft->dx, -shaft->dy), *node);
+  }
+  finish_paths(batch);
+  out += "</g>\n";
+}
+
+marks_box marks_extent(const scene& s, const screen_axes& axes, const node_pixels& at) {
+  marks_box extent{1, 1, 0, 0};
+  bool any = false;
+  auto take = [&](pixel p, double reach) {
+    const long long r = std::llround(reach);
+    if (!any) extent = {p.x - r, p.y - r, p.x + r, p.y + r}, any = true;
+    extent = {std::min(extent.left, p.x - r), std::min(extent.top, p.y - r), std::max(extent.right, p.x + r),
+              std::max(extent.bottom, p.y + r)};
+  };
+  for (const support& held : s.supports)
+    if (const auto& node = at[static_cast<std::size_t>(held.node)]) take(*node, stub_length + stub_bar);
+  const double largest = largest_load(s);
+  for (const nodal_load& load : s.loads) {
+    const std::optional<pixel>& node = at[static_cast<std::size_t>(load.node)];
+    const std::optional<arrow_shaft> shaft = shaft_of(load, largest, axes);
+    if (!node || !shaft) continue;
+    if (shaft->along_sight) take(*node, along_sight_circle);
+    else take(offset(*node, -shaft->dx, -shaft->dy), 0);
+  }
+  return extent;
+}
+
+void append_numbers(std::string& out, const scene& s, const node_pixels& at) {
+  if (s.bars.size() > numbered_at_most || s.initial.size() > numbered_at_most) return;
+  std::vector<box> placed;
+  auto place = [&](long long x, long long y, int size, const std::string& text) {
+    const box b = label_box(x, y, size, text);
+    if (b.left < 0 || b.top < draw_top - 200 || b.right > draw_right + 300 || b.bottom > draw_bottom + 200) return false;
+    for (const box& other : placed)
+      if (b.overlaps(other)) return false;
+    placed.push_back(b);
+    return true;
+  };
+  const std::string halo = "<g stroke=\"#fff\" stroke-width=\"28\" stroke-linejoin=\"round\" paint-order=\"stroke\"";
+  out += halo + " id=\"node-numbers\" fill=\"#000\">\n";
+  for (std::size_t k = 0; k < at.size(); ++k) {
+    if (!at[k]) continue;
+    const std::string text = std::to_string(k + 1);
+    const pixel p = offset(*at[k], 50, -50);
+    if (place(p.x, p.y, 115, text)) append_text(out, p.x, p.y, 115, text);
+  }
+  out += "</g>\n" + halo + " id=\"bar-numbers\" fill=\"#555\" font-style=\"italic\">\n";
+  for (std::size_t e = 0; e < s.bars.size(); ++e) {
+    const std::optional<pixel>& a = at[static_cast<std::size_t>(s.bars[e].first)];
+    const std::optional<pixel>& b = at[static_cast<std::size_t>(s.bars[e].second)];
+    if (!a || !b) continue;
+    const std::string text = std::to_string(e + 1);
+    const long long x = (a->x + b->x) / 2 - static_cast<long long>(0.31 * 100 * static_cast<double>(text.size()));
+    const long long y = (a->y + b->y) / 2 + 35;
+    if (place(x, y, 100, text)) append_text(out, x, y, 100, text);
+  }
+  out += "</g>\n";
+}
+
+void append_support_sample(std::string& out, long long x, long long y) {
+  out += group_tag("support-sample", support_colour, 16);
+  path_batch batch = start_paths(out);
+  add_stub(batch, {x, y - static_cast<long long>(stub_length)}, 0, 1);
+  finish_paths(batch);
+  out += "</g>\n";
+}
+
+void append_load_sample(std::string& out, long long x, long long y) {
+  out += group_tag("load-sample", load_colour, 18);
+  path_batch batch = start_paths(out);
+  add_arrow(batch, {x, y - 300}, {x, y});
+  finish_paths(batch);
+  out += "</g>\n";
+}
+
+}  // namespace kalvane::view
