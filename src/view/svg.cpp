@@ -66,9 +66,8 @@ node_pixels pixels_of(const std::vector<point2>& points, const fit& f) {
   return out;
 }
 
-// Thick lines for a few long bars, hairlines for a dense mesh: a fraction of the mean
-// drawn bar length, within limits that stay visible and do not swamp the drawing.
-double stroke_width(const scene& s, const node_pixels& at) {
+// The mean length of the bars as drawn; 0 when none is drawn.
+double mean_drawn_bar(const scene& s, const node_pixels& at) {
   double total = 0.0;
   long long counted = 0;
   for (const bar_ends& bar : s.bars) {
@@ -78,8 +77,14 @@ double stroke_width(const scene& s, const node_pixels& at) {
     total += std::hypot(static_cast<double>(b->x - a->x), static_cast<double>(b->y - a->y));
     ++counted;
   }
-  if (counted == 0 || !(total > 0)) return 30.0;
-  return std::clamp(total / static_cast<double>(counted) / 15.0, 4.0, 30.0);
+  return counted == 0 ? 0.0 : total / static_cast<double>(counted);
+}
+
+// Thick lines for a few long bars, hairlines for a dense mesh: a fraction of the mean
+// drawn bar length, within limits that stay visible and do not swamp the drawing.
+double stroke_width(double mean_drawn_bar) {
+  if (!(mean_drawn_bar > 0)) return 30.0;
+  return std::clamp(mean_drawn_bar / 15.0, 4.0, 30.0);
 }
 
 void append_shape(path_batch& batch, const scene& s, const node_pixels& at, std::size_t e) {
@@ -97,7 +102,7 @@ std::vector<int> drawing_order() {
   return order;
 }
 
-void append_legend(std::string& out, double limit, bool any_undefined, double load) {
+void append_legend(std::string& out, double limit, bool any_undefined, double load, bool marks_shown) {
   append_text(out, legend_left, band_top - 560, 150, "stress");
   append_text(out, legend_left, band_top - 360, 115, "in the units of c1");
   append_text(out, legend_left, band_top - 130, 115, "tension");
@@ -126,12 +131,13 @@ void append_legend(std::string& out, double limit, bool any_undefined, double lo
   y += 570;
   append_support_sample(out, legend_left + band_width / 2, y);
   append_text(out, legend_text, y, 115, "support");
-  append_text(out, legend_text, y + 160, 95, "a mark per held axis");
+  append_text(out, legend_text, y + 160, 95, marks_shown ? "a mark per held axis" : "too dense to draw");
   if (load > 0) {
     y += 520;
     append_load_sample(out, legend_left + band_width / 2, y);
     append_text(out, legend_text, y - 140, 115, "load");
-    append_text(out, legend_text, y + 20, 95, "largest " + number_text("%.4g", load));
+    append_text(out, legend_text, y + 20, 95,
+                marks_shown ? "largest " + number_text("%.4g", load) : "too dense to draw");
   }
 }
 
@@ -217,7 +223,9 @@ std::string render_svg(const scene& s, const svg_options& options) {
   fit f = fit_to_area(projected, drawing);
   // The marks keep their size on the screen: where they reach out of the area, the area
   // shrinks by as much and the structure is fitted again.
-  const marks_box reach = marks_extent(s, view.axes, pixels_of(final, f));
+  const node_pixels first_fit = pixels_of(final, f);
+  const mark_sizes marks = sizes_for(mean_drawn_bar(s, first_fit));
+  const marks_box reach = marks_extent(s, view.axes, first_fit, marks);
   if (reach.left <= reach.right) {
     drawing.left += std::max(0.0, drawing.left - static_cast<double>(reach.left));
     drawing.right -= std::max(0.0, static_cast<double>(reach.right) - drawing.right);
@@ -236,7 +244,7 @@ std::string render_svg(const scene& s, const svg_options& options) {
     band[e] = static_cast<signed char>(stress_band(s.stress[e], limit));
     any_undefined = any_undefined || band[e] == undefined_band;
   }
-  const std::string width = number_text("%.0f", stroke_width(s, after));
+  const std::string width = number_text("%.0f", stroke_width(mean_drawn_bar(s, after)));
 
   std::string out;
   out.reserve(4096 + 40 * bars);
@@ -269,10 +277,10 @@ std::string render_svg(const scene& s, const svg_options& options) {
     finish_paths(deformed);
   }
   out += "</g>\n";
-  append_supports(out, s, view.axes, after);
-  append_loads(out, s, view.axes, after);
+  append_supports(out, s, view.axes, after, marks);
+  append_loads(out, s, view.axes, after, marks);
   append_numbers(out, s, after);
-  append_legend(out, limit, any_undefined, largest_load(s));
+  append_legend(out, limit, any_undefined, largest_load(s), marks.shown);
   append_scale_bar(out, f);
   out += "</svg>\n";
   return out;

@@ -9,9 +9,6 @@ namespace kalvane::view {
 
 namespace {
 
-// Sizes in tenths of a pixel.
-constexpr double stub_length = 110, stub_bar = 55, end_on_square = 45;
-constexpr double arrow_longest = 700, arrow_head = 130, along_sight_circle = 50;
 
 double dot(const vec3& a, const vec3& b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
 
@@ -23,10 +20,11 @@ std::string group_tag(const char* id, rgb colour, int width) {
 }
 
 // A stub from `node` along the screen direction (dx, dy), a unit vector, with its cross bar.
-void add_stub(path_batch& batch, pixel node, double dx, double dy) {
-  const pixel end = offset(node, dx * stub_length, dy * stub_length);
+void add_stub(path_batch& batch, pixel node, double dx, double dy, const mark_sizes& size) {
+  const pixel end = offset(node, dx * size.stub, dy * size.stub);
+  const double bar = size.stub_bar;
   add_line(batch, node, end);
-  add_line(batch, offset(end, -dy * stub_bar, dx * stub_bar), offset(end, dy * stub_bar, -dx * stub_bar));
+  add_line(batch, offset(end, -dy * bar, dx * bar), offset(end, dy * bar, -dx * bar));
 }
 
 void add_square(path_batch& batch, pixel centre, double half) {
@@ -64,11 +62,11 @@ void add_circle(path_batch& batch, pixel centre, double radius) {
 }
 
 // An arrow from `tail` to `point`, with a head of two strokes at the point.
-void add_arrow(path_batch& batch, pixel tail, pixel point) {
+void add_arrow(path_batch& batch, pixel tail, pixel point, const mark_sizes& size) {
   const double dx = static_cast<double>(point.x - tail.x), dy = static_cast<double>(point.y - tail.y);
   const double length = std::hypot(dx, dy);
   add_line(batch, tail, point);
-  const double head = std::min(arrow_head, 0.5 * length);
+  const double head = std::min(size.head, 0.5 * length);
   const double c = std::cos(0.45), s = std::sin(0.45);  // the head's half angle, about 26°
   const double ux = -dx / length, uy = -dy / length;
   add_line(batch, point, offset(point, (ux * c - uy * s) * head, (ux * s + uy * c) * head));
@@ -82,13 +80,14 @@ struct arrow_shaft {
   bool along_sight = false;
 };
 
-std::optional<arrow_shaft> shaft_of(const nodal_load& load, double largest, const screen_axes& axes) {
+std::optional<arrow_shaft> shaft_of(const nodal_load& load, double largest, const screen_axes& axes,
+                                    const mark_sizes& size) {
   if (!(largest > 0)) return std::nullopt;
-  const double dx = dot(load.force, axes.right) / largest * arrow_longest;
-  const double dy = -dot(load.force, axes.up) / largest * arrow_longest;
+  const double dx = dot(load.force, axes.right) / largest * size.arrow;
+  const double dy = -dot(load.force, axes.up) / largest * size.arrow;
   if (!std::isfinite(dx) || !std::isfinite(dy)) return std::nullopt;
-  const double size = std::sqrt(dot(load.force, load.force)) / largest * arrow_longest;
-  return arrow_shaft{dx, dy, std::hypot(dx, dy) < 0.15 * size};
+  const double length = std::sqrt(dot(load.force, load.force)) / largest * size.arrow;
+  return arrow_shaft{dx, dy, std::hypot(dx, dy) < 0.15 * length};
 }
 
 struct box {
@@ -104,8 +103,23 @@ box label_box(long long x, long long y, int size, const std::string& text) {
 
 }  // namespace
 
-void append_supports(std::string& out, const scene& s, const screen_axes& axes, const node_pixels& at) {
-  out += group_tag("supports", support_colour, 16);
+mark_sizes sizes_for(double mean_drawn_bar) {
+  const mark_sizes full;
+  const double k = std::clamp(mean_drawn_bar / full.arrow, 0.0, 1.0);
+  mark_sizes size;
+  size.stub = std::max(35.0, full.stub * k), size.stub_bar = size.stub / 2;
+  size.square = std::max(25.0, full.square * k);
+  size.arrow = full.arrow * k, size.head = std::max(40.0, full.head * k), size.circle = std::max(25.0, full.circle * k);
+  size.stroke = static_cast<int>(std::lround(std::max(5.0, full.stroke * k)));
+  size.arrow_stroke = static_cast<int>(std::lround(std::max(5.0, full.arrow_stroke * k)));
+  size.shown = size.arrow >= 80;
+  return size;
+}
+
+void append_supports(std::string& out, const scene& s, const screen_axes& axes, const node_pixels& at,
+                     const mark_sizes& size) {
+  if (!size.shown) return;
+  out += group_tag("supports", support_colour, size.stroke);
   path_batch batch = start_paths(out);
   const vec3 axis[3] = {{1, 0, 0}, {0, 1, 0}, {0, 0, 1}};
   for (const support& held : s.supports) {
@@ -118,9 +132,9 @@ void append_supports(std::string& out, const scene& s, const screen_axes& axes, 
       const double dx = -dot(axis[c], axes.right), dy = dot(axis[c], axes.up);
       const double drawn = std::hypot(dx, dy);
       if (drawn < 0.25) square = true;
-      else add_stub(batch, *node, dx / drawn, dy / drawn);
+      else add_stub(batch, *node, dx / drawn, dy / drawn, size);
     }
-    if (square) add_square(batch, *node, end_on_square);
+    if (square) add_square(batch, *node, size.square);
   }
   finish_paths(batch);
   out += "</g>\n";
@@ -135,24 +149,27 @@ double largest_load(const scene& s) {
   return largest;
 }
 
-void append_loads(std::string& out, const scene& s, const screen_axes& axes, const node_pixels& at) {
+void append_loads(std::string& out, const scene& s, const screen_axes& axes, const node_pixels& at,
+                  const mark_sizes& size) {
+  if (!size.shown) return;
   const double largest = largest_load(s);
-  out += group_tag("loads", load_colour, 18);
+  out += group_tag("loads", load_colour, size.arrow_stroke);
   path_batch batch = start_paths(out);
   for (const nodal_load& load : s.loads) {
     const std::optional<pixel>& node = at[static_cast<std::size_t>(load.node)];
     if (!node) continue;
-    const std::optional<arrow_shaft> shaft = shaft_of(load, largest, axes);
+    const std::optional<arrow_shaft> shaft = shaft_of(load, largest, axes, size);
     if (!shaft) continue;
-    if (shaft->along_sight) add_circle(batch, *node, along_sight_circle);
-    else add_arrow(batch, offset(*node, -shaft->dx, -shaft->dy), *node);
+    if (shaft->along_sight) add_circle(batch, *node, size.circle);
+    else add_arrow(batch, offset(*node, -shaft->dx, -shaft->dy), *node, size);
   }
   finish_paths(batch);
   out += "</g>\n";
 }
 
-marks_box marks_extent(const scene& s, const screen_axes& axes, const node_pixels& at) {
+marks_box marks_extent(const scene& s, const screen_axes& axes, const node_pixels& at, const mark_sizes& size) {
   marks_box extent{1, 1, 0, 0};
+  if (!size.shown) return extent;
   bool any = false;
   auto take = [&](pixel p, double reach) {
     const long long r = std::llround(reach);
@@ -161,13 +178,13 @@ marks_box marks_extent(const scene& s, const screen_axes& axes, const node_pixel
               std::max(extent.bottom, p.y + r)};
   };
   for (const support& held : s.supports)
-    if (const auto& node = at[static_cast<std::size_t>(held.node)]) take(*node, stub_length + stub_bar);
+    if (const auto& node = at[static_cast<std::size_t>(held.node)]) take(*node, size.stub + size.stub_bar);
   const double largest = largest_load(s);
   for (const nodal_load& load : s.loads) {
     const std::optional<pixel>& node = at[static_cast<std::size_t>(load.node)];
-    const std::optional<arrow_shaft> shaft = shaft_of(load, largest, axes);
+    const std::optional<arrow_shaft> shaft = shaft_of(load, largest, axes, size);
     if (!node || !shaft) continue;
-    if (shaft->along_sight) take(*node, along_sight_circle);
+    if (shaft->along_sight) take(*node, size.circle);
     else take(offset(*node, -shaft->dx, -shaft->dy), 0);
   }
   return extent;
@@ -206,17 +223,19 @@ void append_numbers(std::string& out, const scene& s, const node_pixels& at) {
 }
 
 void append_support_sample(std::string& out, long long x, long long y) {
-  out += group_tag("support-sample", support_colour, 16);
+  const mark_sizes full;
+  out += group_tag("support-sample", support_colour, full.stroke);
   path_batch batch = start_paths(out);
-  add_stub(batch, {x, y - static_cast<long long>(stub_length)}, 0, 1);
+  add_stub(batch, {x, y - static_cast<long long>(full.stub)}, 0, 1, full);
   finish_paths(batch);
   out += "</g>\n";
 }
 
 void append_load_sample(std::string& out, long long x, long long y) {
-  out += group_tag("load-sample", load_colour, 18);
+  const mark_sizes full;
+  out += group_tag("load-sample", load_colour, full.arrow_stroke);
   path_batch batch = start_paths(out);
-  add_arrow(batch, {x, y - 300}, {x, y});
+  add_arrow(batch, {x, y - 300}, {x, y}, full);
   finish_paths(batch);
   out += "</g>\n";
 }
