@@ -30,9 +30,10 @@ struct view_direction {
 
 // The oblique directions `automatic` chooses from, by azimuth from +X towards +Y and
 // elevation above the XY plane, in order of preference. Each stays more than 6° from every
-// line and every diagonal plane of a lattice with steps of up to two cells, and more than
-// 20° from seeing an axis plane edge-on; the isometric view (1, -1, 1) lies in the diagonal
-// plane x + y = 0 and along the legs of a common pyramid.
+// line of a lattice with steps of up to two cells and from seeing one of its diagonal planes
+// (normals such as (1, 1, 0)) edge-on, and more than 20° from seeing an axis plane edge-on;
+// the isometric view (1, -1, 1) lies along the legs of a common pyramid and in the planes
+// x + y = const.
 struct oblique {
   int azimuth, elevation;  // degrees
 };
