@@ -40,13 +40,15 @@ struct fit {
   }
 };
 
-fit fit_to_area(const std::vector<point2>& points, const area& a) {
+// Both shapes are fitted together.
+fit fit_to_area(const std::vector<point2>& initial, const std::vector<point2>& final, const area& a) {
   double u_lo = INFINITY, u_hi = -INFINITY, v_lo = INFINITY, v_hi = -INFINITY;
-  for (const point2& p : points) {
-    if (!finite(p)) continue;
-    u_lo = std::min(u_lo, p.u), u_hi = std::max(u_hi, p.u);
-    v_lo = std::min(v_lo, p.v), v_hi = std::max(v_hi, p.v);
-  }
+  for (const auto* shape : {&initial, &final})
+    for (const point2& p : *shape) {
+      if (!finite(p)) continue;
+      u_lo = std::min(u_lo, p.u), u_hi = std::max(u_hi, p.u);
+      v_lo = std::min(v_lo, p.v), v_hi = std::max(v_hi, p.v);
+    }
   fit f;
   f.x_mid = (a.left + a.right) / 2, f.y_mid = (a.top + a.bottom) / 2;
   if (u_lo > u_hi) return f;  // nothing finite to draw
@@ -118,6 +120,7 @@ void append_legend(std::string& out, double limit, bool any_undefined, double lo
          std::to_string(band_width) + "\" height=\"" + std::to_string(bands_bottom - band_top) +
          "\" fill=\"none\" stroke=\"#444\" stroke-width=\"6\"/>\n";
   for (int edge = bands_per_sign; edge >= -bands_per_sign; --edge) {
+    if (edge != 0 && !(limit > 0)) continue;  // every bar unstressed: the scale has no range
     const int y = band_top + (bands_per_sign - edge) * band_height + 45;
     const double value = limit * edge / bands_per_sign;
     append_text(out, legend_text, y, 115, edge == 0 ? "0" : number_text("%+.3g", value));
@@ -210,17 +213,15 @@ std::string render_svg(const scene& s, const svg_options& options) {
   const std::size_t nodes = s.initial.size(), bars = s.bars.size();
 
   // Every node in both shapes, projected; all of them are fitted, with or without bars.
-  std::vector<point2> projected(2 * nodes);
+  std::vector<point2> initial(nodes), final(nodes);
   for (std::size_t i = 0; i < nodes; ++i) {
     const vec3& p = s.initial[i];
     const vec3& d = s.displacement[i];
-    projected[i] = project(p, view.axes);
-    projected[nodes + i] = project({p.x + k * d.x, p.y + k * d.y, p.z + k * d.z}, view.axes);
+    initial[i] = project(p, view.axes);
+    final[i] = project({p.x + k * d.x, p.y + k * d.y, p.z + k * d.z}, view.axes);
   }
-  const std::vector<point2> initial(projected.begin(), projected.begin() + static_cast<long>(nodes));
-  const std::vector<point2> final(projected.begin() + static_cast<long>(nodes), projected.end());
   area drawing;
-  fit f = fit_to_area(projected, drawing);
+  fit f = fit_to_area(initial, final, drawing);
   // The marks keep their size on the screen: where they reach out of the area, the area
   // shrinks by as much and the structure is fitted again.
   const node_pixels first_fit = pixels_of(final, f);
@@ -231,7 +232,7 @@ std::string render_svg(const scene& s, const svg_options& options) {
     drawing.right -= std::max(0.0, static_cast<double>(reach.right) - drawing.right);
     drawing.top += std::max(0.0, drawing.top - static_cast<double>(reach.top));
     drawing.bottom -= std::max(0.0, static_cast<double>(reach.bottom) - drawing.bottom);
-    if (drawing.left < drawing.right && drawing.top < drawing.bottom) f = fit_to_area(projected, drawing);
+    if (drawing.left < drawing.right && drawing.top < drawing.bottom) f = fit_to_area(initial, final, drawing);
   }
   const node_pixels before = pixels_of(initial, f), after = pixels_of(final, f);
 
