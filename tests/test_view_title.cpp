@@ -11,6 +11,8 @@ TEST(ViewTitle, IsTheFirstLineWithTextBeforeTheFirstMarker) {
   kalvane_test::scratch_folder dir;
   kalvane_test::write_file(dir / "a.txt", "\n  \t\r\n\f\n  Roof A, 12 m span \r\nsecond line\n: settings\n");
   EXPECT_EQ(read_title(dir / "a.txt"), "Roof A, 12 m span");
+  kalvane_test::write_file(dir / "bom.txt", "\xEF\xBB\xBFRoof B\n: settings\n");
+  EXPECT_EQ(read_title(dir / "bom.txt"), "Roof B");
   kalvane_test::write_file(dir / "b.txt", ": settings\n0.9 20 0.001 0.0 1000 5\n");
   EXPECT_EQ(read_title(dir / "b.txt"), "");
   kalvane_test::write_file(dir / "c.txt", "");

@@ -60,7 +60,8 @@ std::string read_title(const std::string& input_path) {
   std::ifstream file(input_path, std::ios::binary);
   if (!file) fail(name_error, "cannot open " + input_path);
   std::string line;
-  while (std::getline(file, line)) {
+  for (bool first_line = true; std::getline(file, line); first_line = false) {
+    if (first_line && line.rfind("\xEF\xBB\xBF", 0) == 0) line.erase(0, 3);  // an editor's byte-order mark
     if (!line.empty() && line.back() == '\r') line.pop_back();
     if (!line.empty() && line[0] == ':') break;
     std::size_t first = 0, last = line.size();
