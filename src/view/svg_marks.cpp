@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 #include "view/svg.hpp"
 
@@ -95,10 +96,14 @@ struct box {
   bool overlaps(const box& o) const { return left < o.right && o.left < right && top < o.bottom && o.top < bottom; }
 };
 
+// About the width of a number in a font of `size`.
+long long label_width(int size, const std::string& text) {
+  return static_cast<long long>(0.62 * size * static_cast<double>(text.size()));
+}
+
 // A label's box for `text` in a font of `size`, its start at (x, y) on the baseline.
 box label_box(long long x, long long y, int size, const std::string& text) {
-  const auto width = static_cast<long long>(0.62 * size * static_cast<double>(text.size()));
-  return {x - 10, y - size, x + width + 10, y + size / 4};
+  return {x - 10, y - size, x + label_width(size, text) + 10, y + size / 4};
 }
 
 }  // namespace
@@ -168,12 +173,11 @@ void append_loads(std::string& out, const scene& s, const screen_axes& axes, con
 }
 
 marks_box marks_extent(const scene& s, const screen_axes& axes, const node_pixels& at, const mark_sizes& size) {
-  marks_box extent{1, 1, 0, 0};
+  constexpr long long far = std::numeric_limits<long long>::max();
+  marks_box extent{far, far, -far, -far};  // left > right until a mark is taken
   if (!size.shown) return extent;
-  bool any = false;
   auto take = [&](pixel p, double reach) {
     const long long r = std::llround(reach);
-    if (!any) extent = {p.x - r, p.y - r, p.x + r, p.y + r}, any = true;
     extent = {std::min(extent.left, p.x - r), std::min(extent.top, p.y - r), std::max(extent.right, p.x + r),
               std::max(extent.bottom, p.y + r)};
   };
@@ -215,7 +219,7 @@ void append_numbers(std::string& out, const scene& s, const node_pixels& at) {
     const std::optional<pixel>& b = at[static_cast<std::size_t>(s.bars[e].second)];
     if (!a || !b) continue;
     const std::string text = std::to_string(e + 1);
-    const long long x = (a->x + b->x) / 2 - static_cast<long long>(0.31 * 100 * static_cast<double>(text.size()));
+    const long long x = (a->x + b->x) / 2 - label_width(100, text) / 2;
     const long long y = (a->y + b->y) / 2 + 35;
     if (place(x, y, 100, text)) append_text(out, x, y, 100, text);
   }
