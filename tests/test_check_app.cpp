@@ -163,9 +163,7 @@ TEST(CheckApp, AFailedRunOfAMechanismIsDiagnosed) {
   const std::string nodes = "2\nnode x y z\n1 0 0 0\n2 1 0 0\n", bar = "1\nbar n1 n2 area\n1 1 2 0.01\n";
   {
     scratch_folder folder;
-    EXPECT_EQ(solve(folder, input_text("Sliding bar", "0.9 20 1E-6 0.0 1000 5", "1 10.0", nodes, bar,
-                                       "4\nnode c v\n1 2 0\n1 3 0\n2 2 0\n2 3 0\n", "1\nnode c v\n2 1 0.05\n")),
-              1);
+    EXPECT_EQ(solve(folder, check_test::sliding_bar()), 1);
     const auto r = check(folder);
     EXPECT_EQ(r.status, 1);
     EXPECT_TRUE(has(r.err, "cannot open ./output.txt")) << r.err;

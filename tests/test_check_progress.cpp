@@ -10,16 +10,8 @@ namespace {
 
 using namespace kalvane_test;
 
-// script(1) gives the check a pseudo-terminal and copies what it shows to our pipe; a delay
-// of 0 draws the line from the first point on, so a small model is enough.
-program_result check_on_a_terminal(const scratch_folder& folder) {
-  program_run run;
-  run.program = "/usr/bin/script";
-  run.args = {"-qec", "'" + check_exe() + "'", "/dev/null"};
-  run.folder = folder.path;
-  run.environment = {"KALVANE_PROGRESS_AFTER_MS=0"};
-  return run_program(run);
-}
+// The line drawn from the first point on, so that a small model is enough.
+program_result check_on_a_terminal(const scratch_folder& folder) { return run_on_a_terminal(check_exe(), folder.path); }
 
 const std::string erase = "\r\033[K";
 
@@ -44,12 +36,7 @@ TEST(CheckProgress, OnATerminalThePointsAreShownAndErasedBeforeTheFindings) {
 
 TEST(CheckProgress, AFailedRunsDiagnosisIsShownAndErasedBeforeTheError) {
   scratch_folder folder;
-  EXPECT_EQ(check_test::solve(folder, check_test::input_text("Sliding bar", "0.9 20 1E-6 0.0 1000 5", "1 10.0",
-                                                             "2\nnode x y z\n1 0 0 0\n2 1 0 0\n",
-                                                             "1\nbar n1 n2 area\n1 1 2 0.01\n",
-                                                             "4\nnode c v\n1 2 0\n1 3 0\n2 2 0\n2 3 0\n",
-                                                             "1\nnode c v\n2 1 0.05\n")),
-            1);
+  EXPECT_EQ(check_test::solve(folder, check_test::sliding_bar()), 1);
   const program_result r = check_on_a_terminal(folder);
   EXPECT_EQ(r.status, 1);
   const std::size_t shown = r.out.find("kalvane-check: no report: minimising the energy from the unloaded shape");

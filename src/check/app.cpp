@@ -24,6 +24,16 @@ void require_readable(const std::string& path) {
   if (!std::ifstream(path)) fail(name_error, "cannot open " + path + " (has kalvane run in this directory?)");
 }
 
+// The model of the directory's input.txt as kalvane's run has it before it minimises.
+model prepared_model(const std::string& dir) {
+  model m;
+  run_plan plan;
+  plan.folder = dir;
+  plan.last = stage::start;
+  run(m, plan);
+  return m;
+}
+
 double seconds_since(std::chrono::steady_clock::time_point t0) {
   return std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
 }
@@ -156,12 +166,7 @@ void require_report(const options& o, const std::string& input_name, const std::
   } catch (const error& e) {
     std::string diagnosis;
     try {
-      model m;
-      run_plan plan;
-      plan.folder = o.dir;
-      plan.last = stage::start;
-      run(m, plan);
-      diagnosis = diagnose_without_report(m, [&](const std::string& what) { progress.show(what); });
+      diagnosis = diagnose_without_report(prepared_model(o.dir), [&](const std::string& what) { progress.show(what); });
     } catch (const error&) {
       throw e;  // input.txt does not even read: the run's own message says why
     }
@@ -325,11 +330,7 @@ findings run_check(const options& o) {
   if (o.calculix) {
     progress.show("CalculiX cross-check");
     // A model fresh from the reader: the checks above leave theirs at their own states.
-    model prepared;
-    run_plan again;
-    again.folder = o.dir;
-    again.last = stage::start;
-    run(prepared, again);
+    const model prepared = prepared_model(o.dir);
     const calculix_comparison c = calculix_crosscheck(prepared, r, o.dir, f.calculix_result.tolerance);
     f.calculix = !c.ccx_ran ? crosscheck::not_run : c.agrees ? crosscheck::agree : crosscheck::disagree;
     calculix_finding& cf = f.calculix_result;
@@ -352,11 +353,7 @@ findings run_lint(const options& o) {
   require_readable(f.input_name);
   f.warnings = lint(view::read_whole_file(f.input_name));
   try {
-    model m;
-    run_plan plan;
-    plan.folder = o.dir;
-    plan.last = stage::start;
-    run(m, plan);
+    const model m = prepared_model(o.dir);
     f.nodes = m.node_count;
     f.bars = bar_count(m);
     f.unknowns = m.free_count;
