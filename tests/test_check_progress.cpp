@@ -22,11 +22,11 @@ TEST(CheckProgress, OnATerminalThePointsAreShownAndErasedBeforeTheFindings) {
   ASSERT_EQ(check_test::solve(folder, read_file(source_path("examples/cable_net/input.txt"))), 0);
   const program_result r = check_on_a_terminal(folder);
   ASSERT_EQ(r.status, 0) << r.out;
-  for (const char* shown : {"kalvane-check: 1. residual at the report's displacements, ",
-                            "kalvane-check: 3. refinement by Newton's method, from a largest gradient component of ",
-                            "kalvane-check: 4. stability: factorising the stiffness at the refined point, ",
-                            "kalvane-check: 5. loading path: step 1 (stage "})
-    EXPECT_NE(r.out.find(erase + shown), std::string::npos) << shown << "\n" << r.out;
+  // "kalvane-check: 0.1 s, 1. residual": the time, then the point and its figures.
+  for (const char* shown : {" s, 1. residual", " s, 3. refinement by Newton's method",
+                            " s, 4. stability: factorising the stiffness", " s, 5. loading path: step 1 (stage "})
+    EXPECT_NE(r.out.find(shown), std::string::npos) << shown << "\n" << r.out;
+  EXPECT_EQ(r.out.rfind(erase + "kalvane-check: ", 0), 0u) << r.out;
   const std::size_t findings = r.out.find("./input.txt and ./output.txt: ");
   ASSERT_NE(findings, std::string::npos) << r.out;
   // The last thing before the findings clears the line, and nothing of it follows.
@@ -39,7 +39,7 @@ TEST(CheckProgress, AFailedRunsDiagnosisIsShownAndErasedBeforeTheError) {
   EXPECT_EQ(check_test::solve(folder, check_test::sliding_bar()), 1);
   const program_result r = check_on_a_terminal(folder);
   EXPECT_EQ(r.status, 1);
-  const std::size_t shown = r.out.find("kalvane-check: no report: minimising the energy from the unloaded shape");
+  const std::size_t shown = r.out.find(" s, no report: minimising the energy from the unloaded shape");
   const std::size_t error = r.out.find("kalvane-check: cannot open ./output.txt");
   ASSERT_NE(shown, std::string::npos) << r.out;
   ASSERT_NE(error, std::string::npos) << r.out;

@@ -283,7 +283,7 @@ findings run_check(const options& o) {
   f.bars = bar_count(m);
   f.unknowns = m.free_count;
 
-  progress.show("1. residual at the report's displacements");
+  progress.show("1. residual");
   stiffness_pattern pattern = pattern_of(m);
   factorisation factor;
   const vector printed = printed_unknowns(m, r);
@@ -292,10 +292,10 @@ findings run_check(const options& o) {
   f.max_iterations = m.max_iterations;
   f.at_iteration_limit = r.iterations >= std::max(m.max_iterations, 1);
   vector refined = printed;
-  progress.show("3. refinement by Newton's method, from a largest gradient component of " + sci(f.residual.largest));
+  progress.show("3. refinement by Newton's method from a largest gradient of " + sci(f.residual.largest));
   refine(f, m, r, refined, pattern, factor);
   f.accuracy = accuracy_of(f, o.digits, m.gradient_tolerance);
-  progress.show("4. stability: factorising the stiffness at the refined point");
+  progress.show("4. stability: factorising the stiffness");
   evaluate(m, refined, &pattern);
   f.stability = factorise(factor, pattern);
   f.displacements = size_of_displacements(m, r);

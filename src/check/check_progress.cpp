@@ -1,5 +1,8 @@
 #include "check/check_progress.hpp"
 
+#include <sys/ioctl.h>
+#include <unistd.h>
+
 #include <cstdio>
 
 #include "progress.hpp"
@@ -8,12 +11,22 @@ namespace kalvane::check {
 
 namespace {
 
-// Draws the line; the caller holds the lock.
+// The terminal's width: a line longer than it would wrap, and erasing it would leave the
+// wrapped part on the screen.
+std::size_t terminal_width() {
+  winsize size{};
+  return ::ioctl(STDERR_FILENO, TIOCGWINSZ, &size) == 0 && size.ws_col > 0 ? size.ws_col : 80;
+}
+
+// Draws the line, the time first so that a cut keeps it; the caller holds the lock.
 void draw(check_progress& p, std::chrono::steady_clock::time_point now) {
   if (p.stopping || p.what.empty() || now < p.first_draw) return;
   char seconds[32];
-  std::snprintf(seconds, sizeof seconds, ", %.1f s", std::chrono::duration<double>(now - p.started).count());
-  draw_progress_line(("kalvane-check: " + p.what + seconds).c_str());
+  std::snprintf(seconds, sizeof seconds, "%.1f s, ", std::chrono::duration<double>(now - p.started).count());
+  std::string line = "kalvane-check: " + std::string(seconds) + p.what;
+  const std::size_t width = terminal_width();
+  if (line.size() >= width) line.resize(width - 1);
+  draw_progress_line(line.c_str());
   p.shown = true;
 }
 

@@ -64,8 +64,8 @@ replay_finding replay(const model& prepared, const std::function<void(const std:
     if (largest > 0.0 && largest < r.least) r.least = largest, r.at = iteration;
     if (tell && std::chrono::steady_clock::now() - last_told > std::chrono::milliseconds(100)) {
       last_told = std::chrono::steady_clock::now();
-      tell("no report: replaying kalvane's minimiser, iteration " + std::to_string(iteration) + ", largest gradient " +
-           sci(largest) + " (allowable " + sci(m.allowable_gradient) + ")");
+      tell("no report: kalvane's minimiser again, iteration " + std::to_string(iteration) + ", largest gradient " +
+           sci(largest));
     }
   };
   try {
@@ -134,7 +134,7 @@ std::string diagnose_without_report(const model& m, const std::function<void(con
   stiffness_pattern pattern = pattern_of(m);
   factorisation f;
   vector x(static_cast<std::size_t>(m.free_count), 0.0);
-  if (tell) tell("no report: minimising the energy from the unloaded shape by Newton's method");
+  if (tell) tell("no report: minimising the energy from the unloaded shape");
   const minimise_result r = minimise_energy(m, x, pattern, f);
   const std::string steps = std::to_string(r.steps) + " Newton step" + (r.steps == 1 ? "" : "s");
   if (r.unbounded)
@@ -155,7 +155,7 @@ std::string diagnose_without_report(const model& m, const std::function<void(con
   double floor = max_abs(s.gradient);
   for (double scale : s.scale) floor = std::max(floor, rounding_of(scale));
   const std::string rounding = "at the equilibrium, rounding leaves a gradient of about " + sci(floor);
-  if (tell) tell("no report: replaying kalvane's minimiser");
+  if (tell) tell("no report: kalvane's minimiser again");
   const replay_finding run = replay(m, tell);
   if (run.converged)
     return found + "kalvane's minimiser, run again here, stops by its gradient test after " +
