@@ -127,6 +127,7 @@ TEST(CheckLint, RemarksOfUnitsLoadsAndDimensionsAreNotWarnedAbout) {
   EXPECT_EQ(only_warning(with_line("2 3 -1.0", "2 3 -1.0 500")), "0 warnings:");  // no digit group after a point
   EXPECT_EQ(only_warning(with_line("2 3 -1.0", "2 3 -1000 500")), "0 warnings:");  // nor after four digits
   EXPECT_EQ(only_warning(with_line("2 3 -1.0", "2 3 -10kN")), "0 warnings:");
+  EXPECT_EQ(only_warning(with_line("2 3 -1.0", "2 3 -10lbf")), "0 warnings:");
   EXPECT_EQ(only_warning(with_line("1 1 2 0.01", "1 1 2 0.01m2")), "0 warnings:");
   EXPECT_EQ(only_warning(with_line("1 10.0", "1 10.0MPa  E = 30 000 MPa")), "0 warnings:");
   EXPECT_EQ(only_warning(with_line("3\nnode", "3 nodes, 2 of them 100 mm apart\nnode")), "0 warnings:");
@@ -137,6 +138,7 @@ TEST(CheckLint, RemarksOfUnitsLoadsAndDimensionsAreNotWarnedAbout) {
   EXPECT_EQ(only_warning(text), "0 warnings:");
   // But a glued O for a zero, a second point, a decimal comma are slips.
   EXPECT_EQ(only_warning(with_line("2 3 -1.0", "2 3 -1O0")).substr(0, 25), "30:7: 'O0' is glued to th");
+  EXPECT_EQ(only_warning(with_line("2 3 -1.0", "2 3 -10O")).substr(0, 25), "30:8: 'O' is glued to the");
 }
 
 namespace {

@@ -90,14 +90,16 @@ struct scanner {
   static bool digit(char c) { return c >= '0' && c <= '9'; }
 
   // A remark written against its value is a slip when it could have been meant as part of
-  // the number: a decimal comma, a second point, an O or l typed for a digit. A unit
-  // ("10kN", "0.01m2", "5mm") is not.
+  // the number: a decimal comma, a second point, an O or l typed for a digit ("3O00",
+  // "10O"). A unit ("10kN", "0.01m2", "5mm", "2lbf") is not.
   static bool glued_slip(const std::string& word) {
+    auto lookalike = [](char c) { return c == 'O' || c == 'o' || c == 'l' || c == 'I'; };
     const unsigned char c = static_cast<unsigned char>(word[0]);
     const bool letter = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c >= 0x80;
     if (!letter) return true;
-    const bool looks_like_a_digit = c == 'O' || c == 'o' || c == 'l' || c == 'I';
-    return looks_like_a_digit && word.size() > 1 && digit(word[1]);
+    for (char k : word)
+      if (!lookalike(k) && !digit(k) && k != '.' && k != ',') return false;
+    return true;
   }
 
   // `value` followed by `rest` (" 000", " 500.0", " 000 000") is one number whose thousands
