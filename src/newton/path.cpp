@@ -132,7 +132,7 @@ stage_end follow_stage(path_work& w, walk& k, path_state& a) {
       }
     }
     overshot = false;
-    converged = converged && settle(w, b, &a.tangent_x, a.tangent_t);
+    converged = converged && settle(w, b, &a.tangent_x, a.tangent_t, !landing);
     if (!converged || path_dot(w, a.tangent_x, a.tangent_t, b.tangent_x, b.tangent_t) < settings.sharpest_turn) {
       ++k.found.halvings;
       step *= 0.5;
@@ -176,7 +176,7 @@ const char* loading_name(loading how) { return how == loading::staged ? "staged"
 path_finding follow_path(const model& m, stiffness_pattern& pattern, factorisation& f,
                          const path_settings& settings, const path_observer& observer) {
   path_finding path;
-  path_work w{m, m, load_stage{}, pattern, f, settings, 1.0, {}, 0, 0};
+  path_work w{m, m, load_stage{}, pattern, f, settings, 1.0, {}, 0, 0, false, {}};
   walk k{path, observer, {}, 0};
   path_state a;
   a.x.assign(static_cast<std::size_t>(m.free_count), 0.0);
