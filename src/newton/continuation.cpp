@@ -9,12 +9,6 @@ namespace kalvane::newton {
 
 namespace {
 
-double dot(const vector& a, const vector& b) {
-  double sum = 0.0;
-  for (std::size_t p = 0; p < a.size(); ++p) sum += a[p] * b[p];
-  return sum;
-}
-
 // <tangent of `from`, (x, t) - from> - length: how far x, t lies off the corrector's plane.
 double off_plane(const path_work& w, const path_state& from, const vector& x, double t, double length) {
   double along = 0.0;
