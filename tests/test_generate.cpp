@@ -117,8 +117,8 @@ TEST(Generate, WritesSettingsThatFitTheSize) {
   };
   EXPECT_EQ(settings({"net", "200", "-o", "-"}), std::make_pair(1e-6, 1000));
   EXPECT_EQ(settings({"net", "20000", "-o", "-"}), std::make_pair(1e-6, 4000));
-  EXPECT_EQ(settings({"tower", "2000", "-o", "-"}), std::make_pair(1e-4, 5000));
-  EXPECT_EQ(settings({"tower", "100000", "-o", "-"}), std::make_pair(1e-5, 32000));
+  EXPECT_EQ(settings({"tower", "2000", "-o", "-"}), std::make_pair(1e-4, 2000));
+  EXPECT_EQ(settings({"tower", "100000", "-o", "-"}), std::make_pair(1e-5, 34000));
   EXPECT_EQ(structures::settings_for(structures::kind::net, 1000000).tolerance, 1e-7);
-  EXPECT_EQ(structures::settings_for(structures::kind::net, 1000000).max_iterations, 24000);
+  EXPECT_EQ(structures::settings_for(structures::kind::net, 1000000).max_iterations, 64000);
 }

@@ -35,8 +35,8 @@ const char* const help_text =
     "the tolerance and the\n"
     "limit fit the size, so that kalvane converges and kalvane-check certifies the report\n"
     "right to 3 digits: a net takes 1e-6 up to 100 000 bars and 1e-7 beyond; a tower 1e-4\n"
-    "up to 20 000 bars, 1e-5 up to 200 000 and 1e-6 beyond. The limit is the square root\n"
-    "of the bars times 24 for a net and 100 for a tower, in whole thousands, at least 1000\n"
+    "up to 20 000 bars, 1e-5 up to 200 000 and 1e-6 beyond. The limit is the bars to the\n"
+    "power 3/4, times 2 for a net and 6 for a tower, in whole thousands, at least 1000\n"
     "(about four times what they need).\n";
 
 // A refused command line: why, on one line, then the usage line; nothing is written.
