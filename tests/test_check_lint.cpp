@@ -97,8 +97,12 @@ TEST(CheckLint, AreasAndConstantsThatCannotBeMeant) {
   EXPECT_EQ(only_warning(with_line("2 2 3 0.01", "2 2 3 -0.01")),
             "16:7: the area of bar 2 is -0.01: the reader takes it as it stands");
   EXPECT_EQ(only_warning(with_line("1 10.0", "1 0.0")), "5:3: the Neo-Hooke constant c1 is 0.0: the reader takes it as it stands");
-  EXPECT_EQ(only_warning(with_line("1 10.0", "2 1.0 -0.5")),
-            "5:7: the Mooney-Rivlin constant c2 is -0.5: the reader takes it as it stands");
+  EXPECT_EQ(only_warning(with_line("1 10.0", "2 1.0 -1.5")),
+            "5:7: the Mooney-Rivlin constants c1 + c2 come to -0.5: no stiffness at small strain, but the reader takes "
+            "them as they stand");
+  // c2 of 0 is the Neo-Hooke law; a negative c2 with a positive sum is a fitted rubber.
+  EXPECT_EQ(only_warning(with_line("1 10.0", "2 1.0 0.0")), "0 warnings:");
+  EXPECT_EQ(only_warning(with_line("1 10.0", "2 1.0 -0.2")), "0 warnings:");
 }
 
 // Warnings go to standard error with the file, line and column; they change the exit

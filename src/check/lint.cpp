@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstdio>
 #include <map>
 #include <utility>
 
@@ -191,6 +192,12 @@ struct entry_lines {
   }
 };
 
+std::string sci_text(double value) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%.6g", value);
+  return text;
+}
+
 void check_positive(scanner& s, std::size_t at, double value, const std::string& what) {
   if (!(value > 0.0)) s.warn(at, what + " is " + s.text.substr(at, s.value_end - at) + ": the reader takes it as it stands");
 }
@@ -260,8 +267,12 @@ std::vector<lint_warning> lint(const std::string& text) {
       auto [c1, at1] = read_value(s, real);
       check_positive(s, at1, c1, material == 1 ? "the Neo-Hooke constant c1" : "the Mooney-Rivlin constant c1");
       if (material == 2) {
+        // c2 of 0 is the Neo-Hooke law, and fitted rubbers may have a negative c2: only a
+        // sum that leaves no stiffness at small strain cannot be meant.
         auto [c2, at2] = read_value(s, real);
-        check_positive(s, at2, c2, "the Mooney-Rivlin constant c2");
+        if (!(c1 + c2 > 0.0))
+          s.warn(at2, "the Mooney-Rivlin constants c1 + c2 come to " + sci_text(c1 + c2) +
+                          ": no stiffness at small strain, but the reader takes them as they stand");
       }
     }
     s.rest_of_line();
