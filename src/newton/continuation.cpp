@@ -16,6 +16,15 @@ double off_plane(const path_work& w, const path_state& from, const vector& x, do
   return w.theta * along + from.tangent_t * (t - from.t) - length;
 }
 
+// The bordered system's block elimination: given y = K^-1 f and b = K^-1 rate, the
+// solution of K u + rate v = f, <tangent, (u, v)> = h is v, returned, and u = y - b v,
+// left in y.
+double eliminate(const path_work& w, const path_state& from, const vector& b, vector& y, double h) {
+  const double v = (h - w.theta * dot(from.tangent_x, y)) / (from.tangent_t - w.theta * dot(from.tangent_x, b));
+  for (std::size_t p = 0; p < y.size(); ++p) y[p] -= b[p] * v;
+  return v;
+}
+
 }  // namespace
 
 void weigh_by_start(path_work& w, double speed) {
@@ -64,14 +73,30 @@ corrector_outcome correct_on_arc(path_work& w, const path_state& from, double le
   const path_settings& settings = w.settings;
   double before = INFINITY;
   bool held = true;    // w.f holds a stiffness from an earlier point, not the one at x
-  bool fresh = false;  // the last iteration's step came from a stiffness factorised at its start
   int since = -1;      // iterations since this corrector's last factorisation (-1: none)
+  int cuts = 0;
+  vector dx;           // the last step
+  double dt = 0.0;
+  bool step_fresh = false;  // the last step came from a stiffness factorised where it started
   w.near_factorisation = false;
   for (;;) {
     apply_stage(w.scaled, w.full, w.stage, t);
     state s = evaluate(w.scaled, x);
-    if (!s.finite) return outcome;
-    const double size = max_abs(s.gradient);
+    const double size = s.finite ? max_abs(s.gradient) : INFINITY;
+    // A step that left larger out-of-balance forces (or crushed a bar) was too long for the
+    // curvature, as Newton's first steps on a net that is nearly slack are: back along it by
+    // halves, judged by the residual itself, not by the energy. A step of an older
+    // stiffness's (the chord's) is undone instead, and taken again with the stiffness here.
+    if (outcome.steps > 0 && !(size <= before)) {
+      const double back = step_fresh ? 0.5 : 1.0;
+      if (step_fresh && cuts++ >= settings.corrector_cuts) return outcome;
+      for (std::size_t p = 0; p < x.size(); ++p) dx[p] *= back, x[p] -= dx[p];
+      dt *= back;
+      t -= dt;
+      if (!step_fresh) held = false, step_fresh = true, cuts = 0, before = INFINITY;
+      continue;
+    }
+    cuts = 0;
     if (within(s, settings.corrector_tolerance * max_abs(s.scale)) &&
         std::fabs(off_plane(w, from, x, t, length)) <= settings.corrector_tolerance * std::fabs(length)) {
       outcome.converged = true;
@@ -80,11 +105,10 @@ corrector_outcome correct_on_arc(path_work& w, const path_state& from, double le
       w.near_factorisation = since >= 0 && since <= 2 && w.near_inertia.smallest_pivot > settings.near_pivot;
       return outcome;
     }
-    // A fresh stiffness whose step made things worse: the prediction was too far off.
-    if (outcome.steps >= settings.corrector_steps || (fresh && size > before)) return outcome;
+    if (outcome.steps >= settings.corrector_steps) return outcome;
     // The chord method while it gains fourfold; Newton's own otherwise.
     if (held && !(size <= 0.25 * before) && outcome.steps > 0) held = false;
-    fresh = !held;
+    step_fresh = !held;
     if (!held) {
       s = evaluate(w.scaled, x, &w.pattern);
       w.near_inertia = factorise(w.f, w.pattern);
@@ -93,13 +117,24 @@ corrector_outcome correct_on_arc(path_work& w, const path_state& from, double le
       if (!w.f.ok) return outcome;
     }
     residual_rate(w.scaled, w.full, w.stage, x, w.rate);
-    const vector a = solve(w.f, s.gradient);
+    // K dx + rate dt = -g and <tangent, (dx, dt)> = -off, by block elimination: dx = y - b dt
+    // with K y = -g and K b = rate. Near a limit point K is nearly singular and y and b
+    // nearly parallel, so one step of refinement on the bordered system's own residual
+    // (Govaerts, Numerical Methods for Bifurcations of Dynamical Equilibria, 2000, 3.6)
+    // restores the digits the elimination lost.
     const vector b = solve(w.f, w.rate);
-    // K dx + rate dt = -g and <tangent, (dx, dt)> = -off: dx = -a - b dt.
+    dx = solve(w.f, s.gradient);
+    for (double& value : dx) value = -value;
     const double off = off_plane(w, from, x, t, length);
-    const double dt = (w.theta * dot(from.tangent_x, a) - off) / (from.tangent_t - w.theta * dot(from.tangent_x, b));
+    dt = eliminate(w, from, b, dx, -off);
+    const vector product = multiply(w.pattern, dx);
+    vector residual(x.size());
+    for (std::size_t p = 0; p < x.size(); ++p) residual[p] = -s.gradient[p] - product[p] - w.rate[p] * dt;
+    vector refinement = solve(w.f, residual);
+    dt += eliminate(w, from, b, refinement, -off - w.theta * dot(from.tangent_x, dx) - from.tangent_t * dt);
+    for (std::size_t p = 0; p < x.size(); ++p) dx[p] += refinement[p];
     if (!std::isfinite(dt)) return outcome;
-    for (std::size_t p = 0; p < x.size(); ++p) x[p] -= a[p] + b[p] * dt;
+    for (std::size_t p = 0; p < x.size(); ++p) x[p] += dx[p];
     t += dt;
     before = size;
     held = true;

@@ -143,8 +143,11 @@ namespace {
 
 // Factorises pattern.matrix with each diagonal entry d replaced by changed(d, largest), where
 // largest is the largest diagonal entry; the entries are put back exactly afterwards.
+// With `definite_only`, a matrix that is not positive definite is left unfactorised
+// (f.ok false, its inertia not counted): the LDL^T that would count it costs several
+// Cholesky attempts.
 template <class Change>
-inertia factorise_changed(factorisation& f, stiffness_pattern& pattern, Change changed) {
+inertia factorise_changed(factorisation& f, stiffness_pattern& pattern, Change changed, bool definite_only = false) {
   double* values = pattern.matrix.valuePtr();
   const double scale = largest_diagonal(pattern);
   // Kept, not undone by arithmetic: (d + a) - a need not be d.
@@ -166,6 +169,8 @@ inertia factorise_changed(factorisation& f, stiffness_pattern& pattern, Change c
   f.positive_definite = pattern.matrix.rows() > 0 && cholesky(f, pattern.matrix, reference, result);
   if (f.positive_definite) {
     f.ok = true;
+  } else if (definite_only) {
+    f.ok = false;
   } else {
     release_values(f.cholesky);
     ldlt(f, pattern.matrix, reference, result);
@@ -180,6 +185,12 @@ inertia factorise_changed(factorisation& f, stiffness_pattern& pattern, Change c
 inertia factorise(factorisation& f, stiffness_pattern& pattern, double shift) {
   if (shift == 0.0) return factorise_changed(f, pattern, [](double d, double) { return d; });
   return factorise_changed(f, pattern, [shift](double d, double scale) { return d + shift * (scale > 0.0 ? scale : 1.0); });
+}
+
+bool factorise_if_definite(factorisation& f, stiffness_pattern& pattern, double shift) {
+  const inertia shifted = factorise_changed(
+      f, pattern, [shift](double d, double scale) { return d + shift * (scale > 0.0 ? scale : 1.0); }, true);
+  return f.positive_definite && shifted.minimum();
 }
 
 inertia factorise_holding_free(factorisation& f, stiffness_pattern& pattern) {

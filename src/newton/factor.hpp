@@ -48,6 +48,10 @@ struct factorisation {
 // diagonal entry (0 for K itself), and reads the inertia of what was factorised.
 inertia factorise(factorisation& f, stiffness_pattern& pattern, double shift = 0.0);
 
+// The same, when the shifted matrix is positive definite (with no pivot zero to rounding);
+// false, and f holding no factorisation, otherwise.
+bool factorise_if_definite(factorisation& f, stiffness_pattern& pattern, double shift);
+
 // Factorises pattern.matrix with every diagonal entry that is zero to rounding replaced by
 // the largest: a component that nothing holds yet is held, for one step, as the stiffest is.
 inertia factorise_holding_free(factorisation& f, stiffness_pattern& pattern);
