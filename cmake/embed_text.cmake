@@ -3,6 +3,8 @@
 #   cmake -DOUTPUT=out.cpp -DNAMESPACE=ns "-DNAMES=a;b" "-DFILES=fa;fb" -P embed_text.cmake
 # Each file becomes `extern const std::string_view NAME` in NAMESPACE, one raw string
 # literal per piece (pieces stay well under every compiler's limit on one literal).
+# With -DHASHED=name, that file's SHA-256 in base64 becomes NAME_sha256 too, for a
+# Content-Security-Policy that lets exactly this script run.
 set(delimiter "kalvane_embed")
 set(piece 60000)
 list(LENGTH NAMES count)
@@ -26,5 +28,28 @@ foreach(i RANGE ${last})
   endwhile()
   string(APPEND text "\"\";\n")
 endforeach()
+if(DEFINED HASHED)
+  list(FIND NAMES ${HASHED} index)
+  list(GET FILES ${index} file)
+  file(SHA256 "${file}" hex)
+  set(alphabet "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/")
+  set(digest "")
+  # 32 bytes: ten groups of three, then two bytes and one '='.
+  foreach(at RANGE 0 60 6)
+    string(SUBSTRING "${hex}" ${at} 6 group)
+    string(LENGTH "${group}" length)
+    math(EXPR value "0x${group} << (4 * (6 - ${length}))")
+    set(sextets 4)
+    if(length LESS 6)
+      set(sextets 3)
+    endif()
+    foreach(k RANGE 1 ${sextets})
+      math(EXPR sextet "(${value} >> (24 - 6 * ${k})) & 63")
+      string(SUBSTRING "${alphabet}" ${sextet} 1 character)
+      string(APPEND digest "${character}")
+    endforeach()
+  endforeach()
+  string(APPEND text "\nextern const std::string_view ${HASHED}_sha256;\nconst std::string_view ${HASHED}_sha256 = \"${digest}=\";\n")
+endif()
 string(APPEND text "\n}  // namespace ${NAMESPACE}\n")
 file(WRITE "${OUTPUT}" "${text}")

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <string_view>
@@ -23,12 +24,13 @@ void append_f64(std::string& out, double value) {
   for (int shift = 0; shift < 64; shift += 8) out += static_cast<char>((bits >> shift) & 0xff);
 }
 
-// All digits of a double, so the page shows the report's values exactly; null when not finite.
+// The shortest text that reads back as the same double, so the page has the values exactly;
+// null when not finite.
 std::string json_number(double value) {
   if (!std::isfinite(value)) return "null";
   char text[32];
-  std::snprintf(text, sizeof text, "%.17g", value);
-  return text;
+  const auto [end, ec] = std::to_chars(text, text + sizeof text, value);
+  return std::string(text, end);
 }
 
 // The length of the UTF-8 sequence that starts `text` at `i`, or 0 when it is not valid
@@ -252,10 +254,12 @@ std::string render_html(const page& p) {
   append_module(modules, "three-orbit", page_assets::orbit_controls);
   append_module(modules, "kalvane-page", page_assets::page_js);
 
-  return filled(page_assets::page_html, {{"{{title}}", html_text(p.title.empty() ? "kalvane result" : p.title)},
+  return filled(page_assets::page_html, {{"{{boot_hash}}", std::string(page_assets::boot_js_sha256)},
+                                         {"{{title}}", html_text(p.title.empty() ? "kalvane result" : p.title)},
                                          {"{{style}}", std::string(page_assets::page_css)},
                                          {"{{data}}", std::move(data)},
-                                         {"{{modules}}", std::move(modules)}});
+                                         {"{{modules}}", std::move(modules)},
+                                         {"{{boot}}", std::string(page_assets::boot_js)}});
 }
 
 }  // namespace kalvane::view

@@ -5,9 +5,11 @@
 
 namespace kalvane::view::page_assets {
 
-extern const std::string_view page_html;       // the frame, with {{title}}, {{style}}, {{data}}, {{modules}}
+extern const std::string_view page_html;  // the frame, with {{boot_hash}}, {{title}}, {{style}}, {{data}}, {{modules}}, {{boot}}
 extern const std::string_view page_css;
 extern const std::string_view page_js;         // imports 'three' and OrbitControls
+extern const std::string_view boot_js;         // starts page_js; the only script the page runs inline
+extern const std::string_view boot_js_sha256;  // its hash in base64, for the page's Content-Security-Policy
 extern const std::string_view three_core;      // three.core.js
 extern const std::string_view three_module;    // three.module.js, imports './three.core.js'
 extern const std::string_view orbit_controls;  // OrbitControls.js, imports 'three'
