@@ -32,6 +32,7 @@ const colours = decoded('kalvane-colour', Uint8Array);               // the stre
 const areas = meta.area === null ? decoded('kalvane-area', Float64Array) : null;
 if (areas === null) document.getElementById('kalvane-area').remove();
 const areaOf = (e) => (areas ? areas[e] : meta.area);
+performance.mark('kalvane-decoded');
 
 const colour = {
   undeformed: 0xbbbbbb, nodes: 0x333333, supports: 0x1b7837, loads: 0xe66101, highlight: 0xffb000,
@@ -55,7 +56,8 @@ for (let k = 0; k < nodeCount; ++k)
 
 function undeformedLength(e) {
   const a = 3 * ends[2 * e], b = 3 * ends[2 * e + 1];
-  return Math.hypot(initial[b] - initial[a], initial[b + 1] - initial[a + 1], initial[b + 2] - initial[a + 2]);
+  const dx = initial[b] - initial[a], dy = initial[b + 1] - initial[a + 1], dz = initial[b + 2] - initial[a + 2];
+  return Math.sqrt(dx * dx + dy * dy + dz * dz);
 }
 let meanBar = 0;
 for (let e = 0; e < barCount; ++e) meanBar += undeformedLength(e);
@@ -93,7 +95,9 @@ const canvas = document.getElementById('canvas');
 const view = document.getElementById('view');
 let renderer;
 try {
-  renderer = new THREE.WebGLRenderer({ canvas, antialias: true });
+  // Multisampling smooths a few thousand bars; for a dense mesh of millions it only costs
+  // (4 times the work in a software renderer), and the bars are finer than a pixel anyway.
+  renderer = new THREE.WebGLRenderer({ canvas, antialias: barCount <= 250000 });
 } catch (error) {
   const message = document.getElementById('message');
   message.textContent = 'This browser cannot draw with WebGL here: ' + error.message;
@@ -134,19 +138,27 @@ nodeGeometry.setAttribute('position', new THREE.BufferAttribute(deformedNodes, 3
 const nodeDots = new THREE.Points(nodeGeometry, new THREE.PointsMaterial({ color: colour.nodes, size: 4, sizeAttenuation: false }));
 nodeDots.frustumCulled = false;
 nodeDots.visible = nodeCount <= 5000;  // dots help on a small model and hide a large one
+// The undeformed shape is a reference: drawn first and leaving no depth, it never hides the
+// deformed one (a net that sags away from the viewer would otherwise vanish behind it).
+undeformed.material.depthWrite = false;
+undeformed.renderOrder = -1;
 scene.add(undeformed, deformed, nodeDots);
 
 // ---- Supports and loads, drawn at the nodes of the deformed shape.
 const marks = meta.marks;
 let supportSegments = 0, largestLoad = 0;
+const loaded = [];  // indices into marks of the nodes with a load
 for (let i = 0; i < marks.node.length; ++i) {
   for (let c = 0; c < 3; ++c) if (marks.held[i] & (1 << c)) supportSegments += 3;
-  largestLoad = Math.max(largestLoad, Math.hypot(marks.load[3 * i], marks.load[3 * i + 1], marks.load[3 * i + 2]) || 0);
+  const fx = marks.load[3 * i], fy = marks.load[3 * i + 1], fz = marks.load[3 * i + 2];
+  const size = Math.sqrt(fx * fx + fy * fy + fz * fz);
+  if (size > 0 && Number.isFinite(size)) loaded.push(i), largestLoad = Math.max(largestLoad, size);
 }
-const loaded = marks.node.map((_, i) => Math.hypot(marks.load[3 * i], marks.load[3 * i + 1], marks.load[3 * i + 2]))
-  .map((size, i) => (size > 0 && Number.isFinite(size) ? i : -1)).filter((i) => i >= 0);
 const supports = lineObject(new Float32Array(6 * supportSegments), new THREE.LineBasicMaterial({ color: colour.supports }));
 const loads = lineObject(new Float32Array(30 * loaded.length), new THREE.LineBasicMaterial({ color: colour.loads }));
+// Thousands of arrows hide the structure they load: then they start hidden.
+loads.visible = loaded.length <= 5000;
+document.getElementById('show-loads').checked = loads.visible;
 scene.add(supports, loads);
 
 function writeSegment(out, at, a, b) {
@@ -181,23 +193,27 @@ function placeSupports(nodes) {
 function placeLoads(nodes) {
   const out = loads.geometry.attributes.position.array;
   let at = 0;
+  const put = (x, y, z) => { out[at++] = x; out[at++] = y; out[at++] = z; };
   for (const i of loaded) {
-    const f = [marks.load[3 * i], marks.load[3 * i + 1], marks.load[3 * i + 2]];
-    const size = Math.hypot(f[0], f[1], f[2]);
+    const fx = marks.load[3 * i], fy = marks.load[3 * i + 1], fz = marks.load[3 * i + 2];
+    const size = Math.sqrt(fx * fx + fy * fy + fz * fz);
     const length = arrowLength * size / largestLoad;
-    const d = f.map((v) => v / size);
-    const tip = Array.from(nodes.subarray(3 * (marks.node[i] - 1), 3 * marks.node[i]));
-    const tail = tip.map((v, c) => v - length * d[c]);
-    at = writeSegment(out, at, tail, tip);
-    // Two perpendicular pairs of barbs, so the head shows from any side.
-    const axis = Math.abs(d[0]) < 0.9 ? [1, 0, 0] : [0, 1, 0];
-    const u = new THREE.Vector3(...d).cross(new THREE.Vector3(...axis)).normalize();
-    const w = new THREE.Vector3(...d).cross(u);
-    for (const side of [u, w])
-      for (const sign of [1, -1]) {
-        const barb = tip.map((v, c) => v - 0.25 * length * d[c] + sign * 0.1 * length * side.getComponent(c));
-        at = writeSegment(out, at, tip, barb);
-      }
+    const dx = fx / size, dy = fy / size, dz = fz / size;
+    const k = 3 * (marks.node[i] - 1);
+    const x = nodes[k], y = nodes[k + 1], z = nodes[k + 2];
+    put(x - length * dx, y - length * dy, z - length * dz);
+    put(x, y, z);
+    // Two perpendicular pairs of barbs, so the head shows from any side: u = d x axis, w = d x u.
+    const [ax, ay, az] = Math.abs(dx) < 0.9 ? [1, 0, 0] : [0, 1, 0];
+    let ux = dy * az - dz * ay, uy = dz * ax - dx * az, uz = dx * ay - dy * ax;
+    const un = Math.sqrt(ux * ux + uy * uy + uz * uz);
+    ux /= un, uy /= un, uz /= un;
+    const wx = dy * uz - dz * uy, wy = dz * ux - dx * uz, wz = dx * uy - dy * ux;
+    for (const [sx, sy, sz] of [[ux, uy, uz], [-ux, -uy, -uz], [wx, wy, wz], [-wx, -wy, -wz]]) {
+      put(x, y, z);
+      put(x - 0.25 * length * dx + 0.1 * length * sx, y - 0.25 * length * dy + 0.1 * length * sy,
+          z - 0.25 * length * dz + 0.1 * length * sz);
+    }
   }
   loads.geometry.attributes.position.needsUpdate = true;
 }
@@ -296,9 +312,13 @@ const pickMaterial = (size) => new THREE.ShaderMaterial({
 });
 function idColours(count, first, perItem) {
   const out = new Uint8Array(3 * perItem * count);
-  for (let i = 0; i < count; ++i) {
+  for (let i = 0, at = 0; i < count; ++i) {
     const id = first + i;
-    for (let j = 0; j < perItem; ++j) out.set([(id >> 16) & 255, (id >> 8) & 255, id & 255], 3 * (perItem * i + j));
+    for (let j = 0; j < perItem; ++j, at += 3) {
+      out[at] = (id >> 16) & 255;
+      out[at + 1] = (id >> 8) & 255;
+      out[at + 2] = id & 255;
+    }
   }
   return out;
 }
@@ -357,7 +377,7 @@ function pickAt(x, y) {
 const number = (v) => (Number.isFinite(v) ? String(Number(v.toPrecision(7))) : String(v));
 const triple = (a, i) => `${number(a[i])}, ${number(a[i + 1])}, ${number(a[i + 2])}`;
 const axisNames = ['X', 'Y', 'Z'];
-const markIndex = new Map(marks.node.map((node, i) => [node, i]));
+let markIndex = null;  // node number to its index in marks, made at the first pick
 
 // The stretch as the bar law forms it, from the displacements and not from a difference of
 // lengths, so it stays accurate for a bar that hardly stretches.
@@ -380,6 +400,7 @@ function describe(hit) {
                `stress ${number(stress[e])}`, `axial force ${number(stress[e] * areaOf(e) / stretch)}`,
                `stretch ${number(stretch)}`);
   } else {
+    markIndex = markIndex || new Map(marks.node.map((node, i) => [node, i]));
     const k = hit.node, i = markIndex.get(k + 1);
     lines.push(`node ${k + 1}`, `displacement ${triple(displacement, 3 * k)}`);
     const d = displacement.subarray(3 * k, 3 * k + 3);
@@ -387,7 +408,8 @@ function describe(hit) {
     const held = i === undefined ? [] : axisNames.filter((_, c) => marks.held[i] & (1 << c));
     lines.push(held.length ? `reaction ${held.map((name) => `${name} ${number(marks.reaction[3 * i + axisNames.indexOf(name)])}`).join(', ')}`
                            : 'reaction none (no component held)');
-    if (i !== undefined && loaded.includes(i)) lines.push(`load ${triple(marks.load, 3 * i)}`);
+    if (i !== undefined && (marks.load[3 * i] || marks.load[3 * i + 1] || marks.load[3 * i + 2]))
+      lines.push(`load ${triple(marks.load, 3 * i)}`);
   }
   return lines.join('\n');
 }
@@ -574,12 +596,17 @@ window.kalvane = {
 // ---- The first frame, then the page's state for anyone who reads it.
 placeDeformed();
 fit(directions.start);
+performance.mark('kalvane-built');
 renderer.render(scene, camera);
+// Reading a pixel waits until the frame is drawn, so that the time below is the true one.
+const gl = renderer.getContext();
+gl.readPixels(0, 0, 1, 1, gl.RGBA, gl.UNSIGNED_BYTE, new Uint8Array(4));
+const firstFrame = performance.now();
 requestAnimationFrame(() => {
   root.setAttribute('data-bars', String(barCount));
   root.setAttribute('data-nodes', String(nodeCount));
   root.setAttribute('data-stress-min', barCount && stressMin <= stressMax ? String(stressMin) : '');
   root.setAttribute('data-stress-max', barCount && stressMin <= stressMax ? String(stressMax) : '');
-  root.setAttribute('data-first-frame-ms', String(Math.round(performance.now())));
+  root.setAttribute('data-first-frame-ms', String(Math.round(firstFrame)));
   root.setAttribute('data-ready', 'true');
 });
