@@ -92,6 +92,13 @@ def check_example(args, work, example, wants_compression):
         browser.wait_for("document.documentElement.dataset.picked === 'node 1'", 5)
         assert "reaction X" in browser.evaluate("document.getElementById('pick').textContent")
 
+        # The slider runs from 1 to ten times the automatic factor.
+        auto = browser.evaluate("JSON.parse(document.getElementById('kalvane-meta').textContent).auto_magnification")
+        for position, wanted in (("0", 1.0), ("1000", max(1.0, 10 * auto))):
+            browser.evaluate("(() => { const slider = document.getElementById('magnify'); slider.value = '%s';"
+                             " slider.dispatchEvent(new Event('input')); return true; })()" % position)
+            browser.wait_for(f"Math.abs(document.documentElement.dataset.magnification - {wanted}) <= 1e-12 * {wanted}", 5)
+
         tension, compression = colour_pixels(browser)
         assert tension > 50, f"{example}: {tension} pixels of tension"
         assert (compression > 50) == wants_compression, f"{example}: {compression} pixels of compression"
