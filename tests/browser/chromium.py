@@ -43,7 +43,7 @@ class Browser:
         self.process = subprocess.Popen(
             [executable, "--headless=new", "--no-sandbox", "--remote-debugging-pipe",
              "--use-angle=swiftshader", "--enable-unsafe-swiftshader", "--ignore-gpu-blocklist",
-             "--no-first-run", "--no-default-browser-check", "--disable-extensions",
+             "--no-first-run", "--no-default-browser-check", "--disable-extensions", "--disable-dev-shm-usage",
              "--disable-background-networking", "--disable-component-update", "--disable-sync",
              "--proxy-server=127.0.0.1:9", "--host-resolver-rules=MAP * ~NOTFOUND",
              "--user-data-dir=" + self.profile, f"--window-size={width},{height}", "about:blank"],
@@ -54,7 +54,15 @@ class Browser:
         self._buffer = b""
         self._next_id = 0
         self.events = []
-        target = next(t for t in self.call("Target.getTargets")["targetInfos"] if t["type"] == "page")
+        deadline = time.monotonic() + 30
+        while True:  # the first tab may come a moment after the browser answers
+            pages = [t for t in self.call("Target.getTargets")["targetInfos"] if t["type"] == "page"]
+            if pages or time.monotonic() > deadline:
+                break
+            time.sleep(0.1)
+        if not pages:
+            raise RuntimeError("chromium opened no tab")
+        target = pages[0]
         self.session = self.call("Target.attachToTarget", targetId=target["targetId"], flatten=True)["sessionId"]
         for domain in ("Page", "Runtime", "Network"):
             self.page(domain + ".enable")
@@ -127,7 +135,7 @@ class Browser:
             time.sleep(0.05)
         raise TimeoutError(f"waited {timeout} s for {expression}")
 
-    def open(self, path, timeout=20):
+    def open(self, path, timeout=60):
         """Loads a file and waits until the page says it is drawn (or failed)."""
         self.page("Page.navigate", url="file://" + os.path.abspath(path))
         self.wait_for("document.documentElement && (document.documentElement.dataset.ready === 'true' || document.documentElement.dataset.error)",

@@ -84,12 +84,12 @@ def check_example(args, work, example, wants_compression):
         for bar in (1, bars // 2 + 1, bars):
             point = browser.evaluate(f"kalvane.barPoint({bar})")
             browser.move_mouse(point["x"], point["y"])
-            browser.wait_for(f"document.documentElement.dataset.picked === 'bar {bar}'", 5)
+            browser.wait_for(f"document.documentElement.dataset.picked === 'bar {bar}'", 15)
             text = browser.evaluate("document.getElementById('pick').textContent")
             assert text.startswith(f"bar {bar}\n") and "axial force" in text and "stretch" in text, text
         point = browser.evaluate("kalvane.nodePoint(1)")
         browser.move_mouse(point["x"], point["y"])
-        browser.wait_for("document.documentElement.dataset.picked === 'node 1'", 5)
+        browser.wait_for("document.documentElement.dataset.picked === 'node 1'", 15)
         assert "reaction X" in browser.evaluate("document.getElementById('pick').textContent")
 
         # The slider runs from 1 to ten times the automatic factor.
@@ -97,7 +97,7 @@ def check_example(args, work, example, wants_compression):
         for position, wanted in (("0", 1.0), ("1000", max(1.0, 10 * auto))):
             browser.evaluate("(() => { const slider = document.getElementById('magnify'); slider.value = '%s';"
                              " slider.dispatchEvent(new Event('input')); return true; })()" % position)
-            browser.wait_for(f"Math.abs(document.documentElement.dataset.magnification - {wanted}) <= 1e-12 * {wanted}", 5)
+            browser.wait_for(f"Math.abs(document.documentElement.dataset.magnification - {wanted}) <= 1e-12 * {wanted}", 15)
 
         tension, compression = colour_pixels(browser)
         assert tension > 50, f"{example}: {tension} pixels of tension"
