@@ -161,6 +161,13 @@ TEST(ViewHtml, PageCarriesTheExactValuesAndEmbedsEverything) {
   EXPECT_NE(meta.find("\"reaction\":[-1,0.5,2,0,0,-0.75]"), std::string::npos) << meta;
   EXPECT_NE(meta.find("\"path\":null"), std::string::npos) << meta;
 
+  // JSON has no NaN: a run that went wrong still gives a page that parses, and says what it holds.
+  p.shape.objective = NAN;
+  p.marks[1].reaction[2] = -INFINITY;
+  const std::string broken = script_text(render_html(p), "kalvane-meta");
+  EXPECT_NE(broken.find("\"objective\":\"NaN\""), std::string::npos) << broken;
+  EXPECT_NE(broken.find("\"reaction\":[-1,0.5,2,0,0,\"-Infinity\"]"), std::string::npos) << broken;
+
   // The same areas everywhere travel as one number.
   p.shape.area = {0.5, 0.5};
   const std::string uniform = render_html(p);

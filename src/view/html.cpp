@@ -24,10 +24,11 @@ void append_f64(std::string& out, double value) {
   for (int shift = 0; shift < 64; shift += 8) out += static_cast<char>((bits >> shift) & 0xff);
 }
 
-// The shortest text that reads back as the same double, so the page has the values exactly;
-// null when not finite.
+// The shortest text that reads back as the same double, so the page has the values exactly.
+// JSON has no NaN or infinity: those travel as the strings JavaScript's Number() reads.
 std::string json_number(double value) {
-  if (!std::isfinite(value)) return "null";
+  if (std::isnan(value)) return "\"NaN\"";
+  if (std::isinf(value)) return value > 0 ? "\"Infinity\"" : "\"-Infinity\"";
   char text[32];
   const auto [end, ec] = std::to_chars(text, text + sizeof text, value);
   return std::string(text, end);

@@ -374,7 +374,8 @@ function pickAt(x, y) {
 }
 
 // Seven significant digits, as the report prints them, without trailing zeros.
-const number = (v) => (Number.isFinite(v) ? String(Number(v.toPrecision(7))) : String(v));
+// (A value that is not finite arrives from the JSON as the string "NaN" or "Infinity".)
+const number = (v) => (Number.isFinite(Number(v)) ? String(Number(Number(v).toPrecision(7))) : String(Number(v)));
 const triple = (a, i) => `${number(a[i])}, ${number(a[i + 1])}, ${number(a[i + 2])}`;
 const axisNames = ['X', 'Y', 'Z'];
 let markIndex = null;  // node number to its index in marks, made at the first pick
@@ -540,12 +541,12 @@ function drawCurve(path) {
     parent.appendChild(element);
     return element;
   };
-  const points = path.stage.map((stage, i) => ({ stage, x: path.displacement[i], y: path.load_factor[i], kind: path.kind[i] }))
+  const points = path.stage.map((stage, i) => ({ stage, x: Number(path.displacement[i]), y: Number(path.load_factor[i]), kind: path.kind[i] }))
     .filter((p) => Number.isFinite(p.x) && Number.isFinite(p.y));
   document.getElementById('curve').hidden = false;
   root.setAttribute('data-path-points', String(points.length));
   const range = (values) => {
-    let low = Math.min(0, ...values), high = Math.max(0, ...values);
+    let low = values.reduce((a, b) => Math.min(a, b), 0), high = values.reduce((a, b) => Math.max(a, b), 0);
     if (!(high > low)) high = low + 1;
     const pad = 0.05 * (high - low);
     return [low - pad, high + pad];
