@@ -103,12 +103,14 @@ TEST(ViewHtml, PathCsvIsReadOrRefusedWithItsLine) {
   EXPECT_EQ(path.points[0].displacement, -0.25);
   EXPECT_TRUE(std::isnan(path.points[1].displacement));
   EXPECT_EQ(path.points[1].kind, "limit");
+  EXPECT_EQ(path.points[1].negative_pivots, 1);
 
   const std::pair<std::string, std::string> bad[] = {
       {"stage,load_factor\n", "path.csv:1: expected kalvane-path's header"},
       {header + "\n1,0.5,x,0,0,0,0,regular\n", "path.csv:2: 'x' is not a displacement"},
       {header + "\n1,0.5,0,0,0,0,0,regular\n1,1,0,0,0,0,0\n", "path.csv:3: a row needs 8 fields, not 7"},
       {header + "\n1,0.5,0,0,0,0,0,snap\n", "path.csv:2: kind 'snap' is none of regular, limit, bifurcation"},
+      {header + "\n1,0.5,0,0,0,0,-1,limit\n", "path.csv:2: '-1' is not a count of negative pivots"},
       {"", "path.csv:1: the file is empty"}};
   for (const auto& [text, message] : bad) {
     try {

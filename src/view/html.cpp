@@ -83,16 +83,18 @@ std::string json_triples(const std::vector<node_marks>& marks, bool reactions) {
 }
 
 std::string path_json(const load_path& path) {
-  std::string stage, load, displacement, kind;
+  std::string stage, load, displacement, pivots, kind;
   for (const path_point& p : path.points) {
     const char* comma = stage.empty() ? "" : ",";
     stage += comma + std::to_string(p.stage);
     load += comma + json_number(p.load_factor);
     displacement += comma + json_number(p.displacement);
+    pivots += comma + std::to_string(p.negative_pivots);
     kind += comma + script_json_string(p.kind);
   }
   return "{\"label\":" + script_json_string(path.displacement_label) + ",\"stage\":[" + stage +
-         "],\"load_factor\":[" + load + "],\"displacement\":[" + displacement + "],\"kind\":[" + kind + "]}";
+         "],\"load_factor\":[" + load + "],\"displacement\":[" + displacement + "],\"negative_pivots\":[" +
+         pivots + "],\"kind\":[" + kind + "]}";
 }
 
 // What the page reads first: the texts, the counts and the small tables.

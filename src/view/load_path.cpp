@@ -73,6 +73,10 @@ load_path read_load_path(const std::string& text, const std::string& name) {
       failure("'" + std::string(fields[0]) + "' is not a stage number");
     if (!parse_real(fields[1], p.load_factor)) failure("'" + std::string(fields[1]) + "' is not a load factor");
     if (!parse_real(fields[2], p.displacement)) failure("'" + std::string(fields[2]) + "' is not a displacement");
+    auto [pivots_end, pivots_ec] =
+        std::from_chars(fields[6].data(), fields[6].data() + fields[6].size(), p.negative_pivots);
+    if (pivots_ec != std::errc() || pivots_end != fields[6].data() + fields[6].size() || p.negative_pivots < 0)
+      failure("'" + std::string(fields[6]) + "' is not a count of negative pivots");
     p.kind = std::string(fields[7]);
     if (p.kind != "regular" && p.kind != "limit" && p.kind != "bifurcation")
       failure("kind '" + p.kind + "' is none of regular, limit, bifurcation");

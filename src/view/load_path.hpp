@@ -11,6 +11,7 @@ struct path_point {
   int32_t stage = 0;
   double load_factor = 0.0;
   double displacement = 0.0;  // of the watched node and component
+  int32_t negative_pivots = 0;  // more than none: an unstable point
   std::string kind;           // "regular", "limit" or "bifurcation"
 };
 

@@ -134,7 +134,7 @@ PATH_CSV = """stage,load_factor,displacement node 13 Z<img src=x onerror=alert(2
 1,0.62,-0.2,0.2,-3,0,0,limit
 1,0.55,-0.35,0.35,-3.5,-0.2,1,regular
 1,0.58,-0.5,0.5,-4,0,1,bifurcation
-2,1,-0.8,0.8,-6,0.5,0,regular
+1,1,-0.8,0.8,-6,0.5,0,regular
 """
 
 
@@ -152,10 +152,22 @@ def check_path(args, work):
         assert browser.evaluate("document.querySelectorAll('#curve-plot .limit').length") == 1
         assert browser.evaluate("document.querySelectorAll('#curve-plot .bifurcation').length") == 1
         assert browser.evaluate("document.querySelectorAll('#curve-plot .regular').length") == 5
+        # The three segments that touch a point with a negative pivot are dashed.
+        assert browser.evaluate("document.querySelectorAll('#curve-plot .unstable').length") == 3
         label = browser.evaluate("Array.from(document.querySelectorAll('#curve-plot text')).map((t) => t.textContent)")
         assert "displacement node 13 Z<img src=x onerror=alert(2)>" in label and "load factor" in label
         assert browser.evaluate("document.getElementsByTagName('img').length") == 0
         assert not browser.dialogs()
+
+        # Staged loading: stage 1 (prescribed displacements, no load) is grey, on the zero line.
+        with open(os.path.join(folder, "path.csv"), "w", encoding="utf-8") as f:
+            f.write(PATH_CSV.split("\n", 1)[0] + "\n1,0,0,0,0,1,0,regular\n1,1,-0.1,0.1,0,1,0,regular\n"
+                    "2,0,-0.1,0.1,0,1,0,regular\n2,1,-0.3,0.3,-1,1,0,regular\n")
+        subprocess.run([args.view, "--html"], cwd=folder, check=True, stdout=subprocess.DEVNULL)
+        browser.open(page)
+        assert browser.evaluate("document.querySelectorAll('#curve-plot .preload').length") == 1
+        heights = browser.evaluate("Array.from(document.querySelectorAll('#curve-plot .regular')).map((c) => c.getAttribute('cy'))")
+        assert heights[0] == heights[1] == heights[2] != heights[3], heights
 
 
 CASES = {

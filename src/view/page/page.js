@@ -282,8 +282,11 @@ function fit(direction) {
   camera.near = 0.1 * radius;
   camera.far = 20 * radius;
   camera.zoom = 1;
-  const aspect = Math.max(1, view.clientWidth) / Math.max(1, view.clientHeight);
-  halfHeight = 1.08 * Math.max((v1 - v0) / 2, (u1 - u0) / 2 / aspect, 1e-6 * radius);
+  // The structure goes between the panels on either side, where the view is wide enough.
+  const panels = 2 * (Math.max(document.getElementById('controls').offsetWidth, document.getElementById('legend').offsetWidth) + 12);
+  const width = view.clientWidth > 2 * panels ? view.clientWidth - panels : view.clientWidth;
+  const aspect = Math.max(1, width) / Math.max(1, view.clientHeight);
+  halfHeight = 1.05 * Math.max((v1 - v0) / 2, (u1 - u0) / 2 / aspect, 1e-6 * radius);
   frame();
   controls.update();
   requestRender();
@@ -541,8 +544,13 @@ function drawCurve(path) {
     parent.appendChild(element);
     return element;
   };
-  const points = path.stage.map((stage, i) => ({ stage, x: Number(path.displacement[i]), y: Number(path.load_factor[i]), kind: path.kind[i] }))
-    .filter((p) => Number.isFinite(p.x) && Number.isFinite(p.y));
+  // Under staged loading, stage 1 raises the prescribed displacements with no load on: its
+  // points lie on the zero load line, in grey, whatever its own factor.
+  const staged = path.stage.some((stage) => stage === 2);
+  const points = path.stage.map((stage, i) => ({
+    stage, x: Number(path.displacement[i]), factor: Number(path.load_factor[i]), kind: path.kind[i],
+    y: staged && stage === 1 ? 0 : Number(path.load_factor[i]), stable: path.negative_pivots[i] === 0,
+  })).filter((p) => Number.isFinite(p.x) && Number.isFinite(p.y));
   document.getElementById('curve').hidden = false;
   root.setAttribute('data-path-points', String(points.length));
   const range = (values) => {
@@ -566,17 +574,24 @@ function drawCurve(path) {
   add('rect', { class: 'axis', x: left, y: top, width: right - left, height: bottom - top });
   add('text', { x: (left + right) / 2, y: bottom + 34, 'text-anchor': 'middle' }).textContent = path.label;
   add('text', { x: 14, y: (top + bottom) / 2, 'text-anchor': 'middle', transform: `rotate(-90 14 ${(top + bottom) / 2})` }).textContent = 'load factor';
-  add('polyline', { class: 'line', points: points.map((p) => `${sx(p.x)},${sy(p.y)}`).join(' ') });
+  // Stable stretches solid, unstable ones (a negative pivot at either end) dashed.
+  for (let i = 1; i < points.length; ++i) {
+    const a = points[i - 1], b = points[i];
+    const style = staged && b.stage === 1 ? 'preload' : a.stable && b.stable ? 'line' : 'line unstable';
+    add('line', { class: style, x1: sx(a.x), y1: sy(a.y), x2: sx(b.x), y2: sy(b.y) });
+  }
   for (const p of points) {
     const x = sx(p.x), y = sy(p.y);
     const marker = p.kind === 'limit' ? add('path', { class: 'limit', d: `M${x} ${y - 6}L${x + 5.5} ${y + 4}L${x - 5.5} ${y + 4}Z` })
       : p.kind === 'bifurcation' ? add('path', { class: 'bifurcation', d: `M${x} ${y - 6}L${x + 6} ${y}L${x} ${y + 6}L${x - 6} ${y}Z` })
       : add('circle', { class: 'regular', cx: x, cy: y, r: points.length > 200 ? 1 : 2 });
-    add('title', {}, marker).textContent = `stage ${p.stage}, load factor ${number(p.y)}, ${path.label} ${number(p.x)} (${p.kind})`;
+    add('title', {}, marker).textContent = `stage ${p.stage}, load factor ${number(p.factor)}, ${path.label} ${number(p.x)} ` +
+      `(${p.kind}${p.stable ? '' : ', unstable'})`;
   }
   const counts = (kind) => points.filter((p) => p.kind === kind).length;
   document.getElementById('curve-legend').textContent =
-    `${points.length} converged points; \u25b2 limit points: ${counts('limit')}; \u25c6 bifurcation points: ${counts('bifurcation')}`;
+    `${points.length} converged points; \u25b2 limit points: ${counts('limit')}; \u25c6 bifurcation points: ` +
+    `${counts('bifurcation')}; dashed: unstable (a negative pivot)` + (staged ? '; grey: stage 1, no load yet' : '');
 }
 if (meta.path) drawCurve(meta.path);
 
