@@ -244,8 +244,10 @@ const directions = {
   start: [0.433, -0.75, 0.5],  // a general direction: no lattice diagonal collapses to a point
 };
 let halfHeight = 1;
+let framed = [0, 0];  // the view's size at the last frame(): the observer's first call changes nothing
 
 function frame() {
+  framed = [view.clientWidth, view.clientHeight];
   const width = Math.max(1, view.clientWidth), height = Math.max(1, view.clientHeight);
   renderer.setSize(width, height, false);
   const aspect = width / height;
@@ -293,17 +295,22 @@ function fit(direction) {
 }
 
 // ---- Drawing on demand: a frame only when something changed.
-let renderPending = false;
+let renderPending = false, drawn = false;
 function requestRender() {
   if (renderPending) return;
   renderPending = true;
   requestAnimationFrame(() => {
     renderPending = false;
     renderer.render(scene, camera);
+    if (!drawn) firstFrameDrawn();
   });
 }
 controls.addEventListener('change', requestRender);
-new ResizeObserver(() => { frame(); requestRender(); }).observe(view);
+new ResizeObserver(() => {
+  if (framed[0] === view.clientWidth && framed[1] === view.clientHeight) return;
+  frame();
+  requestRender();
+}).observe(view);
 
 // ---- Picking: the shape drawn again off screen, each bar and node in a colour of its own
 // number, in a small square around the pointer; the nearest coloured pixel names it.
@@ -610,19 +617,21 @@ window.kalvane = {
 };
 
 // ---- The first frame, then the page's state for anyone who reads it.
+function firstFrameDrawn() {
+  drawn = true;
+  // Reading a pixel waits until the frame is drawn, so that the time below is the true one.
+  const gl = renderer.getContext();
+  gl.readPixels(0, 0, 1, 1, gl.RGBA, gl.UNSIGNED_BYTE, new Uint8Array(4));
+  const firstFrame = performance.now();
+  requestAnimationFrame(() => {
+    root.setAttribute('data-bars', String(barCount));
+    root.setAttribute('data-nodes', String(nodeCount));
+    root.setAttribute('data-stress-min', barCount && stressMin <= stressMax ? String(stressMin) : '');
+    root.setAttribute('data-stress-max', barCount && stressMin <= stressMax ? String(stressMax) : '');
+    root.setAttribute('data-first-frame-ms', String(Math.round(firstFrame)));
+    root.setAttribute('data-ready', 'true');
+  });
+}
 placeDeformed();
 fit(directions.start);
 performance.mark('kalvane-built');
-renderer.render(scene, camera);
-// Reading a pixel waits until the frame is drawn, so that the time below is the true one.
-const gl = renderer.getContext();
-gl.readPixels(0, 0, 1, 1, gl.RGBA, gl.UNSIGNED_BYTE, new Uint8Array(4));
-const firstFrame = performance.now();
-requestAnimationFrame(() => {
-  root.setAttribute('data-bars', String(barCount));
-  root.setAttribute('data-nodes', String(nodeCount));
-  root.setAttribute('data-stress-min', barCount && stressMin <= stressMax ? String(stressMin) : '');
-  root.setAttribute('data-stress-max', barCount && stressMin <= stressMax ? String(stressMax) : '');
-  root.setAttribute('data-first-frame-ms', String(Math.round(firstFrame)));
-  root.setAttribute('data-ready', 'true');
-});
