@@ -97,8 +97,7 @@ std::string path_json(const load_path& path) {
          pivots + "],\"kind\":[" + kind + "]}";
 }
 
-// What the page reads first: the texts, the counts and the small tables.
-std::string hex(rgb c) {
+std::string quoted_hex(rgb c) {
   char text[8];
   std::snprintf(text, sizeof text, "#%02x%02x%02x", c.red, c.green, c.blue);
   return std::string("\"") + text + "\"";
@@ -112,15 +111,17 @@ double stress_limit(const scene& s) {
   return limit;
 }
 
+// What the page reads first: the texts, the counts, the scale and the small tables.
 std::string meta_json(const page& p, bool uniform_area) {
   const scene& s = p.shape;
-  std::string out = "{\"title\":" + script_json_string(p.title) + ",\"material\":" + script_json_string(p.material) +
-                    ",\"iterations\":" + std::to_string(s.iterations) + ",\"objective\":" + json_number(s.objective) +
-                    ",\"nodes\":" + std::to_string(s.initial.size()) + ",\"bars\":" + std::to_string(s.bars.size()) +
-                    ",\"auto_magnification\":" + json_number(auto_magnification(s)) +
-                    ",\"stress_limit\":" + json_number(stress_limit(s)) + ",\"scale\":{\"tension\":" +
-                    hex(tension_colour) + ",\"neutral\":" + hex(neutral_colour) + ",\"compression\":" +
-                    hex(compression_colour) + "}" + ",\"area\":" + (uniform_area && !s.area.empty() ? json_number(s.area.front()) : "null");
+  std::string out = "{\"title\":" + script_json_string(p.title) + ",\"material\":" + script_json_string(p.material);
+  out += ",\"iterations\":" + std::to_string(s.iterations) + ",\"objective\":" + json_number(s.objective);
+  out += ",\"nodes\":" + std::to_string(s.initial.size()) + ",\"bars\":" + std::to_string(s.bars.size());
+  out += ",\"auto_magnification\":" + json_number(auto_magnification(s));
+  out += ",\"stress_limit\":" + json_number(stress_limit(s)) + ",\"scale\":{\"tension\":" +
+         quoted_hex(tension_colour) + ",\"neutral\":" + quoted_hex(neutral_colour) +
+         ",\"compression\":" + quoted_hex(compression_colour) + "}";
+  out += ",\"area\":" + (uniform_area && !s.area.empty() ? json_number(s.area.front()) : std::string("null"));
   out += ",\"marks\":{\"node\":[";
   for (std::size_t i = 0; i < p.marks.size(); ++i)
     out += (i ? "," : "") + std::to_string(p.marks[i].node);
