@@ -54,9 +54,9 @@ page two_bar_page() {
       4, -2.5, {{0, 0, 0}, {1e-3, -2e-3, 0.1}, {0.25, 0, 0}},
       {{1, {true, true, true}, {-1, 0.5, 2}}, {3, {false, false, true}, {0, 0, -0.75}}}, {12.5, -0.125});
   page p;
-  p.title = "two bars";
   p.shape = match(m, read_report(report, "output.txt"), "input.txt", "output.txt");
-  p.marks = marks_of(m, read_report(report, "output.txt"));
+  p.shape.title = "two bars";
+  p.marks = marks_of(p.shape, read_report(report, "output.txt"));
   return p;
 }
 
@@ -83,12 +83,6 @@ TEST(ViewHtml, Base64FollowsTheStandard) {
                                                          {"foo", "Zm9v"},  {"foob", "Zm9vYg=="},  {"fooba", "Zm9vYmE="},
                                                          {"foobar", "Zm9vYmFy"}, {"\xff\xfe", "//4="}};
   for (const auto& [bytes, text] : vectors) EXPECT_EQ(base64(bytes), text) << bytes;
-}
-
-TEST(ViewHtml, TitleIsTheFirstLineBeforeTheMarkers) {
-  EXPECT_EQ(title_of_input("\n  \r\n  Roof truss, kN and m  \r\nsecond remark\n: settings\n"), "Roof truss, kN and m");
-  EXPECT_EQ(title_of_input(": settings\n0.9\nnot a title\n"), "");
-  EXPECT_EQ(title_of_input(""), "");
 }
 
 TEST(ViewHtml, PathCsvIsReadOrRefusedWithItsLine) {
@@ -130,7 +124,7 @@ TEST(ViewHtml, MarksJoinSupportsLoadsAndReactionsByNode) {
                                                      {3, {false, true, true}, {0, -1.5, 4}}},
                                                     {1, 1}),
                              "output.txt");
-  const auto marks = marks_of(m, r);
+  const auto marks = marks_of(match(m, r, "input.txt", "output.txt"), r);
   ASSERT_EQ(marks.size(), 3u);
   EXPECT_EQ(marks[0].node, 1);
   EXPECT_EQ(marks[0].held, (std::array<bool, 3>{true, false, false}));
@@ -142,7 +136,7 @@ TEST(ViewHtml, MarksJoinSupportsLoadsAndReactionsByNode) {
 
 TEST(ViewHtml, PageCarriesTheExactValuesAndEmbedsEverything) {
   page p = two_bar_page();
-  p.title = "{{data}} {{modules}} </script>";  // neither a placeholder nor an end tag
+  p.shape.title = "{{data}} {{modules}} </script>";  // neither a placeholder nor an end tag
   const std::string html = render_html(p);
   EXPECT_EQ(html.find("{{"), html.find("{{data}} {{modules}}"));
   EXPECT_NE(html.find("<title>{{data}} {{modules}} &lt;/script&gt;</title>"), std::string::npos);

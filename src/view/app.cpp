@@ -45,10 +45,9 @@ void require_readable(const std::string& path) {
 // The page's data: the scene, with what only the model and the folder hold.
 page page_of(const model& m, const report& r, const scene& s, const std::filesystem::path& dir) {
   page p;
-  p.title = title_of_input(read_whole_file((dir / "input.txt").string()));
-  p.material = material_text(m);
   p.shape = s;
-  p.marks = marks_of(m, r);
+  p.material = material_text(m);
+  p.marks = marks_of(s, r);
   const std::string path_csv = (dir / "path.csv").string();
   if (std::filesystem::exists(path_csv)) p.path = read_load_path(read_whole_file(path_csv), path_csv);
   return p;

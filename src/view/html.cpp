@@ -114,7 +114,7 @@ double stress_limit(const scene& s) {
 // What the page reads first: the texts, the counts, the scale and the small tables.
 std::string meta_json(const page& p, bool uniform_area) {
   const scene& s = p.shape;
-  std::string out = "{\"title\":" + script_json_string(p.title) + ",\"material\":" + script_json_string(p.material);
+  std::string out = "{\"title\":" + script_json_string(s.title) + ",\"material\":" + script_json_string(p.material);
   out += ",\"iterations\":" + std::to_string(s.iterations) + ",\"objective\":" + json_number(s.objective);
   out += ",\"nodes\":" + std::to_string(s.initial.size()) + ",\"bars\":" + std::to_string(s.bars.size());
   out += ",\"auto_magnification\":" + json_number(auto_magnification(s));
@@ -259,7 +259,7 @@ std::string render_html(const page& p) {
   append_module(modules, "kalvane-page", page_assets::page_js);
 
   return filled(page_assets::page_html, {{"{{boot_hash}}", std::string(page_assets::boot_js_sha256)},
-                                         {"{{title}}", html_text(p.title.empty() ? "kalvane result" : p.title)},
+                                         {"{{title}}", html_text(s.title.empty() ? "kalvane result" : s.title)},
                                          {"{{style}}", std::string(page_assets::page_css)},
                                          {"{{data}}", std::move(data)},
                                          {"{{modules}}", std::move(modules)},

@@ -21,19 +21,15 @@ struct node_marks {
 };
 
 struct page {
-  std::string title;     // the first title line of input.txt; may hold any text
-  std::string material;  // e.g. "Neo-Hooke, c1 = 10"
-  scene shape;
-  std::vector<node_marks> marks;        // by node number
-  std::optional<load_path> path;        // kalvane-path's curve, when its path.csv is there
+  scene shape;                    // its title may hold any text
+  std::string material;           // e.g. "Neo-Hooke, c1 = 10"
+  std::vector<node_marks> marks;  // by node number
+  std::optional<load_path> path;  // kalvane-path's curve, when its path.csv is there
 };
 
-// The model's text before its first marker line: the first line that is not blank, trimmed.
-std::string title_of_input(const std::string& input_text);
-
-// Supports, loads and reactions per node, from the model as the reader leaves it (dof_map
-// holding 0/1 flags) and its report.
-std::vector<node_marks> marks_of(const model& m, const report& r);
+// Supports, loads and reactions per node: the scene's supports and loads with the report's
+// reactions.
+std::vector<node_marks> marks_of(const scene& s, const report& r);
 
 std::string material_text(const model& m);
 

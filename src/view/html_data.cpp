@@ -1,45 +1,37 @@
-// What the page shows beyond the scene: the model's title, its material, and per node the
-// held components, the load and the reaction.
+// What the page shows beyond the scene: the model's material, and per node the held
+// components, the load and the reaction.
+#include <algorithm>
+#include <cstdint>
 #include <cstdio>
-#include <string_view>
 
 #include "view/html.hpp"
 
 namespace kalvane::view {
 
-std::string title_of_input(const std::string& input_text) {
-  std::string_view rest(input_text);
-  while (!rest.empty()) {
-    std::size_t end = rest.find('\n');
-    std::string_view line = rest.substr(0, end);
-    rest.remove_prefix(end == std::string_view::npos ? rest.size() : end + 1);
-    if (!line.empty() && line.front() == ':') break;  // the first marker line ends the titles
-    const std::size_t first = line.find_first_not_of(" \t\r\f");
-    if (first == std::string_view::npos) continue;
-    const std::size_t last = line.find_last_not_of(" \t\r\f");
-    return std::string(line.substr(first, last - first + 1));
-  }
-  return "";
-}
-
-std::vector<node_marks> marks_of(const model& m, const report& r) {
+std::vector<node_marks> marks_of(const scene& s, const report& r) {
+  // The supports and the loads, each in node order (zero-based), merged into one list.
   std::vector<node_marks> marks;
-  std::size_t next_reaction = 0;  // the report lists reactions by node, in order
-  for (int32_t k = 1; k <= m.node_count; ++k) {
+  const auto first_of = [](std::size_t next, const auto& list) {
+    return next < list.size() ? list[next].node + 1 : INT32_MAX;
+  };
+  std::size_t next_support = 0, next_load = 0;
+  while (next_support < s.supports.size() || next_load < s.loads.size()) {
     node_marks mark;
-    mark.node = k;
-    bool any = false;
-    for (int c = 1; c <= 3; ++c) {
-      const auto i = static_cast<std::size_t>(c - 1);
-      mark.held[i] = m.dof_map(k, c) != 0;
-      mark.load[i] = m.loads(k, c);
-      any = any || mark.held[i] || mark.load[i] != 0.0;
+    mark.node = std::min(first_of(next_support, s.supports), first_of(next_load, s.loads));
+    if (first_of(next_support, s.supports) == mark.node) mark.held = s.supports[next_support++].held;
+    if (first_of(next_load, s.loads) == mark.node) {
+      const vec3& f = s.loads[next_load++].force;
+      mark.load = {f.x, f.y, f.z};
     }
-    for (; next_reaction < r.reactions.size() && r.reactions[next_reaction].node <= k; ++next_reaction)
-      if (r.reactions[next_reaction].node == k)
-        mark.reaction[static_cast<std::size_t>(r.reactions[next_reaction].component - 1)] =
-            r.reactions[next_reaction].value;
-    if (any) marks.push_back(mark);
+    marks.push_back(mark);
+  }
+  // The report lists reactions in node order, and only at held components: their nodes are
+  // marked already.
+  std::size_t at = 0;
+  for (const reaction_entry& e : r.reactions) {
+    while (at < marks.size() && marks[at].node < e.node) ++at;
+    if (at < marks.size() && marks[at].node == e.node)
+      marks[at].reaction[static_cast<std::size_t>(e.component - 1)] = e.value;
   }
   return marks;
 }
