@@ -8,6 +8,7 @@
 #include "check/freshness.hpp"
 #include "error.hpp"
 #include "model/input.hpp"
+#include "view/html.hpp"
 #include "view/report_reader.hpp"
 #include "view/scene.hpp"
 #include "view/title.hpp"
@@ -41,6 +42,17 @@ void require_readable(const std::string& path) {
   if (!std::ifstream(path)) fail(name_error, "cannot open " + path + " (has kalvane run in this directory?)");
 }
 
+// The page's data: the scene, with what only the model and the folder hold.
+page page_of(const model& m, const report& r, const scene& s, const std::filesystem::path& dir) {
+  page p;
+  p.shape = s;
+  p.material = material_text(m);
+  p.marks = marks_of(s, r);
+  const std::string path_csv = (dir / "path.csv").string();
+  if (std::filesystem::exists(path_csv)) p.path = read_load_path(read_whole_file(path_csv), path_csv);
+  return p;
+}
+
 }  // namespace
 
 options parse_options(const std::vector<std::string>& args) {
@@ -64,6 +76,7 @@ options parse_options(const std::vector<std::string>& args) {
     else if (arg == "--version") no_value(), o.version = true;
     else if (arg == "--svg-only") no_value(), svg_only = true;
     else if (arg == "--vtk-only") no_value(), vtk_only = true;
+    else if (arg == "--html") no_value(), o.write_html = true;
     else if (arg == "--dir") o.dir = take_value();
     else if (arg == "--view") {
       std::string name = take_value();
@@ -79,8 +92,10 @@ options parse_options(const std::vector<std::string>& args) {
     }
   }
   if (svg_only && vtk_only) usage_failure("--svg-only and --vtk-only exclude each other");
-  o.write_svg = !vtk_only;
-  o.write_vtk = !svg_only;
+  if (o.write_html && (svg_only || vtk_only))
+    usage_failure(std::string("--html and ") + (svg_only ? "--svg-only" : "--vtk-only") + " exclude each other");
+  o.write_svg = !vtk_only && !o.write_html;
+  o.write_vtk = !svg_only && !o.write_html;
   return o;
 }
 
@@ -96,6 +111,8 @@ std::string usage_text() {
          "                     'auto' makes the largest one 10% of the structure's size\n"
          "  --svg-only         write only kalvane.svg\n"
          "  --vtk-only         write only kalvane.vtk\n"
+         "  --html             write only kalvane.html, a page that shows the result in 3-D\n"
+         "                     (with kalvane-path's curve when path.csv is there)\n"
          "  --help             show this text\n"
          "  --version          show the version\n";
 }
@@ -119,6 +136,7 @@ std::vector<std::string> run_view(const options& o) {
   std::vector<std::pair<std::string, std::string>> files;
   if (o.write_svg) files.emplace_back((dir / "kalvane.svg").string(), render_svg(s, o.picture));
   if (o.write_vtk) files.emplace_back((dir / "kalvane.vtk").string(), render_vtk(s));
+  if (o.write_html) files.emplace_back((dir / "kalvane.html").string(), render_html(page_of(m, r, s, dir)));
   std::vector<std::string> written;
   for (const auto& [path, text] : files) {
     write_file(path, text);

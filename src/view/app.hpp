@@ -1,6 +1,6 @@
 #pragma once
 // The viewer's command line and its run: read input.txt and output.txt from one
-// directory, write kalvane.svg and kalvane.vtk next to them.
+// directory, write kalvane.svg and kalvane.vtk next to them, or the page kalvane.html.
 #include <string>
 #include <vector>
 
@@ -13,6 +13,7 @@ struct options {
   bool version = false;
   bool write_svg = true;
   bool write_vtk = true;
+  bool write_html = false;
   std::string dir = ".";
   svg_options picture;
 };

@@ -1,0 +1,206 @@
+"""Browser tests of kalvane-view's page: each case solves a model with kalvane, writes the page
+with kalvane-view --html and opens it from a file URL in headless Chromium.
+
+    test_view_page.py CASE --kalvane EXE --view EXE --examples DIR
+
+Exits 0 when the case passes, 1 when it fails, 77 (ctest's skip) when there is no Chromium."""
+import argparse
+import os
+import re
+import shutil
+import subprocess
+import sys
+import tempfile
+
+import chromium
+
+TENSION, COMPRESSION = (33, 102, 172), (178, 24, 43)
+
+
+def solve(args, folder, example, title=None):
+    """kalvane and kalvane-view --html on a bundled example in `folder`; the page's path."""
+    os.makedirs(folder, exist_ok=True)
+    with open(os.path.join(args.examples, example, "input.txt"), encoding="utf-8") as f:
+        text = f.read()
+    if title is not None:
+        text = title + "\n" + text.split("\n", 1)[1]
+    with open(os.path.join(folder, "input.txt"), "w", encoding="utf-8") as f:
+        f.write(text)
+    subprocess.run([args.kalvane], cwd=folder, check=True)
+    subprocess.run([args.view, "--html"], cwd=folder, check=True, stdout=subprocess.DEVNULL)
+    return os.path.join(folder, "kalvane.html")
+
+
+def report_stresses(folder):
+    with open(os.path.join(folder, "output.txt"), encoding="utf-8") as f:
+        table = f.read().rsplit("Stress", 1)[1]
+    return [float(value) for value in re.findall(r"^\s*\d+\s+(\S+)\s*$", table, re.M)]
+
+
+def input_counts(folder):
+    """Node and bar counts: the first value after the third and fourth marker lines."""
+    with open(os.path.join(folder, "input.txt"), encoding="utf-8") as f:
+        sections = re.split(r"^:.*$", f.read(), flags=re.M)
+    return int(sections[3].split()[0]), int(sections[4].split()[0])
+
+
+def colour_pixels(browser):
+    """Pixels of the 3-D view that have the hue of tension and of compression, overlays hidden."""
+    browser.evaluate("for (const id of ['controls', 'legend', 'pick']) document.getElementById(id).style.visibility = 'hidden';"
+                     "document.getElementById('show-loads').click(); document.getElementById('show-supports').click(); true")
+    browser.wait_for("new Promise((done) => requestAnimationFrame(() => requestAnimationFrame(() => done(true))))")
+    _, _, rows = browser.screenshot()
+    tension = compression = 0
+    for row in rows:
+        for i in range(0, len(row), 3):
+            r, g, b = row[i], row[i + 1], row[i + 2]
+            tension += b > r + 40 and b > g + 20
+            compression += r > g + 40 and r > b + 40 and b + 10 >= g
+    return tension, compression
+
+
+def no_network(browser, page):
+    """Every request the page made is the page itself or a blob of its own."""
+    url = "file://" + os.path.abspath(page)
+    strays = [u for u in browser.requests() if u != url and not u.startswith("blob:null/")]
+    assert not strays, f"the page asked for {strays}"
+
+
+def check_example(args, work, example, wants_compression):
+    """The page of a bundled example: its state, picking, its colours, and no network."""
+    with chromium.Browser() as browser:
+        folder = os.path.join(work, example)
+        page = solve(args, folder, example)
+        browser.open(page)
+        nodes, bars = input_counts(folder)
+        assert browser.attribute("data-nodes") == str(nodes), browser.attribute("data-nodes")
+        assert browser.attribute("data-bars") == str(bars), browser.attribute("data-bars")
+        stresses = report_stresses(folder)
+        assert len(stresses) == bars
+        assert float(browser.attribute("data-stress-min")) == min(stresses)
+        assert float(browser.attribute("data-stress-max")) == max(stresses)
+
+        # Hovering over a bar names it; over a held node, its reaction.
+        for bar in (1, bars // 2 + 1, bars):
+            point = browser.evaluate(f"kalvane.barPoint({bar})")
+            browser.move_mouse(point["x"], point["y"])
+            browser.wait_for(f"document.documentElement.dataset.picked === 'bar {bar}'", 15)
+            text = browser.evaluate("document.getElementById('pick').textContent")
+            assert text.startswith(f"bar {bar}\n") and "axial force" in text and "stretch" in text, text
+        point = browser.evaluate("kalvane.nodePoint(1)")
+        browser.move_mouse(point["x"], point["y"])
+        browser.wait_for("document.documentElement.dataset.picked === 'node 1'", 15)
+        assert "reaction X" in browser.evaluate("document.getElementById('pick').textContent")
+
+        # The slider runs from 1 to ten times the automatic factor.
+        auto = browser.evaluate("JSON.parse(document.getElementById('kalvane-meta').textContent).auto_magnification")
+        for position, wanted in (("0", 1.0), ("1000", max(1.0, 10 * auto))):
+            browser.evaluate("(() => { const slider = document.getElementById('magnify'); slider.value = '%s';"
+                             " slider.dispatchEvent(new Event('input')); return true; })()" % position)
+            browser.wait_for(f"Math.abs(document.documentElement.dataset.magnification - {wanted}) <= 1e-12 * {wanted}", 15)
+
+        tension, compression = colour_pixels(browser)
+        assert tension > 50, f"{example}: {tension} pixels of tension"
+        assert (compression > 50) == wants_compression, f"{example}: {compression} pixels of compression"
+        no_network(browser, page)
+        assert not browser.dialogs()
+
+
+def check_escaping(args, work):
+    """A title that tries to end the data's script element and start its own stays text."""
+    title = "</script><script>alert(1)</script> \"double\" 'single' <!-- <b>bold</b> & \u2028 end"
+    with chromium.Browser() as browser:
+        plain = solve(args, os.path.join(work, "plain"), "single_bar")
+        browser.open(plain)
+        scripts = browser.evaluate("document.scripts.length")  # those left once the data blocks are read
+        hostile = solve(args, os.path.join(work, "hostile"), "single_bar", title)
+        with open(hostile, encoding="utf-8") as f:
+            html = f.read()
+        assert "<script>alert(1)" not in html and "<b>bold" not in html
+        browser.events.clear()
+        browser.open(hostile)
+        assert browser.evaluate("document.title") == title
+        assert browser.evaluate("document.getElementById('title').textContent") == title
+        assert browser.evaluate("document.scripts.length") == scripts
+        assert browser.evaluate("document.getElementsByTagName('b').length") == 0
+        assert not browser.dialogs(), browser.dialogs()
+        no_network(browser, hostile)
+
+
+PATH_CSV = """stage,load_factor,displacement node 13 Z<img src=x onerror=alert(2)>,largest_displacement,total_potential,smallest_pivot,negative_pivots,kind
+1,0,0,0,0,1,0,regular
+1,0.25,-0.05,0.05,-1,0.8,0,regular
+1,0.5,-0.11,0.11,-2,0.4,0,regular
+1,0.62,-0.2,0.2,-3,0,0,limit
+1,0.55,-0.35,0.35,-3.5,-0.2,1,regular
+1,0.58,-0.5,0.5,-4,0,1,bifurcation
+1,1,-0.8,0.8,-6,0.5,0,regular
+"""
+
+
+def check_path(args, work):
+    """kalvane-path's folder: the curve beside the view, its limit and bifurcation marked."""
+    folder = os.path.join(work, "path")
+    os.makedirs(folder)
+    with open(os.path.join(folder, "path.csv"), "w", encoding="utf-8") as f:
+        f.write(PATH_CSV)
+    page = solve(args, folder, "cable_net")
+    with chromium.Browser(1300, 700) as browser:
+        browser.open(page)
+        assert browser.attribute("data-path-points") == "7"
+        assert browser.evaluate("getComputedStyle(document.getElementById('curve')).display") != "none"
+        assert browser.evaluate("document.querySelectorAll('#curve-plot .limit').length") == 1
+        assert browser.evaluate("document.querySelectorAll('#curve-plot .bifurcation').length") == 1
+        assert browser.evaluate("document.querySelectorAll('#curve-plot .regular').length") == 5
+        # The three segments that touch a point with a negative pivot are dashed.
+        assert browser.evaluate("document.querySelectorAll('#curve-plot .unstable').length") == 3
+        label = browser.evaluate("Array.from(document.querySelectorAll('#curve-plot text')).map((t) => t.textContent)")
+        assert "displacement node 13 Z<img src=x onerror=alert(2)>" in label and "load factor" in label
+        assert browser.evaluate("document.getElementsByTagName('img').length") == 0
+        assert not browser.dialogs()
+
+        # Staged loading: stage 1 (prescribed displacements, no load) is grey, on the zero line.
+        with open(os.path.join(folder, "path.csv"), "w", encoding="utf-8") as f:
+            f.write(PATH_CSV.split("\n", 1)[0] + "\n1,0,0,0,0,1,0,regular\n1,1,-0.1,0.1,0,1,0,regular\n"
+                    "2,0,-0.1,0.1,0,1,0,regular\n2,1,-0.3,0.3,-1,1,0,regular\n")
+        subprocess.run([args.view, "--html"], cwd=folder, check=True, stdout=subprocess.DEVNULL)
+        browser.open(page)
+        assert browser.evaluate("document.querySelectorAll('#curve-plot .preload').length") == 1
+        heights = browser.evaluate("Array.from(document.querySelectorAll('#curve-plot .regular')).map((c) => c.getAttribute('cy'))")
+        assert heights[0] == heights[1] == heights[2] != heights[3], heights
+
+
+CASES = {
+    # space_truss has bars in tension and in compression, cable_net only in tension.
+    "space_truss": lambda args, work: check_example(args, work, "space_truss", True),
+    "cable_net": lambda args, work: check_example(args, work, "cable_net", False),
+    "escaping": check_escaping,
+    "path": check_path,
+}
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("case", choices=sorted(CASES))
+    parser.add_argument("--kalvane", required=True)
+    parser.add_argument("--view", required=True)
+    parser.add_argument("--examples", required=True)
+    args = parser.parse_args()
+    args.kalvane, args.view, args.examples = map(os.path.abspath, (args.kalvane, args.view, args.examples))
+    if chromium.find_chromium() is None:
+        print("chromium is not installed (scripts/setup installs it): skipped")
+        return chromium.SKIP
+    work = tempfile.mkdtemp(prefix="kalvane-page-")
+    try:
+        CASES[args.case](args, work)
+    except (AssertionError, RuntimeError, TimeoutError, subprocess.CalledProcessError) as failure:
+        print(f"{args.case}: FAILED: {failure!r}", file=sys.stderr)
+        raise
+    finally:
+        shutil.rmtree(work, ignore_errors=True)
+    print(f"{args.case}: passed")
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
