@@ -78,10 +78,14 @@ class Result:
     def to_json(self, path=None):
         """The run as JSON text (also written to `path` when given). Numbers are written in
         the shortest form that reads back to the same double; a non-finite one as null."""
-        document = {"title": self.model.title, "iterations": int(self.iterations),
-                    "objective": float(self.objective), "allowable_gradient": float(self.allowable_gradient),
-                    "nodes": self.node_rows(), "bars": self.bar_rows()}
-        text = json.dumps(_finite_or_none(document), indent=1, allow_nan=False) + "\n"
+        summary = {"title": self.model.title, "iterations": int(self.iterations),
+                   "objective": float(self.objective), "allowable_gradient": float(self.allowable_gradient)}
+        text = json.dumps(_finite_or_none(summary), allow_nan=False)[:-1]
+        for name, rows in (("nodes", self.node_rows()), ("bars", self.bar_rows())):
+            # One row a line: easy to read and to compare, still plain JSON.
+            lines = ",\n  ".join(json.dumps(_finite_or_none(row), allow_nan=False) for row in rows)
+            text += f',\n "{name}": [\n  {lines}\n ]' if rows else f',\n "{name}": []'
+        text += "\n}\n"
         if path is not None:
             with open(path, "w", encoding="utf-8") as f:
                 f.write(text)
