@@ -29,13 +29,22 @@ def solve_many(models, workers=None):
     return [Result(m, r) for m, r in zip(models, runs)]
 
 
-def check(model, result):
-    """What `kalvane-check --json` says of this run, as Python objects: the run's input.txt
-    and three files are written to a temporary folder and checked there."""
-    with tempfile.TemporaryDirectory(prefix="kalvane-check-") as folder:
-        model.write(os.path.join(folder, "input.txt"))
-        result.write(folder)
-        return json.loads(_core.check(folder))
+def check(model, result, folder=None):
+    """What `kalvane-check --json` says of this run, as Python objects. The model's input.txt
+    and the run's three files are written to `folder` (made if missing), or to a temporary
+    folder that goes away afterwards, and checked there."""
+    if folder is not None:
+        return _check_in(model, result, os.fspath(folder))
+    with tempfile.TemporaryDirectory(prefix="kalvane-check-") as scratch:
+        return _check_in(model, result, scratch)
+
+
+def _check_in(model, result, folder):
+    os.makedirs(folder, exist_ok=True)
+    # input.txt first: the check refuses a report older than its input.
+    model.write(os.path.join(folder, "input.txt"))
+    result.write(folder)
+    return json.loads(_core.check(folder))
 
 
 def path(model):
