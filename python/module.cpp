@@ -13,6 +13,13 @@
 #include "output/input_file.hpp"
 
 namespace py = pybind11;
+
+#ifdef KALVANE_HAS_PATH
+namespace kalvane::python {
+void define_path(py::module_& module);
+}
+#endif
+
 using namespace kalvane;
 using namespace kalvane::python;
 
@@ -173,6 +180,10 @@ PYBIND11_MODULE(_core, module) {
     for (model& m : models) runs.push_back(solved_from(std::move(m)));
     return runs;
   });
+
+#ifdef KALVANE_HAS_PATH
+  define_path(module);
+#endif
 
   // kalvane-check --json on the run in `folder` (input.txt and the three files).
   module.def("check", [](const std::string& folder) {

@@ -8,11 +8,11 @@ array, bar b row b - 1 of every per-bar array, and components are 1 = X, 2 = Y, 
 from ._errors import Error
 from ._model import Material, Model, Settings, mooney_rivlin, neo_hooke, point_loads, read
 from ._result import Result
-from ._run import check, path, solve, solve_many
+from ._run import PATH_STATUS, Path, check, path, solve, solve_many
 from ._loads import Combinations, Envelope, solve_combinations, self_weight
 
 __all__ = [
     "Error", "Material", "Model", "Settings", "mooney_rivlin", "neo_hooke", "point_loads", "read",
-    "Result", "check", "path", "solve", "solve_many", "Combinations", "Envelope",
+    "Result", "PATH_STATUS", "Path", "check", "path", "solve", "solve_many", "Combinations", "Envelope",
     "solve_combinations", "self_weight",
 ]
