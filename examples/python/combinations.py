@@ -41,7 +41,7 @@ def main():
     env = study.envelope
     print()
     print("The eight cables of largest tension:")
-    print(f"{'bar':>4} {'nodes':>7} {'largest tension':>16}  {'governed by':<12}")
+    print(f"{'bar':>4} {'nodes':>7} {'largest tension':>16}  governed by")
     for b in sorted(range(net.bar_count), key=lambda b: -env.tension[b])[:8]:
         node1, node2 = net.bars[b]
         print(f"{b + 1:4d} {node1:3d}-{node2:<3d} {env.tension[b]:16.6f}  {env.tension_by[b] or '-'}")
