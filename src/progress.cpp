@@ -33,14 +33,26 @@ progress_line::progress_line(bool enable, double allowable_gradient)
 
 progress_line::~progress_line() { erase(); }
 
-void progress_line::tick(int32_t iteration, double largest_gradient) {
+bool progress_line::due() {
+  if (!enabled) return false;
   const auto now = std::chrono::steady_clock::now();
-  if (now < next_draw) return;
+  if (now < next_draw) return false;
   next_draw = now + redraw_every;
-  const double elapsed = std::chrono::duration<double>(now - started).count();
+  return true;
+}
+
+void progress_line::tick(int32_t iteration, double largest_gradient) {
+  if (!due()) return;
+  const double elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+  char text[160];
+  std::snprintf(text, sizeof text, "kalvane: iteration %d, largest gradient %.3e (allowable %.3e), %.1f s", iteration,
+                largest_gradient, allowable, elapsed);
+  draw(text);
+}
+
+void progress_line::draw(const char* text) {
   // Carriage return and erase-to-end-of-line redraw the line in place.
-  std::fprintf(stderr, "\r\033[Kkalvane: iteration %d, largest gradient %.3e (allowable %.3e), %.1f s", iteration,
-               largest_gradient, allowable, elapsed);
+  std::fprintf(stderr, "\r\033[K%s", text);
   std::fflush(stderr);
   shown = true;
 }

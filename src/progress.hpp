@@ -29,6 +29,10 @@ struct progress_line {
     if (enabled) tick(iteration, largest_gradient);
   }
   void tick(int32_t iteration, double largest_gradient);
+  // Whether the line is due to be drawn now (and, when it is, the next time it will be):
+  // a caller with a line of its own asks this before it formats the text for `draw`.
+  bool due();
+  void draw(const char* text);
   void erase();
 };
 

@@ -181,6 +181,7 @@ bool parse_error_report(const std::string& err, std::string& name, std::string& 
 std::string kalvane_exe() { return KALVANE_EXE; }
 std::string view_exe() { return KALVANE_VIEW_EXE; }
 std::string check_exe() { return KALVANE_CHECK_EXE; }
+std::string path_exe() { return KALVANE_PATH_EXE; }
 std::string source_path(const std::string& relative) { return std::string(KALVANE_SOURCE_DIR) + "/" + relative; }
 
 }  // namespace kalvane_test

@@ -1,0 +1,29 @@
+#include "path/ending.hpp"
+
+namespace kalvane::path {
+
+ending ending_of(const newton::path_finding& path, newton::loading how) {
+  ending e;
+  const int count = static_cast<int>(path.points.size());
+  for (int i = 0; i < count; ++i) {
+    const newton::point_kind kind = path.points[static_cast<std::size_t>(i)].kind;
+    if (kind == newton::point_kind::limit && e.limit_point < 0) e.limit_point = i;
+    if (kind == newton::point_kind::bifurcation && e.bifurcation_point < 0) e.bifurcation_point = i;
+  }
+  if (path.collapsed || !path.reached_full_load) {
+    // The files hold the last stable point the path met: the last equilibrium before the
+    // structure gave way.
+    e.status = collapse;
+    e.at = unloaded;
+    for (int i = count - 1; i >= 0 && e.point < 0; --i)
+      if (path.points[static_cast<std::size_t>(i)].negative_pivots == 0) e.point = i;
+    if (e.point >= 0) e.at = applied_at(how, path.points[static_cast<std::size_t>(e.point)]);
+    return e;
+  }
+  e.point = count - 1;
+  const bool unstable_at_end = count > 0 && path.points.back().negative_pivots > 0;
+  if (path.snapped || path.past_bifurcation || unstable_at_end) e.status = beyond_a_critical_point;
+  return e;
+}
+
+}  // namespace kalvane::path
