@@ -88,7 +88,7 @@ newton_result newton_solve(const model& m, vector& x, stiffness_pattern& pattern
     s = evaluate(m, x, &pattern);
     const double before = result.gradient, after = max_abs(s.gradient);
     fresh = false;
-    reuse = alpha == -1.0 && after <= 0.25 * before;
+    reuse = settings.chord && alpha == -1.0 && after <= 0.25 * before;
     // Newton squares the error each step, and the chord method still gains a factor of four;
     // a step that gains less, this close to the rounding level, is rounding itself, and a
     // fresh factorisation would cost more than everything else the check does.
