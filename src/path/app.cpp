@@ -8,6 +8,7 @@
 
 #include "error.hpp"
 #include "mechanics/objective.hpp"
+#include "newton/newton.hpp"
 #include "nlp/norm.hpp"
 #include "path/curve.hpp"
 #include "path/curve_svg.hpp"
@@ -67,6 +68,17 @@ void show_progress(progress_line& progress, const newton::path_point& p, int ste
   else
     std::snprintf(text, sizeof text, "kalvane-path: step %d, load factor %.4f, %.1f s", step, p.load_factor, elapsed);
   progress.draw(text);
+}
+
+// The written state to rounding level. The path refines its end at full load; the last
+// stable point of a collapse, or any end left short of that, is refined here from where it
+// lies, to the equilibrium it approximates. Returns the Newton iterations this took.
+int refine(const model& w, newton::vector& x, newton::stiffness_pattern& pattern, newton::factorisation& factor) {
+  if (newton::within(newton::evaluate(w, x), 0.0)) return 0;
+  newton::vector trial = x;
+  const newton::newton_result r = newton::newton_solve(w, trial, pattern, factor, {});
+  if (r.converged) x.swap(trial);
+  return r.steps;
 }
 
 // The written state into the model, with the frame of the report: Newton iterations in
@@ -136,7 +148,8 @@ outcome run_path(const options& o) {
   }
   model& written = e.status == collapse ? scaled : m;
   summary_facts facts;
-  facts.gradient = settle(written, x, path.newton_steps);
+  const int refinement = refine(written, x, pattern, factor);
+  facts.gradient = settle(written, x, path.newton_steps + refinement);
   writing.first = stage::check;
   writing.last = stage::report;
   run(written, writing);
