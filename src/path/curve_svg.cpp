@@ -246,6 +246,15 @@ std::size_t utf8_length(const std::string& text, std::size_t i) {
   return length;
 }
 
+// A title fits the picture's width: a long one is cut where a character begins.
+std::string heading_of(const std::string& title) {
+  constexpr std::size_t most = 90;
+  if (title.size() <= most) return title;
+  std::size_t cut = most - 3;
+  while (cut > 0 && (static_cast<unsigned char>(title[cut]) & 0xC0) == 0x80) --cut;
+  return title.substr(0, cut) + "...";
+}
+
 }  // namespace
 
 std::string xml_text(const std::string& text) {
@@ -287,7 +296,7 @@ std::string render_curve_svg(const curve& c, const model& full, newton::loading 
       "font-family=\"sans-serif\">\n";
   out += "<title>" + xml_text(title.empty() ? "kalvane-path" : title) + "</title>\n";
   out += "<rect width=\"100%\" height=\"100%\" fill=\"white\"/>\n";
-  text(out, width / 2, 28, title, "middle", 16, " font-weight=\"bold\"");
+  text(out, width / 2, 28, heading_of(title), "middle", 16, " font-weight=\"bold\"");
   text(out, width / 2, 50,
        "load-displacement curve of " + watched + ", " +
            (how == newton::loading::staged ? "loading in stages" : "loads and prescribed displacements together"),
