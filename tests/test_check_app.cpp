@@ -101,8 +101,9 @@ TEST(CheckApp, TheDomeThatSnapsThroughAndTheDomeThatDoesNot) {
     const auto f = check_in_process(folder);
     EXPECT_EQ(f.status, 3) << f.verdict;
     EXPECT_TRUE(f.stability.minimum());
-    EXPECT_FALSE(f.path.reached_full_load);
-    EXPECT_NEAR(f.path.load_factor, 0.335, 0.005);
+    EXPECT_TRUE(f.path.reached_full_load);  // on the far branch, through the limit point
+    EXPECT_TRUE(f.path.snapped);
+    EXPECT_NEAR(kalvane::newton::snap_load_factor(f.path), 0.335, 0.005);
     const auto r = check(folder);
     EXPECT_EQ(r.status, 3);
     EXPECT_TRUE(has(r.out, "the loading path snaps through at load factor 0.33")) << r.out;
@@ -143,12 +144,14 @@ TEST(CheckApp, AMechanismIsNotAMinimum) {
   EXPECT_TRUE(has(r.out, "verdict: not certified: not a minimum")) << r.out;
   EXPECT_TRUE(has(r.out, "5. Loading path: skipped (--no-path)")) << r.out;
 
-  // Sideways nothing holds the unloaded chain, so its path has no start, even though the
-  // first load step, stretching the bars, found an equilibrium somewhere.
+  // Sideways nothing holds the unloaded chain, and the first load makes the line unstable:
+  // the path, which takes no other branch, reaches full load along the line past a
+  // bifurcation at the start.
   const auto with_path = check(folder);
   EXPECT_EQ(with_path.status, 3) << with_path.out;
-  EXPECT_TRUE(has(with_path.out, "5. Loading path: the path cannot start (")) << with_path.out;
-  EXPECT_TRUE(has(with_path.out, "mechanism (or unstable) at zero load, free to move at node 2 Y")) << with_path.out;
+  EXPECT_TRUE(has(with_path.out, "5. Loading path: full load reached in ")) << with_path.out;
+  EXPECT_TRUE(has(with_path.out, "past a bifurcation point at load factor 0.0000 of stage 2")) << with_path.out;
+  EXPECT_TRUE(has(with_path.out, "(loading staged)")) << with_path.out;
   EXPECT_FALSE(has(with_path.out, "snaps through")) << with_path.out;
 }
 
@@ -173,8 +176,11 @@ TEST(CheckApp, OptionsAndTheirErrors) {
   EXPECT_EQ(o.dir, "runs/a");
   EXPECT_TRUE(o.no_path && o.json && o.strict && o.calculix);
   EXPECT_EQ(parse_options({"--dir", "b"}).dir, "b");
+  EXPECT_EQ(o.loading, kalvane::newton::loading::staged);
+  EXPECT_EQ(parse_options({"--loading", "together"}).loading, kalvane::newton::loading::together);
+  EXPECT_EQ(parse_options({"--loading=staged"}).loading, kalvane::newton::loading::staged);
   for (std::vector<std::string> bad : std::vector<std::vector<std::string>>{
-           {"--dir"}, {"--dir="}, {"--json=yes"}, {"--fast"}, {"output.txt"}})
+           {"--dir"}, {"--dir="}, {"--json=yes"}, {"--fast"}, {"output.txt"}, {"--loading"}, {"--loading=gradual"}})
     EXPECT_THROW(parse_options(bad), kalvane::error) << bad[0];
 
   scratch_folder folder;
@@ -203,6 +209,7 @@ TEST(CheckApp, JsonAndTheReservedCrosscheck) {
   EXPECT_EQ(json.out.front(), '{');
   EXPECT_TRUE(has(json.out, "\"stopping\": {\"iterations\": 1, \"max_iterations\": 1000, \"at_limit\": false}")) << json.out;
   EXPECT_TRUE(has(json.out, "\"status\": 0,")) << json.out;
+  EXPECT_TRUE(has(json.out, "\"loading\": \"staged\", \"snapped\": false, \"past_bifurcation\": false")) << json.out;
   EXPECT_TRUE(has(json.out, "\"verdict\": \"certified: a stable equilibrium on the loading path, within the tolerance\""));
 }
 

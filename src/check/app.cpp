@@ -131,7 +131,7 @@ void require_report(const options& o, const std::string& input_name, const std::
       plan.folder = o.dir;
       plan.last = stage::start;
       run(m, plan);
-      diagnosis = diagnose_without_report(m);
+      diagnosis = diagnose_without_report(m, o.loading);
     } catch (const error&) {
       throw e;  // input.txt does not even read: the run's own message says why
     }
@@ -158,7 +158,13 @@ options parse_options(const std::vector<std::string>& args) {
     else if (arg == "--json") flag(o.json);
     else if (arg == "--strict") flag(o.strict);
     else if (arg == "--calculix") flag(o.calculix);
-    else if (arg == "--dir") {
+    else if (arg == "--loading") {
+      if (!inline_value && i + 1 < args.size()) value = args[++i];
+      else if (!inline_value) usage_failure("--loading needs a value: staged or together");
+      if (value == "staged") o.loading = newton::loading::staged;
+      else if (value == "together") o.loading = newton::loading::together;
+      else usage_failure("--loading takes staged or together, not '" + value + "'");
+    } else if (arg == "--dir") {
       if (inline_value) o.dir = value;
       else if (i + 1 < args.size()) o.dir = args[++i];
       else usage_failure("--dir needs a value");
@@ -170,7 +176,9 @@ options parse_options(const std::vector<std::string>& args) {
   return o;
 }
 
-std::string usage_line() { return "Usage: kalvane-check [--dir DIR] [--no-path] [--json] [--strict] [--calculix]"; }
+std::string usage_line() {
+  return "Usage: kalvane-check [--dir DIR] [--no-path] [--loading staged|together] [--json] [--strict] [--calculix]";
+}
 
 std::string usage_text() {
   return usage_line() +
@@ -180,6 +188,8 @@ std::string usage_text() {
          "\n"
          "  --dir DIR     the run's directory (default: the current directory)\n"
          "  --no-path     do not follow the loading path (for very large models)\n"
+         "  --loading L   staged (default): the prescribed displacements first, then the\n"
+         "                loads; together: both rise in proportion\n"
          "  --json        print the findings as JSON instead of the report\n"
          "  --strict      count warnings about input.txt as a failure (exit status 1)\n"
          "  --calculix    also solve the model with CalculiX and compare\n"
@@ -235,13 +245,19 @@ findings run_check(const options& o) {
   if (!o.no_path) {
     const auto t1 = std::chrono::steady_clock::now();
     f.path_followed = true;
-    f.path = follow_path(m, pattern, factor);
-    if (f.path.reached_full_load) compare(f, m, r, refined, pattern);
-    // A shape that is not stable unloaded has no path to follow, however far the first
-    // step got before it gave way: that step only found some equilibrium off the path.
-    else if (const auto free = free_at_zero_load(m, pattern, factor)) {
-      f.path_cannot_start = true;
-      f.path_soft = *free;
+    path_settings settings;
+    settings.how = f.path_loading = o.loading;
+    f.path = follow_path(m, pattern, factor, settings);
+    // Past a snap-through the path's equilibrium at full load is not reached by gradual
+    // loading: the run is judged against the limit point instead.
+    if (f.path.reached_full_load && !f.path.snapped) compare(f, m, r, refined, pattern);
+    // A structure whose energy falls without bound under its first loads has no path to
+    // follow, however far the first step got before it gave way.
+    else if (f.path.mechanism) {
+      if (const auto free = free_at_zero_load(m, pattern, factor)) {
+        f.path_cannot_start = true;
+        f.path_soft = *free;
+      }
     }
     f.seconds_path = seconds_since(t1);
     f.factorisations_path = factor.count - f.factorisations_points_1_to_4;

@@ -15,6 +15,7 @@ struct options {
   bool json = false;
   bool strict = false;
   bool calculix = false;
+  newton::loading loading = newton::loading::staged;
   std::string dir = ".";
 };
 

@@ -54,15 +54,17 @@ std::optional<component_name> free_at_zero_load(const model& m, stiffness_patter
   return softest_component(unloaded, zero, pattern, f);
 }
 
-std::string diagnose_without_report(const model& m) {
+std::string diagnose_without_report(const model& m, loading how) {
   stiffness_pattern pattern = pattern_of(m);
   factorisation f;
-  const path_finding path = follow_path(m, pattern, f);
+  path_settings settings;
+  settings.how = how;
+  const path_finding path = follow_path(m, pattern, f, settings);
   if (!path.reached_full_load) {
-    if (const auto free = free_at_zero_load(m, pattern, f))  // whatever the first step reached
-      return mechanism_at(name_of(*free));
+    if (path.mechanism)
+      if (const auto free = free_at_zero_load(m, pattern, f)) return mechanism_at(name_of(*free));
     return "the structure has no stable equilibrium on its loading path: it snaps through at load factor " +
-           load_factor_text(path.load_factor) + " (stiffness singular at " + softest_text(m, path.x, pattern, f) + ")";
+           load_factor_text(snap_load_factor(path)) + " (stiffness singular at " + softest_text(m, path.x, pattern, f) + ")";
   }
   evaluate(m, path.x, &pattern);
   const inertia at_end = factorise(f, pattern);

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "newton/factor.hpp"
+#include "newton/path.hpp"
 #include "check/residual.hpp"
 
 namespace kalvane::check {
@@ -20,6 +21,6 @@ std::optional<component_name> free_at_zero_load(const model& m, stiffness_patter
 // For a model prepared by `start` whose run left no report of its own: the equilibrium
 // gradual loading reaches, and why a run with the model's allowable gradient cannot stop
 // there, or that there is none: one sentence.
-std::string diagnose_without_report(const model& m);
+std::string diagnose_without_report(const model& m, newton::loading how = newton::loading::staged);
 
 }  // namespace kalvane::check

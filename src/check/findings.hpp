@@ -60,6 +60,7 @@ struct findings {
   refinement_finding refinement;
   inertia stability;
   bool path_followed = false;
+  loading path_loading = loading::staged;
   path_finding path;
   path_comparison comparison;
   bool path_cannot_start = false;  // unstable at zero load: no path to follow

@@ -40,20 +40,31 @@ std::string digits_text(const char* table, const digits_finding& d) {
   return std::string(table) + " " + std::to_string(d.digits) + (d.digits < 7 ? " (worst " + d.worst + ")" : "");
 }
 
+std::string path_text_of_loading(const findings& f);
+
+// Point 5, ending with the loading it followed.
 std::string path_text(const findings& f) {
   if (!f.path_followed) return "skipped (--no-path)";
+  return path_text_of_loading(f) + " (loading " + loading_name(f.path_loading) + ")";
+}
+
+std::string path_text_of_loading(const findings& f) {
   const path_finding& p = f.path;
   const std::string steps = plural(p.steps, "step") + ", " + plural(p.halvings, "halving");
   if (f.path_cannot_start)
     return "the path cannot start (" + steps + "): the structure is a mechanism (or unstable) at zero load, free to move at " +
            name_of(f.path_soft);
-  if (!p.reached_full_load) {
-    return "the path snaps through at load factor " + load_factor_text(p.load_factor) + " (" + steps +
+  if (!p.reached_full_load || p.snapped) {
+    return "the path snaps through at load factor " + load_factor_text(snap_load_factor(p)) + " (" + steps +
            "): a limit point, the stiffness turns singular there (smallest pivot " + sci(p.smallest_pivot) +
            " of the largest diagonal entry)";
   }
-  if (!f.comparison.differs) return "full load reached in " + steps + "; the same equilibrium as the run's";
-  return "full load reached in " + steps +
+  std::string reached = "full load reached in " + steps;
+  if (const path_point* b = first_point(p, point_kind::bifurcation))
+    reached += ", past a bifurcation point at load factor " + load_factor_text(b->load_factor) + " of stage " +
+               std::to_string(b->stage);
+  if (!f.comparison.differs) return reached + "; the same equilibrium as the run's";
+  return reached +
          "; the run found a different equilibrium than gradual loading reaches: node " +
          std::to_string(f.comparison.worst.node) + " moves " + triple(f.comparison.run) + " in the run and " +
          triple(f.comparison.path) + " on the path";
@@ -172,7 +183,9 @@ std::string json_of(const findings& f) {
     const path_finding& p = f.path;
     j += "  \"path\": {\"followed\": true, \"reached_full_load\": " + boolean(p.reached_full_load) +
          ", \"load_factor\": " + number(p.load_factor) + ", \"cannot_start\": " + boolean(f.path_cannot_start) + ", \"steps\": " + std::to_string(p.steps) +
-         ", \"halvings\": " + std::to_string(p.halvings) + ", \"differs\": " + boolean(f.comparison.differs);
+         ", \"halvings\": " + std::to_string(p.halvings) + ", \"loading\": " + quoted(loading_name(f.path_loading)) +
+         ", \"snapped\": " + boolean(p.snapped) + ", \"past_bifurcation\": " + boolean(p.past_bifurcation) +
+         ", \"differs\": " + boolean(f.comparison.differs);
     if (f.comparison.differs)
       j += ", \"node\": " + std::to_string(f.comparison.worst.node) + ", \"run\": " + json_triple(f.comparison.run) +
            ", \"path\": " + json_triple(f.comparison.path);

@@ -44,9 +44,9 @@ void decide(findings& f, bool strict) {
                 name_of(f.path_soft);
     return;
   }
-  if (f.path_followed && !f.path.reached_full_load) {
+  if (f.path_followed && (!f.path.reached_full_load || f.path.snapped)) {
     f.status = 3;
-    f.verdict = "not certified: the loading path snaps through at load factor " + load_factor_text(f.path.load_factor) +
+    f.verdict = "not certified: the loading path snaps through at load factor " + load_factor_text(snap_load_factor(f.path)) +
                 "; the run's equilibrium lies beyond that limit point";
     return;
   }

@@ -176,6 +176,15 @@ inertia factorise_holding_free(factorisation& f, stiffness_pattern& pattern) {
   });
 }
 
+std::vector<std::size_t> held_by_nothing(const stiffness_pattern& pattern) {
+  const double scale = largest_diagonal(pattern);
+  const double* values = pattern.matrix.valuePtr();
+  std::vector<std::size_t> free;
+  for (std::size_t p = 0; p < pattern.diagonal.size(); ++p)
+    if (std::fabs(values[pattern.diagonal[p]]) <= zero_pivot * scale) free.push_back(p);
+  return free;
+}
+
 vector solve(factorisation& f, const vector& rhs) {
   if (!f.positive_definite) {
     Eigen::Map<const Eigen::VectorXd> b(rhs.data(), static_cast<Eigen::Index>(rhs.size()));

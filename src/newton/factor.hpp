@@ -46,6 +46,9 @@ inertia factorise(factorisation& f, stiffness_pattern& pattern, double shift = 0
 // the largest: a component that nothing holds yet is held, for one step, as the stiffest is.
 inertia factorise_holding_free(factorisation& f, stiffness_pattern& pattern);
 
+// The free components whose diagonal entry is zero to rounding: nothing holds them yet.
+std::vector<std::size_t> held_by_nothing(const stiffness_pattern& pattern);
+
 // Solves with the last factorisation: K dx = rhs.
 vector solve(factorisation& f, const vector& rhs);
 

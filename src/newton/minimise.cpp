@@ -21,20 +21,6 @@ double largest_rounding(const state& s) {
   return largest;
 }
 
-// The largest span of the undeformed structure along X, Y or Z: the length that a step, and
-// a displacement that can still be a structure's, are measured against.
-double extent_of(const model& m) {
-  double largest = 0.0;
-  const terms::fmat1* axes[3] = {&m.x0, &m.y0, &m.z0};
-  for (const terms::fmat1* axis : axes) {
-    if (m.node_count == 0) break;
-    double low = (*axis)(1), high = low;
-    for (int32_t i = 2; i <= m.node_count; ++i) low = std::min(low, (*axis)(i)), high = std::max(high, (*axis)(i));
-    largest = std::max(largest, high - low);
-  }
-  return largest > 0.0 && std::isfinite(largest) ? largest : 1.0;
-}
-
 // Factorises K + tau I (tau relative to the largest diagonal entry) with the least tau of a
 // rising sequence that makes it positive definite: the modified Newton of Nocedal & Wright,
 // Algorithm 3.3. The sequence starts well below the last point's tau, so that along a

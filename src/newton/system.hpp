@@ -54,6 +54,10 @@ results results_at(const model& m, const vector& x);
 
 double max_abs(const vector& v);
 
+// The largest span of the undeformed structure along X, Y or Z (1 for a point): the length
+// that steps, and displacements that can still be a structure's, are measured against.
+double extent_of(const model& m);
+
 }  // namespace kalvane::newton
 
 namespace kalvane::newton {

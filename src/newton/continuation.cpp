@@ -1,0 +1,151 @@
+#include "newton/continuation.hpp"
+
+#include <cmath>
+#include <utility>
+
+#include "newton/newton.hpp"
+
+namespace kalvane::newton {
+
+namespace {
+
+double dot(const vector& a, const vector& b) {
+  double sum = 0.0;
+  for (std::size_t p = 0; p < a.size(); ++p) sum += a[p] * b[p];
+  return sum;
+}
+
+// <tangent of `from`, (x, t) - from> - length: how far x, t lies off the corrector's plane.
+double off_plane(const path_work& w, const path_state& from, const vector& x, double t, double length) {
+  double along = 0.0;
+  for (std::size_t p = 0; p < x.size(); ++p) along += from.tangent_x[p] * (x[p] - from.x[p]);
+  return w.theta * along + from.tangent_t * (t - from.t) - length;
+}
+
+}  // namespace
+
+void weigh_by_start(path_work& w, double speed) {
+  const double extent = extent_of(w.full);
+  w.theta = speed > 0.0 && std::isfinite(speed) ? 1.0 / (speed * speed) : 1.0 / (extent * extent);
+}
+
+double path_dot(const path_work& w, const vector& ax, double at, const vector& bx, double bt) {
+  return w.theta * dot(ax, bx) + at * bt;
+}
+
+bool settle(path_work& w, path_state& p, const vector* along_x, double along_t) {
+  apply_stage(w.scaled, w.full, w.stage, p.t);
+  p.energy = evaluate(w.scaled, p.x, &w.pattern).energy;
+  p.at = factorise(w.f, w.pattern);
+  ++w.factorisations;
+  if (!w.f.ok) return false;
+  residual_rate(w.scaled, w.full, w.stage, p.x, w.rate);
+  return tangent_from(w, p, along_x, along_t);
+}
+
+bool tangent_from(path_work& w, path_state& p, const vector* along_x, double along_t) {
+  // K dx/dt = -d(gradient)/dt along the path; the tangent is (dx/dt, 1), normalised.
+  p.tangent_x = solve(w.f, w.rate);
+  p.speed = std::sqrt(dot(p.tangent_x, p.tangent_x));
+  const double length = std::sqrt(w.theta * p.speed * p.speed + 1.0);
+  if (!std::isfinite(length)) return false;
+  for (double& value : p.tangent_x) value = -value / length;
+  p.tangent_t = 1.0 / length;
+  // The way the path was going, not the way the load rises: that is what turns at a limit point.
+  if (along_x && path_dot(w, p.tangent_x, p.tangent_t, *along_x, along_t) < 0.0) {
+    for (double& value : p.tangent_x) value = -value;
+    p.tangent_t = -p.tangent_t;
+  }
+  return true;
+}
+
+corrector_outcome correct_on_arc(path_work& w, const path_state& from, double length, vector& x, double& t) {
+  corrector_outcome outcome;
+  const path_settings& settings = w.settings;
+  double before = INFINITY;
+  bool held = true;    // w.f holds a stiffness from an earlier point, not the one at x
+  bool fresh = false;  // the last iteration's step came from a stiffness factorised at its start
+  for (;;) {
+    apply_stage(w.scaled, w.full, w.stage, t);
+    state s = evaluate(w.scaled, x);
+    if (!s.finite) return outcome;
+    const double size = max_abs(s.gradient);
+    if (within(s, settings.corrector_tolerance * max_abs(s.scale)) &&
+        std::fabs(off_plane(w, from, x, t, length)) <= settings.corrector_tolerance * std::fabs(length)) {
+      outcome.converged = true;
+      return outcome;
+    }
+    // A fresh stiffness whose step made things worse: the prediction was too far off.
+    if (outcome.steps >= settings.corrector_steps || (fresh && size > before)) return outcome;
+    // The chord method while it gains fourfold; Newton's own otherwise.
+    if (held && !(size <= 0.25 * before) && outcome.steps > 0) held = false;
+    fresh = !held;
+    if (!held) {
+      s = evaluate(w.scaled, x, &w.pattern);
+      factorise(w.f, w.pattern);
+      ++w.factorisations;
+      if (!w.f.ok) return outcome;
+    }
+    residual_rate(w.scaled, w.full, w.stage, x, w.rate);
+    const vector a = solve(w.f, s.gradient);
+    const vector b = solve(w.f, w.rate);
+    // K dx + rate dt = -g and <tangent, (dx, dt)> = -off: dx = -a - b dt.
+    const double off = off_plane(w, from, x, t, length);
+    const double dt = (w.theta * dot(from.tangent_x, a) - off) / (from.tangent_t - w.theta * dot(from.tangent_x, b));
+    if (!std::isfinite(dt)) return outcome;
+    for (std::size_t p = 0; p < x.size(); ++p) x[p] -= a[p] + b[p] * dt;
+    t += dt;
+    before = size;
+    held = true;
+    ++outcome.steps;
+    ++w.newton_steps;
+  }
+}
+
+point_kind event_between(const path_state& a, const path_state& b) {
+  if ((a.tangent_t > 0.0) != (b.tangent_t > 0.0)) return point_kind::limit;
+  if (a.at.negative != b.at.negative) return point_kind::bifurcation;
+  return point_kind::regular;
+}
+
+bool locate_event(path_work& w, const path_state& a, const path_state& b, point_kind kind, path_state& found) {
+  // The signed measure whose zero is the event: the tangent's load component at a limit
+  // point; at a bifurcation, whether the count of negative pivots is still a's.
+  auto measure = [&](const path_state& p) {
+    if (kind == point_kind::limit) return p.tangent_t;
+    return p.at.negative == a.at.negative ? 1.0 : -1.0;
+  };
+  double low = 0.0, high = path_dot(w, a.tangent_x, a.tangent_t, b.x, b.t) - path_dot(w, a.tangent_x, a.tangent_t, a.x, a.t);
+  double low_value = measure(a), high_value = measure(b);
+  found = b;
+  int kept_side = 0;  // Illinois: the side kept twice running has its value halved
+  for (int k = 0; k < w.settings.event_iterations; ++k) {
+    const double sigma = kind == point_kind::limit ? (low * high_value - high * low_value) / (high_value - low_value)
+                                                   : 0.5 * (low + high);
+    path_state p;
+    p.x = a.x;
+    for (std::size_t q = 0; q < p.x.size(); ++q) p.x[q] += sigma * a.tangent_x[q];
+    p.t = a.t + sigma * a.tangent_t;
+    const corrector_outcome c = correct_on_arc(w, a, sigma, p.x, p.t);
+    if (!c.converged || !settle(w, p, &a.tangent_x, a.tangent_t)) return k > 0;
+    p.newton_steps = c.steps;
+    const double value = measure(p);
+    if ((value > 0.0) == (low_value > 0.0)) {
+      low = sigma, low_value = value;
+      if (kept_side == 1) high_value *= 0.5;
+      kept_side = 1;
+    } else {
+      high = sigma, high_value = value;
+      found = p;
+      if (kept_side == -1) low_value *= 0.5;
+      kept_side = -1;
+    }
+    if (kind == point_kind::limit) {
+      found = p;
+      if (std::fabs(value) <= w.settings.event_tolerance) break;
+    }
+  }
+  return true;
+}
+
+}  // namespace kalvane::newton
