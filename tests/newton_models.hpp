@@ -129,4 +129,57 @@ inline structure flat_net(int cells, double spacing, double pull, double load, d
   return s;
 }
 
+// A saddle net, z = rise (x^2 - y^2) / span^2, of nx by ny nodes `spacing` apart: cables
+// along X sag (they carry a downward load in tension), cables along Y hog. The edge is
+// pulled outward by `pull` times each node's place (the pretension) and held there; every
+// interior node carries `load` N along Z.
+inline structure saddle_net(int nx, int ny, double spacing, double rise, double pull, double load, double area = 50.0) {
+  structure s;
+  s.title = "saddle net";
+  auto node = [ny](int i, int j) { return i * ny + j + 1; };
+  const double span = spacing * (nx - 1) / 2.0;
+  for (int i = 0; i < nx; ++i)
+    for (int j = 0; j < ny; ++j) {
+      const double x = (i - (nx - 1) / 2.0) * spacing, y = (j - (ny - 1) / 2.0) * spacing;
+      s.nodes.push_back({x, y, rise * (x * x - y * y) / (span * span)});
+      if (i == 0 || j == 0 || i == nx - 1 || j == ny - 1) {
+        s.prescribed.push_back({node(i, j), 1, pull * x});
+        s.prescribed.push_back({node(i, j), 2, pull * y});
+        s.prescribed.push_back({node(i, j), 3, 0.0});
+      } else {
+        s.loads.push_back({node(i, j), 3, load});
+      }
+    }
+  // Sagging cables first (along X), then hogging ones (along Y), each between interior lines.
+  for (int j = 1; j + 1 < ny; ++j)
+    for (int i = 0; i + 1 < nx; ++i) s.bars.push_back({node(i, j), node(i + 1, j), area});
+  for (int i = 1; i + 1 < nx; ++i)
+    for (int j = 0; j + 1 < ny; ++j) s.bars.push_back({node(i, j), node(i, j + 1), area});
+  return s;
+}
+
+// A shallow star dome of 24 bars: a crown at `crown` above a ring of six nodes at radius
+// `ring` and height `ring_height`, each ring node tied to the crown, to its neighbours and
+// to the two of the six supports (radius 2 ring, height 0) beside it. `load` N on the crown.
+inline structure star_dome(double load, double ring = 2500.0, double crown = 821.6, double ring_height = 621.6,
+                           double area = 100.0) {
+  structure s;
+  s.title = "24-bar star dome";
+  const double pi = 3.14159265358979323846;
+  s.nodes.push_back({0.0, 0.0, crown});
+  for (int k = 0; k < 6; ++k) s.nodes.push_back({ring * std::cos(k * pi / 3.0), ring * std::sin(k * pi / 3.0), ring_height});
+  for (int k = 0; k < 6; ++k)
+    s.nodes.push_back({2.0 * ring * std::cos((k + 0.5) * pi / 3.0), 2.0 * ring * std::sin((k + 0.5) * pi / 3.0), 0.0});
+  for (int k = 0; k < 6; ++k) {
+    const int ring_node = 2 + k, next = 2 + (k + 1) % 6;
+    s.bars.push_back({1, ring_node, area});
+    s.bars.push_back({ring_node, next, area});
+    s.bars.push_back({ring_node, 8 + k, area});
+    s.bars.push_back({ring_node, 8 + (k + 5) % 6, area});
+    hold(s, 8 + k);
+  }
+  s.loads.push_back({1, 3, -load});
+  return s;
+}
+
 }  // namespace newton_models

@@ -44,12 +44,16 @@ enum class start_outcome { ready, mechanism, failed };
 // the components that nothing holds yet, and that the loading does not pull, held still. A
 // start that still has no stiffness (or an unstable one) is left for the minimum of the
 // energy at a small load factor, from which the path goes on.
-start_outcome start_stage(path_work& w, walk& k, path_state& a) {
+// `held`: w.f holds the stiffness at a, a's inertia is known (the last stage's end, the
+// same structure under the same loading).
+start_outcome start_stage(path_work& w, walk& k, path_state& a, bool held) {
   a.t = 0.0;
   apply_stage(w.scaled, w.full, w.stage, 0.0);
-  a.energy = evaluate(w.scaled, a.x, &w.pattern).energy;
-  a.at = factorise(w.f, w.pattern);
-  ++w.factorisations;
+  if (!held) {
+    a.energy = evaluate(w.scaled, a.x, &w.pattern).energy;
+    a.at = factorise(w.f, w.pattern);
+    ++w.factorisations;
+  }
   residual_rate(w.scaled, w.full, w.stage, a.x, w.rate);
   bool ready = w.f.ok && a.at.minimum();
   if (!ready) {
@@ -140,7 +144,10 @@ stage_end follow_stage(path_work& w, walk& k, path_state& a) {
     path_state event;
     if (kind != point_kind::regular && locate_event(w, a, b, kind, event)) emit(k, w, event, kind);
     emit(k, w, b, point_kind::regular);
-    if (b.newton_steps <= settings.quick_steps) step = std::min(settings.largest_step, 2.0 * step);
+    // The step grows by how quickly the corrector converged: fourfold when the prediction
+    // was already an equilibrium, twice when Newton met little curvature.
+    if (b.newton_steps == 0) step = std::min(settings.largest_step, 4.0 * step);
+    else if (b.newton_steps <= settings.quick_steps) step = std::min(settings.largest_step, 2.0 * step);
     else if (b.newton_steps >= settings.slow_steps) step = std::max(settings.smallest_step, 0.5 * step);
     a = std::move(b);
     // Going away from full load, or unstable, and ever further: it does not come back. (A
@@ -174,9 +181,10 @@ path_finding follow_path(const model& m, stiffness_pattern& pattern, factorisati
   path_state a;
   a.x.assign(static_cast<std::size_t>(m.free_count), 0.0);
   stage_end end = stage_end::full_load;
-  for (const load_stage& stage : stages_of(m, settings.how)) {
+  const std::vector<load_stage> stages = stages_of(m, settings.how);
+  for (const load_stage& stage : stages) {
     w.stage = stage;
-    const start_outcome start = start_stage(w, k, a);
+    const start_outcome start = start_stage(w, k, a, &stage != &stages.front() && a.at.minimum());
     if (start != start_outcome::ready) {
       path.mechanism = start == start_outcome::mechanism;
       end = stage_end::stalled;

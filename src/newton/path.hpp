@@ -28,11 +28,12 @@ struct path_settings {
   loading how = loading::staged;
   // Arc lengths in the path's norm, in which the first tangent of a stage has equal parts of
   // displacement and load factor: a step of 0.125 at the start raises the load factor by
-  // about 0.09. The first step; the longest, so that an event is not stepped over unseen;
-  // the shortest before the path gives up.
+  // about 0.09, and a stage that stays straight is about 1.4 long. The first step; the
+  // longest, a whole straight stage, since the inertia at each end tells of any event in
+  // between and a sharp turn is refused; the shortest before the path gives up.
   double first_step = 0.125;
   double smallest_step = 1.0 / 8192;
-  double largest_step = 0.5;
+  double largest_step = 1.5;
   int max_steps = 400;  // accepted and halved steps together, events' corrections not counted
   // A corrector converged within `quick_steps` iterations doubles the next step: Newton
   // met little curvature. One that needed `slow_steps` halves it: the prediction was far
