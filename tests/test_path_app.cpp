@@ -64,8 +64,26 @@ std::vector<std::vector<std::string>> csv_rows(const std::string& path) {
   return rows;
 }
 
-// Writes input.txt, runs kalvane-path there, and has kalvane-check certify every table
-// of path/output.txt to all seven printed digits; kalvane-view draws the folder.
+// kalvane-check finds every table of the folder's output.txt right to all seven printed
+// digits, at a stable equilibrium; kalvane-view draws the folder.
+kalvane::check::findings expect_certified_digits(const std::string& run_folder) {
+  kalvane::check::options o;
+  o.dir = run_folder;
+  const kalvane::check::findings f = kalvane::check::run_check(o);
+  EXPECT_TRUE(f.residual.within());
+  EXPECT_EQ(f.refinement.displacements.digits, 7) << f.refinement.displacements.worst;
+  EXPECT_EQ(f.refinement.reactions.digits, 7) << f.refinement.reactions.worst;
+  EXPECT_EQ(f.refinement.stresses.digits, 7) << f.refinement.stresses.worst;
+  EXPECT_TRUE(f.stability.minimum());
+  kalvane_test::program_run view;
+  view.program = kalvane_test::view_exe();
+  view.args = {"--dir", run_folder};
+  EXPECT_EQ(kalvane_test::run_program(view).status, 0);
+  return f;
+}
+
+// Writes input.txt, runs kalvane-path there: a stable equilibrium at full load, which
+// kalvane-check certifies outright.
 void expect_a_whole_certified_run(const std::string& input, std::vector<std::string> args = {}) {
   scratch_folder folder;
   kalvane_test::write_file(folder / "input.txt", input);
@@ -74,18 +92,8 @@ void expect_a_whole_certified_run(const std::string& input, std::vector<std::str
   EXPECT_EQ(r.err, "");  // no progress line without a terminal
   EXPECT_NE(r.out.find("a stable equilibrium"), std::string::npos) << r.out;
   EXPECT_EQ(read_file(folder / "path/input.txt"), input);
-  kalvane::check::options o;
-  o.dir = folder / "path";
-  const kalvane::check::findings f = kalvane::check::run_check(o);
+  const kalvane::check::findings f = expect_certified_digits(folder / "path");
   EXPECT_EQ(f.status, 0) << f.verdict;
-  EXPECT_EQ(f.refinement.displacements.digits, 7) << f.refinement.displacements.worst;
-  EXPECT_EQ(f.refinement.reactions.digits, 7) << f.refinement.reactions.worst;
-  EXPECT_EQ(f.refinement.stresses.digits, 7) << f.refinement.stresses.worst;
-  EXPECT_TRUE(f.stability.minimum());
-  kalvane_test::program_run view;
-  view.program = kalvane_test::view_exe();
-  view.args = {"--dir", folder / "path"};
-  EXPECT_EQ(kalvane_test::run_program(view).status, 0);
 }
 
 }  // namespace
@@ -96,6 +104,37 @@ TEST(PathApp, KalvaneCheckCertifiesEveryDigitOfTheFilesItWrites) {
   expect_a_whole_certified_run(read_file(kalvane_test::source_path("examples/cable_net/input.txt")));
   expect_a_whole_certified_run(read_file(kalvane_test::source_path("examples/space_truss/input.txt")),
                                {"--loading", "together"});
+}
+
+// Loaded beyond its snap-through load (about 10.1 kN), the truss snaps to its inverted
+// shape: exit 3, the limit point in the summary, the curve and the picture, and the far
+// branch in the files, certified to every digit.
+TEST(PathApp, ASnapThroughExitsWithThreeAndWritesTheFarBranch) {
+  scratch_folder folder;
+  kalvane_test::write_file(folder / "input.txt", two_bar_truss(12000.0));
+  const program_result r = run_path(folder);
+  ASSERT_EQ(r.status, 3) << r.out << r.err;
+  EXPECT_NE(r.out.find("Limit point at load factor 0.84"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("snapped through"), std::string::npos) << r.out;
+  const auto rows = csv_rows(folder / "path/path.csv");
+  double highest = 0.0, limit = 0.0;
+  bool unstable = false;
+  for (std::size_t i = 1; i < rows.size(); ++i) {
+    if (rows[i][7] == "limit" && limit == 0.0) limit = number(rows[i][1]);
+    if (limit == 0.0) highest = std::max(highest, number(rows[i][1]));
+    unstable |= rows[i][6] != "0";
+  }
+  EXPECT_GT(limit, 0.84);
+  EXPECT_LT(limit, 0.845);
+  EXPECT_LE(highest, limit * (1 + 1e-3));  // the limit point is where the load stopped rising
+  EXPECT_TRUE(unstable);
+  const std::string svg = read_file(folder / "path/path.svg");
+  EXPECT_NE(svg.find("data-kind=\"limit\""), std::string::npos);
+  EXPECT_NE(svg.find("stroke-dasharray"), std::string::npos);
+  // The apex below the supports: the inverted shape, 100 mm and more under them.
+  const std::vector<std::string> report = kalvane_test::lines_of(read_file(folder / "path/output.txt"));
+  EXPECT_LT(number(report[12].substr(46)), -200.0);
+  expect_certified_digits(folder / "path");
 }
 
 // The report's frame tells the path: Newton iterations in all, kalvane's total potential,
@@ -128,26 +167,35 @@ TEST(PathApp, TheReportFrameAndTheCurveTellThePath) {
   for (std::size_t i = 1; i < x_rows.size(); ++i) EXPECT_EQ(number(x_rows[i][2]), 0.0);
 }
 
-// No equilibrium holds the full load: exit 2, and the files hold the last stable point
-// under the loads it carried, so that its reaction balances the load reached.
-TEST(PathApp, ACollapseExitsWithTwoAndWritesTheLastStablePoint) {
+// No equilibrium holds the full load: exit 2 at the bar's strength, its largest force
+// 2 A (l - 1/l^2)(c1 + c2/l) over the stretch l; the files hold the last stable point under
+// the load it carried, so that its reaction balances the load reached.
+TEST(PathApp, ACollapseExitsWithTwoAtTheLimitLoadAndWritesTheLastStablePoint) {
   scratch_folder folder;
   kalvane_test::write_file(folder / "input.txt", softening_bar());
   const program_result r = run_path(folder, {"--loading", "together"});
   ASSERT_EQ(r.status, 2) << r.out << r.err;
   EXPECT_NE(r.out.find("no stable equilibrium at full load"), std::string::npos) << r.out;
   EXPECT_NE(r.out.find("The files hold the last stable point"), std::string::npos) << r.out;
+  const auto force = [](double l) { return 2.0 * (l - 1.0 / (l * l)) * (-1.0 + 10.0 / l); };
+  double low = 1.0, high = 5.0;  // golden section for the strongest stretch
+  for (int k = 0; k < 200; ++k) {
+    const double a = high - 0.618033988749895 * (high - low), b = low + 0.618033988749895 * (high - low);
+    (force(a) < force(b) ? low : high) = force(a) < force(b) ? a : b;
+  }
+  const double strength = force(0.5 * (low + high));
   const auto rows = csv_rows(folder / "path/path.csv");
-  double last_stable = 0.0;
+  double limit = 0.0;
   for (std::size_t i = 1; i < rows.size(); ++i)
-    if (rows[i][6] == "0") last_stable = number(rows[i][1]);
-  EXPECT_GT(last_stable * 20.0, 14.0);
-  EXPECT_LT(last_stable * 20.0, 14.15);
+    if (rows[i][7] == "limit") limit = number(rows[i][1]);
+  EXPECT_NEAR(20.0 * limit, strength, 1e-6 * strength);
   const std::vector<std::string> report = kalvane_test::lines_of(read_file(folder / "path/output.txt"));
   // The reaction table's one row: node 1 X holds the load reached.
-  const auto reaction = std::find_if(report.begin(), report.end(), [](const std::string& l) { return l.rfind("    1", 0) == 0 && l.size() == 23; });
+  const auto reaction = std::find_if(report.begin(), report.end(),
+                                     [](const std::string& l) { return l.rfind("    1", 0) == 0 && l.size() == 23; });
   ASSERT_NE(reaction, report.end());
-  EXPECT_NEAR(number(reaction->substr(10)), -20.0 * last_stable, 1e-5 * 20.0);
+  EXPECT_NEAR(number(reaction->substr(10)), -strength, 1e-6 * strength);
+  EXPECT_LT(number(report[3].substr(48, 13)), 1e-12);  // refined to rounding level
 }
 
 TEST(PathApp, BadInputAndBadOptionsEndInKalvanesErrorReport) {

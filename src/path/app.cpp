@@ -111,7 +111,7 @@ outcome run_path(const options& o) {
   newton::factorisation factor;
   newton::path_settings settings;
   settings.how = o.how;
-  curve_recorder recorder{m, o.how, o.watch, {}, {}};
+  curve_recorder recorder{m, newton::stages_of(m, o.how), o.watch, {}, {}};
   newton::path_finding path;
   {
     progress_line progress(o.progress, 0.0);
@@ -121,7 +121,7 @@ outcome run_path(const options& o) {
       show_progress(progress, p, ++step, o.how);
     });
   }
-  const ending e = ending_of(path, o.how);
+  const ending e = ending_of(path, recorder.stages);
   newton::vector x = path.x;
   if (x.size() != static_cast<std::size_t>(m.free_count)) x.assign(static_cast<std::size_t>(m.free_count), 0.0);
   const component_ref watch = o.watch ? *o.watch : moving_most(m, e.at, x);

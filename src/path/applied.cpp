@@ -4,15 +4,16 @@
 
 namespace kalvane::path {
 
-applied applied_at(newton::loading how, const newton::path_point& p) {
-  if (how == newton::loading::together) return {p.load_factor, p.load_factor};
-  return p.stage == 1 ? applied{0.0, p.load_factor} : applied{p.load_factor, 1.0};
+applied applied_at(const std::vector<newton::load_stage>& stages, const newton::path_point& p) {
+  for (const newton::load_stage& s : stages)
+    if (s.number == p.stage)
+      return {s.loads_base + p.load_factor * s.loads_rise, s.prescribed_base + p.load_factor * s.prescribed_rise};
+  return full_load;  // the path names only its own stages
 }
 
 void apply(model& scaled, const model& full, applied a) {
-  for (std::size_t i = 0; i < full.loads.data.size(); ++i) scaled.loads.data[i] = a.loads * full.loads.data[i];
-  for (std::size_t i = 0; i < full.prescribed.data.size(); ++i)
-    scaled.prescribed.data[i] = a.prescribed * full.prescribed.data[i];
+  // A stage that stands at these fractions.
+  newton::apply_stage(scaled, full, newton::load_stage{0, a.prescribed, 0.0, a.loads, 0.0}, 0.0);
 }
 
 double displacement_at(const model& full, applied a, const newton::vector& x, int32_t node, int c) {

@@ -24,7 +24,7 @@ void append_number(std::string& out, long value) {
 void curve_recorder::operator()(const newton::path_point& p, const newton::vector& x) {
   curve_point c;
   c.point = p;
-  c.at = applied_at(how, p);
+  c.at = applied_at(stages, p);
   c.largest = largest_displacement(full, c.at, x);
   if (watch) c.watched = displacement_at(full, c.at, x, watch->node, watch->component);
   else states.push_back(x);

@@ -28,7 +28,7 @@ struct curve {
 // default the one that moves most at the end), it keeps every point's free displacements.
 struct curve_recorder {
   const model& full;
-  newton::loading how;
+  std::vector<newton::load_stage> stages;  // of the path followed
   std::optional<component_ref> watch;
   std::vector<curve_point> points;
   std::vector<newton::vector> states;

@@ -2,7 +2,7 @@
 
 namespace kalvane::path {
 
-ending ending_of(const newton::path_finding& path, newton::loading how) {
+ending ending_of(const newton::path_finding& path, const std::vector<newton::load_stage>& stages) {
   ending e;
   const int count = static_cast<int>(path.points.size());
   for (int i = 0; i < count; ++i) {
@@ -11,13 +11,18 @@ ending ending_of(const newton::path_finding& path, newton::loading how) {
     if (kind == newton::point_kind::bifurcation && e.bifurcation_point < 0) e.bifurcation_point = i;
   }
   if (path.collapsed || !path.reached_full_load) {
-    // The files hold the last stable point the path met: the last equilibrium before the
-    // structure gave way.
+    // The files hold the path's last stable equilibrium, x, under what it carried there.
     e.status = collapse;
     e.at = unloaded;
-    for (int i = count - 1; i >= 0 && e.point < 0; --i)
-      if (path.points[static_cast<std::size_t>(i)].negative_pivots == 0) e.point = i;
-    if (e.point >= 0) e.at = applied_at(how, path.points[static_cast<std::size_t>(e.point)]);
+    if (path.stage == 0) return e;  // the path took no step
+    newton::path_point last;
+    last.stage = path.stage;
+    last.load_factor = path.load_factor;
+    e.at = applied_at(stages, last);
+    for (int i = count - 1; i >= 0 && e.point < 0; --i) {
+      const newton::path_point& p = path.points[static_cast<std::size_t>(i)];
+      if (p.stage == path.stage && p.load_factor == path.load_factor) e.point = i;
+    }
     return e;
   }
   e.point = count - 1;

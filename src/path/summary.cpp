@@ -111,8 +111,11 @@ std::string summary_text(const model& full, const newton::path_finding& path, co
       else if (!c.points.empty())
         where += " beyond " + where_on_path(c.points.back().point, how) + ", the last point the path reached";
       where += ". The files hold the last stable point: ";
-      where += e.point >= 0 ? where_on_path(point_at(e.point).point, how) + ", " + loads_text(full, e.at)
-                            : std::string("the unloaded shape");
+      newton::path_point last;
+      last.stage = path.stage;
+      last.load_factor = path.load_factor;
+      where += path.stage == 0 ? std::string("the unloaded shape")
+                               : where_on_path(last, how) + ", " + loads_text(full, e.at);
       break;
     }
   }
