@@ -198,6 +198,25 @@ TEST(PathApp, ACollapseExitsWithTwoAtTheLimitLoadAndWritesTheLastStablePoint) {
   EXPECT_LT(number(report[3].substr(48, 13)), 1e-12);  // refined to rounding level
 }
 
+// A bar that nothing holds along its axis, pushed that way: no equilibrium at any load. The
+// summary names the mechanism, and the files hold the unloaded shape, not where the search
+// for a minimum had wandered.
+TEST(PathApp, AMechanismExitsWithTwoAndWritesTheUnloadedShape) {
+  scratch_folder folder;
+  kalvane_test::write_file(folder / "input.txt",
+                           check_test::input_text("Sliding bar", "0.9 20 1E-6 0.0 100 5", "1 10.0",
+                                                  "2\nnode x y z\n1 0 0 0\n2 1 0 0\n", "1\nbar n1 n2 area\n1 1 2 1.0\n",
+                                                  "4\nnode c v\n1 2 0\n1 3 0\n2 2 0\n2 3 0\n", "1\nnode c v\n2 1 1.0\n"));
+  const program_result r = run_path(folder);
+  ASSERT_EQ(r.status, 2) << r.out << r.err;
+  EXPECT_NE(r.out.find("is a mechanism"), std::string::npos) << r.out;
+  const std::vector<std::string> report = kalvane_test::lines_of(read_file(folder / "path/output.txt"));
+  ASSERT_GT(report.size(), 12u);
+  const std::string unmoved = "      0.000000E+00      0.000000E+00      0.000000E+00";
+  EXPECT_EQ(report[11], "    1" + unmoved);
+  EXPECT_EQ(report[12], "    2" + unmoved);
+}
+
 TEST(PathApp, BadInputAndBadOptionsEndInKalvanesErrorReport) {
   scratch_folder folder;
   std::string name, message;

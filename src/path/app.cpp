@@ -123,7 +123,8 @@ outcome run_path(const options& o) {
   }
   const ending e = ending_of(path, recorder.stages);
   newton::vector x = path.x;
-  if (x.size() != static_cast<std::size_t>(m.free_count)) x.assign(static_cast<std::size_t>(m.free_count), 0.0);
+  if (e.kind == end_kind::mechanism || x.size() != static_cast<std::size_t>(m.free_count))
+    x.assign(static_cast<std::size_t>(m.free_count), 0.0);
   const component_ref watch = o.watch ? *o.watch : moving_most(m, e.at, x);
   const curve c = finish(recorder, path.points, watch);
 
@@ -139,14 +140,15 @@ outcome run_path(const options& o) {
   writing.folder = out;
   writing.first = writing.last = stage::deck;
   run(m, writing);
-  // A collapse writes the last stable point, under the loads and prescribed displacements
-  // it carries; the deck keeps the model's own.
+  // Short of full load, the state written carries its own loads and prescribed
+  // displacements; the deck keeps the model's.
+  const bool short_of_full_load = e.status == no_stable_equilibrium;
   model scaled;
-  if (e.status == collapse) {
+  if (short_of_full_load) {
     scaled = m;
     apply(scaled, m, e.at);
   }
-  model& written = e.status == collapse ? scaled : m;
+  model& written = short_of_full_load ? scaled : m;
   summary_facts facts;
   const int refinement = refine(written, x, pattern, factor);
   facts.gradient = settle(written, x, path.newton_steps + refinement);

@@ -83,41 +83,47 @@ std::string summary_text(const model& full, const newton::path_finding& path, co
     if (c.points[i].point.kind != newton::point_kind::regular) out += point_line(full, c, i, how);
 
   std::string where;
-  const auto point_at = [&](int i) { return c.points[static_cast<std::size_t>(i)]; };
-  switch (e.status) {
-    case stable_at_full_load:
+  const auto point_at = [&](int i) { return c.points[static_cast<std::size_t>(i)].point; };
+  newton::path_point last;  // the path's last stable equilibrium, when it did not reach full load
+  last.stage = path.stage;
+  last.load_factor = path.load_factor;
+  const std::string last_text =
+      path.stage == 0 ? std::string("the unloaded shape") : where_on_path(last, how) + ", " + loads_text(full, e.at);
+  switch (e.kind) {
+    case end_kind::stable:
       where = "at full load, a stable equilibrium on the branch that rises from the unloaded shape";
       break;
-    case beyond_a_critical_point:
-      if (path.snapped && e.limit_point >= 0)
-        where = "at full load, on the far branch: the structure snapped through at the limit point at " +
-                where_on_path(point_at(e.limit_point).point, how);
-      else if (path.snapped)
-        where = "at full load, on the far branch, after a snap-through";
-      else if (e.bifurcation_point >= 0)
-        where = "at full load, past the bifurcation point at " + where_on_path(point_at(e.bifurcation_point).point, how) +
-                ", on the branch followed from the unloaded shape (no other branch was followed)";
-      else
-        where = "at full load, past a bifurcation point, on the branch followed from the unloaded shape";
+    case end_kind::snapped:
+      where = e.limit_point >= 0 ? "at full load, on the far branch: the structure snapped through at the limit point at " +
+                                       where_on_path(point_at(e.limit_point), how)
+                                 : std::string("at full load, on the far branch, after a snap-through");
+      break;
+    case end_kind::past_bifurcation:
+      where = e.bifurcation_point >= 0
+                  ? "at full load, past the bifurcation point at " + where_on_path(point_at(e.bifurcation_point), how)
+                  : std::string("at full load, past a bifurcation point");
+      where += ", on the branch followed from the unloaded shape (no other branch was followed)";
       if (!c.points.empty() && c.points.back().point.negative_pivots > 0)
         where += "; it is not stable (" + plural(c.points.back().point.negative_pivots, "negative pivot") + ")";
       break;
-    default: {
+    case end_kind::collapse:
       where = "no stable equilibrium at full load: the structure collapses";
       if (e.limit_point >= 0)
-        where += " at the limit load factor " + figure(point_at(e.limit_point).point.load_factor) +
-                 (how == newton::loading::staged ? " of stage " + std::to_string(point_at(e.limit_point).point.stage)
+        where += " at the limit load factor " + figure(point_at(e.limit_point).load_factor) +
+                 (how == newton::loading::staged ? " of stage " + std::to_string(point_at(e.limit_point).stage)
                                                  : std::string());
-      else if (!c.points.empty())
-        where += " beyond " + where_on_path(c.points.back().point, how) + ", the last point the path reached";
-      where += ". The files hold the last stable point: ";
-      newton::path_point last;
-      last.stage = path.stage;
-      last.load_factor = path.load_factor;
-      where += path.stage == 0 ? std::string("the unloaded shape")
-                               : where_on_path(last, how) + ", " + loads_text(full, e.at);
+      where += ". The files hold the last stable point: " + last_text;
       break;
-    }
+    case end_kind::mechanism:
+      where = "none: under its first loads the structure is a mechanism, whose energy falls without bound (a "
+              "loaded component that no bar or support holds, or a motion the supports leave free). The files "
+              "hold the unloaded shape";
+      break;
+    case end_kind::stalled:
+      where = "short of full load: the path could not be followed on (its step shrank to nothing on a stable "
+              "branch), so whether a stable equilibrium holds the full load is not known. The files hold the "
+              "last point reached: " + last_text;
+      break;
   }
   out += "Equilibrium written: " + where + "\n";
   out += "  largest gradient component " + figure(facts.gradient) + "; node " + std::to_string(c.watch.node) + " " +
