@@ -77,8 +77,8 @@ std::string summary_text(const model& full, const newton::path_finding& path, co
                          : "loads and prescribed displacements raised together") +
                     "\n";
   out += "Path: " + plural(path.steps, "step") + ", " + plural(path.halvings, "halving") + ", " +
-         plural(path.newton_steps, "Newton iteration") + " in all, " + plural(static_cast<long>(c.points.size()), "point") +
-         "\n";
+         plural(path.newton_steps, "Newton iteration") + " in all, " + plural(path.factorisations, "factorisation") +
+         ", " + plural(static_cast<long>(c.points.size()), "point") + "\n";
   for (std::size_t i = 0; i < c.points.size(); ++i)
     if (c.points[i].point.kind != newton::point_kind::regular) out += point_line(full, c, i, how);
 
