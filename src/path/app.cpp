@@ -164,6 +164,7 @@ outcome run_path(const options& o) {
   facts.out_folder = out;
   facts.files = files;
   facts.how = o.how;
+  facts.stages = recorder.stages.size();
   facts.watched = displacement_at(m, e.at, x, watch.node, watch.component);
   return {e.status, summary_text(m, path, c, e, facts)};
 }

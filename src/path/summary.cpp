@@ -72,9 +72,10 @@ std::string summary_text(const model& full, const newton::path_finding& path, co
   const newton::loading how = facts.how;
   std::string out = "kalvane-path: " + facts.input_name + ": " + plural(full.node_count, "node") + ", " +
                     plural(bar_count(full), "bar") + ", " + plural(full.free_count, "unknown") + "; " +
-                    (how == newton::loading::staged
-                         ? "loading in stages (prescribed displacements first, then the loads)"
-                         : "loads and prescribed displacements raised together") +
+                    (how == newton::loading::together ? "loads and prescribed displacements raised together"
+                     : facts.stages == 2 ? "loading in stages (prescribed displacements first, then the loads)"
+                                         : "loading in stages (one here: no prescribed displacement moves, or no free "
+                                           "component is loaded)") +
                     "\n";
   out += "Path: " + plural(path.steps, "step") + ", " + plural(path.halvings, "halving") + ", " +
          plural(path.newton_steps, "Newton iteration") + " in all, " + plural(path.factorisations, "factorisation") +

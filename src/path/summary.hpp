@@ -16,6 +16,7 @@ struct summary_facts {
   std::string out_folder;
   std::vector<std::string> files;  // names written into out_folder
   newton::loading how = newton::loading::staged;
+  std::size_t stages = 0;  // the path's stages
   double gradient = 0.0;  // largest gradient component of the written state
   double watched = 0.0;   // the watched displacement there
 };
