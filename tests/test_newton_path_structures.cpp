@@ -313,3 +313,36 @@ TEST(NewtonPath, APretensionedNetLosesStabilityWhereItsHoggingCablesGiveWay) {
 }
 
 }  // namespace
+
+namespace {
+
+// Rising together, the edge's pull and the load find the net slack at first: the path
+// starts from the minimum at a small load factor, not from a mechanism, and meets the
+// hogging cables' giving way in its one stage. A bar pushed along itself with nothing to
+// hold it is a mechanism under its first load, and the path says so.
+TEST(NewtonPath, LoadingTogetherStartsFromSlackAndAFreeBodyIsAMechanism) {
+  scratch_folder folder;
+  const kalvane::model m = nm::prepared(folder, nm::saddle_net(9, 7, 1000.0, 800.0, 0.002, -30000.0));
+  traced trace;
+  const kn::path_finding path = follow(m, trace, kn::loading::together);
+  EXPECT_FALSE(path.mechanism);
+  ASSERT_GE(trace.points.size(), 2u);
+  EXPECT_EQ(trace.points[1].load_factor, kn::path_settings{}.slack_load_factor);
+  const kn::path_point* event = kn::first_point(path, kn::point_kind::bifurcation);
+  if (!event) event = kn::first_point(path, kn::point_kind::limit);
+  ASSERT_NE(event, nullptr);
+  EXPECT_EQ(event->stage, 1);
+  for (const kn::path_point& p : trace.points) EXPECT_EQ(p.stage, 1);
+
+  scratch_folder free_folder;
+  nm::structure s;
+  s.nodes = {{0.0, 0.0, 0.0}, {1000.0, 0.0, 0.0}};
+  s.bars = {{1, 2, 100.0}};
+  s.loads = {{1, 1, 10.0}, {2, 1, 10.0}};
+  traced nothing;
+  const kn::path_finding free_body = follow(nm::prepared(free_folder, s), nothing);
+  EXPECT_TRUE(free_body.mechanism);
+  EXPECT_FALSE(free_body.reached_full_load || free_body.collapsed || free_body.stalled);
+}
+
+}  // namespace

@@ -9,12 +9,6 @@ namespace kalvane::newton {
 
 namespace {
 
-double dot(const vector& a, const vector& b) {
-  double sum = 0.0;
-  for (std::size_t p = 0; p < a.size(); ++p) sum += a[p] * b[p];
-  return sum;
-}
-
 // <tangent of `from`, (x, t) - from> - length: how far x, t lies off the corrector's plane.
 double off_plane(const path_work& w, const path_state& from, const vector& x, double t, double length) {
   double along = 0.0;
@@ -33,11 +27,17 @@ double path_dot(const path_work& w, const vector& ax, double at, const vector& b
   return w.theta * dot(ax, bx) + at * bt;
 }
 
-bool settle(path_work& w, path_state& p, const vector* along_x, double along_t) {
+bool settle(path_work& w, path_state& p, const vector* along_x, double along_t, bool reuse) {
   apply_stage(w.scaled, w.full, w.stage, p.t);
-  p.energy = evaluate(w.scaled, p.x, &w.pattern).energy;
-  p.at = factorise(w.f, w.pattern);
-  ++w.factorisations;
+  if (reuse && w.near_factorisation) {
+    p.energy = evaluate(w.scaled, p.x).energy;
+    p.at = w.near_inertia;
+  } else {
+    p.energy = evaluate(w.scaled, p.x, &w.pattern).energy;
+    p.at = factorise(w.f, w.pattern);
+    ++w.factorisations;
+  }
+  w.near_factorisation = false;
   if (!w.f.ok) return false;
   residual_rate(w.scaled, w.full, w.stage, p.x, w.rate);
   return tangent_from(w, p, along_x, along_t);
@@ -65,6 +65,8 @@ corrector_outcome correct_on_arc(path_work& w, const path_state& from, double le
   double before = INFINITY;
   bool held = true;    // w.f holds a stiffness from an earlier point, not the one at x
   bool fresh = false;  // the last iteration's step came from a stiffness factorised at its start
+  int since = -1;      // iterations since this corrector's last factorisation (-1: none)
+  w.near_factorisation = false;
   for (;;) {
     apply_stage(w.scaled, w.full, w.stage, t);
     state s = evaluate(w.scaled, x);
@@ -73,6 +75,9 @@ corrector_outcome correct_on_arc(path_work& w, const path_state& from, double le
     if (within(s, settings.corrector_tolerance * max_abs(s.scale)) &&
         std::fabs(off_plane(w, from, x, t, length)) <= settings.corrector_tolerance * std::fabs(length)) {
       outcome.converged = true;
+      // Newton from there converged within two steps: the iterate was as close to the point
+      // as the point's own inertia can tell, unless the stiffness is nearly singular.
+      w.near_factorisation = since >= 0 && since <= 2 && w.near_inertia.smallest_pivot > settings.near_pivot;
       return outcome;
     }
     // A fresh stiffness whose step made things worse: the prediction was too far off.
@@ -82,8 +87,9 @@ corrector_outcome correct_on_arc(path_work& w, const path_state& from, double le
     fresh = !held;
     if (!held) {
       s = evaluate(w.scaled, x, &w.pattern);
-      factorise(w.f, w.pattern);
+      w.near_inertia = factorise(w.f, w.pattern);
       ++w.factorisations;
+      since = 0;
       if (!w.f.ok) return outcome;
     }
     residual_rate(w.scaled, w.full, w.stage, x, w.rate);
@@ -97,6 +103,7 @@ corrector_outcome correct_on_arc(path_work& w, const path_state& from, double le
     t += dt;
     before = size;
     held = true;
+    if (since >= 0) ++since;
     ++outcome.steps;
     ++w.newton_steps;
   }

@@ -39,6 +39,10 @@ struct path_work {
   vector rate;
   int newton_steps = 0;
   int factorisations = 0;
+  // Set by the corrector when its last factorisation was made at an iterate so close to the
+  // point it converged on (a Newton step or two) that it serves as the point's own.
+  bool near_factorisation = false;
+  inertia near_inertia;
 };
 
 // The path's norm for a stage that starts at `speed` = |dx/dt|.
@@ -48,8 +52,9 @@ double path_dot(const path_work& w, const vector& ax, double at, const vector& b
 
 // Factorises the stiffness at p.x, p.t and fills p's inertia, energy and tangent; the
 // tangent turned to point the way of `along` (x, t) when given, else of rising t. False
-// when the stiffness there is singular to the last digit.
-bool settle(path_work& w, path_state& p, const vector* along_x = nullptr, double along_t = 1.0);
+// when the stiffness there is singular to the last digit. With `reuse`, the corrector's
+// near factorisation serves when there is one.
+bool settle(path_work& w, path_state& p, const vector* along_x = nullptr, double along_t = 1.0, bool reuse = false);
 
 // The same from the factorisation held in w.f and the rate in w.rate, both at p.
 bool tangent_from(path_work& w, path_state& p, const vector* along_x = nullptr, double along_t = 1.0);

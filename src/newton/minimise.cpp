@@ -9,18 +9,6 @@ namespace kalvane::newton {
 
 namespace {
 
-double dot(const vector& a, const vector& b) {
-  double sum = 0.0;
-  for (std::size_t p = 0; p < a.size(); ++p) sum += a[p] * b[p];
-  return sum;
-}
-
-double largest_rounding(const state& s) {
-  double largest = 0.0;
-  for (double scale : s.scale) largest = std::max(largest, rounding_of(scale));
-  return largest;
-}
-
 // Factorises K + tau I (tau relative to the largest diagonal entry) with the least tau of a
 // rising sequence that makes it positive definite: the modified Newton of Nocedal & Wright,
 // Algorithm 3.3. The sequence starts well below the last point's tau, so that along a

@@ -132,7 +132,7 @@ stage_end follow_stage(path_work& w, walk& k, path_state& a) {
       }
     }
     overshot = false;
-    converged = converged && settle(w, b, &a.tangent_x, a.tangent_t);
+    converged = converged && settle(w, b, &a.tangent_x, a.tangent_t, !landing);
     if (!converged || path_dot(w, a.tangent_x, a.tangent_t, b.tangent_x, b.tangent_t) < settings.sharpest_turn) {
       ++k.found.halvings;
       step *= 0.5;
@@ -141,9 +141,14 @@ stage_end follow_stage(path_work& w, walk& k, path_state& a) {
     }
     ++k.found.steps;
     const point_kind kind = event_between(a, b);
+    // The event between a and b, located; when a correction on the way fails, b is named.
     path_state event;
-    if (kind != point_kind::regular && locate_event(w, a, b, kind, event)) emit(k, w, event, kind);
-    emit(k, w, b, point_kind::regular);
+    const bool located = kind != point_kind::regular && locate_event(w, a, b, kind, event);
+    if (located) {
+      emit(k, w, event, kind);
+      settle(w, b, &a.tangent_x, a.tangent_t);  // the next step starts from b's own factorisation
+    }
+    emit(k, w, b, located ? point_kind::regular : kind);
     // The step grows by how quickly the corrector converged: fourfold when the prediction
     // was already an equilibrium, twice when Newton met little curvature.
     if (b.newton_steps == 0) step = std::min(settings.largest_step, 4.0 * step);
@@ -176,12 +181,18 @@ const char* loading_name(loading how) { return how == loading::staged ? "staged"
 path_finding follow_path(const model& m, stiffness_pattern& pattern, factorisation& f,
                          const path_settings& settings, const path_observer& observer) {
   path_finding path;
-  path_work w{m, m, load_stage{}, pattern, f, settings, 1.0, {}, 0, 0};
+  path_work w{m, m, load_stage{}, pattern, f, settings, 1.0, {}, 0, 0, false, {}};
   walk k{path, observer, {}, 0};
   path_state a;
   a.x.assign(static_cast<std::size_t>(m.free_count), 0.0);
   stage_end end = stage_end::full_load;
   const std::vector<load_stage> stages = stages_of(m, settings.how);
+  if (m.free_count == 0) {  // every component prescribed: nothing to follow
+    path.reached_full_load = true;
+    path.load_factor = 1.0;
+    path.stage = stages.back().number;
+    return path;
+  }
   for (const load_stage& stage : stages) {
     w.stage = stage;
     const start_outcome start = start_stage(w, k, a, &stage != &stages.front() && a.at.minimum());

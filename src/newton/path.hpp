@@ -53,6 +53,11 @@ struct path_settings {
   // small enough to leave most of the path to follow, large enough that the tension it
   // brings holds the structure well above rounding.
   double slack_load_factor = 1.0 / 64;
+  // A corrector's factorisation serves as the point's own (its inertia and tangent) when
+  // Newton converged within two steps from it, unless its smallest pivot, relative to the
+  // largest diagonal entry, is below this: then the point may be near an event, and the
+  // count of negative pivots must be its own.
+  double near_pivot = 1e-6;
   // Corrections to locate an event, and the tangent's load component at which a limit point
   // counts as found (the load factor there is then exact to about its square).
   int event_iterations = 12;

@@ -43,6 +43,18 @@ double extent_of(const model& m) {
   return largest > 0.0 && std::isfinite(largest) ? largest : 1.0;
 }
 
+double dot(const vector& a, const vector& b) {
+  double sum = 0.0;
+  for (std::size_t p = 0; p < a.size(); ++p) sum += a[p] * b[p];
+  return sum;
+}
+
+double largest_rounding(const state& s) {
+  double largest = 0.0;
+  for (double scale : s.scale) largest = std::max(largest, rounding_of(scale));
+  return largest;
+}
+
 double max_abs(const vector& v) {
   double largest = 0.0;
   for (double value : v) largest = std::max(largest, std::fabs(value));
