@@ -10,6 +10,7 @@
 #include "check/app.hpp"
 #include "check_fixture.hpp"
 #include "support.hpp"
+#include "test_view_fixture.hpp"
 
 namespace {
 
@@ -128,8 +129,19 @@ TEST(PathApp, ASnapThroughExitsWithThreeAndWritesTheFarBranch) {
   EXPECT_LT(limit, 0.845);
   EXPECT_LE(highest, limit * (1 + 1e-3));  // the limit point is where the load stopped rising
   EXPECT_TRUE(unstable);
+  // The picture holds every row of the table, to the last bit.
   const std::string svg = read_file(folder / "path/path.svg");
-  EXPECT_NE(svg.find("data-kind=\"limit\""), std::string::npos);
+  std::vector<view_test::element> doc;
+  ASSERT_NO_THROW(doc = view_test::parse_xml(svg));
+  std::vector<view_test::element> points;
+  for (const auto& e : doc)
+    if (e.attributes.count("data-point")) points.push_back(e);
+  ASSERT_EQ(points.size() + 1, rows.size());
+  for (std::size_t i = 0; i < points.size(); ++i) {
+    EXPECT_EQ(points[i].attributes.at("data-load-factor"), rows[i + 1][1]);
+    EXPECT_EQ(points[i].attributes.at("data-displacement"), rows[i + 1][2]);
+    EXPECT_EQ(points[i].attributes.at("data-kind"), rows[i + 1][7]);
+  }
   EXPECT_NE(svg.find("stroke-dasharray"), std::string::npos);
   // The apex below the supports: the inverted shape, 100 mm and more under them.
   const std::vector<std::string> report = kalvane_test::lines_of(read_file(folder / "path/output.txt"));
