@@ -2,6 +2,7 @@
 // values, the critical points marked and the unstable stretches drawn dashed.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <charconv>
 
 #include "check_fixture.hpp"
@@ -75,18 +76,24 @@ TEST(PathSvg, IsWellFormedAndHoldsEveryPointWithItsMarksAndStyles) {
   EXPECT_EQ(points[4].attributes.at("data-kind"), "bifurcation");
   EXPECT_EQ(points[4].name, "rect");
 
-  // From the unloaded shape to each point in turn; dashed where a pivot is negative.
-  std::vector<view_test::element> segments;
+  // From the unloaded shape through each point in turn: a solid run to the limit point,
+  // then a dashed one on, where the pivots are negative.
+  std::vector<view_test::element> runs;
   for (const auto& e : doc)
-    if (e.name == "line" && e.parent >= 0 && doc[static_cast<std::size_t>(e.parent)].attributes.count("id") &&
+    if (e.name == "polyline" && e.parent >= 0 && doc[static_cast<std::size_t>(e.parent)].attributes.count("id") &&
         doc[static_cast<std::size_t>(e.parent)].attributes.at("id") == "curve")
-      segments.push_back(e);
-  ASSERT_EQ(segments.size(), c.points.size());
-  for (std::size_t i = 0; i < segments.size(); ++i)
-    EXPECT_EQ(segments[i].attributes.count("stroke-dasharray"), i >= 3 ? 1u : 0u) << i;
-  // A point lies where its segment ends, and the curve rises to the limit point.
-  EXPECT_EQ(segments[2].attributes.at("x2"), points[2].attributes.at("cx"));
-  EXPECT_LT(number(segments[2].attributes.at("y2")), number(segments[1].attributes.at("y2")));
+      runs.push_back(e);
+  ASSERT_EQ(runs.size(), 2u);
+  EXPECT_EQ(runs[0].attributes.count("stroke-dasharray"), 0u);
+  EXPECT_EQ(runs[1].attributes.count("stroke-dasharray"), 1u);
+  const auto place = [&](std::size_t i) { return points[i].attributes.at("cx") + "," + points[i].attributes.at("cy"); };
+  const std::string solid = runs[0].attributes.at("points"), dashed = runs[1].attributes.at("points");
+  EXPECT_EQ(std::count(solid.begin(), solid.end(), ' '), 3);  // the unloaded shape and points 1 to 3
+  EXPECT_EQ(solid.substr(solid.rfind(' ') + 1), place(2));
+  EXPECT_EQ(dashed.rfind(place(2) + " " + place(3) + " ", 0), 0u) << dashed;  // then the bifurcation point
+  EXPECT_EQ(std::count(dashed.begin(), dashed.end(), ' '), 2);
+  // The curve rises to the limit point: up the picture.
+  EXPECT_LT(number(points[2].attributes.at("cy")), number(points[1].attributes.at("cy")));
   // The axes say what they measure; the right one in the load's own unit.
   EXPECT_NE(svg.find("displacement of node 2 X (model length unit)"), std::string::npos);
   EXPECT_NE(svg.find("load at node 2 X (model force unit)"), std::string::npos);

@@ -151,15 +151,27 @@ void draw_curve(std::string& out, const curve& c, const mapping& m, newton::load
   start.point.stage = 1;
   start.point.load_factor = 0.0;
   const curve_point* previous = &start;
-  out += "<g id=\"curve\" fill=\"none\" stroke-linecap=\"round\">\n";
+  // Each run of segments of one style is one polyline, so that a dashed stretch of many
+  // short steps still shows its dashes.
+  struct run {
+    const std::string* style;
+    std::string points;
+  };
+  std::vector<run> runs;
+  const auto place = [&](const curve_point& p) { return fixed(m.sx(p.watched)) + "," + fixed(m.sy(p.at.loads)); };
   for (const curve_point& p : c.points) {
     if (!finite_point(p)) continue;
     const bool pretension = how == newton::loading::staged && p.point.stage == 1;
-    line(out, m.sx(previous->watched), m.sy(previous->at.loads), m.sx(p.watched), m.sy(p.at.loads),
-         segment_style(*previous, p, pretension));
+    const std::string& style = segment_style(*previous, p, pretension);
+    if (runs.empty() || runs.back().style != &style) runs.push_back({&style, place(*previous)});
+    runs.back().points += " " + place(p);
     previous = &p;
   }
+  out += "<g id=\"curve\" fill=\"none\" stroke-linecap=\"round\" stroke-linejoin=\"round\">\n";
+  for (const run& r : runs) out += "<polyline points=\"" + r.points + "\" " + *r.style + "/>\n";
   out += "</g>\n<g id=\"points\">\n";
+  // Dots small enough, on a long curve, that the dashes of its unstable stretches show.
+  const std::string dot = c.points.size() <= 60 ? "2.5" : "1.2";
   for (std::size_t i = 0; i < c.points.size(); ++i) {
     const curve_point& p = c.points[i];
     if (!finite_point(p)) continue;
@@ -183,7 +195,7 @@ void draw_curve(std::string& out, const curve& c, const mapping& m, newton::load
       out += "<rect x=\"" + fixed(x - 5) + "\" y=\"" + fixed(y - 5) + "\" width=\"10\" height=\"10\" fill=\"" +
              colour + "\" stroke=\"#333\"" + values + ">" + tip + "</rect>\n";
     } else {
-      out += "<circle cx=\"" + fixed(x) + "\" cy=\"" + fixed(y) + "\" r=\"" + (marked ? "5.5" : "2.5") +
+      out += "<circle cx=\"" + fixed(x) + "\" cy=\"" + fixed(y) + "\" r=\"" + (marked ? std::string("5.5") : dot) +
              "\" fill=\"" + colour + "\"" + (marked ? " stroke=\"#333\"" : "") + values + ">" + tip + "</circle>\n";
     }
     if (marked)
