@@ -16,6 +16,15 @@ double off_plane(const path_work& w, const path_state& from, const vector& x, do
   return w.theta * along + from.tangent_t * (t - from.t) - length;
 }
 
+// The bordered system's block elimination: given y = K^-1 f and b = K^-1 rate, the
+// solution of K u + rate v = f, <tangent, (u, v)> = h is v, returned, and u = y - b v,
+// left in y.
+double eliminate(const path_work& w, const path_state& from, const vector& b, vector& y, double h) {
+  const double v = (h - w.theta * dot(from.tangent_x, y)) / (from.tangent_t - w.theta * dot(from.tangent_x, b));
+  for (std::size_t p = 0; p < y.size(); ++p) y[p] -= b[p] * v;
+  return v;
+}
+
 }  // namespace
 
 void weigh_by_start(path_work& w, double speed) {
@@ -93,13 +102,24 @@ corrector_outcome correct_on_arc(path_work& w, const path_state& from, double le
       if (!w.f.ok) return outcome;
     }
     residual_rate(w.scaled, w.full, w.stage, x, w.rate);
-    const vector a = solve(w.f, s.gradient);
+    // K dx + rate dt = -g and <tangent, (dx, dt)> = -off, by block elimination: dx = y - b dt
+    // with K y = -g and K b = rate. Near a limit point K is nearly singular and y and b
+    // nearly parallel, so one step of refinement on the bordered system's own residual
+    // (Govaerts, Numerical Methods for Bifurcations of Dynamical Equilibria, 2000, 3.6)
+    // restores the digits the elimination lost.
     const vector b = solve(w.f, w.rate);
-    // K dx + rate dt = -g and <tangent, (dx, dt)> = -off: dx = -a - b dt.
+    vector dx = solve(w.f, s.gradient);
+    for (double& value : dx) value = -value;
     const double off = off_plane(w, from, x, t, length);
-    const double dt = (w.theta * dot(from.tangent_x, a) - off) / (from.tangent_t - w.theta * dot(from.tangent_x, b));
+    double dt = eliminate(w, from, b, dx, -off);
+    const vector product = multiply(w.pattern, dx);
+    vector residual(x.size());
+    for (std::size_t p = 0; p < x.size(); ++p) residual[p] = -s.gradient[p] - product[p] - w.rate[p] * dt;
+    vector refinement = solve(w.f, residual);
+    dt += eliminate(w, from, b, refinement, -off - w.theta * dot(from.tangent_x, dx) - from.tangent_t * dt);
+    for (std::size_t p = 0; p < x.size(); ++p) dx[p] += refinement[p];
     if (!std::isfinite(dt)) return outcome;
-    for (std::size_t p = 0; p < x.size(); ++p) x[p] -= a[p] + b[p] * dt;
+    for (std::size_t p = 0; p < x.size(); ++p) x[p] += dx[p];
     t += dt;
     before = size;
     held = true;
