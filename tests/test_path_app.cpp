@@ -9,6 +9,7 @@
 
 #include "check/app.hpp"
 #include "check_fixture.hpp"
+#include "newton_models.hpp"
 #include "support.hpp"
 #include "test_view_fixture.hpp"
 
@@ -105,6 +106,8 @@ TEST(PathApp, KalvaneCheckCertifiesEveryDigitOfTheFilesItWrites) {
   expect_a_whole_certified_run(read_file(kalvane_test::source_path("examples/cable_net/input.txt")));
   expect_a_whole_certified_run(read_file(kalvane_test::source_path("examples/space_truss/input.txt")),
                                {"--loading", "together"});
+  // A chain hanging from slack: its path starts from the minimum of the energy.
+  expect_a_whole_certified_run(newton_models::input_text(newton_models::hanging_chain(12, 10000.0, 3000.0, 1500.0, 2000.0)));
 }
 
 // Loaded beyond its snap-through load (about 10.1 kN), the truss snaps to its inverted
