@@ -152,6 +152,25 @@ TEST(PathApp, ASnapThroughExitsWithThreeAndWritesTheFarBranch) {
   expect_certified_digits(folder / "path");
 }
 
+// Tensioned, then loaded until its hogging cables push, the saddle net passes bifurcation
+// points and regains its stability: exit 3, each point named, the primary branch's state at
+// full load in the files, certified to every digit.
+TEST(PathApp, FullLoadPastABifurcationExitsWithThree) {
+  scratch_folder folder;
+  kalvane_test::write_file(folder / "input.txt", newton_models::input_text(newton_models::saddle_net(
+                                                     9, 7, 1000.0, 800.0, 0.002, -30000.0)));
+  const program_result r = run_path(folder);
+  ASSERT_EQ(r.status, 3) << r.out << r.err;
+  EXPECT_NE(r.out.find("Bifurcation point at load factor"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("past the bifurcation point at load factor"), std::string::npos) << r.out;
+  const auto rows = csv_rows(folder / "path/path.csv");
+  long bifurcations = 0;
+  for (std::size_t i = 1; i < rows.size(); ++i) bifurcations += rows[i][7] == "bifurcation";
+  EXPECT_GT(bifurcations, 0);
+  EXPECT_NE(read_file(folder / "path/path.svg").find("data-kind=\"bifurcation\""), std::string::npos);
+  expect_certified_digits(folder / "path");
+}
+
 // The report's frame tells the path: Newton iterations in all, kalvane's total potential,
 // and the largest gradient component reached; the watched column follows the apex.
 TEST(PathApp, TheReportFrameAndTheCurveTellThePath) {

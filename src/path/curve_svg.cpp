@@ -172,6 +172,10 @@ void draw_curve(std::string& out, const curve& c, const mapping& m, newton::load
   out += "</g>\n<g id=\"points\">\n";
   // Dots small enough, on a long curve, that the dashes of its unstable stretches show.
   const std::string dot = c.points.size() <= 60 ? "2.5" : "1.2";
+  struct label_box {
+    double x, baseline, width;
+  };
+  std::vector<label_box> labels;
   for (std::size_t i = 0; i < c.points.size(); ++i) {
     const curve_point& p = c.points[i];
     if (!finite_point(p)) continue;
@@ -198,8 +202,21 @@ void draw_curve(std::string& out, const curve& c, const mapping& m, newton::load
       out += "<circle cx=\"" + fixed(x) + "\" cy=\"" + fixed(y) + "\" r=\"" + (marked ? std::string("5.5") : dot) +
              "\" fill=\"" + colour + "\"" + (marked ? " stroke=\"#333\"" : "") + values + ">" + tip + "</circle>\n";
     }
-    if (marked)
-      text(out, x + 9, y - 8, std::string(kind_name(p.point.kind)) + " " + figure(p.point.load_factor), "start", 12);
+    if (marked) {
+      // Above the mark, or below it, or further off, wherever no earlier label lies.
+      const std::string label = std::string(kind_name(p.point.kind)) + " " + figure(p.point.load_factor);
+      const double label_width = 6.5 * static_cast<double>(label.size());
+      double baseline = y - 8;
+      for (double offset : {-8.0, 17.0, -23.0, 32.0}) {
+        baseline = y + offset;
+        const bool clear = std::none_of(labels.begin(), labels.end(), [&](const label_box& b) {
+          return x + 9 < b.x + b.width && b.x < x + 9 + label_width && std::fabs(baseline - b.baseline) < 14;
+        });
+        if (clear) break;
+      }
+      labels.push_back({x + 9, baseline, label_width});
+      text(out, x + 9, baseline, label, "start", 12);
+    }
   }
   out += "</g>\n";
 }
