@@ -12,6 +12,15 @@ namespace kalvane {
 // Whether standard error is a terminal, so that the progress line may be shown there.
 bool standard_error_is_terminal();
 
+// The wait before a progress line first appears, so that short runs never flash one, and
+// the least time between two drawings. Every program's line keeps to them.
+std::chrono::milliseconds progress_first_draw_after();
+inline constexpr std::chrono::milliseconds progress_redraw_every{250};
+
+// Draws `text` as the progress line, in place of what it showed before; erases it.
+void draw_progress_line(const char* text);
+void erase_progress_line();
+
 struct progress_line {
   bool enabled = false;
   double allowable = 0.0;
@@ -29,10 +38,6 @@ struct progress_line {
     if (enabled) tick(iteration, largest_gradient);
   }
   void tick(int32_t iteration, double largest_gradient);
-  // Whether the line is due to be drawn now (and, when it is, the next time it will be):
-  // a caller with a line of its own asks this before it formats the text for `draw`.
-  bool due();
-  void draw(const char* text);
   void erase();
 };
 

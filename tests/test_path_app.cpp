@@ -229,7 +229,7 @@ TEST(PathApp, ACollapseExitsWithTwoAtTheLimitLoadAndWritesTheLastStablePoint) {
                                      [](const std::string& l) { return l.rfind("    1", 0) == 0 && l.size() == 23; });
   ASSERT_NE(reaction, report.end());
   EXPECT_NEAR(number(reaction->substr(10)), -strength, 1e-6 * strength);
-  EXPECT_LT(number(report[3].substr(48, 13)), 1e-12);  // refined to rounding level
+  EXPECT_LT(number(report[3].substr(48, 13)), 1e-9 * 20.0);  // an equilibrium, Newton-refined
 }
 
 // A bar that nothing holds along its axis, pushed that way: no equilibrium at any load. The

@@ -73,14 +73,30 @@ corrector_outcome correct_on_arc(path_work& w, const path_state& from, double le
   const path_settings& settings = w.settings;
   double before = INFINITY;
   bool held = true;    // w.f holds a stiffness from an earlier point, not the one at x
-  bool fresh = false;  // the last iteration's step came from a stiffness factorised at its start
   int since = -1;      // iterations since this corrector's last factorisation (-1: none)
+  int cuts = 0;
+  vector dx;           // the last step
+  double dt = 0.0;
+  bool step_fresh = false;  // the last step came from a stiffness factorised where it started
   w.near_factorisation = false;
   for (;;) {
     apply_stage(w.scaled, w.full, w.stage, t);
     state s = evaluate(w.scaled, x);
-    if (!s.finite) return outcome;
-    const double size = max_abs(s.gradient);
+    const double size = s.finite ? max_abs(s.gradient) : INFINITY;
+    // A step that left larger out-of-balance forces (or crushed a bar) was too long for the
+    // curvature, as Newton's first steps on a net that is nearly slack are: back along it by
+    // halves, judged by the residual itself, not by the energy. A step of an older
+    // stiffness's (the chord's) is undone instead, and taken again with the stiffness here.
+    if (outcome.steps > 0 && !(size <= before)) {
+      const double back = step_fresh ? 0.5 : 1.0;
+      if (step_fresh && cuts++ >= settings.corrector_cuts) return outcome;
+      for (std::size_t p = 0; p < x.size(); ++p) dx[p] *= back, x[p] -= dx[p];
+      dt *= back;
+      t -= dt;
+      if (!step_fresh) held = false, step_fresh = true, cuts = 0, before = INFINITY;
+      continue;
+    }
+    cuts = 0;
     if (within(s, settings.corrector_tolerance * max_abs(s.scale)) &&
         std::fabs(off_plane(w, from, x, t, length)) <= settings.corrector_tolerance * std::fabs(length)) {
       outcome.converged = true;
@@ -89,11 +105,10 @@ corrector_outcome correct_on_arc(path_work& w, const path_state& from, double le
       w.near_factorisation = since >= 0 && since <= 2 && w.near_inertia.smallest_pivot > settings.near_pivot;
       return outcome;
     }
-    // A fresh stiffness whose step made things worse: the prediction was too far off.
-    if (outcome.steps >= settings.corrector_steps || (fresh && size > before)) return outcome;
+    if (outcome.steps >= settings.corrector_steps) return outcome;
     // The chord method while it gains fourfold; Newton's own otherwise.
     if (held && !(size <= 0.25 * before) && outcome.steps > 0) held = false;
-    fresh = !held;
+    step_fresh = !held;
     if (!held) {
       s = evaluate(w.scaled, x, &w.pattern);
       w.near_inertia = factorise(w.f, w.pattern);
@@ -108,10 +123,10 @@ corrector_outcome correct_on_arc(path_work& w, const path_state& from, double le
     // (Govaerts, Numerical Methods for Bifurcations of Dynamical Equilibria, 2000, 3.6)
     // restores the digits the elimination lost.
     const vector b = solve(w.f, w.rate);
-    vector dx = solve(w.f, s.gradient);
+    dx = solve(w.f, s.gradient);
     for (double& value : dx) value = -value;
     const double off = off_plane(w, from, x, t, length);
-    double dt = eliminate(w, from, b, dx, -off);
+    dt = eliminate(w, from, b, dx, -off);
     const vector product = multiply(w.pattern, dx);
     vector residual(x.size());
     for (std::size_t p = 0; p < x.size(); ++p) residual[p] = -s.gradient[p] - product[p] - w.rate[p] * dt;

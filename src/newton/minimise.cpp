@@ -14,10 +14,11 @@ namespace {
 // Algorithm 3.3. The sequence starts well below the last point's tau, so that along a
 // mechanism, where every tau serves, the steps lengthen; returns the tau used, or a negative
 // value when none served.
-double factorise_definite(factorisation& f, stiffness_pattern& pattern, double last_shift, const minimise_settings& settings) {
+double shift_until_definite(factorisation& f, stiffness_pattern& pattern, double last_shift,
+                            const minimise_settings& settings, int& factorisations) {
   for (double tau = std::max(settings.smallest_shift, 0.01 * last_shift); tau <= settings.largest_shift; tau *= 10.0) {
-    const inertia shifted = factorise(f, pattern, tau);
-    if (f.ok && shifted.minimum()) return tau;
+    ++factorisations;
+    if (factorise_if_definite(f, pattern, tau)) return tau;
   }
   return -1.0;
 }
@@ -70,8 +71,7 @@ minimise_result minimise_energy(const model& m, vector& x, stiffness_pattern& pa
       break;
     }
     if (!definite) {
-      shift = factorise_definite(f, pattern, shift, settings);
-      ++result.factorisations;
+      shift = shift_until_definite(f, pattern, shift, settings, result.factorisations);
       if (shift < 0.0) break;
     }
     if (stationary) {

@@ -110,7 +110,9 @@ enum class stage_end { full_load, gone, stalled };
 stage_end follow_stage(path_work& w, walk& k, path_state& a) {
   const path_settings& settings = w.settings;
   const double extent = extent_of(w.full);
-  double step = settings.first_step;
+  // From a start at a small load factor (from slack) the path is as curved as that factor
+  // is small: the first step doubles it (the start's tangent has load component 1/sqrt 2).
+  double step = a.t > 0.0 ? std::min(settings.first_step, a.t / a.tangent_t) : settings.first_step;
   bool overshot = false;  // the last corrector went past load factor 1: land instead
   while (a.t < 1.0) {
     if (k.found.steps + k.found.halvings >= settings.max_steps) return stage_end::stalled;

@@ -36,11 +36,15 @@ struct path_settings {
   double largest_step = 1.5;
   int max_steps = 400;  // accepted and halved steps together, events' corrections not counted
   // A corrector converged within `quick_steps` iterations doubles the next step: Newton
-  // met little curvature. One that needed `slow_steps` halves it: the prediction was far
-  // off. One not converged within `corrector_steps` fails, and the step is halved.
-  int quick_steps = 3;
+  // met little curvature (the chord method's iterations gain a digit or so each, where
+  // Newton's double the digits). One that needed `slow_steps` halves it: the prediction
+  // was far off. One not converged within `corrector_steps` fails, and the step is halved.
+  int quick_steps = 4;
   int slow_steps = 8;
   int corrector_steps = 12;
+  // Halvings of one corrector step that left larger out-of-balance forces, before the
+  // corrector gives up: a sixteenth of a Newton step is a guess no better than the last.
+  int corrector_cuts = 4;
   // Intermediate points: no gradient component above this times the largest term summed into
   // one. Far above rounding, far below what the next step's prediction errs by; the point at
   // full load is polished to rounding level.

@@ -57,18 +57,42 @@ void check_watch(const options& o, const model& m) {
                           std::to_string(m.node_count) + " nodes (see kalvane-path --help)");
 }
 
-// The progress line's text: the step, the stage and the load factor reached.
-void show_progress(progress_line& progress, const newton::path_point& p, int step, newton::loading how) {
-  if (!progress.due()) return;
-  const double elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - progress.started).count();
-  char text[160];
-  if (how == newton::loading::staged)
-    std::snprintf(text, sizeof text, "kalvane-path: step %d, stage %d, load factor %.4f, %.1f s", step, p.stage,
-                  p.load_factor, elapsed);
-  else
-    std::snprintf(text, sizeof text, "kalvane-path: step %d, load factor %.4f, %.1f s", step, p.load_factor, elapsed);
-  progress.draw(text);
-}
+// The progress line on a terminal: the step, the stage and the load factor reached and the
+// time so far, redrawn at converged points as often as kalvane redraws its own; erased
+// before the summary, also when the run ends by an error.
+struct path_progress {
+  bool enabled = false;
+  std::chrono::steady_clock::time_point started, next_draw;
+  bool shown = false;
+
+  explicit path_progress(bool enable) : enabled(enable) {
+    started = std::chrono::steady_clock::now();
+    next_draw = started + progress_first_draw_after();
+  }
+  ~path_progress() { erase(); }
+  path_progress(const path_progress&) = delete;
+  path_progress& operator=(const path_progress&) = delete;
+
+  void show(const newton::path_point& p, int step, newton::loading how) {
+    const auto now = std::chrono::steady_clock::now();
+    if (!enabled || now < next_draw) return;
+    next_draw = now + progress_redraw_every;
+    const double elapsed = std::chrono::duration<double>(now - started).count();
+    char text[160];
+    if (how == newton::loading::staged)
+      std::snprintf(text, sizeof text, "kalvane-path: step %d, stage %d, load factor %.4f, %.1f s", step, p.stage,
+                    p.load_factor, elapsed);
+    else
+      std::snprintf(text, sizeof text, "kalvane-path: step %d, load factor %.4f, %.1f s", step, p.load_factor,
+                    elapsed);
+    draw_progress_line(text);
+    shown = true;
+  }
+  void erase() {
+    if (shown) erase_progress_line();
+    shown = false;
+  }
+};
 
 // The written state to rounding level. The path refines its end at full load; the last
 // stable point of a collapse, or any end left short of that, is refined here from where it
@@ -114,11 +138,11 @@ outcome run_path(const options& o) {
   curve_recorder recorder{m, newton::stages_of(m, o.how), o.watch, {}, {}};
   newton::path_finding path;
   {
-    progress_line progress(o.progress, 0.0);
+    path_progress progress(o.progress);
     int step = 0;
     path = newton::follow_path(m, pattern, factor, settings, [&](const newton::path_point& p, const newton::vector& x) {
       recorder(p, x);
-      show_progress(progress, p, ++step, o.how);
+      progress.show(p, ++step, o.how);
     });
   }
   const ending e = ending_of(path, recorder.stages);
