@@ -12,6 +12,15 @@ namespace kalvane {
 // Whether standard error is a terminal, so that the progress line may be shown there.
 bool standard_error_is_terminal();
 
+// The wait before a progress line first appears, so that short runs never flash one, and
+// the least time between two drawings. Every program's line keeps to them.
+std::chrono::milliseconds progress_first_draw_after();
+inline constexpr std::chrono::milliseconds progress_redraw_every{250};
+
+// Draws `text` as the progress line, in place of what it showed before; erases it.
+void draw_progress_line(const char* text);
+void erase_progress_line();
+
 struct progress_line {
   bool enabled = false;
   double allowable = 0.0;

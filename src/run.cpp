@@ -37,10 +37,14 @@ void minimise(model& m, const run_plan& plan, run_stats& stats) {
     return value;
   }};
   progress_line progress(plan.progress, m.allowable_gradient);
+  auto monitor = [&](int32_t iteration, double largest_gradient) {
+    progress(iteration, largest_gradient);
+    if (plan.watch) plan.watch(iteration, largest_gradient);
+  };
   const nlp::lbfgs_result result =
       qn.lbfgs(capped(m.memory_size, plan.memory_cap), m.free_count, capped(m.max_iterations, plan.iteration_cap),
                capped(m.line_search_max_steps, plan.line_search_cap), m.allowable_gradient, m.line_search_sigma,
-               m.unknowns, m.gradient, progress);
+               m.unknowns, m.gradient, monitor);
   m.iteration_count = result.iterations;
   m.objective_value = result.value;
   stats.evaluations += evaluations;

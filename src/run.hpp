@@ -3,6 +3,7 @@
 // benchmark, the fuzzers and the tests all go through `run`, so every one of them meets
 // the same stages, the same objective and the same checks.
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -40,6 +41,10 @@ struct run_plan {
   bool write_files = true;
   // The progress line on standard error while the minimiser works (a terminal only).
   bool progress = false;
+  // Told the iteration and the largest gradient component at every test of the minimiser's
+  // stopping rule; it only watches (kalvane-check replays a failed run to see how low its
+  // gradient got).
+  std::function<void(int32_t, double)> watch;
   // Time every evaluation of the total potential (the benchmark).
   bool time_objective = false;
 };

@@ -15,6 +15,13 @@ inline std::string input_text(const std::string& title, const std::string& setti
          bars + ": prescribed displacements\n" + prescribed + ": loads\n" + loads;
 }
 
+// A bar free to slide along itself, pushed along it: kalvane's run finds no equilibrium.
+inline std::string sliding_bar() {
+  return input_text("Sliding bar", "0.9 20 1E-6 0.0 1000 5", "1 10.0", "2\nnode x y z\n1 0 0 0\n2 1 0 0\n",
+                    "1\nbar n1 n2 area\n1 1 2 0.01\n", "4\nnode c v\n1 2 0\n1 3 0\n2 2 0\n2 3 0\n",
+                    "1\nnode c v\n2 1 0.05\n");
+}
+
 // A crown over a ring of six fixed nodes of radius 10 and height 0 (inch, lbf; E = 3e7 as
 // Neo-Hooke c1 = 1e7, area 0.0155), the crown `rise` above the ring, loaded down by `load`.
 inline std::string dome(double rise, double load) {

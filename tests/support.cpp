@@ -180,7 +180,17 @@ bool parse_error_report(const std::string& err, std::string& name, std::string& 
 
 std::string kalvane_exe() { return KALVANE_EXE; }
 std::string view_exe() { return KALVANE_VIEW_EXE; }
+program_result run_on_a_terminal(const std::string& program, const std::string& folder) {
+  program_run run;
+  run.program = "/usr/bin/script";
+  run.args = {"-qec", "'" + program + "'", "/dev/null"};
+  run.folder = folder;
+  run.environment = {"KALVANE_PROGRESS_AFTER_MS=0"};
+  return run_program(run);
+}
+
 std::string check_exe() { return KALVANE_CHECK_EXE; }
+std::string path_exe() { return KALVANE_PATH_EXE; }
 std::string source_path(const std::string& relative) { return std::string(KALVANE_SOURCE_DIR) + "/" + relative; }
 
 }  // namespace kalvane_test

@@ -45,6 +45,9 @@ struct program_run {
 program_result run_program(const program_run& run);
 // kalvane as a user runs it: in `folder`, with no arguments.
 program_result run_kalvane(const std::string& folder);
+// `program` in `folder` on a pseudo-terminal of script(1), which copies what it shows (both
+// streams) to `out`; the progress lines drawn from the first moment on.
+program_result run_on_a_terminal(const std::string& program, const std::string& folder);
 
 // A failed run's report on standard error: an empty line, then "raised NAME : message" and
 // a line end, nothing more. Gives NAME and the message, or false for any other form.
@@ -54,6 +57,7 @@ bool parse_error_report(const std::string& err, std::string& name, std::string& 
 std::string kalvane_exe();
 std::string view_exe();
 std::string check_exe();
+std::string path_exe();
 // A file of the source tree, e.g. source_path("examples/single_bar/input.txt").
 std::string source_path(const std::string& relative);
 

@@ -6,6 +6,7 @@
 #include "check/app.hpp"
 #include "check_fixture.hpp"
 #include "error.hpp"
+#include "newton_models.hpp"
 
 namespace {
 
@@ -101,8 +102,9 @@ TEST(CheckApp, TheDomeThatSnapsThroughAndTheDomeThatDoesNot) {
     const auto f = check_in_process(folder);
     EXPECT_EQ(f.status, 3) << f.verdict;
     EXPECT_TRUE(f.stability.minimum());
-    EXPECT_FALSE(f.path.reached_full_load);
-    EXPECT_NEAR(f.path.load_factor, 0.335, 0.005);
+    EXPECT_TRUE(f.path.reached_full_load);  // on the far branch, through the limit point
+    EXPECT_TRUE(f.path.snapped);
+    EXPECT_NEAR(kalvane::newton::snap_load_factor(f.path), 0.335, 0.005);
     const auto r = check(folder);
     EXPECT_EQ(r.status, 3);
     EXPECT_TRUE(has(r.out, "the loading path snaps through at load factor 0.33")) << r.out;
@@ -143,38 +145,86 @@ TEST(CheckApp, AMechanismIsNotAMinimum) {
   EXPECT_TRUE(has(r.out, "verdict: not certified: not a minimum")) << r.out;
   EXPECT_TRUE(has(r.out, "5. Loading path: skipped (--no-path)")) << r.out;
 
-  // Sideways nothing holds the unloaded chain, so its path has no start, even though the
-  // first load step, stretching the bars, found an equilibrium somewhere.
+  // Sideways nothing holds the unloaded chain, and the first load makes the line unstable:
+  // the path, which takes no other branch, reaches full load along the line past a
+  // bifurcation at the start.
   const auto with_path = check(folder);
   EXPECT_EQ(with_path.status, 3) << with_path.out;
-  EXPECT_TRUE(has(with_path.out, "5. Loading path: the path cannot start (")) << with_path.out;
-  EXPECT_TRUE(has(with_path.out, "mechanism (or unstable) at zero load, free to move at node 2 Y")) << with_path.out;
+  EXPECT_TRUE(has(with_path.out, "5. Loading path: full load reached in ")) << with_path.out;
+  EXPECT_TRUE(has(with_path.out, "past a bifurcation point at load factor 0.0000 of stage 2")) << with_path.out;
+  EXPECT_TRUE(has(with_path.out, "(loading staged)")) << with_path.out;
   EXPECT_FALSE(has(with_path.out, "snaps through")) << with_path.out;
 }
 
-// A bar free to slide along itself: kalvane finds no equilibrium and writes no report, and
-// the check says why instead of only that the report is missing.
+// A bar free to slide along itself, and a bar on two rollers loaded across itself: kalvane
+// finds no equilibrium and writes no report, and the check says why instead of only that the
+// report is missing: minimised from the unloaded shape, the energy falls without bound.
 TEST(CheckApp, AFailedRunOfAMechanismIsDiagnosed) {
+  const std::string nodes = "2\nnode x y z\n1 0 0 0\n2 1 0 0\n", bar = "1\nbar n1 n2 area\n1 1 2 0.01\n";
+  {
+    scratch_folder folder;
+    EXPECT_EQ(solve(folder, check_test::sliding_bar()), 1);
+    const auto r = check(folder);
+    EXPECT_EQ(r.status, 1);
+    EXPECT_TRUE(has(r.err, "cannot open ./output.txt")) << r.err;
+    EXPECT_TRUE(has(r.err, "./input.txt: the structure is a mechanism under its loads: its energy falls without bound (")) << r.err;
+    EXPECT_TRUE(has(r.err, "from the unloaded shape carry node 2 away)")) << r.err;
+  }
+  {
+    scratch_folder folder;
+    EXPECT_EQ(solve(folder, input_text("Bar on rollers", "0.9 20 1E-6 0.0 1000 5", "1 10.0", nodes, bar,
+                                       "4\nnode c v\n1 1 0\n1 3 0\n2 1 0\n2 3 0\n", "1\nnode c v\n2 2 0.05\n")),
+              1);
+    const auto r = check(folder);
+    EXPECT_TRUE(has(r.err, "the structure is a mechanism under its loads: its energy falls without bound")) << r.err;
+    EXPECT_FALSE(has(r.err, "tolerance")) << r.err;
+  }
+}
+
+// A node held by one bar and loaded across it swings round until the bar hangs along the
+// load: a stable equilibrium, certified by points 1 to 4, but one that only the path can tell
+// from a run on another branch. Without the path, so large a move is not certified.
+TEST(CheckApp, AFoldedMechanismWithoutThePathIsNotCertified) {
   scratch_folder folder;
-  EXPECT_EQ(solve(folder, input_text("Sliding bar", "0.9 20 1E-6 0.0 1000 5", "1 10.0",
-                                     "2\nnode x y z\n1 0 0 0\n2 1 0 0\n", "1\nbar n1 n2 area\n1 1 2 0.01\n",
-                                     "4\nnode c v\n1 2 0\n1 3 0\n2 2 0\n2 3 0\n", "1\nnode c v\n2 1 0.05\n")),
-            1);
-  const auto r = check(folder);
-  EXPECT_EQ(r.status, 1);
-  EXPECT_TRUE(has(r.err, "cannot open ./output.txt")) << r.err;
-  EXPECT_TRUE(has(r.err, "the structure is a mechanism under its loads (stiffness singular or not positive at node 1 X)"))
-      << r.err;
+  ASSERT_EQ(solve(folder, input_text("Pendulum", "0.9 20 1E-6 0.0 1000 5", "1 10.0", "2\nnode x y z\n1 0 0 0\n2 1 0 0\n",
+                                     "1\nbar n1 n2 area\n1 1 2 0.01\n", "4\nnode c v\n1 1 0\n1 2 0\n1 3 0\n2 3 0\n",
+                                     "1\nnode c v\n2 2 0.05\n")),
+            0);
+  const auto r = check(folder, {"--no-path"});
+  EXPECT_EQ(r.status, 3) << r.out;
+  EXPECT_TRUE(has(r.out, "4. Stability: 2 positive, 0 negative, 0 zero pivots")) << r.out;
+  EXPECT_TRUE(has(r.out, "5. Loading path: skipped (--no-path); the largest displacement, 1.56e+00 at node 2, is 156 % of "
+                         "the bounding-box diagonal 1.00e+00: not under 10 %"))
+      << r.out;
+  EXPECT_TRUE(has(r.out, "verdict: not certified: large displacements: a mechanism may have folded, or the run may be on "
+                         "another branch; follow the path to know (node 2 moves 156 % of the bounding-box diagonal)"))
+      << r.out;
+  const auto json = check(folder, {"--no-path", "--json"});
+  EXPECT_TRUE(has(json.out, "\"large\": true")) << json.out;
+
+  // A small move without the path is certified as before.
+  scratch_folder small;
+  ASSERT_EQ(solve(small, check_test::dome(0.5, 0.1)), 0);
+  const auto quiet = check(small, {"--no-path"});
+  EXPECT_EQ(quiet.status, 0) << quiet.out;
+  EXPECT_TRUE(has(quiet.out, "verdict: certified: a stable equilibrium within the tolerance (loading path not followed)"));
 }
 
 TEST(CheckApp, OptionsAndTheirErrors) {
   using kalvane::check::parse_options;
-  const auto o = parse_options({"--dir=runs/a", "--no-path", "--json", "--strict", "--calculix"});
+  const auto o = parse_options({"--dir=runs/a", "--no-path", "--json", "--strict", "--calculix", "--lint"});
   EXPECT_EQ(o.dir, "runs/a");
-  EXPECT_TRUE(o.no_path && o.json && o.strict && o.calculix);
+  EXPECT_TRUE(o.no_path && o.json && o.strict && o.calculix && o.lint);
+  EXPECT_EQ(o.digits, 3);
   EXPECT_EQ(parse_options({"--dir", "b"}).dir, "b");
+  EXPECT_EQ(parse_options({"--digits", "0"}).digits, 0);
+  EXPECT_EQ(parse_options({"--digits=7"}).digits, 7);
+  EXPECT_EQ(o.loading, kalvane::newton::loading::staged);
+  EXPECT_EQ(parse_options({"--loading", "together"}).loading, kalvane::newton::loading::together);
+  EXPECT_EQ(parse_options({"--loading=staged"}).loading, kalvane::newton::loading::staged);
   for (std::vector<std::string> bad : std::vector<std::vector<std::string>>{
-           {"--dir"}, {"--dir="}, {"--json=yes"}, {"--fast"}, {"output.txt"}})
+           {"--dir"}, {"--dir="}, {"--json=yes"}, {"--fast"}, {"output.txt"}, {"--digits"}, {"--digits", "8"},
+           {"--digits=-1"}, {"--digits", "3.0"}, {"--lint=yes"}, {"--loading"}, {"--loading=gradual"}})
     EXPECT_THROW(parse_options(bad), kalvane::error) << bad[0];
 
   scratch_folder folder;
@@ -203,6 +253,7 @@ TEST(CheckApp, JsonAndTheReservedCrosscheck) {
   EXPECT_EQ(json.out.front(), '{');
   EXPECT_TRUE(has(json.out, "\"stopping\": {\"iterations\": 1, \"max_iterations\": 1000, \"at_limit\": false}")) << json.out;
   EXPECT_TRUE(has(json.out, "\"status\": 0,")) << json.out;
+  EXPECT_TRUE(has(json.out, "\"loading\": \"staged\", \"snapped\": false, \"past_bifurcation\": false")) << json.out;
   EXPECT_TRUE(has(json.out, "\"verdict\": \"certified: a stable equilibrium on the loading path, within the tolerance\""));
 }
 
@@ -231,11 +282,42 @@ TEST(CheckApp, AToleranceBelowRoundingIsNamed) {
   EXPECT_EQ(r.status, 1);
   EXPECT_TRUE(has(r.err, "cannot open ./output.txt")) << r.err;
   EXPECT_TRUE(has(r.err, "the structure has a stable equilibrium")) << r.err;
-  EXPECT_TRUE(has(r.err, ": the gradient tolerance is too small to be reached")) << r.err;
+  EXPECT_TRUE(has(r.err, "; the gradient tolerance is too small to be reached")) << r.err;
 
-  // The same cable at a tolerance rounding allows is certified.
+  // The same cable at a tolerance rounding allows, and small enough for 3 digits, is certified.
   scratch_folder reachable;
-  ASSERT_EQ(solve(reachable, input_text("Steel cable", "0.9 20 1E-6 0.0 20000 5", "1 7.0E10", nodes, bars, fixed, loads)),
+  ASSERT_EQ(solve(reachable, input_text("Steel cable", "0.9 20 1E-8 0.0 20000 5", "1 7.0E10", nodes, bars, fixed, loads)),
             0);
   EXPECT_EQ(check(reachable).status, 0);
+}
+
+// A chain hanging from slack: kalvane's minimiser reaches a tolerance of 1e-7 but not 1e-8,
+// whose run ends in values that are not numbers. The unloaded chain has no stiffness across
+// itself, yet it is no mechanism: minimised from there, its energy finds the hanging shape,
+// and kalvane's minimiser, run again, shows how far down its gradient gets. The tolerance it
+// names is reached, and that run is certified.
+TEST(CheckApp, AChainRunAtAToleranceBelowWhatItsRunReachesIsToldSo) {
+  const std::string chain = newton_models::input_text(newton_models::hanging_chain(12, 10000.0, 3000.0, 1500.0, 2000.0));
+  const std::string settings = "0.9  20  1e-06  0.0  50000  7";
+  ASSERT_NE(chain.find(settings), std::string::npos);
+  auto at_tolerance = [&](const std::string& tolerance) {
+    std::string input = chain;
+    return input.replace(input.find(settings), settings.size(), "0.9  20  " + tolerance + "  0.0  50000  7");
+  };
+  scratch_folder folder;
+  ASSERT_EQ(solve(folder, at_tolerance("1e-08")), 1);
+  const auto r = check(folder);
+  EXPECT_EQ(r.status, 1);
+  EXPECT_TRUE(has(r.err, "./input.txt: the structure has a stable equilibrium under its loads (")) << r.err;
+  EXPECT_TRUE(has(r.err, "the gradient tolerance is too small to be reached: kalvane's minimiser, run again here, gets "
+                         "no lower than a largest gradient component of "))
+      << r.err;
+  EXPECT_TRUE(has(r.err, "; a gradient tolerance of 1e-7 can be reached")) << r.err;
+  EXPECT_FALSE(has(r.err, "mechanism")) << r.err;
+  EXPECT_FALSE(has(r.out, "Line Search Failure")) << r.out;
+
+  scratch_folder reachable;
+  ASSERT_EQ(solve(reachable, at_tolerance("1e-07")), 0);
+  const auto certified = check(reachable);
+  EXPECT_EQ(certified.status, 0) << certified.out;
 }

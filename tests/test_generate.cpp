@@ -6,13 +6,15 @@
 #include <vector>
 
 #include "model/input.hpp"
+#include "structures.hpp"
 #include "support.hpp"
 
 namespace {
 
 using namespace kalvane_test;
 
-const std::string usage_line = "usage: kalvane-generate net|tower BARS [--iterations K] [--memory M] [-o FILE]\n";
+const std::string usage_line =
+    "usage: kalvane-generate net|tower BARS [--tolerance T] [--iterations K] [--memory M] [-o FILE]\n";
 
 program_result generate(const std::vector<std::string>& args, const std::string& folder = "") {
   program_run run;
@@ -29,7 +31,8 @@ TEST(Generate, HelpNamesEveryOptionAndVersionPrintsOneLine) {
   EXPECT_EQ(help.status, 0);
   EXPECT_EQ(help.err, "");
   EXPECT_EQ(help.out.rfind(usage_line, 0), 0u) << help.out;
-  for (const char* option : {"net", "tower", "BARS", "--iterations K", "--memory M", "-o FILE", "--help", "--version"})
+  for (const char* option :
+       {"net", "tower", "BARS", "--tolerance T", "--iterations K", "--memory M", "-o FILE", "--help", "--version"})
     EXPECT_NE(help.out.find(std::string("  ") + option), std::string::npos) << option;
 
   const program_result version = generate({"net", "10", "--version"});
@@ -58,6 +61,10 @@ TEST(Generate, RefusesABadCommandLineWithOneLineAndTheUsageAndWritesNothing) {
       {{"net", "10", "--iterations", "-1"}, "not '-1'"},
       {{"net", "10", "--iterations", "2147483648"}, "not '2147483648'"},
       {{"net", "10", "--memory", "0"}, "--memory takes an integer"},
+      {{"net", "10", "--tolerance", "0"}, "--tolerance takes a number above 0 and below 1, not '0'"},
+      {{"net", "10", "--tolerance", "1e-3x"}, "not '1e-3x'"},
+      {{"net", "10", "--tolerance", "nan"}, "not 'nan'"},
+      {{"net", "10", "--tolerance"}, "--tolerance needs a value"},
       {{"net", "10", "-o"}, "-o needs a value"},
   };
   for (const refused& c : cases) {
@@ -79,10 +86,11 @@ TEST(Generate, RefusesABadCommandLineWithOneLineAndTheUsageAndWritesNothing) {
 
 TEST(Generate, WritesAModelTheReaderTakesWithTheSettingsAskedFor) {
   scratch_folder folder;
-  const program_result to_file = generate({"tower", "60", "--memory", "3", "-o", "tower.txt", "--iterations", "7"},
-                                          folder.path);
+  const program_result to_file = generate(
+      {"tower", "60", "--memory", "3", "-o", "tower.txt", "--iterations", "7", "--tolerance", "2.5e-5"}, folder.path);
   ASSERT_EQ(to_file.status, 0) << to_file.err;
-  const program_result to_stdout = generate({"tower", "60", "--iterations", "7", "--memory", "3", "-o", "-"});
+  const program_result to_stdout =
+      generate({"tower", "60", "--tolerance", "2.5e-5", "--iterations", "7", "--memory", "3", "-o", "-"});
   ASSERT_EQ(to_stdout.status, 0) << to_stdout.err;
   EXPECT_EQ(read_file(folder / "tower.txt"), to_stdout.out);
 
@@ -90,8 +98,27 @@ TEST(Generate, WritesAModelTheReaderTakesWithTheSettingsAskedFor) {
   kalvane::input_text(m, to_stdout.out, "tower.txt");
   EXPECT_EQ(m.max_iterations, 7);
   EXPECT_EQ(m.memory_size, 3);
+  EXPECT_EQ(m.gradient_tolerance, 2.5e-5);
   EXPECT_GT(kalvane::bar_count(m), 0);
   // The counts line on standard error tells the bars actually built.
   EXPECT_NE(to_stdout.err.find(", " + std::to_string(kalvane::bar_count(m)) + " bars,"), std::string::npos)
       << to_stdout.err;
+}
+
+// Without settings asked for, they fit the structure: a tighter tolerance and a longer limit
+// for a larger net, as --help says.
+TEST(Generate, WritesSettingsThatFitTheSize) {
+  auto settings = [](const std::vector<std::string>& args) {
+    const program_result r = generate(args);
+    EXPECT_EQ(r.status, 0) << r.err;
+    kalvane::model m;
+    kalvane::input_text(m, r.out, "input.txt");
+    return std::make_pair(m.gradient_tolerance, m.max_iterations);
+  };
+  EXPECT_EQ(settings({"net", "200", "-o", "-"}), std::make_pair(1e-6, 1000));
+  EXPECT_EQ(settings({"net", "20000", "-o", "-"}), std::make_pair(1e-6, 4000));
+  EXPECT_EQ(settings({"tower", "2000", "-o", "-"}), std::make_pair(1e-4, 5000));
+  EXPECT_EQ(settings({"tower", "100000", "-o", "-"}), std::make_pair(1e-5, 32000));
+  EXPECT_EQ(structures::settings_for(structures::kind::net, 1000000).tolerance, 1e-7);
+  EXPECT_EQ(structures::settings_for(structures::kind::net, 1000000).max_iterations, 24000);
 }

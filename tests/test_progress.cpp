@@ -16,23 +16,15 @@ void expect_example_outputs(const scratch_folder& folder, const std::string& exa
     EXPECT_EQ(read_file(folder / name), read_file(source_path("examples/" + example + "/expected/" + name))) << name;
 }
 
-// script(1) gives kalvane a pseudo-terminal and copies what it shows to our pipe. A delay
-// of 0 draws the line at the first iteration, so the tests need no long run.
-program_result run_on_a_terminal(const scratch_folder& folder) {
-  program_run run;
-  run.program = "/usr/bin/script";
-  run.args = {"-qec", "'" + kalvane_exe() + "'", "/dev/null"};
-  run.folder = folder.path;
-  run.environment = {"KALVANE_PROGRESS_AFTER_MS=0"};
-  return run_program(run);
-}
+// A delay of 0 draws the line at the first iteration, so the tests need no long run.
+program_result kalvane_on_a_terminal(const scratch_folder& folder) { return run_on_a_terminal(kalvane_exe(), folder.path); }
 
 }  // namespace
 
 TEST(Progress, OnATerminalTheLineIsDrawnAndErasedAndLeavesTheFilesAlone) {
   scratch_folder folder;
   write_file(folder / "input.txt", read_file(source_path("examples/cable_net/input.txt")));
-  const program_result r = run_on_a_terminal(folder);
+  const program_result r = kalvane_on_a_terminal(folder);
   ASSERT_EQ(r.status, 0) << r.err;
   const std::size_t drawn = r.out.find("kalvane: iteration 1, largest gradient ");
   ASSERT_NE(drawn, std::string::npos) << r.out;
@@ -63,7 +55,7 @@ TEST(Progress, AFailedRunErasesTheLineBeforeItsReport) {
   // A loaded node that no bar holds: the minimiser runs until its values are no numbers.
   write_file(folder / "input.txt",
              ":\n0.9 20 1E-6 0 50 5\n:\n1 10.0\n:\n2\nn\n1 0 0 0\n2 1 0 0\n:\n0\n:\n0\n:\n1\nl\n2 1 1.0\n");
-  const program_result r = run_on_a_terminal(folder);
+  const program_result r = kalvane_on_a_terminal(folder);
   EXPECT_NE(r.status, 0);
   const std::size_t report = r.out.find("raised ");
   ASSERT_NE(report, std::string::npos) << r.out;

@@ -49,7 +49,7 @@ TEST(ViewCli, OptionsAreReadOrRefusedClearly) {
   EXPECT_TRUE(o.write_vtk);
   o = parse_options({});
   EXPECT_TRUE(o.write_svg && o.write_vtk);
-  EXPECT_EQ(o.picture.view, kalvane::view::projection::iso);
+  EXPECT_EQ(o.picture.view, kalvane::view::projection::automatic);
   EXPECT_EQ(o.picture.magnify, 1.0);
 
   for (std::vector<std::string> bad : std::vector<std::vector<std::string>>{
@@ -68,7 +68,7 @@ TEST(ViewCli, HelpVersionAndBadArgumentsExitAsDocumented) {
   EXPECT_EQ(version.out.rfind("kalvane-view ", 0), 0u);
   const program_result bad = run_view(dir, {"--view", "top"});
   EXPECT_EQ(bad.status, 1);
-  EXPECT_NE(bad.err.find("--view takes xy, xz, yz or iso, not 'top'"), std::string::npos) << bad.err;
+  EXPECT_NE(bad.err.find("--view takes xy, xz, yz, iso or auto, not 'top'"), std::string::npos) << bad.err;
 }
 
 TEST(ViewCli, MissingFilesAreNamed) {
@@ -113,4 +113,18 @@ TEST(ViewCli, AReportOfAnotherModelIsRefused) {
       << r.err;
   EXPECT_FALSE(file_exists(dir / "kalvane.svg"));
   EXPECT_FALSE(file_exists(dir / "kalvane.vtk"));
+}
+
+// The title line of input.txt reaches the picture as text, whatever characters it holds.
+TEST(ViewCli, TheTitleOfInputTxtIsShownEscaped) {
+  scratch_folder dir;
+  std::string input = single_bar_input;
+  input.replace(0, input.find('\n'), "Bar <1> & \"2\" ]]> \x01\xE9");
+  write_file(dir / "input.txt", input);
+  write_file(dir / "output.txt", single_bar_report(2));
+  ASSERT_EQ(run_view(dir, {"--svg-only"}).status, 0);
+  const std::string svg = read_file(dir / "kalvane.svg");
+  EXPECT_NO_THROW(view_test::parse_xml(svg));
+  EXPECT_NE(svg.find(">Bar &lt;1&gt; &amp; &quot;2&quot; ]]&gt; \xEF\xBF\xBD\xEF\xBF\xBD</text>"), std::string::npos) << svg;
+  EXPECT_NE(svg.find("<title>kalvane result: Bar &lt;1&gt;"), std::string::npos);
 }

@@ -2,6 +2,7 @@
 // Generated test structures written as input.txt text: a pretensioned square cable net and
 // a braced 3-D space-frame tower, at any size from about ten to a few million bars.
 #include <cstdint>
+#include <optional>
 #include <string>
 
 namespace structures {
@@ -11,9 +12,19 @@ enum class kind { net, tower };
 struct options {
   kind shape = kind::net;
   long long bars = 1000;        // wanted number of bars; the nearest structure is built
-  int32_t max_iterations = 1000;
+  // The gradient tolerance and iteration limit written; without them, the ones that fit the size.
+  std::optional<double> tolerance;
+  std::optional<int32_t> max_iterations;
   int32_t memory_size = 5;
 };
+
+// The gradient tolerance and iteration limit with which kalvane's run of a structure of
+// this kind and number of bars converges, its report right to 3 digits in every table.
+struct solver_settings {
+  double tolerance;
+  int32_t max_iterations;
+};
+solver_settings settings_for(kind shape, long long bars);
 
 struct summary {
   long long nodes = 0;

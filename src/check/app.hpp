@@ -8,9 +8,6 @@
 
 namespace kalvane::check {
 
-// An unknown option or a bad value; main adds the usage line.
-inline constexpr const char* usage_error = "USAGE_ERROR";
-
 struct options {
   bool help = false;
   bool version = false;
@@ -18,6 +15,9 @@ struct options {
   bool json = false;
   bool strict = false;
   bool calculix = false;
+  bool lint = false;  // only read input.txt and warn
+  int digits = 3;     // right digits wanted in every table of the report; 0: not tested
+  newton::loading loading = newton::loading::staged;
   std::string dir = ".";
 };
 
@@ -28,5 +28,9 @@ std::string usage_text();
 // Reads, checks and decides. Throws kalvane::error for files that are missing, malformed,
 // stale or do not belong together.
 findings run_check(const options& o);
+
+// --lint: the warnings about input.txt alone, which must read as kalvane reads it (else
+// kalvane::error); no report is needed.
+findings run_lint(const options& o);
 
 }  // namespace kalvane::check

@@ -1,10 +1,12 @@
 #pragma once
 // What the structure itself says when a run gives no usable report: its softest direction,
 // and whether it has a stable equilibrium under its loads at all.
+#include <functional>
 #include <optional>
 #include <string>
 
 #include "newton/factor.hpp"
+#include "newton/path.hpp"
 #include "check/residual.hpp"
 
 namespace kalvane::check {
@@ -17,9 +19,11 @@ component_name softest_component(const model& m, const vector& x, stiffness_patt
 // definite, the component free to move there; none when that shape is stable.
 std::optional<component_name> free_at_zero_load(const model& m, stiffness_pattern& pattern, factorisation& f);
 
-// For a model prepared by `start` whose run left no report of its own: the equilibrium
-// gradual loading reaches, and why a run with the model's allowable gradient cannot stop
-// there, or that there is none: one sentence.
-std::string diagnose_without_report(const model& m);
+// For a model prepared by `start` whose run left no report of its own: minimises the energy
+// from the unloaded shape and tells, in one sentence, whether a stable equilibrium exists
+// and which gradient tolerance a run can reach, or that the structure is a mechanism under
+// its loads, naming the node.
+// `tell` hears what is being worked on, for the progress line.
+std::string diagnose_without_report(const model& m, const std::function<void(const std::string&)>& tell = {});
 
 }  // namespace kalvane::check

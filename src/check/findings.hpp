@@ -14,16 +14,49 @@ namespace kalvane::check {
 
 // A figure of the check's own text: three significant digits are all a reader needs.
 std::string sci(double value);
+// A ratio to two digits, as "1.2e-03".
+std::string short_sci(double value);
+// A fraction as a percentage, "62 %".
+std::string percent_text(double fraction);
+// A power of ten as "1e-7".
+std::string power_of_ten(double value);
 // A load factor of the path, to four decimals.
 std::string load_factor_text(double value);
 
 // The cross-check against an independent finite-element solve, when the build has one.
 enum class crosscheck { not_run, agree, disagree };
 
+// Digits are counted against the table's largest entry: an entry is right to d digits when
+// it is within half a unit in the d-th significant digit of that entry.
 struct digits_finding {
   int digits = 7;      // the fewest right digits of any entry of the table
   std::string worst;   // where they are, e.g. "node 4 Z" or "bar 12"
+  double error = 0.0;  // there, relative to the table's largest entry
+  double largest = 0.0;  // the table's largest entry, in size
   long entries = 0;
+};
+
+// What the report's accuracy asks of the run (--digits): when a table is right to fewer
+// digits, the gradient tolerance that would give them. The error of a run that stopped by
+// its gradient test scales with the residual it stopped at, and that residual with the
+// tolerance.
+struct accuracy_finding {
+  int wanted = 3;                 // 0: not tested
+  bool short_of = false;          // a table falls short of `wanted`
+  std::string table;              // the one that falls shortest
+  digits_finding worst;           // its digits
+  double tolerance = 0.0;         // the run's gradient tolerance
+  double estimate = 0.0;          // a gradient tolerance that would give `wanted` digits (a power of ten)
+  bool reachable = true;          // its allowable gradient lies above the rounding level
+};
+
+// The largest displacement of any node against the size of the structure: without the
+// path, a large one may be a mechanism that folded or a run on another branch.
+struct displacement_size {
+  double largest = 0.0;   // length of the largest node displacement in the report
+  int32_t node = 0;       // whose it is
+  double diagonal = 0.0;  // of the bounding box of the undeformed nodes
+  bool large() const { return !(largest < 0.1 * diagonal) && largest != 0.0; }
 };
 
 struct refinement_finding {
@@ -50,6 +83,8 @@ struct calculix_finding {
 };
 
 struct findings {
+  bool lint_only = false;   // --lint: only input.txt was read
+  std::string input_error;  // --lint: why kalvane's reader refuses input.txt
   std::string input_name, report_name;
   int32_t nodes = 0, bars = 0, unknowns = 0;
   std::vector<lint_warning> warnings;
@@ -58,8 +93,11 @@ struct findings {
   int32_t iterations = 0, max_iterations = 0;
   bool at_iteration_limit = false;
   refinement_finding refinement;
+  accuracy_finding accuracy;
   inertia stability;
+  displacement_size displacements;
   bool path_followed = false;
+  loading path_loading = loading::staged;
   path_finding path;
   path_comparison comparison;
   bool path_cannot_start = false;  // unstable at zero load: no path to follow
@@ -74,10 +112,17 @@ struct findings {
   std::string verdict;
 };
 
+// The digits wanted of every table, and when one falls short, the tolerance that would
+// give them: from the refinement's digits, the run's tolerance and its residual.
+accuracy_finding accuracy_of(const findings& f, int wanted, double gradient_tolerance);
+
 // Sets `status` and `verdict` from the findings; `strict` makes input warnings count.
 void decide(findings& f, bool strict);
 
 std::string text_of(const findings& f);
 std::string json_of(const findings& f);
+// --lint's findings: the warnings, then a line on the input as kalvane reads it.
+std::string lint_text_of(const findings& f);
+std::string lint_json_of(const findings& f);
 
 }  // namespace kalvane::check

@@ -59,22 +59,25 @@ struct scanner {
   int32_t integer(std::size_t* start = nullptr) { return value<int32_t>(scan_integer, start); }
   double real(std::size_t* start = nullptr) { return value<double>(scan_real, start); }
 
-  // The rest of the line after its last value, which the reader skips as a remark.
+  // The rest of the line after its last value, which the reader skips as a remark. Remarks
+  // are where engineers write units, load names and dimensions ("100 kN down", "kN",
+  // "6.0 x 4.0 m"): only the shapes of a slip are warned about.
   void rest_of_line() {
     const std::size_t begin = pos;
     std::size_t end = begin;
     while (end < text.size() && text[end] != '\n' && !(text[end] == '\r' && end + 1 < text.size() && text[end + 1] == '\n')) ++end;
     const std::string rest = text.substr(begin, end - begin);
-    std::size_t first = rest.find_first_not_of(" \t\f\r");
+    const std::size_t first = rest.find_first_not_of(" \t\f\r");
     if (first != std::string::npos) {
       const std::string shown = rest.substr(first, rest.find_first_of(" \t\f\r", first) - first);
       const std::string value = text.substr(last_value_start, begin - last_value_start);
-      if (first == 0)
+      if (first == 0 && glued_slip(shown))
         warn(begin, "'" + shown + "' is glued to the value '" + value + "': the reader takes '" + value +
                         "' and skips the rest of the line as a remark");
-      else if (starts_like_number(rest, first))
-        warn(begin + first, "the remark '" + shown + "' after the value '" + value +
-                                "' begins like a number: the reader skips it (a value split by a blank?)");
+      else if (first == 1 && rest[0] == ' ' && digit_groups(value, rest))
+        warn(begin + first, "'" + value + rest.substr(0, rest.find_last_not_of(" \t\f\r") + 1) +
+                                "' looks like one number with its digits grouped by a blank: the reader takes '" +
+                                value + "' and skips the rest of the line as a remark");
     }
     while (!at_end()) {
       const bool end_of_line = current() == '\n';
@@ -84,10 +87,42 @@ struct scanner {
   }
   std::size_t last_value_start = 0;
 
-  static bool starts_like_number(const std::string& s, std::size_t at) {
-    auto digit = [&](std::size_t i) { return i < s.size() && s[i] >= '0' && s[i] <= '9'; };
-    if (s[at] == '+' || s[at] == '-') ++at;
-    return digit(at) || (at < s.size() && s[at] == '.');
+  static bool digit(char c) { return c >= '0' && c <= '9'; }
+
+  // A remark written against its value is a slip when it could have been meant as part of
+  // the number: a decimal comma, a second point, an O or l typed for a digit ("3O00",
+  // "10O"). A unit ("10kN", "0.01m2", "5mm", "2lbf") is not.
+  static bool glued_slip(const std::string& word) {
+    auto lookalike = [](char c) { return c == 'O' || c == 'o' || c == 'l' || c == 'I'; };
+    const unsigned char c = static_cast<unsigned char>(word[0]);
+    const bool letter = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c >= 0x80;
+    if (!letter) return true;
+    for (char k : word)
+      if (!lookalike(k) && !digit(k) && k != '.' && k != ',') return false;
+    return true;
+  }
+
+  // `value` followed by `rest` (" 000", " 500.0", " 000 000") is one number whose thousands
+  // are grouped by a blank: a leading group of one to three digits, then groups of exactly
+  // three after single blanks, an optional decimal part, and nothing else on the line.
+  static bool digit_groups(const std::string& value, const std::string& rest) {
+    std::size_t at = value[0] == '+' || value[0] == '-' ? 1 : 0;
+    const std::size_t lead = value.size() - at;
+    if (lead < 1 || lead > 3) return false;
+    for (; at < value.size(); ++at)
+      if (!digit(value[at])) return false;
+    auto digit_at = [&](std::size_t i) { return i < rest.size() && digit(rest[i]); };
+    at = 0;
+    int groups = 0;
+    while (at < rest.size() && rest[at] == ' ' && digit_at(at + 1) && digit_at(at + 2) && digit_at(at + 3) &&
+           !digit_at(at + 4))
+      ++groups, at += 4;
+    if (groups == 0) return false;
+    if (at < rest.size() && (rest[at] == '.' || rest[at] == ',')) {
+      ++at;
+      while (digit_at(at)) ++at;
+    }
+    return rest.find_first_not_of(" \t\f\r", at) == std::string::npos;
   }
 
   // A whole line passed over unread.
@@ -101,7 +136,7 @@ struct scanner {
 
   // Lines up to and including the next marker line. With `count`, lines that look like data
   // are reported as lying beyond the count.
-  void marker(const char* section_before = nullptr, int32_t count = 0) {
+  void marker(const char* section_before = nullptr, int32_t count = 0, int values = 0) {
     for (;;) {
       while (!at_end() && (current() == '\f' || at_line_end())) advance();
       if (at_end()) throw unreadable{};
@@ -109,38 +144,39 @@ struct scanner {
       const bool colon = current() == ':';
       const std::string passed = skip_line();
       if (colon) return;
-      if (section_before && looks_like_data(passed))
+      if (section_before && looks_like_data(passed, values))
         warn_line(here, 1, "this line looks like an entry of the " + std::string(section_before) + ", but the count " +
                                std::to_string(count) + " ends the section before it: the reader skips it");
     }
   }
 
   // The rest of the file after the last section.
-  void trailing(const char* section, int32_t count) {
+  void trailing(const char* section, int32_t count, int values) {
     while (!at_end()) {
       const long here = line;
       const std::string passed = skip_line();
-      if (looks_like_data(passed))
+      if (looks_like_data(passed, values))
         warn_line(here, 1, "this line looks like an entry of the " + std::string(section) + ", but the count " +
                                std::to_string(count) + " ends the section before it: the reader never reads it");
     }
   }
 
-  // Two or more numbers, the first an integer: the shape of every entry line.
-  static bool looks_like_data(const std::string& s) {
+  // The shape of an entry line: at least `values` numbers, each a whole word, the first an
+  // integer. Remarks between sections ("6.0 x 4.0 m", "2024-05-01", "3 loads of 10 kN") are not.
+  static bool looks_like_data(const std::string& s, int values) {
     std::size_t at = s.find_first_not_of(" \t\f");
-    if (at == std::string::npos) return false;
     int numbers = 0;
-    while (at < s.size()) {
+    while (at != std::string::npos && at < s.size()) {
       int32_t i;
       double r;
-      number_scan scanned = numbers == 0 ? scan_integer(s.data(), s.size(), at, i) : scan_real(s.data(), s.size(), at, r);
-      if (!scanned.ok) break;
+      const number_scan scanned = numbers == 0 ? scan_integer(s.data(), s.size(), at, i) : scan_real(s.data(), s.size(), at, r);
+      const bool whole = scanned.ok && (scanned.end == s.size() || s[scanned.end] == ' ' || s[scanned.end] == '\t' ||
+                                        s[scanned.end] == '\f' || s[scanned.end] == '\r');
+      if (!whole) break;
       ++numbers;
       at = s.find_first_not_of(" \t\f\r", scanned.end);
-      if (at == std::string::npos) break;
     }
-    return numbers >= 2;
+    return numbers >= values;
   }
 };
 
@@ -186,7 +222,7 @@ int32_t count_line(scanner& s, bool heading_always, long& line, long& column, in
     if (s.at_end()) throw unreadable{};
     const long here = s.line;
     const std::string heading = s.skip_line();
-    if (scanner::looks_like_data(heading) && values > 0)
+    if (scanner::looks_like_data(heading, values))
       s.warn_line(here, 1, std::string("the heading line of the ") + heading_of +
                                " looks like an entry: the reader skips it unread");
   }
@@ -242,7 +278,7 @@ std::vector<lint_warning> lint(const std::string& text) {
     }
     unnamed(s, line, column, node_lines, nodes, "node", "the reader leaves it at the origin");
 
-    s.marker("nodes", nodes);
+    s.marker("nodes", nodes, 4);
     const int32_t bars = count_line(s, false, line, column, 4, "bars");
     entry_lines bar_lines;
     for (int32_t i = 0; i < bars; ++i) {
@@ -259,8 +295,9 @@ std::vector<lint_warning> lint(const std::string& text) {
     const char* const names[2] = {"prescribed displacements", "loads"};
     int32_t previous_count = bars;
     const char* previous = "bars";
+    int previous_values = 4;
     for (int section = 0; section < 2; ++section) {
-      s.marker(previous, previous_count);
+      s.marker(previous, previous_count, previous_values);
       const int32_t count = count_line(s, false, line, column, 3, names[section]);
       entry_lines lines;
       for (int32_t i = 0; i < count; ++i) {
@@ -274,8 +311,9 @@ std::vector<lint_warning> lint(const std::string& text) {
       }
       previous_count = count;
       previous = names[section];
+      previous_values = 3;
     }
-    s.trailing(previous, previous_count);
+    s.trailing(previous, previous_count, previous_values);
   } catch (const unreadable&) {
   }
   std::stable_sort(s.warnings.begin(), s.warnings.end(), [](const lint_warning& a, const lint_warning& b) {

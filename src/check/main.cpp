@@ -18,6 +18,12 @@ int main(int argc, char** argv) {
       std::puts("kalvane-check " KALVANE_VERSION);
       return 0;
     }
+    if (o.lint) {
+      const check::findings f = check::run_lint(o);
+      std::fputs((o.json ? check::lint_json_of(f) : check::lint_text_of(f)).c_str(), stdout);
+      if (std::fflush(stdout) != 0) return 1;
+      return f.status;
+    }
     const check::findings f = check::run_check(o);
     if (o.json) {
       std::fputs(check::json_of(f).c_str(), stdout);
@@ -29,7 +35,7 @@ int main(int argc, char** argv) {
     return f.status;
   } catch (const kalvane::error& e) {
     std::fprintf(stderr, "kalvane-check: %s\n", e.what());
-    if (e.name == check::usage_error) std::fprintf(stderr, "%s\n", check::usage_line().c_str());
+    if (e.name == kalvane::usage_error) std::fprintf(stderr, "%s\n", check::usage_line().c_str());
     return 1;
   } catch (const std::bad_alloc&) {
     std::fprintf(stderr, "kalvane-check: out of memory\n");

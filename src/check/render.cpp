@@ -13,6 +13,22 @@ std::string sci(double value) {
   return text;
 }
 
+std::string short_sci(double value) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%.1e", value);
+  return text;
+}
+
+std::string percent_text(double fraction) {
+  char text[48];
+  std::snprintf(text, sizeof text, "%.0f %%", 100.0 * fraction);
+  return text;
+}
+
+std::string power_of_ten(double value) {
+  return "1e" + std::to_string(static_cast<long>(std::lround(std::log10(value))));
+}
+
 std::string load_factor_text(double value) {
   char text[48];
   std::snprintf(text, sizeof text, "%.4f", value);
@@ -37,23 +53,41 @@ std::string plural(long count, const char* word) {
 
 std::string digits_text(const char* table, const digits_finding& d) {
   if (d.entries == 0) return std::string(table) + " none";
-  return std::string(table) + " " + std::to_string(d.digits) + (d.digits < 7 ? " (worst " + d.worst + ")" : "");
+  return std::string(table) + " " + std::to_string(d.digits) +
+         (d.digits < 7 ? " (worst " + d.worst + ", " + short_sci(d.error) + " of the largest)" : "");
 }
 
+std::string path_text_of_loading(const findings& f);
+
+// Point 5, ending with the loading it followed.
 std::string path_text(const findings& f) {
-  if (!f.path_followed) return "skipped (--no-path)";
+  if (!f.path_followed) {
+    const displacement_size& d = f.displacements;
+    if (d.node == 0) return "skipped (--no-path)";
+    return "skipped (--no-path); the largest displacement, " + sci(d.largest) + " at node " + std::to_string(d.node) +
+           ", is " + percent_text(d.largest / d.diagonal) + " of the bounding-box diagonal " + sci(d.diagonal) +
+           (d.large() ? ": not under 10 %" : "");
+  }
+  return path_text_of_loading(f) + " (loading " + loading_name(f.path_loading) + ")";
+}
+
+std::string path_text_of_loading(const findings& f) {
   const path_finding& p = f.path;
   const std::string steps = plural(p.steps, "step") + ", " + plural(p.halvings, "halving");
   if (f.path_cannot_start)
     return "the path cannot start (" + steps + "): the structure is a mechanism (or unstable) at zero load, free to move at " +
            name_of(f.path_soft);
-  if (!p.reached_full_load) {
-    return "the path snaps through at load factor " + load_factor_text(p.load_factor) + " (" + steps +
+  if (!p.reached_full_load || p.snapped) {
+    return "the path snaps through at load factor " + load_factor_text(snap_load_factor(p)) + " (" + steps +
            "): a limit point, the stiffness turns singular there (smallest pivot " + sci(p.smallest_pivot) +
            " of the largest diagonal entry)";
   }
-  if (!f.comparison.differs) return "full load reached in " + steps + "; the same equilibrium as the run's";
-  return "full load reached in " + steps +
+  std::string reached = "full load reached in " + steps;
+  if (const path_point* b = first_point(p, point_kind::bifurcation))
+    reached += ", past a bifurcation point at load factor " + load_factor_text(b->load_factor) + " of stage " +
+               std::to_string(b->stage);
+  if (!f.comparison.differs) return reached + "; the same equilibrium as the run's";
+  return reached +
          "; the run found a different equilibrium than gradual loading reaches: node " +
          std::to_string(f.comparison.worst.node) + " moves " + triple(f.comparison.run) + " in the run and " +
          triple(f.comparison.path) + " on the path";
@@ -84,7 +118,15 @@ std::string boolean(bool value) { return value ? "true" : "false"; }
 
 std::string json_digits(const digits_finding& d) {
   return "{\"digits\": " + std::to_string(d.digits) + ", \"worst\": " + quoted(d.worst) +
-         ", \"entries\": " + std::to_string(d.entries) + "}";
+         ", \"error\": " + number(d.error) + ", \"entries\": " + std::to_string(d.entries) + "}";
+}
+
+std::string json_warnings(const findings& f) {
+  std::string j = "[";
+  for (std::size_t i = 0; i < f.warnings.size(); ++i)
+    j += std::string(i ? ", " : "") + "{\"line\": " + std::to_string(f.warnings[i].line) +
+         ", \"column\": " + std::to_string(f.warnings[i].column) + ", \"message\": " + quoted(f.warnings[i].message) + "}";
+  return j + "]";
 }
 
 std::string json_triple(const std::array<double, 3>& v) {
@@ -124,8 +166,17 @@ std::string text_of(const findings& f) {
   const refinement_finding& n = f.refinement;
   t += "3. Refinement: " + plural(n.steps, "Newton step") + " to a largest gradient component of " + sci(n.gradient) +
        " (rounding level " + sci(n.rounding) + (n.converged ? ")" : "; not reached)") + "\n";
-  t += "   digits right in " + f.report_name + ": " + digits_text("displacements", n.displacements) + ", " +
-       digits_text("reactions", n.reactions) + ", " + digits_text("stresses", n.stresses) + "\n";
+  t += "   digits right in " + f.report_name + " (of each table's largest entry): " +
+       digits_text("displacements", n.displacements) + ", " + digits_text("reactions", n.reactions) + ", " +
+       digits_text("stresses", n.stresses) + "\n";
+  const accuracy_finding& a = f.accuracy;
+  if (a.wanted == 0) t += "   digits wanted: not tested (--digits 0)\n";
+  else if (!a.short_of) t += "   digits wanted: " + std::to_string(a.wanted) + ", in every table\n";
+  else if (a.estimate > 0.0)
+    t += "   digits wanted: " + std::to_string(a.wanted) + "; a gradient tolerance of about " + power_of_ten(a.estimate) +
+         " (the run's is " + short_real(a.tolerance) + ") would give them" +
+         (a.reachable ? "" : ", but it lies below the rounding level of the gradient") + "\n";
+  else t += "   digits wanted: " + std::to_string(a.wanted) + "\n";
   const inertia& s = f.stability;
   t += "4. Stability: " + std::to_string(s.positive) + " positive, " + std::to_string(s.negative) + " negative, " +
        std::to_string(s.zero) + " zero pivots (smallest " + sci(s.smallest_pivot) +
@@ -143,11 +194,7 @@ std::string json_of(const findings& f) {
   j += "  \"input\": " + quoted(f.input_name) + ",\n  \"report\": " + quoted(f.report_name) + ",\n";
   j += "  \"nodes\": " + std::to_string(f.nodes) + ", \"bars\": " + std::to_string(f.bars) +
        ", \"unknowns\": " + std::to_string(f.unknowns) + ",\n";
-  j += "  \"warnings\": [";
-  for (std::size_t i = 0; i < f.warnings.size(); ++i)
-    j += std::string(i ? ", " : "") + "{\"line\": " + std::to_string(f.warnings[i].line) +
-         ", \"column\": " + std::to_string(f.warnings[i].column) + ", \"message\": " + quoted(f.warnings[i].message) + "}";
-  j += "],\n";
+  j += "  \"warnings\": " + json_warnings(f) + ",\n";
   const residual_finding& r = f.residual;
   j += "  \"residual\": {\"within\": " + boolean(r.within()) + ", \"largest\": " + number(r.largest) +
        ", \"allowable\": " + number(r.allowable) + ", \"outside\": " + std::to_string(r.outside) + ", \"worst\": [";
@@ -164,6 +211,14 @@ std::string json_of(const findings& f) {
        ", \"gradient\": " + number(n.gradient) + ", \"rounding\": " + number(n.rounding) +
        ", \"displacements\": " + json_digits(n.displacements) + ", \"reactions\": " + json_digits(n.reactions) +
        ", \"stresses\": " + json_digits(n.stresses) + "},\n";
+  const accuracy_finding& a = f.accuracy;
+  j += "  \"accuracy\": {\"digits_wanted\": " + std::to_string(a.wanted) + ", \"short\": " + boolean(a.short_of);
+  if (a.short_of)
+    j += ", \"table\": " + quoted(a.table) + ", \"digits\": " + std::to_string(a.worst.digits) + ", \"worst\": " +
+         quoted(a.worst.worst) + ", \"error\": " + number(a.worst.error) + ", \"gradient_tolerance\": " +
+         number(a.tolerance) + ", \"tolerance_estimate\": " + (a.estimate > 0.0 ? number(a.estimate) : "null") +
+         ", \"reachable\": " + boolean(a.reachable);
+  j += "},\n";
   const inertia& s = f.stability;
   j += "  \"stability\": {\"minimum\": " + boolean(s.minimum()) + ", \"positive\": " + std::to_string(s.positive) +
        ", \"negative\": " + std::to_string(s.negative) + ", \"zero\": " + std::to_string(s.zero) +
@@ -172,13 +227,17 @@ std::string json_of(const findings& f) {
     const path_finding& p = f.path;
     j += "  \"path\": {\"followed\": true, \"reached_full_load\": " + boolean(p.reached_full_load) +
          ", \"load_factor\": " + number(p.load_factor) + ", \"cannot_start\": " + boolean(f.path_cannot_start) + ", \"steps\": " + std::to_string(p.steps) +
-         ", \"halvings\": " + std::to_string(p.halvings) + ", \"differs\": " + boolean(f.comparison.differs);
+         ", \"halvings\": " + std::to_string(p.halvings) + ", \"loading\": " + quoted(loading_name(f.path_loading)) +
+         ", \"snapped\": " + boolean(p.snapped) + ", \"past_bifurcation\": " + boolean(p.past_bifurcation) +
+         ", \"differs\": " + boolean(f.comparison.differs);
     if (f.comparison.differs)
       j += ", \"node\": " + std::to_string(f.comparison.worst.node) + ", \"run\": " + json_triple(f.comparison.run) +
            ", \"path\": " + json_triple(f.comparison.path);
     j += "},\n";
   } else {
-    j += "  \"path\": {\"followed\": false},\n";
+    const displacement_size& d = f.displacements;
+    j += "  \"path\": {\"followed\": false, \"largest_displacement\": " + number(d.largest) + ", \"node\": " +
+         std::to_string(d.node) + ", \"diagonal\": " + number(d.diagonal) + ", \"large\": " + boolean(d.large()) + "},\n";
   }
   const calculix_finding& c = f.calculix_result;
   j += "  \"calculix\": {\"requested\": " + boolean(f.calculix_requested);
@@ -192,6 +251,26 @@ std::string json_of(const findings& f) {
   j += "  \"factorisations\": {\"points_1_to_4\": " + std::to_string(f.factorisations_points_1_to_4) + ", \"path\": " + std::to_string(f.factorisations_path) + "},\n";
   j += "  \"status\": " + std::to_string(f.status) + ",\n  \"verdict\": " + quoted(f.verdict) + "\n}\n";
   return j;
+}
+
+std::string lint_text_of(const findings& f) {
+  std::string t;
+  for (const lint_warning& w : f.warnings) t += where(f.input_name, w) + "\n";
+  const std::string count = f.warnings.empty() ? "no warnings" : plural(static_cast<long>(f.warnings.size()), "warning");
+  if (!f.input_error.empty()) return t + f.input_name + ": " + count + "; kalvane cannot read it: " + f.input_error + "\n";
+  return t + f.input_name + ": " + plural(f.nodes, "node") + ", " + plural(f.bars, "bar") + ", " +
+         plural(f.unknowns, "unknown") + "; " + count + "\n";
+}
+
+std::string lint_json_of(const findings& f) {
+  std::string j = "{\n  \"input\": " + quoted(f.input_name) + ",\n";
+  if (f.input_error.empty())
+    j += "  \"nodes\": " + std::to_string(f.nodes) + ", \"bars\": " + std::to_string(f.bars) +
+         ", \"unknowns\": " + std::to_string(f.unknowns) + ",\n";
+  else
+    j += "  \"error\": " + quoted(f.input_error) + ",\n";
+  j += "  \"warnings\": " + json_warnings(f) + ",\n";
+  return j + "  \"status\": " + std::to_string(f.status) + "\n}\n";
 }
 
 }  // namespace kalvane::check

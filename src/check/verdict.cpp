@@ -8,6 +8,22 @@ namespace kalvane::check {
 
 namespace {
 
+// "the run's gradient tolerance leaves the displacements right to 0 digits (node 2104 Y:
+// 1.2e-03 of the largest); a tolerance of about 1e-7 would give 3 digits, ..."
+std::string short_of_digits(const accuracy_finding& a) {
+  std::string v = "not certified: the run's gradient tolerance leaves the " + a.table + " right to " +
+                  std::to_string(a.worst.digits) + " digit" + (a.worst.digits == 1 ? "" : "s") + " (" + a.worst.worst +
+                  ": " + short_sci(a.worst.error) + " of the largest); ";
+  const std::string wanted = std::to_string(a.wanted) + " digit" + (a.wanted == 1 ? "" : "s");
+  if (a.estimate > 0.0 && a.reachable)
+    return v + "a tolerance of about " + power_of_ten(a.estimate) + " would give " + wanted +
+           ", or kalvane-path gives the exact equilibrium";
+  if (a.estimate > 0.0)
+    return v + "the tolerance that would give " + wanted + ", about " + power_of_ten(a.estimate) +
+           ", lies below the rounding level of the gradient: kalvane-path gives the exact equilibrium";
+  return v + "kalvane-path gives the exact equilibrium";
+}
+
 }  // namespace
 
 // The first failed test, in the report's order, decides.
@@ -32,10 +48,30 @@ void decide(findings& f, bool strict) {
                 " (max_iterations), not by the gradient test";
     return;
   }
+  if (f.accuracy.short_of && f.refinement.converged) {
+    f.status = 2;
+    f.verdict = short_of_digits(f.accuracy);
+    return;
+  }
   if (!f.stability.minimum()) {
     f.status = 3;
     f.verdict = "not certified: not a minimum (" + std::to_string(f.stability.negative) + " negative and " +
                 std::to_string(f.stability.zero) + " zero pivots): a saddle or a mechanism";
+    return;
+  }
+  // A refinement that reached no equilibrium leaves the report's digits unknown.
+  if (f.accuracy.wanted > 0 && !f.refinement.converged) {
+    f.status = 2;
+    f.verdict = "not certified: the refinement from the report's displacements reached no equilibrium, so the "
+                "digits right in the report are not known";
+    return;
+  }
+  if (!f.path_followed && f.displacements.large()) {
+    f.status = 3;
+    f.verdict = "not certified: large displacements: a mechanism may have folded, or the run may be on another "
+                "branch; follow the path to know (node " + std::to_string(f.displacements.node) + " moves " +
+                percent_text(f.displacements.largest / f.displacements.diagonal) +
+                " of the bounding-box diagonal)";
     return;
   }
   if (f.path_followed && f.path_cannot_start) {
@@ -44,9 +80,9 @@ void decide(findings& f, bool strict) {
                 name_of(f.path_soft);
     return;
   }
-  if (f.path_followed && !f.path.reached_full_load) {
+  if (f.path_followed && (!f.path.reached_full_load || f.path.snapped)) {
     f.status = 3;
-    f.verdict = "not certified: the loading path snaps through at load factor " + load_factor_text(f.path.load_factor) +
+    f.verdict = "not certified: the loading path snaps through at load factor " + load_factor_text(snap_load_factor(f.path)) +
                 "; the run's equilibrium lies beyond that limit point";
     return;
   }

@@ -75,19 +75,26 @@ bool cholesky(factorisation& f, Eigen::SparseMatrix<double>& matrix, double refe
   return true;
 }
 
+// Frees the numbers of a supernodal factor and keeps its analysis, which the next
+// factorisation of the pattern reuses.
+void release_values(supernodal_cholesky& c) {
+  if (c.factor && c.factor->xtype != CHOLMOD_PATTERN)
+    cholmod_change_factor(CHOLMOD_PATTERN, 1, 1, 1, 1, c.factor, &c.common);
+}
+
 void ldlt(factorisation& f, Eigen::SparseMatrix<double>& matrix, double reference, inertia& result) {
-  if (!f.ldlt_analysed) {
-    f.ldlt.analyzePattern(matrix);
-    f.ldlt_analysed = true;
+  if (!f.ldlt) {
+    f.ldlt = std::make_unique<simplicial_ldlt>();
+    f.ldlt->analyzePattern(matrix);
   }
-  f.ldlt.factorize(matrix);
-  f.ok = f.ldlt.info() == Eigen::Success;
+  f.ldlt->factorize(matrix);
+  f.ok = f.ldlt->info() == Eigen::Success;
   if (!f.ok) {
     // The factorisation stops at an exact zero pivot, so the rest of D is not known.
     result.zero = 1;
     return;
   }
-  const auto& d = f.ldlt.vectorD();
+  const auto& d = f.ldlt->vectorD();
   for (Eigen::Index i = 0; i < d.size(); ++i) count_pivot(result, d[i] / reference);
 }
 
@@ -136,8 +143,11 @@ namespace {
 
 // Factorises pattern.matrix with each diagonal entry d replaced by changed(d, largest), where
 // largest is the largest diagonal entry; the entries are put back exactly afterwards.
+// With `definite_only`, a matrix that is not positive definite is left unfactorised
+// (f.ok false, its inertia not counted): the LDL^T that would count it costs several
+// Cholesky attempts.
 template <class Change>
-inertia factorise_changed(factorisation& f, stiffness_pattern& pattern, Change changed) {
+inertia factorise_changed(factorisation& f, stiffness_pattern& pattern, Change changed, bool definite_only = false) {
   double* values = pattern.matrix.valuePtr();
   const double scale = largest_diagonal(pattern);
   // Kept, not undone by arithmetic: (d + a) - a need not be d.
@@ -155,9 +165,16 @@ inertia factorise_changed(factorisation& f, stiffness_pattern& pattern, Change c
   result.smallest_pivot = INFINITY;
   ++f.count;
   // A failed Cholesky counts no pivot, so the LDL^T starts from the same empty count.
+  f.ldlt.reset();  // one numeric factor at a time
   f.positive_definite = pattern.matrix.rows() > 0 && cholesky(f, pattern.matrix, reference, result);
-  if (f.positive_definite) f.ok = true;
-  else ldlt(f, pattern.matrix, reference, result);
+  if (f.positive_definite) {
+    f.ok = true;
+  } else if (definite_only) {
+    f.ok = false;
+  } else {
+    release_values(f.cholesky);
+    ldlt(f, pattern.matrix, reference, result);
+  }
   if (result.smallest_pivot == INFINITY) result.smallest_pivot = 0.0;  // no pivot known
   for (const auto& [at, d] : kept) values[at] = d;
   return result;
@@ -170,16 +187,31 @@ inertia factorise(factorisation& f, stiffness_pattern& pattern, double shift) {
   return factorise_changed(f, pattern, [shift](double d, double scale) { return d + shift * (scale > 0.0 ? scale : 1.0); });
 }
 
+bool factorise_if_definite(factorisation& f, stiffness_pattern& pattern, double shift) {
+  const inertia shifted = factorise_changed(
+      f, pattern, [shift](double d, double scale) { return d + shift * (scale > 0.0 ? scale : 1.0); }, true);
+  return f.positive_definite && shifted.minimum();
+}
+
 inertia factorise_holding_free(factorisation& f, stiffness_pattern& pattern) {
   return factorise_changed(f, pattern, [](double d, double scale) {
     return std::fabs(d) <= zero_pivot * scale && scale > 0.0 ? scale : d;
   });
 }
 
+std::vector<std::size_t> held_by_nothing(const stiffness_pattern& pattern) {
+  const double scale = largest_diagonal(pattern);
+  const double* values = pattern.matrix.valuePtr();
+  std::vector<std::size_t> free;
+  for (std::size_t p = 0; p < pattern.diagonal.size(); ++p)
+    if (std::fabs(values[pattern.diagonal[p]]) <= zero_pivot * scale) free.push_back(p);
+  return free;
+}
+
 vector solve(factorisation& f, const vector& rhs) {
   if (!f.positive_definite) {
     Eigen::Map<const Eigen::VectorXd> b(rhs.data(), static_cast<Eigen::Index>(rhs.size()));
-    const Eigen::VectorXd x = f.ldlt.solve(b);
+    const Eigen::VectorXd x = f.ldlt->solve(b);
     return vector(x.data(), x.data() + x.size());
   }
   cholmod_dense b{};

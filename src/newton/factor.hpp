@@ -9,6 +9,8 @@
 
 #include <Eigen/SparseCholesky>
 
+#include <memory>
+
 #include "newton/system.hpp"
 
 namespace kalvane::newton {
@@ -29,10 +31,14 @@ struct supernodal_cholesky {
   supernodal_cholesky& operator=(const supernodal_cholesky&) = delete;
 };
 
+using simplicial_ldlt = Eigen::SimplicialLDLT<Eigen::SparseMatrix<double>, Eigen::Lower, Eigen::AMDOrdering<int>>;
+
+// At most one numeric factor is held at a time: on a large net each takes as much memory as
+// everything else the check holds, and a stiffness that turns positive definite and back
+// would otherwise keep both.
 struct factorisation {
   supernodal_cholesky cholesky;
-  Eigen::SimplicialLDLT<Eigen::SparseMatrix<double>, Eigen::Lower, Eigen::AMDOrdering<int>> ldlt;
-  bool ldlt_analysed = false;
+  std::unique_ptr<simplicial_ldlt> ldlt;  // the last factorisation's, when it is not the Cholesky one
   bool positive_definite = false;  // the last factorisation is the Cholesky one
   bool ok = false;                 // the last factorisation met no exact zero pivot
   long count = 0;                  // factorisations so far: what the time of a check goes into
@@ -42,9 +48,16 @@ struct factorisation {
 // diagonal entry (0 for K itself), and reads the inertia of what was factorised.
 inertia factorise(factorisation& f, stiffness_pattern& pattern, double shift = 0.0);
 
+// The same, when the shifted matrix is positive definite (with no pivot zero to rounding);
+// false, and f holding no factorisation, otherwise.
+bool factorise_if_definite(factorisation& f, stiffness_pattern& pattern, double shift);
+
 // Factorises pattern.matrix with every diagonal entry that is zero to rounding replaced by
 // the largest: a component that nothing holds yet is held, for one step, as the stiffest is.
 inertia factorise_holding_free(factorisation& f, stiffness_pattern& pattern);
+
+// The free components whose diagonal entry is zero to rounding: nothing holds them yet.
+std::vector<std::size_t> held_by_nothing(const stiffness_pattern& pattern);
 
 // Solves with the last factorisation: K dx = rhs.
 vector solve(factorisation& f, const vector& rhs);

@@ -12,6 +12,24 @@ namespace kalvane::newton {
 struct minimise_settings {
   int max_steps = 200;
   double tolerance = 0.0;  // largest gradient component accepted; 0: its rounding level
+  // The longest first step, relative to the structure's extent (its largest span along an
+  // axis): a shifted stiffness of a slack structure can ask for any length. A step that
+  // reaches the limit and is taken whole doubles it, as a trust region grows.
+  double first_radius = 0.25;
+  // A displacement this many times the extent is no structure's: the energy falls without
+  // bound (the doubling limit gets there in a dozen steps along a mechanism).
+  double reach = 1e3;
+  // The shifts tried on an indefinite or singular stiffness, relative to its largest
+  // diagonal entry, rising tenfold: the least is ten times the pivots counted as zero.
+  double smallest_shift = 1e-10;
+  double largest_shift = 1e4;
+  // Inverse iterations for a direction of negative curvature at a saddle: each gains the
+  // ratio of the two least shifted eigenvalues, and any downhill direction serves.
+  int curvature_iterations = 6;
+  // Cuts of one step in the line search before it gives up (each cuts to at most half).
+  int max_cuts = 60;
+  // The sufficient decrease constant of the line search (Nocedal & Wright's c1).
+  double sufficient_decrease = 1e-4;
 };
 
 struct minimise_result {

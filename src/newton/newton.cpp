@@ -7,18 +7,6 @@ namespace kalvane::newton {
 
 namespace {
 
-double squared_norm(const vector& v) {
-  double sum = 0.0;
-  for (double value : v) sum += value * value;
-  return sum;
-}
-
-double largest_rounding(const state& s) {
-  double largest = 0.0;
-  for (double scale : s.scale) largest = std::max(largest, rounding_of(scale));
-  return largest;
-}
-
 // A singular stiffness is made solvable. A free component that no bar holds yet (an
 // unstressed net across its plane) is held still for this step, so that the step moves the
 // rest as Newton would, not that component by its load over a rounding-sized stiffness;
@@ -68,14 +56,14 @@ newton_result newton_solve(const model& m, vector& x, stiffness_pattern& pattern
       if (!f.ok) return result;
     }
     vector step = solve(f, s.gradient);
-    const double size = squared_norm(s.gradient);
+    const double size = dot(s.gradient, s.gradient);
     bool accepted = false;
     double alpha = -1.0;
     state next;
     for (; std::fabs(alpha) > 1e-12; alpha *= 0.5) {
       for (std::size_t p = 0; p < x.size(); ++p) trial[p] = x[p] + alpha * step[p];
       next = evaluate(m, trial);
-      accepted = next.finite && (next.energy < s.energy || squared_norm(next.gradient) < size);
+      accepted = next.finite && (next.energy < s.energy || dot(next.gradient, next.gradient) < size);
       if (accepted) break;
     }
     ++result.steps;
@@ -88,7 +76,7 @@ newton_result newton_solve(const model& m, vector& x, stiffness_pattern& pattern
     s = evaluate(m, x, &pattern);
     const double before = result.gradient, after = max_abs(s.gradient);
     fresh = false;
-    reuse = alpha == -1.0 && after <= 0.25 * before;
+    reuse = settings.chord && alpha == -1.0 && after <= 0.25 * before;
     // Newton squares the error each step, and the chord method still gains a factor of four;
     // a step that gains less, this close to the rounding level, is rounding itself, and a
     // fresh factorisation would cost more than everything else the check does.

@@ -20,6 +20,9 @@ struct newton_settings {
   // f already holds a stiffness factorised near x (a previous iteration's): its steps are
   // tried first, as the chord method's, before a fresh factorisation is paid for.
   bool start_with_held_factorisation = false;
+  // Keep a factorisation for the next steps while they gain at least fourfold (the chord
+  // method): fewer factorisations, at the price of linear convergence. Off: Newton's own.
+  bool chord = true;
 };
 
 struct newton_result {

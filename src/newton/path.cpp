@@ -2,117 +2,240 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
+#include "newton/continuation.hpp"
+#include "newton/minimise.hpp"
 #include "newton/newton.hpp"
 
 namespace kalvane::newton {
 
 namespace {
 
-// Intermediate equilibria need not be exact; the last one is polished to rounding level.
-constexpr double step_tolerance = 1e-9;
+// What the path keeps while it goes: its finding, and the last stable point.
+struct walk {
+  path_finding& found;
+  const path_observer& observer;
+  path_state stable;  // the last point with no negative pivot
+  int stable_stage = 0;
+  bool limit_met = false, bifurcation_met = false;
+};
 
-double largest_difference(const vector& a, const vector& b) {
-  double largest = 0.0;
-  for (std::size_t p = 0; p < a.size(); ++p) largest = std::max(largest, std::fabs(a[p] - b[p]));
-  return largest;
+void emit(walk& k, const path_work& w, const path_state& p, point_kind kind) {
+  path_point point;
+  point.stage = w.stage.number;
+  point.load_factor = p.t;
+  point.energy = p.energy;
+  point.smallest_pivot = p.at.smallest_pivot;
+  point.negative_pivots = p.at.negative;
+  point.kind = kind;
+  point.newton_steps = p.newton_steps;
+  k.found.points.push_back(point);
+  if (k.observer) k.observer(point, p.x);
+  if (kind == point_kind::limit) k.limit_met = true;
+  if (kind == point_kind::bifurcation) k.bifurcation_met = true;
+  // A limit point is where stability ends: the last stable point of a collapse.
+  if (p.at.negative == 0 || kind == point_kind::limit) k.stable = p, k.stable_stage = w.stage.number;
 }
 
-// The first step has no earlier equilibria to extrapolate, and a Newton started from the
-// unloaded shape itself stretches only the bars at prescribed components, overshoots, and
-// crushes the bars next to them. So it starts along the path's tangent at the unloaded
-// shape, dx/dt = -K0^-1 dg/dt, with dg/dt by a central difference (g is smooth in t and odd
-// in it to first order). Components that nothing holds yet are held, and get no rate; when
-// K0 is still not positive definite (near a mechanism) there is no tangent to follow.
-vector tangent_at_start(const model& m, stiffness_pattern& pattern, factorisation& f) {
-  constexpr double dt = 1e-4;
-  model scaled = m;
-  const vector zero(static_cast<std::size_t>(m.free_count), 0.0);
-  scale_model(scaled, m, dt);
-  const vector ahead = evaluate(scaled, zero).gradient;
-  scale_model(scaled, m, -dt);
-  const vector behind = evaluate(scaled, zero).gradient;
-  scale_model(scaled, m, 0.0);
-  evaluate(scaled, zero, &pattern);
-  inertia at_zero = factorise(f, pattern);
-  if (!at_zero.minimum()) at_zero = factorise_holding_free(f, pattern);
-  if (!f.ok || !at_zero.minimum()) return {};
-  vector rate(zero.size());
-  for (std::size_t p = 0; p < rate.size(); ++p) rate[p] = -(ahead[p] - behind[p]) / (2.0 * dt);
-  return solve(f, rate);
+enum class start_outcome { ready, mechanism, failed };
+
+// The stage's first point a, at load factor 0: its tangent from the stiffness there, with
+// the components that nothing holds yet, and that the loading does not pull, held still. A
+// start that still has no stiffness (or an unstable one) is left for the minimum of the
+// energy at a small load factor, from which the path goes on.
+// `held`: w.f holds the stiffness at a, a's inertia is known (the last stage's end, the
+// same structure under the same loading).
+start_outcome start_stage(path_work& w, walk& k, path_state& a, bool held) {
+  a.t = 0.0;
+  apply_stage(w.scaled, w.full, w.stage, 0.0);
+  if (!held) {
+    a.energy = evaluate(w.scaled, a.x, &w.pattern).energy;
+    a.at = factorise(w.f, w.pattern);
+    ++w.factorisations;
+  }
+  residual_rate(w.scaled, w.full, w.stage, a.x, w.rate);
+  bool ready = w.f.ok && a.at.minimum();
+  if (!ready) {
+    const std::vector<std::size_t> free = held_by_nothing(w.pattern);
+    const bool pulled = std::any_of(free.begin(), free.end(), [&](std::size_t p) { return w.rate[p] != 0.0; });
+    ready = !pulled && factorise_holding_free(w.f, w.pattern).minimum() && w.f.ok;
+    ++w.factorisations;
+  }
+  if (ready) {
+    tangent_from(w, a);
+    weigh_by_start(w, a.speed);
+    if (!tangent_from(w, a)) return start_outcome::failed;
+    emit(k, w, a, point_kind::regular);
+    return start_outcome::ready;
+  }
+  emit(k, w, a, point_kind::regular);
+  apply_stage(w.scaled, w.full, w.stage, w.settings.slack_load_factor);
+  const minimise_result r = minimise_energy(w.scaled, a.x, w.pattern, w.f);
+  w.newton_steps += r.steps;
+  w.factorisations += r.factorisations;
+  if (r.unbounded) return start_outcome::mechanism;
+  if (!r.converged) return start_outcome::failed;
+  a.t = w.settings.slack_load_factor;
+  a.newton_steps = r.steps;
+  if (!settle(w, a)) return start_outcome::failed;
+  weigh_by_start(w, a.speed);
+  tangent_from(w, a);
+  emit(k, w, a, point_kind::regular);
+  return start_outcome::ready;
+}
+
+// Newton at load factor 1 of the stage, from the tangent's prediction at a.
+bool land(path_work& w, const path_state& a, path_state& b) {
+  const double reach = (1.0 - a.t) / a.tangent_t;
+  b.x = a.x;
+  for (std::size_t p = 0; p < b.x.size(); ++p) b.x[p] += reach * a.tangent_x[p];
+  b.t = 1.0;
+  apply_stage(w.scaled, w.full, w.stage, 1.0);
+  newton_settings settings;
+  settings.max_steps = w.settings.corrector_steps;
+  settings.relative_tolerance = w.settings.corrector_tolerance;
+  settings.start_with_held_factorisation = true;
+  const newton_result r = newton_solve(w.scaled, b.x, w.pattern, w.f, settings);
+  w.newton_steps += r.steps;
+  w.factorisations += r.factorisations;
+  b.newton_steps = r.steps;
+  return r.converged;
+}
+
+enum class stage_end { full_load, gone, stalled };
+
+// Steps from a to load factor 1 of the stage: predict along the tangent, correct on the
+// arc, settle, check for events; the step grows and shrinks with the corrector's speed.
+stage_end follow_stage(path_work& w, walk& k, path_state& a) {
+  const path_settings& settings = w.settings;
+  const double extent = extent_of(w.full);
+  // From a start at a small load factor (from slack) the path is as curved as that factor
+  // is small: the first step doubles it (the start's tangent has load component 1/sqrt 2).
+  double step = a.t > 0.0 ? std::min(settings.first_step, a.t / a.tangent_t) : settings.first_step;
+  bool overshot = false;  // the last corrector went past load factor 1: land instead
+  while (a.t < 1.0) {
+    if (k.found.steps + k.found.halvings >= settings.max_steps) return stage_end::stalled;
+    path_state b;
+    const bool landing = a.tangent_t > 0.0 && (overshot || a.t + step * a.tangent_t >= 1.0);
+    bool converged;
+    if (landing) {
+      converged = land(w, a, b);
+    } else {
+      b.x = a.x;
+      for (std::size_t p = 0; p < b.x.size(); ++p) b.x[p] += step * a.tangent_x[p];
+      b.t = a.t + step * a.tangent_t;
+      const corrector_outcome c = correct_on_arc(w, a, step, b.x, b.t);
+      converged = c.converged;
+      b.newton_steps = c.steps;
+      if (converged && b.t > 1.0 && a.tangent_t > 0.0) {
+        overshot = true;
+        continue;
+      }
+    }
+    overshot = false;
+    converged = converged && settle(w, b, &a.tangent_x, a.tangent_t, !landing);
+    if (!converged || path_dot(w, a.tangent_x, a.tangent_t, b.tangent_x, b.tangent_t) < settings.sharpest_turn) {
+      ++k.found.halvings;
+      step *= 0.5;
+      if (step < settings.smallest_step) return stage_end::stalled;
+      continue;
+    }
+    ++k.found.steps;
+    const point_kind kind = event_between(a, b);
+    // The event between a and b, located; when a correction on the way fails, b is named.
+    path_state event;
+    const bool located = kind != point_kind::regular && locate_event(w, a, b, kind, event);
+    if (located) {
+      emit(k, w, event, kind);
+      settle(w, b, &a.tangent_x, a.tangent_t);  // the next step starts from b's own factorisation
+    }
+    emit(k, w, b, located ? point_kind::regular : kind);
+    // The step grows by how quickly the corrector converged: fourfold when the prediction
+    // was already an equilibrium, twice when Newton met little curvature.
+    if (b.newton_steps == 0) step = std::min(settings.largest_step, 4.0 * step);
+    else if (b.newton_steps <= settings.quick_steps) step = std::min(settings.largest_step, 2.0 * step);
+    else if (b.newton_steps >= settings.slow_steps) step = std::max(settings.smallest_step, 0.5 * step);
+    a = std::move(b);
+    // Going away from full load, or unstable, and ever further: it does not come back. (A
+    // stable branch may carry a soft structure as far as its loads take it.)
+    const bool unloading = a.at.negative > 0 || a.tangent_t < 0.0;
+    if (unloading && max_abs(a.x) > settings.reach * extent) return stage_end::gone;
+  }
+  return stage_end::full_load;
 }
 
 }  // namespace
 
-void scale_model(model& scaled, const model& full, double t) {
-  for (std::size_t i = 0; i < full.loads.data.size(); ++i) scaled.loads.data[i] = t * full.loads.data[i];
-  for (std::size_t i = 0; i < full.prescribed.data.size(); ++i) scaled.prescribed.data[i] = t * full.prescribed.data[i];
+const path_point* first_point(const path_finding& path, point_kind kind) {
+  for (const path_point& p : path.points)
+    if (p.kind == kind) return &p;
+  return nullptr;
 }
+
+double snap_load_factor(const path_finding& path) {
+  const path_point* limit = first_point(path, point_kind::limit);
+  return limit ? limit->load_factor : path.load_factor;
+}
+
+const char* loading_name(loading how) { return how == loading::staged ? "staged" : "together"; }
 
 path_finding follow_path(const model& m, stiffness_pattern& pattern, factorisation& f,
                          const path_settings& settings, const path_observer& observer) {
-  model scaled = m;
   path_finding path;
-  const std::size_t n = static_cast<std::size_t>(m.free_count);
-  vector current(n, 0.0), previous(n, 0.0), trial;
-  const vector tangent = n > 0 ? tangent_at_start(m, pattern, f) : vector{};
-  double t = 0.0, last_step = 0.0, step = settings.first_step;
-  double rate = 0.0;  // how fast the displacements moved per unit load factor on the last step
-  newton_settings corrector;
-  corrector.max_steps = 8;
-  corrector.relative_tolerance = step_tolerance;
-  corrector.refuse_negative = true;
-  while (t < 1.0 && path.steps + path.halvings < settings.max_steps) {
-    const double next_t = std::min(1.0, t + step);
-    const double taken = next_t - t;
-    trial = current;
-    if (last_step > 0.0)
-      for (std::size_t p = 0; p < n; ++p) trial[p] += (current[p] - previous[p]) * (taken / last_step);
-    else if (!tangent.empty())
-      for (std::size_t p = 0; p < n; ++p) trial[p] = taken * tangent[p];
-    scale_model(scaled, m, next_t);
-    // The unloaded shape of a flat net or a cable has no stiffness across it, so the first
-    // step's Newton starts from a singular stiffness and needs more iterations than any later one.
-    corrector.max_steps = path.steps == 0 ? 40 : 12;
-    const newton_result r = newton_solve(scaled, trial, pattern, f, corrector);
-    path.newton_steps += r.steps;
-    const double new_rate = largest_difference(trial, current) / taken;
-    // A corrector that lands far from where the path was heading has jumped to another
-    // branch, even when the branch is stable.
-    const bool jumped = rate > 0.0 && new_rate > 10.0 * rate;
-    if (!r.converged || jumped) {
-      ++path.halvings;
-      step = taken * 0.5;
-      if (step < settings.smallest_step) break;
-      continue;
-    }
-    previous.swap(current);
-    current = trial;
-    last_step = taken;
-    t = next_t;
-    rate = std::max(new_rate, rate * 0.5);
-    ++path.steps;
-    path.smallest_pivot = r.last.smallest_pivot;
-    path_point point;
-    point.stage = 1;
-    point.load_factor = t;
-    point.energy = evaluate(scaled, current).energy;
-    point.smallest_pivot = r.last.smallest_pivot;
-    point.negative_pivots = r.last.negative;
-    point.newton_steps = r.steps;
-    path.points.push_back(point);
-    if (observer) observer(point, current);
-    step = r.factorisations <= settings.quick ? std::min(settings.largest_step, taken * 2.0) : taken;
+  path_work w{m, m, load_stage{}, pattern, f, settings, 1.0, {}, 0, 0, false, {}};
+  walk k{path, observer, {}, 0};
+  path_state a;
+  a.x.assign(static_cast<std::size_t>(m.free_count), 0.0);
+  stage_end end = stage_end::full_load;
+  const std::vector<load_stage> stages = stages_of(m, settings.how);
+  if (m.free_count == 0) {  // every component prescribed: nothing to follow
+    path.reached_full_load = true;
+    path.load_factor = 1.0;
+    path.stage = stages.back().number;
+    return path;
   }
-  path.load_factor = t;
-  path.reached_full_load = t >= 1.0;
+  for (const load_stage& stage : stages) {
+    w.stage = stage;
+    const start_outcome start = start_stage(w, k, a, &stage != &stages.front() && a.at.minimum());
+    if (start != start_outcome::ready) {
+      path.mechanism = start == start_outcome::mechanism;
+      end = stage_end::stalled;
+      break;
+    }
+    end = follow_stage(w, k, a);
+    if (end != stage_end::full_load) break;
+  }
+  path.reached_full_load = end == stage_end::full_load;
+  path.newton_steps = w.newton_steps;
   if (path.reached_full_load) {
     newton_settings polish;
-    polish.refuse_negative = true;
-    polish.start_with_held_factorisation = true;  // the last corrector's, at full load
-    path.newton_steps += newton_solve(m, current, pattern, f, polish).steps;
+    polish.start_with_held_factorisation = true;  // the last point's, at full load
+    const newton_result r = newton_solve(m, a.x, pattern, f, polish);
+    path.newton_steps += r.steps;
+    w.factorisations += r.factorisations;
+    path.gradient = r.gradient;
+    path.snapped = k.limit_met;
+    path.past_bifurcation = k.bifurcation_met || a.at.negative > 0;
+    path.load_factor = 1.0;
+    path.stage = w.stage.number;
+    path.smallest_pivot = a.at.smallest_pivot;
+    path.x = std::move(a.x);
+  } else {
+    // Past a limit point and gone (or stuck on the unstable branch): a collapse, told by the
+    // last stable point. Short of any instability, the path only stalled where it was.
+    const bool unstable_seen = k.limit_met || k.bifurcation_met || a.at.negative > 0;
+    path.collapsed = !path.mechanism && unstable_seen && k.stable_stage > 0;
+    path.stalled = !path.mechanism && !path.collapsed;
+    const path_state& last = path.collapsed ? k.stable : a;
+    path.load_factor = last.t;
+    path.stage = path.collapsed ? k.stable_stage : w.stage.number;
+    path.smallest_pivot = last.at.smallest_pivot;
+    path.x = last.x;
+    apply_stage(w.scaled, m, w.stage, last.t);
+    path.gradient = max_abs(evaluate(w.scaled, path.x).gradient);
   }
-  path.x = current;
+  path.factorisations = w.factorisations;
   return path;
 }
 

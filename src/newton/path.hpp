@@ -1,11 +1,11 @@
 #pragma once
-// The loading path: Newton continuation from the unloaded shape, raising the loads and the
-// prescribed displacements together by one load factor t from 0 to 1. Each step predicts
-// by extrapolating the last two equilibria (the first along the path's tangent at the
-// unloaded shape) and corrects by Newton; a step is halved when
-// the correction fails or leaves the stable branch (a negative pivot), and doubled when one
-// factorisation sufficed. When the step has shrunk to nothing before t = 1, the path has met a
-// limit point: the stiffness turns singular there and the structure snaps through.
+// The loading path: the equilibria the structure passes through as its loading rises, from
+// the unloaded shape to full load, in one stage or two (see `loading`). Arc-length
+// continuation (Riks's linearised constraint: continuation.hpp) follows it through limit
+// points, along the unstable branch and back to full load on the far branch; limit and
+// bifurcation points are located and reported as events, and no other branch is taken.
+// A structure with no stiffness unloaded (a cable hanging slack, a net before its tension)
+// starts from the minimum of its energy at a small load factor.
 #include <functional>
 #include <vector>
 
@@ -26,11 +26,49 @@ enum class point_kind { regular, limit, bifurcation };
 
 struct path_settings {
   loading how = loading::staged;
+  // Arc lengths in the path's norm, in which the first tangent of a stage has equal parts of
+  // displacement and load factor: a step of 0.125 at the start raises the load factor by
+  // about 0.09, and a stage that stays straight is about 1.4 long. The first step; the
+  // longest, a whole straight stage, since the inertia at each end tells of any event in
+  // between and a sharp turn is refused; the shortest before the path gives up.
   double first_step = 0.125;
   double smallest_step = 1.0 / 8192;
-  double largest_step = 0.5;
-  int max_steps = 400;
-  int quick = 1;  // factorisations that count as a quick success
+  double largest_step = 1.5;
+  int max_steps = 400;  // accepted and halved steps together, events' corrections not counted
+  // A corrector converged within `quick_steps` iterations doubles the next step: Newton
+  // met little curvature (the chord method's iterations gain a digit or so each, where
+  // Newton's double the digits). One that needed `slow_steps` halves it: the prediction
+  // was far off. One not converged within `corrector_steps` fails, and the step is halved.
+  int quick_steps = 4;
+  int slow_steps = 8;
+  int corrector_steps = 12;
+  // Halvings of one corrector step that left larger out-of-balance forces, before the
+  // corrector gives up: a sixteenth of a Newton step is a guess no better than the last.
+  int corrector_cuts = 4;
+  // Intermediate points: no gradient component above this times the largest term summed into
+  // one. Far above rounding, far below what the next step's prediction errs by; the point at
+  // full load is polished to rounding level.
+  double corrector_tolerance = 1e-9;
+  // The cosine of the sharpest turn between successive tangents accepted: a sharper one is
+  // taken for a jump to another branch, and the step is halved. A smooth branch turns by
+  // less as its steps shrink, even at a limit point.
+  double sharpest_turn = 0.5;
+  // Where a stage whose start has no stiffness (or an unstable one) minimises the energy:
+  // small enough to leave most of the path to follow, large enough that the tension it
+  // brings holds the structure well above rounding.
+  double slack_load_factor = 1.0 / 64;
+  // A corrector's factorisation serves as the point's own (its inertia and tangent) when
+  // Newton converged within two steps from it, unless its smallest pivot, relative to the
+  // largest diagonal entry, is below this: then the point may be near an event, and the
+  // count of negative pivots must be its own.
+  double near_pivot = 1e-6;
+  // Corrections to locate an event, and the tangent's load component at which a limit point
+  // counts as found (the load factor there is then exact to about its square).
+  int event_iterations = 12;
+  double event_tolerance = 1e-7;
+  // A displacement this many times the structure's extent: the path has gone, and does not
+  // come back to a structure.
+  double reach = 100.0;
 };
 
 // One converged point of the path.
@@ -51,6 +89,7 @@ using path_observer = std::function<void(const path_point&, const vector& x)>;
 struct path_finding {
   bool reached_full_load = false;
   double load_factor = 0.0;  // of the last equilibrium on the path
+  int stage = 0;             // its stage
   int steps = 0;             // accepted load steps
   int halvings = 0;
   int newton_steps = 0;      // Newton iterations in all, the final polish included
@@ -59,6 +98,9 @@ struct path_finding {
   bool snapped = false;           // full load reached on a far branch, after a limit point
   bool past_bifurcation = false;  // full load reached past a bifurcation point
   bool collapsed = false;         // no stable equilibrium at full load: x is the last stable point
+  bool mechanism = false;   // the path cannot start: the energy falls without bound under the first loads
+  bool stalled = false;     // the step shrank to nothing (or the steps ran out) on a stable branch short of full load
+  int factorisations = 0;
   std::vector<path_point> points;  // every converged point, in order
   vector x;                  // the last equilibrium on the path
 };
@@ -66,6 +108,16 @@ struct path_finding {
 // `m` is a model prepared by `start`; it is not changed.
 path_finding follow_path(const model& m, stiffness_pattern& pattern, factorisation& f,
                          const path_settings& settings = {}, const path_observer& observer = {});
+
+// The first point of this kind on the path, or none.
+const path_point* first_point(const path_finding& path, point_kind kind);
+
+// The load factor of the first limit point on the path (where it snaps through), or of
+// the last equilibrium when there is none.
+double snap_load_factor(const path_finding& path);
+
+// "staged" or "together", as the programs' option spells it.
+const char* loading_name(loading how);
 
 // The model at load factor t: loads and prescribed displacements of `full` times t.
 void scale_model(model& scaled, const model& full, double t);

@@ -31,6 +31,30 @@ void bar_difference(const model& m, const bar_record& bar, const vector& x, doub
 
 double rounding_of(double scale) { return 64.0 * std::numeric_limits<double>::epsilon() * scale; }
 
+double extent_of(const model& m) {
+  double largest = 0.0;
+  const terms::fmat1* axes[3] = {&m.x0, &m.y0, &m.z0};
+  for (const terms::fmat1* axis : axes) {
+    if (m.node_count == 0) break;
+    double low = (*axis)(1), high = low;
+    for (int32_t i = 2; i <= m.node_count; ++i) low = std::min(low, (*axis)(i)), high = std::max(high, (*axis)(i));
+    largest = std::max(largest, high - low);
+  }
+  return largest > 0.0 && std::isfinite(largest) ? largest : 1.0;
+}
+
+double dot(const vector& a, const vector& b) {
+  double sum = 0.0;
+  for (std::size_t p = 0; p < a.size(); ++p) sum += a[p] * b[p];
+  return sum;
+}
+
+double largest_rounding(const state& s) {
+  double largest = 0.0;
+  for (double scale : s.scale) largest = std::max(largest, rounding_of(scale));
+  return largest;
+}
+
 double max_abs(const vector& v) {
   double largest = 0.0;
   for (double value : v) largest = std::max(largest, std::fabs(value));

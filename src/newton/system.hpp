@@ -44,6 +44,9 @@ void bar_difference(const model& m, const bar_record& bar, const vector& x, doub
 // Largest rounding error the summed gradient can carry at each component.
 double rounding_of(double scale);
 
+// The largest rounding level of any component of the state.
+double largest_rounding(const state& s);
+
 // Reactions at every component (as the report forms them: end forces less the load) and
 // the bar stresses, at x.
 struct results {
@@ -53,6 +56,11 @@ struct results {
 results results_at(const model& m, const vector& x);
 
 double max_abs(const vector& v);
+double dot(const vector& a, const vector& b);
+
+// The largest span of the undeformed structure along X, Y or Z (1 for a point): the length
+// that steps, and displacements that can still be a structure's, are measured against.
+double extent_of(const model& m);
 
 }  // namespace kalvane::newton
 

@@ -75,7 +75,8 @@ inline void store_pair(correction_ring& ring, int32_t n, const double* x, const 
   complete_pair(pair, n, x, previous_x, g);
 }
 
-// The search direction d := -H g by the two-loop recursion, r held in d. The recursion is
+// The search direction d := -H g by the two-loop recursion (Nocedal & Wright, Numerical
+// Optimization, 2nd ed., Algorithm 7.4), r held in d. The recursion is
 // memory-bound, so each pass over the vectors finishes one update of r and, on the values
 // just written, forms the dot product that the next update needs; every sum still runs
 // from the first component to the last, as in separate passes.

@@ -12,7 +12,11 @@ namespace nlp {
 // Writes "Line Search Failure" to standard output and raises NLP.HALT.
 [[noreturn]] void halt();
 
-// Trial step of the zoom from the two ends of the bracket.
+// Trial step of the zoom from the two ends of the bracket: the minimiser of the cubic that
+// matches both ends' values and slopes (Nocedal & Wright, Numerical Optimization, 2nd ed.,
+// eq. 3.59), a_hi - (a_hi - a_lo) (d_hi + d2 - d1) / (d_hi - d_lo + 2 d2) with d1 = theta and
+// d2 = G = sqrt(theta^2 - d_lo d_hi). For theta > 0 the numerator's G - theta cancels; it
+// is formed as -d_lo d_hi / (theta + G) instead, its equal.
 inline double cubic_step(double a_lo, double f_lo, double d_lo, double a_hi, double f_hi, double d_hi) {
   if (d_lo == 0.0) return a_lo;
   if (d_hi == 0.0) return a_hi;

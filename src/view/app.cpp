@@ -10,6 +10,7 @@
 #include "model/input.hpp"
 #include "view/report_reader.hpp"
 #include "view/scene.hpp"
+#include "view/title.hpp"
 #include "view/vtk.hpp"
 
 namespace kalvane::view {
@@ -67,7 +68,7 @@ options parse_options(const std::vector<std::string>& args) {
     else if (arg == "--view") {
       std::string name = take_value();
       auto p = projection_named(name);
-      if (!p) usage_failure("--view takes xy, xz, yz or iso, not '" + name + "'");
+      if (!p) usage_failure(std::string("--view takes ") + projection_names() + ", not '" + name + "'");
       o.picture.view = *p;
     } else if (arg == "--magnify") {
       std::string k = take_value();
@@ -89,7 +90,8 @@ std::string usage_text() {
          "writes kalvane.svg (a picture) and kalvane.vtk (for ParaView) in the same directory.\n"
          "\n"
          "  --dir DIR          the run's directory (default: the current directory)\n"
-         "  --view V           projection of the picture: xy, xz, yz or iso (default iso)\n"
+         "  --view V           projection of the picture: xy, xz, yz, iso (from (1, -1, 1)) or\n"
+         "                     auto (default: the oblique view that sees the fewest bars end-on)\n"
          "  --magnify K        multiply displacements by K in the picture (default 1);\n"
          "                     'auto' makes the largest one 10% of the structure's size\n"
          "  --svg-only         write only kalvane.svg\n"
@@ -110,7 +112,8 @@ std::vector<std::string> run_view(const options& o) {
   model m;
   input(m, input_path);
   const report r = read_report_file(report_path);
-  const scene s = match(m, r, input_path, report_path);
+  scene s = match(m, r, input_path, report_path);
+  s.title = read_title(input_path);
 
   // Both texts are made before either file is written, so a failure leaves no half pair.
   std::vector<std::pair<std::string, std::string>> files;

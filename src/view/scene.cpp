@@ -86,6 +86,11 @@ scene match(const model& m, const report& r, const std::string& input_name,
     s.initial.push_back({m.x0(k), m.y0(k), m.z0(k)});
     const auto& d = r.displacement[static_cast<std::size_t>(k - 1)];
     s.displacement.push_back({d[0], d[1], d[2]});
+    const std::array<bool, 3> held{is_prescribed(m, k, 1), is_prescribed(m, k, 2), is_prescribed(m, k, 3)};
+    if (held[0] || held[1] || held[2]) s.supports.push_back({k - 1, held});
+    if (m.loads.data.size() == 0) continue;
+    const vec3 force{m.loads(k, 1), m.loads(k, 2), m.loads(k, 3)};
+    if (force.x != 0 || force.y != 0 || force.z != 0) s.loads.push_back({k - 1, force});
   }
   s.bars.reserve(static_cast<std::size_t>(bars));
   for (int32_t e = 1; e <= bars; ++e) {

@@ -1,6 +1,7 @@
 #pragma once
 // What the viewer draws: the structure from input.txt joined with the result from
 // output.txt, after checking that the two belong to the same run.
+#include <array>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -18,12 +19,26 @@ struct bar_ends {
   int32_t first = 0, second = 0;  // zero-based node indices
 };
 
+// A node with prescribed components: held[c] for X, Y, Z.
+struct support {
+  int32_t node = 0;  // zero-based
+  std::array<bool, 3> held{};
+};
+
+struct nodal_load {
+  int32_t node = 0;  // zero-based
+  vec3 force;
+};
+
 struct scene {
   std::vector<vec3> initial;       // undeformed position of node k at [k - 1]
   std::vector<vec3> displacement;  // final displacement of node k at [k - 1]
   std::vector<bar_ends> bars;      // bar e at [e - 1]
   std::vector<double> area;
   std::vector<double> stress;
+  std::vector<support> supports;  // in node order
+  std::vector<nodal_load> loads;  // nodes with a load other than zero, in node order
+  std::string title;              // the model's title from input.txt, printable (see title.hpp)
   int32_t iterations = 0;
   double objective = 0.0;
 };

@@ -1,0 +1,193 @@
+#include "newton/continuation.hpp"
+
+#include <cmath>
+#include <utility>
+
+#include "newton/newton.hpp"
+
+namespace kalvane::newton {
+
+namespace {
+
+// <tangent of `from`, (x, t) - from> - length: how far x, t lies off the corrector's plane.
+double off_plane(const path_work& w, const path_state& from, const vector& x, double t, double length) {
+  double along = 0.0;
+  for (std::size_t p = 0; p < x.size(); ++p) along += from.tangent_x[p] * (x[p] - from.x[p]);
+  return w.theta * along + from.tangent_t * (t - from.t) - length;
+}
+
+// The bordered system's block elimination: given y = K^-1 f and b = K^-1 rate, the
+// solution of K u + rate v = f, <tangent, (u, v)> = h is v, returned, and u = y - b v,
+// left in y.
+double eliminate(const path_work& w, const path_state& from, const vector& b, vector& y, double h) {
+  const double v = (h - w.theta * dot(from.tangent_x, y)) / (from.tangent_t - w.theta * dot(from.tangent_x, b));
+  for (std::size_t p = 0; p < y.size(); ++p) y[p] -= b[p] * v;
+  return v;
+}
+
+}  // namespace
+
+void weigh_by_start(path_work& w, double speed) {
+  const double extent = extent_of(w.full);
+  w.theta = speed > 0.0 && std::isfinite(speed) ? 1.0 / (speed * speed) : 1.0 / (extent * extent);
+}
+
+double path_dot(const path_work& w, const vector& ax, double at, const vector& bx, double bt) {
+  return w.theta * dot(ax, bx) + at * bt;
+}
+
+bool settle(path_work& w, path_state& p, const vector* along_x, double along_t, bool reuse) {
+  apply_stage(w.scaled, w.full, w.stage, p.t);
+  if (reuse && w.near_factorisation) {
+    p.energy = evaluate(w.scaled, p.x).energy;
+    p.at = w.near_inertia;
+  } else {
+    p.energy = evaluate(w.scaled, p.x, &w.pattern).energy;
+    p.at = factorise(w.f, w.pattern);
+    ++w.factorisations;
+  }
+  w.near_factorisation = false;
+  if (!w.f.ok) return false;
+  residual_rate(w.scaled, w.full, w.stage, p.x, w.rate);
+  return tangent_from(w, p, along_x, along_t);
+}
+
+bool tangent_from(path_work& w, path_state& p, const vector* along_x, double along_t) {
+  // K dx/dt = -d(gradient)/dt along the path; the tangent is (dx/dt, 1), normalised.
+  p.tangent_x = solve(w.f, w.rate);
+  p.speed = std::sqrt(dot(p.tangent_x, p.tangent_x));
+  const double length = std::sqrt(w.theta * p.speed * p.speed + 1.0);
+  if (!std::isfinite(length)) return false;
+  for (double& value : p.tangent_x) value = -value / length;
+  p.tangent_t = 1.0 / length;
+  // The way the path was going, not the way the load rises: that is what turns at a limit point.
+  if (along_x && path_dot(w, p.tangent_x, p.tangent_t, *along_x, along_t) < 0.0) {
+    for (double& value : p.tangent_x) value = -value;
+    p.tangent_t = -p.tangent_t;
+  }
+  return true;
+}
+
+corrector_outcome correct_on_arc(path_work& w, const path_state& from, double length, vector& x, double& t) {
+  corrector_outcome outcome;
+  const path_settings& settings = w.settings;
+  double before = INFINITY;
+  bool held = true;    // w.f holds a stiffness from an earlier point, not the one at x
+  int since = -1;      // iterations since this corrector's last factorisation (-1: none)
+  int cuts = 0;
+  vector dx;           // the last step
+  double dt = 0.0;
+  bool step_fresh = false;  // the last step came from a stiffness factorised where it started
+  w.near_factorisation = false;
+  for (;;) {
+    apply_stage(w.scaled, w.full, w.stage, t);
+    state s = evaluate(w.scaled, x);
+    const double size = s.finite ? max_abs(s.gradient) : INFINITY;
+    // A step that left larger out-of-balance forces (or crushed a bar) was too long for the
+    // curvature, as Newton's first steps on a net that is nearly slack are: back along it by
+    // halves, judged by the residual itself, not by the energy. A step of an older
+    // stiffness's (the chord's) is undone instead, and taken again with the stiffness here.
+    if (outcome.steps > 0 && !(size <= before)) {
+      const double back = step_fresh ? 0.5 : 1.0;
+      if (step_fresh && cuts++ >= settings.corrector_cuts) return outcome;
+      for (std::size_t p = 0; p < x.size(); ++p) dx[p] *= back, x[p] -= dx[p];
+      dt *= back;
+      t -= dt;
+      if (!step_fresh) held = false, step_fresh = true, cuts = 0, before = INFINITY;
+      continue;
+    }
+    cuts = 0;
+    if (within(s, settings.corrector_tolerance * max_abs(s.scale)) &&
+        std::fabs(off_plane(w, from, x, t, length)) <= settings.corrector_tolerance * std::fabs(length)) {
+      outcome.converged = true;
+      // Newton from there converged within two steps: the iterate was as close to the point
+      // as the point's own inertia can tell, unless the stiffness is nearly singular.
+      w.near_factorisation = since >= 0 && since <= 2 && w.near_inertia.smallest_pivot > settings.near_pivot;
+      return outcome;
+    }
+    if (outcome.steps >= settings.corrector_steps) return outcome;
+    // The chord method while it gains fourfold; Newton's own otherwise.
+    if (held && !(size <= 0.25 * before) && outcome.steps > 0) held = false;
+    step_fresh = !held;
+    if (!held) {
+      s = evaluate(w.scaled, x, &w.pattern);
+      w.near_inertia = factorise(w.f, w.pattern);
+      ++w.factorisations;
+      since = 0;
+      if (!w.f.ok) return outcome;
+    }
+    residual_rate(w.scaled, w.full, w.stage, x, w.rate);
+    // K dx + rate dt = -g and <tangent, (dx, dt)> = -off, by block elimination: dx = y - b dt
+    // with K y = -g and K b = rate. Near a limit point K is nearly singular and y and b
+    // nearly parallel, so one step of refinement on the bordered system's own residual
+    // (Govaerts, Numerical Methods for Bifurcations of Dynamical Equilibria, 2000, 3.6)
+    // restores the digits the elimination lost.
+    const vector b = solve(w.f, w.rate);
+    dx = solve(w.f, s.gradient);
+    for (double& value : dx) value = -value;
+    const double off = off_plane(w, from, x, t, length);
+    dt = eliminate(w, from, b, dx, -off);
+    const vector product = multiply(w.pattern, dx);
+    vector residual(x.size());
+    for (std::size_t p = 0; p < x.size(); ++p) residual[p] = -s.gradient[p] - product[p] - w.rate[p] * dt;
+    vector refinement = solve(w.f, residual);
+    dt += eliminate(w, from, b, refinement, -off - w.theta * dot(from.tangent_x, dx) - from.tangent_t * dt);
+    for (std::size_t p = 0; p < x.size(); ++p) dx[p] += refinement[p];
+    if (!std::isfinite(dt)) return outcome;
+    for (std::size_t p = 0; p < x.size(); ++p) x[p] += dx[p];
+    t += dt;
+    before = size;
+    held = true;
+    if (since >= 0) ++since;
+    ++outcome.steps;
+    ++w.newton_steps;
+  }
+}
+
+point_kind event_between(const path_state& a, const path_state& b) {
+  if ((a.tangent_t > 0.0) != (b.tangent_t > 0.0)) return point_kind::limit;
+  if (a.at.negative != b.at.negative) return point_kind::bifurcation;
+  return point_kind::regular;
+}
+
+bool locate_event(path_work& w, const path_state& a, const path_state& b, point_kind kind, path_state& found) {
+  // The signed measure whose zero is the event: the tangent's load component at a limit
+  // point; at a bifurcation, whether the count of negative pivots is still a's.
+  auto measure = [&](const path_state& p) {
+    if (kind == point_kind::limit) return p.tangent_t;
+    return p.at.negative == a.at.negative ? 1.0 : -1.0;
+  };
+  double low = 0.0, high = path_dot(w, a.tangent_x, a.tangent_t, b.x, b.t) - path_dot(w, a.tangent_x, a.tangent_t, a.x, a.t);
+  double low_value = measure(a), high_value = measure(b);
+  found = b;
+  int kept_side = 0;  // Illinois: the side kept twice running has its value halved
+  for (int k = 0; k < w.settings.event_iterations; ++k) {
+    const double sigma = kind == point_kind::limit ? (low * high_value - high * low_value) / (high_value - low_value)
+                                                   : 0.5 * (low + high);
+    path_state p;
+    p.x = a.x;
+    for (std::size_t q = 0; q < p.x.size(); ++q) p.x[q] += sigma * a.tangent_x[q];
+    p.t = a.t + sigma * a.tangent_t;
+    const corrector_outcome c = correct_on_arc(w, a, sigma, p.x, p.t);
+    if (!c.converged || !settle(w, p, &a.tangent_x, a.tangent_t)) return k > 0;
+    p.newton_steps = c.steps;
+    const double value = measure(p);
+    if ((value > 0.0) == (low_value > 0.0)) {
+      low = sigma, low_value = value;
+      if (kept_side == 1) high_value *= 0.5;
+      kept_side = 1;
+    } else {
+      high = sigma, high_value = value;
+      found = p;
+      if (kept_side == -1) low_value *= 0.5;
+      kept_side = -1;
+    }
+    if (kind == point_kind::limit) {
+      found = p;
+      if (std::fabs(value) <= w.settings.event_tolerance) break;
+    }
+  }
+  return true;
+}
+
+}  // namespace kalvane::newton

@@ -1,0 +1,348 @@
+// The loading path on structures whose answers are known: the steel two-bar truss through
+// its snap-through against its closed form, a chain hanging from slack against its own
+// equations, a pretensioned saddle net whose hogging cables give way, and a shallow dome.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <vector>
+
+#include "check_fixture.hpp"
+#include "newton/loading.hpp"
+#include "newton/newton.hpp"
+#include "newton/path.hpp"
+#include "newton_models.hpp"
+
+namespace {
+
+using kalvane_test::scratch_folder;
+namespace nm = newton_models;
+namespace kn = kalvane::newton;
+
+struct traced {
+  std::vector<kn::path_point> points;
+  std::vector<kn::vector> states;
+};
+
+kn::path_finding follow(const kalvane::model& m, traced& trace, kn::loading how = kn::loading::staged) {
+  kn::stiffness_pattern pattern = kn::pattern_of(m);
+  kn::factorisation f;
+  kn::path_settings settings;
+  settings.how = how;
+  return kn::follow_path(m, pattern, f, settings, [&](const kn::path_point& p, const kn::vector& x) {
+    trace.points.push_back(p);
+    trace.states.push_back(x);
+  });
+}
+
+std::size_t at(const kalvane::model& m, int node, int component) {
+  return static_cast<std::size_t>(m.dof_map(node, component) - 1);
+}
+
+// The two-bar truss of half-span a and rise h with Neo-Hooke bars (nominal stress c1 (l -
+// 1/l^2) at stretch l): with the apex at height z, l = sqrt(a^2 + z^2) / L0 and the load
+// it carries is P(z) = (2 A c1 / L0) (l^-3 - 1) z, odd in z. dP/dz = 0 where
+// l^5 + 2 l^2 = 3 (a / L0)^2, whose one positive root gives the limit point.
+struct truss_closed_form {
+  double a = 2000.0, h = 100.0, area = 1000.0, c1 = 70000.0;
+  double length0() const { return std::hypot(a, h); }
+  double load_at(double z) const {
+    const double l = std::hypot(a, z) / length0();
+    return 2.0 * area * c1 / length0() * (1.0 / (l * l * l) - 1.0) * z;
+  }
+  double limit_height() const {
+    const double c = a / length0();
+    double l = 1.0;
+    for (int k = 0; k < 50; ++k) l -= (std::pow(l, 5) + 2.0 * l * l - 3.0 * c * c) / (5.0 * std::pow(l, 4) + 4.0 * l);
+    return std::sqrt(l * l * length0() * length0() - a * a);
+  }
+};
+
+// At 1.5 times its limit load the truss snaps through: the path passes the limit point
+// at the closed form's load, runs down the unstable branch to the lowest load, the
+// negative of the limit load, and comes back up on the far branch to full load.
+TEST(NewtonPath, TheSteelTwoBarTrussSnapsThroughAsItsClosedFormSays) {
+  const truss_closed_form truss;
+  const double limit = truss.load_at(truss.limit_height());
+  ASSERT_NEAR(limit, 10070.0, 50.0);  // a tenth of it is the 1 kN of the everyday case
+  const double full = 1.5 * limit;
+  scratch_folder folder;
+  const kalvane::model m = nm::prepared(folder, nm::two_bar_truss(full));
+  traced trace;
+  const kn::path_finding path = follow(m, trace);
+  ASSERT_TRUE(path.reached_full_load);
+  EXPECT_TRUE(path.snapped);
+  EXPECT_FALSE(path.collapsed);
+
+  std::vector<const kn::path_point*> limits;
+  for (const kn::path_point& p : trace.points)
+    if (p.kind == kn::point_kind::limit) limits.push_back(&p);
+  ASSERT_EQ(limits.size(), 2u);
+  EXPECT_NEAR(limits[0]->load_factor * full, limit, 1e-4 * limit);
+  EXPECT_NEAR(limits[1]->load_factor * full, -limit, 1e-4 * limit);
+  double lowest = 1.0;
+  for (const kn::path_point& p : trace.points) lowest = std::min(lowest, p.load_factor);
+  EXPECT_NEAR(lowest * full, -limit, 1e-4 * limit);
+
+  // Every point carries the closed form's load at its apex height; the unstable stretch,
+  // and only it, has a negative pivot.
+  for (std::size_t i = 0; i < trace.points.size(); ++i) {
+    const double z = truss.h + trace.states[i][at(m, 2, 3)];
+    EXPECT_NEAR(trace.points[i].load_factor * full, truss.load_at(z), 1e-7 * limit) << i;
+    const long expected = std::fabs(z) < truss.limit_height() ? 1 : 0;
+    if (std::fabs(std::fabs(z) - truss.limit_height()) > 0.01 * truss.limit_height()) {
+      EXPECT_EQ(trace.points[i].negative_pivots, expected) << i;
+    }
+  }
+  // Full load on the far branch, below the mirror image of the unloaded shape.
+  const double apex = truss.h + path.x[at(m, 2, 3)];
+  EXPECT_LT(apex, -truss.h);
+  EXPECT_NEAR(truss.load_at(apex), full, 1e-9 * full);
+  EXPECT_NEAR(path.x[at(m, 2, 1)], 0.0, 1e-9);
+  EXPECT_LE(path.gradient, 1e-9);
+}
+
+// The chain's own equilibrium: the tension vector of link j is T1 + (j - 1) (0, 0, W),
+// each link stretched by the bar law to carry its tension, and the links together span
+// from support to support. Newton on T1 = (H, V) from a guess.
+struct chain_tension {
+  double horizontal, vertical;  // of the first link's pull on the first joint
+};
+
+chain_tension chain_equilibrium(const nm::structure& chain, double weight) {
+  const std::size_t links = chain.bars.size();
+  const double area = chain.bars[0].area, c1 = chain.c1;
+  const double span = chain.nodes.back().x, height = chain.nodes.back().z;
+  // The stretch whose axial force A c1 (l - 1/l^2) is `force`.
+  auto stretch = [&](double force) {
+    double l = 1.0;
+    for (int k = 0; k < 60; ++k) l -= (area * c1 * (l - 1.0 / (l * l)) - force) / (area * c1 * (1.0 + 2.0 / (l * l * l)));
+    return l;
+  };
+  auto reach = [&](double h, double v, double& dx, double& dz) {
+    dx = dz = 0.0;
+    for (std::size_t j = 0; j < links; ++j) {
+      const double tz = v + static_cast<double>(j) * weight;
+      const double tension = std::hypot(h, tz);
+      const double n0 = std::hypot(chain.nodes[j + 1].x - chain.nodes[j].x, chain.nodes[j + 1].z - chain.nodes[j].z);
+      const double length = stretch(tension) * n0;
+      dx += length * h / tension;
+      dz += length * tz / tension;
+    }
+  };
+  double h = 5.0 * weight, v = -0.5 * weight * static_cast<double>(links - 1);
+  for (int k = 0; k < 100; ++k) {
+    double fx, fz;
+    reach(h, v, fx, fz);
+    fx -= span, fz -= height;
+    if (std::fabs(fx) + std::fabs(fz) < 1e-12 * span) break;
+    const double dh = 1e-6 * h, dv = 1e-6 * std::fabs(h);
+    double hx, hz, vx, vz;
+    reach(h + dh, v, hx, hz);
+    reach(h, v + dv, vx, vz);
+    const double a = (hx - span - fx) / dh, b = (vx - span - fx) / dv, c = (hz - height - fz) / dh,
+                 d = (vz - height - fz) / dv;
+    const double det = a * d - b * c;
+    h -= (d * fx - b * fz) / det;
+    v -= (a * fz - c * fx) / det;
+  }
+  return {h, v};
+}
+
+// Stress-free on an arc, the chain has no stiffness across its links until its weights
+// pull it taut: the path starts from the minimum of the energy at a small load factor and
+// reaches full load, where the supports carry what the chain's own equations say.
+TEST(NewtonPath, AChainHangingFromSlackReachesFullLoadWithItsOwnReactions) {
+  const int links = 16;
+  const double weight = 2000.0;
+  const nm::structure chain = nm::hanging_chain(links, 10000.0, 3000.0, 1500.0, weight);
+  scratch_folder folder;
+  const kalvane::model m = nm::prepared(folder, chain);
+  traced trace;
+  const kn::path_finding path = follow(m, trace);
+  ASSERT_TRUE(path.reached_full_load);
+  EXPECT_FALSE(path.snapped || path.past_bifurcation || path.mechanism);
+  EXPECT_GT(path.smallest_pivot, 0.0);
+  EXPECT_EQ(trace.points.front().load_factor, 0.0);
+  EXPECT_GT(trace.points[1].load_factor, 0.0);
+
+  const chain_tension t = chain_equilibrium(chain, weight);
+  const kn::results r = kn::results_at(m, path.x);
+  const double size = std::hypot(t.horizontal, t.vertical);
+  // The first link pulls the first support with T1, the last the other with -T(links).
+  EXPECT_NEAR(r.reaction[0], -t.horizontal, 1e-9 * size);
+  EXPECT_NEAR(r.reaction[2], -t.vertical, 1e-9 * size);
+  EXPECT_NEAR(r.reaction[3 * links], t.horizontal, 1e-9 * size);
+  EXPECT_NEAR(r.reaction[3 * links + 2], t.vertical + (links - 1) * weight, 1e-9 * size);
+  EXPECT_NEAR(r.reaction[1], 0.0, 1e-9 * size);
+}
+
+// kalvane itself finds the hanging shape from the stress-free arc, and the check, which
+// follows the same path, certifies it.
+TEST(NewtonPath, TheCheckCertifiesKalvanesRunOfTheHangingChain) {
+  scratch_folder folder;
+  kalvane_test::write_file(folder / "input.txt", nm::input_text(nm::hanging_chain(12, 10000.0, 3000.0, 1500.0, 2000.0)));
+  ASSERT_EQ(kalvane_test::run_kalvane(folder.path).status, 0);
+  const kalvane_test::program_result r = check_test::check(folder);
+  EXPECT_EQ(r.status, 0) << r.out << r.err;
+  EXPECT_NE(r.out.find("5. Loading path: full load reached"), std::string::npos) << r.out;
+}
+
+}  // namespace
+
+namespace {
+
+// The load the dome's crown carries when it is held at `drop` below its place, found by
+// Newton from x (the last such state, or zeros) with the crown prescribed.
+double crown_load_at(double drop, kn::vector& x) {
+  nm::structure held = nm::star_dome(0.0);
+  held.loads.clear();
+  held.prescribed.push_back({1, 3, -drop});
+  scratch_folder folder;
+  const kalvane::model m = nm::prepared(folder, held);
+  if (x.empty()) x.assign(static_cast<std::size_t>(m.free_count), 0.0);
+  kn::stiffness_pattern pattern = kn::pattern_of(m);
+  kn::factorisation f;
+  EXPECT_TRUE(kn::newton_solve(m, x, pattern, f, {}).converged) << drop;
+  return -kn::results_at(m, x).reaction[2];
+}
+
+// The shallow dome's crown snaps through. Its limit load, the greatest load the crown
+// carries when it is pushed down step by step (a golden section search on the push), is
+// the path's first limit point; past it the path finds the dome inverted and stable at
+// full load.
+TEST(NewtonPath, AShallowDomeSnapsThroughAtItsLimitLoadToAStableFarBranch) {
+  kn::vector x;
+  double best_drop = 0.0, best = 0.0;
+  for (double drop = 5.0; drop <= 200.0; drop += 5.0) {
+    const double load = crown_load_at(drop, x);
+    if (load > best) best = load, best_drop = drop;
+  }
+  const double ratio = (std::sqrt(5.0) - 1.0) / 2.0;
+  double low = best_drop - 5.0, high = best_drop + 5.0;
+  kn::vector near;
+  crown_load_at(low, near);
+  while (high - low > 1e-4) {
+    const double left = high - ratio * (high - low), right = low + ratio * (high - low);
+    kn::vector at_left = near, at_right = near;
+    if (crown_load_at(left, at_left) > crown_load_at(right, at_right)) high = right;
+    else low = left;
+  }
+  kn::vector at_limit = near;
+  const double limit = crown_load_at(0.5 * (low + high), at_limit);
+  ASSERT_GT(limit, 0.0);
+
+  scratch_folder folder;
+  const double full = 2.0 * limit;
+  const kalvane::model m = nm::prepared(folder, nm::star_dome(full));
+  traced trace;
+  const kn::path_finding path = follow(m, trace);
+  ASSERT_TRUE(path.reached_full_load);
+  EXPECT_TRUE(path.snapped);
+  EXPECT_NEAR(kn::snap_load_factor(path) * full, limit, 1e-4 * limit);
+  EXPECT_NEAR(kn::snap_load_factor(path), 0.5, 1e-4);
+  // Inverted: the crown below the ring, the ring nodes with it, and stable.
+  EXPECT_LT(m.z0(1) + path.x[at(m, 1, 3)], m.z0(2) - (m.z0(1) - m.z0(2)));
+  EXPECT_GT(path.smallest_pivot, 0.0);
+  EXPECT_EQ(trace.points.back().negative_pivots, 0);
+  EXPECT_EQ(trace.points.back().load_factor, 1.0);
+}
+
+}  // namespace
+
+namespace {
+
+// The largest load factor of the load stage at which Newton, from the stable state at the
+// last load factor found stable, still settles on a stable state: bisection on load control,
+// which knows nothing of arc lengths or events.
+double stable_up_to(const kalvane::model& m, kn::vector x, double stable, double unstable) {
+  kalvane::model scaled = m;
+  kn::stiffness_pattern pattern = kn::pattern_of(m);
+  kn::factorisation f;
+  kn::newton_settings settings;
+  settings.refuse_negative = true;
+  settings.relative_tolerance = 1e-12;
+  while (unstable - stable > 1e-6) {
+    const double t = 0.5 * (stable + unstable);
+    kn::apply_stage(scaled, m, {2, 1.0, 0.0, 0.0, 1.0}, t);
+    kn::vector trial = x;
+    const bool settled = kn::newton_solve(scaled, trial, pattern, f, settings).converged;
+    kn::evaluate(scaled, trial, &pattern);
+    if (settled && kn::factorise(f, pattern).minimum()) stable = t, x = trial;
+    else unstable = t;
+  }
+  return stable;
+}
+
+// Tensioned first and loaded after, the saddle net carries its load on its sagging cables
+// while the hogging ones slacken; pushed on, they go into compression and the net loses its
+// stability there, in the load stage: the path names that point and its load factor, and
+// never takes the slack start for a mechanism.
+TEST(NewtonPath, APretensionedNetLosesStabilityWhereItsHoggingCablesGiveWay) {
+  const int nx = 9, ny = 7;
+  const nm::structure net = nm::saddle_net(nx, ny, 1000.0, 800.0, 0.002, -30000.0);
+  scratch_folder folder;
+  const kalvane::model m = nm::prepared(folder, net);
+  traced trace;
+  const kn::path_finding path = follow(m, trace);
+  EXPECT_FALSE(path.mechanism);
+  EXPECT_EQ(trace.points.front().stage, 1);
+  std::size_t event = trace.points.size();
+  for (std::size_t i = 0; i < trace.points.size() && event == trace.points.size(); ++i)
+    if (trace.points[i].kind != kn::point_kind::regular) event = i;
+  ASSERT_LT(event, trace.points.size());
+  const kn::path_point& found = trace.points[event];
+  EXPECT_EQ(found.stage, 2);
+  for (std::size_t i = 0; i < event; ++i) EXPECT_EQ(trace.points[i].negative_pivots, 0) << i;
+
+  // At the end of the pretension every bar pulls; where stability ends some hogging bar pushes.
+  const std::size_t sagging = static_cast<std::size_t>((ny - 2) * (nx - 1));
+  std::size_t tensioned = 0;
+  while (trace.points[tensioned].stage == 1) ++tensioned;
+  kalvane::model scaled = m;
+  kn::apply_stage(scaled, m, {2, 1.0, 0.0, 0.0, 1.0}, 0.0);
+  for (double stress : kn::results_at(scaled, trace.states[tensioned]).stress) EXPECT_GT(stress, 0.0);
+  kn::apply_stage(scaled, m, {2, 1.0, 0.0, 0.0, 1.0}, found.load_factor);
+  const std::vector<double> stress = kn::results_at(scaled, trace.states[event]).stress;
+  double least_hogging = INFINITY;
+  for (std::size_t b = sagging; b < stress.size(); ++b) least_hogging = std::min(least_hogging, stress[b]);
+  EXPECT_LT(least_hogging, 0.0);
+  for (std::size_t b = 0; b < sagging; ++b) EXPECT_GT(stress[b], 0.0) << b;
+
+  const double limit = stable_up_to(m, trace.states[event - 1], trace.points[event - 1].load_factor, 1.0);
+  EXPECT_NEAR(found.load_factor, limit, 1e-3 * limit);
+}
+
+}  // namespace
+
+namespace {
+
+// Rising together, the edge's pull and the load find the net slack at first: the path
+// starts from the minimum at a small load factor, not from a mechanism, and meets the
+// hogging cables' giving way in its one stage. A bar pushed along itself with nothing to
+// hold it is a mechanism under its first load, and the path says so.
+TEST(NewtonPath, LoadingTogetherStartsFromSlackAndAFreeBodyIsAMechanism) {
+  scratch_folder folder;
+  const kalvane::model m = nm::prepared(folder, nm::saddle_net(9, 7, 1000.0, 800.0, 0.002, -30000.0));
+  traced trace;
+  const kn::path_finding path = follow(m, trace, kn::loading::together);
+  EXPECT_FALSE(path.mechanism);
+  ASSERT_GE(trace.points.size(), 2u);
+  EXPECT_EQ(trace.points[1].load_factor, kn::path_settings{}.slack_load_factor);
+  const kn::path_point* event = kn::first_point(path, kn::point_kind::bifurcation);
+  if (!event) event = kn::first_point(path, kn::point_kind::limit);
+  ASSERT_NE(event, nullptr);
+  EXPECT_EQ(event->stage, 1);
+  for (const kn::path_point& p : trace.points) EXPECT_EQ(p.stage, 1);
+
+  scratch_folder free_folder;
+  nm::structure s;
+  s.nodes = {{0.0, 0.0, 0.0}, {1000.0, 0.0, 0.0}};
+  s.bars = {{1, 2, 100.0}};
+  s.loads = {{1, 1, 10.0}, {2, 1, 10.0}};
+  traced nothing;
+  const kn::path_finding free_body = follow(nm::prepared(free_folder, s), nothing);
+  EXPECT_TRUE(free_body.mechanism);
+  EXPECT_FALSE(free_body.reached_full_load || free_body.collapsed || free_body.stalled);
+}
+
+}  // namespace
