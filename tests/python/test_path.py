@@ -40,11 +40,12 @@ def test_path_gives_what_kalvane_path_gives(tmp_path):
     model.write(tmp_path)
     program = os.environ.get("KALVANE_PATH_EXE", str(SOURCE / "build" / "kalvane-path"))
     done = subprocess.run([program], cwd=tmp_path, capture_output=True, text=True)
-    assert (done.returncode, done.stdout.replace(str(tmp_path), "")) == \
-        (found.status, found.summary.replace(str(tmp_path), "")) or done.returncode == found.status
+    assert done.returncode == found.status
+    assert "Equilibrium written" in found.summary
     for name, text in found.files.items():
-        if name != "path.svg":
-            assert (tmp_path / "path" / name).read_text() == text, name
+        assert (tmp_path / "path" / name).read_text() == text, name
+    # kalvane's own run of the same model settles on the inverted shape; the path does not.
+    assert kalvane.solve(model).displacements[1, 2] < -200.0
 
     found.write(tmp_path / "again")
     assert sorted(p.name for p in (tmp_path / "again").iterdir()) == sorted(found.files)
