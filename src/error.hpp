@@ -23,6 +23,8 @@ inline constexpr const char* overflow_error = "OVERFLOW_ERROR";  // 3 x node_cou
 inline constexpr const char* argument_error = "ARGUMENT_ERROR";  // square root of a negative number
 inline constexpr const char* model_error = "MODEL_ERROR";        // a structure that cannot be solved
 inline constexpr const char* device_error = "DEVICE_ERROR";      // a write to an output file fails
+// The companions' own: a command line they cannot take.
+inline constexpr const char* usage_error = "USAGE_ERROR";
 
 [[noreturn]] void fail(const char* name, const std::string& message);
 

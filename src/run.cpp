@@ -24,7 +24,7 @@ double seconds_since(clock_type::time_point t0) {
 int32_t capped(int32_t setting, int32_t cap) { return cap > 0 && setting > cap ? cap : setting; }
 
 void minimise(model& m, const run_plan& plan, run_stats& stats) {
-  const batch_objective total_potential(m);
+  const batch_objective total_potential(m, plan.threads);
   long long evaluations = 0;
   double objective_seconds = 0.0;
   const bool timed = plan.time_objective;
@@ -63,7 +63,10 @@ void check_solution(const model& m) {
                         "holds), or the gradient tolerance is too small to be reached");
 }
 
+bool writes_a_file(stage s) { return s == stage::deck || s == stage::script || s == stage::report; }
+
 void run_stage(stage s, model& m, const run_plan& plan, run_stats& stats) {
+  if (!plan.write_files && writes_a_file(s)) return;
   switch (s) {
     case stage::input:
       if (plan.input_text) input_text(m, *plan.input_text, "input.txt");

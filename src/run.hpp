@@ -19,6 +19,8 @@ const char* stage_name(stage s);
 struct run_plan {
   // The stages to run, `first` to `last` inclusive; a later call can go on from where an
   // earlier one stopped, on the same model.
+  // A model built in memory starts at stage::start, its record filled as the reader fills
+  // it.
   stage first = stage::input;
   stage last = stage::report;
   // The folder of input.txt and the three output files; empty for the current directory.
@@ -31,6 +33,12 @@ struct run_plan {
   int32_t iteration_cap = 0;
   int32_t line_search_cap = 0;
   int32_t memory_cap = 0;
+  // Threads for each evaluation of the total potential; 0 lets the model's size and the
+  // machine choose. Runs side by side ask for one each.
+  int threads = 0;
+  // False skips the deck, script and report stages: the caller writes them later, if at
+  // all, by a second call from stage::deck (or stage::script) on the solved model.
+  bool write_files = true;
   // The progress line on standard error while the minimiser works (a terminal only).
   bool progress = false;
   // Told the iteration and the largest gradient component at every test of the minimiser's

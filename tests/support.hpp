@@ -57,6 +57,7 @@ bool parse_error_report(const std::string& err, std::string& name, std::string& 
 std::string kalvane_exe();
 std::string view_exe();
 std::string check_exe();
+std::string path_exe();
 // A file of the source tree, e.g. source_path("examples/single_bar/input.txt").
 std::string source_path(const std::string& relative);
 

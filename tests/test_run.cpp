@@ -47,6 +47,29 @@ TEST(Run, StoppedAfterAStageAndTakenUpAgainGivesTheFilesOfAWholeRun) {
   EXPECT_GE(stats.evaluations, 1 + 2LL * m.iteration_count);
 }
 
+TEST(Run, ARunWithoutItsFilesOnOneThreadWritesThemLaterAsAWholeRunDoes) {
+  scratch_folder folder;
+  kalvane::run_plan plan = plan_in(folder);
+  plan.write_files = false;
+  plan.threads = 1;
+  kalvane::model m;
+  kalvane::run(m, plan);
+  EXPECT_FALSE(file_exists(folder / "abaqusfile.inp"));
+  EXPECT_FALSE(file_exists(folder / "autocad.scr"));
+  EXPECT_FALSE(file_exists(folder / "output.txt"));
+
+  // The deck reads nothing the minimiser changes, so it can follow the solve.
+  plan.write_files = true;
+  plan.first = plan.last = kalvane::stage::deck;
+  kalvane::run(m, plan);
+  plan.first = kalvane::stage::script;
+  plan.last = kalvane::stage::report;
+  kalvane::run(m, plan);
+  EXPECT_EQ(read_file(folder / "abaqusfile.inp"), expected("abaqusfile.inp"));
+  EXPECT_EQ(read_file(folder / "autocad.scr"), expected("autocad.scr"));
+  EXPECT_EQ(read_file(folder / "output.txt"), expected("output.txt"));
+}
+
 TEST(Run, TextInMemoryReadsAsTheFileDoes) {
   scratch_folder folder;
   kalvane::run_plan plan = plan_in(folder);

@@ -8,9 +8,6 @@
 
 namespace kalvane::check {
 
-// An unknown option or a bad value; main adds the usage line.
-inline constexpr const char* usage_error = "USAGE_ERROR";
-
 struct options {
   bool help = false;
   bool version = false;

@@ -35,7 +35,7 @@ int main(int argc, char** argv) {
     return f.status;
   } catch (const kalvane::error& e) {
     std::fprintf(stderr, "kalvane-check: %s\n", e.what());
-    if (e.name == check::usage_error) std::fprintf(stderr, "%s\n", check::usage_line().c_str());
+    if (e.name == kalvane::usage_error) std::fprintf(stderr, "%s\n", check::usage_line().c_str());
     return 1;
   } catch (const std::bad_alloc&) {
     std::fprintf(stderr, "kalvane-check: out of memory\n");

@@ -121,7 +121,7 @@ struct batch_objective::evaluation {
   }
 };
 
-batch_objective::batch_objective(const model& m) : m_(m) {
+batch_objective::batch_objective(const model& m, int requested_threads) : m_(m) {
   const int32_t nodes = m.node_count;
   auto node_rows = [nodes](const auto& a) {
     return a.first1 == 1 && a.last1 == nodes && a.first2 == 1 && a.last2 == 3 &&
@@ -197,7 +197,7 @@ batch_objective::batch_objective(const model& m) : m_(m) {
   w.owner = this;
   w.bar_total = bars;
   w.node_total = nodes;
-  const int threads = thread_count(bars);
+  const int threads = requested_threads > 0 ? requested_threads : thread_count(bars);
   w.bar_block = block_size(bars, bars_per_block, threads);
   w.node_block = block_size(nodes, nodes_per_block, threads);
   w.position_block = block_size(free_count, 3 * nodes_per_block, threads);

@@ -25,8 +25,9 @@ class batch_objective {
   // Checks the bar nodes and the position numbers of the prepared model once, so that no
   // evaluation needs a check per bar or per component, and prepares the per-bar and
   // per-node arrays and the threads. The lane width and thread count in force now are
-  // kept. The model must not change while this object is in use.
-  explicit batch_objective(const model& m);
+  // kept; `threads` > 0 asks for that many instead of the count the model's size and the
+  // machine give. The model must not change while this object is in use.
+  explicit batch_objective(const model& m, int threads = 0);
   ~batch_objective();
   batch_objective(const batch_objective&) = delete;
   batch_objective& operator=(const batch_objective&) = delete;

@@ -1,0 +1,18 @@
+"""kalvane for scripted studies: models from arrays or input.txt, runs through the program's
+own run path, results as numpy arrays, load cases, combinations and their envelope.
+
+Numbering is 1-based, as in input.txt and the report: node k is row k - 1 of every per-node
+array, bar b row b - 1 of every per-bar array, and components are 1 = X, 2 = Y, 3 = Z.
+"""
+
+from ._errors import Error
+from ._model import Material, Model, Settings, mooney_rivlin, neo_hooke, point_loads, read
+from ._result import Result
+from ._run import PATH_STATUS, Path, check, path, solve, solve_many
+from ._loads import Combinations, Envelope, solve_combinations, self_weight
+
+__all__ = [
+    "Error", "Material", "Model", "Settings", "mooney_rivlin", "neo_hooke", "point_loads", "read",
+    "Result", "PATH_STATUS", "Path", "check", "path", "solve", "solve_many", "Combinations", "Envelope",
+    "solve_combinations", "self_weight",
+]

@@ -1,0 +1,19 @@
+"""The module's one exception, as the program reports its errors."""
+
+
+class Error(Exception):
+    """A failure of kalvane: `name` is the error's full name (e.g. "INDEX_ERROR",
+    "NLP.HALT"), `message` says what failed and where. str() gives "NAME : message", the
+    program's own report line after "raised "."""
+
+    def __init__(self, name, message):
+        super().__init__(name, message)
+        self.name = name
+        self.message = message
+
+    def __str__(self):
+        return f"{self.name} : {self.message}"
+
+
+INDEX_ERROR = "INDEX_ERROR"
+DATA_ERROR = "DATA_ERROR"

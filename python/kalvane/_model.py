@@ -1,0 +1,290 @@
+"""The model: node coordinates, bars, material, prescribed components, loads and the six
+settings, held as numpy arrays and checked entry by entry before any use."""
+
+import copy
+import os
+from dataclasses import dataclass
+
+import numpy as np
+
+from . import _core
+from ._errors import DATA_ERROR, INDEX_ERROR, Error
+
+_INT32 = (-(2 ** 31), 2 ** 31 - 1)
+_AXES = "xyz"
+
+
+@dataclass(frozen=True)
+class Material:
+    """law is "neo-hooke" (c1) or "mooney-rivlin" (c1, c2)."""
+    law: str
+    c1: float
+    c2: float = 0.0
+
+
+def neo_hooke(c1):
+    return Material("neo-hooke", float(c1))
+
+
+def mooney_rivlin(c1, c2):
+    return Material("mooney-rivlin", float(c1), float(c2))
+
+
+_LAW_NUMBERS = {"neo-hooke": 1, "mooney-rivlin": 2}
+
+
+@dataclass(frozen=True)
+class Settings:
+    """The settings line of input.txt, in its order."""
+    sigma: float = 0.9
+    line_search_steps: int = 20
+    tolerance: float = 0.001
+    reference: float = 0.0
+    max_iterations: int = 1000
+    memory: int = 5
+
+
+def _fail(kind, message):
+    raise Error(kind, message)
+
+
+def _reals(value, name, columns=None):
+    """`value` as a float64 array of shape (rows,) or (rows, columns), every entry finite."""
+    try:
+        a = np.array(value, dtype=np.float64)
+    except (TypeError, ValueError) as e:
+        _fail(DATA_ERROR, f"{name}: real numbers are expected ({e})")
+    if a.size == 0:
+        a = a.reshape((0,) if columns is None else (0, columns))
+    wanted = "a list of real numbers" if columns is None else f"a table of {columns} real numbers a row"
+    if a.ndim != (1 if columns is None else 2) or (columns is not None and a.shape[1] != columns):
+        _fail(DATA_ERROR, f"{name}: {wanted} is expected, not an array of shape {a.shape}")
+    return a
+
+
+def _first_bad(mask):
+    return np.unravel_index(int(np.flatnonzero(mask)[0]), mask.shape)
+
+
+def _whole(values, what):
+    """Whole numbers in the 32-bit range as int32; `what(index)` names the entry for messages."""
+    if values.dtype.kind not in "iuf":
+        _fail(DATA_ERROR, f"{what(None)}: whole numbers are expected, not {values.dtype}")
+    if values.dtype.kind == "f":
+        bad = ~np.isfinite(values) | (values != np.trunc(values))
+        if bad.any():
+            at = _first_bad(bad)
+            _fail(DATA_ERROR, f"{what(at)} {values[at]!r} is not a whole number")
+    bad = (values < _INT32[0]) | (values > _INT32[1])
+    if bad.any():
+        at = _first_bad(bad)
+        _fail(DATA_ERROR, f"{what(at)} {values[at]!r} is outside the 32-bit range")
+    return values.astype(np.int32)
+
+
+def _in_range(values, first, last, what):
+    bad = (values < first) | (values > last)
+    if bad.any():
+        at = _first_bad(bad)
+        _fail(INDEX_ERROR, f"{what(at)} {int(values[at])} is outside {first}..{last}")
+
+
+def _finite(values, what):
+    bad = ~np.isfinite(values)
+    if bad.any():
+        at = _first_bad(bad)
+        _fail(DATA_ERROR, f"{what(at)} is {values[at]!r}, not a finite number")
+
+
+def _components(at, values, name, node_count):
+    """Rows (node, component) and their values, checked as the reader checks its lines."""
+    at = np.array(at)
+    if at.size == 0:
+        at = at.reshape(0, 2)
+    if at.ndim != 2 or at.shape[1] != 2:
+        _fail(DATA_ERROR, f"{name}_at: rows of (node, component) are expected, not an array of shape {at.shape}")
+    values = _reals(values, f"{name}_values")
+    if len(values) != len(at):
+        _fail(DATA_ERROR, f"{name}_values has {len(values)} entries for the {len(at)} rows of {name}_at")
+    column = ("node number", "component")
+    at = _whole(at, lambda i: f"{name}_at" if i is None else f"{name}[{i[0]}]: the {column[i[1]]}")
+    _in_range(at[:, 0], 1, node_count, lambda i: f"{name}[{i[0]}]: the node number")
+    _in_range(at[:, 1], 1, 3, lambda i: f"{name}[{i[0]}] (node {at[i[0], 0]}): the component")
+    _finite(values, lambda i: f"{name}[{i[0]}] (node {at[i[0], 0]}, component {at[i[0], 1]}): the value")
+    return at, values
+
+
+def _split_rows(rows, name):
+    """(node, component, value) rows into the (node, component) table and the values."""
+    table = _reals(rows, name, 3)
+    return table[:, :2], table[:, 2]
+
+
+class Model:
+    """A structure and its settings. Node and bar numbers and components are 1-based, as in
+    input.txt: row k - 1 of `nodes` is node k, row b - 1 of `bars` and `areas` is bar b.
+
+    nodes      n x 3 coordinates
+    bars       B x 2 node numbers (node1, node2)
+    areas      B cross-section areas
+    material   neo_hooke(c1) or mooney_rivlin(c1, c2)
+    prescribed rows (node, component, value): the prescribed displacements
+    loads      rows (node, component, value): the point loads
+    settings   Settings(...)
+
+    As in input.txt, a later row for the same node and component replaces an earlier one."""
+
+    def __init__(self, nodes, bars, areas, material, prescribed=(), loads=(), settings=Settings(),
+                 title="kalvane model", source="model"):
+        self.nodes = nodes
+        self.bars = bars
+        self.areas = areas
+        self.material = material
+        self.prescribed_at, self.prescribed_values = _split_rows(prescribed, "prescribed")
+        self.loads_at, self.load_values = _split_rows(loads, "loads")
+        self.settings = settings
+        self.title = title
+        self.source = source
+        self._checked()
+
+    # ---- checking and the compiled model
+
+    def _checked(self):
+        """Every field checked, as the arrays the core takes; stores them back normalised."""
+        nodes = _reals(self.nodes, "nodes", 3)
+        _finite(nodes, lambda i: f"nodes[{i[0]}] (node {i[0] + 1}): the {_AXES[i[1]]} coordinate")
+        n = len(nodes)
+        bars = np.array(self.bars)
+        if bars.size == 0:
+            bars = bars.reshape(0, 2)
+        if bars.ndim != 2 or bars.shape[1] != 2:
+            _fail(DATA_ERROR, f"bars: rows of (node1, node2) are expected, not an array of shape {bars.shape}")
+        end = ("first", "second")
+        bars = _whole(bars, lambda i: "bars" if i is None else f"bars[{i[0]}] (bar {i[0] + 1}): the {end[i[1]]} node")
+        _in_range(bars, 1, n, lambda i: f"bars[{i[0]}] (bar {i[0] + 1}): the {end[i[1]]} node")
+        areas = _reals(self.areas, "areas")
+        if len(areas) != len(bars):
+            _fail(DATA_ERROR, f"areas has {len(areas)} entries for the {len(bars)} bars")
+        _finite(areas, lambda i: f"areas[{i[0]}] (bar {i[0] + 1}): the area")
+        material = self.material
+        if not isinstance(material, Material) or material.law not in _LAW_NUMBERS:
+            _fail(DATA_ERROR, f"material: neo_hooke(c1) or mooney_rivlin(c1, c2) is expected, not {material!r}")
+        for name in ("c1", "c2"):
+            value = getattr(material, name)
+            if not np.isfinite(value):
+                _fail(DATA_ERROR, f"material: {name} is {value!r}, not a finite number")
+        prescribed = _components(self.prescribed_at, self.prescribed_values, "prescribed", n)
+        loads = _components(self.loads_at, self.load_values, "loads", n)
+        s = self.settings
+        if not isinstance(s, Settings):
+            _fail(DATA_ERROR, f"settings: Settings(...) is expected, not {s!r}")
+        for name in ("sigma", "tolerance", "reference"):
+            if not np.isfinite(getattr(s, name)):
+                _fail(DATA_ERROR, f"settings: {name} is {getattr(s, name)!r}, not a finite number")
+        for name in ("line_search_steps", "max_iterations", "memory"):
+            value = getattr(s, name)
+            if int(value) != value or not _INT32[0] <= value <= _INT32[1]:
+                _fail(DATA_ERROR, f"settings: {name} {value!r} is not a whole number in the 32-bit range")
+        self.nodes, self.bars, self.areas = nodes, bars, areas
+        self.prescribed_at, self.prescribed_values = prescribed
+        self.loads_at, self.load_values = loads
+        return nodes, bars, areas, prescribed, loads
+
+    def _held(self):
+        nodes, bars, areas, prescribed, loads = self._checked()
+        s, m = self.settings, self.material
+        return _core.build(
+            self.source, nodes, bars, areas, _LAW_NUMBERS[m.law], float(m.c1), float(m.c2),
+            prescribed[0], prescribed[1], loads[0], loads[1],
+            (float(s.sigma), int(s.line_search_steps), float(s.tolerance), float(s.reference),
+             int(s.max_iterations), int(s.memory)))
+
+    # ---- plain queries and copies
+
+    @property
+    def node_count(self):
+        return len(self.nodes)
+
+    @property
+    def bar_count(self):
+        return len(self.bars)
+
+    def load_array(self):
+        """The loads as an n x 3 array, each component holding its last row's value."""
+        self._checked()
+        loads = np.zeros((self.node_count, 3))
+        loads[self.loads_at[:, 0] - 1, self.loads_at[:, 1] - 1] = self.load_values
+        return loads
+
+    def copy(self):
+        return copy.deepcopy(self)
+
+    def with_loads(self, loads):
+        """A copy whose loads are the n x 3 array `loads`: one row per component, node by node,
+        leaving out the components that hold +0.0."""
+        loads = _reals(loads, "loads", 3)
+        if len(loads) != self.node_count:
+            _fail(DATA_ERROR, f"loads has {len(loads)} rows for the {self.node_count} nodes")
+        _finite(loads, lambda i: f"loads[{i[0]}] (node {i[0] + 1}): the {_AXES[i[1]]} component")
+        given = (loads != 0.0) | np.signbit(loads)
+        rows, columns = np.nonzero(given)
+        other = self.copy()
+        other.loads_at = np.stack([rows + 1, columns + 1], axis=1).astype(np.int32).reshape(-1, 2)
+        other.load_values = loads[rows, columns].copy()
+        return other
+
+    # ---- input.txt
+
+    def write(self, path):
+        """Writes input.txt at `path` (a folder gets input.txt inside it). Every real is
+        written so that the program reads back the very same bits. Nothing is written when
+        the model fails its checks."""
+        held = self._held()
+        if os.path.isdir(path):
+            path = os.path.join(path, "input.txt")
+        held.write(_title_line(self.title), os.fspath(path))
+
+    def __repr__(self):
+        return (f"<kalvane.Model {self.node_count} nodes, {self.bar_count} bars, "
+                f"{len(self.prescribed_values)} prescribed, {len(self.load_values)} loads>")
+
+
+def _title_line(title):
+    """One line that cannot be taken for a marker line."""
+    line = " ".join(str(title).replace("\r", " ").replace("\f", " ").split("\n"))
+    return " " + line if line.startswith(":") else line
+
+
+def _from_held(held, title):
+    a = held.arrays()
+    law = "neo-hooke" if a["law"] == 1 else "mooney-rivlin"
+    model = Model.__new__(Model)
+    model.nodes, model.bars, model.areas = a["nodes"], a["bars"], a["areas"]
+    model.material = Material(law, a["c1"], a["c2"] if law == "mooney-rivlin" else 0.0)
+    model.prescribed_at, model.prescribed_values = a["prescribed_at"], a["prescribed_values"]
+    model.loads_at, model.load_values = a["loads_at"], a["load_values"]
+    model.settings = Settings(*a["settings"])
+    model.title = title
+    model.source = a["source"]
+    return model
+
+
+def read(path):
+    """The model of an input.txt (or of the input.txt in a folder), read by the program's
+    own reader; its errors carry the reader's messages, with line and column."""
+    path = os.fspath(path)
+    if os.path.isdir(path):
+        path = os.path.join(path, "input.txt")
+    held = _core.read(path)
+    with open(path, "rb") as f:
+        first = f.readline().decode("utf-8", "replace").rstrip("\r\n")
+    return _from_held(held, "" if first.startswith(":") else first)
+
+
+def point_loads(model, rows):
+    """An n x 3 load array from rows (node, component, value); rows naming the same
+    component add up."""
+    at, values = _components(*_split_rows(rows, "loads"), "loads", model.node_count)
+    loads = np.zeros((model.node_count, 3))
+    np.add.at(loads, (at[:, 0] - 1, at[:, 1] - 1), values)
+    return loads

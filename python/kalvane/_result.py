@@ -1,0 +1,127 @@
+"""The result of one run, as numpy arrays and numbers, with the run's three files and the
+nodes and bars tables at full precision."""
+
+import csv
+import json
+import math
+import os
+
+import numpy as np
+
+_NODE_COLUMNS = ("node", "x", "y", "z", "ux", "uy", "uz", "rx", "ry", "rz")
+_BAR_COLUMNS = ("bar", "node1", "node2", "area", "stress", "axial_force", "stretch")
+
+
+class Result:
+    """What one run computed; numbering as in the model (row k - 1 is node k or bar k).
+
+    displacements       n x 3, the final displacement of every component
+    reactions           n x 3, the support reaction at every prescribed component (the bar
+                        end forces there less the load there, as the report computes them,
+                        none left out however small); 0.0 at free components
+    residuals           n x 3, the same sum at free components: what the minimiser left
+                        there, below the allowable gradient; 0.0 at prescribed components
+    prescribed          n x 3 booleans, True where the component is prescribed
+    stresses            B true stresses, positive in tension
+    axial_forces        B axial forces, stress times the current area A / stretch
+    stretches           B stretches, current length over undeformed length
+    iterations          the minimiser's iteration count
+    objective           the total potential at the equilibrium
+    allowable_gradient  the stopping threshold
+    """
+
+    def __init__(self, model, run):
+        self.model = model
+        self._run = run
+        self.displacements = run.displacements
+        forces = run.forces
+        self.prescribed = run.prescribed.astype(bool)
+        self.reactions = np.where(self.prescribed, forces, 0.0)
+        self.residuals = np.where(self.prescribed, 0.0, forces)
+        self.stresses = run.stresses
+        self.axial_forces = run.axial_forces
+        self.stretches = run.stretches
+        self.iterations = run.iterations
+        self.objective = run.objective
+        self.allowable_gradient = run.allowable_gradient
+
+    @property
+    def positions(self):
+        """n x 3, the nodes' final positions."""
+        return self.model.nodes + self.displacements
+
+    def write(self, folder="."):
+        """Writes abaqusfile.inp, autocad.scr and output.txt into `folder` (made if missing),
+        byte for byte as the program writes them for this model."""
+        folder = os.fspath(folder)
+        os.makedirs(folder, exist_ok=True)
+        self._run.write(folder)
+
+    # ---- the tables at full precision
+
+    def node_rows(self):
+        """One dict per node: number, coordinates, displacement, and reaction (None at a free
+        component)."""
+        rows = []
+        for k in range(self.model.node_count):
+            reaction = [float(self.reactions[k, c]) if self.prescribed[k, c] else None for c in range(3)]
+            rows.append({"node": k + 1, "coordinates": [float(v) for v in self.model.nodes[k]],
+                         "displacement": [float(v) for v in self.displacements[k]], "reaction": reaction})
+        return rows
+
+    def bar_rows(self):
+        bars, areas = self.model.bars, self.model.areas
+        return [{"bar": b + 1, "node1": int(bars[b, 0]), "node2": int(bars[b, 1]), "area": float(areas[b]),
+                 "stress": float(self.stresses[b]), "axial_force": float(self.axial_forces[b]),
+                 "stretch": float(self.stretches[b])} for b in range(self.model.bar_count)]
+
+    def to_json(self, path=None):
+        """The run as JSON text (also written to `path` when given). Numbers are written in
+        the shortest form that reads back to the same double; a non-finite one as null."""
+        summary = {"title": self.model.title, "iterations": int(self.iterations),
+                   "objective": float(self.objective), "allowable_gradient": float(self.allowable_gradient)}
+        text = json.dumps(_finite_or_none(summary), allow_nan=False)[:-1]
+        for name, rows in (("nodes", self.node_rows()), ("bars", self.bar_rows())):
+            # One row a line: easy to read and to compare, still plain JSON.
+            lines = ",\n  ".join(json.dumps(_finite_or_none(row), allow_nan=False) for row in rows)
+            text += f',\n "{name}": [\n  {lines}\n ]' if rows else f',\n "{name}": []'
+        text += "\n}\n"
+        if path is not None:
+            with open(path, "w", encoding="utf-8") as f:
+                f.write(text)
+        return text
+
+    def to_csv(self, folder="."):
+        """Writes nodes.csv and bars.csv into `folder` at full precision; a reaction cell is
+        empty at a free component."""
+        folder = os.fspath(folder)
+        os.makedirs(folder, exist_ok=True)
+        with open(os.path.join(folder, "nodes.csv"), "w", newline="", encoding="utf-8") as f:
+            out = csv.writer(f)
+            out.writerow(_NODE_COLUMNS)
+            for row in self.node_rows():
+                out.writerow([row["node"], *map(_cell, row["coordinates"]), *map(_cell, row["displacement"]),
+                              *map(_cell, row["reaction"])])
+        with open(os.path.join(folder, "bars.csv"), "w", newline="", encoding="utf-8") as f:
+            out = csv.writer(f)
+            out.writerow(_BAR_COLUMNS)
+            for row in self.bar_rows():
+                out.writerow([_cell(row[name]) for name in _BAR_COLUMNS])
+
+    def __repr__(self):
+        return (f"<kalvane.Result {self.iterations} iterations, objective {self.objective!r}, "
+                f"largest displacement {float(np.abs(self.displacements).max(initial=0.0))!r}>")
+
+
+def _cell(value):
+    return "" if value is None else repr(value)
+
+
+def _finite_or_none(value):
+    if isinstance(value, float):
+        return value if math.isfinite(value) else None
+    if isinstance(value, list):
+        return [_finite_or_none(v) for v in value]
+    if isinstance(value, dict):
+        return {k: _finite_or_none(v) for k, v in value.items()}
+    return value

@@ -1,0 +1,200 @@
+// kalvane._core: the compiled part of `import kalvane`. Arrays cross as numpy arrays; every
+// run releases the interpreter while it works.
+#include <pybind11/numpy.h>
+#include <pybind11/pybind11.h>
+#include <pybind11/stl.h>
+
+#include <memory>
+
+#include "check/app.hpp"
+#include "core.hpp"
+#include "error.hpp"
+#include "model/input.hpp"
+#include "output/input_file.hpp"
+
+namespace py = pybind11;
+
+#ifdef KALVANE_HAS_PATH
+namespace kalvane::python {
+void define_path(py::module_& module);
+}
+#endif
+
+using namespace kalvane;
+using namespace kalvane::python;
+
+namespace {
+
+template <class T>
+std::vector<T> vector_of(const py::array_t<T, py::array::c_style | py::array::forcecast>& a) {
+  return std::vector<T>(a.data(), a.data() + a.size());
+}
+
+template <class T>
+py::array_t<T> array_of(const std::vector<T>& values, std::vector<py::ssize_t> shape) {
+  py::array_t<T> a(shape);
+  std::copy(values.begin(), values.end(), a.mutable_data());
+  return a;
+}
+
+py::ssize_t rows(std::size_t size, std::size_t columns) { return static_cast<py::ssize_t>(size / columns); }
+
+// A model as the reader leaves it, held for the runs.
+struct held_model {
+  model m;
+};
+
+// A solved run; the solution's arrays are formed once.
+struct solved_run {
+  model m;
+  solution s;
+};
+
+py::dict arrays_of(const model_data& d) {
+  py::dict a;
+  a["source"] = d.source;
+  a["nodes"] = array_of(d.nodes, {rows(d.nodes.size(), 3), 3});
+  a["bars"] = array_of(d.bars, {rows(d.bars.size(), 2), 2});
+  a["areas"] = array_of(d.areas, {rows(d.areas.size(), 1)});
+  a["law"] = d.law;
+  a["c1"] = d.c1;
+  a["c2"] = d.c2;
+  a["prescribed_at"] = array_of(d.prescribed_at, {rows(d.prescribed_at.size(), 2), 2});
+  a["prescribed_values"] = array_of(d.prescribed_values, {rows(d.prescribed_values.size(), 1)});
+  a["loads_at"] = array_of(d.loads_at, {rows(d.loads_at.size(), 2), 2});
+  a["load_values"] = array_of(d.load_values, {rows(d.load_values.size(), 1)});
+  a["settings"] = py::make_tuple(d.sigma, d.line_search_steps, d.tolerance, d.reference, d.max_iterations, d.memory);
+  return a;
+}
+
+using reals = py::array_t<double, py::array::c_style | py::array::forcecast>;
+using integers = py::array_t<int32_t, py::array::c_style | py::array::forcecast>;
+
+std::shared_ptr<held_model> build(const std::string& source, const reals& nodes, const integers& bars,
+                                  const reals& areas, int law, double c1, double c2, const integers& prescribed_at,
+                                  const reals& prescribed_values, const integers& loads_at, const reals& load_values,
+                                  const py::tuple& settings) {
+  model_data d;
+  d.source = source;
+  d.nodes = vector_of(nodes);
+  d.bars = vector_of(bars);
+  d.areas = vector_of(areas);
+  d.law = law;
+  d.c1 = c1;
+  d.c2 = c2;
+  d.prescribed_at = vector_of(prescribed_at);
+  d.prescribed_values = vector_of(prescribed_values);
+  d.loads_at = vector_of(loads_at);
+  d.load_values = vector_of(load_values);
+  d.sigma = settings[0].cast<double>();
+  d.line_search_steps = settings[1].cast<int32_t>();
+  d.tolerance = settings[2].cast<double>();
+  d.reference = settings[3].cast<double>();
+  d.max_iterations = settings[4].cast<int32_t>();
+  d.memory = settings[5].cast<int32_t>();
+  return std::make_shared<held_model>(held_model{model_of(d)});
+}
+
+std::shared_ptr<held_model> read_model(const std::string& path) {
+  auto held = std::make_shared<held_model>();
+  input(held->m, path);
+  return held;
+}
+
+std::shared_ptr<solved_run> solved_from(model&& m) {
+  auto run = std::make_shared<solved_run>();
+  run->m = std::move(m);
+  run->s = solution_of(run->m);
+  return run;
+}
+
+}  // namespace
+
+PYBIND11_MODULE(_core, module) {
+  module.doc() = "The compiled core of kalvane: models, runs and the files of a run.";
+
+  // kalvane::error becomes kalvane.Error(name, message), the program's "raised NAME : message".
+  py::register_exception_translator([](std::exception_ptr p) {
+    try {
+      if (p) std::rethrow_exception(p);
+    } catch (const kalvane::error& e) {
+      py::object error_class = py::module_::import("kalvane._errors").attr("Error");
+      py::object instance = error_class(e.name, std::string(e.what()));
+      PyErr_SetObject(error_class.ptr(), instance.ptr());
+    }
+  });
+
+  py::class_<held_model, std::shared_ptr<held_model>>(module, "HeldModel")
+      .def("arrays", [](const held_model& h) { return arrays_of(data_of(h.m)); })
+      .def("write", [](const held_model& h, const std::string& title, const std::string& path) {
+        write_input(h.m, title, path);
+      })
+      .def("self_weight", [](const held_model& h, double density, double gx, double gy, double gz) {
+        const double gravity[3] = {gx, gy, gz};
+        return array_of(self_weight(h.m, density, gravity), {h.m.node_count, 3});
+      });
+
+  py::class_<solved_run, std::shared_ptr<solved_run>>(module, "SolvedRun")
+      .def_property_readonly("displacements",
+                             [](const solved_run& r) { return array_of(r.s.displacements, {r.m.node_count, 3}); })
+      .def_property_readonly("forces", [](const solved_run& r) { return array_of(r.s.forces, {r.m.node_count, 3}); })
+      .def_property_readonly("prescribed",
+                             [](const solved_run& r) { return array_of(r.s.prescribed, {r.m.node_count, 3}); })
+      .def_property_readonly("stresses", [](const solved_run& r) { return array_of(r.s.stresses, {bar_count(r.m)}); })
+      .def_property_readonly("axial_forces",
+                             [](const solved_run& r) { return array_of(r.s.axial_forces, {bar_count(r.m)}); })
+      .def_property_readonly("stretches",
+                             [](const solved_run& r) { return array_of(r.s.stretches, {bar_count(r.m)}); })
+      .def_property_readonly("iterations", [](const solved_run& r) { return r.m.iteration_count; })
+      .def_property_readonly("objective", [](const solved_run& r) { return r.m.objective_value; })
+      .def_property_readonly("allowable_gradient", [](const solved_run& r) { return r.m.allowable_gradient; })
+      .def("write", [](solved_run& r, const std::string& folder) {
+        py::gil_scoped_release unlocked;
+        write_files(r.m, folder);
+      });
+
+  module.def("build", &build);
+  module.def("read", &read_model);
+  module.def("exact_real_text", &exact_real_text);
+
+  module.def("solve", [](const held_model& h, int threads) {
+    model m = h.m;
+    {
+      py::gil_scoped_release unlocked;
+      solve(m, threads);
+    }
+    return solved_from(std::move(m));
+  });
+
+  module.def("solve_many", [](const std::vector<std::shared_ptr<held_model>>& held, int workers) {
+    std::vector<model> models;
+    models.reserve(held.size());
+    for (const auto& h : held) models.push_back(h->m);
+    std::vector<model*> pointers;
+    for (model& m : models) pointers.push_back(&m);
+    {
+      py::gil_scoped_release unlocked;
+      solve_many(pointers, workers);
+    }
+    std::vector<std::shared_ptr<solved_run>> runs;
+    for (model& m : models) runs.push_back(solved_from(std::move(m)));
+    return runs;
+  });
+
+#ifdef KALVANE_HAS_PATH
+  define_path(module);
+#endif
+
+  // kalvane-check --json on the run in `folder` (input.txt and the three files).
+  module.def("check", [](const std::string& folder) {
+    check::options o;
+    o.dir = folder;
+    o.json = true;
+    std::string text;
+    {
+      py::gil_scoped_release unlocked;
+      text = check::json_of(check::run_check(o));
+    }
+    return text;
+  });
+}

@@ -1,0 +1,196 @@
+#include "path/app.hpp"
+
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "error.hpp"
+#include "mechanics/objective.hpp"
+#include "newton/newton.hpp"
+#include "nlp/norm.hpp"
+#include "path/curve.hpp"
+#include "path/curve_svg.hpp"
+#include "path/ending.hpp"
+#include "path/summary.hpp"
+#include "progress.hpp"
+#include "run.hpp"
+
+namespace kalvane::path {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string whole_file(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) fail(name_error, "cannot open " + path);
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+void write_file(const std::string& path, const std::string& text) {
+  std::ofstream file(path, std::ios::binary | std::ios::trunc);
+  if (!file) fail(name_error, "cannot create " + path);
+  file.write(text.data(), static_cast<std::streamsize>(text.size()));
+  file.close();
+  if (!file) fail(device_error, "cannot write " + path);
+}
+
+std::string first_line(const std::string& text) {
+  std::string line = text.substr(0, text.find('\n'));
+  if (!line.empty() && line.back() == '\r') line.pop_back();
+  return line;
+}
+
+void make_folder(const std::string& folder) {
+  std::error_code failed;
+  fs::create_directories(folder, failed);
+  if (failed || !fs::is_directory(folder)) fail(name_error, "cannot create the folder " + folder);
+}
+
+void check_watch(const options& o, const model& m) {
+  if (o.watch && o.watch->node > m.node_count)
+    fail(usage_error, "--watch names node " + std::to_string(o.watch->node) + ", but the model has " +
+                          std::to_string(m.node_count) + " nodes (see kalvane-path --help)");
+}
+
+// The progress line on a terminal: the step, the stage and the load factor reached and the
+// time so far, redrawn at converged points as often as kalvane redraws its own; erased
+// before the summary, also when the run ends by an error.
+struct path_progress {
+  bool enabled = false;
+  std::chrono::steady_clock::time_point started, next_draw;
+  bool shown = false;
+
+  explicit path_progress(bool enable) : enabled(enable) {
+    started = std::chrono::steady_clock::now();
+    next_draw = started + progress_first_draw_after();
+  }
+  ~path_progress() { erase(); }
+  path_progress(const path_progress&) = delete;
+  path_progress& operator=(const path_progress&) = delete;
+
+  void show(const newton::path_point& p, int step, newton::loading how) {
+    const auto now = std::chrono::steady_clock::now();
+    if (!enabled || now < next_draw) return;
+    next_draw = now + progress_redraw_every;
+    const double elapsed = std::chrono::duration<double>(now - started).count();
+    char text[160];
+    if (how == newton::loading::staged)
+      std::snprintf(text, sizeof text, "kalvane-path: step %d, stage %d, load factor %.4f, %.1f s", step, p.stage,
+                    p.load_factor, elapsed);
+    else
+      std::snprintf(text, sizeof text, "kalvane-path: step %d, load factor %.4f, %.1f s", step, p.load_factor,
+                    elapsed);
+    draw_progress_line(text);
+    shown = true;
+  }
+  void erase() {
+    if (shown) erase_progress_line();
+    shown = false;
+  }
+};
+
+// The written state to rounding level. The path refines its end at full load; the last
+// stable point of a collapse, or any end left short of that, is refined here from where it
+// lies, to the equilibrium it approximates. Returns the Newton iterations this took.
+int refine(const model& w, newton::vector& x, newton::stiffness_pattern& pattern, newton::factorisation& factor) {
+  if (newton::within(newton::evaluate(w, x), 0.0)) return 0;
+  newton::vector trial = x;
+  const newton::newton_result r = newton::newton_solve(w, trial, pattern, factor, {});
+  if (r.converged) x.swap(trial);
+  return r.steps;
+}
+
+// The written state into the model, with the frame of the report: Newton iterations in
+// all, the total potential as kalvane's objective gives it, and the largest gradient
+// component reached. Returns that component.
+double settle(model& w, const newton::vector& x, int newton_steps) {
+  for (int32_t p = 1; p <= w.free_count; ++p) w.unknowns(p) = x[static_cast<std::size_t>(p - 1)];
+  w.iteration_count = newton_steps;
+  w.objective_value = objective(w, w.free_count, w.unknowns, w.gradient);
+  w.allowable_gradient = nlp::norm(w.free_count, w.gradient);
+  return w.allowable_gradient;
+}
+
+}  // namespace
+
+outcome run_path(const options& o) {
+  const std::string input_name = (fs::path(o.dir) / "input.txt").string();
+  model m;
+  run_plan reading;
+  reading.folder = o.dir;
+  reading.last = stage::start;
+  run(m, reading);
+  check_watch(o, m);
+  const std::string input_bytes = whole_file(input_name);
+  const std::string out = output_folder(o);
+  // Before the path, so that a folder that cannot be made fails at once.
+  make_folder(out);
+
+  newton::stiffness_pattern pattern = newton::pattern_of(m);
+  newton::factorisation factor;
+  newton::path_settings settings;
+  settings.how = o.how;
+  curve_recorder recorder{m, newton::stages_of(m, o.how), o.watch, {}, {}};
+  newton::path_finding path;
+  {
+    path_progress progress(o.progress);
+    int step = 0;
+    path = newton::follow_path(m, pattern, factor, settings, [&](const newton::path_point& p, const newton::vector& x) {
+      recorder(p, x);
+      progress.show(p, ++step, o.how);
+    });
+  }
+  const ending e = ending_of(path, recorder.stages);
+  newton::vector x = path.x;
+  if (e.kind == end_kind::mechanism || x.size() != static_cast<std::size_t>(m.free_count))
+    x.assign(static_cast<std::size_t>(m.free_count), 0.0);
+  const component_ref watch = o.watch ? *o.watch : moving_most(m, e.at, x);
+  const curve c = finish(recorder, path.points, watch);
+
+  // input.txt beside the results makes the folder a whole run that kalvane-check and
+  // kalvane-view read; it goes first, since they refuse a report older than its input.
+  std::vector<std::string> files;
+  std::error_code same_failed;
+  if (!fs::equivalent(input_name, fs::path(out) / "input.txt", same_failed)) {
+    write_file((fs::path(out) / "input.txt").string(), input_bytes);
+    files.push_back("input.txt");
+  }
+  run_plan writing;
+  writing.folder = out;
+  writing.first = writing.last = stage::deck;
+  run(m, writing);
+  // Short of full load, the state written carries its own loads and prescribed
+  // displacements; the deck keeps the model's.
+  const bool short_of_full_load = e.status == no_stable_equilibrium;
+  model scaled;
+  if (short_of_full_load) {
+    scaled = m;
+    apply(scaled, m, e.at);
+  }
+  model& written = short_of_full_load ? scaled : m;
+  summary_facts facts;
+  const int refinement = refine(written, x, pattern, factor);
+  facts.gradient = settle(written, x, path.newton_steps + refinement);
+  writing.first = stage::check;
+  writing.last = stage::report;
+  run(written, writing);
+  files.insert(files.end(), {"abaqusfile.inp", "autocad.scr", "output.txt"});
+  write_file((fs::path(out) / "path.csv").string(), csv_of(c));
+  write_file((fs::path(out) / "path.svg").string(), render_curve_svg(c, m, o.how, first_line(input_bytes)));
+  files.insert(files.end(), {"path.csv", "path.svg"});
+
+  facts.input_name = input_name;
+  facts.out_folder = out;
+  facts.files = files;
+  facts.how = o.how;
+  facts.stages = recorder.stages.size();
+  facts.watched = displacement_at(m, e.at, x, watch.node, watch.component);
+  return {e.status, summary_text(m, path, c, e, facts)};
+}
+
+}  // namespace kalvane::path

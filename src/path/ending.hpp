@@ -1,0 +1,35 @@
+#pragma once
+// How the path ended, the exit status that says so, and which of its states the files hold.
+#include <vector>
+
+#include "newton/path.hpp"
+#include "path/applied.hpp"
+
+namespace kalvane::path {
+
+// The exit statuses of kalvane-path.
+inline constexpr int stable_at_full_load = 0;
+inline constexpr int bad_input = 1;
+inline constexpr int no_stable_equilibrium = 2;
+inline constexpr int beyond_a_critical_point = 3;  // full load after a snap-through or past a bifurcation
+
+enum class end_kind {
+  stable,            // full load, stable, on the branch from the unloaded shape
+  snapped,           // full load on the far branch of a snap-through
+  past_bifurcation,  // full load past a bifurcation point, on the branch followed
+  collapse,          // no stable equilibrium at full load; the files hold the last stable point
+  mechanism,         // the energy falls without bound under the first loads; the files hold the unloaded shape
+  stalled,           // the path could not be followed on, short of full load, on a stable branch
+};
+
+struct ending {
+  end_kind kind = end_kind::stable;
+  int status = stable_at_full_load;
+  applied at = full_load;      // what the written state applies
+  int limit_point = -1;        // the first limit point, -1 when none was named
+  int bifurcation_point = -1;  // the first bifurcation point, -1 when none was named
+};
+
+ending ending_of(const newton::path_finding& path, const std::vector<newton::load_stage>& stages);
+
+}  // namespace kalvane::path

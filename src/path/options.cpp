@@ -1,0 +1,115 @@
+#include "path/options.hpp"
+
+#include <cerrno>
+#include <cstdlib>
+#include <filesystem>
+
+#include "error.hpp"
+
+namespace kalvane::path {
+
+namespace {
+
+[[noreturn]] void usage_failure(const std::string& what) { fail(usage_error, what + " (see kalvane-path --help)"); }
+
+int32_t node_number(const std::string& text) {
+  char* end = nullptr;
+  errno = 0;
+  const long long value = std::strtoll(text.c_str(), &end, 10);
+  if (text.empty() || *end != '\0' || errno != 0 || value < 1 || value > INT32_MAX)
+    usage_failure("--watch takes a node number of 1 or more, not '" + text + "'");
+  return static_cast<int32_t>(value);
+}
+
+int component_number(const std::string& text) {
+  if (text == "1" || text == "X" || text == "x") return 1;
+  if (text == "2" || text == "Y" || text == "y") return 2;
+  if (text == "3" || text == "Z" || text == "z") return 3;
+  usage_failure("--watch takes a component 1, 2, 3 or X, Y, Z, not '" + text + "'");
+}
+
+}  // namespace
+
+options parse_options(const std::vector<std::string>& args) {
+  options o;
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    std::string arg = args[i], value;
+    // Both "--dir DIR" and "--dir=DIR".
+    const std::size_t eq = arg.find('=');
+    const bool inline_value = arg.rfind("--", 0) == 0 && eq != std::string::npos;
+    if (inline_value) value = arg.substr(eq + 1), arg = arg.substr(0, eq);
+    auto take_value = [&]() {
+      if (inline_value) return value;
+      if (i + 1 >= args.size()) usage_failure(arg + " needs a value");
+      return args[++i];
+    };
+    auto no_value = [&]() {
+      if (inline_value) usage_failure(arg + " takes no value");
+    };
+    auto folder = [&]() {
+      std::string name = take_value();
+      if (name.empty()) usage_failure(arg + " needs a folder, not an empty name");
+      return name;
+    };
+    if (arg == "--help" || arg == "-h") no_value(), o.help = true;
+    else if (arg == "--version") no_value(), o.version = true;
+    else if (arg == "--dir") o.dir = folder();
+    else if (arg == "--out") o.out = folder();
+    else if (arg == "--loading") {
+      const std::string how = take_value();
+      if (how == "staged") o.how = newton::loading::staged;
+      else if (how == "together") o.how = newton::loading::together;
+      else usage_failure("--loading takes staged or together, not '" + how + "'");
+    } else if (arg == "--watch") {
+      // NODE COMPONENT, or --watch=NODE,COMPONENT.
+      component_ref w;
+      if (inline_value) {
+        const std::size_t comma = value.find(',');
+        if (comma == std::string::npos) usage_failure("--watch= takes NODE,COMPONENT, not '" + value + "'");
+        w.node = node_number(value.substr(0, comma));
+        w.component = component_number(value.substr(comma + 1));
+      } else {
+        if (i + 2 >= args.size()) usage_failure("--watch needs a node and a component");
+        w.node = node_number(args[i + 1]);
+        w.component = component_number(args[i + 2]);
+        i += 2;
+      }
+      o.watch = w;
+    } else {
+      usage_failure("unknown option '" + args[i] + "'");
+    }
+  }
+  return o;
+}
+
+std::string usage_line() {
+  return "Usage: kalvane-path [--dir DIR] [--out DIR] [--loading staged|together] [--watch NODE COMPONENT]";
+}
+
+std::string usage_text() {
+  return usage_line() +
+         "\n"
+         "Follows the loading path of the structure in input.txt from its unloaded shape to full\n"
+         "load, through limit points, and writes the equilibrium it reaches in kalvane's three\n"
+         "files (output.txt, autocad.scr, abaqusfile.inp, with a copy of input.txt) and the\n"
+         "load-displacement curve (path.csv, path.svg) into the folder path/ beside input.txt.\n"
+         "\n"
+         "  --dir DIR         the folder of input.txt (default: the current directory)\n"
+         "  --out DIR         write the files into DIR instead of path/ beside input.txt\n"
+         "  --loading HOW     staged (default): the prescribed displacements first, with no\n"
+         "                    load, then the loads; together: both rise by one load factor\n"
+         "  --watch NODE C    the displacement component the curve follows (C: 1, 2, 3 or\n"
+         "                    X, Y, Z; default: the one that moves most at the end)\n"
+         "  --help            show this text\n"
+         "  --version         show the version\n"
+         "\n"
+         "Exit status: 0 full load reached on a stable equilibrium; 3 full load reached only\n"
+         "after a snap-through or past a bifurcation point; 2 no stable equilibrium at full\n"
+         "load (a collapse: the files hold the last stable point); 1 bad input or option.\n";
+}
+
+std::string output_folder(const options& o) {
+  return o.out.empty() ? (std::filesystem::path(o.dir) / "path").string() : o.out;
+}
+
+}  // namespace kalvane::path

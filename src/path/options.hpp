@@ -1,0 +1,36 @@
+#pragma once
+// kalvane-path's command line.
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "newton/path.hpp"
+
+namespace kalvane::path {
+
+// A displacement component of one node: component 1, 2, 3 for X, Y, Z.
+struct component_ref {
+  int32_t node = 0;
+  int component = 0;
+};
+
+struct options {
+  bool help = false;
+  bool version = false;
+  std::string dir = ".";  // where input.txt is
+  std::string out;        // where the files go; empty: dir/path
+  newton::loading how = newton::loading::staged;
+  std::optional<component_ref> watch;  // empty: the component that moves most at the end
+  bool progress = false;  // the progress line on standard error (a terminal)
+};
+
+// Throws the usage error for an option it does not know or a value it cannot take.
+options parse_options(const std::vector<std::string>& args);
+std::string usage_line();
+std::string usage_text();
+
+// The folder the files go to.
+std::string output_folder(const options& o);
+
+}  // namespace kalvane::path

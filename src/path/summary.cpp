@@ -1,0 +1,138 @@
+#include "path/summary.hpp"
+
+#include <cmath>
+#include <cstdio>
+
+namespace kalvane::path {
+
+namespace {
+
+std::string figure(double value) {
+  char buffer[32];
+  std::snprintf(buffer, sizeof buffer, "%.6g", value);
+  return buffer;
+}
+
+std::string plural(long count, const std::string& word) {
+  return std::to_string(count) + " " + word + (count == 1 ? "" : "s");
+}
+
+bool any_prescribed_motion(const model& full) {
+  for (double v : full.prescribed.data)
+    if (v != 0.0) return true;
+  return false;
+}
+
+// "load factor 0.52 of stage 2" where the stages matter.
+std::string where_on_path(const newton::path_point& p, newton::loading how) {
+  std::string text = "load factor " + figure(p.load_factor);
+  if (how == newton::loading::staged) text += " of stage " + std::to_string(p.stage);
+  return text;
+}
+
+std::string point_line(const model& full, const curve& c, std::size_t i, newton::loading how) {
+  const curve_point& p = c.points[i];
+  return std::string(p.point.kind == newton::point_kind::limit ? "Limit point" : "Bifurcation point") + " at " +
+         where_on_path(p.point, how) + " (point " + std::to_string(i + 1) + "): " + loads_text(full, p.at) +
+         "; node " + std::to_string(c.watch.node) + " " + axis_name(c.watch.component) + " moved " +
+         figure(p.watched) + "\n";
+}
+
+}  // namespace
+
+std::string loads_text(const model& full, applied a) {
+  std::vector<std::string> listed;
+  long loaded = 0;
+  double resultant[3] = {0.0, 0.0, 0.0};
+  for (int32_t k = 1; k <= full.node_count; ++k)
+    for (int c = 1; c <= 3; ++c) {
+      const double load = a.loads * full.loads(k, c);
+      if (load == 0.0) continue;
+      ++loaded;
+      resultant[c - 1] += load;
+      if (listed.size() < 6) listed.push_back("node " + std::to_string(k) + " " + axis_name(c) + " " + figure(load));
+    }
+  std::string text;
+  if (loaded == 0) {
+    text = "no load";
+  } else if (loaded <= 6) {
+    text = "loads";
+    for (std::size_t i = 0; i < listed.size(); ++i) text += (i == 0 ? " " : ", ") + listed[i];
+  } else {
+    text = std::to_string(loaded) + " loads at " + figure(a.loads) + " of their values, resultant (" +
+           figure(resultant[0]) + ", " + figure(resultant[1]) + ", " + figure(resultant[2]) + ")";
+  }
+  if (any_prescribed_motion(full) && a.prescribed != 1.0)
+    text += ", prescribed displacements at " + figure(a.prescribed) + " of their values";
+  return text;
+}
+
+std::string summary_text(const model& full, const newton::path_finding& path, const curve& c, const ending& e,
+                         const summary_facts& facts) {
+  const newton::loading how = facts.how;
+  std::string out = "kalvane-path: " + facts.input_name + ": " + plural(full.node_count, "node") + ", " +
+                    plural(bar_count(full), "bar") + ", " + plural(full.free_count, "unknown") + "; " +
+                    (how == newton::loading::together ? "loads and prescribed displacements raised together"
+                     : facts.stages == 2 ? "loading in stages (prescribed displacements first, then the loads)"
+                                         : "loading in stages (one here: no prescribed displacement moves, or no free "
+                                           "component is loaded)") +
+                    "\n";
+  out += "Path: " + plural(path.steps, "step") + ", " + plural(path.halvings, "halving") + ", " +
+         plural(path.newton_steps, "Newton iteration") + " in all, " + plural(path.factorisations, "factorisation") +
+         ", " + plural(static_cast<long>(c.points.size()), "point") + "\n";
+  for (std::size_t i = 0; i < c.points.size(); ++i)
+    if (c.points[i].point.kind != newton::point_kind::regular) out += point_line(full, c, i, how);
+
+  std::string where;
+  const auto point_at = [&](int i) { return c.points[static_cast<std::size_t>(i)].point; };
+  newton::path_point last;  // the path's last stable equilibrium, when it did not reach full load
+  last.stage = path.stage;
+  last.load_factor = path.load_factor;
+  const std::string last_text =
+      path.stage == 0 ? std::string("the unloaded shape") : where_on_path(last, how) + ", " + loads_text(full, e.at);
+  switch (e.kind) {
+    case end_kind::stable:
+      where = "at full load, a stable equilibrium on the branch that rises from the unloaded shape";
+      break;
+    case end_kind::snapped:
+      where = e.limit_point >= 0 ? "at full load, on the far branch: the structure snapped through at the limit point at " +
+                                       where_on_path(point_at(e.limit_point), how)
+                                 : std::string("at full load, on the far branch, after a snap-through");
+      break;
+    case end_kind::past_bifurcation:
+      where = e.bifurcation_point >= 0
+                  ? "at full load, past the bifurcation point at " + where_on_path(point_at(e.bifurcation_point), how)
+                  : std::string("at full load, past a bifurcation point");
+      where += ", on the branch followed from the unloaded shape (no other branch was followed)";
+      if (!c.points.empty() && c.points.back().point.negative_pivots > 0)
+        where += "; it is not stable (" + plural(c.points.back().point.negative_pivots, "negative pivot") + ")";
+      break;
+    case end_kind::collapse:
+      where = "no stable equilibrium at full load: the structure collapses";
+      if (e.limit_point >= 0)
+        where += " at the limit load factor " + figure(point_at(e.limit_point).load_factor) +
+                 (how == newton::loading::staged ? " of stage " + std::to_string(point_at(e.limit_point).stage)
+                                                 : std::string());
+      where += ". The files hold the last stable point: " + last_text;
+      break;
+    case end_kind::mechanism:
+      where = "none: under its first loads the structure is a mechanism, whose energy falls without bound (a "
+              "loaded component that no bar or support holds, or a motion the supports leave free). The files "
+              "hold the unloaded shape";
+      break;
+    case end_kind::stalled:
+      where = "short of full load: the path could not be followed on (its step shrank to nothing on a stable "
+              "branch), so whether a stable equilibrium holds the full load is not known. The files hold the "
+              "last point reached: " + last_text;
+      break;
+  }
+  out += "Equilibrium written: " + where + "\n";
+  out += "  largest gradient component " + figure(facts.gradient) + "; node " + std::to_string(c.watch.node) + " " +
+         axis_name(c.watch.component) + " moved " + figure(facts.watched) + "\n";
+  out += "Wrote into " + facts.out_folder + ":";
+  for (std::size_t i = 0; i < facts.files.size(); ++i) out += (i == 0 ? " " : ", ") + facts.files[i];
+  out += "\n";
+  return out;
+}
+
+}  // namespace kalvane::path

@@ -1,0 +1,30 @@
+#pragma once
+// The summary kalvane-path prints on standard output: the path's steps, every limit and
+// bifurcation point with its load factor and loads, and where the written equilibrium lies.
+#include <string>
+#include <vector>
+
+#include "model/model.hpp"
+#include "newton/path.hpp"
+#include "path/curve.hpp"
+#include "path/ending.hpp"
+
+namespace kalvane::path {
+
+struct summary_facts {
+  std::string input_name;
+  std::string out_folder;
+  std::vector<std::string> files;  // names written into out_folder
+  newton::loading how = newton::loading::staged;
+  std::size_t stages = 0;  // the path's stages
+  double gradient = 0.0;  // largest gradient component of the written state
+  double watched = 0.0;   // the watched displacement there
+};
+
+// The loads (and prescribed displacements) a state applies, in a few words.
+std::string loads_text(const model& full, applied a);
+
+std::string summary_text(const model& full, const newton::path_finding& path, const curve& c, const ending& e,
+                         const summary_facts& facts);
+
+}  // namespace kalvane::path

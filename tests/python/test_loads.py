@@ -1,0 +1,98 @@
+"""Self-weight against hand statics, combinations against single runs of their summed loads,
+the envelope's governing combinations, and runs side by side against runs in turn."""
+
+import numpy as np
+import pytest
+
+import kalvane
+from conftest import EXAMPLES, same_bits
+
+RESULT_ARRAYS = ("displacements", "reactions", "residuals", "stresses", "axial_forces", "stretches")
+
+
+def same_run(a, b):
+    return all(same_bits(getattr(a, n), getattr(b, n)) for n in RESULT_ARRAYS) and \
+        (a.iterations, a.objective, a.allowable_gradient) == (b.iterations, b.objective, b.allowable_gradient)
+
+
+def hanging_bar(length=2.0, area=1e-4):
+    """A steel-like bar hanging from node 1; node 2 may move only vertically."""
+    return kalvane.Model(nodes=[(0.0, 0.0, 0.0), (0.0, 0.0, -length)], bars=[(1, 2)], areas=[area],
+                         material=kalvane.neo_hooke(7e10),
+                         prescribed=[(1, 1, 0.0), (1, 2, 0.0), (1, 3, 0.0), (2, 1, 0.0), (2, 2, 0.0)],
+                         settings=kalvane.Settings(tolerance=1e-12, max_iterations=100))
+
+
+def test_hanging_bar_carries_its_own_weight():
+    model = hanging_bar()
+    weight = 7850.0 * 1e-4 * 2.0 * 9.81
+    loads = kalvane.self_weight(model, 7850.0)
+    assert loads[:, 2] == pytest.approx([-weight / 2, -weight / 2], rel=1e-15)
+    assert (loads[:, :2] == 0.0).all()
+    result = kalvane.solve(model.with_loads(loads))
+    # The lower half of the weight hangs on the bar; the support holds both halves, its own
+    # share included: nothing of the weight is lost at the prescribed node.
+    assert result.axial_forces[0] == pytest.approx(weight / 2, rel=1e-9)
+    assert result.reactions[0, 2] == pytest.approx(weight, rel=1e-9)
+    assert result.stretches[0] > 1.0 and result.displacements[1, 2] < 0.0
+
+
+def test_reactions_of_a_supported_structure_sum_to_its_weight():
+    model = kalvane.read(EXAMPLES[[e.name for e in EXAMPLES].index("space_truss")] / "input.txt")
+    density, gravity = 2.5, (0.0, 0.0, -9.81)
+    result = kalvane.solve(model.with_loads(kalvane.self_weight(model, density, gravity)))
+    ends = model.nodes[model.bars - 1]
+    lengths = np.sqrt(((ends[:, 1] - ends[:, 0]) ** 2).sum(axis=1))
+    weight = (density * model.areas * lengths * 9.81).sum()
+    # All bar end forces cancel in pairs, so the reactions and the residuals left at the free
+    # components together balance the weight.
+    leftover = result.allowable_gradient * np.count_nonzero(~result.prescribed)
+    assert abs(result.reactions[:, 2].sum() - weight) <= leftover + 1e-12 * weight
+    assert abs(result.reactions[:, :2].sum(axis=0)).max() <= leftover + 1e-12 * weight
+
+
+def test_a_combination_is_one_run_of_its_summed_loads_and_the_envelope_names_what_governs():
+    model = hanging_bar()
+    cases = {"G": kalvane.self_weight(model, 7850.0), "S": kalvane.point_loads(model, [(2, 3, -20.0)]),
+             "W": kalvane.point_loads(model, [(2, 3, 30.0), (2, 3, 10.0)])}  # uplift; rows add
+    combinations = {"G": {"G": 1.0}, "G+S": {"G": 1.0, "S": 1.0}, "1.35G+1.5S": {"G": 1.35, "S": 1.5},
+                    "G+1.5W": {"G": 1.0, "W": 1.5}}
+    study = kalvane.solve_combinations(model, cases, combinations, workers=2)
+    assert list(study.results) == list(combinations)
+    summed = 1.35 * cases["G"] + 1.5 * cases["S"]
+    assert same_run(study.results["1.35G+1.5S"], kalvane.solve(model.with_loads(summed)))
+
+    forces = {name: r.axial_forces[0] for name, r in study.results.items()}
+    assert forces["1.35G+1.5S"] > forces["G+S"] > forces["G"] > 0.0 > forces["G+1.5W"]
+    env = study.envelope
+    assert (env.tension[0], env.tension_by[0]) == (forces["1.35G+1.5S"], "1.35G+1.5S")
+    assert (env.compression[0], env.compression_by[0]) == (forces["G+1.5W"], "G+1.5W")
+    assert env.displacement_by == [None, "G+1.5W"]  # node 1 is held; node 2 moves most upward
+    assert env.displacement[1] == abs(study.results["G+1.5W"].displacements[1, 2])
+
+
+def test_solve_many_gives_the_bits_of_runs_in_turn():
+    model = kalvane.read(EXAMPLES[[e.name for e in EXAMPLES].index("cable_net")] / "input.txt")
+    models = [model.with_loads(level * model.load_array()) for level in (0.5, 1.0, 1.5, 2.0, 3.0)]
+    side_by_side = kalvane.solve_many(models, workers=3)
+    assert all(same_run(a, kalvane.solve(m)) for a, m in zip(side_by_side, models))
+    assert all(same_run(a, kalvane.solve(m, threads=2)) for a, m in zip(side_by_side, models))
+
+
+def test_a_failed_run_names_its_model_and_the_programs_error():
+    held = hanging_bar()
+    held.prescribed_at = np.array([(n, c) for n in (1, 2) for c in (1, 2, 3)])
+    held.prescribed_values = np.zeros(6)
+    with pytest.raises(kalvane.Error) as raised:
+        kalvane.solve(held)
+    assert raised.value.name == "NLP.HALT"
+    with pytest.raises(kalvane.Error, match=r"models\[1\]"):
+        loaded = hanging_bar()
+        kalvane.solve_many([loaded.with_loads(kalvane.self_weight(loaded, 7850.0)), held], workers=2)
+
+
+def test_check_certifies_a_run_in_process():
+    model = kalvane.read(EXAMPLES[[e.name for e in EXAMPLES].index("space_truss")] / "input.txt")
+    findings = kalvane.check(model, kalvane.solve(model))
+    assert findings["residual"]["within"] and findings["refinement"]["converged"]
+    assert findings["nodes"] == model.node_count and findings["bars"] == model.bar_count

@@ -1,0 +1,308 @@
+// kalvane-path as a user runs it: the folder it writes is a whole run that kalvane-check
+// certifies to every printed digit and kalvane-view draws; its exit status says how the
+// path ended; bad input and bad options end it in kalvane's error report.
+#include <gtest/gtest.h>
+
+#include <charconv>
+#include <cmath>
+#include <filesystem>
+
+#include "check/app.hpp"
+#include "check_fixture.hpp"
+#include "newton_models.hpp"
+#include "support.hpp"
+#include "test_view_fixture.hpp"
+
+namespace {
+
+using kalvane_test::program_result;
+using kalvane_test::read_file;
+using kalvane_test::scratch_folder;
+
+program_result run_path(const scratch_folder& folder, std::vector<std::string> args = {}) {
+  kalvane_test::program_run run;
+  run.program = kalvane_test::path_exe();
+  run.args = std::move(args);
+  run.folder = folder.path;
+  return kalvane_test::run_program(run);
+}
+
+// The shallow two-bar truss: steel in N and mm (E = 210000, so c1 = 70000), half-span 2 m,
+// rise 100 mm, 1000 mm2, loaded down at the apex.
+std::string two_bar_truss(double load) {
+  return check_test::input_text("Shallow two-bar truss", "0.9 20 1E-6 0.0 10000 5", "1 70000.0",
+                                "3\nnode x y z\n1 0 0 0\n2 2000 0 100\n3 4000 0 0\n",
+                                "2\nbar n1 n2 area\n1 1 2 1000\n2 2 3 1000\n",
+                                "7\nnode c v\n1 1 0\n1 2 0\n1 3 0\n2 2 0\n3 1 0\n3 2 0\n3 3 0\n",
+                                "1\nnode c v\n2 3 " + std::to_string(-load) + "\n");
+}
+
+// A bar of a Mooney-Rivlin material with c1 < 0: its tension has a maximum (14.14 at a
+// stretch near 2.3, per unit area), beyond which no equilibrium holds the load of 20.
+std::string softening_bar() {
+  return check_test::input_text("Softening bar", "0.9 20 1E-6 0.0 10000 5", "2 -1.0 10.0",
+                                "2\nnode x y z\n1 0 0 0\n2 1 0 0\n", "1\nbar n1 n2 area\n1 1 2 1.0\n",
+                                "5\nnode c v\n1 1 0\n1 2 0\n1 3 0\n2 2 0\n2 3 0\n", "1\nnode c v\n2 1 20.0\n");
+}
+
+// A number of a file: shortest form or a report field, blanks around it.
+double number(const std::string& text) {
+  const std::size_t first = text.find_first_not_of(' ');
+  double value = NAN;
+  if (first != std::string::npos) std::from_chars(text.data() + first, text.data() + text.size(), value);
+  return value;
+}
+
+// The csv's rows split into their fields, the header first.
+std::vector<std::vector<std::string>> csv_rows(const std::string& path) {
+  std::vector<std::vector<std::string>> rows;
+  for (const std::string& line : kalvane_test::lines_of(read_file(path))) {
+    rows.emplace_back();
+    std::size_t start = 0;
+    for (std::size_t comma; (comma = line.find(',', start)) != std::string::npos; start = comma + 1)
+      rows.back().push_back(line.substr(start, comma - start));
+    rows.back().push_back(line.substr(start));
+  }
+  return rows;
+}
+
+// kalvane-check finds every table of the folder's output.txt right to all seven printed
+// digits, at a stable equilibrium; kalvane-view draws the folder.
+kalvane::check::findings expect_certified_digits(const std::string& run_folder) {
+  kalvane::check::options o;
+  o.dir = run_folder;
+  const kalvane::check::findings f = kalvane::check::run_check(o);
+  EXPECT_TRUE(f.residual.within());
+  EXPECT_EQ(f.refinement.displacements.digits, 7) << f.refinement.displacements.worst;
+  EXPECT_EQ(f.refinement.reactions.digits, 7) << f.refinement.reactions.worst;
+  EXPECT_EQ(f.refinement.stresses.digits, 7) << f.refinement.stresses.worst;
+  EXPECT_TRUE(f.stability.minimum());
+  kalvane_test::program_run view;
+  view.program = kalvane_test::view_exe();
+  view.args = {"--dir", run_folder};
+  EXPECT_EQ(kalvane_test::run_program(view).status, 0);
+  return f;
+}
+
+// Writes input.txt, runs kalvane-path there: a stable equilibrium at full load, which
+// kalvane-check certifies outright.
+void expect_a_whole_certified_run(const std::string& input, std::vector<std::string> args = {}) {
+  scratch_folder folder;
+  kalvane_test::write_file(folder / "input.txt", input);
+  const program_result r = run_path(folder, args);
+  ASSERT_EQ(r.status, 0) << r.out << r.err;
+  EXPECT_EQ(r.err, "");  // no progress line without a terminal
+  EXPECT_NE(r.out.find("a stable equilibrium"), std::string::npos) << r.out;
+  EXPECT_EQ(read_file(folder / "path/input.txt"), input);
+  const kalvane::check::findings f = expect_certified_digits(folder / "path");
+  EXPECT_EQ(f.status, 0) << f.verdict;
+}
+
+}  // namespace
+
+TEST(PathApp, KalvaneCheckCertifiesEveryDigitOfTheFilesItWrites) {
+  expect_a_whole_certified_run(two_bar_truss(1000.0));
+  // Pretensioned: the edges' prescribed displacements, then the loads.
+  expect_a_whole_certified_run(read_file(kalvane_test::source_path("examples/cable_net/input.txt")));
+  expect_a_whole_certified_run(read_file(kalvane_test::source_path("examples/space_truss/input.txt")),
+                               {"--loading", "together"});
+  // A chain hanging from slack: its path starts from the minimum of the energy.
+  expect_a_whole_certified_run(newton_models::input_text(newton_models::hanging_chain(12, 10000.0, 3000.0, 1500.0, 2000.0)));
+}
+
+// Loaded beyond its snap-through load (about 10.1 kN), the truss snaps to its inverted
+// shape: exit 3, the limit point in the summary, the curve and the picture, and the far
+// branch in the files, certified to every digit.
+TEST(PathApp, ASnapThroughExitsWithThreeAndWritesTheFarBranch) {
+  scratch_folder folder;
+  kalvane_test::write_file(folder / "input.txt", two_bar_truss(12000.0));
+  const program_result r = run_path(folder);
+  ASSERT_EQ(r.status, 3) << r.out << r.err;
+  EXPECT_NE(r.out.find("Limit point at load factor 0.84"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("snapped through"), std::string::npos) << r.out;
+  const auto rows = csv_rows(folder / "path/path.csv");
+  double highest = 0.0, limit = 0.0;
+  bool unstable = false;
+  for (std::size_t i = 1; i < rows.size(); ++i) {
+    if (rows[i][7] == "limit" && limit == 0.0) limit = number(rows[i][1]);
+    if (limit == 0.0) highest = std::max(highest, number(rows[i][1]));
+    unstable |= rows[i][6] != "0";
+  }
+  EXPECT_GT(limit, 0.84);
+  EXPECT_LT(limit, 0.845);
+  EXPECT_LE(highest, limit * (1 + 1e-3));  // the limit point is where the load stopped rising
+  EXPECT_TRUE(unstable);
+  // The picture holds every row of the table, to the last bit.
+  const std::string svg = read_file(folder / "path/path.svg");
+  std::vector<view_test::element> doc;
+  ASSERT_NO_THROW(doc = view_test::parse_xml(svg));
+  std::vector<view_test::element> points;
+  for (const auto& e : doc)
+    if (e.attributes.count("data-point")) points.push_back(e);
+  ASSERT_EQ(points.size() + 1, rows.size());
+  for (std::size_t i = 0; i < points.size(); ++i) {
+    EXPECT_EQ(points[i].attributes.at("data-load-factor"), rows[i + 1][1]);
+    EXPECT_EQ(points[i].attributes.at("data-displacement"), rows[i + 1][2]);
+    EXPECT_EQ(points[i].attributes.at("data-kind"), rows[i + 1][7]);
+  }
+  EXPECT_NE(svg.find("stroke-dasharray"), std::string::npos);
+  // The apex below the supports: the inverted shape, 100 mm and more under them.
+  const std::vector<std::string> report = kalvane_test::lines_of(read_file(folder / "path/output.txt"));
+  EXPECT_LT(number(report[12].substr(46)), -200.0);
+  expect_certified_digits(folder / "path");
+}
+
+// Tensioned, then loaded until its hogging cables push, the saddle net passes bifurcation
+// points and regains its stability: exit 3, each point named, the primary branch's state at
+// full load in the files, certified to every digit.
+TEST(PathApp, FullLoadPastABifurcationExitsWithThree) {
+  scratch_folder folder;
+  kalvane_test::write_file(folder / "input.txt", newton_models::input_text(newton_models::saddle_net(
+                                                     9, 7, 1000.0, 800.0, 0.002, -30000.0)));
+  const program_result r = run_path(folder);
+  ASSERT_EQ(r.status, 3) << r.out << r.err;
+  EXPECT_NE(r.out.find("Bifurcation point at load factor"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("past the bifurcation point at load factor"), std::string::npos) << r.out;
+  const auto rows = csv_rows(folder / "path/path.csv");
+  long bifurcations = 0;
+  for (std::size_t i = 1; i < rows.size(); ++i) bifurcations += rows[i][7] == "bifurcation";
+  EXPECT_GT(bifurcations, 0);
+  EXPECT_NE(read_file(folder / "path/path.svg").find("data-kind=\"bifurcation\""), std::string::npos);
+  expect_certified_digits(folder / "path");
+}
+
+// The report's frame tells the path: Newton iterations in all, kalvane's total potential,
+// and the largest gradient component reached; the watched column follows the apex.
+TEST(PathApp, TheReportFrameAndTheCurveTellThePath) {
+  scratch_folder folder;
+  kalvane_test::write_file(folder / "input.txt", two_bar_truss(1000.0));
+  const program_result r = run_path(folder, {"--out", "elsewhere"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_FALSE(kalvane_test::file_exists(folder / "path"));
+  const std::vector<std::string> report = kalvane_test::lines_of(read_file(folder / "elsewhere/output.txt"));
+  ASSERT_GT(report.size(), 12u);
+  const auto rows = csv_rows(folder / "elsewhere/path.csv");
+  ASSERT_GE(rows.size(), 2u);
+  EXPECT_EQ(rows[0][2], "displacement node 2 Z");  // the node that moves most
+  // The last row is the full-load point before its final polish: the report's apex to 7 digits.
+  const double apex = number(report[12].substr(46));
+  EXPECT_NEAR(number(rows.back()[2]), apex, 1e-6 * std::fabs(apex));
+  EXPECT_NEAR(apex, -1.969477, 1e-6);  // the near branch, not kalvane's inverted shape
+  const double gradient = number(report[3].substr(48, 13));
+  EXPECT_LT(gradient, 1e-9);
+  EXPECT_GT(std::stol(report[1].substr(48, 13)), 0);
+  EXPECT_NE(r.out.find("Newton iteration"), std::string::npos);
+
+  // Watching another component: its displacement in every row.
+  const program_result watched = run_path(folder, {"--watch", "2", "X", "--out", "x"});
+  ASSERT_EQ(watched.status, 0) << watched.err;
+  const auto x_rows = csv_rows(folder / "x/path.csv");
+  EXPECT_EQ(x_rows[0][2], "displacement node 2 X");
+  for (std::size_t i = 1; i < x_rows.size(); ++i) EXPECT_EQ(number(x_rows[i][2]), 0.0);
+}
+
+// No equilibrium holds the full load: exit 2 at the bar's strength, its largest force
+// 2 A (l - 1/l^2)(c1 + c2/l) over the stretch l; the files hold the last stable point under
+// the load it carried, so that its reaction balances the load reached.
+TEST(PathApp, ACollapseExitsWithTwoAtTheLimitLoadAndWritesTheLastStablePoint) {
+  scratch_folder folder;
+  kalvane_test::write_file(folder / "input.txt", softening_bar());
+  const program_result r = run_path(folder, {"--loading", "together"});
+  ASSERT_EQ(r.status, 2) << r.out << r.err;
+  EXPECT_NE(r.out.find("no stable equilibrium at full load"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("The files hold the last stable point"), std::string::npos) << r.out;
+  const auto force = [](double l) { return 2.0 * (l - 1.0 / (l * l)) * (-1.0 + 10.0 / l); };
+  double low = 1.0, high = 5.0;  // golden section for the strongest stretch
+  for (int k = 0; k < 200; ++k) {
+    const double a = high - 0.618033988749895 * (high - low), b = low + 0.618033988749895 * (high - low);
+    (force(a) < force(b) ? low : high) = force(a) < force(b) ? a : b;
+  }
+  const double strength = force(0.5 * (low + high));
+  const auto rows = csv_rows(folder / "path/path.csv");
+  double limit = 0.0;
+  for (std::size_t i = 1; i < rows.size(); ++i)
+    if (rows[i][7] == "limit") limit = number(rows[i][1]);
+  EXPECT_NEAR(20.0 * limit, strength, 1e-6 * strength);
+  const std::vector<std::string> report = kalvane_test::lines_of(read_file(folder / "path/output.txt"));
+  // The reaction table's one row: node 1 X holds the load reached.
+  const auto reaction = std::find_if(report.begin(), report.end(),
+                                     [](const std::string& l) { return l.rfind("    1", 0) == 0 && l.size() == 23; });
+  ASSERT_NE(reaction, report.end());
+  EXPECT_NEAR(number(reaction->substr(10)), -strength, 1e-6 * strength);
+  EXPECT_LT(number(report[3].substr(48, 13)), 1e-9 * 20.0);  // an equilibrium, Newton-refined
+}
+
+// A bar that nothing holds along its axis, pushed that way: no equilibrium at any load. The
+// summary names the mechanism, and the files hold the unloaded shape, not where the search
+// for a minimum had wandered.
+TEST(PathApp, AMechanismExitsWithTwoAndWritesTheUnloadedShape) {
+  scratch_folder folder;
+  kalvane_test::write_file(folder / "input.txt",
+                           check_test::input_text("Sliding bar", "0.9 20 1E-6 0.0 100 5", "1 10.0",
+                                                  "2\nnode x y z\n1 0 0 0\n2 1 0 0\n", "1\nbar n1 n2 area\n1 1 2 1.0\n",
+                                                  "4\nnode c v\n1 2 0\n1 3 0\n2 2 0\n2 3 0\n", "1\nnode c v\n2 1 1.0\n"));
+  const program_result r = run_path(folder);
+  ASSERT_EQ(r.status, 2) << r.out << r.err;
+  EXPECT_NE(r.out.find("is a mechanism"), std::string::npos) << r.out;
+  const std::vector<std::string> report = kalvane_test::lines_of(read_file(folder / "path/output.txt"));
+  ASSERT_GT(report.size(), 12u);
+  const std::string unmoved = "      0.000000E+00      0.000000E+00      0.000000E+00";
+  EXPECT_EQ(report[11], "    1" + unmoved);
+  EXPECT_EQ(report[12], "    2" + unmoved);
+}
+
+TEST(PathApp, BadInputAndBadOptionsEndInKalvanesErrorReport) {
+  scratch_folder folder;
+  std::string name, message;
+  const program_result missing = run_path(folder);
+  EXPECT_EQ(missing.status, 1);
+  ASSERT_TRUE(kalvane_test::parse_error_report(missing.err, name, message)) << missing.err;
+  EXPECT_EQ(name, "NAME_ERROR");
+
+  std::string input = two_bar_truss(1000.0);
+  input.replace(input.find("2000 0 100"), 10, "2000 0 abc");
+  kalvane_test::write_file(folder / "input.txt", input);
+  const program_result malformed = run_path(folder);
+  EXPECT_EQ(malformed.status, 1);
+  ASSERT_TRUE(kalvane_test::parse_error_report(malformed.err, name, message)) << malformed.err;
+  EXPECT_EQ(name, "DATA_ERROR");
+  EXPECT_NE(message.find("input.txt:10:10:"), std::string::npos) << message;
+  EXPECT_EQ(malformed.out, "");
+
+  kalvane_test::write_file(folder / "input.txt", two_bar_truss(1000.0));
+  for (const std::vector<std::string>& args :
+       {std::vector<std::string>{"--watch", "4", "Z"}, {"--loading", "slowly"}, {"--verbose"}}) {
+    const program_result refused = run_path(folder, args);
+    EXPECT_EQ(refused.status, 1) << args[0];
+    ASSERT_TRUE(kalvane_test::parse_error_report(refused.err, name, message)) << refused.err;
+    EXPECT_EQ(name, "USAGE_ERROR");
+  }
+  EXPECT_FALSE(kalvane_test::file_exists(folder / "path"));  // nothing written on a refusal
+
+  const program_result help = run_path(folder, {"--help"});
+  EXPECT_EQ(help.status, 0);
+  EXPECT_EQ(help.out.rfind("Usage: kalvane-path", 0), 0u);
+  const program_result version = run_path(folder, {"--version"});
+  EXPECT_EQ(version.status, 0);
+  EXPECT_EQ(version.out.rfind("kalvane-path ", 0), 0u);
+  EXPECT_FALSE(kalvane_test::file_exists(folder / "path"));
+}
+
+// On a terminal the progress line shows the step and the load factor, and is erased.
+TEST(PathApp, OnATerminalTheProgressLineShowsTheStepAndLoadFactor) {
+  scratch_folder folder;
+  kalvane_test::write_file(folder / "input.txt", two_bar_truss(1000.0));
+  kalvane_test::program_run run;
+  run.program = "/usr/bin/script";
+  run.args = {"-qec", "'" + kalvane_test::path_exe() + "'", "/dev/null"};
+  run.folder = folder.path;
+  run.environment = {"KALVANE_PROGRESS_AFTER_MS=0"};
+  const program_result r = kalvane_test::run_program(run);
+  ASSERT_EQ(r.status, 0) << r.out;
+  const std::size_t drawn = r.out.find("kalvane-path: step 1, ");
+  ASSERT_NE(drawn, std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("load factor ", drawn), std::string::npos);
+  // Erased before the summary.
+  EXPECT_NE(r.out.find("\r\033[K", drawn), std::string::npos);
+  EXPECT_LT(r.out.rfind("\r\033[K"), r.out.find("Path: "));
+}
