@@ -128,6 +128,33 @@ TEST(CheckApp, TheDomeThatSnapsThroughAndTheDomeThatDoesNot) {
   }
 }
 
+// A path that stopped short of full load without meeting a limit point stalled: it did not
+// snap through, and neither point 5 nor the verdict says it did.
+TEST(CheckApp, AStalledPathIsNotCalledASnapThrough) {
+  kalvane::check::findings f;
+  f.refinement.converged = true;  // the other points as a certified run leaves them
+  f.path_followed = true;
+  f.path.stalled = true;
+  f.path.stage = 2;
+  kalvane::check::decide(f, false);
+  EXPECT_EQ(f.status, 3);
+  EXPECT_EQ(f.verdict, "not certified: the loading path stalls at load factor 0.0000, short of full load: gradual "
+                       "loading does not confirm the run's equilibrium");
+  const std::string text = kalvane::check::text_of(f);
+  EXPECT_TRUE(has(text, "5. Loading path: the path stalls at load factor 0.0000 of stage 2 (0 steps, 0 halvings)")) << text;
+  EXPECT_FALSE(has(text, "snaps through")) << text;
+
+  // Past a limit point and gone, it did snap through.
+  f.path.stalled = false;
+  f.path.collapsed = true;
+  kalvane::newton::path_point limit;
+  limit.load_factor = 0.5;
+  limit.kind = kalvane::newton::point_kind::limit;
+  f.path.points = {limit};
+  kalvane::check::decide(f, false);
+  EXPECT_TRUE(has(f.verdict, "the loading path snaps through at load factor 0.5000")) << f.verdict;
+}
+
 // The middle node of two collinear bars, pushed along them: one bar pulls, the other
 // pushes, and sideways only the pulled bar holds it, less than the pushed one drives it
 // out. kalvane's run stays on the line, where the gradient across it is zero.

@@ -77,6 +77,10 @@ std::string path_text_of_loading(const findings& f) {
   if (f.path_cannot_start)
     return "the path cannot start (" + steps + "): the structure is a mechanism (or unstable) at zero load, free to move at " +
            name_of(f.path_soft);
+  // A path that stopped short with no limit point met did not snap through: it stalled.
+  if (p.stalled)
+    return "the path stalls at load factor " + load_factor_text(p.load_factor) + " of stage " + std::to_string(p.stage) +
+           " (" + steps + "): it found no next equilibrium, short of full load and of any limit point";
   if (!p.reached_full_load || p.snapped) {
     return "the path snaps through at load factor " + load_factor_text(snap_load_factor(p)) + " (" + steps +
            "): a limit point, the stiffness turns singular there (smallest pivot " + sci(p.smallest_pivot) +

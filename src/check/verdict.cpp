@@ -80,6 +80,12 @@ void decide(findings& f, bool strict) {
                 name_of(f.path_soft);
     return;
   }
+  if (f.path_followed && f.path.stalled) {
+    f.status = 3;
+    f.verdict = "not certified: the loading path stalls at load factor " + load_factor_text(f.path.load_factor) +
+                ", short of full load: gradual loading does not confirm the run's equilibrium";
+    return;
+  }
   if (f.path_followed && (!f.path.reached_full_load || f.path.snapped)) {
     f.status = 3;
     f.verdict = "not certified: the loading path snaps through at load factor " + load_factor_text(snap_load_factor(f.path)) +

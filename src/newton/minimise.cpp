@@ -113,7 +113,14 @@ minimise_result minimise_energy(const model& m, vector& x, stiffness_pattern& pa
     ++result.steps;
     if (!accepted) {
       // Nothing along the step lowers the energy: rounding has the last word at a minimum.
-      result.converged = definite && result.gradient <= 16.0 * result.rounding;
+      // The gradient's rounding can lie far above the level its terms' sizes tell: a bar
+      // that swings much further than it stretches forms its strain, and so its force, from
+      // terms of the swing's size (a chain hanging from slack). A full Newton step of the
+      // definite stiffness that did not halve the gradient, where the energy it promises
+      // to gain, -slope / 2, is below the energy's own rounding, met that floor: x is the
+      // minimum to the last digit. (Above the floor the step would have halved it.)
+      const bool at_gradient_floor = !capped && -slope <= rounding_of(std::fabs(s.energy));
+      result.converged = definite && (result.gradient <= 16.0 * result.rounding || at_gradient_floor);
       break;
     }
     if (capped && alpha == 1.0) radius *= 2.0;
