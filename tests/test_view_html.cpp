@@ -13,6 +13,7 @@
 #include "view/app.hpp"
 #include "view/html.hpp"
 #include "view/page_assets.hpp"
+#include "view/svg_write.hpp"
 
 using namespace kalvane::view;
 using namespace kalvane_test;
@@ -75,7 +76,7 @@ TEST(ViewHtml, TextsCannotLeaveTheirContext) {
   // Latin-1, a cut sequence, an overlong form, a surrogate, beyond U+10FFFF.
   EXPECT_EQ(script_json_string("caf\xE9 \xE2\x82 \xC0\x80 \xED\xA0\x80 \xF4\x90\x80\x80"),
             "\"caf\\ufffd \\ufffd\\ufffd \\ufffd\\ufffd \\ufffd\\ufffd\\ufffd \\ufffd\\ufffd\\ufffd\\ufffd\"");
-  EXPECT_EQ(html_text("<a href=\"x\">'&'</a>"), "&lt;a href=&quot;x&quot;&gt;&#39;&amp;&#39;&lt;/a&gt;");
+  EXPECT_EQ(kalvane::view::escaped("<a href=\"x\">'&'</a>"), "&lt;a href=&quot;x&quot;&gt;&#39;&amp;&#39;&lt;/a&gt;");
 }
 
 TEST(ViewHtml, Base64FollowsTheStandard) {

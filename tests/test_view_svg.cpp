@@ -302,7 +302,7 @@ TEST(ViewSvg, TheTitleIsEscaped) {
   EXPECT_EQ(svg.find("]]>"), std::string::npos);
   EXPECT_EQ(svg.find("<script"), std::string::npos);
   EXPECT_EQ(svg.find("<!--"), std::string::npos);
-  EXPECT_NE(svg.find("Roof &lt;b&gt;A&lt;/b&gt; &amp; &quot;B&quot; &apos;C&apos; ]]&gt;"), std::string::npos);
+  EXPECT_NE(svg.find("Roof &lt;b&gt;A&lt;/b&gt; &amp; &quot;B&quot; &#39;C&#39; ]]&gt;"), std::string::npos);
   EXPECT_EQ(texts_holding(doc, "Roof"), 1u);
 }
 

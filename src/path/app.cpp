@@ -16,6 +16,7 @@
 #include "path/summary.hpp"
 #include "progress.hpp"
 #include "run.hpp"
+#include "view/title.hpp"
 
 namespace kalvane::path {
 
@@ -37,12 +38,6 @@ void write_file(const std::string& path, const std::string& text) {
   file.write(text.data(), static_cast<std::streamsize>(text.size()));
   file.close();
   if (!file) fail(device_error, "cannot write " + path);
-}
-
-std::string first_line(const std::string& text) {
-  std::string line = text.substr(0, text.find('\n'));
-  if (!line.empty() && line.back() == '\r') line.pop_back();
-  return line;
 }
 
 void make_folder(const std::string& folder) {
@@ -181,7 +176,7 @@ outcome run_path(const options& o) {
   run(written, writing);
   files.insert(files.end(), {"abaqusfile.inp", "autocad.scr", "output.txt"});
   write_file((fs::path(out) / "path.csv").string(), csv_of(c));
-  write_file((fs::path(out) / "path.svg").string(), render_curve_svg(c, m, o.how, first_line(input_bytes)));
+  write_file((fs::path(out) / "path.svg").string(), render_curve_svg(c, m, o.how, view::read_title(input_name)));
   files.insert(files.end(), {"path.csv", "path.svg"});
 
   facts.input_name = input_name;

@@ -5,7 +5,12 @@
 #include <cmath>
 #include <cstdio>
 
+#include "view/svg_write.hpp"
+#include "view/title.hpp"
+
 namespace kalvane::path {
+
+using view::escaped;
 
 namespace {
 
@@ -74,7 +79,7 @@ struct mapping {
 void text(std::string& out, double x, double y, const std::string& body, const char* anchor = "middle",
           int size = 13, const char* extra = "") {
   out += "<text x=\"" + fixed(x) + "\" y=\"" + fixed(y) + "\" font-size=\"" + std::to_string(size) +
-         "\" text-anchor=\"" + anchor + "\"" + extra + ">" + xml_text(body) + "</text>\n";
+         "\" text-anchor=\"" + anchor + "\"" + extra + ">" + escaped(body) + "</text>\n";
 }
 
 void line(std::string& out, double x1, double y1, double x2, double y2, const std::string& style) {
@@ -191,7 +196,7 @@ void draw_curve(std::string& out, const curve& c, const mapping& m, newton::load
                                shortest(p.point.load_factor) + "\" data-displacement=\"" + shortest(p.watched) +
                                "\" data-kind=\"" + kind_name(p.point.kind) + "\"";
     const std::string tip = "<title>" +
-                            xml_text("point " + std::to_string(i + 1) + ", stage " + std::to_string(p.point.stage) +
+                            escaped("point " + std::to_string(i + 1) + ", stage " + std::to_string(p.point.stage) +
                                      ", load factor " + shortest(p.point.load_factor) + ", displacement " +
                                      shortest(p.watched) + ", " + kind_name(p.point.kind)) +
                             "</title>";
@@ -259,22 +264,6 @@ void draw_legend(std::string& out, const curve& c, newton::loading how) {
   out += "</g>\n";
 }
 
-// The length of the UTF-8 sequence that starts at text[i], or 0 when it is not one.
-std::size_t utf8_length(const std::string& text, std::size_t i) {
-  const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(text[k]); };
-  const unsigned char lead = byte(i);
-  std::size_t length = lead >= 0xF0 && lead <= 0xF4 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC2 && lead <= 0xDF ? 2 : 0;
-  if (length == 0 || i + length > text.size()) return 0;
-  for (std::size_t k = 1; k < length; ++k)
-    if ((byte(i + k) & 0xC0) != 0x80) return 0;
-  // Overlong forms, surrogates and code points beyond U+10FFFF.
-  if (lead == 0xE0 && byte(i + 1) < 0xA0) return 0;
-  if (lead == 0xED && byte(i + 1) >= 0xA0) return 0;
-  if (lead == 0xF0 && byte(i + 1) < 0x90) return 0;
-  if (lead == 0xF4 && byte(i + 1) >= 0x90) return 0;
-  return length;
-}
-
 // A title fits the picture's width: a long one is cut where a character begins.
 std::string heading_of(const std::string& title) {
   constexpr std::size_t most = 90;
@@ -286,31 +275,8 @@ std::string heading_of(const std::string& title) {
 
 }  // namespace
 
-std::string xml_text(const std::string& text) {
-  std::string out;
-  out.reserve(text.size());
-  for (std::size_t i = 0; i < text.size();) {
-    const unsigned char c = static_cast<unsigned char>(text[i]);
-    if (c >= 0x80) {
-      const std::size_t length = utf8_length(text, i);
-      if (length == 0) out += '?', ++i;
-      else out.append(text, i, length), i += length;
-      continue;
-    }
-    if (c == '&') out += "&amp;";
-    else if (c == '<') out += "&lt;";
-    else if (c == '>') out += "&gt;";
-    else if (c == '"') out += "&quot;";
-    else if (c == '\'') out += "&apos;";
-    else if (c < 0x20 && c != '\t') out += '?';
-    else if (c == 0x7F) out += '?';
-    else out += static_cast<char>(c);
-    ++i;
-  }
-  return out;
-}
-
-std::string render_curve_svg(const curve& c, const model& full, newton::loading how, const std::string& title) {
+std::string render_curve_svg(const curve& c, const model& full, newton::loading how, const std::string& raw_title) {
+  const std::string title = view::printable(raw_title);
   range x, y;
   x.take(0.0), y.take(0.0), y.take(1.0);
   for (const curve_point& p : c.points)
@@ -323,7 +289,7 @@ std::string render_curve_svg(const curve& c, const model& full, newton::loading 
       "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
       "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"800\" height=\"600\" viewBox=\"0 0 800 600\" "
       "font-family=\"sans-serif\">\n";
-  out += "<title>" + xml_text(title.empty() ? "kalvane-path" : title) + "</title>\n";
+  out += "<title>" + escaped(title.empty() ? "kalvane-path" : title) + "</title>\n";
   out += "<rect width=\"100%\" height=\"100%\" fill=\"white\"/>\n";
   text(out, width / 2, 28, heading_of(title), "middle", 16, " font-weight=\"bold\"");
   text(out, width / 2, 50,

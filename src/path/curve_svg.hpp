@@ -12,11 +12,7 @@
 
 namespace kalvane::path {
 
-// Text made safe for XML character data and attribute values: markup characters escaped,
-// control characters and bytes that are not UTF-8 replaced by '?'.
-std::string xml_text(const std::string& text);
-
-// `title` is the first line of input.txt.
+// `title` is the model's title (made printable here; any markup in it is escaped).
 std::string render_curve_svg(const curve& c, const model& full, newton::loading how, const std::string& title);
 
 }  // namespace kalvane::path

@@ -9,6 +9,7 @@
 
 #include "view/page_assets.hpp"
 #include "view/svg.hpp"
+#include "view/svg_write.hpp"
 
 namespace kalvane::view {
 
@@ -153,22 +154,6 @@ std::string filled(std::string_view form, const std::vector<std::pair<std::strin
 
 }  // namespace
 
-std::string html_text(const std::string& text) {
-  std::string out;
-  out.reserve(text.size());
-  for (char c : text) {
-    switch (c) {
-      case '&': out += "&amp;"; break;
-      case '<': out += "&lt;"; break;
-      case '>': out += "&gt;"; break;
-      case '"': out += "&quot;"; break;
-      case '\'': out += "&#39;"; break;
-      default: out += c;
-    }
-  }
-  return out;
-}
-
 std::string script_json_string(const std::string& text) {
   std::string out = "\"";
   for (std::size_t i = 0; i < text.size();) {
@@ -259,7 +244,7 @@ std::string render_html(const page& p) {
   append_module(modules, "kalvane-page", page_assets::page_js);
 
   return filled(page_assets::page_html, {{"{{boot_hash}}", std::string(page_assets::boot_js_sha256)},
-                                         {"{{title}}", html_text(s.title.empty() ? "kalvane result" : s.title)},
+                                         {"{{title}}", escaped(s.title.empty() ? "kalvane result" : s.title)},
                                          {"{{style}}", std::string(page_assets::page_css)},
                                          {"{{data}}", std::move(data)},
                                          {"{{modules}}", std::move(modules)},

@@ -35,8 +35,6 @@ std::string material_text(const model& m);
 
 std::string render_html(const page& p);
 
-// Text escaped for an HTML text node or attribute value.
-std::string html_text(const std::string& text);
 
 // A JSON string literal that is also safe inside an HTML <script> element: no '<', '>' or
 // '&', no line or paragraph separator, no control character, and invalid UTF-8 replaced.

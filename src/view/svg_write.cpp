@@ -14,7 +14,7 @@ std::string escaped(const std::string& text) {
       case '<': out += "&lt;"; break;
       case '>': out += "&gt;"; break;
       case '"': out += "&quot;"; break;
-      case '\'': out += "&apos;"; break;
+      case '\'': out += "&#39;"; break;  // HTML knows no &apos;: one form serves both
       default: out += c;
     }
   }
