@@ -290,7 +290,12 @@ findings run_check(const options& o) {
   f.residual = check_residual(m, printed, pattern);
   f.iterations = r.iterations;
   f.max_iterations = m.max_iterations;
-  f.at_iteration_limit = r.iterations >= std::max(m.max_iterations, 1);
+  // Only a report stopped against the input's own allowable gradient counts iterations
+  // against its limit: kalvane-path's frame gives the gradient it reached, and counts Newton
+  // iterations, which no limit of the minimiser's bounds.
+  const bool own_threshold =
+      std::fabs(r.allowable_gradient - m.allowable_gradient) <= half_printed_unit(m.allowable_gradient);
+  f.at_iteration_limit = own_threshold && r.iterations >= std::max(m.max_iterations, 1);
   vector refined = printed;
   progress.show("3. refinement by Newton's method from a largest gradient of " + sci(f.residual.largest));
   refine(f, m, r, refined, pattern, factor);

@@ -88,8 +88,12 @@ void decide(findings& f, bool strict) {
   }
   if (f.path_followed && (!f.path.reached_full_load || f.path.snapped)) {
     f.status = 3;
-    f.verdict = "not certified: the loading path snaps through at load factor " + load_factor_text(snap_load_factor(f.path)) +
-                "; the run's equilibrium lies beyond that limit point";
+    f.verdict = "not certified: the loading path snaps through at load factor " + load_factor_text(snap_load_factor(f.path));
+    // Past the limit point the structure jumps; where the path lands at full load is the
+    // state it settles in, and the run either found that state or another one.
+    if (!f.path.reached_full_load) f.verdict += "; the run's equilibrium lies beyond that limit point";
+    else if (f.comparison.differs) f.verdict += ", and lands at full load on another equilibrium than the run's";
+    else f.verdict += ", and lands at full load on the run's equilibrium: the structure reaches it only by that jump";
     return;
   }
   if (f.path_followed && f.comparison.differs) {
