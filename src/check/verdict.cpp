@@ -98,7 +98,8 @@ void decide(findings& f, bool strict) {
   }
   if (f.path_followed && f.comparison.differs) {
     f.status = 3;
-    f.verdict = "not certified: the run found a different equilibrium than gradual loading reaches";
+    f.verdict = "not certified: the run found a different equilibrium than gradual loading reaches; "
+                "kalvane-path writes that one, in kalvane's files, into path/";
     return;
   }
   // A disagreement of the finite-element cross-check is another equilibrium than the one
