@@ -1,5 +1,7 @@
 #include "newton/factor.hpp"
 
+#include <cholmod.h>
+
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
@@ -12,6 +14,17 @@
 #include "error.hpp"
 
 namespace kalvane::newton {
+
+struct supernodal_cholesky {
+  cholmod_common common;
+  cholmod_factor* factor = nullptr;  // analysed once per pattern, refactorised in place
+  supernodal_cholesky();
+  ~supernodal_cholesky();
+  supernodal_cholesky(const supernodal_cholesky&) = delete;
+  supernodal_cholesky& operator=(const supernodal_cholesky&) = delete;
+};
+
+void supernodal_cholesky_deleter::operator()(supernodal_cholesky* c) const { delete c; }
 
 namespace {
 
@@ -53,7 +66,8 @@ void count_pivot(inertia& result, double pivot) {
 // L L^T succeeds exactly when the matrix is positive definite (to rounding); the pivots of
 // its LDL^T are then the squares of L's diagonal, stored first in each supernode's block.
 bool cholesky(factorisation& f, Eigen::SparseMatrix<double>& matrix, double reference, inertia& result) {
-  supernodal_cholesky& c = f.cholesky;
+  if (!f.cholesky) f.cholesky.reset(new supernodal_cholesky);
+  supernodal_cholesky& c = *f.cholesky;
   cholmod_sparse a = view_of(matrix);
   if (!c.factor) {
     c.factor = cholmod_analyze(&a, &c.common);
@@ -172,7 +186,7 @@ inertia factorise_changed(factorisation& f, stiffness_pattern& pattern, Change c
   } else if (definite_only) {
     f.ok = false;
   } else {
-    release_values(f.cholesky);
+    if (f.cholesky) release_values(*f.cholesky);
     ldlt(f, pattern.matrix, reference, result);
   }
   if (result.smallest_pivot == INFINITY) result.smallest_pivot = 0.0;  // no pivot known
@@ -220,11 +234,11 @@ vector solve(factorisation& f, const vector& rhs) {
   b.x = const_cast<double*>(rhs.data());  // only read
   b.xtype = CHOLMOD_REAL;
   b.dtype = CHOLMOD_DOUBLE;
-  cholmod_dense* x = cholmod_solve(CHOLMOD_A, f.cholesky.factor, &b, &f.cholesky.common);
+  cholmod_dense* x = cholmod_solve(CHOLMOD_A, f.cholesky->factor, &b, &f.cholesky->common);
   if (!x) fail(storage_error, "CHOLMOD could not solve with the stiffness (out of memory?)");
   const double* values = static_cast<const double*>(x->x);
   vector out(values, values + rhs.size());
-  cholmod_free_dense(&x, &f.cholesky.common);
+  cholmod_free_dense(&x, &f.cholesky->common);
   return out;
 }
 

@@ -5,8 +5,6 @@
 // simplicial factorisation; its pivots are the squares of L's diagonal. Any other stiffness
 // is factorised by Eigen's simplicial LDL^T with the approximate minimum degree order. By
 // Sylvester's law of inertia, K has as many negative eigenvalues as D has negative entries.
-#include <cholmod.h>
-
 #include <Eigen/SparseCholesky>
 
 #include <memory>
@@ -21,14 +19,11 @@ struct inertia {
   bool minimum() const { return negative == 0 && zero == 0; }
 };
 
-// CHOLMOD's workspace and its factor of one pattern, freed together.
-struct supernodal_cholesky {
-  cholmod_common common;
-  cholmod_factor* factor = nullptr;  // analysed once per pattern, refactorised in place
-  supernodal_cholesky();
-  ~supernodal_cholesky();
-  supernodal_cholesky(const supernodal_cholesky&) = delete;
-  supernodal_cholesky& operator=(const supernodal_cholesky&) = delete;
+// CHOLMOD's workspace and its factor of one pattern, freed together; defined where CHOLMOD
+// is called, so that no other source sees its header.
+struct supernodal_cholesky;
+struct supernodal_cholesky_deleter {
+  void operator()(supernodal_cholesky* c) const;
 };
 
 using simplicial_ldlt = Eigen::SimplicialLDLT<Eigen::SparseMatrix<double>, Eigen::Lower, Eigen::AMDOrdering<int>>;
@@ -37,7 +32,7 @@ using simplicial_ldlt = Eigen::SimplicialLDLT<Eigen::SparseMatrix<double>, Eigen
 // everything else the check holds, and a stiffness that turns positive definite and back
 // would otherwise keep both.
 struct factorisation {
-  supernodal_cholesky cholesky;
+  std::unique_ptr<supernodal_cholesky, supernodal_cholesky_deleter> cholesky;  // made at the first factorisation
   std::unique_ptr<simplicial_ldlt> ldlt;  // the last factorisation's, when it is not the Cholesky one
   bool positive_definite = false;  // the last factorisation is the Cholesky one
   bool ok = false;                 // the last factorisation met no exact zero pivot
