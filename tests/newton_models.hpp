@@ -47,14 +47,18 @@ inline std::string input_text(const structure& s) {
 }
 
 // The model as `start` leaves it, from input.txt written into `folder`.
-inline kalvane::model prepared(const kalvane_test::scratch_folder& folder, const structure& s) {
-  kalvane_test::write_file(folder / "input.txt", input_text(s));
+inline kalvane::model prepared(const kalvane_test::scratch_folder& folder, const std::string& input) {
+  kalvane_test::write_file(folder / "input.txt", input);
   kalvane::model m;
   kalvane::run_plan plan;
   plan.last = kalvane::stage::start;
   plan.folder = folder.path;
   kalvane::run(m, plan);
   return m;
+}
+
+inline kalvane::model prepared(const kalvane_test::scratch_folder& folder, const structure& s) {
+  return prepared(folder, input_text(s));
 }
 
 inline void hold(structure& s, int node, int first = 1, int last = 3) {

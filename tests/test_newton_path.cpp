@@ -6,6 +6,7 @@
 #include <sstream>
 
 #include "newton/path.hpp"
+#include "newton_models.hpp"
 #include "run.hpp"
 #include "structures.hpp"
 #include "support.hpp"
@@ -14,15 +15,7 @@ namespace {
 
 using kalvane_test::scratch_folder;
 
-kalvane::model prepared(const scratch_folder& folder, const std::string& input) {
-  kalvane_test::write_file(folder / "input.txt", input);
-  kalvane::model m;
-  kalvane::run_plan plan;
-  plan.last = kalvane::stage::start;
-  plan.folder = folder.path;
-  kalvane::run(m, plan);
-  return m;
-}
+using newton_models::prepared;
 
 // The path reaches full load without halving a step, on a stable branch, and its end is an
 // equilibrium of the whole model.

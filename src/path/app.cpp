@@ -16,6 +16,7 @@
 #include "path/summary.hpp"
 #include "progress.hpp"
 #include "run.hpp"
+#include "view/report_reader.hpp"
 #include "view/title.hpp"
 
 namespace kalvane::path {
@@ -30,14 +31,6 @@ std::string whole_file(const std::string& path) {
   std::ostringstream text;
   text << in.rdbuf();
   return text.str();
-}
-
-void write_file(const std::string& path, const std::string& text) {
-  std::ofstream file(path, std::ios::binary | std::ios::trunc);
-  if (!file) fail(name_error, "cannot create " + path);
-  file.write(text.data(), static_cast<std::streamsize>(text.size()));
-  file.close();
-  if (!file) fail(device_error, "cannot write " + path);
 }
 
 void make_folder(const std::string& folder) {
@@ -152,7 +145,7 @@ outcome run_path(const options& o) {
   std::vector<std::string> files;
   std::error_code same_failed;
   if (!fs::equivalent(input_name, fs::path(out) / "input.txt", same_failed)) {
-    write_file((fs::path(out) / "input.txt").string(), input_bytes);
+    view::write_whole_file((fs::path(out) / "input.txt").string(), input_bytes);
     files.push_back("input.txt");
   }
   run_plan writing;
@@ -175,8 +168,8 @@ outcome run_path(const options& o) {
   writing.last = stage::report;
   run(written, writing);
   files.insert(files.end(), {"abaqusfile.inp", "autocad.scr", "output.txt"});
-  write_file((fs::path(out) / "path.csv").string(), csv_of(c));
-  write_file((fs::path(out) / "path.svg").string(), render_curve_svg(c, m, o.how, view::read_title(input_name)));
+  view::write_whole_file((fs::path(out) / "path.csv").string(), csv_of(c));
+  view::write_whole_file((fs::path(out) / "path.svg").string(), render_curve_svg(c, m, o.how, view::read_title(input_name)));
   files.insert(files.end(), {"path.csv", "path.svg"});
 
   facts.input_name = input_name;

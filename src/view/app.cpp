@@ -30,14 +30,6 @@ double magnification(const std::string& text) {
   return k;
 }
 
-void write_file(const std::string& path, const std::string& text) {
-  std::ofstream file(path, std::ios::binary | std::ios::trunc);
-  if (!file) fail(name_error, "cannot create " + path);
-  file.write(text.data(), static_cast<std::streamsize>(text.size()));
-  file.close();
-  if (!file) fail(device_error, "cannot write " + path);
-}
-
 void require_readable(const std::string& path) {
   if (!std::ifstream(path)) fail(name_error, "cannot open " + path + " (has kalvane run in this directory?)");
 }
@@ -139,7 +131,7 @@ std::vector<std::string> run_view(const options& o) {
   if (o.write_html) files.emplace_back((dir / "kalvane.html").string(), render_html(page_of(m, r, s, dir)));
   std::vector<std::string> written;
   for (const auto& [path, text] : files) {
-    write_file(path, text);
+    write_whole_file(path, text);
     written.push_back(path);
   }
   return written;
