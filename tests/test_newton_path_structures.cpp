@@ -464,3 +464,49 @@ TEST(NewtonPath, ASettlementThatSwingsABarRoundCarriesItRigidlyAndTheLoadedState
 }
 
 }  // namespace
+
+namespace {
+
+// A straight string of two bars whose far support settles by (2, 200, 0) mm: stretched and
+// swung round at once, its middle follows along the line, sideways at once, though nothing
+// holds it sideways at the start and nothing there pulls it so. Loaded across the plane at
+// the middle by P, it sags by w where 2 N w / l = P.
+struct swung_string {
+  static constexpr double half = 500.0, area = 100.0, c1 = 70000.0, load = 5000.0;
+  static double span() { return std::hypot(2.0 * half + 2.0, 200.0); }
+  static double imbalance(double w) {
+    const double l = std::hypot(0.5 * span(), w), lambda = l / half;
+    return 2.0 * area * c1 * (lambda - 1.0 / (lambda * lambda)) * w / l - load;
+  }
+};
+
+TEST(NewtonPath, ASettlementThatStretchesAndSwingsAStringCarriesItsMiddleAlong) {
+  nm::structure s;
+  s.nodes = {{0.0, 0.0, 0.0}, {2.0 * swung_string::half, 0.0, 0.0}, {swung_string::half, 0.0, 0.0}};
+  s.bars = {{1, 3, swung_string::area}, {3, 2, swung_string::area}};
+  nm::hold(s, 1);
+  s.prescribed.push_back({2, 1, 2.0});
+  s.prescribed.push_back({2, 2, 200.0});
+  s.prescribed.push_back({2, 3, 0.0});
+  s.loads = {{3, 3, -swung_string::load}};
+  scratch_folder folder;
+  const kalvane::model m = nm::prepared(folder, s);
+  traced trace;
+  const kn::path_finding path = follow(m, trace);
+  ASSERT_TRUE(path.reached_full_load);
+  EXPECT_FALSE(path.stalled || path.snapped || path.past_bifurcation);
+  const double sag = increasing_root(swung_string::imbalance, 0.0, swung_string::half);
+  ASSERT_EQ(path.x.size(), 3u);
+  EXPECT_NEAR(path.x[at(m, 3, 1)], 1.0, 1e-10);
+  EXPECT_NEAR(path.x[at(m, 3, 2)], 100.0, 1e-10);
+  EXPECT_NEAR(path.x[at(m, 3, 3)], -sag, 1e-10);
+  for (std::size_t i = 0; i < trace.points.size(); ++i)
+    if (trace.points[i].stage == 1) {
+      const double t = trace.points[i].load_factor;
+      EXPECT_NEAR(trace.states[i][at(m, 3, 1)], t, 1e-7) << i;
+      EXPECT_NEAR(trace.states[i][at(m, 3, 2)], 100.0 * t, 1e-7) << i;
+      EXPECT_NEAR(trace.states[i][at(m, 3, 3)], 0.0, 1e-7) << i;
+    }
+}
+
+}  // namespace
