@@ -67,6 +67,20 @@ std::string axes_text(const std::vector<int>& axes) {
   return out;
 }
 
+// Factorises D (whose lower triangle holds the values) by a column-pivoted sparse QR and
+// returns how far its rank falls short. A column whose remaining norm is below the
+// rounding of the largest entry counts as dependent, as a pivot does in newton::factorise.
+long qr_nullity(density_system& s) {
+  const Eigen::SparseMatrix<double> full = s.pattern.matrix.selfadjointView<Eigen::Lower>();
+  double largest = 0.0;
+  for (Eigen::Index at = 0; at < full.nonZeros(); ++at) largest = std::max(largest, std::fabs(full.valuePtr()[at]));
+  if (!s.qr) s.qr = std::make_unique<Eigen::SparseQR<Eigen::SparseMatrix<double>, Eigen::COLAMDOrdering<int>>>();
+  s.qr->setPivotThreshold(1e-11 * largest);
+  s.qr->compute(full);
+  if (s.qr->info() != Eigen::Success) return std::max<long>(1, full.rows() - static_cast<long>(s.qr->rank()));
+  return full.rows() - static_cast<long>(s.qr->rank());
+}
+
 }  // namespace
 
 density_solver solver_for(const problem& p) {
@@ -95,17 +109,23 @@ shape_solve solve_shape(density_solver& solver, const problem& p, const std::vec
     if (n == 0) continue;
     assemble(s, q);
     s.inertia = newton::factorise(s.factor, s.pattern);
-    if (s.inertia.zero > 0 || !s.factor.ok) {
-      result.outcome = shape_outcome::indeterminate;
-      result.why = "the force densities leave the shape undetermined: the matrix D of the free " + axes_text(s.axes) +
-                   " coordinates is singular (" +
-                   (s.factor.ok ? std::to_string(s.inertia.zero) + " zero pivots" : std::string("a zero pivot")) +
-                   ": struts and cables balance in a mechanism or a self-stress that the held nodes do not "
-                   "restrain); held: " +
-                   held_summary(p) + ". Hold more nodes, or change the densities";
-      return result;
+    s.by_qr = s.inertia.zero > 0 || !s.factor.ok;
+    if (s.by_qr) {
+      const long nullity = qr_nullity(s);
+      if (nullity > 0) {
+        result.outcome = shape_outcome::indeterminate;
+        result.why = "the force densities leave the shape undetermined: the matrix D of the free " + axes_text(s.axes) +
+                     " coordinates is singular (its rank falls " + std::to_string(nullity) + " short of " +
+                     std::to_string(n) +
+                     ": struts and cables balance in a mechanism or a self-stress that the held nodes do not "
+                     "restrain); held: " +
+                     held_summary(p) + ". Hold more nodes, or change the densities";
+        return result;
+      }
+      result.negative_pivots = -1;
+    } else if (result.negative_pivots >= 0) {
+      result.negative_pivots += s.inertia.negative;
     }
-    result.negative_pivots += s.inertia.negative;
     for (int c : s.axes) {
       const auto axis = static_cast<std::size_t>(c);
       newton::vector rhs(n, 0.0);
@@ -117,8 +137,13 @@ shape_solve solve_shape(density_solver& solver, const problem& p, const std::vec
         if (i >= 0 && j < 0) rhs[static_cast<std::size_t>(i)] += q[b] * x[static_cast<std::size_t>(p.bars[b].second)][axis];
         if (j >= 0 && i < 0) rhs[static_cast<std::size_t>(j)] += q[b] * x[static_cast<std::size_t>(p.bars[b].first)][axis];
       }
-      const newton::vector solved = newton::solve(s.factor, rhs);
-      for (std::size_t r = 0; r < n; ++r) x[static_cast<std::size_t>(s.node_of[r])][axis] = solved[r];
+      if (s.by_qr) {
+        const Eigen::VectorXd solved = s.qr->solve(Eigen::Map<const Eigen::VectorXd>(rhs.data(), static_cast<Eigen::Index>(n)));
+        for (std::size_t r = 0; r < n; ++r) x[static_cast<std::size_t>(s.node_of[r])][axis] = solved[static_cast<Eigen::Index>(r)];
+      } else {
+        const newton::vector solved = newton::solve(s.factor, rhs);
+        for (std::size_t r = 0; r < n; ++r) x[static_cast<std::size_t>(s.node_of[r])][axis] = solved[r];
+      }
     }
   }
   return result;

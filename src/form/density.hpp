@@ -8,7 +8,14 @@
 // problem's validation has checked that each free node reaches a held one), indefinite or
 // singular with struts among the cables. One factorisation serves X, Y and Z when the
 // three share their free nodes; nodes held in some components only make up to three.
+// D is factorised as L L^T, or L D L^T when indefinite (the Newton library's
+// factorisation); an LDL^T without pivoting can meet a zero pivot in a matrix that is
+// regular (a node whose densities sum to zero), so a zero pivot is settled by a
+// rank-revealing sparse QR, which solves a regular D and measures a singular one.
+#include <Eigen/SparseQR>
+
 #include <array>
+#include <memory>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -28,6 +35,9 @@ struct density_system {
                                                 // (second, second) and off-diagonal entries; -1 where held
   newton::factorisation factor;
   newton::inertia inertia;         // of the last factorisation
+  // Made when an LDL^T meets a zero pivot.
+  std::unique_ptr<Eigen::SparseQR<Eigen::SparseMatrix<double>, Eigen::COLAMDOrdering<int>>> qr;
+  bool by_qr = false;              // the last solve's factorisation is the QR one
 };
 
 struct density_solver {
@@ -41,7 +51,9 @@ enum class shape_outcome { found, indeterminate };
 
 struct shape_solve {
   shape_outcome outcome = shape_outcome::found;
-  long negative_pivots = 0;  // of D, over every system: struts outweighing cables somewhere
+  // D's negative eigenvalues, over every system (struts outweighing cables somewhere), as
+  // the pivots of its LDL^T count them; -1 when a QR had to solve instead and they are not known.
+  long negative_pivots = 0;
   std::string why;           // when indeterminate: which D is singular and what is held
 };
 

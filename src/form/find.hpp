@@ -47,7 +47,8 @@ struct form_result {
   double largest_residual = 0.0;   // out-of-balance force at a free component
   double largest_force_error = 0.0;   // relative, over the bars with a target force
   double largest_length_error = 0.0;  // relative, over the bars with a target length
-  long negative_pivots = 0;        // of D at the shape kept: struts outweigh the cables somewhere
+  long negative_pivots = 0;        // of D at the shape kept (struts outweigh the cables somewhere);
+                                   // -1 when not known (see shape_solve)
   std::string stop;                // why the iteration ended short of the targets; empty when found
   std::vector<unmet_target> unmet; // worst first, at most unmet_listed
 };
