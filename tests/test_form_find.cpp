@@ -52,6 +52,25 @@ TEST(FormFind, TargetForcesOfAnEquilibriumAreMetWithinTheTolerance) {
   EXPECT_TRUE(r.unmet.empty());
 }
 
+// Near a nearly flat hanging pair of bars, q <- q l / L* contracts by (s / L*)^2 a step (s
+// the half-span): 0.4% here. The stall window judges the fall over the whole window, so such
+// a slow but steady iteration runs on to the tolerance.
+TEST(FormFind, SlowButSteadyIterationIsNotCutShortAsStalled) {
+  problem p;
+  for (point x : {point{0, 0, 0}, point{1, 0, 0}, point{2, 0, 0}}) add_node(p, x);
+  add_bar(p, 0, 1, 1.0);
+  add_bar(p, 1, 2, 1.0);
+  kalvane::form::hold(p, 0);
+  kalvane::form::hold(p, 2);
+  load(p, 1, {0, 0, -1.0});
+  p.target_length = {1.002, 1.002};
+  const form_result r = find_form(p, kalvane::form::settings_of(1e-9, 20000, 10));
+  ASSERT_EQ(r.outcome, form_outcome::found) << r.stop << " after " << r.iterations;
+  EXPECT_GT(r.iterations, 1000);
+  // A length within 1e-9 of L* puts the sag within L*^2 / sag x 1e-9 = 1.6e-8 of its value.
+  EXPECT_NEAR(r.nodes[1][2], -std::sqrt(1.002 * 1.002 - 1.0), 2e-8);
+}
+
 // A node between two held nodes, with no load, balances only forces equal along one line:
 // 10 and 5 cannot both be met. The best shape is kept, both bars are named, and the reason
 // is the imbalance at the node: 5, half the larger force.

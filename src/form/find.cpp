@@ -143,7 +143,8 @@ form_result find_form(const problem& p, const form_settings& settings) {
   state now{p.nodes, p.density, std::vector<double>(bars, 0.0)};
   state best;
   form_result result;
-  int since_better = 0;
+  int since_better = 0;        // steps since the best error last fell by 1%
+  double window_start = 0.0;  // the best error then
   for (int step = 0;; ++step) {
     const shape_solve solved = solve_shape(solver, p, now.q, now.x);
     if (solved.outcome == shape_outcome::indeterminate) {
@@ -154,9 +155,11 @@ form_result find_form(const problem& p, const form_settings& settings) {
     now.negative_pivots = solved.negative_pivots;
     measure(p, now);
     result.iterations = step;
-    if (step == 0 || now.worst() < best.worst()) {
-      since_better = now.worst() < 0.99 * best.worst() || step == 0 ? 0 : since_better + 1;
-      best = now;
+    if (step == 0 || now.worst() < best.worst()) best = now;
+    // The stall window restarts whenever the best error has fallen by 1% since it began.
+    if (step == 0 || best.worst() < 0.99 * window_start) {
+      window_start = best.worst();
+      since_better = 0;
     } else {
       ++since_better;
     }
