@@ -74,13 +74,14 @@ int time_targets(int m) {
   p.target_force.assign(p.bars.size(), std::nullopt);
   for (std::size_t b = 0; b < p.bars.size(); b += 2) p.target_force[b] = reference.force[b];
   for (std::size_t b = 0; b < p.bars.size(); b += 2) p.density[b] = 1.0;
-  for (double tolerance : {1e-3, 1e-6, 1e-9}) {
+  for (double tolerance : {1e-3, 1e-6}) {
     start = clock_type::now();
-    const form_result r = find_form(p, settings_of(tolerance, 10000, 100));
+    const form_result r = find_form(p, settings_of(tolerance, 3000, 100));
     std::printf("grid %d x %d, %zu bars, %zu with target forces: tolerance %g: %s after %d density updates, "
                 "largest force error %.3g, largest residual %.3g, %.3f s (one plain solve %.3f s)\n",
                 m, m, p.bars.size(), (p.bars.size() + 1) / 2, tolerance, outcome_name(r.outcome), r.iterations,
                 r.largest_force_error, r.largest_residual, since(start), one);
+    std::fflush(stdout);
   }
   return 0;
 }
