@@ -31,7 +31,7 @@ view::scene scene_of(const problem& p, const form_result& r) {
 }
 
 // The nodes' pixels with the shape fitted into the drawing area, keeping its proportions.
-view::node_pixels fitted(const view::scene& s, const view::screen_axes& axes, double& scale) {
+view::node_pixels fitted(const view::scene& s, const view::screen_axes& axes) {
   double u_lo = INFINITY, u_hi = -INFINITY, v_lo = INFINITY, v_hi = -INFINITY;
   std::vector<std::array<double, 2>> uv;
   for (const view::vec3& x : s.initial) {
@@ -41,7 +41,7 @@ view::node_pixels fitted(const view::scene& s, const view::screen_axes& axes, do
     if (!std::isfinite(u) || !std::isfinite(v)) continue;
     u_lo = std::min(u_lo, u), u_hi = std::max(u_hi, u), v_lo = std::min(v_lo, v), v_hi = std::max(v_hi, v);
   }
-  scale = 1.0;
+  double scale = 1.0;
   if (u_lo <= u_hi) {
     const double su = u_hi > u_lo ? (view::draw_right - view::draw_left) / (u_hi - u_lo) : INFINITY;
     const double sv = v_hi > v_lo ? (view::draw_bottom - view::draw_top) / (v_hi - v_lo) : INFINITY;
@@ -87,8 +87,7 @@ std::string render_form_svg(const problem& p, const form_result& r, const std::s
                             view::projection direction) {
   const view::scene s = scene_of(p, r);
   const view::view_direction view_from = view::direction_of(direction, s);
-  double scale = 1.0;
-  const view::node_pixels at = fitted(s, view_from.axes, scale);
+  const view::node_pixels at = fitted(s, view_from.axes);
   double drawn = 0.0;
   long long counted = 0;
   for (const view::bar_ends& b : s.bars) {
