@@ -128,7 +128,8 @@ shape_solve solve_shape(density_solver& solver, const problem& p, const std::vec
     }
     for (int c : s.axes) {
       const auto axis = static_cast<std::size_t>(c);
-      newton::vector rhs(n, 0.0);
+      newton::vector& rhs = s.rhs;
+      rhs.assign(n, 0.0);
       if (!p.loads.empty())
         for (std::size_t r = 0; r < n; ++r) rhs[r] = p.loads[static_cast<std::size_t>(s.node_of[r])][axis];
       for (std::size_t b = 0; b < p.bars.size(); ++b) {

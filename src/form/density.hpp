@@ -38,6 +38,7 @@ struct density_system {
   // Made when an LDL^T meets a zero pivot.
   std::unique_ptr<Eigen::SparseQR<Eigen::SparseMatrix<double>, Eigen::COLAMDOrdering<int>>> qr;
   bool by_qr = false;              // the last solve's factorisation is the QR one
+  newton::vector rhs;              // one axis's right-hand side, kept from solve to solve
 };
 
 struct density_solver {
@@ -59,7 +60,7 @@ struct shape_solve {
 
 // The free coordinates of x for the densities q (held components of x are left as they
 // are), by one factorisation of each D and a solve per axis. Allocates only in the
-// factorisation and the solves.
+// factorisation and the solves (the Newton library's solve returns a new vector).
 shape_solve solve_shape(density_solver& s, const problem& p, const std::vector<double>& q, std::vector<point>& x);
 
 // The shape for the problem's own densities, from the first guess; throws `error`
