@@ -7,10 +7,12 @@
 #include <memory>
 
 #include "check/app.hpp"
+#include "check/lint.hpp"
 #include "core.hpp"
 #include "error.hpp"
 #include "model/input.hpp"
 #include "output/input_file.hpp"
+#include "view/report_reader.hpp"
 
 namespace py = pybind11;
 
@@ -101,6 +103,13 @@ std::shared_ptr<held_model> read_model(const std::string& path) {
   return held;
 }
 
+// The lint's warnings, as kalvane-check --lint prints them: "path:line:column: warning: ...".
+std::vector<std::string> lint_lines(const std::string& path) {
+  std::vector<std::string> lines;
+  for (const check::lint_warning& w : check::lint(view::read_whole_file(path))) lines.push_back(check::where(path, w));
+  return lines;
+}
+
 std::shared_ptr<solved_run> solved_from(model&& m) {
   auto run = std::make_shared<solved_run>();
   run->m = std::move(m);
@@ -112,6 +121,7 @@ std::shared_ptr<solved_run> solved_from(model&& m) {
 
 PYBIND11_MODULE(_core, module) {
   module.doc() = "The compiled core of kalvane: models, runs and the files of a run.";
+  module.attr("__version__") = KALVANE_VERSION;
 
   // kalvane::error becomes kalvane.Error(name, message), the program's "raised NAME : message".
   py::register_exception_translator([](std::exception_ptr p) {
@@ -124,17 +134,25 @@ PYBIND11_MODULE(_core, module) {
     }
   });
 
-  py::class_<held_model, std::shared_ptr<held_model>>(module, "HeldModel")
-      .def("arrays", [](const held_model& h) { return arrays_of(data_of(h.m)); })
-      .def("write", [](const held_model& h, const std::string& title, const std::string& path) {
-        write_input(h.m, title, path);
-      })
-      .def("self_weight", [](const held_model& h, double density, double gx, double gy, double gz) {
-        const double gravity[3] = {gx, gy, gz};
-        return array_of(self_weight(h.m, density, gravity), {h.m.node_count, 3});
-      });
+  py::class_<held_model, std::shared_ptr<held_model>>(module, "HeldModel",
+                                                       "A model as the reader leaves it, ready for a run.")
+      .def(
+          "arrays", [](const held_model& h) { return arrays_of(data_of(h.m)); },
+          "The model's fields as numpy arrays and numbers, by name.")
+      .def(
+          "write",
+          [](const held_model& h, const std::string& title, const std::string& path) { write_input(h.m, title, path); },
+          py::arg("title"), py::arg("path"), "Writes input.txt at `path` with `title` as its first line.")
+      .def(
+          "self_weight",
+          [](const held_model& h, double density, double gx, double gy, double gz) {
+            const double gravity[3] = {gx, gy, gz};
+            return array_of(self_weight(h.m, density, gravity), {h.m.node_count, 3});
+          },
+          py::arg("density"), py::arg("gx"), py::arg("gy"), py::arg("gz"),
+          "The n x 3 loads of every bar's weight, half at each end node.");
 
-  py::class_<solved_run, std::shared_ptr<solved_run>>(module, "SolvedRun")
+  py::class_<solved_run, std::shared_ptr<solved_run>>(module, "SolvedRun", "A finished run and its solution.")
       .def_property_readonly("displacements",
                              [](const solved_run& r) { return array_of(r.s.displacements, {r.m.node_count, 3}); })
       .def_property_readonly("forces", [](const solved_run& r) { return array_of(r.s.forces, {r.m.node_count, 3}); })
@@ -148,23 +166,37 @@ PYBIND11_MODULE(_core, module) {
       .def_property_readonly("iterations", [](const solved_run& r) { return r.m.iteration_count; })
       .def_property_readonly("objective", [](const solved_run& r) { return r.m.objective_value; })
       .def_property_readonly("allowable_gradient", [](const solved_run& r) { return r.m.allowable_gradient; })
-      .def("write", [](solved_run& r, const std::string& folder) {
-        py::gil_scoped_release unlocked;
-        write_files(r.m, folder);
-      });
+      .def(
+          "write",
+          [](solved_run& r, const std::string& folder) {
+            py::gil_scoped_release unlocked;
+            write_files(r.m, folder);
+          },
+          py::arg("folder"), "Writes abaqusfile.inp, autocad.scr and output.txt into `folder`.");
 
-  module.def("build", &build);
-  module.def("read", &read_model);
-  module.def("exact_real_text", &exact_real_text);
+  module.def("build", &build, py::arg("source"), py::arg("nodes"), py::arg("bars"), py::arg("areas"), py::arg("law"),
+             py::arg("c1"), py::arg("c2"), py::arg("prescribed_at"), py::arg("prescribed_values"), py::arg("loads_at"),
+             py::arg("load_values"), py::arg("settings"),
+             "A model from checked arrays (1-based numbers; law 1 Neo-Hooke, 2 Mooney-Rivlin; settings as the "
+             "settings line of input.txt).");
+  module.def("read", &read_model, py::arg("path"), "The model of the input.txt at `path`, by the program's reader.");
+  module.def("lint", &lint_lines, py::arg("path"),
+             "The warnings of kalvane-check --lint on the input.txt at `path`, one line each.");
+  module.def("exact_real_text", &exact_real_text, py::arg("value"),
+             "The shortest text the reader turns into exactly `value`.");
 
-  module.def("solve", [](const held_model& h, int threads) {
-    model m = h.m;
-    {
-      py::gil_scoped_release unlocked;
-      solve(m, threads);
-    }
-    return solved_from(std::move(m));
-  });
+  module.def(
+      "solve",
+      [](const held_model& h, int threads) {
+        model m = h.m;
+        {
+          py::gil_scoped_release unlocked;
+          solve(m, threads);
+        }
+        return solved_from(std::move(m));
+      },
+      py::arg("model"), py::arg("threads"),
+      "The program's run (start, minimise, check) on `model`, `threads` per evaluation (0: its own choice).");
 
   module.def("solve_many", [](const std::vector<std::shared_ptr<held_model>>& held, int workers) {
     std::vector<model> models;
@@ -179,7 +211,7 @@ PYBIND11_MODULE(_core, module) {
     std::vector<std::shared_ptr<solved_run>> runs;
     for (model& m : models) runs.push_back(solved_from(std::move(m)));
     return runs;
-  });
+  }, py::arg("models"), py::arg("workers"), "solve() on each model, side by side on `workers` threads.");
 
 #ifdef KALVANE_HAS_PATH
   define_path(module);
@@ -196,5 +228,5 @@ PYBIND11_MODULE(_core, module) {
       text = check::json_of(check::run_check(o));
     }
     return text;
-  });
+  }, py::arg("folder"), "What kalvane-check --json says of the run in `folder`, as JSON text.");
 }

@@ -6,12 +6,12 @@ class Error(Exception):
     "NLP.HALT"), `message` says what failed and where. str() gives "NAME : message", the
     program's own report line after "raised "."""
 
-    def __init__(self, name, message):
+    def __init__(self, name: str, message: str):
         super().__init__(name, message)
         self.name = name
         self.message = message
 
-    def __str__(self):
+    def __str__(self) -> str:
         return f"{self.name} : {self.message}"
 
 
