@@ -11,6 +11,7 @@
 #include "core.hpp"
 #include "error.hpp"
 #include "model/input.hpp"
+#include "model/start.hpp"
 #include "output/input_file.hpp"
 #include "view/report_reader.hpp"
 
@@ -167,6 +168,14 @@ PYBIND11_MODULE(_core, module) {
       .def_property_readonly("objective", [](const solved_run& r) { return r.m.objective_value; })
       .def_property_readonly("allowable_gradient", [](const solved_run& r) { return r.m.allowable_gradient; })
       .def(
+          "state",
+          [](const solved_run& r) {
+            return py::make_tuple(array_of(r.m.unknowns.data, {r.m.unknowns.length()}),
+                                  array_of(r.m.gradient.data, {r.m.gradient.length()}), r.m.objective_value,
+                                  r.m.iteration_count, r.m.allowable_gradient);
+          },
+          "What the minimiser left (unknowns, gradient, objective, iterations, allowable gradient), for restore().")
+      .def(
           "write",
           [](solved_run& r, const std::string& folder) {
             py::gil_scoped_release unlocked;
@@ -197,6 +206,26 @@ PYBIND11_MODULE(_core, module) {
       },
       py::arg("model"), py::arg("threads"),
       "The program's run (start, minimise, check) on `model`, `threads` per evaluation (0: its own choice).");
+
+  module.def(
+      "restore",
+      [](const held_model& h, const reals& unknowns, const reals& gradient, double objective, int32_t iterations,
+         double allowable_gradient) {
+        model m = h.m;
+        start(m);
+        if (unknowns.size() != m.unknowns.length() || gradient.size() != m.gradient.length())
+          fail(data_error, m.source_name + ": a run's state of " + std::to_string(unknowns.size()) +
+                               " unknowns does not fit the model's " + std::to_string(m.unknowns.length()));
+        m.unknowns.data = vector_of(unknowns);
+        m.gradient.data = vector_of(gradient);
+        m.objective_value = objective;
+        m.iteration_count = iterations;
+        m.allowable_gradient = allowable_gradient;
+        return solved_from(std::move(m));
+      },
+      py::arg("model"), py::arg("unknowns"), py::arg("gradient"), py::arg("objective"), py::arg("iterations"),
+      py::arg("allowable_gradient"),
+      "The finished run of `model` from SolvedRun.state(): the same arrays and files, as a pickled Result needs.");
 
   module.def("solve_many", [](const std::vector<std::shared_ptr<held_model>>& held, int workers) {
     std::vector<model> models;

@@ -2,6 +2,7 @@
 their envelope."""
 
 from collections.abc import Mapping
+from concurrent.futures import Executor
 from dataclasses import dataclass
 from typing import Any, Callable, Optional
 
@@ -119,12 +120,14 @@ def envelope_of(results: dict[str, Result]) -> Envelope:
 
 
 def solve_combinations(model: Model, cases: Mapping[str, npt.ArrayLike],
-                       combinations: Mapping[str, Mapping[str, float]], workers: Optional[int] = None) -> Combinations:
+                       combinations: Mapping[str, Mapping[str, float]], workers: Optional[int] = None,
+                       executor: Optional[Executor] = None) -> Combinations:
     """Solves each combination as its own nonlinear run from the unloaded shape, no
     superposition: its loads are the sum of factor x load case (n x 3 arrays, e.g. from
     self_weight or point_loads), which replace the model's own loads; the prescribed
     displacements stay. `cases` maps names to load arrays, `combinations` names to
-    {case: factor}. The runs go side by side on `workers` threads."""
+    {case: factor}. The runs go side by side on `workers` threads, or to `executor` (a
+    concurrent.futures.Executor, e.g. a Dask cluster's), as solve_many sends them."""
     _held(model, "model")
     if not isinstance(combinations, Mapping):
         raise Error(DATA_ERROR, f"combinations: a dict of {{case: factor}} by name is expected, not {_shown(combinations)}")
@@ -134,5 +137,5 @@ def solve_combinations(model: Model, cases: Mapping[str, npt.ArrayLike],
     unloaded = np.zeros((model.node_count, 3))
     models = [model.with_loads(_or(combined_loads(cases, factors, name), unloaded))
               for name, factors in combinations.items()]
-    results = dict(zip(combinations, solve_many(models, workers)))
+    results = dict(zip(combinations, solve_many(models, workers, executor)))
     return Combinations(results, envelope_of(results))

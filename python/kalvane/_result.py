@@ -10,6 +10,8 @@ from typing import Any, Optional, Union
 
 import numpy as np
 
+from . import _core
+
 PathLike = Union[str, "os.PathLike[str]"]
 
 _NODE_COLUMNS = ("node", "x", "y", "z", "ux", "uy", "uz", "rx", "ry", "rz")
@@ -112,9 +114,18 @@ class Result:
             for row in self.bar_rows():
                 out.writerow([_cell(row[name]) for name in _BAR_COLUMNS])
 
+    def __reduce__(self) -> tuple:
+        """Pickled as its model and what the minimiser left (an executor's worker sends it so);
+        unpickled, the arrays and the three files are formed again from them, bit for bit."""
+        return (_restored, (self.model, self._run.state()))
+
     def __repr__(self) -> str:
         return (f"<kalvane.Result {self.iterations} iterations, objective {self.objective!r}, "
                 f"largest displacement {float(np.abs(self.displacements).max(initial=0.0))!r}>")
+
+
+def _restored(model: Any, state: tuple) -> Result:
+    return Result(model, _core.restore(model._held(), *state))
 
 
 def _cell(value: Optional[float]) -> str:

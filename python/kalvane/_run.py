@@ -6,6 +6,7 @@ import json
 import os
 import tempfile
 from collections.abc import Iterable
+from concurrent.futures import Executor
 from dataclasses import dataclass
 from typing import Any, Optional, Union
 
@@ -46,15 +47,26 @@ def solve(model: Model, threads: int = 0) -> Result:
     return Result(model, _core.solve(_held(model, "model"), _count(threads, "threads", 0)))
 
 
-def solve_many(models: Iterable[Model], workers: Optional[int] = None) -> list[Result]:
+def solve_many(models: Iterable[Model], workers: Optional[int] = None,
+               executor: Optional[Executor] = None) -> list[Result]:
     """Solves independent models on `workers` threads (all the machine's by default), each
     run single-threaded inside when workers > 1; the Results come back in the models' order,
     bit for bit what solve() gives each. Every model is checked before any run starts; a
-    failed run raises kalvane.Error naming models[i] once all runs have finished."""
+    failed run raises kalvane.Error naming models[i] once all runs have finished.
+
+    With `executor` (any concurrent.futures.Executor: a ProcessPoolExecutor, a Dask
+    cluster's client.get_executor(), ...) each model goes to it as one task instead, solved
+    single-threaded there and sent back pickled; the Results are bit for bit the same.
+    `workers` is then the executor's business and must be left out."""
     if isinstance(models, (Model, str, bytes)) or not isinstance(models, Iterable):
         raise Error(DATA_ERROR, f"models: a list of kalvane.Model is expected, not {_shown(models)}")
     models = list(models)
-    workers = (os.cpu_count() or 1) if workers is None else _count(workers, "workers", 1)
+    if executor is None:
+        workers = (os.cpu_count() or 1) if workers is None else _count(workers, "workers", 1)
+    elif not isinstance(executor, Executor):
+        raise Error(DATA_ERROR, f"executor: a concurrent.futures.Executor is expected, not {_shown(executor)}")
+    elif workers is not None:
+        raise Error(DATA_ERROR, "workers: the executor decides where the runs go; give one or the other")
     held = []
     for i, m in enumerate(models):
         try:
@@ -63,8 +75,34 @@ def solve_many(models: Iterable[Model], workers: Optional[int] = None) -> list[R
             if e.message.startswith("models["):
                 raise
             raise Error(e.name, f"models[{i}]: {e.message}") from None
+    if executor is not None:
+        return _solved_by(executor, models)
     runs = _core.solve_many(held, workers)
     return [Result(m, r) for m, r in zip(models, runs)]
+
+
+def _solve_alone(model: Model) -> Result:
+    """One task of an executor: a single-threaded run, as solve_many's own workers run."""
+    return solve(model, threads=1)
+
+
+def _solved_by(executor: Executor, models: list[Model]) -> list[Result]:
+    """Every model's Result from `executor`, in order; the first failure, in the models'
+    order, raised once every task has ended."""
+    futures = [executor.submit(_solve_alone, m) for m in models]
+    outcomes = []
+    for future in futures:
+        try:
+            outcomes.append(future.result())
+        except Exception as e:  # noqa: BLE001 - kept until every task has ended
+            outcomes.append(e)
+    for i, outcome in enumerate(outcomes):
+        if isinstance(outcome, Error):
+            raise Error(outcome.name, f"models[{i}]: {outcome.message}") from None
+        if isinstance(outcome, Exception):
+            raise outcome
+        outcome.model = models[i]  # the caller's own model, as a run in this process keeps it
+    return outcomes
 
 
 def check(model: Model, result: Result, folder: Optional[PathLike] = None) -> dict[str, Any]:
