@@ -56,7 +56,8 @@ def solve_many(models: Iterable[Model], workers: Optional[int] = None,
 
     With `executor` (any concurrent.futures.Executor: a ProcessPoolExecutor, a Dask
     cluster's client.get_executor(), ...) each model goes to it as one task instead, solved
-    single-threaded there and sent back pickled; the Results are bit for bit the same.
+    single-threaded there; what the minimiser left comes back, and the Results formed from
+    it here are bit for bit the same.
     `workers` is then the executor's business and must be left out."""
     if isinstance(models, (Model, str, bytes)) or not isinstance(models, Iterable):
         raise Error(DATA_ERROR, f"models: a list of kalvane.Model is expected, not {_shown(models)}")
@@ -76,17 +77,18 @@ def solve_many(models: Iterable[Model], workers: Optional[int] = None,
                 raise
             raise Error(e.name, f"models[{i}]: {e.message}") from None
     if executor is not None:
-        return _solved_by(executor, models)
+        return _solved_by(executor, models, held)
     runs = _core.solve_many(held, workers)
     return [Result(m, r) for m, r in zip(models, runs)]
 
 
-def _solve_alone(model: Model) -> Result:
-    """One task of an executor: a single-threaded run, as solve_many's own workers run."""
-    return solve(model, threads=1)
+def _solve_alone(model: Model) -> tuple:
+    """One task of an executor: a single-threaded run, as solve_many's own workers run. Only
+    what the minimiser left travels back; the caller has the model."""
+    return solve(model, threads=1)._run.state()
 
 
-def _solved_by(executor: Executor, models: list[Model]) -> list[Result]:
+def _solved_by(executor: Executor, models: list[Model], held: list["_core.HeldModel"]) -> list[Result]:
     """Every model's Result from `executor`, in order; the first failure, in the models'
     order, raised once every task has ended."""
     futures = [executor.submit(_solve_alone, m) for m in models]
@@ -101,8 +103,7 @@ def _solved_by(executor: Executor, models: list[Model]) -> list[Result]:
             raise Error(outcome.name, f"models[{i}]: {outcome.message}") from None
         if isinstance(outcome, Exception):
             raise outcome
-        outcome.model = models[i]  # the caller's own model, as a run in this process keeps it
-    return outcomes
+    return [Result(m, _core.restore(h, *state)) for m, h, state in zip(models, held, outcomes)]
 
 
 def check(model: Model, result: Result, folder: Optional[PathLike] = None) -> dict[str, Any]:
