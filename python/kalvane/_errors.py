@@ -1,5 +1,7 @@
 """The module's one exception, as the program reports its errors."""
 
+import os
+
 
 class Error(Exception):
     """A failure of kalvane: `name` is the error's full name (e.g. "INDEX_ERROR",
@@ -17,3 +19,11 @@ class Error(Exception):
 
 INDEX_ERROR = "INDEX_ERROR"
 DATA_ERROR = "DATA_ERROR"
+
+
+def path_argument(value, name: str) -> str:
+    """A file or folder argument as text; anything else is refused naming the argument."""
+    try:
+        return os.fspath(value)
+    except TypeError:
+        raise Error(DATA_ERROR, f"{name}: a file or folder name is expected, not {value!r}") from None

@@ -10,7 +10,7 @@ import numpy as np
 import numpy.typing as npt
 
 from . import _core
-from ._errors import DATA_ERROR, INDEX_ERROR, Error
+from ._errors import DATA_ERROR, INDEX_ERROR, Error, path_argument
 
 _INT32 = (-(2 ** 31), 2 ** 31 - 1)
 _AXES = "xyz"
@@ -256,10 +256,11 @@ class Model:
         """Writes input.txt at `path` (a folder gets input.txt inside it). Every real is
         written so that the program reads back the very same bits. Nothing is written when
         the model fails its checks."""
+        path = path_argument(path, "path")
         held = self._held()
         if os.path.isdir(path):
             path = os.path.join(path, "input.txt")
-        held.write(_title_line(self.title), os.fspath(path))
+        held.write(_title_line(self.title), path)
 
     def __repr__(self) -> str:
         return (f"<kalvane.Model {self.node_count} nodes, {self.bar_count} bars, "
@@ -293,10 +294,7 @@ def read(path: Union[str, "os.PathLike[str]"], strict: bool = False) -> Model:
     `model.warnings` lists what the reader takes in silence (kalvane-check --lint's
     warnings: a remark that looks like a value, values glued together, ...); with
     strict=True any of them is an error."""
-    try:
-        path = os.fspath(path)
-    except TypeError:
-        _fail(DATA_ERROR, f"path: a file or folder name is expected, not {path!r}")
+    path = path_argument(path, "path")
     if os.path.isdir(path):
         path = os.path.join(path, "input.txt")
     held = _core.read(path)
@@ -313,6 +311,8 @@ def read(path: Union[str, "os.PathLike[str]"], strict: bool = False) -> Model:
 def point_loads(model: Model, rows: npt.ArrayLike) -> np.ndarray:
     """An n x 3 load array from rows (node, component, value); rows naming the same
     component add up."""
+    if not isinstance(model, Model):
+        _fail(DATA_ERROR, f"model: a kalvane.Model is expected, not {model!r}")
     at, values = _components(*_split_rows(rows, "loads"), "loads", model.node_count)
     loads = np.zeros((model.node_count, 3))
     np.add.at(loads, (at[:, 0] - 1, at[:, 1] - 1), values)

@@ -11,6 +11,7 @@ from typing import Any, Optional, Union
 import numpy as np
 
 from . import _core
+from ._errors import path_argument
 
 PathLike = Union[str, "os.PathLike[str]"]
 
@@ -59,7 +60,7 @@ class Result:
     def write(self, folder: PathLike = ".") -> None:
         """Writes abaqusfile.inp, autocad.scr and output.txt into `folder` (made if missing),
         byte for byte as the program writes them for this model."""
-        folder = os.fspath(folder)
+        folder = path_argument(folder, "folder")
         os.makedirs(folder, exist_ok=True)
         self._run.write(folder)
 
@@ -93,14 +94,14 @@ class Result:
             text += f',\n "{name}": [\n  {lines}\n ]' if rows else f',\n "{name}": []'
         text += "\n}\n"
         if path is not None:
-            with open(path, "w", encoding="utf-8") as f:
+            with open(path_argument(path, "path"), "w", encoding="utf-8") as f:
                 f.write(text)
         return text
 
     def to_csv(self, folder: PathLike = ".") -> None:
         """Writes nodes.csv and bars.csv into `folder` at full precision; a reaction cell is
         empty at a free component."""
-        folder = os.fspath(folder)
+        folder = path_argument(folder, "folder")
         os.makedirs(folder, exist_ok=True)
         with open(os.path.join(folder, "nodes.csv"), "w", newline="", encoding="utf-8") as f:
             out = csv.writer(f)

@@ -13,7 +13,7 @@ from typing import Any, Optional, Union
 import numpy as np
 
 from . import _core
-from ._errors import DATA_ERROR, INDEX_ERROR, Error
+from ._errors import DATA_ERROR, INDEX_ERROR, Error, path_argument
 from ._model import Model
 from ._result import Result
 
@@ -114,7 +114,7 @@ def check(model: Model, result: Result, folder: Optional[PathLike] = None) -> di
     if not isinstance(result, Result):
         raise Error(DATA_ERROR, f"result: a kalvane.Result is expected, not {_shown(result)}")
     if folder is not None:
-        return _check_in(model, result, os.fspath(folder))
+        return _check_in(model, result, path_argument(folder, "folder"))
     with tempfile.TemporaryDirectory(prefix="kalvane-check-") as scratch:
         return _check_in(model, result, scratch)
 
@@ -152,6 +152,7 @@ class Path:
 
     def write(self, folder: PathLike) -> None:
         """Writes the five files into `folder` (made if missing)."""
+        folder = path_argument(folder, "folder")
         os.makedirs(folder, exist_ok=True)
         for name, text in self.files.items():
             with open(os.path.join(folder, name), "w", encoding="utf-8", newline="") as f:

@@ -104,6 +104,11 @@ BAD_ARGUMENTS = [
     pytest.param(lambda m: kalvane.Model(**changed(settings=kalvane.Settings(memory="5"))),
                  r"^settings: memory '5' is not a number", id="setting as text"),
     pytest.param(lambda m: kalvane.read(5), r"^path: a file or folder name is expected", id="read of a number"),
+    pytest.param(lambda m: m.write(None), r"^path: a file or folder name is expected, not None", id="write nowhere"),
+    pytest.param(lambda m: kalvane.solve(m).to_csv(2.5), r"^folder: a file or folder name is expected, not 2\.5",
+                 id="results into a number"),
+    pytest.param(lambda m: kalvane.point_loads(m.nodes, [(1, 1, 1.0)]), r"^model: a kalvane\.Model is expected",
+                 id="point loads on an array"),
     pytest.param(lambda m: kalvane.path(m, loading="sideways"), r'^loading: "staged" or "together" is expected, '
                  r"not str 'sideways'", id="unknown loading", marks=needs_path),
     pytest.param(lambda m: kalvane.path(m, watch=(4, 1)), r"^watch: the node 4 is outside 1\.\.3", id="watch node 4",
