@@ -15,6 +15,12 @@ function(configure expected)
   endif()
 endfunction()
 
+# A build tree whose cache holds the default detected by an older configure as an option.
+file(WRITE "${WORK}/CMakeCache.txt"
+     "//Build the Python module kalvane (needs pybind11, Python 3 headers and numpy)\nKALVANE_PYTHON:BOOL=OFF\n")
+configure("The Python module kalvane is built for")
+file(REMOVE_RECURSE "${WORK}")
+
 # As scripts/run-example finds a machine before scripts/setup installed the module's packages.
 configure("The Python module kalvane is left out: pybind11 not found" -DCMAKE_DISABLE_FIND_PACKAGE_pybind11=ON)
 if(EXISTS "${WORK}/python/cmake_install.cmake")
