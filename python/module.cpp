@@ -105,9 +105,16 @@ std::shared_ptr<held_model> read_model(const std::string& path) {
 }
 
 // The lint's warnings, as kalvane-check --lint prints them: "path:line:column: warning: ...".
-std::vector<std::string> lint_lines(const std::string& path) {
-  std::vector<std::string> lines;
-  for (const check::lint_warning& w : check::lint(view::read_whole_file(path))) lines.push_back(check::where(path, w));
+// Text that quotes a file, which need not be UTF-8: a byte that is not becomes U+FFFD.
+py::str text_of(const std::string& bytes) {
+  PyObject* text = PyUnicode_DecodeUTF8(bytes.data(), static_cast<py::ssize_t>(bytes.size()), "replace");
+  if (!text) throw py::error_already_set();
+  return py::reinterpret_steal<py::str>(text);
+}
+
+py::list lint_lines(const std::string& path) {
+  py::list lines;
+  for (const check::lint_warning& w : check::lint(view::read_whole_file(path))) lines.append(text_of(check::where(path, w)));
   return lines;
 }
 
@@ -130,7 +137,7 @@ PYBIND11_MODULE(_core, module) {
       if (p) std::rethrow_exception(p);
     } catch (const kalvane::error& e) {
       py::object error_class = py::module_::import("kalvane._errors").attr("Error");
-      py::object instance = error_class(e.name, std::string(e.what()));
+      py::object instance = error_class(e.name, text_of(e.what()));
       PyErr_SetObject(error_class.ptr(), instance.ptr());
     }
   });

@@ -157,3 +157,16 @@ def test_read_returns_what_the_reader_takes_in_silence_and_strict_refuses_it(tmp
 
     clean = kalvane.read(SOURCE / "examples" / "single_bar", strict=True)
     assert clean.warnings == [] and kalvane.Model(**good()).warnings == []
+
+
+def test_a_file_that_is_not_utf8_is_warned_of_and_refused_as_any_other(tmp_path):
+    text = (SOURCE / "examples" / "single_bar" / "input.txt").read_bytes()
+    (tmp_path / "glued").mkdir()
+    (tmp_path / "glued" / "input.txt").write_bytes(text.replace(b"2     1          0.05\n", b"2     1          500,0\xb5\n"))
+    model = kalvane.read(tmp_path / "glued")
+    assert model.load_values.tolist() == [500.0] and "',0\ufffd' is glued" in model.warnings[0]
+
+    (tmp_path / "bad").mkdir()
+    (tmp_path / "bad" / "input.txt").write_bytes(text.replace(b"1    1      2      0.01", b"1    1      2      \xb50.01"))
+    with pytest.raises(kalvane.Error, match="\ufffd"):
+        kalvane.read(tmp_path / "bad")
