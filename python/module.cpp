@@ -7,10 +7,13 @@
 #include <memory>
 
 #include "check/app.hpp"
+#include "check/lint.hpp"
 #include "core.hpp"
 #include "error.hpp"
 #include "model/input.hpp"
+#include "model/start.hpp"
 #include "output/input_file.hpp"
+#include "view/report_reader.hpp"
 
 namespace py = pybind11;
 
@@ -101,6 +104,20 @@ std::shared_ptr<held_model> read_model(const std::string& path) {
   return held;
 }
 
+// The lint's warnings, as kalvane-check --lint prints them: "path:line:column: warning: ...".
+// Text that quotes a file, which need not be UTF-8: a byte that is not becomes U+FFFD.
+py::str text_of(const std::string& bytes) {
+  PyObject* text = PyUnicode_DecodeUTF8(bytes.data(), static_cast<py::ssize_t>(bytes.size()), "replace");
+  if (!text) throw py::error_already_set();
+  return py::reinterpret_steal<py::str>(text);
+}
+
+py::list lint_lines(const std::string& path) {
+  py::list lines;
+  for (const check::lint_warning& w : check::lint(view::read_whole_file(path))) lines.append(text_of(check::where(path, w)));
+  return lines;
+}
+
 std::shared_ptr<solved_run> solved_from(model&& m) {
   auto run = std::make_shared<solved_run>();
   run->m = std::move(m);
@@ -112,6 +129,7 @@ std::shared_ptr<solved_run> solved_from(model&& m) {
 
 PYBIND11_MODULE(_core, module) {
   module.doc() = "The compiled core of kalvane: models, runs and the files of a run.";
+  module.attr("__version__") = KALVANE_VERSION;
 
   // kalvane::error becomes kalvane.Error(name, message), the program's "raised NAME : message".
   py::register_exception_translator([](std::exception_ptr p) {
@@ -119,22 +137,30 @@ PYBIND11_MODULE(_core, module) {
       if (p) std::rethrow_exception(p);
     } catch (const kalvane::error& e) {
       py::object error_class = py::module_::import("kalvane._errors").attr("Error");
-      py::object instance = error_class(e.name, std::string(e.what()));
+      py::object instance = error_class(e.name, text_of(e.what()));
       PyErr_SetObject(error_class.ptr(), instance.ptr());
     }
   });
 
-  py::class_<held_model, std::shared_ptr<held_model>>(module, "HeldModel")
-      .def("arrays", [](const held_model& h) { return arrays_of(data_of(h.m)); })
-      .def("write", [](const held_model& h, const std::string& title, const std::string& path) {
-        write_input(h.m, title, path);
-      })
-      .def("self_weight", [](const held_model& h, double density, double gx, double gy, double gz) {
-        const double gravity[3] = {gx, gy, gz};
-        return array_of(self_weight(h.m, density, gravity), {h.m.node_count, 3});
-      });
+  py::class_<held_model, std::shared_ptr<held_model>>(module, "HeldModel",
+                                                       "A model as the reader leaves it, ready for a run.")
+      .def(
+          "arrays", [](const held_model& h) { return arrays_of(data_of(h.m)); },
+          "The model's fields as numpy arrays and numbers, by name.")
+      .def(
+          "write",
+          [](const held_model& h, const std::string& title, const std::string& path) { write_input(h.m, title, path); },
+          py::arg("title"), py::arg("path"), "Writes input.txt at `path` with `title` as its first line.")
+      .def(
+          "self_weight",
+          [](const held_model& h, double density, double gx, double gy, double gz) {
+            const double gravity[3] = {gx, gy, gz};
+            return array_of(self_weight(h.m, density, gravity), {h.m.node_count, 3});
+          },
+          py::arg("density"), py::arg("gx"), py::arg("gy"), py::arg("gz"),
+          "The n x 3 loads of every bar's weight, half at each end node.");
 
-  py::class_<solved_run, std::shared_ptr<solved_run>>(module, "SolvedRun")
+  py::class_<solved_run, std::shared_ptr<solved_run>>(module, "SolvedRun", "A finished run and its solution.")
       .def_property_readonly("displacements",
                              [](const solved_run& r) { return array_of(r.s.displacements, {r.m.node_count, 3}); })
       .def_property_readonly("forces", [](const solved_run& r) { return array_of(r.s.forces, {r.m.node_count, 3}); })
@@ -148,23 +174,65 @@ PYBIND11_MODULE(_core, module) {
       .def_property_readonly("iterations", [](const solved_run& r) { return r.m.iteration_count; })
       .def_property_readonly("objective", [](const solved_run& r) { return r.m.objective_value; })
       .def_property_readonly("allowable_gradient", [](const solved_run& r) { return r.m.allowable_gradient; })
-      .def("write", [](solved_run& r, const std::string& folder) {
-        py::gil_scoped_release unlocked;
-        write_files(r.m, folder);
-      });
+      .def(
+          "state",
+          [](const solved_run& r) {
+            return py::make_tuple(array_of(r.m.unknowns.data, {r.m.unknowns.length()}),
+                                  array_of(r.m.gradient.data, {r.m.gradient.length()}), r.m.objective_value,
+                                  r.m.iteration_count, r.m.allowable_gradient);
+          },
+          "What the minimiser left (unknowns, gradient, objective, iterations, allowable gradient), for restore().")
+      .def(
+          "write",
+          [](solved_run& r, const std::string& folder) {
+            py::gil_scoped_release unlocked;
+            write_files(r.m, folder);
+          },
+          py::arg("folder"), "Writes abaqusfile.inp, autocad.scr and output.txt into `folder`.");
 
-  module.def("build", &build);
-  module.def("read", &read_model);
-  module.def("exact_real_text", &exact_real_text);
+  module.def("build", &build, py::arg("source"), py::arg("nodes"), py::arg("bars"), py::arg("areas"), py::arg("law"),
+             py::arg("c1"), py::arg("c2"), py::arg("prescribed_at"), py::arg("prescribed_values"), py::arg("loads_at"),
+             py::arg("load_values"), py::arg("settings"),
+             "A model from checked arrays (1-based numbers; law 1 Neo-Hooke, 2 Mooney-Rivlin; settings as the "
+             "settings line of input.txt).");
+  module.def("read", &read_model, py::arg("path"), "The model of the input.txt at `path`, by the program's reader.");
+  module.def("lint", &lint_lines, py::arg("path"),
+             "The warnings of kalvane-check --lint on the input.txt at `path`, one line each.");
+  module.def("exact_real_text", &exact_real_text, py::arg("value"),
+             "The shortest text the reader turns into exactly `value`.");
 
-  module.def("solve", [](const held_model& h, int threads) {
-    model m = h.m;
-    {
-      py::gil_scoped_release unlocked;
-      solve(m, threads);
-    }
-    return solved_from(std::move(m));
-  });
+  module.def(
+      "solve",
+      [](const held_model& h, int threads) {
+        model m = h.m;
+        {
+          py::gil_scoped_release unlocked;
+          solve(m, threads);
+        }
+        return solved_from(std::move(m));
+      },
+      py::arg("model"), py::arg("threads"),
+      "The program's run (start, minimise, check) on `model`, `threads` per evaluation (0: its own choice).");
+
+  module.def(
+      "restore",
+      [](const held_model& h, const reals& unknowns, const reals& gradient, double objective, int32_t iterations,
+         double allowable_gradient) {
+        model m = h.m;
+        start(m);
+        if (unknowns.size() != m.unknowns.length() || gradient.size() != m.gradient.length())
+          fail(data_error, m.source_name + ": a run's state of " + std::to_string(unknowns.size()) +
+                               " unknowns does not fit the model's " + std::to_string(m.unknowns.length()));
+        m.unknowns.data = vector_of(unknowns);
+        m.gradient.data = vector_of(gradient);
+        m.objective_value = objective;
+        m.iteration_count = iterations;
+        m.allowable_gradient = allowable_gradient;
+        return solved_from(std::move(m));
+      },
+      py::arg("model"), py::arg("unknowns"), py::arg("gradient"), py::arg("objective"), py::arg("iterations"),
+      py::arg("allowable_gradient"),
+      "The finished run of `model` from SolvedRun.state(): the same arrays and files, as a pickled Result needs.");
 
   module.def("solve_many", [](const std::vector<std::shared_ptr<held_model>>& held, int workers) {
     std::vector<model> models;
@@ -179,7 +247,7 @@ PYBIND11_MODULE(_core, module) {
     std::vector<std::shared_ptr<solved_run>> runs;
     for (model& m : models) runs.push_back(solved_from(std::move(m)));
     return runs;
-  });
+  }, py::arg("models"), py::arg("workers"), "solve() on each model, side by side on `workers` threads.");
 
 #ifdef KALVANE_HAS_PATH
   define_path(module);
@@ -196,5 +264,5 @@ PYBIND11_MODULE(_core, module) {
       text = check::json_of(check::run_check(o));
     }
     return text;
-  });
+  }, py::arg("folder"), "What kalvane-check --json says of the run in `folder`, as JSON text.");
 }

@@ -23,7 +23,8 @@ void define_path(py::module_& module) {
       outcome = path::run_path(o);
     }
     return py::make_tuple(outcome.status, outcome.summary);
-  });
+  }, py::arg("folder"), py::arg("out"), py::arg("together"), py::arg("watch_node"), py::arg("watch_component"),
+  "kalvane-path on the input.txt in `folder`, its files written to `out`: (exit status, summary).");
 }
 
 }  // namespace kalvane::python

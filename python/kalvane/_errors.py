@@ -1,19 +1,29 @@
 """The module's one exception, as the program reports its errors."""
 
+import os
+
 
 class Error(Exception):
     """A failure of kalvane: `name` is the error's full name (e.g. "INDEX_ERROR",
     "NLP.HALT"), `message` says what failed and where. str() gives "NAME : message", the
     program's own report line after "raised "."""
 
-    def __init__(self, name, message):
+    def __init__(self, name: str, message: str):
         super().__init__(name, message)
         self.name = name
         self.message = message
 
-    def __str__(self):
+    def __str__(self) -> str:
         return f"{self.name} : {self.message}"
 
 
 INDEX_ERROR = "INDEX_ERROR"
 DATA_ERROR = "DATA_ERROR"
+
+
+def path_argument(value, name: str) -> str:
+    """A file or folder argument as text; anything else is refused naming the argument."""
+    try:
+        return os.fspath(value)
+    except TypeError:
+        raise Error(DATA_ERROR, f"{name}: a file or folder name is expected, not {value!r}") from None

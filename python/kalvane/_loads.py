@@ -1,39 +1,77 @@
 """Loads built from the model: self-weight, named load cases, combinations with factors and
 their envelope."""
 
+from collections.abc import Mapping
+from concurrent.futures import Executor
 from dataclasses import dataclass
+from typing import Any, Callable, Optional
 
 import numpy as np
+import numpy.typing as npt
 
 from ._errors import DATA_ERROR, Error
-from ._model import _reals
-from ._run import solve_many
+from ._model import Model, _reals
+from ._result import Result
+from ._run import _held, _shown, solve_many
 
 
-def self_weight(model, density, gravity=(0.0, 0.0, -9.81)):
+def self_weight(model: Model, density: float, gravity: npt.ArrayLike = (0.0, 0.0, -9.81)) -> np.ndarray:
     """An n x 3 load array: each bar's weight rho A L g (L its undeformed length), half at each
     end node. On a prescribed component the share stays in the loads, so the run's reaction
     there carries it."""
+    held = _held(model, "model")
+    if not _is_real(density) or not np.isfinite(density):
+        raise Error(DATA_ERROR, f"density: a finite number is expected, not {_shown(density)}")
     g = _reals(gravity, "gravity")
-    if g.shape != (3,) or not np.isfinite(g).all() or not np.isfinite(density):
-        raise Error(DATA_ERROR, f"self_weight: a finite density and three finite gravity components are "
-                                f"expected, not {density!r} and {gravity!r}")
-    return model._held().self_weight(float(density), float(g[0]), float(g[1]), float(g[2]))
+    if g.shape != (3,) or not np.isfinite(g).all():
+        raise Error(DATA_ERROR, f"gravity: three finite components are expected, not {gravity!r}")
+    return held.self_weight(float(density), float(g[0]), float(g[1]), float(g[2]))
 
 
-def combined_loads(cases, factors):
-    """The sum of factor x case over the combination, in its order."""
+def _is_real(value: Any) -> bool:
+    return not isinstance(value, bool) and isinstance(value, (int, float, np.integer, np.floating))
+
+
+_AXES = "xyz"
+
+
+def checked_cases(cases: Any, node_count: int) -> dict[str, np.ndarray]:
+    """Each load case as a finite node_count x 3 array; a fault names the case."""
+    if not isinstance(cases, Mapping):
+        raise Error(DATA_ERROR, f"cases: a dict of load arrays by name is expected, not {_shown(cases)}")
+    checked = {}
+    for name, loads in cases.items():
+        what = f"load case {name!r}"
+        a = _reals(loads, what, 3)
+        if len(a) != node_count:
+            raise Error(DATA_ERROR, f"{what}: {node_count} rows (one per node) of 3 components are expected, "
+                                    f"not an array of shape {a.shape}")
+        bad = ~np.isfinite(a)
+        if bad.any():
+            row, column = np.argwhere(bad)[0]
+            raise Error(DATA_ERROR, f"{what}: the {_AXES[column]} component of node {row + 1} is {a[row, column]!r}, "
+                                    f"not a finite number")
+        checked[name] = a
+    return checked
+
+
+def combined_loads(cases: Mapping[str, np.ndarray], factors: Any, combination: str) -> Optional[np.ndarray]:
+    """The sum of factor x case over the combination, in its order (None for no case)."""
+    what = f"combination {combination!r}"
+    if not isinstance(factors, Mapping):
+        raise Error(DATA_ERROR, f"{what}: a dict of factors by load case is expected, not {_shown(factors)}")
     total = None
     for name, factor in factors.items():
         if name not in cases:
-            raise Error(DATA_ERROR, f"the combination names the load case {name!r}, which is not among "
-                                    f"{sorted(cases)}")
-        term = float(factor) * np.asarray(cases[name], dtype=np.float64)
+            raise Error(DATA_ERROR, f"{what} names the load case {name!r}, which is not among {sorted(cases)}")
+        if not _is_real(factor) or not np.isfinite(factor):
+            raise Error(DATA_ERROR, f"{what}: the factor of load case {name!r} is {factor!r}, not a finite number")
+        term = float(factor) * cases[name]
         total = term if total is None else total + term
     return total
 
 
-def _or(value, default):
+def _or(value: Optional[np.ndarray], default: np.ndarray) -> np.ndarray:
     return default if value is None else value
 
 
@@ -59,7 +97,7 @@ class Combinations:
     envelope: Envelope
 
 
-def _extremes(values_by_name, larger):
+def _extremes(values_by_name: dict[str, np.ndarray], larger: Callable) -> tuple[np.ndarray, list]:
     """Per entry the extreme of the values and the first name that reaches it."""
     best, by = None, None
     for name, values in values_by_name.items():
@@ -72,7 +110,7 @@ def _extremes(values_by_name, larger):
     return best, by
 
 
-def envelope_of(results):
+def envelope_of(results: dict[str, Result]) -> Envelope:
     forces = {name: r.axial_forces for name, r in results.items()}
     lengths = {name: np.sqrt((r.displacements * r.displacements).sum(axis=1)) for name, r in results.items()}
     tension, tension_by = _extremes(forces, lambda v, best: v > best)
@@ -81,15 +119,23 @@ def envelope_of(results):
     return Envelope(tension, tension_by, compression, compression_by, displacement, displacement_by)
 
 
-def solve_combinations(model, cases, combinations, workers=None):
+def solve_combinations(model: Model, cases: Mapping[str, npt.ArrayLike],
+                       combinations: Mapping[str, Mapping[str, float]], workers: Optional[int] = None,
+                       executor: Optional[Executor] = None) -> Combinations:
     """Solves each combination as its own nonlinear run from the unloaded shape, no
     superposition: its loads are the sum of factor x load case (n x 3 arrays, e.g. from
     self_weight or point_loads), which replace the model's own loads; the prescribed
     displacements stay. `cases` maps names to load arrays, `combinations` names to
-    {case: factor}. The runs go side by side on `workers` threads."""
+    {case: factor}. The runs go side by side on `workers` threads, or to `executor` (a
+    concurrent.futures.Executor, e.g. a Dask cluster's), as solve_many sends them."""
+    _held(model, "model")
+    if not isinstance(combinations, Mapping):
+        raise Error(DATA_ERROR, f"combinations: a dict of {{case: factor}} by name is expected, not {_shown(combinations)}")
     if not combinations:
-        raise Error(DATA_ERROR, "no combination to solve")
+        raise Error(DATA_ERROR, "combinations: no combination to solve")
+    cases = checked_cases(cases, model.node_count)
     unloaded = np.zeros((model.node_count, 3))
-    models = [model.with_loads(_or(combined_loads(cases, factors), unloaded)) for factors in combinations.values()]
-    results = dict(zip(combinations, solve_many(models, workers)))
+    models = [model.with_loads(_or(combined_loads(cases, factors, name), unloaded))
+              for name, factors in combinations.items()]
+    results = dict(zip(combinations, solve_many(models, workers, executor)))
     return Combinations(results, envelope_of(results))

@@ -4,11 +4,13 @@ settings, held as numpy arrays and checked entry by entry before any use."""
 import copy
 import os
 from dataclasses import dataclass
+from typing import Any, Union
 
 import numpy as np
+import numpy.typing as npt
 
 from . import _core
-from ._errors import DATA_ERROR, INDEX_ERROR, Error
+from ._errors import DATA_ERROR, INDEX_ERROR, Error, path_argument
 
 _INT32 = (-(2 ** 31), 2 ** 31 - 1)
 _AXES = "xyz"
@@ -22,12 +24,19 @@ class Material:
     c2: float = 0.0
 
 
-def neo_hooke(c1):
-    return Material("neo-hooke", float(c1))
+def _constant(value: Any, name: str) -> float:
+    try:
+        return float(value)
+    except (TypeError, ValueError):
+        raise Error(DATA_ERROR, f"{name}: a real number is expected, not {value!r}") from None
 
 
-def mooney_rivlin(c1, c2):
-    return Material("mooney-rivlin", float(c1), float(c2))
+def neo_hooke(c1: float) -> Material:
+    return Material("neo-hooke", _constant(c1, "c1"))
+
+
+def mooney_rivlin(c1: float, c2: float) -> Material:
+    return Material("mooney-rivlin", _constant(c1, "c1"), _constant(c2, "c2"))
 
 
 _LAW_NUMBERS = {"neo-hooke": 1, "mooney-rivlin": 2}
@@ -134,8 +143,11 @@ class Model:
 
     As in input.txt, a later row for the same node and component replaces an earlier one."""
 
-    def __init__(self, nodes, bars, areas, material, prescribed=(), loads=(), settings=Settings(),
-                 title="kalvane model", source="model"):
+    warnings: list[str]
+
+    def __init__(self, nodes: npt.ArrayLike, bars: npt.ArrayLike, areas: npt.ArrayLike, material: Material,
+                 prescribed: npt.ArrayLike = (), loads: npt.ArrayLike = (), settings: Settings = Settings(),
+                 title: str = "kalvane model", source: str = "model"):
         self.nodes = nodes
         self.bars = bars
         self.areas = areas
@@ -145,6 +157,7 @@ class Model:
         self.settings = settings
         self.title = title
         self.source = source
+        self.warnings = []
         self._checked()
 
     # ---- checking and the compiled model
@@ -178,6 +191,10 @@ class Model:
         s = self.settings
         if not isinstance(s, Settings):
             _fail(DATA_ERROR, f"settings: Settings(...) is expected, not {s!r}")
+        for name in ("sigma", "tolerance", "reference", "line_search_steps", "max_iterations", "memory"):
+            value = getattr(s, name)
+            if isinstance(value, bool) or not isinstance(value, (int, float, np.integer, np.floating)):
+                _fail(DATA_ERROR, f"settings: {name} {value!r} is not a number")
         for name in ("sigma", "tolerance", "reference"):
             if not np.isfinite(getattr(s, name)):
                 _fail(DATA_ERROR, f"settings: {name} is {getattr(s, name)!r}, not a finite number")
@@ -202,24 +219,24 @@ class Model:
     # ---- plain queries and copies
 
     @property
-    def node_count(self):
+    def node_count(self) -> int:
         return len(self.nodes)
 
     @property
-    def bar_count(self):
+    def bar_count(self) -> int:
         return len(self.bars)
 
-    def load_array(self):
+    def load_array(self) -> np.ndarray:
         """The loads as an n x 3 array, each component holding its last row's value."""
         self._checked()
         loads = np.zeros((self.node_count, 3))
         loads[self.loads_at[:, 0] - 1, self.loads_at[:, 1] - 1] = self.load_values
         return loads
 
-    def copy(self):
+    def copy(self) -> "Model":
         return copy.deepcopy(self)
 
-    def with_loads(self, loads):
+    def with_loads(self, loads: npt.ArrayLike) -> "Model":
         """A copy whose loads are the n x 3 array `loads`: one row per component, node by node,
         leaving out the components that hold +0.0."""
         loads = _reals(loads, "loads", 3)
@@ -235,16 +252,17 @@ class Model:
 
     # ---- input.txt
 
-    def write(self, path):
+    def write(self, path: Union[str, "os.PathLike[str]"]) -> None:
         """Writes input.txt at `path` (a folder gets input.txt inside it). Every real is
         written so that the program reads back the very same bits. Nothing is written when
         the model fails its checks."""
+        path = path_argument(path, "path")
         held = self._held()
         if os.path.isdir(path):
             path = os.path.join(path, "input.txt")
-        held.write(_title_line(self.title), os.fspath(path))
+        held.write(_title_line(self.title), path)
 
-    def __repr__(self):
+    def __repr__(self) -> str:
         return (f"<kalvane.Model {self.node_count} nodes, {self.bar_count} bars, "
                 f"{len(self.prescribed_values)} prescribed, {len(self.load_values)} loads>")
 
@@ -266,24 +284,35 @@ def _from_held(held, title):
     model.settings = Settings(*a["settings"])
     model.title = title
     model.source = a["source"]
+    model.warnings = []
     return model
 
 
-def read(path):
+def read(path: Union[str, "os.PathLike[str]"], strict: bool = False) -> Model:
     """The model of an input.txt (or of the input.txt in a folder), read by the program's
-    own reader; its errors carry the reader's messages, with line and column."""
-    path = os.fspath(path)
+    own reader; its errors carry the reader's messages, with line and column.
+    `model.warnings` lists what the reader takes in silence (kalvane-check --lint's
+    warnings: a remark that looks like a value, values glued together, ...); with
+    strict=True any of them is an error."""
+    path = path_argument(path, "path")
     if os.path.isdir(path):
         path = os.path.join(path, "input.txt")
     held = _core.read(path)
+    warnings = _core.lint(path)
+    if strict and warnings:
+        _fail(DATA_ERROR, f"{path}: {len(warnings)} warning(s), refused as strict=True asks:\n" + "\n".join(warnings))
     with open(path, "rb") as f:
         first = f.readline().decode("utf-8", "replace").rstrip("\r\n")
-    return _from_held(held, "" if first.startswith(":") else first)
+    model = _from_held(held, "" if first.startswith(":") else first)
+    model.warnings = warnings
+    return model
 
 
-def point_loads(model, rows):
+def point_loads(model: Model, rows: npt.ArrayLike) -> np.ndarray:
     """An n x 3 load array from rows (node, component, value); rows naming the same
     component add up."""
+    if not isinstance(model, Model):
+        _fail(DATA_ERROR, f"model: a kalvane.Model is expected, not {model!r}")
     at, values = _components(*_split_rows(rows, "loads"), "loads", model.node_count)
     loads = np.zeros((model.node_count, 3))
     np.add.at(loads, (at[:, 0] - 1, at[:, 1] - 1), values)

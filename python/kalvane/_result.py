@@ -6,7 +6,14 @@ import json
 import math
 import os
 
+from typing import Any, Optional, Union
+
 import numpy as np
+
+from . import _core
+from ._errors import path_argument
+
+PathLike = Union[str, "os.PathLike[str]"]
 
 _NODE_COLUMNS = ("node", "x", "y", "z", "ux", "uy", "uz", "rx", "ry", "rz")
 _BAR_COLUMNS = ("bar", "node1", "node2", "area", "stress", "axial_force", "stretch")
@@ -30,7 +37,7 @@ class Result:
     allowable_gradient  the stopping threshold
     """
 
-    def __init__(self, model, run):
+    def __init__(self, model: Any, run: Any):
         self.model = model
         self._run = run
         self.displacements = run.displacements
@@ -46,20 +53,20 @@ class Result:
         self.allowable_gradient = run.allowable_gradient
 
     @property
-    def positions(self):
+    def positions(self) -> np.ndarray:
         """n x 3, the nodes' final positions."""
         return self.model.nodes + self.displacements
 
-    def write(self, folder="."):
+    def write(self, folder: PathLike = ".") -> None:
         """Writes abaqusfile.inp, autocad.scr and output.txt into `folder` (made if missing),
         byte for byte as the program writes them for this model."""
-        folder = os.fspath(folder)
+        folder = path_argument(folder, "folder")
         os.makedirs(folder, exist_ok=True)
         self._run.write(folder)
 
     # ---- the tables at full precision
 
-    def node_rows(self):
+    def node_rows(self) -> list[dict[str, Any]]:
         """One dict per node: number, coordinates, displacement, and reaction (None at a free
         component)."""
         rows = []
@@ -69,13 +76,13 @@ class Result:
                          "displacement": [float(v) for v in self.displacements[k]], "reaction": reaction})
         return rows
 
-    def bar_rows(self):
+    def bar_rows(self) -> list[dict[str, Any]]:
         bars, areas = self.model.bars, self.model.areas
         return [{"bar": b + 1, "node1": int(bars[b, 0]), "node2": int(bars[b, 1]), "area": float(areas[b]),
                  "stress": float(self.stresses[b]), "axial_force": float(self.axial_forces[b]),
                  "stretch": float(self.stretches[b])} for b in range(self.model.bar_count)]
 
-    def to_json(self, path=None):
+    def to_json(self, path: Optional[PathLike] = None) -> str:
         """The run as JSON text (also written to `path` when given). Numbers are written in
         the shortest form that reads back to the same double; a non-finite one as null."""
         summary = {"title": self.model.title, "iterations": int(self.iterations),
@@ -87,14 +94,14 @@ class Result:
             text += f',\n "{name}": [\n  {lines}\n ]' if rows else f',\n "{name}": []'
         text += "\n}\n"
         if path is not None:
-            with open(path, "w", encoding="utf-8") as f:
+            with open(path_argument(path, "path"), "w", encoding="utf-8") as f:
                 f.write(text)
         return text
 
-    def to_csv(self, folder="."):
+    def to_csv(self, folder: PathLike = ".") -> None:
         """Writes nodes.csv and bars.csv into `folder` at full precision; a reaction cell is
         empty at a free component."""
-        folder = os.fspath(folder)
+        folder = path_argument(folder, "folder")
         os.makedirs(folder, exist_ok=True)
         with open(os.path.join(folder, "nodes.csv"), "w", newline="", encoding="utf-8") as f:
             out = csv.writer(f)
@@ -108,16 +115,25 @@ class Result:
             for row in self.bar_rows():
                 out.writerow([_cell(row[name]) for name in _BAR_COLUMNS])
 
-    def __repr__(self):
+    def __reduce__(self) -> tuple:
+        """Pickled as its model and what the minimiser left (an executor's worker sends it so);
+        unpickled, the arrays and the three files are formed again from them, bit for bit."""
+        return (_restored, (self.model, self._run.state()))
+
+    def __repr__(self) -> str:
         return (f"<kalvane.Result {self.iterations} iterations, objective {self.objective!r}, "
                 f"largest displacement {float(np.abs(self.displacements).max(initial=0.0))!r}>")
 
 
-def _cell(value):
+def _restored(model: Any, state: tuple) -> Result:
+    return Result(model, _core.restore(model._held(), *state))
+
+
+def _cell(value: Optional[float]) -> str:
     return "" if value is None else repr(value)
 
 
-def _finite_or_none(value):
+def _finite_or_none(value: Any) -> Any:
     if isinstance(value, float):
         return value if math.isfinite(value) else None
     if isinstance(value, list):

@@ -5,46 +5,121 @@ import io
 import json
 import os
 import tempfile
+from collections.abc import Iterable
+from concurrent.futures import Executor
 from dataclasses import dataclass
+from typing import Any, Optional, Union
 
 import numpy as np
 
 from . import _core
+from ._errors import DATA_ERROR, INDEX_ERROR, Error, path_argument
+from ._model import Model
 from ._result import Result
 
+PathLike = Union[str, "os.PathLike[str]"]
 
-def solve(model, threads=0):
+
+def _held(model: Any, name: str) -> "_core.HeldModel":
+    """The compiled model of `model`, refused unless it is a Model; its own faults name `name`."""
+    if not isinstance(model, Model):
+        raise Error(DATA_ERROR, f"{name}: a kalvane.Model is expected, not {_shown(model)}")
+    return model._held()
+
+
+def _shown(value: Any) -> str:
+    text = repr(value)
+    return f"{type(value).__name__} {text if len(text) <= 60 else text[:57] + '...'}"
+
+
+def _count(value: Any, name: str, least: int) -> int:
+    """A whole-number argument, at least `least`."""
+    if isinstance(value, bool) or not isinstance(value, (int, np.integer)) or value < least:
+        raise Error(DATA_ERROR, f"{name}: a whole number of at least {least} is expected, not {_shown(value)}")
+    return int(value)
+
+
+def solve(model: Model, threads: int = 0) -> Result:
     """Runs the program's own stages on `model` (start, minimise, the check of the
     solution) and returns its Result; writes no file. The interpreter is released while the
     run works. `threads` > 0 sets the threads of each evaluation; 0 lets the model's size
     and the machine choose. Raises kalvane.Error as the program would end with an error."""
-    return Result(model, _core.solve(model._held(), int(threads)))
+    return Result(model, _core.solve(_held(model, "model"), _count(threads, "threads", 0)))
 
 
-def solve_many(models, workers=None):
+def solve_many(models: Iterable[Model], workers: Optional[int] = None,
+               executor: Optional[Executor] = None) -> list[Result]:
     """Solves independent models on `workers` threads (all the machine's by default), each
     run single-threaded inside when workers > 1; the Results come back in the models' order,
     bit for bit what solve() gives each. Every model is checked before any run starts; a
-    failed run raises kalvane.Error naming models[i] once all runs have finished."""
+    failed run raises kalvane.Error naming models[i] once all runs have finished.
+
+    With `executor` (any concurrent.futures.Executor: a ProcessPoolExecutor, a Dask
+    cluster's client.get_executor(), ...) each model goes to it as one task instead, solved
+    single-threaded there; what the minimiser left comes back, and the Results formed from
+    it here are bit for bit the same.
+    `workers` is then the executor's business and must be left out."""
+    if isinstance(models, (Model, str, bytes)) or not isinstance(models, Iterable):
+        raise Error(DATA_ERROR, f"models: a list of kalvane.Model is expected, not {_shown(models)}")
     models = list(models)
-    held = [m._held() for m in models]
-    if workers is None:
-        workers = os.cpu_count() or 1
-    runs = _core.solve_many(held, max(1, int(workers)))
+    if executor is None:
+        workers = (os.cpu_count() or 1) if workers is None else _count(workers, "workers", 1)
+    elif not isinstance(executor, Executor):
+        raise Error(DATA_ERROR, f"executor: a concurrent.futures.Executor is expected, not {_shown(executor)}")
+    elif workers is not None:
+        raise Error(DATA_ERROR, "workers: the executor decides where the runs go; give one or the other")
+    held = []
+    for i, m in enumerate(models):
+        try:
+            held.append(_held(m, f"models[{i}]"))
+        except Error as e:
+            if e.message.startswith("models["):
+                raise
+            raise Error(e.name, f"models[{i}]: {e.message}") from None
+    if executor is not None:
+        return _solved_by(executor, models, held)
+    runs = _core.solve_many(held, workers)
     return [Result(m, r) for m, r in zip(models, runs)]
 
 
-def check(model, result, folder=None):
+def _solve_alone(model: Model) -> tuple:
+    """One task of an executor: a single-threaded run, as solve_many's own workers run. Only
+    what the minimiser left travels back; the caller has the model."""
+    return solve(model, threads=1)._run.state()
+
+
+def _solved_by(executor: Executor, models: list[Model], held: list["_core.HeldModel"]) -> list[Result]:
+    """Every model's Result from `executor`, in order; the first failure, in the models'
+    order, raised once every task has ended."""
+    futures = [executor.submit(_solve_alone, m) for m in models]
+    outcomes = []
+    for future in futures:
+        try:
+            outcomes.append(future.result())
+        except Exception as e:  # noqa: BLE001 - kept until every task has ended
+            outcomes.append(e)
+    for i, outcome in enumerate(outcomes):
+        if isinstance(outcome, Error):
+            raise Error(outcome.name, f"models[{i}]: {outcome.message}") from None
+        if isinstance(outcome, Exception):
+            raise outcome
+    return [Result(m, _core.restore(h, *state)) for m, h, state in zip(models, held, outcomes)]
+
+
+def check(model: Model, result: Result, folder: Optional[PathLike] = None) -> dict[str, Any]:
     """What `kalvane-check --json` says of this run, as Python objects. The model's input.txt
     and the run's three files are written to `folder` (made if missing), or to a temporary
     folder that goes away afterwards, and checked there."""
+    _held(model, "model")
+    if not isinstance(result, Result):
+        raise Error(DATA_ERROR, f"result: a kalvane.Result is expected, not {_shown(result)}")
     if folder is not None:
-        return _check_in(model, result, os.fspath(folder))
+        return _check_in(model, result, path_argument(folder, "folder"))
     with tempfile.TemporaryDirectory(prefix="kalvane-check-") as scratch:
         return _check_in(model, result, scratch)
 
 
-def _check_in(model, result, folder):
+def _check_in(model: Model, result: Result, folder: str) -> dict[str, Any]:
     os.makedirs(folder, exist_ok=True)
     # input.txt first: the check refuses a report older than its input.
     model.write(os.path.join(folder, "input.txt"))
@@ -75,15 +150,16 @@ class Path:
     curve: dict
     files: dict
 
-    def write(self, folder):
+    def write(self, folder: PathLike) -> None:
         """Writes the five files into `folder` (made if missing)."""
+        folder = path_argument(folder, "folder")
         os.makedirs(folder, exist_ok=True)
         for name, text in self.files.items():
             with open(os.path.join(folder, name), "w", encoding="utf-8", newline="") as f:
                 f.write(text)
 
 
-def path(model, loading="staged", watch=None):
+def path(model: Model, loading: str = "staged", watch: Optional[tuple[int, int]] = None) -> Path:
     """kalvane-path on `model`: the equilibrium that gradual loading reaches and the
     load-displacement curve. `loading` is "staged" (the prescribed displacements first, then
     the loads) or "together"; `watch` a (node, component) to follow, else the component that
@@ -91,8 +167,9 @@ def path(model, loading="staged", watch=None):
     if not hasattr(_core, "path"):
         raise NotImplementedError("kalvane.path needs kalvane-path's library, which this build does not have")
     if loading not in ("staged", "together"):
-        raise ValueError(f'loading is "staged" or "together", not {loading!r}')
-    node, component = (0, 0) if watch is None else (int(watch[0]), int(watch[1]))
+        raise Error(DATA_ERROR, f'loading: "staged" or "together" is expected, not {_shown(loading)}')
+    _held(model, "model")
+    node, component = (0, 0) if watch is None else _watched(watch, model.node_count)
     with tempfile.TemporaryDirectory(prefix="kalvane-path-") as folder:
         model.write(os.path.join(folder, "input.txt"))
         out = os.path.join(folder, "path")
@@ -104,7 +181,23 @@ def path(model, loading="staged", watch=None):
     return Path(status, summary, _columns(files["path.csv"]), files)
 
 
-def _columns(text):
+def _watched(watch: Any, node_count: int) -> tuple[int, int]:
+    """The (node, component) of the `watch` argument, checked against the model."""
+    try:
+        node, component = watch
+    except (TypeError, ValueError):
+        raise Error(DATA_ERROR, f"watch: a (node, component) pair is expected, not {_shown(watch)}") from None
+    for value in (node, component):
+        if isinstance(value, bool) or not isinstance(value, (int, np.integer)):
+            raise Error(DATA_ERROR, f"watch: a (node, component) pair of whole numbers is expected, not {watch!r}")
+    if not 1 <= node <= node_count:
+        raise Error(INDEX_ERROR, f"watch: the node {node} is outside 1..{node_count}, the model's nodes")
+    if not 1 <= component <= 3:
+        raise Error(INDEX_ERROR, f"watch (node {node}): the component {component} is outside 1..3")
+    return int(node), int(component)
+
+
+def _columns(text: str) -> dict[str, Any]:
     rows = list(csv.reader(io.StringIO(text)))
     columns = {}
     for i, name in enumerate(rows[0]):

@@ -44,6 +44,15 @@ def same_bits(a, b):
     return a.shape == b.shape and bool((a.view(np.uint64) == b.view(np.uint64)).all())
 
 
+RESULT_ARRAYS = ("displacements", "reactions", "residuals", "stresses", "axial_forces", "stretches")
+
+
+def same_run(a, b):
+    """Two Results alike to the last bit."""
+    return all(same_bits(getattr(a, n), getattr(b, n)) for n in RESULT_ARRAYS) and \
+        (a.iterations, a.objective, a.allowable_gradient) == (b.iterations, b.objective, b.allowable_gradient)
+
+
 def read_report(text):
     """The printed values of output.txt: iterations, objective, allowable gradient, the
     displacement rows, the reaction rows (node -> {component: value}) and the stresses."""

@@ -1,11 +1,15 @@
-"""Bad arrays are refused with a message naming the entry, before anything is written."""
+"""Bad arrays and bad arguments are refused as kalvane.Error with a message naming the
+entry, the argument, the load case or the combination, before anything runs or is written;
+and a file's silent readings come back as warnings."""
 
 import math
+import re
 
 import numpy as np
 import pytest
 
 import kalvane
+from conftest import SOURCE
 
 
 def good():
@@ -60,3 +64,109 @@ def test_a_model_spoiled_after_it_was_built_is_refused_and_nothing_is_written(tm
             with pytest.raises(kalvane.Error, match=message):
                 act()
         assert list(tmp_path.iterdir()) == []
+
+
+def study_cases():
+    loads = np.zeros((3, 3))
+    loads[1, 0] = 0.05
+    return {"Q": loads, "W": 0.5 * loads}
+
+
+HAS_PATH = hasattr(kalvane._core, "path")
+needs_path = pytest.mark.skipif(not HAS_PATH, reason="this build has no kalvane-path library")
+BAD_ARGUMENTS = [
+    pytest.param(lambda m: kalvane.solve_many([m, "text"]), r"^models\[1\]: a kalvane\.Model is expected, not str 'text'",
+                 id="text among the models"),
+    pytest.param(lambda m: kalvane.solve_many(m), r"^models: a list of kalvane\.Model", id="one model for a list"),
+    pytest.param(lambda m: kalvane.solve("input.txt"), r"^model: a kalvane\.Model is expected", id="a name for a model"),
+    pytest.param(lambda m: kalvane.solve(m, threads="4"), r"^threads: a whole number", id="threads as text"),
+    pytest.param(lambda m: kalvane.solve_many([m], workers=0), r"^workers: a whole number of at least 1",
+                 id="no workers"),
+    pytest.param(lambda m: kalvane.solve_combinations(m, study_cases(), {"1.5Q": {"Q": math.nan}}),
+                 r"^combination '1\.5Q': the factor of load case 'Q' is nan", id="NaN factor"),
+    pytest.param(lambda m: kalvane.solve_combinations(m, study_cases(), {"Q+W": {"Q": 1.0, "W": "1.5"}}),
+                 r"^combination 'Q\+W': the factor of load case 'W' is '1\.5'", id="factor as text"),
+    pytest.param(lambda m: kalvane.solve_combinations(m, study_cases(), {"Q+S": {"Q": 1.0, "S": 1.0}}),
+                 r"^combination 'Q\+S' names the load case 'S', which is not among \['Q', 'W'\]", id="unknown case"),
+    pytest.param(lambda m: kalvane.solve_combinations(m, {**study_cases(), "S": np.zeros((2, 3))}, {"Q": {"Q": 1.0}}),
+                 r"^load case 'S': 3 rows \(one per node\) of 3 components are expected, not an array of shape \(2, 3\)",
+                 id="case with a row too few"),
+    pytest.param(lambda m: kalvane.solve_combinations(m, {"S": np.zeros(9)}, {"S": {"S": 1.0}}),
+                 r"^load case 'S': a table of 3 real numbers a row is expected", id="flat case"),
+    pytest.param(lambda m: kalvane.solve_combinations(m, {"S": np.full((3, 3), math.inf)}, {"S": {"S": 1.0}}),
+                 r"^load case 'S': the x component of node 1 is inf", id="infinite case"),
+    pytest.param(lambda m: kalvane.solve_combinations(m, study_cases(), {"Q": 1.0}),
+                 r"^combination 'Q': a dict of factors by load case is expected", id="factor for a combination"),
+    pytest.param(lambda m: kalvane.self_weight(m, "7850"), r"^density: a finite number is expected", id="density text"),
+    pytest.param(lambda m: kalvane.self_weight(m, 7850.0, gravity=(0.0, -9.81)), r"^gravity: three finite",
+                 id="two gravity components"),
+    pytest.param(lambda m: kalvane.neo_hooke("soft"), r"^c1: a real number is expected, not 'soft'", id="c1 as text"),
+    pytest.param(lambda m: kalvane.Model(**changed(settings=kalvane.Settings(memory="5"))),
+                 r"^settings: memory '5' is not a number", id="setting as text"),
+    pytest.param(lambda m: kalvane.read(5), r"^path: a file or folder name is expected", id="read of a number"),
+    pytest.param(lambda m: m.write(None), r"^path: a file or folder name is expected, not None", id="write nowhere"),
+    pytest.param(lambda m: kalvane.solve(m).to_csv(2.5), r"^folder: a file or folder name is expected, not 2\.5",
+                 id="results into a number"),
+    pytest.param(lambda m: kalvane.point_loads(m.nodes, [(1, 1, 1.0)]), r"^model: a kalvane\.Model is expected",
+                 id="point loads on an array"),
+    pytest.param(lambda m: kalvane.path(m, loading="sideways"), r'^loading: "staged" or "together" is expected, '
+                 r"not str 'sideways'", id="unknown loading", marks=needs_path),
+    pytest.param(lambda m: kalvane.path(m, watch=(4, 1)), r"^watch: the node 4 is outside 1\.\.3", id="watch node 4",
+                 marks=needs_path),
+    pytest.param(lambda m: kalvane.path(m, watch=(2, 0)), r"^watch \(node 2\): the component 0 is outside 1\.\.3",
+                 id="watch component 0", marks=needs_path),
+    pytest.param(lambda m: kalvane.path(m, watch=2), r"^watch: a \(node, component\) pair is expected",
+                 id="watch of a node alone", marks=needs_path),
+]
+
+
+@pytest.mark.parametrize("act, message", BAD_ARGUMENTS)
+def test_a_bad_argument_is_a_kalvane_error_naming_it(act, message):
+    with pytest.raises(kalvane.Error) as raised:
+        act(kalvane.Model(**good()))
+    assert raised.value.name in ("DATA_ERROR", "INDEX_ERROR")
+    assert raised.value.message == raised.value.message.strip()
+    assert "--" not in raised.value.message, "a Python caller is told of command-line options"
+    assert re.search(message, raised.value.message), raised.value.message
+
+
+def test_a_fault_in_one_of_many_models_names_its_place():
+    spoiled = kalvane.Model(**good())
+    spoiled.areas = np.array([0.01, math.nan])
+    with pytest.raises(kalvane.Error, match=r"^DATA_ERROR : models\[2\]: areas\[1\] \(bar 2\): the area is nan"):
+        kalvane.solve_many([kalvane.Model(**good()), kalvane.Model(**good()), spoiled])
+
+
+SILENT_READINGS = {"-2 000.0": ("-2", -2.0, "grouped by a blank"), "500,0": ("500", 500.0, "',0' is glued")}
+
+
+@pytest.mark.parametrize("written", SILENT_READINGS)
+def test_read_returns_what_the_reader_takes_in_silence_and_strict_refuses_it(tmp_path, written):
+    taken, value, warning = SILENT_READINGS[written]
+    text = (SOURCE / "examples" / "single_bar" / "input.txt").read_text()
+    assert "2     1          0.05\n" in text
+    (tmp_path / "input.txt").write_text(text.replace("2     1          0.05\n", f"2     1          {written}\n"))
+
+    model = kalvane.read(tmp_path)
+    assert model.load_values.tolist() == [value]
+    assert len(model.warnings) == 1
+    assert model.warnings[0].startswith(f"{tmp_path / 'input.txt'}:26:") and warning in model.warnings[0]
+    with pytest.raises(kalvane.Error, match=warning) as raised:
+        kalvane.read(tmp_path, strict=True)
+    assert "strict" in raised.value.message
+
+    clean = kalvane.read(SOURCE / "examples" / "single_bar", strict=True)
+    assert clean.warnings == [] and kalvane.Model(**good()).warnings == []
+
+
+def test_a_file_that_is_not_utf8_is_warned_of_and_refused_as_any_other(tmp_path):
+    text = (SOURCE / "examples" / "single_bar" / "input.txt").read_bytes()
+    (tmp_path / "glued").mkdir()
+    (tmp_path / "glued" / "input.txt").write_bytes(text.replace(b"2     1          0.05\n", b"2     1          500,0\xb5\n"))
+    model = kalvane.read(tmp_path / "glued")
+    assert model.load_values.tolist() == [500.0] and "',0\ufffd' is glued" in model.warnings[0]
+
+    (tmp_path / "bad").mkdir()
+    (tmp_path / "bad" / "input.txt").write_bytes(text.replace(b"1    1      2      0.01", b"1    1      2      \xb50.01"))
+    with pytest.raises(kalvane.Error, match="\ufffd"):
+        kalvane.read(tmp_path / "bad")

@@ -5,14 +5,7 @@ import numpy as np
 import pytest
 
 import kalvane
-from conftest import EXAMPLES, same_bits
-
-RESULT_ARRAYS = ("displacements", "reactions", "residuals", "stresses", "axial_forces", "stretches")
-
-
-def same_run(a, b):
-    return all(same_bits(getattr(a, n), getattr(b, n)) for n in RESULT_ARRAYS) and \
-        (a.iterations, a.objective, a.allowable_gradient) == (b.iterations, b.objective, b.allowable_gradient)
+from conftest import EXAMPLES, same_run
 
 
 def hanging_bar(length=2.0, area=1e-4):
