@@ -1,0 +1,144 @@
+// The loading path on the structures the companions model beyond kalvane's: steel by E A,
+// prestress by force, self-weight, and two materials side by side, against statics worked
+// out here independently of the library.
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "newton/loading.hpp"
+#include "newton/path.hpp"
+#include "newton_models.hpp"
+
+namespace {
+
+namespace kn = kalvane::newton;
+namespace nm = newton_models;
+using kalvane_test::scratch_folder;
+
+kalvane::material steel(double E, double weight = 0.0) {
+  kalvane::material m;
+  m.name = "steel";
+  m.law = kalvane::axial_law::linear_elastic;
+  m.E = E;
+  m.weight = weight;
+  return m;
+}
+
+struct solved {
+  kn::path_finding path;
+  kalvane::structure at_full_load;
+};
+
+// Follows the staged path to full load; the structure as it stands there.
+solved follow(const kalvane::structure& s) {
+  kn::stiffness_pattern pattern = kn::pattern_of(s.base);
+  kn::factorisation f;
+  solved out{kn::follow_path(s, pattern, f), s};
+  kn::scale_model(out.at_full_load, s, 1.0);
+  return out;
+}
+
+double z_of(const kalvane::structure& s, const kn::vector& x, int node) {
+  const int32_t p = s.base.dof_map(node, 3);
+  return p <= s.base.free_count ? x[static_cast<std::size_t>(p - 1)] : s.base.prescribed(node, 3);
+}
+
+}  // namespace
+
+// A straight steel cable of two segments between supports, prestressed by force: at the end
+// of the prestress the force is the one given, to rounding, and each rest length is
+// L / (1 + T / EA); the middle node stays where it was drawn.
+TEST(StructurePath, ACableIsPrestressedByForceToItsGivenForce) {
+  nm::structure line;
+  line.nodes = {{0.0, 0.0, 0.0}, {5000.0, 0.0, 0.0}, {10000.0, 0.0, 0.0}};
+  line.bars = {{1, 2, 100.0}, {2, 3, 100.0}};
+  nm::hold(line, 1);
+  nm::hold(line, 3);
+  line.prescribed.push_back({2, 2, 0.0});
+  scratch_folder folder;
+  kalvane::structure s = kalvane::structure_of(nm::prepared(folder, line));
+  s.materials = {steel(160000.0)};
+  const double T = 80000.0, EA = 160000.0 * 100.0;
+  for (kalvane::member& m : s.members) m.prestress = T;
+  kalvane::prepare(s);
+  for (const kalvane::member& m : s.members) EXPECT_NEAR(m.rest, 5000.0 / (1.0 + T / EA), 1e-12 * 5000.0);
+  const solved r = follow(s);
+  ASSERT_TRUE(r.path.reached_full_load);
+  const kn::results at = kn::results_at(r.at_full_load, r.path.x);
+  for (double force : at.force) EXPECT_NEAR(force, T, 1e-12 * T);
+  EXPECT_NEAR(r.path.x[0], 0.0, 1e-9);
+  EXPECT_NEAR(z_of(s, r.path.x, 2), 0.0, 1e-9);
+}
+
+// A steel bar and an aluminium one side by side between the same nodes share the load in
+// proportion to their E A, with one stretch: 1 + P / (E1 A1 + E2 A2).
+TEST(StructurePath, TwoMaterialsInParallelShareTheLoadByTheirStiffness) {
+  nm::structure pair;
+  pair.nodes = {{0.0, 0.0, 0.0}, {2000.0, 0.0, 0.0}};
+  pair.bars = {{1, 2, 100.0}, {1, 2, 50.0}};
+  nm::hold(pair, 1);
+  nm::hold(pair, 2, 2, 3);
+  const double P = 50000.0;
+  pair.loads.push_back({2, 1, P});
+  scratch_folder folder;
+  kalvane::structure s = kalvane::structure_of(nm::prepared(folder, pair));
+  kalvane::material aluminium = steel(70000.0);
+  aluminium.name = "aluminium";
+  s.materials = {steel(210000.0), aluminium};
+  s.members[1].material = 1;
+  kalvane::prepare(s);
+  const solved r = follow(s);
+  ASSERT_TRUE(r.path.reached_full_load);
+  const double strain = P / (210000.0 * 100.0 + 70000.0 * 50.0);
+  EXPECT_NEAR(r.path.x[0], 2000.0 * strain, 1e-12 * 2000.0);
+  const kn::results at = kn::results_at(r.at_full_load, r.path.x);
+  EXPECT_NEAR(at.force[0], 210000.0 * 100.0 * strain, 1e-9 * P);
+  EXPECT_NEAR(at.force[1], 70000.0 * 50.0 * strain, 1e-9 * P);
+  EXPECT_NEAR(at.reaction[0], -P, 1e-9 * P);
+}
+
+// A steel chain drawn straight between two supports at its rest length sags under its own
+// weight alone. Statics, solved here by bisection on the horizontal force H: link k carries
+// V_k = (n - 1) W / 2 - (k - 1) W vertically and T_k = hypot(H, V_k); it stretches to
+// L0 (1 + T_k / EA), and the links' horizontal spans add up to the span.
+TEST(StructurePath, AChainSagsUnderItsOwnWeightAsItsStaticsSay) {
+  const int n = 10;
+  const double span = 10000.0, area = 100.0, E = 200000.0, gamma = 7.85e-5 * 200.0;
+  nm::structure chain;
+  for (int k = 0; k <= n; ++k) chain.nodes.push_back({span * k / n, 0.0, 0.0});
+  for (int k = 1; k <= n; ++k) chain.bars.push_back({k, k + 1, area});
+  nm::hold(chain, 1);
+  nm::hold(chain, n + 1);
+  for (int k = 2; k <= n; ++k) chain.prescribed.push_back({k, 2, 0.0});
+  scratch_folder folder;
+  kalvane::structure s = kalvane::structure_of(nm::prepared(folder, chain));
+  s.materials = {steel(E, gamma)};
+  kalvane::prepare(s);
+  const solved r = follow(s);
+  ASSERT_TRUE(r.path.reached_full_load);
+
+  const double L0 = span / n, W = gamma * area * L0, EA = E * area;
+  const auto vertical = [&](int k) { return (n - 1) * W / 2.0 - (k - 1) * W; };
+  const auto spanned = [&](double H) {
+    double sum = 0.0;
+    for (int k = 1; k <= n; ++k) {
+      const double T = std::hypot(H, vertical(k));
+      sum += L0 * (1.0 + T / EA) * H / T;
+    }
+    return sum;
+  };
+  double low = 1e-6, high = 1e9;
+  for (int i = 0; i < 200; ++i) {
+    const double mid = 0.5 * (low + high);
+    (spanned(mid) < span ? low : high) = mid;
+  }
+  const double H = 0.5 * (low + high);
+  double z = 0.0;
+  for (int k = 1; k <= n / 2; ++k) {
+    const double T = std::hypot(H, vertical(k));
+    z -= L0 * (1.0 + T / EA) * vertical(k) / T;
+  }
+  EXPECT_NEAR(z_of(s, r.path.x, n / 2 + 1), z, 1e-8 * std::fabs(z));
+  const kn::results at = kn::results_at(r.at_full_load, r.path.x);
+  for (int k = 1; k <= n; ++k) EXPECT_NEAR(at.force[static_cast<std::size_t>(k - 1)], std::hypot(H, vertical(k)), 1e-8 * H) << k;
+}
