@@ -1,0 +1,47 @@
+// The model file on disk, and the choice between it and input.txt.
+#include "structure/model_file.hpp"
+
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+
+#include "error.hpp"
+#include "output/text_file.hpp"
+
+namespace kalvane {
+
+namespace {
+
+std::string whole_file(const std::string& path) {
+  struct stat info {};
+  if (::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode)) fail(name_error, path + ": " + std::strerror(EISDIR));
+  std::ifstream file(path, std::ios::binary);
+  if (!file) fail(name_error, path + ": " + std::strerror(errno));
+  std::ostringstream text;
+  text << file.rdbuf();
+  if (file.bad()) fail(name_error, path + ": the file cannot be read");
+  return std::move(text).str();
+}
+
+}  // namespace
+
+structure read_model_file(const std::string& path) { return read_model_text(whole_file(path), path); }
+
+void write_model_file(const structure& s, const std::string& path) {
+  const std::string text = model_file_text(s);
+  text_file out(path);
+  write_text(out, std::string_view(text).substr(0, text.size() - 1));  // close() ends the last line
+  close(out);
+}
+
+std::string find_model(const std::string& folder) {
+  const std::string prefix = folder.empty() ? "" : folder + "/";
+  struct stat info {};
+  if (::stat((prefix + model_file_name).c_str(), &info) == 0) return prefix + model_file_name;
+  return prefix + input_file_name;
+}
+
+}  // namespace kalvane
