@@ -34,7 +34,10 @@ struct text_places {
 
   // Past blanks, line ends and the separators ',' and ':': where the next value or key begins.
   std::size_t next_token(std::size_t from) const {
-    while (from < text.size() && std::strchr(" \t\r\n,:", text[from]) != nullptr && text[from] != '\0') ++from;
+    for (; from < text.size(); ++from) {
+      const char c = text[from];
+      if (c != ' ' && c != '\t' && c != '\r' && c != '\n' && c != ',' && c != ':') return from;
+    }
     return from;
   }
 
@@ -148,6 +151,16 @@ struct gathered {
   }
 };
 
+// The number of a material name that bars use, in the order they first use it.
+int32_t bar_material_id(gathered& g, const std::string& name) {
+  const auto known = g.bar_material_ids.find(name);
+  if (known != g.bar_material_ids.end()) return known->second;
+  const auto id = static_cast<int32_t>(g.bar_material_names.size());
+  g.bar_material_ids.emplace(name, id);
+  g.bar_material_names.push_back(name);
+  return id;
+}
+
 // "bars[6] (bar 7)", "materials[0]", "settings": where a message is.
 std::string entry_name(int key, std::size_t index) {
   std::string s = std::string(root_names[key]) + "[" + std::to_string(index) + "]";
@@ -156,29 +169,55 @@ std::string entry_name(int key, std::size_t index) {
   return s;
 }
 
+// What a message is about, put into words only when a message is written: "bars[6] (bar 7):
+// \"nodes\": its first node", "settings: \"memory\"".
+struct subject {
+  int list = 0;                      // a key of the model
+  std::size_t index = 0;
+  bool entry = false;                // an entry of that key's list, or else the key's value
+  const std::string* key = nullptr;  // a key of the entry
+  const char* part = nullptr;
+  std::string text() const {
+    std::string s = entry ? entry_name(list, index) : std::string(root_names[list]);
+    if (key != nullptr) s += ": \"" + *key + "\"";
+    if (part != nullptr) s += std::string(": ") + part;
+    return s;
+  }
+  subject with_key(const std::string& k) const {
+    subject s = *this;
+    s.key = &k;
+    return s;
+  }
+  subject with_part(const char* p) const {
+    subject s = *this;
+    s.part = p;
+    return s;
+  }
+};
+
 // ---- Typed values
 
-double real_of(const text_places& places, const json& v, std::size_t at, const std::string& what) {
-  if (!v.is_number()) places.refuse(at, what + " must be a number, found " + describe(v));
+double real_of(const text_places& places, const json& v, std::size_t at, const subject& what) {
+  if (!v.is_number()) places.refuse(at, what.text() + " must be a number, found " + describe(v));
   return v.get<double>();
 }
 
-int64_t integer_of(const text_places& places, const json& v, std::size_t at, const std::string& what) {
+int64_t integer_of(const text_places& places, const json& v, std::size_t at, const subject& what) {
   if (v.is_number_unsigned() && v.get<uint64_t>() > static_cast<uint64_t>(std::numeric_limits<int64_t>::max()))
     return std::numeric_limits<int64_t>::max();
-  if (!v.is_number_integer()) places.refuse(at, what + " must be an integer, found " + describe(v));
+  if (!v.is_number_integer()) places.refuse(at, what.text() + " must be an integer, found " + describe(v));
   return v.get<int64_t>();
 }
 
-int32_t int32_of(const text_places& places, const json& v, std::size_t at, const std::string& what) {
+int32_t int32_of(const text_places& places, const json& v, std::size_t at, const subject& what) {
   const int64_t value = integer_of(places, v, at, what);
   if (value < std::numeric_limits<int32_t>::min() || value > std::numeric_limits<int32_t>::max())
-    places.refuse(at, what + " must be an integer from -2147483648 to 2147483647, found " + describe(v));
+    places.refuse(at, what.text() + " must be an integer from -2147483648 to 2147483647, found " + describe(v));
   return static_cast<int32_t>(value);
 }
 
-const std::string& string_of(const text_places& places, const json& v, std::size_t at, const std::string& what) {
-  if (!v.is_string()) places.refuse(at, what + " must be a string, found " + describe(v));
+const std::string& string_of(const text_places& places, const json& v, std::size_t at, const subject& what) {
+  if (!v.is_string()) places.refuse(at, what.text() + " must be a string, found " + describe(v));
   return v.get_ref<const std::string&>();
 }
 
@@ -199,25 +238,25 @@ std::string listed(const char* const (&names)[N]) {
 
 // ---- The entries
 
-void need_object(const gathered& g, const item& it, const std::string& where, const char* form) {
-  if (!it.value.is_object()) g.places.refuse(it.at, where + ": " + form + ", found " + describe(it.value));
+void need_object(const gathered& g, const item& it, const subject& where, const char* form) {
+  if (!it.value.is_object()) g.places.refuse(it.at, where.text() + ": " + form + ", found " + describe(it.value));
 }
 
-void need_key(const gathered& g, const item& it, const std::string& where, const char* key, const std::string& why) {
-  if (!it.value.contains(key)) g.places.refuse(it.at, where + ": \"" + key + "\" is missing" + why);
+void need_key(const gathered& g, const item& it, const subject& where, const char* key, const std::string& why) {
+  if (!it.value.contains(key)) g.places.refuse(it.at, where.text() + ": \"" + key + "\" is missing" + why);
 }
 
-void refuse_key(const gathered& g, const item& it, const std::string& where, const std::string& key,
+void refuse_key(const gathered& g, const item& it, const subject& where, const std::string& key,
                 const std::string& holds) {
-  g.places.refuse(it.key_at(key), where + ": unknown key \"" + key + "\" (" + holds + ")");
+  g.places.refuse(it.key_at(key), where.text() + ": unknown key \"" + key + "\" (" + holds + ")");
 }
 
 void take_settings(gathered& g, const item& it) {
-  const std::string where = "settings";
+  const subject where{key_settings};
   need_object(g, it, where, "the settings are an object {\"sigma\": 0.9, \"line_search_steps\": 20, ...}");
   for (const auto& [key, v] : it.value.items()) {
     const std::size_t at = it.value_at(key);
-    const std::string what = where + ": \"" + key + "\"";
+    const subject what = where.with_key(key);
     if (key == "sigma") g.data.sigma = real_of(g.places, v, at, what);
     else if (key == "line_search_steps") g.data.line_search_steps = int32_of(g.places, v, at, what);
     else if (key == "tolerance") g.data.tolerance = real_of(g.places, v, at, what);
@@ -238,7 +277,7 @@ void take_gravity(gathered& g, const item& it) {
   for (int c = 0; c < 3; ++c)
     g.gravity[static_cast<std::size_t>(c)] =
         real_of(g.places, it.value[static_cast<std::size_t>(c)], it.at,
-                std::string("gravity: its ") + words::component_names[c] + " component");
+                subject{key_gravity}.with_part(c == 0 ? "its x component" : c == 1 ? "its y component" : "its z component"));
 }
 
 void take_value(gathered& g, int key, const item& it) {
@@ -249,7 +288,7 @@ void take_value(gathered& g, int key, const item& it) {
         p.refuse(it.at, std::string("format: \"") + words::format + "\" is expected, found " + describe(it.value));
       return;
     case key_version: {
-      const int64_t version = integer_of(p, it.value, it.at, "version");
+      const int64_t version = integer_of(p, it.value, it.at, subject{key_version});
       if (version > words::version)
         p.refuse(it.at, "version " + std::to_string(version) + " is newer than this program reads (" +
                             std::to_string(words::version) + ")");
@@ -257,7 +296,7 @@ void take_value(gathered& g, int key, const item& it) {
         p.refuse(it.at, "version: " + std::to_string(words::version) + " is expected, found " + describe(it.value));
       return;
     }
-    case key_title: g.title = string_of(p, it.value, it.at, "title"); return;
+    case key_title: g.title = string_of(p, it.value, it.at, subject{key_title}); return;
     case key_settings: take_settings(g, it); return;
     case key_gravity: take_gravity(g, it); return;
     default:
@@ -266,16 +305,16 @@ void take_value(gathered& g, int key, const item& it) {
 }
 
 void take_material(gathered& g, std::size_t index, const item& it) {
-  const std::string where = entry_name(key_materials, index);
+  const subject where{key_materials, index, true};
   need_object(g, it, where, "a material is an object {\"name\": ..., \"law\": ..., and its constants}");
   need_key(g, it, where, "name", "");
   need_key(g, it, where, "law", " (" + listed(words::law_names) + ")");
   material m;
-  m.name = string_of(g.places, it.value.at("name"), it.value_at("name"), where + ": \"name\"");
-  const std::string& law = string_of(g.places, it.value.at("law"), it.value_at("law"), where + ": \"law\"");
+  m.name = string_of(g.places, it.value.at("name"), it.value_at("name"), where.with_part("\"name\""));
+  const std::string& law = string_of(g.places, it.value.at("law"), it.value_at("law"), where.with_part("\"law\""));
   const int law_index = index_of(law, words::law_names);
   if (law_index < 0)
-    g.places.refuse(it.value_at("law"), where + ": \"law\" must be " + listed(words::law_names) + ", found " +
+    g.places.refuse(it.value_at("law"), where.text() + ": \"law\" must be " + listed(words::law_names) + ", found " +
                                             describe(it.value.at("law")));
   m.law = static_cast<axial_law>(law_index);
   // The constants each law has; any other is a slip the reader must not pass over.
@@ -283,7 +322,7 @@ void take_material(gathered& g, std::size_t index, const item& it) {
   const char* const own = constants[law_index];
   for (const auto& [key, v] : it.value.items()) {
     const std::size_t at = it.value_at(key);
-    const std::string what = where + ": \"" + key + "\"";
+    const subject what = where.with_key(key);
     const bool rubber = m.law != axial_law::linear_elastic;
     if (key == "name" || key == "law") continue;
     if (key == "weight") m.weight = real_of(g.places, v, at, what);
@@ -291,7 +330,7 @@ void take_material(gathered& g, std::size_t index, const item& it) {
     else if (key == "c2" && m.law == axial_law::mooney_rivlin) m.c2 = real_of(g.places, v, at, what);
     else if (key == "E" && !rubber) m.E = real_of(g.places, v, at, what);
     else if (key == "c1" || key == "c2" || key == "E")
-      g.places.refuse(it.key_at(key), where + ": a " + law + " material has no \"" + key + "\" (its constants are \"" +
+      g.places.refuse(it.key_at(key), where.text() + ": a " + law + " material has no \"" + key + "\" (its constants are \"" +
                                           own + "\")");
     else refuse_key(g, it, where, key, std::string("a material has name, law, its constants and weight"));
   }
@@ -300,10 +339,10 @@ void take_material(gathered& g, std::size_t index, const item& it) {
                         : m.law == axial_law::mooney_rivlin ? has_c1 && has_c2
                                                             : has_e;
   if (!complete)
-    g.places.refuse(it.at, where + ": a " + law + " material needs \"" + own + "\"");
+    g.places.refuse(it.at, where.text() + ": a " + law + " material needs \"" + own + "\"");
   const auto [known, added] = g.material_index.emplace(m.name, static_cast<int32_t>(g.materials.size()));
   if (!added)
-    g.places.refuse(it.value_at("name"), where + ": the material name " + json(m.name).dump() +
+    g.places.refuse(it.value_at("name"), where.text() + ": the material name " + json(m.name).dump() +
                                              " is given twice (also materials[" + std::to_string(known->second) + "])");
   g.materials.push_back(std::move(m));
 }
@@ -323,14 +362,14 @@ void take_node(gathered& g, std::size_t index, const item& it) {
   }
 }
 
-int64_t node_number_of(const gathered& g, const json& v, std::size_t at, const std::string& what) {
+int64_t node_number_of(const gathered& g, const json& v, std::size_t at, const subject& what) {
   const int64_t node = integer_of(g.places, v, at, what);
-  if (node < 1) g.places.refuse(at, what + " must be a node number from 1, found " + describe(v));
+  if (node < 1) g.places.refuse(at, what.text() + " must be a node number from 1, found " + describe(v));
   return node;
 }
 
 void take_bar(gathered& g, std::size_t index, const item& it) {
-  const std::string where = entry_name(key_bars, index);
+  const subject where{key_bars, index, true};
   need_object(g, it, where, "a bar is an object {\"nodes\": [i, j], \"area\": A, ...}");
   need_key(g, it, where, "nodes", " (the bar's two end nodes [i, j])");
   need_key(g, it, where, "area", "");
@@ -338,25 +377,22 @@ void take_bar(gathered& g, std::size_t index, const item& it) {
   bar.at = it.at;
   for (const auto& [key, v] : it.value.items()) {
     const std::size_t at = it.value_at(key);
-    const std::string what = where + ": \"" + key + "\"";
+    const subject what = where.with_key(key);
     if (key == "nodes") {
       if (!v.is_array() || v.size() != 2)
-        g.places.refuse(at, what + " must be two node numbers [i, j], found " +
+        g.places.refuse(at, what.text() + " must be two node numbers [i, j], found " +
                                 (v.is_array() ? "an array of " + std::to_string(v.size()) + " values" : describe(v)));
-      bar.node1 = node_number_of(g, v[0], at, what + ": its first node");
-      bar.node2 = node_number_of(g, v[1], at, what + ": its second node");
+      bar.node1 = node_number_of(g, v[0], at, what.with_part("its first node"));
+      bar.node2 = node_number_of(g, v[1], at, what.with_part("its second node"));
       bar.nodes_at = at;
     } else if (key == "area") {
       bar.area = real_of(g.places, v, at, what);
     } else if (key == "material") {
-      const std::string& name = string_of(g.places, v, at, what);
-      const auto [known, added] = g.bar_material_ids.emplace(name, static_cast<int32_t>(g.bar_material_names.size()));
-      if (added) g.bar_material_names.push_back(name);
-      bar.material_name = known->second;
+      bar.material_name = bar_material_id(g, string_of(g.places, v, at, what));
       bar.material_at = at;
     } else if (key == "behaviour") {
       const int b = index_of(string_of(g.places, v, at, what), words::behaviour_names);
-      if (b < 0) g.places.refuse(at, what + " must be " + listed(words::behaviour_names) + ", found " + describe(v));
+      if (b < 0) g.places.refuse(at, what.text() + " must be " + listed(words::behaviour_names) + ", found " + describe(v));
       bar.behaviour = static_cast<bar_behaviour>(b);
     } else if (key == "rest_length") {
       bar.rest_length = real_of(g.places, v, at, what);
@@ -368,12 +404,12 @@ void take_bar(gathered& g, std::size_t index, const item& it) {
   }
   if (bar.rest_length && bar.prestress)
     g.places.refuse(std::max(it.key_at("rest_length"), it.key_at("prestress")),
-                    where + ": a bar has either \"rest_length\" or \"prestress\", not both");
+                    where.text() + ": a bar has either \"rest_length\" or \"prestress\", not both");
   g.bars.push_back(std::move(bar));
 }
 
 void take_components(gathered& g, int list, std::size_t index, const item& it) {
-  const std::string where = entry_name(list, index);
+  const subject where{list, index, true};
   const char* form = list == key_loads ? "a load is an object {\"node\": k, and one or more of \"x\", \"y\", \"z\"}"
                                        : "a prescribed displacement is an object {\"node\": k, and one or more of "
                                          "\"x\", \"y\", \"z\"}";
@@ -383,7 +419,7 @@ void take_components(gathered& g, int list, std::size_t index, const item& it) {
   bool any = false;
   for (const auto& [key, v] : it.value.items()) {
     const std::size_t at = it.value_at(key);
-    const std::string what = where + ": \"" + key + "\"";
+    const subject what = where.with_key(key);
     const int c = index_of(key, words::component_names);
     if (key == "node") {
       entry.node = node_number_of(g, v, at, what);
@@ -396,7 +432,7 @@ void take_components(gathered& g, int list, std::size_t index, const item& it) {
       refuse_key(g, it, where, key, "it has node, x, y, z");
     }
   }
-  if (!any) g.places.refuse(it.at, where + ": " + form + ", found no component");
+  if (!any) g.places.refuse(it.at, where.text() + ": " + form + ", found no component");
   (list == key_loads ? g.loads : g.prescribed).push_back(entry);
 }
 
@@ -435,8 +471,20 @@ struct counting_iterator {
   bool operator!=(const counting_iterator& other) const { return at != other.at; }
 };
 
+// The keys of a bar, for the direct path.
+enum bar_field_key { field_nodes, field_area, field_material, field_behaviour, field_rest_length, field_prestress, field_total };
+const char* const bar_key_names[field_total] = {"nodes", "area", "material", "behaviour", "rest_length", "prestress"};
+
+void read_entry_again(gathered& g, const text_places& places, int list, std::size_t index, std::size_t at);
+
 // The parser's events: the model object's keys, its lists entry by entry, every other value
 // whole. Values are collected into `value` (a stack of the containers open in it).
+//
+// Nodes and bars, millions of them, take a direct path in their usual shapes: their values go
+// straight from the events into the gathered record, with no JSON value built. Anything else
+// in such an entry (a slip, or a shape the direct path does not take) sends the entry to the
+// general path, which reads its text again as a value of its own and checks it key by key,
+// so both paths take and refuse the same entries with the same messages.
 struct model_events {
   using number_integer_t = json::number_integer_t;
   using number_unsigned_t = json::number_unsigned_t;
@@ -448,6 +496,7 @@ struct model_events {
   const text_places& places;
   const char* begin;
   const char* read_to;  // moved on by the counting iterator
+  bool general_only = false;      // reading one entry again: no direct path
 
   int depth = 0;                  // containers open
   int root = -1;                  // the model's key whose value is being read
@@ -460,6 +509,15 @@ struct model_events {
   std::vector<key_place> keys;    // the collected object's own keys
   std::size_t value_start = 0;
   std::size_t last_end = 0;       // one past the last character of the previous event
+
+  // The direct path: the entry being read, and whether it went to the general path.
+  int direct = -1;                // key_nodes or key_bars while an entry is read directly
+  bool handed_on = false;
+  std::size_t direct_at = 0;
+  int bar_field = -1;             // the bar key whose value comes next
+  unsigned bar_seen = 0;
+  int count = 0;                  // coordinates of the node, or end nodes of the bar
+  given_bar bar;
 
   model_events(gathered& gathered_into, const text_places& p, const char* text_begin)
       : g(gathered_into), places(p), begin(text_begin), read_to(text_begin) {}
@@ -496,6 +554,87 @@ struct model_events {
     return &((*parent)[inner_key] = std::move(v));
   }
 
+  // ---- The direct path
+
+  void to_general_path() {
+    if (handed_on) return;
+    handed_on = true;
+    if (direct == key_nodes) g.data.nodes.resize(3 * index);
+    read_entry_again(g, places, direct, index, direct_at);
+  }
+
+  void direct_number(double v) {
+    if (handed_on) return;
+    if (direct == key_nodes && depth == 3 && count < 3) {
+      g.data.nodes.push_back(v);
+      ++count;
+    } else if (direct == key_bars && depth == 3 && bar_field == field_area) {
+      bar.area = v;
+    } else if (direct == key_bars && depth == 3 && bar_field == field_rest_length) {
+      bar.rest_length = v;
+    } else if (direct == key_bars && depth == 3 && bar_field == field_prestress) {
+      bar.prestress = v;
+    } else {
+      to_general_path();
+    }
+  }
+
+  void direct_integer(int64_t v, bool fits) {
+    if (handed_on) return;
+    if (direct == key_bars && depth == 4 && fits && v >= 1 && count < 2) {
+      (count == 0 ? bar.node1 : bar.node2) = v;
+      ++count;
+    } else {
+      direct_number(static_cast<double>(v));
+    }
+  }
+
+  void direct_string(const std::string& v) {
+    if (handed_on) return;
+    const int b = index_of(v, words::behaviour_names);
+    if (direct == key_bars && depth == 3 && bar_field == field_material) {
+      bar.material_name = bar_material_id(g, v);
+      bar.material_at = places.next_token(last_end);
+    } else if (direct == key_bars && depth == 3 && bar_field == field_behaviour && b >= 0) {
+      bar.behaviour = static_cast<bar_behaviour>(b);
+    } else {
+      to_general_path();
+    }
+  }
+
+  void direct_start(bool object, std::size_t at) {
+    if (handed_on) return;
+    if (direct == key_bars && depth == 3 && bar_field == field_nodes && !object) bar.nodes_at = at;
+    else to_general_path();
+  }
+
+  void direct_end() {
+    if (handed_on) return;
+    if (direct == key_nodes) {
+      if (count != 3) to_general_path();
+      return;
+    }
+    if (depth == 4) {
+      if (count != 2) to_general_path();
+      return;
+    }
+    const unsigned needed = 1u << field_nodes | 1u << field_area;
+    const unsigned both = 1u << field_rest_length | 1u << field_prestress;
+    if ((bar_seen & needed) != needed || (bar_seen & both) == both) to_general_path();
+    else g.bars.push_back(bar);
+  }
+
+  void direct_key(const std::string& k) {
+    if (handed_on) return;
+    bar_field = -1;
+    for (int i = 0; i < field_total; ++i)
+      if (k == bar_key_names[i]) bar_field = i;
+    if (depth != 3 || bar_field < 0 || (bar_seen & 1u << bar_field) != 0) return to_general_path();
+    bar_seen |= 1u << bar_field;
+  }
+
+  // ---- The events
+
   template <class V>
   bool scalar(V v) {
     const std::size_t at = begin_value();
@@ -506,17 +645,38 @@ struct model_events {
     return done();
   }
 
-  bool null() { return scalar(nullptr); }
-  bool boolean(bool v) { return scalar(v); }
-  bool number_integer(number_integer_t v) { return scalar(v); }
-  bool number_unsigned(number_unsigned_t v) { return scalar(v); }
-  bool number_float(number_float_t v, const string_t&) { return scalar(v); }
-  bool string(string_t& v) { return scalar(std::move(v)); }
+  bool null() {
+    if (direct >= 0) return to_general_path(), done();
+    return scalar(nullptr);
+  }
+  bool boolean(bool v) {
+    if (direct >= 0) return to_general_path(), done();
+    return scalar(v);
+  }
+  bool number_integer(number_integer_t v) {
+    if (direct >= 0) return direct_integer(v, true), done();
+    return scalar(v);
+  }
+  bool number_unsigned(number_unsigned_t v) {
+    const bool fits = v <= static_cast<number_unsigned_t>(std::numeric_limits<int64_t>::max());
+    if (direct >= 0) return direct_integer(fits ? static_cast<int64_t>(v) : 0, fits), done();
+    return scalar(v);
+  }
+  bool number_float(number_float_t v, const string_t&) {
+    if (direct >= 0) return direct_number(v), done();
+    return scalar(v);
+  }
+  bool string(string_t& v) {
+    if (direct >= 0) return direct_string(v), done();
+    return scalar(std::move(v));
+  }
   bool binary(binary_t&) { return done(); }
 
   bool start(bool object) {
     const std::size_t at = begin_value();
-    if (depth == 0) {
+    if (direct >= 0) {
+      direct_start(object, at);
+    } else if (depth == 0) {
       if (!object)
         places.refuse(at, "a model file is one JSON object {\"format\": \"kalvane-model\", ...}, found an array");
       g.root_at = at;
@@ -526,6 +686,16 @@ struct model_events {
       in_list = true;
       index = 0;
       g.list_at[root] = at;
+    } else if (depth == 2 && !general_only &&
+               ((root == key_nodes && !object) || (root == key_bars && object))) {
+      direct = root;
+      handed_on = false;
+      direct_at = at;
+      bar_field = -1;
+      bar_seen = 0;
+      count = 0;
+      bar = given_bar{};
+      bar.at = at;
     } else {
       value = object ? json::object() : json::array();
       open.assign(1, &value);
@@ -538,7 +708,13 @@ struct model_events {
   }
 
   bool end() {
-    if (collecting()) {
+    if (direct >= 0) {
+      direct_end();
+      if (depth == 3) {
+        direct = -1;
+        ++index;
+      }
+    } else if (collecting()) {
       if (depth == collect_depth) {
         collect_depth = 0;
         open.clear();
@@ -560,7 +736,9 @@ struct model_events {
 
   bool key(string_t& k) {
     const std::size_t at = places.next_token(last_end);
-    if (depth == 1) {
+    if (direct >= 0) {
+      direct_key(k);
+    } else if (depth == 1) {
       root = -1;
       for (int i = 0; i < root_key_total; ++i)
         if (k == root_names[i]) root = i;
@@ -593,6 +771,22 @@ struct model_events {
     places.refuse(position > 0 ? position - 1 : 0, "not valid JSON: " + why);
   }
 };
+
+// The entry of `list` at `index`, whose text begins at `at`, read as a value of its own and
+// checked by the general path: stored, or refused with its message.
+void read_entry_again(gathered& g, const text_places& places, int list, std::size_t index, std::size_t at) {
+  model_events entry(g, places, places.text.data());
+  entry.general_only = true;
+  entry.depth = 2;
+  entry.root = list;
+  entry.in_list = true;
+  entry.index = index;
+  entry.last_end = at;
+  entry.read_to = places.text.data() + at;
+  counting_iterator first{places.text.data() + at, &entry.read_to};
+  counting_iterator last{places.text.data() + places.text.size(), nullptr};
+  json::sax_parse(first, last, &entry, json::input_format_t::json, false);
+}
 
 // The line of each offset, offsets ascending, counted in one pass.
 struct line_counter {
