@@ -13,9 +13,7 @@
 
 namespace kalvane {
 
-namespace {
-
-std::string whole_file(const std::string& path) {
+std::string read_whole_text(const std::string& path) {
   struct stat info {};
   if (::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode)) fail(name_error, path + ": " + std::strerror(EISDIR));
   std::ifstream file(path, std::ios::binary);
@@ -26,9 +24,7 @@ std::string whole_file(const std::string& path) {
   return std::move(text).str();
 }
 
-}  // namespace
-
-structure read_model_file(const std::string& path) { return read_model_text(whole_file(path), path); }
+structure read_model_file(const std::string& path) { return read_model_text(read_whole_text(path), path); }
 
 void write_model_file(const structure& s, const std::string& path) {
   const std::string text = model_file_text(s);

@@ -34,6 +34,9 @@ structure read_structure(const std::string& path);
 // and a folder that holds one was made for the companions), else `input.txt`.
 std::string find_model(const std::string& folder);
 
+// The whole file at `path`, for the readers; name_error naming it when it cannot be read.
+std::string read_whole_text(const std::string& path);
+
 // The file names find_model looks for.
 inline constexpr const char* model_file_name = "model.json";
 inline constexpr const char* input_file_name = "input.txt";
