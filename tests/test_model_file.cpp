@@ -186,6 +186,11 @@ TEST(ModelFile, WrittenAndReadBackIsTheSameToTheBitAndTheSameText) {
   kalvane::write_model_file(s, dir / "model.json");
   EXPECT_EQ(read_file(dir / "model.json"), text);
   EXPECT_THROW(kalvane::write_model_file(s, dir / "no/such/folder/model.json"), kalvane::error);
+  // JSON text is UTF-8: a title in another encoding keeps its other characters.
+  kalvane::structure latin = s;
+  latin.title = "caf\xE9 \"net\"";
+  EXPECT_EQ(kalvane::read_model_text(kalvane::model_file_text(latin), "latin.json").title,
+            "caf\xEF\xBF\xBD \"net\"");
   // JSON has no number for what is not finite.
   kalvane::structure broken = s;
   broken.base.loads(1, 1) = std::nan("");
