@@ -6,7 +6,6 @@
 #include <cerrno>
 #include <cstring>
 #include <fstream>
-#include <sstream>
 
 #include "error.hpp"
 #include "output/text_file.hpp"
@@ -15,13 +14,16 @@ namespace kalvane {
 
 std::string read_whole_text(const std::string& path) {
   struct stat info {};
-  if (::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode)) fail(name_error, path + ": " + std::strerror(EISDIR));
+  const bool known = ::stat(path.c_str(), &info) == 0;
+  if (known && S_ISDIR(info.st_mode)) fail(name_error, path + ": " + std::strerror(EISDIR));
   std::ifstream file(path, std::ios::binary);
   if (!file) fail(name_error, path + ": " + std::strerror(errno));
-  std::ostringstream text;
-  text << file.rdbuf();
+  std::string text;
+  if (known && S_ISREG(info.st_mode)) text.reserve(static_cast<std::size_t>(info.st_size));
+  char buffer[1 << 16];
+  while (file.read(buffer, sizeof buffer) || file.gcount() > 0) text.append(buffer, static_cast<std::size_t>(file.gcount()));
   if (file.bad()) fail(name_error, path + ": the file cannot be read");
-  return std::move(text).str();
+  return text;
 }
 
 structure read_model_file(const std::string& path) { return read_model_text(read_whole_text(path), path); }

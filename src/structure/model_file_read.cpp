@@ -472,7 +472,7 @@ struct counting_iterator {
 };
 
 // The keys of a bar, for the direct path.
-enum bar_field_key { field_nodes, field_area, field_material, field_behaviour, field_rest_length, field_prestress, field_total };
+enum field_key { field_nodes, field_area, field_material, field_behaviour, field_rest_length, field_prestress, field_total };
 const char* const bar_key_names[field_total] = {"nodes", "area", "material", "behaviour", "rest_length", "prestress"};
 
 void read_entry_again(gathered& g, const text_places& places, int list, std::size_t index, std::size_t at);
@@ -480,7 +480,7 @@ void read_entry_again(gathered& g, const text_places& places, int list, std::siz
 // The parser's events: the model object's keys, its lists entry by entry, every other value
 // whole. Values are collected into `value` (a stack of the containers open in it).
 //
-// Nodes and bars, millions of them, take a direct path in their usual shapes: their values go
+// Nodes, bars and loads, millions of them, take a direct path in their usual shapes: values go
 // straight from the events into the gathered record, with no JSON value built. Anything else
 // in such an entry (a slip, or a shape the direct path does not take) sends the entry to the
 // general path, which reads its text again as a value of its own and checks it key by key,
@@ -511,13 +511,14 @@ struct model_events {
   std::size_t last_end = 0;       // one past the last character of the previous event
 
   // The direct path: the entry being read, and whether it went to the general path.
-  int direct = -1;                // key_nodes or key_bars while an entry is read directly
+  int direct = -1;                // the list whose entry is being read directly, or -1
   bool handed_on = false;
   std::size_t direct_at = 0;
-  int bar_field = -1;             // the bar key whose value comes next
-  unsigned bar_seen = 0;
+  int field = -1;                 // the entry's key whose value comes next
+  unsigned seen = 0;              // the entry's keys read
   int count = 0;                  // coordinates of the node, or end nodes of the bar
   given_bar bar;
+  given_components components;    // a prescribed displacement or load
 
   model_events(gathered& gathered_into, const text_places& p, const char* text_begin)
       : g(gathered_into), places(p), begin(text_begin), read_to(text_begin) {}
@@ -556,6 +557,8 @@ struct model_events {
 
   // ---- The direct path
 
+  bool is_components() const { return direct == key_prescribed || direct == key_loads; }
+
   void to_general_path() {
     if (handed_on) return;
     handed_on = true;
@@ -568,11 +571,13 @@ struct model_events {
     if (direct == key_nodes && depth == 3 && count < 3) {
       g.data.nodes.push_back(v);
       ++count;
-    } else if (direct == key_bars && depth == 3 && bar_field == field_area) {
+    } else if (is_components() && depth == 3 && field >= 1) {
+      components.value[static_cast<std::size_t>(field - 1)] = v;
+    } else if (direct == key_bars && depth == 3 && field == field_area) {
       bar.area = v;
-    } else if (direct == key_bars && depth == 3 && bar_field == field_rest_length) {
+    } else if (direct == key_bars && depth == 3 && field == field_rest_length) {
       bar.rest_length = v;
-    } else if (direct == key_bars && depth == 3 && bar_field == field_prestress) {
+    } else if (direct == key_bars && depth == 3 && field == field_prestress) {
       bar.prestress = v;
     } else {
       to_general_path();
@@ -584,6 +589,9 @@ struct model_events {
     if (direct == key_bars && depth == 4 && fits && v >= 1 && count < 2) {
       (count == 0 ? bar.node1 : bar.node2) = v;
       ++count;
+    } else if (is_components() && depth == 3 && field == 0 && fits && v >= 1) {
+      components.node = v;
+      components.node_at = places.next_token(last_end);
     } else {
       direct_number(static_cast<double>(v));
     }
@@ -592,10 +600,10 @@ struct model_events {
   void direct_string(const std::string& v) {
     if (handed_on) return;
     const int b = index_of(v, words::behaviour_names);
-    if (direct == key_bars && depth == 3 && bar_field == field_material) {
+    if (direct == key_bars && depth == 3 && field == field_material) {
       bar.material_name = bar_material_id(g, v);
       bar.material_at = places.next_token(last_end);
-    } else if (direct == key_bars && depth == 3 && bar_field == field_behaviour && b >= 0) {
+    } else if (direct == key_bars && depth == 3 && field == field_behaviour && b >= 0) {
       bar.behaviour = static_cast<bar_behaviour>(b);
     } else {
       to_general_path();
@@ -604,7 +612,7 @@ struct model_events {
 
   void direct_start(bool object, std::size_t at) {
     if (handed_on) return;
-    if (direct == key_bars && depth == 3 && bar_field == field_nodes && !object) bar.nodes_at = at;
+    if (direct == key_bars && depth == 3 && field == field_nodes && !object) bar.nodes_at = at;
     else to_general_path();
   }
 
@@ -614,23 +622,36 @@ struct model_events {
       if (count != 3) to_general_path();
       return;
     }
+    if (is_components()) {
+      if ((seen & 1u) == 0 || seen == 1u) to_general_path();
+      else (direct == key_loads ? g.loads : g.prescribed).push_back(components);
+      return;
+    }
     if (depth == 4) {
       if (count != 2) to_general_path();
       return;
     }
     const unsigned needed = 1u << field_nodes | 1u << field_area;
     const unsigned both = 1u << field_rest_length | 1u << field_prestress;
-    if ((bar_seen & needed) != needed || (bar_seen & both) == both) to_general_path();
+    if ((seen & needed) != needed || (seen & both) == both) to_general_path();
     else g.bars.push_back(bar);
   }
 
   void direct_key(const std::string& k) {
     if (handed_on) return;
-    bar_field = -1;
+    if (is_components()) {
+      const int c = index_of(k, words::component_names);
+      field = k == "node" ? 0 : c >= 0 ? c + 1 : -1;
+      if (depth != 3 || field < 0 || (seen & 1u << field) != 0) return to_general_path();
+      seen |= 1u << field;
+      if (field >= 1) components.component_at[static_cast<std::size_t>(field - 1)] = places.next_token(last_end);
+      return;
+    }
+    field = -1;
     for (int i = 0; i < field_total; ++i)
-      if (k == bar_key_names[i]) bar_field = i;
-    if (depth != 3 || bar_field < 0 || (bar_seen & 1u << bar_field) != 0) return to_general_path();
-    bar_seen |= 1u << bar_field;
+      if (k == bar_key_names[i]) field = i;
+    if (depth != 3 || field < 0 || (seen & 1u << field) != 0) return to_general_path();
+    seen |= 1u << field;
   }
 
   // ---- The events
@@ -687,15 +708,17 @@ struct model_events {
       index = 0;
       g.list_at[root] = at;
     } else if (depth == 2 && !general_only &&
-               ((root == key_nodes && !object) || (root == key_bars && object))) {
+               ((root == key_nodes && !object) ||
+                ((root == key_bars || root == key_prescribed || root == key_loads) && object))) {
       direct = root;
       handed_on = false;
       direct_at = at;
-      bar_field = -1;
-      bar_seen = 0;
+      field = -1;
+      seen = 0;
       count = 0;
       bar = given_bar{};
       bar.at = at;
+      components = given_components{};
     } else {
       value = object ? json::object() : json::array();
       open.assign(1, &value);
