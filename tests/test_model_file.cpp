@@ -197,6 +197,17 @@ TEST(ModelFile, WrittenAndReadBackIsTheSameToTheBitAndTheSameText) {
   EXPECT_THROW(kalvane::model_file_text(broken), kalvane::error);
 }
 
+// Scripts write JSON their own way: keys sorted (bars before the nodes and materials they
+// name), no blanks, numbers in their own form. The structure is the same.
+TEST(ModelFile, KeysInAnyOrderAndAnyLayoutGiveTheSameStructure) {
+  const kalvane::structure s = kalvane::read_model_text(rich_model(), "rich.json");
+  const std::string sorted = nlohmann::json::parse(rich_model()).dump();
+  ASSERT_LT(sorted.find("\"bars\""), sorted.find("\"materials\""));
+  expect_same_structure(kalvane::read_model_text(sorted, "sorted.json"), s);
+  const std::string spread = nlohmann::json::parse(rich_model()).dump(8);
+  expect_same_structure(kalvane::read_model_text(spread, "spread.json"), s);
+}
+
 TEST(ModelFile, LeftOutFieldsTakeTheirDefaults) {
   const kalvane::structure s = kalvane::read_model_text(
       R"({"format": "kalvane-model", "version": 1, "materials": [{"name": "a", "law": "neo-hooke", "c1": 2.0},
@@ -285,6 +296,12 @@ TEST(ModelFile, WhatCannotBeMeantIsRefusedWithItsPlace) {
        "m.json:5:32: bars[1] (bar 2): \"area\" is given twice"},
       {head + nodes + "\"bars\": [7]}", "m.json:4:10: bars[0] (bar 1): a bar is an object {\"nodes\": [i, j], "
                                         "\"area\": A, ...}, found the number 7"},
+      {head + nodes + bar + "  {\"nodes\": [2, 3], \"area\": \"x\",, \"material\": \"steel\"}]}",
+       "m.json:5:33: not valid JSON: syntax error while parsing object key - unexpected ','; expected string literal"},
+      {head + nodes + bar + "  {\"nodes\": [[2], [3]], \"area\": 1}]}",
+       "m.json:5:13: bars[1] (bar 2): \"nodes\": its first node must be an integer, found an array"},
+      {head + "\"nodes\": [[0, 0, 0, 0]]}",
+       "m.json:3:11: nodes[0] (node 1): a node is [x, y, z], found an array of 4 values"},
       // Materials.
       {"{\"materials\": [{\"name\": \"a\", \"law\": \"neo-hooke\", \"c1\": 1},\n {\"name\": \"a\", \"law\": "
        "\"neo-hooke\", \"c1\": 2}]}",
@@ -307,6 +324,8 @@ TEST(ModelFile, WhatCannotBeMeantIsRefusedWithItsPlace) {
       {head + nodes + "\"bars\": [], \"loads\": [{\"node\": 1}]}",
        "m.json:4:23: loads[0]: a load is an object {\"node\": k, and one or more of \"x\", \"y\", \"z\"}, found no "
        "component"},
+      {head + nodes + "\"bars\": [], \"prescribed\": [{\"node\": 1.0, \"z\": 0}]}",
+       "m.json:4:37: prescribed[0]: \"node\" must be an integer, found the number 1.0"},
       {head + nodes + "\"bars\": [], \"loads\": [{\"node\": 1, \"Z\": 1}]}",
        "m.json:4:35: loads[0]: unknown key \"Z\" (it has node, x, y, z)"},
   };

@@ -509,6 +509,7 @@ struct model_events {
   std::vector<key_place> keys;    // the collected object's own keys
   std::size_t value_start = 0;
   std::size_t last_end = 0;       // one past the last character of the previous event
+  std::size_t parse_start = 0;    // where in the text this parse began
 
   // The direct path: the entry being read, and whether it went to the general path.
   int direct = -1;                // the list whose entry is being read directly, or -1
@@ -791,7 +792,8 @@ struct model_events {
     const std::size_t column = why.find("column ");
     const std::size_t colon = column == std::string::npos ? std::string::npos : why.find(": ", column);
     if (colon != std::string::npos) why = why.substr(colon + 2);
-    places.refuse(position > 0 ? position - 1 : 0, "not valid JSON: " + why);
+    // The position counts the characters this parse has read, the last one the culprit.
+    places.refuse(parse_start + (position > 0 ? position - 1 : 0), "not valid JSON: " + why);
   }
 };
 
@@ -805,6 +807,7 @@ void read_entry_again(gathered& g, const text_places& places, int list, std::siz
   entry.in_list = true;
   entry.index = index;
   entry.last_end = at;
+  entry.parse_start = at;
   entry.read_to = places.text.data() + at;
   counting_iterator first{places.text.data() + at, &entry.read_to};
   counting_iterator last{places.text.data() + places.text.size(), nullptr};
