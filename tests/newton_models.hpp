@@ -9,6 +9,7 @@
 
 #include "model/model.hpp"
 #include "run.hpp"
+#include "structure/structure.hpp"
 #include "support.hpp"
 
 namespace newton_models {
@@ -44,6 +45,14 @@ inline std::string input_text(const structure& s) {
   values(": prescribed displacements\n", s.prescribed);
   values(": loads\n", s.loads);
   return out.str();
+}
+
+// The companions' structure of a model prepared by `start`: its one material, its bars at
+// their drawn lengths.
+inline kalvane::structure structured(kalvane::model m) {
+  kalvane::structure s = kalvane::structure_of(std::move(m));
+  kalvane::prepare(s);
+  return s;
 }
 
 // The model as `start` leaves it, from input.txt written into `folder`.

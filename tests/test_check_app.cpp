@@ -179,7 +179,7 @@ TEST(CheckApp, AMechanismIsNotAMinimum) {
   const auto with_path = check(folder);
   EXPECT_EQ(with_path.status, 3) << with_path.out;
   EXPECT_TRUE(has(with_path.out, "5. Loading path: full load reached in ")) << with_path.out;
-  EXPECT_TRUE(has(with_path.out, "past a bifurcation point at load factor 0.0000 of stage 2")) << with_path.out;
+  EXPECT_TRUE(has(with_path.out, "past a bifurcation point at load factor 0.0000 of stage 1")) << with_path.out;
   EXPECT_TRUE(has(with_path.out, "(loading staged)")) << with_path.out;
   EXPECT_FALSE(has(with_path.out, "snaps through")) << with_path.out;
 }

@@ -27,14 +27,14 @@ kn::newton_result solve_from(const kalvane::model& m, kn::vector& x, int max_ste
   settings.max_steps = max_steps;
   settings.refuse_negative = refuse_negative;
   settings.chord = chord;
-  return kn::newton_solve(m, x, pattern, f, settings);
+  return kn::newton_solve(nm::structured(m), x, pattern, f, settings);
 }
 
 // The inertia of the stiffness at x.
 kn::inertia inertia_at(const kalvane::model& m, const kn::vector& x) {
   kn::stiffness_pattern pattern = kn::pattern_of(m);
   kn::factorisation f;
-  kn::evaluate(m, x, &pattern);
+  kn::evaluate(nm::structured(m), x, &pattern);
   return kn::factorise(f, pattern);
 }
 
@@ -75,11 +75,11 @@ TEST(Newton, ReusesAHeldFactorisationNearby) {
   kn::factorisation f;
   kn::newton_settings settings;
   kn::vector x(static_cast<std::size_t>(m.free_count), 0.0);
-  ASSERT_TRUE(kn::newton_solve(m, x, pattern, f, settings).converged);
+  ASSERT_TRUE(kn::newton_solve(nm::structured(m), x, pattern, f, settings).converged);
   settings.start_with_held_factorisation = true;
   const long before = f.count;
   kn::vector reused = x;
-  const kn::newton_result r = kn::newton_solve(near, reused, pattern, f, settings);
+  const kn::newton_result r = kn::newton_solve(nm::structured(near), reused, pattern, f, settings);
   EXPECT_TRUE(r.converged);
   EXPECT_EQ(r.factorisations, 0);
   EXPECT_EQ(f.count, before);
@@ -112,7 +112,7 @@ TEST(Newton, RefusesANegativePivotWhenAskedAndOtherwiseSettlesStable) {
 
   kn::stiffness_pattern pattern = kn::pattern_of(m);
   kn::factorisation f;
-  const kn::minimise_result minimum = kn::minimise_energy(m, minimised, pattern, f);
+  const kn::minimise_result minimum = kn::minimise_energy(nm::structured(m), minimised, pattern, f);
   EXPECT_TRUE(minimum.converged);
   EXPECT_TRUE(inertia_at(m, minimised).minimum());
 }
@@ -142,7 +142,7 @@ TEST(Newton, ComponentsNothingHoldsYetAreHeldUntilTheTensionHoldsThem) {
   ASSERT_TRUE(solve_from(pushed, by_newton, 60).converged);
   kn::stiffness_pattern pattern = kn::pattern_of(pushed);
   kn::factorisation f;
-  const kn::minimise_result minimum = kn::minimise_energy(pushed, by_minimiser, pattern, f);
+  const kn::minimise_result minimum = kn::minimise_energy(nm::structured(pushed), by_minimiser, pattern, f);
   ASSERT_TRUE(minimum.converged);
   EXPECT_LT(by_newton[at(pushed, 13, 3)], -10.0);
   for (std::size_t p = 0; p < by_newton.size(); ++p)
@@ -160,12 +160,12 @@ TEST(Minimise, FindsAChainHangingFromSlack) {
   kn::stiffness_pattern pattern = kn::pattern_of(m);
   kn::factorisation f;
   kn::vector x(static_cast<std::size_t>(m.free_count), 0.0);
-  const kn::minimise_result r = kn::minimise_energy(m, x, pattern, f);
+  const kn::minimise_result r = kn::minimise_energy(nm::structured(m), x, pattern, f);
   ASSERT_TRUE(r.converged);
   EXPECT_FALSE(r.unbounded);
   EXPECT_TRUE(r.last.minimum());
   EXPECT_LE(r.gradient, 16.0 * r.rounding);
-  const kn::results results = kn::results_at(m, x);
+  const kn::results results = kn::results_at(nm::structured(m), x);
   for (double stress : results.stress) EXPECT_GT(stress, 0.0);
   const double lifted = results.reaction[2] + results.reaction[3 * links + 2];  // Z at both supports
   EXPECT_NEAR(lifted, (links - 1) * weight, 1e-9 * (links - 1) * weight);
@@ -183,7 +183,7 @@ TEST(Minimise, TellsAMechanismUnderItsLoadsFromAnEquilibrium) {
   kn::stiffness_pattern pattern = kn::pattern_of(m);
   kn::factorisation f;
   kn::vector x(static_cast<std::size_t>(m.free_count), 0.0);
-  const kn::minimise_result r = kn::minimise_energy(m, x, pattern, f);
+  const kn::minimise_result r = kn::minimise_energy(nm::structured(m), x, pattern, f);
   EXPECT_TRUE(r.unbounded);
   EXPECT_FALSE(r.converged);
   EXPECT_LT(r.steps, 60);
@@ -199,7 +199,7 @@ TEST(Minimise, LeavesASaddleForAStableShape) {
   kn::factorisation f;
   kn::vector x(static_cast<std::size_t>(m.free_count), 0.0);
   x[at(m, 2, 3)] = -100.0;
-  const kn::minimise_result r = kn::minimise_energy(m, x, pattern, f);
+  const kn::minimise_result r = kn::minimise_energy(nm::structured(m), x, pattern, f);
   ASSERT_TRUE(r.converged);
   const double apex = x[at(m, 2, 3)];
   EXPECT_NEAR(std::fabs(apex + 100.0), 100.0, 1e-6);

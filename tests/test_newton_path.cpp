@@ -16,17 +16,18 @@ namespace {
 using kalvane_test::scratch_folder;
 
 using newton_models::prepared;
+namespace nm = newton_models;
 
 // The path reaches full load without halving a step, on a stable branch, and its end is an
 // equilibrium of the whole model.
 void expect_whole_steps_to_an_equilibrium_at_full_load(const kalvane::model& m) {
   kalvane::newton::stiffness_pattern pattern = kalvane::newton::pattern_of(m);
   kalvane::newton::factorisation f;
-  const kalvane::newton::path_finding path = kalvane::newton::follow_path(m, pattern, f);
+  const kalvane::newton::path_finding path = kalvane::newton::follow_path(nm::structured(m), pattern, f);
   EXPECT_TRUE(path.reached_full_load);
   EXPECT_EQ(path.halvings, 0);
   EXPECT_GT(path.smallest_pivot, 0.0);
-  const kalvane::newton::state s = kalvane::newton::evaluate(m, path.x);
+  const kalvane::newton::state s = kalvane::newton::evaluate(nm::structured(m), path.x);
   for (std::size_t p = 0; p < s.gradient.size(); ++p)
     ASSERT_LE(std::fabs(s.gradient[p]), 16.0 * kalvane::newton::rounding_of(s.scale[p]) + 1e-12) << p;
 }

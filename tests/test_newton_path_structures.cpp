@@ -30,7 +30,7 @@ kn::path_finding follow(const kalvane::model& m, traced& trace, kn::loading how 
   kn::factorisation f;
   kn::path_settings settings;
   settings.how = how;
-  return kn::follow_path(m, pattern, f, settings, [&](const kn::path_point& p, const kn::vector& x) {
+  return kn::follow_path(nm::structured(m), pattern, f, settings, [&](const kn::path_point& p, const kn::vector& x) {
     trace.points.push_back(p);
     trace.states.push_back(x);
   });
@@ -155,7 +155,7 @@ chain_tension chain_equilibrium(const nm::structure& chain, double weight) {
 void expect_chain_reactions(const kalvane::model& m, const nm::structure& chain, double weight, const kn::vector& x) {
   const int links = static_cast<int>(chain.bars.size());
   const chain_tension t = chain_equilibrium(chain, weight);
-  const kn::results r = kn::results_at(m, x);
+  const kn::results r = kn::results_at(nm::structured(m), x);
   const double size = std::hypot(t.horizontal, t.vertical);
   EXPECT_NEAR(r.reaction[0], -t.horizontal, 1e-9 * size);
   EXPECT_NEAR(r.reaction[2], -t.vertical, 1e-9 * size);
@@ -233,8 +233,8 @@ double crown_load_at(double drop, kn::vector& x) {
   if (x.empty()) x.assign(static_cast<std::size_t>(m.free_count), 0.0);
   kn::stiffness_pattern pattern = kn::pattern_of(m);
   kn::factorisation f;
-  EXPECT_TRUE(kn::newton_solve(m, x, pattern, f, {}).converged) << drop;
-  return -kn::results_at(m, x).reaction[2];
+  EXPECT_TRUE(kn::newton_solve(nm::structured(m), x, pattern, f, {}).converged) << drop;
+  return -kn::results_at(nm::structured(m), x).reaction[2];
 }
 
 // The shallow dome's crown snaps through. Its limit load, the greatest load the crown
@@ -286,7 +286,8 @@ namespace {
 // last load factor found stable, still settles on a stable state: bisection on load control,
 // which knows nothing of arc lengths or events.
 double stable_up_to(const kalvane::model& m, kn::vector x, double stable, double unstable) {
-  kalvane::model scaled = m;
+  const kalvane::structure full = nm::structured(m);
+  kalvane::structure scaled = full;
   kn::stiffness_pattern pattern = kn::pattern_of(m);
   kn::factorisation f;
   kn::newton_settings settings;
@@ -294,7 +295,7 @@ double stable_up_to(const kalvane::model& m, kn::vector x, double stable, double
   settings.relative_tolerance = 1e-12;
   while (unstable - stable > 1e-6) {
     const double t = 0.5 * (stable + unstable);
-    kn::apply_stage(scaled, m, {2, 1.0, 0.0, 0.0, 1.0}, t);
+    kn::apply_stage(scaled, full, {2, 1.0, 0.0, 0.0, 0.0, 0.0, 1.0}, t);
     kn::vector trial = x;
     const bool settled = kn::newton_solve(scaled, trial, pattern, f, settings).converged;
     kn::evaluate(scaled, trial, &pattern);
@@ -329,10 +330,11 @@ TEST(NewtonPath, APretensionedNetLosesStabilityWhereItsHoggingCablesGiveWay) {
   const std::size_t sagging = static_cast<std::size_t>((ny - 2) * (nx - 1));
   std::size_t tensioned = 0;
   while (trace.points[tensioned].stage == 1) ++tensioned;
-  kalvane::model scaled = m;
-  kn::apply_stage(scaled, m, {2, 1.0, 0.0, 0.0, 1.0}, 0.0);
+  const kalvane::structure full = nm::structured(m);
+  kalvane::structure scaled = full;
+  kn::apply_stage(scaled, full, {2, 1.0, 0.0, 0.0, 0.0, 0.0, 1.0}, 0.0);
   for (double stress : kn::results_at(scaled, trace.states[tensioned]).stress) EXPECT_GT(stress, 0.0);
-  kn::apply_stage(scaled, m, {2, 1.0, 0.0, 0.0, 1.0}, found.load_factor);
+  kn::apply_stage(scaled, full, {2, 1.0, 0.0, 0.0, 0.0, 0.0, 1.0}, found.load_factor);
   const std::vector<double> stress = kn::results_at(scaled, trace.states[event]).stress;
   double least_hogging = INFINITY;
   for (std::size_t b = sagging; b < stress.size(); ++b) least_hogging = std::min(least_hogging, stress[b]);

@@ -10,6 +10,7 @@
 #include "model/input.hpp"
 #include "model/start.hpp"
 #include "path/curve.hpp"
+#include "structure/structure.hpp"
 
 namespace {
 
@@ -59,14 +60,16 @@ std::vector<std::string> fields(const std::string& line) {
 // prescribed components of a point move by their fraction, the free ones as x says.
 TEST(PathCurve, EachPointAppliesItsStageAndMovesThePrescribedComponentsByIt) {
   const kalvane::model m = pulled_pair();
-  const auto staged = kalvane::newton::stages_of(m, loading::staged);
+  kalvane::structure s = kalvane::structure_of(m);
+  kalvane::prepare(s);
+  const auto staged = kalvane::newton::stages_of(s, loading::staged);
   const applied pretension = kalvane::path::applied_at(staged, point_at(1, 0.25));
   EXPECT_EQ(pretension.loads, 0.0);
   EXPECT_EQ(pretension.prescribed, 0.25);
   const applied loaded = kalvane::path::applied_at(staged, point_at(2, 0.5));
   EXPECT_EQ(loaded.loads, 0.5);
   EXPECT_EQ(loaded.prescribed, 1.0);
-  const applied both = kalvane::path::applied_at(kalvane::newton::stages_of(m, loading::together), point_at(1, 0.75));
+  const applied both = kalvane::path::applied_at(kalvane::newton::stages_of(s, loading::together), point_at(1, 0.75));
   EXPECT_EQ(both.loads, 0.75);
   EXPECT_EQ(both.prescribed, 0.75);
 
@@ -88,7 +91,9 @@ TEST(PathCurve, EachPointAppliesItsStageAndMovesThePrescribedComponentsByIt) {
 // and path.csv gives every number back to the last bit.
 TEST(PathCurve, TheCsvReadsBackBitForBitWithTheKindsThePathNamed) {
   const kalvane::model m = pulled_pair();
-  kalvane::path::curve_recorder recorder{m, kalvane::newton::stages_of(m, loading::staged), std::nullopt, {}, {}};
+  kalvane::structure s = kalvane::structure_of(m);
+  kalvane::prepare(s);
+  kalvane::path::curve_recorder recorder{m, kalvane::newton::stages_of(s, loading::staged), std::nullopt, {}, {}};
   std::vector<path_point> points{point_at(1, 1.0), point_at(2, 0.1 + 0.2), point_at(2, 1.0 / 3.0)};
   points[1].energy = -1e-300;
   points[1].smallest_pivot = 2.5e-17;

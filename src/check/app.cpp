@@ -96,9 +96,10 @@ displacement_size size_of_displacements(const model& m, const view::report& r) {
   return s;
 }
 
-void refine(findings& f, const model& m, const view::report& r, vector& x, stiffness_pattern& pattern,
+void refine(findings& f, const structure& s, const view::report& r, vector& x, stiffness_pattern& pattern,
             factorisation& factor) {
-  const newton_result n = newton_solve(m, x, pattern, factor, {});
+  const model& m = s.base;
+  const newton_result n = newton_solve(s, x, pattern, factor, {});
   f.refinement.steps = n.steps;
   // A step that rounding stops short of the tolerance's last bit still ends on an
   // equilibrium, as the chord steps' own test of rounding judges one.
@@ -112,7 +113,7 @@ void refine(findings& f, const model& m, const view::report& r, vector& x, stiff
     exact = x[p];
     where = name_of(c);
   });
-  const results exact = results_at(m, x);
+  const results exact = results_at(s, x);
   f.refinement.reactions = count_digits(r.reactions.size(), [&](std::size_t i, double& printed, double& value, std::string& where) {
     const view::reaction_entry& e = r.reactions[i];
     printed = e.value;
@@ -128,11 +129,13 @@ void refine(findings& f, const model& m, const view::report& r, vector& x, stiff
 
 // Measured in forces, as point 1 measures: the path's equilibrium differs from the refined
 // one when the stiffness times their difference exceeds a component's allowance.
-void compare(findings& f, const model& m, const view::report& r, const vector& refined, stiffness_pattern& pattern) {
+void compare(findings& f, const structure& s, const view::report& r, const vector& refined,
+             stiffness_pattern& pattern) {
+  const model& m = s.base;
   const vector& on_path = f.path.x;
   vector difference(refined.size());
   for (std::size_t p = 0; p < refined.size(); ++p) difference[p] = on_path[p] - refined[p];
-  evaluate(m, refined, &pattern);
+  evaluate(s, refined, &pattern);
   const vector force = multiply(pattern, difference);
   for (std::size_t p = 0; p < force.size(); ++p)
     if (!(std::fabs(force[p]) <= f.residual.allowance[p])) f.comparison.differs = true;
@@ -268,17 +271,20 @@ findings run_check(const options& o) {
   progress.show("reading " + f.input_name + " and " + f.report_name);
   require_report(o, f.input_name, f.report_name, progress);
 
-  model m;
+  model read;
   run_plan plan;
   plan.folder = o.dir;
   plan.last = stage::input;
-  run(m, plan);
+  run(read, plan);
   f.warnings = lint(view::read_whole_file(f.input_name));
   const view::report r = view::read_report_file(f.report_name);
   require_newer(f.input_name, f.report_name);
-  require_same_model(m, r, f.input_name, f.report_name);
+  require_same_model(read, r, f.input_name, f.report_name);
   plan.first = plan.last = stage::start;
-  run(m, plan);
+  run(read, plan);
+  structure s = structure_of(std::move(read));
+  prepare(s);
+  const model& m = s.base;
   f.nodes = m.node_count;
   f.bars = bar_count(m);
   f.unknowns = m.free_count;
@@ -287,7 +293,7 @@ findings run_check(const options& o) {
   stiffness_pattern pattern = pattern_of(m);
   factorisation factor;
   const vector printed = printed_unknowns(m, r);
-  f.residual = check_residual(m, printed, pattern);
+  f.residual = check_residual(s, printed, pattern);
   f.iterations = r.iterations;
   f.max_iterations = m.max_iterations;
   // Only a report stopped against the input's own allowable gradient counts iterations
@@ -298,10 +304,10 @@ findings run_check(const options& o) {
   f.at_iteration_limit = own_threshold && r.iterations >= std::max(m.max_iterations, 1);
   vector refined = printed;
   progress.show("3. refinement by Newton's method from a largest gradient of " + sci(f.residual.largest));
-  refine(f, m, r, refined, pattern, factor);
+  refine(f, s, r, refined, pattern, factor);
   f.accuracy = accuracy_of(f, o.digits, m.gradient_tolerance);
   progress.show("4. stability: factorising the stiffness");
-  evaluate(m, refined, &pattern);
+  evaluate(s, refined, &pattern);
   f.stability = factorise(factor, pattern);
   f.displacements = size_of_displacements(m, r);
   f.seconds_points_1_to_4 = seconds_since(t0);
@@ -314,17 +320,17 @@ findings run_check(const options& o) {
     settings.how = f.path_loading = o.loading;
     progress.show("5. loading path: the first step");
     int steps = 0;
-    f.path = follow_path(m, pattern, factor, settings, [&](const path_point& point, const vector&) {
+    f.path = follow_path(s, pattern, factor, settings, [&](const path_point& point, const vector&) {
       progress.show("5. loading path: step " + std::to_string(++steps) + " (stage " + std::to_string(point.stage) +
                     "), load factor " + load_factor_text(point.load_factor));
     });
     // Past a snap-through the path's equilibrium at full load is not reached by gradual
     // loading: the run is judged against the limit point instead.
-    if (f.path.reached_full_load && !f.path.snapped) compare(f, m, r, refined, pattern);
+    if (f.path.reached_full_load && !f.path.snapped) compare(f, s, r, refined, pattern);
     // A structure whose energy falls without bound under its first loads has no path to
     // follow, however far the first step got before it gave way.
     else if (f.path.mechanism) {
-      if (const auto free = free_at_zero_load(m, pattern, factor)) {
+      if (const auto free = free_at_zero_load(s, pattern, factor)) {
         f.path_cannot_start = true;
         f.path_soft = *free;
       }

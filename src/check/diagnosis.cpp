@@ -18,7 +18,7 @@ namespace kalvane::check {
 
 namespace {
 
-std::string softest_text(const model& m, const vector& x, stiffness_pattern& pattern, factorisation& f) {
+std::string softest_text(const structure& m, const vector& x, stiffness_pattern& pattern, factorisation& f) {
   return name_of(softest_component(m, x, pattern, f));
 }
 
@@ -96,8 +96,8 @@ int32_t farthest_node(const model& m, const vector& x) {
 
 }  // namespace
 
-component_name softest_component(const model& m, const vector& x, stiffness_pattern& pattern, factorisation& f) {
-  const std::vector<component_name> names = free_components(m);
+component_name softest_component(const structure& m, const vector& x, stiffness_pattern& pattern, factorisation& f) {
+  const std::vector<component_name> names = free_components(m.base);
   if (names.empty()) return {};
   evaluate(m, x, &pattern);
   for (double shift = 1e-10; shift <= 1.0; shift *= 100.0) {
@@ -121,37 +121,39 @@ component_name softest_component(const model& m, const vector& x, stiffness_patt
   return names[largest];
 }
 
-std::optional<component_name> free_at_zero_load(const model& m, stiffness_pattern& pattern, factorisation& f) {
-  model unloaded = m;
+std::optional<component_name> free_at_zero_load(const structure& m, stiffness_pattern& pattern, factorisation& f) {
+  structure unloaded = m;
   scale_model(unloaded, m, 0.0);
-  const vector zero(static_cast<std::size_t>(m.free_count), 0.0);
+  const vector zero(static_cast<std::size_t>(m.base.free_count), 0.0);
   evaluate(unloaded, zero, &pattern);
   if (factorise(f, pattern).minimum()) return std::nullopt;
   return softest_component(unloaded, zero, pattern, f);
 }
 
 std::string diagnose_without_report(const model& m, const std::function<void(const std::string&)>& tell) {
+  structure st = structure_of(m);
+  prepare(st);
   stiffness_pattern pattern = pattern_of(m);
   factorisation f;
   vector x(static_cast<std::size_t>(m.free_count), 0.0);
   if (tell) tell("no report: minimising the energy from the unloaded shape");
-  const minimise_result r = minimise_energy(m, x, pattern, f);
+  const minimise_result r = minimise_energy(st, x, pattern, f);
   const std::string steps = std::to_string(r.steps) + " Newton step" + (r.steps == 1 ? "" : "s");
   if (r.unbounded)
     return "the structure is a mechanism under its loads: its energy falls without bound (" + steps +
            " from the unloaded shape carry node " + std::to_string(farthest_node(m, x)) + " away)";
   if (r.singular)
     return "the structure is a mechanism under its loads: its stiffness is singular at every point " + steps +
-           " from the unloaded shape reached (free to move at " + softest_text(m, x, pattern, f) + ")";
+           " from the unloaded shape reached (free to move at " + softest_text(st, x, pattern, f) + ")";
   if (!r.converged)
     return "no stable equilibrium found: " + steps + " from the unloaded shape end with a largest gradient component of " +
-           sci(r.gradient) + ", the stiffness softest at " + softest_text(m, x, pattern, f);
+           sci(r.gradient) + ", the stiffness softest at " + softest_text(st, x, pattern, f);
   const std::string found = "the structure has a stable equilibrium under its loads (" + steps +
                             " from the unloaded shape find it); ";
   if (!(m.allowable_gradient > 0.0))
     return found + "nothing loads the structure at the start, so its allowable gradient is 0, which no run reaches";
   // The least gradient any run can stop at is the rounding level of the sums it is made of.
-  const state s = evaluate(m, x);
+  const state s = evaluate(st, x);
   double floor = max_abs(s.gradient);
   for (double scale : s.scale) floor = std::max(floor, rounding_of(scale));
   const std::string rounding = "at the equilibrium, rounding leaves a gradient of about " + sci(floor);

@@ -42,9 +42,10 @@ vector printed_unknowns(const model& m, const view::report& r) {
   return x;
 }
 
-residual_finding check_residual(const model& m, const vector& printed, stiffness_pattern& pattern,
+residual_finding check_residual(const structure& st, const vector& printed, stiffness_pattern& pattern,
                                 std::size_t worst_count) {
-  const state s = evaluate(m, printed, &pattern);
+  const model& m = st.base;
+  const state s = evaluate(st, printed, &pattern);
   const std::size_t n = printed.size();
   vector half(n);
   for (std::size_t p = 0; p < n; ++p) half[p] = half_printed_unit(printed[p]);

@@ -45,7 +45,7 @@ double half_printed_unit(double value);
 // The free displacements as the report prints them.
 vector printed_unknowns(const model& m, const view::report& r);
 
-residual_finding check_residual(const model& m, const vector& printed, stiffness_pattern& pattern,
+residual_finding check_residual(const structure& s, const vector& printed, stiffness_pattern& pattern,
                                 std::size_t worst_count = 5);
 
 // How many significant digits of `printed` are right against `exact`: the largest d <= 7

@@ -28,7 +28,7 @@ double eliminate(const path_work& w, const path_state& from, const vector& b, ve
 }  // namespace
 
 void weigh_by_start(path_work& w, double speed) {
-  const double extent = extent_of(w.full);
+  const double extent = extent_of(w.full.base);
   w.theta = speed > 0.0 && std::isfinite(speed) ? 1.0 / (speed * speed) : 1.0 / (extent * extent);
 }
 

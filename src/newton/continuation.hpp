@@ -26,8 +26,8 @@ struct path_state {
 
 // What every part shares: the stage's model and the factorisation, and the scratch vectors.
 struct path_work {
-  const model& full;
-  model scaled;
+  const structure& full;
+  structure scaled;
   load_stage stage;
   stiffness_pattern& pattern;
   factorisation& f;

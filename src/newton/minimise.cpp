@@ -41,10 +41,10 @@ vector negative_curvature(factorisation& f, const vector& gradient, int iteratio
 
 }  // namespace
 
-minimise_result minimise_energy(const model& m, vector& x, stiffness_pattern& pattern, factorisation& f,
+minimise_result minimise_energy(const structure& m, vector& x, stiffness_pattern& pattern, factorisation& f,
                                 const minimise_settings& settings) {
   minimise_result result;
-  const double extent = extent_of(m);
+  const double extent = extent_of(m.base);
   double radius = settings.first_radius * extent;  // the longest step allowed, grown while steps reach it
   double shift = 0.0;                               // the last shift that made the stiffness definite
   bool singular_everywhere = true;

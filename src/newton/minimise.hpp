@@ -44,7 +44,7 @@ struct minimise_result {
 };
 
 // Minimises the total potential of `m` from x, which it leaves at the last point reached.
-minimise_result minimise_energy(const model& m, vector& x, stiffness_pattern& pattern, factorisation& f,
+minimise_result minimise_energy(const structure& m, vector& x, stiffness_pattern& pattern, factorisation& f,
                                 const minimise_settings& settings = {});
 
 }  // namespace kalvane::newton

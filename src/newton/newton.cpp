@@ -25,7 +25,7 @@ bool within(const state& s, double tolerance) {
   return true;
 }
 
-newton_result newton_solve(const model& m, vector& x, stiffness_pattern& pattern, factorisation& f,
+newton_result newton_solve(const structure& m, vector& x, stiffness_pattern& pattern, factorisation& f,
                      const newton_settings& settings) {
   newton_result result;
   state s = evaluate(m, x, &pattern);

@@ -35,7 +35,7 @@ struct newton_result {
   inertia last;             // of the stiffness at the last point factorised
 };
 
-newton_result newton_solve(const model& m, vector& x, stiffness_pattern& pattern, factorisation& f,
+newton_result newton_solve(const structure& m, vector& x, stiffness_pattern& pattern, factorisation& f,
                      const newton_settings& settings);
 
 // True when every component of the state is within `tolerance` or its rounding level.

@@ -109,7 +109,7 @@ enum class stage_end { full_load, gone, stalled };
 // arc, settle, check for events; the step grows and shrinks with the corrector's speed.
 stage_end follow_stage(path_work& w, walk& k, path_state& a) {
   const path_settings& settings = w.settings;
-  const double extent = extent_of(w.full);
+  const double extent = extent_of(w.full.base);
   // From a start at a small load factor (from slack) the path is as curved as that factor
   // is small: the first step doubles it (the start's tangent has load component 1/sqrt 2).
   double step = a.t > 0.0 ? std::min(settings.first_step, a.t / a.tangent_t) : settings.first_step;
@@ -180,16 +180,16 @@ double snap_load_factor(const path_finding& path) {
 
 const char* loading_name(loading how) { return how == loading::staged ? "staged" : "together"; }
 
-path_finding follow_path(const model& m, stiffness_pattern& pattern, factorisation& f,
+path_finding follow_path(const structure& m, stiffness_pattern& pattern, factorisation& f,
                          const path_settings& settings, const path_observer& observer) {
   path_finding path;
   path_work w{m, m, load_stage{}, pattern, f, settings, 1.0, {}, 0, 0, false, {}};
   walk k{path, observer, {}, 0};
   path_state a;
-  a.x.assign(static_cast<std::size_t>(m.free_count), 0.0);
+  a.x.assign(static_cast<std::size_t>(m.base.free_count), 0.0);
   stage_end end = stage_end::full_load;
   const std::vector<load_stage> stages = stages_of(m, settings.how);
-  if (m.free_count == 0) {  // every component prescribed: nothing to follow
+  if (m.base.free_count == 0) {  // every component prescribed: nothing to follow
     path.reached_full_load = true;
     path.load_factor = 1.0;
     path.stage = stages.back().number;
@@ -211,7 +211,8 @@ path_finding follow_path(const model& m, stiffness_pattern& pattern, factorisati
   if (path.reached_full_load) {
     newton_settings polish;
     polish.start_with_held_factorisation = true;  // the last point's, at full load
-    const newton_result r = newton_solve(m, a.x, pattern, f, polish);
+    apply_stage(w.scaled, m, w.stage, 1.0);
+    const newton_result r = newton_solve(w.scaled, a.x, pattern, f, polish);
     path.newton_steps += r.steps;
     w.factorisations += r.factorisations;
     path.gradient = r.gradient;

@@ -73,7 +73,7 @@ struct path_settings {
 
 // One converged point of the path.
 struct path_point {
-  int stage = 2;             // 1: prescribed displacements rising; 2: loads rising (together: 1)
+  int stage = 1;             // the stages run, numbered from 1 (loading.hpp)
   double load_factor = 0.0;  // of its stage, 0 to 1
   double energy = 0.0;       // total potential at the point (without the bars' constant)
   double smallest_pivot = 0.0;  // relative to the largest diagonal entry
@@ -106,7 +106,7 @@ struct path_finding {
 };
 
 // `m` is a model prepared by `start`; it is not changed.
-path_finding follow_path(const model& m, stiffness_pattern& pattern, factorisation& f,
+path_finding follow_path(const structure& m, stiffness_pattern& pattern, factorisation& f,
                          const path_settings& settings = {}, const path_observer& observer = {});
 
 // The first point of this kind on the path, or none.
@@ -119,7 +119,9 @@ double snap_load_factor(const path_finding& path);
 // "staged" or "together", as the programs' option spells it.
 const char* loading_name(loading how);
 
-// The model at load factor t: loads and prescribed displacements of `full` times t.
-void scale_model(model& scaled, const model& full, double t);
+// The structure at load factor t: loads, self-weight, prescribed displacements and the rest
+// lengths' change from the drawn lengths of `full` times t; at t = 1, the structure at full
+// load.
+void scale_model(structure& scaled, const structure& full, double t);
 
 }  // namespace kalvane::newton

@@ -5,6 +5,7 @@
 #include <limits>
 
 #include "newton/tangent.hpp"
+#include "structure/law.hpp"
 
 namespace kalvane::newton {
 
@@ -102,8 +103,8 @@ stiffness_pattern pattern_of(const model& m) {
   return s;
 }
 
-state evaluate(const model& m, const vector& x, stiffness_pattern* pattern) {
-  const law_constants law = constants_of(material_of(m));
+state evaluate(const structure& st, const vector& x, stiffness_pattern* pattern) {
+  const model& m = st.base;
   const auto n = static_cast<std::size_t>(m.free_count);
   state s;
   s.gradient.assign(n, 0.0);
@@ -125,7 +126,7 @@ state evaluate(const model& m, const vector& x, stiffness_pattern* pattern) {
     const bar_record& bar = m.bars(b);
     double u[3];
     bar_difference(m, bar, x, u);
-    const bar_tangent t = tangent_of(bar, law, u[0], u[1], u[2]);
+    const member_state t = member_at(bar, material_of(st, b), member_of(st, b), u);
     bar_energy += t.energy;
     const auto index = static_cast<std::size_t>(b - 1);
     int32_t local[6];
@@ -135,17 +136,19 @@ state evaluate(const model& m, const vector& x, stiffness_pattern* pattern) {
     }
     for (int a = 0; a < 6; ++a) {
       if (local[a] < 0) continue;
-      const double f = a < 3 ? -t.force[a] : t.force[a - 3];
+      const double f = a < 3 ? -t.end_force[a] : t.end_force[a - 3];
       s.gradient[static_cast<std::size_t>(local[a])] += f;
       s.scale[static_cast<std::size_t>(local[a])] += std::fabs(f);
     }
     if (!pattern) continue;
+    double block[3][3];
+    tangent_block(t, block);
     const int32_t* slots = &pattern->slots[21 * index];
     for (int a = 0; a < 6; ++a)
       for (int c = 0; c <= a; ++c) {
         const int32_t at = slots[pair_index(a, c)];
         if (at < 0) continue;
-        const double k = t.block[a % 3][c % 3];
+        const double k = block[a % 3][c % 3];
         values[at] += (a < 3) == (c < 3) ? k : -k;
       }
   }
@@ -155,21 +158,30 @@ state evaluate(const model& m, const vector& x, stiffness_pattern* pattern) {
   return s;
 }
 
-results results_at(const model& m, const vector& x) {
-  const law_constants law = constants_of(material_of(m));
+results results_at(const structure& st, const vector& x) {
+  const model& m = st.base;
   results r;
   r.reaction.assign(3 * static_cast<std::size_t>(m.node_count), 0.0);
-  r.stress.assign(static_cast<std::size_t>(bar_count(m)), 0.0);
+  const auto bars = static_cast<std::size_t>(bar_count(m));
+  r.stress.assign(bars, 0.0);
+  r.force.assign(bars, 0.0);
+  r.stretch.assign(bars, 0.0);
+  r.strain.assign(bars, 0.0);
+  r.slack.assign(bars, 0);
   for (int32_t k = 1; k <= m.node_count; ++k)
     for (int c = 1; c <= 3; ++c) r.reaction[3 * static_cast<std::size_t>(k - 1) + static_cast<std::size_t>(c - 1)] = -m.loads(k, c);
   for (int32_t b = 1; b <= bar_count(m); ++b) {
     const bar_record& bar = m.bars(b);
     double u[3];
     bar_difference(m, bar, x, u);
-    const bar_strain<double> s = bar_stretch(u[0], u[1], u[2], bar.length0, bar.cx, bar.cy, bar.cz);
-    const bar_response<double> f = bar_law(s, bar.cx, bar.cy, bar.cz, bar.area, bar.length0, law);
-    r.stress[static_cast<std::size_t>(b - 1)] = f.stress;
-    const double force[3] = {f.fx, f.fy, f.fz};
+    const member_state f = member_at(bar, material_of(st, b), member_of(st, b), u);
+    const auto index = static_cast<std::size_t>(b - 1);
+    r.stress[index] = f.stress;
+    r.force[index] = f.force;
+    r.stretch[index] = f.lambda;
+    r.strain[index] = f.strain;
+    r.slack[index] = f.slack ? 1 : 0;
+    const double* force = f.end_force;
     for (int c = 0; c < 3; ++c) {
       r.reaction[3 * static_cast<std::size_t>(bar.node1 - 1) + static_cast<std::size_t>(c)] -= force[c];
       r.reaction[3 * static_cast<std::size_t>(bar.node2 - 1) + static_cast<std::size_t>(c)] += force[c];

@@ -7,8 +7,9 @@
 #include <cstdint>
 #include <vector>
 
-#include "mechanics/bar_law.hpp"
 #include "model/model.hpp"
+#include "structure/bar_results.hpp"
+#include "structure/structure.hpp"
 
 namespace kalvane::newton {
 
@@ -36,7 +37,7 @@ struct state {
 
 // Evaluates at x (free components; prescribed ones from the model). With `pattern`, also
 // assembles the tangent stiffness into pattern->matrix.
-state evaluate(const model& m, const vector& x, stiffness_pattern* pattern = nullptr);
+state evaluate(const structure& s, const vector& x, stiffness_pattern* pattern = nullptr);
 
 // The bar's displacement difference u(node2) - u(node1) at x.
 void bar_difference(const model& m, const bar_record& bar, const vector& x, double u[3]);
@@ -48,12 +49,9 @@ double rounding_of(double scale);
 double largest_rounding(const state& s);
 
 // Reactions at every component (as the report forms them: end forces less the load) and
-// the bar stresses, at x.
-struct results {
-  std::vector<double> reaction;  // 3 per node, [3 (k - 1) + (c - 1)]
-  std::vector<double> stress;    // bar e at [e - 1]
-};
-results results_at(const model& m, const vector& x);
+// each bar's stress, axial force and stretch on its rest length, at x.
+using results = bar_results;
+results results_at(const structure& s, const vector& x);
 
 double max_abs(const vector& v);
 double dot(const vector& a, const vector& b);

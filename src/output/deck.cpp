@@ -60,11 +60,45 @@ void write_material(text_file& out, const model& m) {
   }
 }
 
-void write_sections(text_file& out, const model& m) {
+void write_companion_materials(text_file& out, const std::vector<deck_material>& materials) {
+  write_line(out, "**");
+  write_line(out, "** MATERIAL DEFINITION");
+  for (std::size_t k = 0; k < materials.size(); ++k) {
+    const deck_material& material = materials[k];
+    write_text(out, "*MATERIAL, NAME=MAT");
+    write_integer(out, static_cast<int32_t>(k + 1), 0);
+    end_line(out);
+    switch (material.law) {
+      case deck_law::neo_hooke:
+        write_line(out, "*HYPERELASTIC, NEO HOOKE");
+        write_real(out, 0.5 * material.c1, report_real);
+        write_line(out, ", 0.000000E+00");
+        break;
+      case deck_law::mooney_rivlin:
+        write_line(out, "*HYPERELASTIC, MOONEY-RIVLIN");
+        write_real(out, material.c1, report_real);
+        write_text(out, ", ");
+        write_real(out, material.c2, report_real);
+        write_line(out, ", 0.000000E+00");
+        break;
+      case deck_law::linear_elastic:
+        write_line(out, "*ELASTIC");
+        write_real(out, material.E, report_real);
+        write_line(out, ", 0.000000E+00");
+        break;
+    }
+  }
+}
+
+// `name_of(b)` names bar b's material ("MAT" or "MAT2").
+template <class NameOf>
+void write_sections(text_file& out, const model& m, NameOf name_of) {
   write_line(out, "**");
   write_line(out, "** ELEMENT PROPERTIES");
   for (int32_t b = 1; b <= bar_count(m); ++b) {
-    write_text(out, "*SOLID SECTION, MATERIAL=MAT, ELSET=SET");
+    write_text(out, "*SOLID SECTION, MATERIAL=");
+    write_text(out, name_of(b));
+    write_text(out, ", ELSET=SET");
     write_integer(out, b, 0);
     end_line(out);
     write_real(out, m.bars(b).area, report_real);
@@ -148,7 +182,40 @@ void write_deck(const model& m, const std::string& path) {
   write_nodes(out, m);
   write_elements(out, m);
   write_material(out, m);
-  write_sections(out, m);
+  write_sections(out, m, [](int32_t) { return std::string("MAT"); });
+  write_step_header(out);
+  write_boundary(out, m);
+  write_loads(out, m);
+  write_print_requests(out);
+  close(out);
+}
+
+void write_deck(const model& m, const std::vector<deck_material>& materials, const std::vector<int32_t>& bar_material,
+                const std::vector<double>& initial_stress, const std::string& path) {
+  text_file out(path);
+  write_nodes(out, m);
+  write_elements(out, m);
+  write_companion_materials(out, materials);
+  write_sections(out, m, [&](int32_t b) {
+    return "MAT" + std::to_string(bar_material[static_cast<std::size_t>(b - 1)] + 1);
+  });
+  // A bar whose rest length is not its drawn length starts stressed in the drawn shape.
+  bool stressed = false;
+  for (double stress : initial_stress) stressed = stressed || stress != 0.0;
+  if (stressed) {
+    write_line(out, "**");
+    write_line(out, "** PRESTRESS");
+    write_line(out, "*INITIAL CONDITIONS, TYPE=STRESS");
+    for (int32_t b = 1; b <= bar_count(m); ++b) {
+      const double stress = initial_stress[static_cast<std::size_t>(b - 1)];
+      if (stress == 0.0) continue;
+      write_text(out, "SET");
+      write_integer(out, b, 0);
+      write_text(out, ", ");
+      write_real(out, stress, report_real);
+      end_line(out);
+    }
+  }
   write_step_header(out);
   write_boundary(out, m);
   write_loads(out, m);

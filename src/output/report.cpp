@@ -77,13 +77,13 @@ void write_reactions(text_file& out, const model& m, const terms::fmat2& reactio
   }
 }
 
-void write_stresses(text_file& out, const model& m) {
+template <class StressOf>
+void write_stresses(text_file& out, const model& m, StressOf stress_of) {
   write_blank_lines(out, layout::blank_lines_between);
   write_table_head(out, layout::stress_table);
-  double end_forces[6];
   for (int32_t e = 1; e <= bar_count(m); ++e) {
     write_integer(out, e, layout::number_width);
-    write_value(out, element1(m, m.bars(e), m.unknowns, end_forces).stress);
+    write_value(out, stress_of(e));
     end_line(out);
   }
 }
@@ -111,7 +111,18 @@ void write_report(const model& m, const std::string& path) {
   write_displacements(out, m);
   const terms::fmat2 reactions = reaction_forces(m);
   write_reactions(out, m, reactions);
-  write_stresses(out, m);
+  double end_forces[6];
+  write_stresses(out, m, [&](int32_t e) { return element1(m, m.bars(e), m.unknowns, end_forces).stress; });
+  close(out);
+}
+
+void write_report(const model& m, const terms::fmat2& reactions, const std::vector<double>& stress,
+                  const std::string& path) {
+  text_file out(path);
+  write_summary(out, m);
+  write_displacements(out, m);
+  write_reactions(out, m, reactions);
+  write_stresses(out, m, [&](int32_t e) { return stress[static_cast<std::size_t>(e - 1)]; });
   close(out);
 }
 

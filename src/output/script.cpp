@@ -48,9 +48,8 @@ const char* colour_of(double stress) {
   return nullptr;
 }
 
-}  // namespace
-
-void write_script(const model& m, const std::string& path) {
+template <class StressOf>
+void write_script_with(const model& m, const std::string& path, StressOf stress_of) {
   text_file out(path);
   write_line(out, "osmode 0");  // no object snapping: points are taken as written
   const int32_t bars = bar_count(m);
@@ -61,10 +60,9 @@ void write_script(const model& m, const std::string& path) {
       write_bar_line(out, initial_point(m, bar.node1), initial_point(m, bar.node2));
     }
     write_line(out, "layer make Final_1 ");
-    double end_forces[6];
     for (int32_t e = 1; e <= bars; ++e) {
       const bar_record& bar = m.bars(e);
-      const char* colour = colour_of(element1(m, bar, m.unknowns, end_forces).stress);
+      const char* colour = colour_of(stress_of(e));
       if (colour != nullptr) {
         write_line(out, "-color");
         write_line(out, colour);
@@ -78,6 +76,17 @@ void write_script(const model& m, const std::string& path) {
   write_line(out, "layer set 0 ");
   write_line(out, "zoom ext ext");
   close(out);
+}
+
+}  // namespace
+
+void write_script(const model& m, const std::string& path) {
+  double end_forces[6];
+  write_script_with(m, path, [&](int32_t e) { return element1(m, m.bars(e), m.unknowns, end_forces).stress; });
+}
+
+void write_script(const model& m, const std::vector<double>& stress, const std::string& path) {
+  write_script_with(m, path, [&](int32_t e) { return stress[static_cast<std::size_t>(e - 1)]; });
 }
 
 }  // namespace kalvane

@@ -16,6 +16,7 @@
 #include "path/summary.hpp"
 #include "progress.hpp"
 #include "run.hpp"
+#include "structure/files.hpp"
 #include "view/report_reader.hpp"
 #include "view/title.hpp"
 
@@ -85,7 +86,7 @@ struct path_progress {
 // The written state to rounding level. The path refines its end at full load; the last
 // stable point of a collapse, or any end left short of that, is refined here from where it
 // lies, to the equilibrium it approximates. Returns the Newton iterations this took.
-int refine(const model& w, newton::vector& x, newton::stiffness_pattern& pattern, newton::factorisation& factor) {
+int refine(const structure& w, newton::vector& x, newton::stiffness_pattern& pattern, newton::factorisation& factor) {
   if (newton::within(newton::evaluate(w, x), 0.0)) return 0;
   newton::vector trial = x;
   const newton::newton_result r = newton::newton_solve(w, trial, pattern, factor, {});
@@ -94,25 +95,42 @@ int refine(const model& w, newton::vector& x, newton::stiffness_pattern& pattern
 }
 
 // The written state into the model, with the frame of the report: Newton iterations in
-// all, the total potential as kalvane's objective gives it, and the largest gradient
+// all, the total potential (as kalvane's objective gives it, where kalvane could run the
+// structure; else the structure's own, above its unstressed bars) and the largest gradient
 // component reached. Returns that component.
-double settle(model& w, const newton::vector& x, int newton_steps) {
+double settle(structure& s, const newton::vector& x, int newton_steps) {
+  model& w = s.base;
   for (int32_t p = 1; p <= w.free_count; ++p) w.unknowns(p) = x[static_cast<std::size_t>(p - 1)];
   w.iteration_count = newton_steps;
-  w.objective_value = objective(w, w.free_count, w.unknowns, w.gradient);
-  w.allowable_gradient = nlp::norm(w.free_count, w.gradient);
+  if (kalvane_can_hold(s)) {
+    w.objective_value = objective(w, w.free_count, w.unknowns, w.gradient);
+    w.allowable_gradient = nlp::norm(w.free_count, w.gradient);
+  } else {
+    const newton::state at = newton::evaluate(s, x);
+    w.objective_value = at.energy;
+    w.allowable_gradient = newton::max_abs(at.gradient);
+  }
   return w.allowable_gradient;
+}
+
+// The structure in the folder, read and prepared: its bars' rest lengths, its self-weight.
+structure read_structure_in(const std::string& dir) {
+  model m;
+  run_plan reading;
+  reading.folder = dir;
+  reading.last = stage::start;
+  run(m, reading);
+  structure s = structure_of(std::move(m));
+  prepare(s);
+  return s;
 }
 
 }  // namespace
 
 outcome run_path(const options& o) {
   const std::string input_name = (fs::path(o.dir) / "input.txt").string();
-  model m;
-  run_plan reading;
-  reading.folder = o.dir;
-  reading.last = stage::start;
-  run(m, reading);
+  const structure s = read_structure_in(o.dir);
+  const model& m = s.base;
   check_watch(o, m);
   const std::string input_bytes = whole_file(input_name);
   const std::string out = output_folder(o);
@@ -123,12 +141,12 @@ outcome run_path(const options& o) {
   newton::factorisation factor;
   newton::path_settings settings;
   settings.how = o.how;
-  curve_recorder recorder{m, newton::stages_of(m, o.how), o.watch, {}, {}};
+  curve_recorder recorder{m, newton::stages_of(s, o.how), o.watch, {}, {}};
   newton::path_finding path;
   {
     path_progress progress(o.progress);
     int step = 0;
-    path = newton::follow_path(m, pattern, factor, settings, [&](const newton::path_point& p, const newton::vector& x) {
+    path = newton::follow_path(s, pattern, factor, settings, [&](const newton::path_point& p, const newton::vector& x) {
       recorder(p, x);
       progress.show(p, ++step, o.how);
     });
@@ -148,26 +166,27 @@ outcome run_path(const options& o) {
     view::write_whole_file((fs::path(out) / "input.txt").string(), input_bytes);
     files.push_back("input.txt");
   }
-  run_plan writing;
-  writing.folder = out;
-  writing.first = writing.last = stage::deck;
-  run(m, writing);
-  // Short of full load, the state written carries its own loads and prescribed
-  // displacements; the deck keeps the model's.
-  const bool short_of_full_load = e.status == no_stable_equilibrium;
-  model scaled;
-  if (short_of_full_load) {
-    scaled = m;
-    apply(scaled, m, e.at);
-  }
-  model& written = short_of_full_load ? scaled : m;
+  write_structure_deck(s, (fs::path(out) / "abaqusfile.inp").string());
+  // The state written carries the loads, self-weight, prescribed displacements and rest
+  // lengths it stands at: full load, or short of it the last stable point's.
+  structure written = s;
+  apply(written, s, e.at);
   summary_facts facts;
   const int refinement = refine(written, x, pattern, factor);
   facts.gradient = settle(written, x, path.newton_steps + refinement);
-  writing.first = stage::check;
-  writing.last = stage::report;
-  run(written, writing);
-  files.insert(files.end(), {"abaqusfile.inp", "autocad.scr", "output.txt"});
+  const newton::results r = newton::results_at(written, x);
+  if (kalvane_can_hold(written)) {
+    run_plan writing;
+    writing.folder = out;
+    writing.first = stage::check;
+    writing.last = stage::report;
+    run(written.base, writing);
+  } else {
+    write_structure_script(written, r, (fs::path(out) / "autocad.scr").string());
+    write_structure_report(written, r, (fs::path(out) / "output.txt").string());
+  }
+  view::write_whole_file((fs::path(out) / "bars.csv").string(), bars_csv(written, r));
+  files.insert(files.end(), {"abaqusfile.inp", "autocad.scr", "output.txt", "bars.csv"});
   view::write_whole_file((fs::path(out) / "path.csv").string(), csv_of(c));
   view::write_whole_file((fs::path(out) / "path.svg").string(), render_curve_svg(c, m, o.how, view::read_title(input_name)));
   files.insert(files.end(), {"path.csv", "path.svg"});
@@ -176,8 +195,9 @@ outcome run_path(const options& o) {
   facts.out_folder = out;
   facts.files = files;
   facts.how = o.how;
-  facts.stages = recorder.stages.size();
+  for (const newton::load_stage& stage : recorder.stages) facts.stages.push_back(stage.kind);
   facts.watched = displacement_at(m, e.at, x, watch.node, watch.component);
+  facts.extremes = extreme_forces(r);
   return {e.status, summary_text(m, path, c, e, facts)};
 }
 

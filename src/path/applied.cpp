@@ -7,13 +7,14 @@ namespace kalvane::path {
 applied applied_at(const std::vector<newton::load_stage>& stages, const newton::path_point& p) {
   for (const newton::load_stage& s : stages)
     if (s.number == p.stage)
-      return {s.loads_base + p.load_factor * s.loads_rise, s.prescribed_base + p.load_factor * s.prescribed_rise};
+      return {s.loads_base + p.load_factor * s.loads_rise, s.prescribed_base + p.load_factor * s.prescribed_rise,
+              s.weight_base + p.load_factor * s.weight_rise};
   return full_load;  // the path names only its own stages
 }
 
-void apply(model& scaled, const model& full, applied a) {
+void apply(structure& scaled, const structure& full, applied a) {
   // A stage that stands at these fractions.
-  newton::apply_stage(scaled, full, newton::load_stage{0, a.prescribed, 0.0, a.loads, 0.0}, 0.0);
+  newton::apply_stage(scaled, full, newton::load_stage{0, a.prescribed, 0.0, a.weight, 0.0, a.loads, 0.0}, 0.0);
 }
 
 double displacement_at(const model& full, applied a, const newton::vector& x, int32_t node, int c) {

@@ -1,6 +1,7 @@
 #pragma once
-// What a point of the path applies to the structure: a fraction of the loads and a fraction
-// of the prescribed displacements, each read from input.txt at its full value.
+// What a point of the path applies to the structure: a fraction of the live loads, of the
+// self-weight and of the prestress (the prescribed displacements and the rest lengths' change
+// from the drawn lengths), each of the model's full value.
 #include <vector>
 
 #include "model/model.hpp"
@@ -12,18 +13,19 @@ namespace kalvane::path {
 struct applied {
   double loads = 1.0;
   double prescribed = 1.0;
+  double weight = 1.0;
 };
 
-inline constexpr applied full_load{1.0, 1.0};
-inline constexpr applied unloaded{0.0, 0.0};
+inline constexpr applied full_load{1.0, 1.0, 1.0};
+inline constexpr applied unloaded{0.0, 0.0, 0.0};
 
-// What point p applies on the path through `stages` (newton::stages_of): staged, stage 1
-// raises the prescribed displacements with no load and stage 2 the loads with the prescribed
-// displacements in place; together, one factor raises both.
+// What point p applies on the path through `stages` (newton::stages_of): staged, the
+// prestress first with no load, then the self-weight, then the live loads, each with what
+// went before in place; together, one factor raises everything.
 applied applied_at(const std::vector<newton::load_stage>& stages, const newton::path_point& p);
 
-// `scaled`, a copy of `full`, with its loads and prescribed displacements at `a`.
-void apply(model& scaled, const model& full, applied a);
+// `scaled`, a copy of `full`, with its loads, prescribed displacements and rest lengths at `a`.
+void apply(structure& scaled, const structure& full, applied a);
 
 // The displacement of component c of `node` at x, the prescribed ones at their fraction `a`.
 double displacement_at(const model& full, applied a, const newton::vector& x, int32_t node, int c);

@@ -149,6 +149,12 @@ const std::string& segment_style(const curve_point& a, const curve_point& b, boo
   return stable_style;
 }
 
+// A point of a stage before the live loads (the prestress, the self-weight): staged, it
+// applies none of them yet, and its stage has begun.
+bool preloading(const curve_point& p, newton::loading how) {
+  return how == newton::loading::staged && p.at.loads == 0.0 && p.point.load_factor > 0.0;
+}
+
 void draw_curve(std::string& out, const curve& c, const mapping& m, newton::loading how) {
   // The unloaded shape, where every path starts, then each converged point in turn.
   curve_point start;
@@ -166,7 +172,7 @@ void draw_curve(std::string& out, const curve& c, const mapping& m, newton::load
   const auto place = [&](const curve_point& p) { return fixed(m.sx(p.watched)) + "," + fixed(m.sy(p.at.loads)); };
   for (const curve_point& p : c.points) {
     if (!finite_point(p)) continue;
-    const bool pretension = how == newton::loading::staged && p.point.stage == 1;
+    const bool pretension = preloading(p, how);
     const std::string& style = segment_style(*previous, p, pretension);
     if (runs.empty() || runs.back().style != &style) runs.push_back({&style, place(*previous)});
     runs.back().points += " " + place(p);
@@ -229,7 +235,7 @@ void draw_curve(std::string& out, const curve& c, const mapping& m, newton::load
 void draw_legend(std::string& out, const curve& c, newton::loading how) {
   bool pretension = false, unstable = false, limit = false, bifurcation = false;
   for (const curve_point& p : c.points) {
-    pretension |= how == newton::loading::staged && p.point.stage == 1;
+    pretension |= preloading(p, how);
     unstable |= p.point.negative_pivots > 0;
     limit |= p.point.kind == newton::point_kind::limit;
     bifurcation |= p.point.kind == newton::point_kind::bifurcation;

@@ -38,7 +38,30 @@ std::string point_line(const model& full, const curve& c, std::size_t i, newton:
          figure(p.watched) + "\n";
 }
 
+// "loading in stages (prestress, then the live loads)".
+std::string stages_text(const std::vector<newton::stage_kind>& stages) {
+  std::vector<std::string> names;
+  for (newton::stage_kind kind : stages)
+    names.push_back(kind == newton::stage_kind::prestress ? "the prestress: prescribed displacements and rest lengths"
+                    : kind == newton::stage_kind::weight  ? "self-weight"
+                                                          : "the loads");
+  if (names.size() == 1) return "loading in stages (one here: " + names.front() + ")";
+  std::string text = "loading in stages (";
+  for (std::size_t i = 0; i < names.size(); ++i) text += (i == 0 ? "" : i + 1 == names.size() ? ", then " : ", ") + names[i];
+  return text + ")";
+}
+
 }  // namespace
+
+force_extremes extreme_forces(const newton::results& r) {
+  force_extremes x;
+  for (std::size_t i = 0; i < r.force.size(); ++i) {
+    const double force = r.force[i];
+    if (force > x.tension) x.tension = force, x.tension_bar = static_cast<int32_t>(i + 1);
+    if (force < x.compression) x.compression = force, x.compression_bar = static_cast<int32_t>(i + 1);
+  }
+  return x;
+}
 
 std::string loads_text(const model& full, applied a) {
   std::vector<std::string> listed;
@@ -73,9 +96,7 @@ std::string summary_text(const model& full, const newton::path_finding& path, co
   std::string out = "kalvane-path: " + facts.input_name + ": " + plural(full.node_count, "node") + ", " +
                     plural(bar_count(full), "bar") + ", " + plural(full.free_count, "unknown") + "; " +
                     (how == newton::loading::together ? "loads and prescribed displacements raised together"
-                     : facts.stages == 2 ? "loading in stages (prescribed displacements first, then the loads)"
-                                         : "loading in stages (one here: no prescribed displacement moves, or no free "
-                                           "component is loaded)") +
+                                                      : stages_text(facts.stages)) +
                     "\n";
   out += "Path: " + plural(path.steps, "step") + ", " + plural(path.halvings, "halving") + ", " +
          plural(path.newton_steps, "Newton iteration") + " in all, " + plural(path.factorisations, "factorisation") +
@@ -129,6 +150,15 @@ std::string summary_text(const model& full, const newton::path_finding& path, co
   out += "Equilibrium written: " + where + "\n";
   out += "  largest gradient component " + figure(facts.gradient) + "; node " + std::to_string(c.watch.node) + " " +
          axis_name(c.watch.component) + " moved " + figure(facts.watched) + "\n";
+  const force_extremes& x = facts.extremes;
+  out += "  axial forces: " +
+         (x.tension_bar > 0 ? "largest tension " + figure(x.tension) + " in bar " + std::to_string(x.tension_bar)
+                            : std::string("no bar in tension")) +
+         ", " +
+         (x.compression_bar > 0
+              ? "largest compression " + figure(x.compression) + " in bar " + std::to_string(x.compression_bar)
+              : std::string("no bar in compression")) +
+         "\n";
   out += "Wrote into " + facts.out_folder + ":";
   for (std::size_t i = 0; i < facts.files.size(); ++i) out += (i == 0 ? " " : ", ") + facts.files[i];
   out += "\n";

@@ -11,13 +11,21 @@
 
 namespace kalvane::path {
 
+// The bars carrying the largest tension and the largest compression (0: none does).
+struct force_extremes {
+  int32_t tension_bar = 0, compression_bar = 0;
+  double tension = 0.0, compression = 0.0;
+};
+force_extremes extreme_forces(const newton::results& r);
+
 struct summary_facts {
   std::string input_name;
   std::string out_folder;
   std::vector<std::string> files;  // names written into out_folder
   newton::loading how = newton::loading::staged;
-  std::size_t stages = 0;  // the path's stages
+  std::vector<newton::stage_kind> stages;  // the path's stages, in order
   double gradient = 0.0;  // largest gradient component of the written state
+  force_extremes extremes;
   double watched = 0.0;   // the watched displacement there
 };
 

@@ -1,0 +1,154 @@
+#include "structure/structure.hpp"
+
+#include <cmath>
+#include <sstream>
+
+#include "error.hpp"
+#include "structure/law.hpp"
+
+namespace kalvane {
+
+namespace {
+
+std::string real_text(double value) {
+  std::ostringstream text;
+  text.precision(17);
+  text << value;
+  return text.str();
+}
+
+bool positive(double value) { return std::isfinite(value) && value > 0.0; }
+
+[[noreturn]] void refuse_bar(const structure& s, int32_t b, const std::string& what) {
+  fail(data_error, s.base.source_name + ": " + bar_name(s, b) + ": " + what);
+}
+
+[[noreturn]] void refuse_material(const structure& s, const material& mat, const std::string& what) {
+  fail(data_error, s.base.source_name + ": material \"" + mat.name + "\": " + what);
+}
+
+}  // namespace
+
+std::string bar_name(const structure& s, int32_t b) {
+  std::string name = "bar " + std::to_string(b);
+  const model& m = s.base;
+  if (b >= m.bar_line.first && b <= m.bar_line.last && m.bar_line(b) > 0)
+    name += " (line " + std::to_string(m.bar_line(b)) + ")";
+  return name;
+}
+
+structure structure_of(model m) {
+  structure s;
+  if (m.material) {
+    material mat;
+    mat.name = "material";
+    mat.law = m.material->model == material_law::neo_hooke ? axial_law::neo_hooke : axial_law::mooney_rivlin;
+    mat.c1 = m.material->c1;
+    mat.c2 = mat.law == axial_law::mooney_rivlin ? c2(*m.material) : 0.0;
+    s.materials.push_back(mat);
+  }
+  s.members.assign(static_cast<std::size_t>(bar_count(m)), member{});
+  s.base = std::move(m);
+  return s;
+}
+
+std::string beyond_kalvane(const structure& s) {
+  if (s.materials.size() != 1) return "it has " + std::to_string(s.materials.size()) + " materials";
+  const material& mat = s.materials.front();
+  if (mat.law == axial_law::linear_elastic) return "material \"" + mat.name + "\" is linear elastic";
+  if (mat.weight != 0.0) return "material \"" + mat.name + "\" has a weight";
+  for (std::size_t b = 0; b < s.members.size(); ++b) {
+    const member& mem = s.members[b];
+    const std::string bar = "bar " + std::to_string(b + 1);
+    if (mem.behaviour == bar_behaviour::cable) return bar + " is a cable";
+    if (mem.rest_length) return bar + " has a rest length";
+    if (mem.prestress) return bar + " has a prestress";
+  }
+  return "";
+}
+
+bool kalvane_can_hold(const structure& s) { return beyond_kalvane(s).empty(); }
+
+void validate(const structure& s) {
+  if (s.materials.empty()) fail(data_error, s.base.source_name + ": the model has no material");
+  for (const material& mat : s.materials) {
+    switch (mat.law) {
+      case axial_law::neo_hooke:
+        if (!positive(mat.c1)) refuse_material(s, mat, "c1 must be positive and finite, not " + real_text(mat.c1));
+        break;
+      case axial_law::mooney_rivlin:
+        if (!std::isfinite(mat.c1) || !std::isfinite(mat.c2) || !positive(mat.c1 + mat.c2))
+          refuse_material(s, mat, "c1 + c2 must be positive and finite, not " + real_text(mat.c1) + " + " +
+                                      real_text(mat.c2));
+        break;
+      case axial_law::linear_elastic:
+        if (!positive(mat.E)) refuse_material(s, mat, "E must be positive and finite, not " + real_text(mat.E));
+        break;
+    }
+    if (!std::isfinite(mat.weight) || mat.weight < 0.0)
+      refuse_material(s, mat, "the weight per unit volume must be zero or positive and finite, not " +
+                                  real_text(mat.weight));
+  }
+  const model& m = s.base;
+  if (s.members.size() != static_cast<std::size_t>(bar_count(m)))
+    fail(data_error, s.base.source_name + ": " + std::to_string(s.members.size()) + " bar records for " +
+                         std::to_string(bar_count(m)) + " bars");
+  for (int32_t b = 1; b <= bar_count(m); ++b) {
+    const member& mem = member_of(s, b);
+    if (mem.material < 0 || static_cast<std::size_t>(mem.material) >= s.materials.size())
+      refuse_bar(s, b, "its material " + std::to_string(mem.material + 1) + " is not one of the model's " +
+                           std::to_string(s.materials.size()));
+    const double area = m.bars(b).area;
+    if (!positive(area)) refuse_bar(s, b, "the area must be positive and finite, not " + real_text(area));
+    if (mem.rest_length && mem.prestress) refuse_bar(s, b, "a rest length and a prestress are both given");
+    if (mem.rest_length && !positive(*mem.rest_length))
+      refuse_bar(s, b, "the rest length must be positive and finite, not " + real_text(*mem.rest_length));
+    if (mem.prestress && !std::isfinite(*mem.prestress))
+      refuse_bar(s, b, "the prestress must be finite, not " + real_text(*mem.prestress));
+  }
+  bool weighty = false;
+  for (const material& mat : s.materials) weighty = weighty || mat.weight > 0.0;
+  const double g = std::hypot(s.gravity[0], s.gravity[1], s.gravity[2]);
+  if (weighty && !positive(g))
+    fail(data_error, s.base.source_name + ": gravity must be a direction (a nonzero finite vector) when a material has weight");
+}
+
+void prepare(structure& s) {
+  validate(s);
+  model& m = s.base;
+  for (int32_t b = 1; b <= bar_count(m); ++b) {
+    member& mem = s.members[static_cast<std::size_t>(b - 1)];
+    const double drawn = m.bars(b).length0;
+    if (!positive(drawn)) refuse_bar(s, b, "its drawn length must be positive and finite, not " + real_text(drawn));
+    if (mem.rest_length) {
+      mem.rest = *mem.rest_length;
+    } else if (mem.prestress) {
+      const material& mat = material_of(s, b);
+      const std::optional<double> lambda = stretch_for_force(mat, mem.behaviour, m.bars(b).area, *mem.prestress);
+      if (!lambda)
+        refuse_bar(s, b, "a prestress of " + real_text(*mem.prestress) + " cannot be carried by " +
+                             (mem.behaviour == bar_behaviour::cable ? std::string("a cable") : std::string("a bar")) +
+                             " of " + law_name(mat.law) + " material \"" + mat.name + "\"");
+      mem.rest = drawn / *lambda;
+    } else {
+      mem.rest = drawn;
+    }
+  }
+  const double g = std::hypot(s.gravity[0], s.gravity[1], s.gravity[2]);
+  if (positive(g))
+    for (double& c : s.gravity) c /= g;
+  s.weight_loads.allocate(1, m.node_count, 1, 3);
+  for (int32_t b = 1; b <= bar_count(m); ++b) {
+    const material& mat = material_of(s, b);
+    if (mat.weight == 0.0) continue;
+    const bar_record& bar = m.bars(b);
+    const double half = 0.5 * (mat.weight * bar.area * member_of(s, b).rest);
+    for (int c = 1; c <= 3; ++c) {
+      const double share = half * s.gravity[static_cast<std::size_t>(c - 1)];
+      s.weight_loads(bar.node1, c) += share;
+      s.weight_loads(bar.node2, c) += share;
+    }
+  }
+}
+
+}  // namespace kalvane
