@@ -932,8 +932,9 @@ structure read_model_text(const std::string& text, const std::string& name) {
   counting_iterator first{text.data(), &events.read_to}, last{text.data() + text.size(), nullptr};
   json::sax_parse(first, last, &events);
   structure s = structure_of_gathered(g);
-  // THE ONE CALL SITE of the structure's value checks (non-physical values), once they exist:
-  // validate(s);
+  // The form is checked; the values' physical sense is checked where every companion's
+  // structure is: an area, a modulus or a rest length that is not positive is refused here.
+  validate(s);
   return s;
 }
 
