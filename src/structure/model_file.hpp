@@ -11,7 +11,8 @@ namespace kalvane {
 // reader leaves a model: dof_map holds 0/1 prescribed flags), ready for `start` and `prepare`.
 // `name` is the file's name in messages and becomes base.source_name; each bar's line in the
 // text becomes its base.bar_line. Throws `error` (data_error) naming the file, the line and
-// column, what was expected and what was found.
+// column, what was expected and what was found; then `validate` refuses values without
+// physical sense, naming the bar or material.
 structure read_model_text(const std::string& text, const std::string& name);
 // The same from the file at `path` (named as given); name_error when it cannot be read.
 structure read_model_file(const std::string& path);
