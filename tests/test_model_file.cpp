@@ -380,6 +380,12 @@ TEST(ModelFile, TheBundledExampleAndTheManualAgreeWithTheReader) {
   kalvane::start(started.base);
   EXPECT_EQ(kalvane::model_file_text(started), example);
 
+  // The example is a structure the companions can prepare: the first edge cable's rest
+  // length is the drawn length shortened by its prestress, L / (1 + T / (E A)).
+  kalvane::prepare(started);
+  const double drawn = started.base.bars(1).length0;
+  EXPECT_NEAR(started.members[0].rest, drawn / (1.0 + 10.0 / (1.6e8 * 2e-4)), 1e-14 * drawn);
+
   // The manual's complete example is the bundled one.
   const std::string manual = read_file(source_path("docs/model-format.md"));
   const std::string fence = "```json\n";
