@@ -105,6 +105,14 @@ TEST(CheckApp, TheDomeThatSnapsThroughAndTheDomeThatDoesNot) {
     EXPECT_TRUE(f.path.reached_full_load);  // on the far branch, through the limit point
     EXPECT_TRUE(f.path.snapped);
     EXPECT_NEAR(kalvane::newton::snap_load_factor(f.path), 0.335, 0.005);
+    // Where the stiffness turns singular is the limit point: its pivot, not the far branch's.
+    const kalvane::newton::path_point* limit = kalvane::newton::first_point(f.path, kalvane::newton::point_kind::limit);
+    ASSERT_NE(limit, nullptr);
+    EXPECT_LT(std::fabs(limit->smallest_pivot), 1e-3 * std::fabs(f.path.smallest_pivot));
+    const std::string text = kalvane::check::text_of(f);
+    EXPECT_TRUE(has(text, "a limit point, the stiffness turns singular there (smallest pivot " +
+                              kalvane::check::sci(limit->smallest_pivot) + " of the largest diagonal entry)"))
+        << text;
     const auto r = check(folder);
     EXPECT_EQ(r.status, 3);
     EXPECT_TRUE(has(r.out, "the loading path snaps through at load factor 0.33")) << r.out;
@@ -279,7 +287,7 @@ TEST(CheckApp, JsonAndTheReservedCrosscheck) {
   const auto json = check(folder, {"--json"});
   EXPECT_EQ(json.status, 0);
   EXPECT_EQ(json.out.front(), '{');
-  EXPECT_TRUE(has(json.out, "\"stopping\": {\"iterations\": 1, \"max_iterations\": 1000, \"at_limit\": false}")) << json.out;
+  EXPECT_TRUE(has(json.out, "\"stopping\": {\"iterations\": 1, \"max_iterations\": 1000, \"at_limit\": false, \"counted_by\": \"minimiser\"}")) << json.out;
   EXPECT_TRUE(has(json.out, "\"status\": 0,")) << json.out;
   EXPECT_TRUE(has(json.out, "\"loading\": \"staged\", \"snapped\": false, \"past_bifurcation\": false")) << json.out;
   EXPECT_TRUE(has(json.out, "\"verdict\": \"certified: a stable equilibrium on the loading path, within the tolerance\""));
@@ -348,4 +356,27 @@ TEST(CheckApp, AChainRunAtAToleranceBelowWhatItsRunReachesIsToldSo) {
   ASSERT_EQ(solve(reachable, at_tolerance("1e-07")), 0);
   const auto certified = check(reachable);
   EXPECT_EQ(certified.status, 0) << certified.out;
+}
+
+// A vertical bar carried up by its support's settlement, stress-free, then shortened by its
+// load: the path reaches full load through the rigid motion, and kalvane's answer is
+// certified. The report's Stopping line counts the minimiser's iterations against its limit.
+TEST(CheckApp, KalvanesAnswerAfterARigidSettlementIsCertified) {
+  scratch_folder folder;
+  ASSERT_EQ(solve(folder, input_text("Settled bar", "0.9 20 0.001 0.0 1000 5", "1 10.0",
+                                     "2\nnode x y z\n1 0 0 0\n2 0 0 1\n", "1\nbar n1 n2 area\n1 1 2 0.01\n",
+                                     "5\nnode c v\n1 1 0.0059\n1 2 -0.00498\n1 3 0.00253\n2 1 0.0059\n2 2 -0.00498\n",
+                                     "1\nnode c v\n2 3 -0.01\n")),
+            0);
+  const auto f = check_in_process(folder);
+  EXPECT_EQ(f.status, 0) << f.verdict;
+  EXPECT_TRUE(f.path.reached_full_load);
+  const double lambda = root([](double l) { return 0.01 * 10.0 * (l - 1 / (l * l)) + 0.01; }, 0.5, 1.0);
+  ASSERT_EQ(f.path.x.size(), 1u);
+  EXPECT_NEAR(f.path.x[0], 0.00253 + lambda - 1.0, 1e-15);
+  EXPECT_EQ(f.writer, kalvane::check::report_writer::minimiser);
+  const std::string text = kalvane::check::text_of(f);
+  EXPECT_TRUE(has(text, "2. Stopping: " + std::to_string(f.iterations) + " iteration")) << text;
+  EXPECT_TRUE(has(text, " of at most 1000: stopped by the gradient test\n")) << text;
+  EXPECT_TRUE(has(text, "5. Loading path: full load reached")) << text;
 }

@@ -1,6 +1,7 @@
 // The loading path on structures whose answers are known: the steel two-bar truss through
 // its snap-through against its closed form, a chain hanging from slack against its own
-// equations, a pretensioned saddle net whose hogging cables give way, and a shallow dome.
+// equations, a pretensioned saddle net whose hogging cables give way, a shallow dome, and
+// bars that support settlements carry rigidly, translated and swung round.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -376,6 +377,138 @@ TEST(NewtonPath, LoadingTogetherStartsFromSlackAndAFreeBodyIsAMechanism) {
   const kn::path_finding free_body = follow(nm::prepared(free_folder, s), nothing);
   EXPECT_TRUE(free_body.mechanism);
   EXPECT_FALSE(free_body.reached_full_load || free_body.collapsed || free_body.stalled);
+}
+
+}  // namespace
+
+namespace {
+
+// The root of an increasing function on [low, high], to the last bit.
+double increasing_root(double (*f)(double), double low, double high) {
+  for (int k = 0; k < 200; ++k) {
+    const double mid = 0.5 * (low + high);
+    if (mid == low || mid == high) break;
+    (f(mid) < 0.0 ? low : high) = mid;
+  }
+  return 0.5 * (low + high);
+}
+
+// A vertical bar whose support settles by (0.0059, -0.00498, 0.00253), its top held in X and
+// Y so that it moves along: the settlement carries the bar up without stress, and the load
+// then shortens it, A c1 (lambda - 1/lambda^2) = P. Every point of the settlement is the
+// rigid motion itself, and full load the two together.
+TEST(NewtonPath, ASettlementThatTranslatesABarCarriesItWithoutStressToFullLoad) {
+  nm::structure s;
+  s.c1 = 10.0;
+  s.nodes = {{0.0, 0.0, 0.0}, {0.0, 0.0, 1.0}};
+  s.bars = {{1, 2, 0.01}};
+  s.prescribed = {{1, 1, 0.0059}, {1, 2, -0.00498}, {1, 3, 0.00253}, {2, 1, 0.0059}, {2, 2, -0.00498}};
+  s.loads = {{2, 3, -0.01}};
+  scratch_folder folder;
+  const kalvane::model m = nm::prepared(folder, s);
+  for (kn::loading how : {kn::loading::staged, kn::loading::together}) {
+    traced trace;
+    const kn::path_finding path = follow(m, trace, how);
+    ASSERT_TRUE(path.reached_full_load) << kn::loading_name(how);
+    EXPECT_FALSE(path.stalled || path.snapped || path.past_bifurcation);
+    const double lambda = increasing_root([](double l) { return 0.01 * 10.0 * (l - 1.0 / (l * l)) + 0.01; }, 0.5, 1.0);
+    ASSERT_EQ(path.x.size(), 1u);
+    EXPECT_NEAR(path.x[0], 0.00253 + (lambda - 1.0), 1e-15) << kn::loading_name(how);
+    for (std::size_t i = 0; i < trace.points.size() && how == kn::loading::staged; ++i)
+      if (trace.points[i].stage == 1) {
+        EXPECT_NEAR(trace.states[i][0], 0.00253 * trace.points[i].load_factor, 1e-15) << i;
+        EXPECT_NEAR(trace.points[i].energy, 0.0, 1e-30) << i;
+      }
+  }
+}
+
+// A bar swung round its fixed end by a settlement of its other end across it (500 mm of its
+// 1000), that end free along the bar's first line: it follows the circle, stress-free, and
+// the pull P along X then holds it where N (L + u) / l = P. Raised together, the pull and
+// the swing carry the stress round with the bar to the same state.
+struct swung_bar {
+  static constexpr double length = 1000.0, across = 500.0, area = 100.0, c1 = 70000.0, pull = 200000.0;
+  // The out-of-balance force along X with the free end moved by u.
+  static double imbalance(double u) {
+    const double l = std::hypot(length + u, across), lambda = l / length;
+    return area * c1 * (lambda - 1.0 / (lambda * lambda)) * (length + u) / l - pull;
+  }
+};
+
+TEST(NewtonPath, ASettlementThatSwingsABarRoundCarriesItRigidlyAndTheLoadedStateIsExact) {
+  nm::structure s;
+  s.nodes = {{0.0, 0.0, 0.0}, {swung_bar::length, 0.0, 0.0}};
+  s.bars = {{1, 2, swung_bar::area}};
+  nm::hold(s, 1);
+  s.prescribed.push_back({2, 2, swung_bar::across});
+  s.prescribed.push_back({2, 3, 0.0});
+  s.loads = {{2, 1, swung_bar::pull}};
+  scratch_folder folder;
+  const kalvane::model m = nm::prepared(folder, s);
+  const double on_circle = std::sqrt(swung_bar::length * swung_bar::length - swung_bar::across * swung_bar::across) -
+                           swung_bar::length;
+  const double exact = increasing_root(swung_bar::imbalance, on_circle, 0.0);
+  for (kn::loading how : {kn::loading::staged, kn::loading::together}) {
+    traced trace;
+    const kn::path_finding path = follow(m, trace, how);
+    ASSERT_TRUE(path.reached_full_load) << kn::loading_name(how);
+    EXPECT_FALSE(path.stalled || path.snapped || path.past_bifurcation);
+    ASSERT_EQ(path.x.size(), 1u);
+    EXPECT_NEAR(path.x[0], exact, 1e-10) << kn::loading_name(how);
+    for (std::size_t i = 0; i < trace.points.size() && how == kn::loading::staged; ++i)
+      if (trace.points[i].stage == 1) {
+        const double y = swung_bar::across * trace.points[i].load_factor;
+        EXPECT_NEAR(trace.states[i][0], std::sqrt(swung_bar::length * swung_bar::length - y * y) - swung_bar::length,
+                    1e-9 * swung_bar::length)
+            << i;
+      }
+  }
+}
+
+}  // namespace
+
+namespace {
+
+// A straight string of two bars whose far support settles by (2, 200, 0) mm: stretched and
+// swung round at once, its middle follows along the line, sideways at once, though nothing
+// holds it sideways at the start and nothing there pulls it so. Loaded across the plane at
+// the middle by P, it sags by w where 2 N w / l = P.
+struct swung_string {
+  static constexpr double half = 500.0, area = 100.0, c1 = 70000.0, load = 5000.0;
+  static double span() { return std::hypot(2.0 * half + 2.0, 200.0); }
+  static double imbalance(double w) {
+    const double l = std::hypot(0.5 * span(), w), lambda = l / half;
+    return 2.0 * area * c1 * (lambda - 1.0 / (lambda * lambda)) * w / l - load;
+  }
+};
+
+TEST(NewtonPath, ASettlementThatStretchesAndSwingsAStringCarriesItsMiddleAlong) {
+  nm::structure s;
+  s.nodes = {{0.0, 0.0, 0.0}, {2.0 * swung_string::half, 0.0, 0.0}, {swung_string::half, 0.0, 0.0}};
+  s.bars = {{1, 3, swung_string::area}, {3, 2, swung_string::area}};
+  nm::hold(s, 1);
+  s.prescribed.push_back({2, 1, 2.0});
+  s.prescribed.push_back({2, 2, 200.0});
+  s.prescribed.push_back({2, 3, 0.0});
+  s.loads = {{3, 3, -swung_string::load}};
+  scratch_folder folder;
+  const kalvane::model m = nm::prepared(folder, s);
+  traced trace;
+  const kn::path_finding path = follow(m, trace);
+  ASSERT_TRUE(path.reached_full_load);
+  EXPECT_FALSE(path.stalled || path.snapped || path.past_bifurcation);
+  const double sag = increasing_root(swung_string::imbalance, 0.0, swung_string::half);
+  ASSERT_EQ(path.x.size(), 3u);
+  EXPECT_NEAR(path.x[at(m, 3, 1)], 1.0, 1e-10);
+  EXPECT_NEAR(path.x[at(m, 3, 2)], 100.0, 1e-10);
+  EXPECT_NEAR(path.x[at(m, 3, 3)], -sag, 1e-10);
+  for (std::size_t i = 0; i < trace.points.size(); ++i)
+    if (trace.points[i].stage == 1) {
+      const double t = trace.points[i].load_factor;
+      EXPECT_NEAR(trace.states[i][at(m, 3, 1)], t, 1e-7) << i;
+      EXPECT_NEAR(trace.states[i][at(m, 3, 2)], 100.0 * t, 1e-7) << i;
+      EXPECT_NEAR(trace.states[i][at(m, 3, 3)], 0.0, 1e-7) << i;
+    }
 }
 
 }  // namespace

@@ -110,9 +110,6 @@ TEST(PathApp, KalvaneCheckCertifiesEveryDigitOfTheFilesItWrites) {
   expect_a_whole_certified_run(newton_models::input_text(newton_models::hanging_chain(12, 10000.0, 3000.0, 1500.0, 2000.0)));
 }
 
-// Loaded beyond its snap-through load (about 10.1 kN), the truss snaps to its inverted
-// shape: exit 3, the limit point in the summary, the curve and the picture, and the far
-// branch in the files, certified to every digit.
 // The report's Minor Iterations count Newton iterations: more than the input's iteration
 // limit on a long path, which kalvane-check must not take for a run stopped at that limit.
 TEST(PathApp, ALongPathIsCertifiedWhateverTheMinimisersIterationLimit) {
@@ -128,8 +125,19 @@ TEST(PathApp, ALongPathIsCertifiedWhateverTheMinimisersIterationLimit) {
   EXPECT_GT(f.iterations, 20);
   EXPECT_FALSE(f.at_iteration_limit);
   EXPECT_EQ(f.status, 0) << f.verdict;
+  EXPECT_EQ(f.writer, kalvane::check::report_writer::path);
+  const std::string text = kalvane::check::text_of(f);
+  EXPECT_NE(text.find("\n2. Stopping: " + std::to_string(f.iterations) +
+                      " Newton iterations of kalvane-path's loading path (not kalvane's minimiser)\n"),
+            std::string::npos)
+      << text;
+  EXPECT_EQ(text.find("of at most"), std::string::npos) << text;
+  EXPECT_NE(kalvane::check::json_of(f).find("\"at_limit\": false, \"counted_by\": \"kalvane-path\"}"), std::string::npos);
 }
 
+// Loaded beyond its snap-through load (about 10.1 kN), the truss snaps to its inverted
+// shape: exit 3, the limit point in the summary, the curve and the picture, and the far
+// branch in the files, certified to every digit.
 TEST(PathApp, ASnapThroughExitsWithThreeAndWritesTheFarBranch) {
   scratch_folder folder;
   kalvane_test::write_file(folder / "input.txt", two_bar_truss(12000.0));

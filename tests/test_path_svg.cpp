@@ -100,3 +100,65 @@ TEST(PathSvg, IsWellFormedAndHoldsEveryPointWithItsMarksAndStyles) {
   EXPECT_NE(svg.find(">limit point<"), std::string::npos);
   EXPECT_NE(svg.find(">unstable (negative pivots)<"), std::string::npos);
 }
+
+namespace {
+
+// The picture's heading: its bold lines, entities read back.
+std::vector<std::string> heading_lines(const std::string& svg) {
+  std::vector<std::string> lines;
+  for (const view_test::element& e : view_test::parse_xml(svg)) {
+    if (e.name != "text" || !e.attributes.count("font-weight")) continue;
+    std::string text = e.text;
+    for (const auto& [entity, c] : std::vector<std::pair<std::string, std::string>>{
+             {"&lt;", "<"}, {"&gt;", ">"}, {"&quot;", "\""}, {"&#39;", "'"}, {"&amp;", "&"}})
+      for (std::size_t at; (at = text.find(entity)) != std::string::npos;) text.replace(at, entity.size(), c);
+    EXPECT_GT(std::stod(e.attributes.at("y")), 10.0);
+    lines.push_back(text);
+  }
+  return lines;
+}
+
+std::size_t characters(const std::string& utf8) {
+  return static_cast<std::size_t>(
+      std::count_if(utf8.begin(), utf8.end(), [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; }));
+}
+
+}  // namespace
+
+// 800 pixels hold about 64 characters of the bold heading: a longer title is wrapped at a
+// blank onto a second line, and one longer than two lines ends in an ellipsis; all of it
+// escaped, and the whole title kept in the picture's <title>.
+TEST(PathSvg, ALongTitleIsWrappedAndALongerOneShortenedWithAnEllipsis) {
+  const kalvane::path::curve c = turning_curve();
+  const kalvane::model m = loaded_bar();
+  auto render = [&](const std::string& title) {
+    return kalvane::path::render_curve_svg(c, m, kalvane::newton::loading::staged, title);
+  };
+  EXPECT_EQ(heading_lines(render("Short <title> & \xc3\xa9")), std::vector<std::string>{"Short <title> & \xc3\xa9"});
+
+  const std::string title = "Vertical Neo-Hooke bar <A&B> carried by its support's settlement, loaded down at \xc3\xa9 top";
+  ASSERT_EQ(characters(title), 86u);
+  const std::vector<std::string> two = heading_lines(render(title));
+  ASSERT_EQ(two.size(), 2u);
+  EXPECT_EQ(two[0] + " " + two[1], title);
+  for (const std::string& line : two) EXPECT_LE(characters(line), 64u) << line;
+  EXPECT_GT(characters(two[0]), 32u);
+
+  std::string longer;
+  for (int i = 0; i < 30; ++i) longer += (i ? " b\xc3\xa4r" : "b\xc3\xa4r") + std::to_string(i);
+  const std::string svg = render(longer);
+  const std::vector<std::string> cut = heading_lines(svg);
+  ASSERT_EQ(cut.size(), 2u);
+  for (const std::string& line : cut) EXPECT_LE(characters(line), 64u) << line;
+  EXPECT_EQ(longer.rfind(cut[0] + " ", 0), 0u);
+  EXPECT_EQ(cut[1].substr(cut[1].size() - 3), "\xE2\x80\xA6");
+  EXPECT_NE(svg.find("<title>" + cut[0] + " "), std::string::npos);  // the title element keeps more of it
+
+  // A title of one word longer than a line is cut where a character begins.
+  std::string word;
+  for (int i = 0; i < 100; ++i) word += "\xc3\xa9";
+  const std::vector<std::string> parts = heading_lines(render(word));
+  ASSERT_EQ(parts.size(), 2u);
+  EXPECT_EQ(parts[0] + parts[1], word);
+  EXPECT_EQ(characters(parts[0]), 64u);
+}

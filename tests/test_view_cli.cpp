@@ -93,13 +93,15 @@ TEST(ViewCli, WritesBothFilesOrOnlyTheOneAsked) {
   const program_result both = run_view(dir, {"--magnify", "auto"});
   EXPECT_EQ(both.status, 0) << both.err;
   EXPECT_NO_THROW(view_test::parse_xml(read_file(dir / "kalvane.svg")));
-  EXPECT_NE(read_file(dir / "kalvane.vtk").find("POINTS 2 double\n0 0 0\n1.0051 0 0\n"), std::string::npos);
+  EXPECT_NE(read_file(dir / "kalvane.vtu").find("<Piece NumberOfPoints=\"2\" NumberOfCells=\"1\">"), std::string::npos);
+  EXPECT_FALSE(file_exists(dir / "kalvane.pvd"));  // not a path's folder
+  EXPECT_FALSE(file_exists(dir / "kalvane.vtk"));
 
   std::filesystem::remove(dir / "kalvane.svg");
-  std::filesystem::remove(dir / "kalvane.vtk");
+  std::filesystem::remove(dir / "kalvane.vtu");
   EXPECT_EQ(run_view(dir, {"--vtk-only"}).status, 0);
   EXPECT_FALSE(file_exists(dir / "kalvane.svg"));
-  EXPECT_TRUE(file_exists(dir / "kalvane.vtk"));
+  EXPECT_TRUE(file_exists(dir / "kalvane.vtu"));
 }
 
 TEST(ViewCli, AReportOfAnotherModelIsRefused) {
@@ -112,7 +114,7 @@ TEST(ViewCli, AReportOfAnotherModelIsRefused) {
             std::string::npos)
       << r.err;
   EXPECT_FALSE(file_exists(dir / "kalvane.svg"));
-  EXPECT_FALSE(file_exists(dir / "kalvane.vtk"));
+  EXPECT_FALSE(file_exists(dir / "kalvane.vtu"));
 }
 
 // The title line of input.txt reaches the picture as text, whatever characters it holds.
@@ -127,4 +129,35 @@ TEST(ViewCli, TheTitleOfInputTxtIsShownEscaped) {
   EXPECT_NO_THROW(view_test::parse_xml(svg));
   EXPECT_NE(svg.find(">Bar &lt;1&gt; &amp; &quot;2&quot; ]]&gt; \xEF\xBF\xBD\xEF\xBF\xBD</text>"), std::string::npos) << svg;
   EXPECT_NE(svg.find("<title>kalvane result: Bar &lt;1&gt;"), std::string::npos);
+}
+
+// In kalvane-path's folder the series names the report's state at the load factor of its
+// point of the path; a path.csv that watches a node the report lacks belongs to another run.
+TEST(ViewCli, APathFolderGetsItsSeriesAtTheStatesLoadFactor) {
+  scratch_folder dir;
+  write_file(dir / "input.txt", single_bar_input);
+  write_file(dir / "output.txt", single_bar_report(2));
+  const std::string header =
+      "stage,load_factor,displacement node 2 X,largest_displacement,total_potential,smallest_pivot,negative_pivots,kind\n";
+  // The state sits between the second and the third point; the unstable fourth is nearer.
+  write_file(dir / "path.csv", header + "1,0,0,0,0,1,0,regular\n1,0.5,0.003,0.003,-1,0.5,0,regular\n"
+                                        "1,0.75,0.0075,0.0075,-2,0.25,0,limit\n1,0.625,0.0051,0.0051,-2,-0.1,1,regular\n");
+  const program_result r = run_view(dir, {"--vtk-only"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  const auto pvd = view_test::parse_xml(read_file(dir / "kalvane.pvd"));
+  std::vector<view_test::element> sets;
+  for (const auto& e : pvd)
+    if (e.name == "DataSet") sets.push_back(e);
+  ASSERT_EQ(sets.size(), 1u);
+  EXPECT_EQ(sets[0].attributes.at("timestep"), "0.5");
+  EXPECT_EQ(sets[0].attributes.at("file"), "kalvane.vtu");
+  EXPECT_NE(read_file(dir / "kalvane.vtu").find("Name=\"load_factor\""), std::string::npos);
+
+  std::filesystem::remove(dir / "kalvane.vtu");
+  std::filesystem::remove(dir / "kalvane.pvd");
+  write_file(dir / "path.csv", header.substr(0, 36) + "7" + header.substr(37) + "1,1,0.0051,0.0051,-2,1,0,regular\n");
+  const program_result other = run_view(dir, {});
+  EXPECT_EQ(other.status, 1);
+  EXPECT_NE(other.err.find("path.csv: no point of the path matches"), std::string::npos) << other.err;
+  EXPECT_FALSE(file_exists(dir / "kalvane.vtu") || file_exists(dir / "kalvane.svg") || file_exists(dir / "kalvane.pvd"));
 }

@@ -13,7 +13,7 @@
 #include "view/report_reader.hpp"
 #include "view/svg.hpp"
 #include "view/svg_marks.hpp"
-#include "view/vtk.hpp"
+#include "view/vtu.hpp"
 
 using namespace view_test;
 using namespace kalvane::view;
@@ -357,8 +357,9 @@ TEST(ViewSvg, ABigModelGivesEveryBarInBothFilesAtABoundedSize) {
   const std::string svg = render_svg(s, {projection::iso, true, 1.0});
   EXPECT_LT(svg.size(), 50u * 20000u);
   EXPECT_EQ(segments_in(parse_xml(svg), "deformed").size(), 20000u);
-  const std::string vtk = render_vtk(s);
-  EXPECT_NE(vtk.find("\nPOINTS 20001 double\n"), std::string::npos);
-  EXPECT_NE(vtk.find("\nLINES 20000 60000\n"), std::string::npos);
-  EXPECT_NE(vtk.find("\nCELL_DATA 20000\n"), std::string::npos);
+  const std::string vtu = render_vtu({s.initial, s.displacement, s.bars, {}, {{"stress", std::span<const double>(s.stress)}}, {}, s.title});
+  EXPECT_NE(vtu.find("<Piece NumberOfPoints=\"20001\" NumberOfCells=\"20000\">"), std::string::npos);
+  // Points, displacements, stresses, connectivity, offsets and types, each with its size.
+  const std::size_t data = vtu.find("encoding=\"raw\">\n   _") + 20;
+  EXPECT_EQ(vtu.size() - data, 6 * 8 + 20001 * 48 + 20000 * 3 * 8 + 20000 + std::string("\n  </AppendedData>\n</VTKFile>\n").size());
 }

@@ -301,6 +301,7 @@ findings run_check(const options& o) {
   // iterations, which no limit of the minimiser's bounds.
   const bool own_threshold =
       std::fabs(r.allowable_gradient - m.allowable_gradient) <= half_printed_unit(m.allowable_gradient);
+  f.writer = own_threshold ? report_writer::minimiser : report_writer::path;
   f.at_iteration_limit = own_threshold && r.iterations >= std::max(m.max_iterations, 1);
   vector refined = printed;
   progress.show("3. refinement by Newton's method from a largest gradient of " + sci(f.residual.largest));

@@ -82,6 +82,11 @@ struct calculix_finding {
   std::vector<std::string> lines;
 };
 
+// Whose stopping the report's frame records: kalvane's minimiser, stopped by the input's
+// allowable gradient or at its iteration limit; or kalvane-path, whose frame counts the
+// Newton iterations of its loading path and gives the gradient it reached.
+enum class report_writer { minimiser, path };
+
 struct findings {
   bool lint_only = false;   // --lint: only input.txt was read
   std::string input_error;  // --lint: why kalvane's reader refuses input.txt
@@ -91,6 +96,7 @@ struct findings {
 
   residual_finding residual;
   int32_t iterations = 0, max_iterations = 0;
+  report_writer writer = report_writer::minimiser;
   bool at_iteration_limit = false;
   refinement_finding refinement;
   accuracy_finding accuracy;

@@ -57,6 +57,16 @@ std::string digits_text(const char* table, const digits_finding& d) {
          (d.digits < 7 ? " (worst " + d.worst + ", " + short_sci(d.error) + " of the largest)" : "");
 }
 
+// Point 2. kalvane-path's iterations are Newton's along its whole path, which no limit of
+// the minimiser's bounds.
+std::string stopping_text(const findings& f) {
+  if (f.writer == report_writer::path)
+    return plural(f.iterations, "Newton iteration") + " of kalvane-path's loading path (not kalvane's minimiser)";
+  return plural(f.iterations, "iteration") + " of at most " + std::to_string(f.max_iterations) + ": " +
+         (f.at_iteration_limit ? "the run stopped at its iteration limit (max_iterations), not by the gradient test"
+                               : "stopped by the gradient test");
+}
+
 std::string path_text_of_loading(const findings& f);
 
 // Point 5, ending with the loading it followed.
@@ -82,8 +92,11 @@ std::string path_text_of_loading(const findings& f) {
     return "the path stalls at load factor " + load_factor_text(p.load_factor) + " of stage " + std::to_string(p.stage) +
            " (" + steps + "): it found no next equilibrium, short of full load and of any limit point";
   if (!p.reached_full_load || p.snapped) {
+    // The pivot at the limit point itself: the path's last one may lie far beyond it.
+    const path_point* limit = first_point(p, point_kind::limit);
+    const double pivot = limit ? limit->smallest_pivot : p.smallest_pivot;
     return "the path snaps through at load factor " + load_factor_text(snap_load_factor(p)) + " (" + steps +
-           "): a limit point, the stiffness turns singular there (smallest pivot " + sci(p.smallest_pivot) +
+           "): a limit point, the stiffness turns singular there (smallest pivot " + sci(pivot) +
            " of the largest diagonal entry)";
   }
   std::string reached = "full load reached in " + steps;
@@ -163,10 +176,7 @@ std::string text_of(const findings& f) {
       t += "     " + name_of(c.where) + "  " + sci(c.gradient) + " / " + sci(c.allowance) + "  (printing " +
            sci(c.printing) + ")\n";
   }
-  t += "2. Stopping: " + plural(f.iterations, "iteration") + " of at most " + std::to_string(f.max_iterations) + ": " +
-       (f.at_iteration_limit ? "the run stopped at its iteration limit (max_iterations), not by the gradient test"
-                             : "stopped by the gradient test") +
-       "\n";
+  t += "2. Stopping: " + stopping_text(f) + "\n";
   const refinement_finding& n = f.refinement;
   t += "3. Refinement: " + plural(n.steps, "Newton step") + " to a largest gradient component of " + sci(n.gradient) +
        " (rounding level " + sci(n.rounding) + (n.converged ? ")" : "; not reached)") + "\n";
@@ -209,7 +219,8 @@ std::string json_of(const findings& f) {
          ", \"printing\": " + number(r.worst[i].printing) + "}";
   j += "]},\n";
   j += "  \"stopping\": {\"iterations\": " + std::to_string(f.iterations) + ", \"max_iterations\": " +
-       std::to_string(f.max_iterations) + ", \"at_limit\": " + boolean(f.at_iteration_limit) + "},\n";
+       std::to_string(f.max_iterations) + ", \"at_limit\": " + boolean(f.at_iteration_limit) + ", \"counted_by\": " +
+       quoted(f.writer == report_writer::path ? "kalvane-path" : "minimiser") + "},\n";
   const refinement_finding& n = f.refinement;
   j += "  \"refinement\": {\"steps\": " + std::to_string(n.steps) + ", \"converged\": " + boolean(n.converged) +
        ", \"gradient\": " + number(n.gradient) + ", \"rounding\": " + number(n.rounding) +

@@ -21,7 +21,7 @@ inertia factorise_solvable(factorisation& f, stiffness_pattern& pattern, inertia
 
 bool within(const state& s, double tolerance) {
   for (std::size_t p = 0; p < s.gradient.size(); ++p)
-    if (!(std::fabs(s.gradient[p]) <= std::max(tolerance, rounding_of(s.scale[p])))) return false;
+    if (!(std::fabs(s.gradient[p]) <= std::max(tolerance, rounding_of(s, p)))) return false;
   return true;
 }
 

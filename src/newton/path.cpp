@@ -19,6 +19,10 @@ struct walk {
   path_state stable;  // the last point with no negative pivot
   int stable_stage = 0;
   bool limit_met = false, bifurcation_met = false;
+  // The stage's start held still the components nothing held there: its tangent lacks
+  // their motion (a line of bars pulled across itself moves sideways at once, though its
+  // rate there is zero), so the first step may turn from it as sharply as it must.
+  bool start_held = false;
 };
 
 void emit(walk& k, const path_work& w, const path_state& p, point_kind kind) {
@@ -55,13 +59,15 @@ start_outcome start_stage(path_work& w, walk& k, path_state& a, bool held) {
     ++w.factorisations;
   }
   residual_rate(w.scaled, w.full, w.stage, a.x, w.rate);
-  bool ready = w.f.ok && a.at.minimum();
+  const bool stiff = w.f.ok && a.at.minimum();
+  bool ready = stiff;
   if (!ready) {
     const std::vector<std::size_t> free = held_by_nothing(w.pattern);
     const bool pulled = std::any_of(free.begin(), free.end(), [&](std::size_t p) { return w.rate[p] != 0.0; });
     ready = !pulled && factorise_holding_free(w.f, w.pattern).minimum() && w.f.ok;
     ++w.factorisations;
   }
+  k.start_held = ready && !stiff;
   if (ready) {
     tangent_from(w, a);
     weigh_by_start(w, a.speed);
@@ -135,13 +141,21 @@ stage_end follow_stage(path_work& w, walk& k, path_state& a) {
     }
     overshot = false;
     converged = converged && settle(w, b, &a.tangent_x, a.tangent_t, !landing);
-    if (!converged || path_dot(w, a.tangent_x, a.tangent_t, b.tangent_x, b.tangent_t) < settings.sharpest_turn) {
+    const bool turned = converged && path_dot(w, a.tangent_x, a.tangent_t, b.tangent_x, b.tangent_t) < settings.sharpest_turn;
+    if (!converged || (turned && !k.start_held)) {
       ++k.found.halvings;
       step *= 0.5;
       if (step < settings.smallest_step) return stage_end::stalled;
       continue;
     }
     ++k.found.steps;
+    // The path's norm weighs displacements by the start's speed, which lacked the motion of
+    // what the start held still: the first point's speed has it.
+    if (k.start_held) {
+      weigh_by_start(w, b.speed);
+      tangent_from(w, b, &a.tangent_x, a.tangent_t);
+    }
+    k.start_held = false;
     const point_kind kind = event_between(a, b);
     // The event between a and b, located; when a correction on the way fails, b is named.
     path_state event;

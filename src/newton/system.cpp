@@ -32,6 +32,8 @@ void bar_difference(const model& m, const bar_record& bar, const vector& x, doub
 
 double rounding_of(double scale) { return 64.0 * std::numeric_limits<double>::epsilon() * scale; }
 
+double rounding_of(const state& s, std::size_t p) { return rounding_of(s.scale[p] + s.carried[p]); }
+
 double extent_of(const model& m) {
   double largest = 0.0;
   const terms::fmat1* axes[3] = {&m.x0, &m.y0, &m.z0};
@@ -52,7 +54,7 @@ double dot(const vector& a, const vector& b) {
 
 double largest_rounding(const state& s) {
   double largest = 0.0;
-  for (double scale : s.scale) largest = std::max(largest, rounding_of(scale));
+  for (std::size_t p = 0; p < s.scale.size(); ++p) largest = std::max(largest, rounding_of(s, p));
   return largest;
 }
 
@@ -109,6 +111,7 @@ state evaluate(const structure& st, const vector& x, stiffness_pattern* pattern)
   state s;
   s.gradient.assign(n, 0.0);
   s.scale.assign(n, 0.0);
+  s.carried.assign(n, 0.0);
   double load_term = 0.0;
   for (int32_t i = 1; i <= m.node_count; ++i)
     for (int j = 1; j <= 3; ++j) {
@@ -134,15 +137,24 @@ state evaluate(const structure& st, const vector& x, stiffness_pattern* pattern)
       local[j] = free_position(m, bar.node1, j + 1);
       local[3 + j] = free_position(m, bar.node2, j + 1);
     }
+    // The end difference is formed from the ends' displacements, each rounded to its last
+    // bit: the stiffness times their size is the force that rounding alone leaves. Under a
+    // rigid motion, with no stress and so no terms to sum, it is all a solver can reach.
+    double carried[3];
+    for (int j = 0; j < 3; ++j)
+      carried[j] = std::fabs(component(m, x, bar.node1, j + 1)) + std::fabs(component(m, x, bar.node2, j + 1));
+    double block[3][3];
+    tangent_block(t, block);
     for (int a = 0; a < 6; ++a) {
       if (local[a] < 0) continue;
       const double f = a < 3 ? -t.end_force[a] : t.end_force[a - 3];
+      double rounding_force = 0.0;
+      for (int c = 0; c < 3; ++c) rounding_force += std::fabs(block[a % 3][c]) * carried[c];
       s.gradient[static_cast<std::size_t>(local[a])] += f;
       s.scale[static_cast<std::size_t>(local[a])] += std::fabs(f);
+      s.carried[static_cast<std::size_t>(local[a])] += rounding_force;
     }
     if (!pattern) continue;
-    double block[3][3];
-    tangent_block(t, block);
     const int32_t* slots = &pattern->slots[21 * index];
     for (int a = 0; a < 6; ++a)
       for (int c = 0; c <= a; ++c) {

@@ -32,6 +32,9 @@ struct state {
   double energy = 0.0;  // sum of bar energies above the unstrained state, minus loads . x
   vector gradient;      // dPi/dx, the same function kalvane's objective differentiates
   vector scale;         // per component: |load| + sum of |bar contributions|, the size of the terms summed
+  // Per component, the sum over its bars of |stiffness| times the displacements their end
+  // difference is formed from: what the rounding of those displacements alone leaves.
+  vector carried;
   bool finite = true;   // no bar was squeezed through a point, nothing overflowed
 };
 
@@ -44,6 +47,10 @@ void bar_difference(const model& m, const bar_record& bar, const vector& x, doub
 
 // Largest rounding error the summed gradient can carry at each component.
 double rounding_of(double scale);
+
+// The same at component p of the state: of the terms summed, and of the displacements the
+// bars' end differences are formed from, which is all a stress-free (rigid) motion leaves.
+double rounding_of(const state& s, std::size_t p);
 
 // The largest rounding level of any component of the state.
 double largest_rounding(const state& s);

@@ -4,6 +4,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <vector>
 
 #include "view/svg_write.hpp"
 #include "view/title.hpp"
@@ -270,13 +271,31 @@ void draw_legend(std::string& out, const curve& c, newton::loading how) {
   out += "</g>\n";
 }
 
-// A title fits the picture's width: a long one is cut where a character begins.
-std::string heading_of(const std::string& title) {
-  constexpr std::size_t most = 90;
-  if (title.size() <= most) return title;
-  std::size_t cut = most - 3;
-  while (cut > 0 && (static_cast<unsigned char>(title[cut]) & 0xC0) == 0x80) --cut;
-  return title.substr(0, cut) + "...";
+// A title fits the picture's width: a long one is wrapped at a blank onto a second line,
+// which ends in an ellipsis when the rest is longer still. At 16 pixels in bold a character
+// takes up to 12 of the 780 pixels a line has, capitals included; characters are counted,
+// not the bytes of their UTF-8.
+std::vector<std::string> heading_of(const std::string& title) {
+  constexpr std::size_t per_line = 64;
+  std::size_t characters = 0, cut = title.size(), blank = std::string::npos;
+  for (std::size_t i = 0; i < title.size(); ++i) {
+    if ((static_cast<unsigned char>(title[i]) & 0xC0) == 0x80) continue;  // inside a character
+    if (characters == per_line) {
+      cut = i;
+      break;
+    }
+    if (title[i] == ' ' && characters > per_line / 2) blank = i;  // a break in the first half wastes the line
+    ++characters;
+  }
+  if (cut == title.size()) return {title};
+  // A blank at or just after the limit breaks there; with none late in the line, it is cut.
+  if (title[cut] == ' ') blank = cut;
+  const std::size_t end = blank != std::string::npos ? blank : cut;
+  std::size_t rest = end;
+  while (rest < title.size() && title[rest] == ' ') ++rest;
+  std::vector<std::string> lines{title.substr(0, end)};
+  if (rest < title.size()) lines.push_back(view::printable(title.substr(rest), per_line - 1));
+  return lines;
 }
 
 }  // namespace
@@ -297,8 +316,11 @@ std::string render_curve_svg(const curve& c, const model& full, newton::loading 
       "font-family=\"sans-serif\">\n";
   out += "<title>" + escaped(title.empty() ? "kalvane-path" : title) + "</title>\n";
   out += "<rect width=\"100%\" height=\"100%\" fill=\"white\"/>\n";
-  text(out, width / 2, 28, heading_of(title), "middle", 16, " font-weight=\"bold\"");
-  text(out, width / 2, 50,
+  const std::vector<std::string> heading = heading_of(title);
+  const double below = heading.size() == 1 ? 0.0 : 10.0;  // two lines take the room of one and a half
+  for (std::size_t i = 0; i < heading.size(); ++i)
+    text(out, width / 2, 28 - below + 19.0 * static_cast<double>(i), heading[i], "middle", 16, " font-weight=\"bold\"");
+  text(out, width / 2, 50 + below,
        "load-displacement curve of " + watched + ", " +
            (how == newton::loading::staged ? "loading in stages" : "loads and prescribed displacements together"),
        "middle", 13);

@@ -8,11 +8,12 @@
 #include "check/freshness.hpp"
 #include "error.hpp"
 #include "model/input.hpp"
+#include "view/bar_forces.hpp"
 #include "view/html.hpp"
 #include "view/report_reader.hpp"
 #include "view/scene.hpp"
 #include "view/title.hpp"
-#include "view/vtk.hpp"
+#include "view/vtu.hpp"
 
 namespace kalvane::view {
 
@@ -35,14 +36,49 @@ void require_readable(const std::string& path) {
 }
 
 // The page's data: the scene, with what only the model and the folder hold.
-page page_of(const model& m, const report& r, const scene& s, const std::filesystem::path& dir) {
+page page_of(const model& m, const report& r, const scene& s, const std::optional<load_path>& path) {
   page p;
   p.shape = s;
   p.material = material_text(m);
   p.marks = marks_of(s, r);
-  const std::string path_csv = (dir / "path.csv").string();
-  if (std::filesystem::exists(path_csv)) p.path = read_load_path(read_whole_file(path_csv), path_csv);
+  p.path = path;
   return p;
+}
+
+// The report's reactions as a vector per node, zero where it reports none.
+std::vector<vec3> reactions_of(const scene& s, const report& r) {
+  std::vector<vec3> out(s.initial.size());
+  for (const reaction_entry& e : r.reactions) {
+    vec3& v = out[static_cast<std::size_t>(e.node - 1)];
+    (e.component == 1 ? v.x : e.component == 2 ? v.y : v.z) = e.value;
+  }
+  return out;
+}
+
+// kalvane.vtu, and in kalvane-path's folder kalvane.pvd, the series ParaView plays: for now
+// the one state the folder's report holds, at its load factor.
+void add_vtk_files(std::vector<std::pair<std::string, std::string>>& files, const std::filesystem::path& dir,
+                   const scene& s, const report& r, const std::optional<load_path>& path) {
+  const std::vector<vec3> reactions = reactions_of(s, r);
+  const std::vector<double> stretch = stretches(s);
+  const std::vector<double> force = axial_forces(s, stretch);
+  grid_state state{s.initial, s.displacement, s.bars, {{"reaction", reactions}},
+                   {{"stress", std::span<const double>(s.stress)},
+                    {"axial_force", std::span<const double>(force)},
+                    {"area", std::span<const double>(s.area)},
+                    {"stretch", std::span<const double>(stretch)}},
+                   {}, s.title};
+  std::optional<std::size_t> point;
+  if (path) {
+    point = point_of_report(*path, r);
+    if (!point)
+      fail(data_error, (dir / "path.csv").string() + ": no point of the path matches " + (dir / "output.txt").string() +
+                           " (is it from another run? run kalvane-path again)");
+    const path_point& p = path->points[*point];
+    state.field_data = {{"load_factor", p.load_factor}, {"stage", p.stage}};
+  }
+  files.emplace_back((dir / "kalvane.vtu").string(), render_vtu(state));
+  if (path) files.emplace_back((dir / "kalvane.pvd").string(), render_pvd({{path->points[*point].load_factor, "kalvane.vtu"}}, s.title));
 }
 
 }  // namespace
@@ -94,7 +130,8 @@ options parse_options(const std::vector<std::string>& args) {
 std::string usage_text() {
   return "Usage: kalvane-view [options]\n"
          "Draws the result of a finished kalvane run: reads input.txt and output.txt and\n"
-         "writes kalvane.svg (a picture) and kalvane.vtk (for ParaView) in the same directory.\n"
+         "writes kalvane.svg (a picture) and kalvane.vtu (for ParaView and Python mesh tools)\n"
+         "in the same directory; in kalvane-path's folder also kalvane.pvd, its time series.\n"
          "\n"
          "  --dir DIR          the run's directory (default: the current directory)\n"
          "  --view V           projection of the picture: xy, xz, yz, iso (from (1, -1, 1)) or\n"
@@ -102,7 +139,7 @@ std::string usage_text() {
          "  --magnify K        multiply displacements by K in the picture (default 1);\n"
          "                     'auto' makes the largest one 10% of the structure's size\n"
          "  --svg-only         write only kalvane.svg\n"
-         "  --vtk-only         write only kalvane.vtk\n"
+         "  --vtk-only         write only kalvane.vtu (and kalvane.pvd)\n"
          "  --html             write only kalvane.html, a page that shows the result in 3-D\n"
          "                     (with kalvane-path's curve when path.csv is there)\n"
          "  --help             show this text\n"
@@ -124,11 +161,15 @@ std::vector<std::string> run_view(const options& o) {
   scene s = match(m, r, input_path, report_path);
   s.title = read_title(input_path);
 
-  // Both texts are made before either file is written, so a failure leaves no half pair.
+  // kalvane-path's folder: its curve for the page, the load factor of its state for the series.
+  std::optional<load_path> curve;
+  const std::string path_csv = (dir / "path.csv").string();
+  if ((o.write_vtk || o.write_html) && fs::exists(path_csv)) curve = read_load_path(read_whole_file(path_csv), path_csv);
+  // Every text is made before any file is written, so a failure leaves no half set.
   std::vector<std::pair<std::string, std::string>> files;
   if (o.write_svg) files.emplace_back((dir / "kalvane.svg").string(), render_svg(s, o.picture));
-  if (o.write_vtk) files.emplace_back((dir / "kalvane.vtk").string(), render_vtk(s));
-  if (o.write_html) files.emplace_back((dir / "kalvane.html").string(), render_html(page_of(m, r, s, dir)));
+  if (o.write_vtk) add_vtk_files(files, dir, s, r, curve);
+  if (o.write_html) files.emplace_back((dir / "kalvane.html").string(), render_html(page_of(m, r, s, curve)));
   std::vector<std::string> written;
   for (const auto& [path, text] : files) {
     write_whole_file(path, text);

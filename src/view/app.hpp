@@ -1,6 +1,7 @@
 #pragma once
 // The viewer's command line and its run: read input.txt and output.txt from one
-// directory, write kalvane.svg and kalvane.vtk next to them, or the page kalvane.html.
+// directory, write kalvane.svg and kalvane.vtu (with kalvane.pvd in kalvane-path's folder)
+// next to them, or the page kalvane.html.
 #include <string>
 #include <vector>
 
@@ -12,7 +13,7 @@ struct options {
   bool help = false;
   bool version = false;
   bool write_svg = true;
-  bool write_vtk = true;
+  bool write_vtk = true;  // kalvane.vtu, and kalvane.pvd in a path folder
   bool write_html = false;
   std::string dir = ".";
   svg_options picture;

@@ -86,4 +86,38 @@ load_path read_load_path(const std::string& text, const std::string& name) {
   return path;
 }
 
+std::optional<watched_component> watched_of(const load_path& path) {
+  const std::string_view label(path.displacement_label), prefix = columns[2];
+  if (label.rfind(prefix, 0) != 0) return std::nullopt;
+  const char *first = label.data() + prefix.size(), *last = label.data() + label.size();
+  watched_component w;
+  auto [end, ec] = std::from_chars(first, last, w.node);
+  if (ec != std::errc() || last - end != 2 || end[0] != ' ') return std::nullopt;
+  const std::string_view axes = "XYZ";
+  const std::size_t axis = axes.find(end[1]);
+  if (axis == std::string_view::npos) return std::nullopt;
+  w.component = static_cast<int>(axis) + 1;
+  return w;
+}
+
+std::optional<std::size_t> point_of_report(const load_path& path, const report& r) {
+  const auto watched = watched_of(path);
+  if (!watched || watched->node < 1 || static_cast<std::size_t>(watched->node) > r.displacement.size())
+    return std::nullopt;
+  const double reported = r.displacement[static_cast<std::size_t>(watched->node - 1)][static_cast<std::size_t>(watched->component - 1)];
+  bool any_stable = false;
+  for (const path_point& p : path.points) any_stable = any_stable || p.negative_pivots == 0;
+  std::optional<std::size_t> best;
+  double best_distance = INFINITY;
+  for (std::size_t i = 0; i < path.points.size(); ++i) {
+    const path_point& p = path.points[i];
+    if (any_stable && p.negative_pivots != 0) continue;
+    // A distance that is not a number ranks last.
+    const double gap = std::fabs(p.displacement - reported), distance = std::isnan(gap) ? INFINITY : gap;
+    if (!best || distance <= best_distance)
+      best = i, best_distance = distance;
+  }
+  return best;
+}
+
 }  // namespace kalvane::view

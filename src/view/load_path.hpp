@@ -2,8 +2,11 @@
 // path.csv, written by kalvane-path next to its report: one row per converged point of the
 // loading path, with the displacement it watches and the kind of each point.
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
+
+#include "view/report_reader.hpp"
 
 namespace kalvane::view {
 
@@ -19,6 +22,20 @@ struct load_path {
   std::string displacement_label;  // the header's third column, e.g. "displacement node 5 Z"
   std::vector<path_point> points;
 };
+
+// The node (one-based) and component (1 = X, 2 = Y, 3 = Z) that the header's label
+// "displacement node N C" names; nullopt when it names none.
+struct watched_component {
+  int32_t node = 0;
+  int component = 0;
+};
+std::optional<watched_component> watched_of(const load_path& path);
+
+// The point of the path whose state the folder's report holds: of the stable points (all
+// points when none is stable), the one whose watched displacement is nearest the report's,
+// the later one of equals. nullopt when the path has no point or its label names no node
+// of the report.
+std::optional<std::size_t> point_of_report(const load_path& path, const report& r);
 
 // Parses the file's text; `name` begins every error message ("name:line: what"). Throws
 // kalvane::error when the header is not kalvane-path's or a row does not fit it.

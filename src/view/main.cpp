@@ -1,4 +1,4 @@
-// kalvane-view: a picture (SVG) and a ParaView file (VTK) of a finished kalvane run.
+// kalvane-view: a picture (SVG) and ParaView files (VTK XML) of a finished kalvane run.
 #include <cstdio>
 #include <exception>
 #include <new>

@@ -1,0 +1,190 @@
+#include "form/density.hpp"
+
+#include <algorithm>
+#include <cmath>
+
+#include "error.hpp"
+
+namespace kalvane::form {
+
+namespace {
+
+const char* axis_letter(int c) { return c == 0 ? "X" : c == 1 ? "Y" : "Z"; }
+
+density_system system_for(const problem& p, const std::vector<int>& axes) {
+  density_system s;
+  s.axes = axes;
+  const int c = axes.front();  // every axis of the system has the same free nodes
+  s.row.assign(p.nodes.size(), -1);
+  for (std::size_t k = 0; k < p.nodes.size(); ++k)
+    if (!is_held(p, k, c)) {
+      s.row[k] = static_cast<int32_t>(s.node_of.size());
+      s.node_of.push_back(static_cast<int32_t>(k));
+    }
+  const auto n = static_cast<int>(s.node_of.size());
+  std::vector<Eigen::Triplet<double, int>> lower;
+  lower.reserve(static_cast<std::size_t>(n) + p.bars.size());
+  for (int r = 0; r < n; ++r) lower.emplace_back(r, r, 0.0);
+  for (const bar_ends& b : p.bars) {
+    const int32_t i = s.row[static_cast<std::size_t>(b.first)], j = s.row[static_cast<std::size_t>(b.second)];
+    if (i >= 0 && j >= 0) lower.emplace_back(std::max(i, j), std::min(i, j), 0.0);
+  }
+  Eigen::SparseMatrix<double>& d = s.pattern.matrix;
+  d.resize(n, n);
+  d.setFromTriplets(lower.begin(), lower.end());
+  d.makeCompressed();
+  const int* outer = d.outerIndexPtr();
+  const int* inner = d.innerIndexPtr();
+  auto place = [&](int32_t row, int32_t col) -> int32_t {
+    if (row < 0 || col < 0) return -1;
+    if (row < col) std::swap(row, col);
+    return static_cast<int32_t>(std::lower_bound(inner + outer[col], inner + outer[col + 1], row) - inner);
+  };
+  s.pattern.diagonal.resize(static_cast<std::size_t>(n));
+  for (int r = 0; r < n; ++r) s.pattern.diagonal[static_cast<std::size_t>(r)] = place(r, r);
+  s.entries.resize(p.bars.size());
+  for (std::size_t b = 0; b < p.bars.size(); ++b) {
+    const int32_t i = s.row[static_cast<std::size_t>(p.bars[b].first)], j = s.row[static_cast<std::size_t>(p.bars[b].second)];
+    s.entries[b] = {place(i, i), place(j, j), place(i, j)};
+  }
+  return s;
+}
+
+void assemble(density_system& s, const std::vector<double>& q) {
+  double* values = s.pattern.matrix.valuePtr();
+  std::fill(values, values + s.pattern.matrix.nonZeros(), 0.0);
+  for (std::size_t b = 0; b < s.entries.size(); ++b) {
+    const auto& e = s.entries[b];
+    if (e[0] >= 0) values[e[0]] += q[b];
+    if (e[1] >= 0) values[e[1]] += q[b];
+    if (e[2] >= 0) values[e[2]] -= q[b];
+  }
+}
+
+std::string axes_text(const std::vector<int>& axes) {
+  std::string out;
+  for (int c : axes) out += axis_letter(c);
+  return out;
+}
+
+// Factorises D (whose lower triangle holds the values) by a column-pivoted sparse QR and
+// returns how far its rank falls short. A column whose remaining norm is below the
+// rounding of the largest entry counts as dependent, as a pivot does in newton::factorise.
+long qr_nullity(density_system& s) {
+  const Eigen::SparseMatrix<double> full = s.pattern.matrix.selfadjointView<Eigen::Lower>();
+  double largest = 0.0;
+  for (Eigen::Index at = 0; at < full.nonZeros(); ++at) largest = std::max(largest, std::fabs(full.valuePtr()[at]));
+  if (!s.qr) s.qr = std::make_unique<Eigen::SparseQR<Eigen::SparseMatrix<double>, Eigen::COLAMDOrdering<int>>>();
+  s.qr->setPivotThreshold(1e-11 * largest);
+  s.qr->compute(full);
+  if (s.qr->info() != Eigen::Success) return std::max<long>(1, full.rows() - static_cast<long>(s.qr->rank()));
+  return full.rows() - static_cast<long>(s.qr->rank());
+}
+
+}  // namespace
+
+density_solver solver_for(const problem& p) {
+  density_solver solver;
+  for (int c = 0; c < 3; ++c) {
+    // Axes whose free nodes are the same share one D.
+    bool joined = false;
+    for (density_system& s : solver.systems) {
+      bool same = true;
+      for (std::size_t k = 0; k < p.nodes.size() && same; ++k) same = is_held(p, k, c) == is_held(p, k, s.axes.front());
+      if (same) {
+        s.axes.push_back(c);
+        joined = true;
+        break;
+      }
+    }
+    if (!joined) solver.systems.push_back(system_for(p, {c}));
+  }
+  return solver;
+}
+
+shape_solve solve_shape(density_solver& solver, const problem& p, const std::vector<double>& q, std::vector<point>& x) {
+  shape_solve result;
+  for (density_system& s : solver.systems) {
+    const std::size_t n = s.node_of.size();
+    if (n == 0) continue;
+    assemble(s, q);
+    s.inertia = newton::factorise(s.factor, s.pattern);
+    s.by_qr = s.inertia.zero > 0 || !s.factor.ok;
+    if (s.by_qr) {
+      const long nullity = qr_nullity(s);
+      if (nullity > 0) {
+        result.outcome = shape_outcome::indeterminate;
+        result.why = "the force densities leave the shape undetermined: the matrix D of the free " + axes_text(s.axes) +
+                     " coordinates is singular (its rank falls " + std::to_string(nullity) + " short of " +
+                     std::to_string(n) +
+                     ": struts and cables balance in a mechanism or a self-stress that the held nodes do not "
+                     "restrain); held: " +
+                     held_summary(p) + ". Hold more nodes, or change the densities";
+        return result;
+      }
+      result.negative_pivots = -1;
+    } else if (result.negative_pivots >= 0) {
+      result.negative_pivots += s.inertia.negative;
+    }
+    for (int c : s.axes) {
+      const auto axis = static_cast<std::size_t>(c);
+      newton::vector& rhs = s.rhs;
+      rhs.assign(n, 0.0);
+      if (!p.loads.empty())
+        for (std::size_t r = 0; r < n; ++r) rhs[r] = p.loads[static_cast<std::size_t>(s.node_of[r])][axis];
+      for (std::size_t b = 0; b < p.bars.size(); ++b) {
+        const int32_t i = s.row[static_cast<std::size_t>(p.bars[b].first)];
+        const int32_t j = s.row[static_cast<std::size_t>(p.bars[b].second)];
+        if (i >= 0 && j < 0) rhs[static_cast<std::size_t>(i)] += q[b] * x[static_cast<std::size_t>(p.bars[b].second)][axis];
+        if (j >= 0 && i < 0) rhs[static_cast<std::size_t>(j)] += q[b] * x[static_cast<std::size_t>(p.bars[b].first)][axis];
+      }
+      if (s.by_qr) {
+        const Eigen::VectorXd solved = s.qr->solve(Eigen::Map<const Eigen::VectorXd>(rhs.data(), static_cast<Eigen::Index>(n)));
+        for (std::size_t r = 0; r < n; ++r) x[static_cast<std::size_t>(s.node_of[r])][axis] = solved[static_cast<Eigen::Index>(r)];
+      } else {
+        const newton::vector solved = newton::solve(s.factor, rhs);
+        for (std::size_t r = 0; r < n; ++r) x[static_cast<std::size_t>(s.node_of[r])][axis] = solved[r];
+      }
+    }
+  }
+  return result;
+}
+
+std::vector<point> shape_of(const problem& p) {
+  validate(p);
+  density_solver solver = solver_for(p);
+  std::vector<point> x = p.nodes;
+  const shape_solve solved = solve_shape(solver, p, p.density, x);
+  if (solved.outcome == shape_outcome::indeterminate) fail(model_error, solved.why);
+  return x;
+}
+
+double length_of(const problem& p, const std::vector<point>& x, std::size_t bar) {
+  const point& a = x[static_cast<std::size_t>(p.bars[bar].first)];
+  const point& b = x[static_cast<std::size_t>(p.bars[bar].second)];
+  const double dx = b[0] - a[0], dy = b[1] - a[1], dz = b[2] - a[2];
+  return std::sqrt(dx * dx + dy * dy + dz * dz);
+}
+
+residual largest_residual(const problem& p, const std::vector<double>& q, const std::vector<point>& x) {
+  std::vector<point> out_of_balance = p.loads.empty() ? std::vector<point>(p.nodes.size(), point{}) : p.loads;
+  for (std::size_t b = 0; b < p.bars.size(); ++b) {
+    const auto i = static_cast<std::size_t>(p.bars[b].first), j = static_cast<std::size_t>(p.bars[b].second);
+    for (std::size_t c = 0; c < 3; ++c) {
+      const double pull = q[b] * (x[j][c] - x[i][c]);
+      out_of_balance[i][c] += pull;
+      out_of_balance[j][c] -= pull;
+    }
+  }
+  residual r;
+  for (std::size_t k = 0; k < p.nodes.size(); ++k)
+    for (int c = 0; c < 3; ++c)
+      if (!is_held(p, k, c) && (r.node < 0 || std::fabs(out_of_balance[k][static_cast<std::size_t>(c)]) > r.largest)) {
+        r.largest = std::fabs(out_of_balance[k][static_cast<std::size_t>(c)]);
+        r.node = static_cast<int32_t>(k);
+        r.axis = c;
+      }
+  return r;
+}
+
+}  // namespace kalvane::form

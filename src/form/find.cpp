@@ -1,0 +1,219 @@
+#include "form/find.hpp"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+
+#include "error.hpp"
+#include "form/density.hpp"
+
+namespace kalvane::form {
+
+namespace {
+
+std::string shortest(double value) {
+  char buffer[32];
+  const auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, value);
+  return std::string(buffer, end);
+}
+
+std::string percent(double fraction) {
+  char buffer[32];
+  std::snprintf(buffer, sizeof buffer, "%.3g%%", 100.0 * fraction);
+  return buffer;
+}
+
+// One shape of the iteration and how far it is from the targets.
+struct state {
+  std::vector<point> x;
+  std::vector<double> q, length;
+  double force_error = 0.0, length_error = 0.0;
+  long negative_pivots = 0;
+  double worst() const { return std::max(force_error, length_error); }
+};
+
+void measure(const problem& p, state& s) {
+  s.force_error = s.length_error = 0.0;
+  for (std::size_t b = 0; b < p.bars.size(); ++b) {
+    s.length[b] = length_of(p, s.x, b);
+    if (has_target_force(p, b)) {
+      const double wanted = *p.target_force[b];
+      s.force_error = std::max(s.force_error, std::fabs(s.q[b] * s.length[b] - wanted) / std::fabs(wanted));
+    } else if (has_target_length(p, b)) {
+      const double wanted = *p.target_length[b];
+      s.length_error = std::max(s.length_error, std::fabs(s.length[b] - wanted) / wanted);
+    }
+  }
+}
+
+// The next densities; false when a bar with a target has shrunk to a point, so that no
+// density gives it the force or length wanted.
+bool update(const problem& p, state& s, std::size_t& collapsed) {
+  for (std::size_t b = 0; b < p.bars.size(); ++b) {
+    if (!has_target_force(p, b) && !has_target_length(p, b)) continue;
+    if (!(s.length[b] > 0.0)) {
+      collapsed = b;
+      return false;
+    }
+    s.q[b] = has_target_force(p, b) ? *p.target_force[b] / s.length[b] : s.q[b] * s.length[b] / *p.target_length[b];
+  }
+  return true;
+}
+
+bool both_ends_held(const problem& p, std::size_t b) {
+  for (int32_t k : {p.bars[b].first, p.bars[b].second})
+    for (int c = 0; c < 3; ++c)
+      if (!is_held(p, static_cast<std::size_t>(k), c)) return false;
+  return true;
+}
+
+// At each node, the loads and the forces the bars would carry if every target force were met,
+// along the bars' directions in shape s: where they do not balance, no shape near s meets
+// the targets. Also the largest force at each node, to judge the imbalance against.
+struct target_balance {
+  std::vector<point> out_of_balance;
+  std::vector<double> largest_force;
+};
+
+target_balance balance_of_targets(const problem& p, const state& s) {
+  target_balance t;
+  t.out_of_balance = p.loads.empty() ? std::vector<point>(p.nodes.size(), point{}) : p.loads;
+  t.largest_force.assign(p.nodes.size(), 0.0);
+  for (std::size_t b = 0; b < p.bars.size(); ++b) {
+    const auto i = static_cast<std::size_t>(p.bars[b].first), j = static_cast<std::size_t>(p.bars[b].second);
+    if (!(s.length[b] > 0.0)) continue;
+    const double force = has_target_force(p, b) ? *p.target_force[b] : s.q[b] * s.length[b];
+    for (std::size_t c = 0; c < 3; ++c) {
+      const double pull = force * (s.x[j][c] - s.x[i][c]) / s.length[b];
+      t.out_of_balance[i][c] += pull;
+      t.out_of_balance[j][c] -= pull;
+    }
+    t.largest_force[i] = std::max(t.largest_force[i], std::fabs(force));
+    t.largest_force[j] = std::max(t.largest_force[j], std::fabs(force));
+  }
+  for (std::size_t k = 0; k < p.nodes.size(); ++k)
+    for (int c = 0; c < 3; ++c)
+      if (is_held(p, k, c)) t.out_of_balance[k][static_cast<std::size_t>(c)] = 0.0;  // the support takes it
+  return t;
+}
+
+double size_of(const point& v) { return std::sqrt(v[0] * v[0] + v[1] * v[1] + v[2] * v[2]); }
+
+std::string why_unmet(const problem& p, const state& s, const target_balance& t, std::size_t b, target_kind kind) {
+  if (both_ends_held(p, b))
+    return "both its ends are held, so the supports fix its length at " + shortest(s.length[b]);
+  // The free end where the target forces balance worst.
+  std::size_t worst = static_cast<std::size_t>(p.bars[b].first);
+  for (int32_t k : {p.bars[b].first, p.bars[b].second})
+    if (size_of(t.out_of_balance[static_cast<std::size_t>(k)]) > size_of(t.out_of_balance[worst]))
+      worst = static_cast<std::size_t>(k);
+  const double imbalance = size_of(t.out_of_balance[worst]);
+  if (kind == target_kind::force && imbalance > 1e-6 * t.largest_force[worst])
+    return "at " + node_name(worst) + " the target forces and the load are out of balance by " + shortest(imbalance) +
+           " (" + percent(imbalance / t.largest_force[worst]) +
+           " of the largest force there) in the best shape found: no equilibrium near it carries them";
+  if (kind == target_kind::length)
+    return "its length is set by the forces around it: the length wanted does not fit the equilibrium the other "
+           "bars allow at " + node_name(worst);
+  return "the iteration on the densities did not settle (the targets pull the shape between several equilibria)";
+}
+
+}  // namespace
+
+form_settings settings_of(double tolerance, int max_iterations, int stall_window) {
+  if (!(tolerance > 0.0) || !std::isfinite(tolerance))
+    fail(usage_error, "the tolerance on the targets must be a positive number, not " + shortest(tolerance));
+  if (max_iterations < 1)
+    fail(usage_error, "the iteration limit must be at least 1, not " + std::to_string(max_iterations));
+  if (stall_window < 1) fail(usage_error, "the stall window must be at least 1 step, not " + std::to_string(stall_window));
+  return {tolerance, max_iterations, stall_window};
+}
+
+const char* outcome_name(form_outcome outcome) {
+  return outcome == form_outcome::found ? "found" : "targets not met";
+}
+
+form_result find_form(const problem& p, const form_settings& settings) {
+  validate(p);
+  density_solver solver = solver_for(p);
+  const std::size_t bars = p.bars.size();
+  bool targets = false;
+  for (std::size_t b = 0; b < bars && !targets; ++b) targets = has_target_force(p, b) || has_target_length(p, b);
+
+  state now{p.nodes, p.density, std::vector<double>(bars, 0.0)};
+  state best;
+  form_result result;
+  int since_better = 0;        // steps since the best error last fell by 1%
+  double window_start = 0.0;  // the best error then
+  for (int step = 0;; ++step) {
+    const shape_solve solved = solve_shape(solver, p, now.q, now.x);
+    if (solved.outcome == shape_outcome::indeterminate) {
+      if (step == 0) fail(model_error, solved.why);
+      result.stop = "after " + std::to_string(step) + " density updates, " + solved.why;
+      break;
+    }
+    now.negative_pivots = solved.negative_pivots;
+    measure(p, now);
+    result.iterations = step;
+    if (step == 0 || now.worst() < best.worst()) best = now;
+    // The stall window restarts whenever the best error has fallen by 1% since it began.
+    if (step == 0 || best.worst() < 0.99 * window_start) {
+      window_start = best.worst();
+      since_better = 0;
+    } else {
+      ++since_better;
+    }
+    if (!targets || now.worst() <= settings.tolerance) break;
+    if (step == settings.max_iterations) {
+      result.stop = "the iteration limit of " + std::to_string(settings.max_iterations) + " density updates was reached";
+      break;
+    }
+    if (since_better >= settings.stall_window) {
+      result.stop = "the worst error has not fallen by 1% in " + std::to_string(settings.stall_window) + " density updates";
+      break;
+    }
+    std::size_t collapsed = 0;
+    if (!update(p, now, collapsed)) {
+      result.stop = bar_name(collapsed) + " has shrunk to a point, so no density gives it its target";
+      break;
+    }
+  }
+
+  result.outcome = best.worst() <= settings.tolerance ? form_outcome::found : form_outcome::targets_not_met;
+  if (result.outcome == form_outcome::found) result.stop.clear();
+  result.largest_force_error = best.force_error;
+  result.largest_length_error = best.length_error;
+  result.negative_pivots = best.negative_pivots;
+  result.largest_residual = largest_residual(p, best.q, best.x).largest;
+  result.force.resize(bars);
+  for (std::size_t b = 0; b < bars; ++b) result.force[b] = best.q[b] * best.length[b];
+  if (result.outcome == form_outcome::targets_not_met) {
+    const target_balance balance = balance_of_targets(p, best);
+    std::vector<unmet_target> unmet;
+    for (std::size_t b = 0; b < bars; ++b) {
+      unmet_target u;
+      u.bar = b;
+      if (has_target_force(p, b)) {
+        u.kind = target_kind::force, u.wanted = *p.target_force[b], u.reached = result.force[b];
+        if (std::fabs(u.reached - u.wanted) <= settings.tolerance * std::fabs(u.wanted)) continue;
+      } else if (has_target_length(p, b)) {
+        u.kind = target_kind::length, u.wanted = *p.target_length[b], u.reached = best.length[b];
+        if (std::fabs(u.reached - u.wanted) <= settings.tolerance * u.wanted) continue;
+      } else {
+        continue;
+      }
+      unmet.push_back(u);
+    }
+    const auto error = [](const unmet_target& u) { return std::fabs(u.reached - u.wanted) / std::fabs(u.wanted); };
+    std::stable_sort(unmet.begin(), unmet.end(), [&](const auto& a, const auto& b) { return error(a) > error(b); });
+    if (unmet.size() > unmet_listed) unmet.resize(unmet_listed);
+    for (unmet_target& u : unmet) u.why = why_unmet(p, best, balance, u.bar, u.kind);
+    result.unmet = std::move(unmet);
+  }
+  result.nodes = std::move(best.x);
+  result.density = std::move(best.q);
+  result.length = std::move(best.length);
+  return result;
+}
+
+}  // namespace kalvane::form

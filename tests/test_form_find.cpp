@@ -1,0 +1,157 @@
+// Target forces and lengths by iterating the force densities: met where an equilibrium
+// carries them, and otherwise the best shape kept with the bars named and the reason.
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "form/find.hpp"
+#include "form_fixture.hpp"
+
+namespace {
+
+using namespace form_test;
+using kalvane::form::find_form;
+using kalvane::form::form_outcome;
+using kalvane::form::form_result;
+using kalvane::form::form_settings;
+
+// A saddle net: a grid whose edge follows x^2 - y^2, densities that vary from bar to bar.
+problem saddle_net(int m) {
+  problem p = grid(m, 1.0, [](double x, double y) { return 0.1 * (x * x - y * y); });
+  for (std::size_t b = 0; b < p.bars.size(); ++b) p.density[b] = 0.5 + 0.1 * static_cast<double>(b % 7);
+  for (std::size_t k = 0; k < p.nodes.size(); ++k)
+    if (!p.held[k][0]) load(p, static_cast<int32_t>(k), {0.0, 0.0, -0.05});
+  return p;
+}
+
+// Forces that an equilibrium carries (those of another set of densities) are found again from
+// equal starting densities, every one within the tolerance, and the shape is the one they
+// came from.
+TEST(FormFind, TargetForcesOfAnEquilibriumAreMetWithinTheTolerance) {
+  const problem source = saddle_net(7);
+  const form_result reference = find_form(source);
+  problem p = source;
+  p.density.assign(p.bars.size(), 1.0);
+  p.target_force.assign(p.bars.size(), std::nullopt);
+  for (std::size_t b = 0; b < p.bars.size(); ++b)
+    if (b % 3 != 0) p.target_force[b] = reference.force[b];  // the rest keep their densities
+  for (std::size_t b = 0; b < p.bars.size(); ++b)
+    if (b % 3 == 0) p.density[b] = source.density[b];
+  const form_settings settings = kalvane::form::settings_of(1e-10, 500);
+  const form_result r = find_form(p, settings);
+  ASSERT_EQ(r.outcome, form_outcome::found) << r.stop;
+  EXPECT_GT(r.iterations, 1);
+  EXPECT_LE(r.largest_force_error, 1e-10);
+  for (std::size_t b = 0; b < p.bars.size(); ++b)
+    if (p.target_force[b]) {
+      EXPECT_NEAR(r.force[b], *p.target_force[b], 1e-10 * std::fabs(*p.target_force[b])) << b;
+    }
+  for (std::size_t k = 0; k < p.nodes.size(); ++k)
+    for (int c = 0; c < 3; ++c) EXPECT_NEAR(r.nodes[k][c], reference.nodes[k][c], 1e-8);
+  EXPECT_LT(r.largest_residual, 1e-12);
+  EXPECT_TRUE(r.unmet.empty());
+}
+
+// Near a nearly flat hanging pair of bars, q <- q l / L* contracts by (s / L*)^2 a step (s
+// the half-span): 0.4% here. The stall window judges the fall over the whole window, so such
+// a slow but steady iteration runs on to the tolerance.
+TEST(FormFind, SlowButSteadyIterationIsNotCutShortAsStalled) {
+  problem p;
+  for (point x : {point{0, 0, 0}, point{1, 0, 0}, point{2, 0, 0}}) add_node(p, x);
+  add_bar(p, 0, 1, 1.0);
+  add_bar(p, 1, 2, 1.0);
+  kalvane::form::hold(p, 0);
+  kalvane::form::hold(p, 2);
+  load(p, 1, {0, 0, -1.0});
+  p.target_length = {1.002, 1.002};
+  const form_result r = find_form(p, kalvane::form::settings_of(1e-9, 20000, 10));
+  ASSERT_EQ(r.outcome, form_outcome::found) << r.stop << " after " << r.iterations;
+  EXPECT_GT(r.iterations, 1000);
+  // A length within 1e-9 of L* puts the sag within L*^2 / sag x 1e-9 = 1.6e-8 of its value.
+  EXPECT_NEAR(r.nodes[1][2], -std::sqrt(1.002 * 1.002 - 1.0), 2e-8);
+}
+
+// A node between two held nodes, with no load, balances only forces equal along one line:
+// 10 and 5 cannot both be met. The best shape is kept, both bars are named, and the reason
+// is the imbalance at the node: 5, half the larger force.
+TEST(FormFind, TargetForcesNoEquilibriumCarriesAreNamedWithTheImbalance) {
+  problem p;
+  for (point x : {point{0, 0, 0}, point{1, 0.2, 0}, point{2, 0, 0}}) add_node(p, x);
+  add_bar(p, 0, 1, 1.0);
+  add_bar(p, 1, 2, 1.0);
+  kalvane::form::hold(p, 0);
+  kalvane::form::hold(p, 2);
+  p.target_force = {10.0, 5.0};
+  const form_result r = find_form(p, kalvane::form::settings_of(1e-6, 200, 20));
+  EXPECT_EQ(r.outcome, form_outcome::targets_not_met);
+  EXPECT_FALSE(r.stop.empty());
+  ASSERT_EQ(r.unmet.size(), 2u);
+  EXPECT_GT(r.largest_force_error, 0.1);
+  // Whatever the shape, both bars carry one force: the one kept is between the targets.
+  EXPECT_NEAR(r.force[0], r.force[1], 1e-12 * r.force[0]);
+  for (const auto& u : r.unmet) {
+    EXPECT_NE(u.why.find("at node 2 the target forces and the load are out of balance by 5 (50% of the largest force"),
+              std::string::npos)
+        << u.why;
+  }
+  EXPECT_LT(r.largest_residual, 1e-12);  // the shape kept is an equilibrium of its own densities
+}
+
+// Two bars from held ends to a loaded node: with lengths sqrt(2) over a half-span of 1 the
+// node hangs 1 below the supports, which the load P carries with q = P / 2. The update
+// q <- q l / L* contracts by a half near there, so it converges.
+TEST(FormFind, TargetLengthsAreMet) {
+  problem p;
+  for (point x : {point{0, 0, 0}, point{1, 0, 0}, point{2, 0, 0}}) add_node(p, x);
+  add_bar(p, 0, 1, 1.0);
+  add_bar(p, 1, 2, 1.0);
+  kalvane::form::hold(p, 0);
+  kalvane::form::hold(p, 2);
+  load(p, 1, {0, 0, -4.0});
+  p.target_length = {std::sqrt(2.0), std::sqrt(2.0)};
+  const form_result r = find_form(p, kalvane::form::settings_of(1e-12, 200));
+  ASSERT_EQ(r.outcome, form_outcome::found) << r.stop;
+  EXPECT_NEAR(r.nodes[1][2], -1.0, 1e-11);
+  EXPECT_NEAR(r.density[0], 2.0, 1e-11);
+  EXPECT_LE(r.largest_length_error, 1e-12);
+}
+
+// A bar between two held nodes has the length the supports give it.
+TEST(FormFind, TargetLengthBetweenHeldNodesIsNamedWithTheReason) {
+  problem p = cable(3, 3.0, 0.0, 1.0, 1.0);
+  add_bar(p, 0, 3, 1.0);
+  p.target_length.assign(4, std::nullopt);
+  p.target_length[3] = 2.5;
+  const form_result r = find_form(p, kalvane::form::settings_of(1e-9, 50, 5));
+  EXPECT_EQ(r.outcome, form_outcome::targets_not_met);
+  ASSERT_EQ(r.unmet.size(), 1u);
+  EXPECT_EQ(r.unmet[0].bar, 3u);
+  EXPECT_EQ(r.unmet[0].kind, kalvane::form::target_kind::length);
+  EXPECT_DOUBLE_EQ(r.unmet[0].reached, 3.0);
+  EXPECT_EQ(r.unmet[0].why, "both its ends are held, so the supports fix its length at 3");
+}
+
+// Densities an update makes indeterminate end the iteration with the reason and the best
+// shape; the first shape's indeterminacy is refused outright.
+TEST(FormFind, IndeterminateFirstShapeIsRefused) {
+  problem p;
+  for (point x : {point{1, 1, 0}, point{-1, 1, 0}, point{-1, -1, 0}, point{1, -1, 0}}) add_node(p, x);
+  for (int i = 0; i < 4; ++i) add_bar(p, i, (i + 1) % 4, 1.0);
+  add_bar(p, 0, 2, -1.0);
+  add_bar(p, 1, 3, -1.0);
+  kalvane::form::hold(p, 0);
+  kalvane::form::hold(p, 2);
+  std::string name;
+  error_of([&] { find_form(p); }, &name);
+  EXPECT_EQ(name, kalvane::model_error);
+}
+
+TEST(FormFind, SettingsAreCheckedWhereMade) {
+  for (double bad : {0.0, -1e-6, double(NAN), double(INFINITY)})
+    EXPECT_NE(error_of([&] { kalvane::form::settings_of(bad, 10); }).find("tolerance"), std::string::npos);
+  EXPECT_NE(error_of([] { kalvane::form::settings_of(1e-6, 0); }).find("iteration limit"), std::string::npos);
+  EXPECT_NE(error_of([] { kalvane::form::settings_of(1e-6, 10, 0); }).find("stall window"), std::string::npos);
+  EXPECT_EQ(kalvane::form::settings_of(1e-4, 7, 3).max_iterations, 7);
+}
+
+}  // namespace
