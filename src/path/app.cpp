@@ -17,6 +17,7 @@
 #include "progress.hpp"
 #include "run.hpp"
 #include "structure/files.hpp"
+#include "structure/model_file.hpp"
 #include "view/report_reader.hpp"
 #include "view/title.hpp"
 
@@ -113,14 +114,13 @@ double settle(structure& s, const newton::vector& x, int newton_steps) {
   return w.allowable_gradient;
 }
 
-// The structure in the folder, read and prepared: its bars' rest lengths, its self-weight.
-structure read_structure_in(const std::string& dir) {
-  model m;
-  run_plan reading;
-  reading.folder = dir;
-  reading.last = stage::start;
-  run(m, reading);
-  structure s = structure_of(std::move(m));
+// The structure of the model file (or input.txt), read and prepared: its unknowns, its
+// bars' rest lengths, its self-weight.
+structure read_prepared(const std::string& path) {
+  structure s = read_structure(path);
+  run_plan starting;
+  starting.first = starting.last = stage::start;
+  run(s.base, starting);
   prepare(s);
   return s;
 }
@@ -128,8 +128,8 @@ structure read_structure_in(const std::string& dir) {
 }  // namespace
 
 outcome run_path(const options& o) {
-  const std::string input_name = (fs::path(o.dir) / "input.txt").string();
-  const structure s = read_structure_in(o.dir);
+  const std::string input_name = o.model.empty() ? find_model(o.dir) : o.model;
+  const structure s = read_prepared(input_name);
   const model& m = s.base;
   check_watch(o, m);
   const std::string input_bytes = whole_file(input_name);
@@ -162,9 +162,10 @@ outcome run_path(const options& o) {
   // kalvane-view read; it goes first, since they refuse a report older than its input.
   std::vector<std::string> files;
   std::error_code same_failed;
-  if (!fs::equivalent(input_name, fs::path(out) / "input.txt", same_failed)) {
-    view::write_whole_file((fs::path(out) / "input.txt").string(), input_bytes);
-    files.push_back("input.txt");
+  const std::string model_name = fs::path(input_name).filename().string();
+  if (!fs::equivalent(input_name, fs::path(out) / model_name, same_failed)) {
+    view::write_whole_file((fs::path(out) / model_name).string(), input_bytes);
+    files.push_back(model_name);
   }
   write_structure_deck(s, (fs::path(out) / "abaqusfile.inp").string());
   // The state written carries the loads, self-weight, prescribed displacements and rest
@@ -188,7 +189,7 @@ outcome run_path(const options& o) {
   view::write_whole_file((fs::path(out) / "bars.csv").string(), bars_csv(written, r));
   files.insert(files.end(), {"abaqusfile.inp", "autocad.scr", "output.txt", "bars.csv"});
   view::write_whole_file((fs::path(out) / "path.csv").string(), csv_of(c));
-  view::write_whole_file((fs::path(out) / "path.svg").string(), render_curve_svg(c, m, o.how, view::read_title(input_name)));
+  view::write_whole_file((fs::path(out) / "path.svg").string(), render_curve_svg(c, m, o.how, s.title));
   files.insert(files.end(), {"path.csv", "path.svg"});
 
   facts.input_name = input_name;

@@ -55,6 +55,10 @@ options parse_options(const std::vector<std::string>& args) {
     else if (arg == "--version") no_value(), o.version = true;
     else if (arg == "--dir") o.dir = folder();
     else if (arg == "--out") o.out = folder();
+    else if (arg == "--model") {
+      o.model = take_value();
+      if (o.model.empty()) usage_failure("--model needs a file, not an empty name");
+    }
     else if (arg == "--loading") {
       const std::string how = take_value();
       if (how == "staged") o.how = newton::loading::staged;
@@ -83,21 +87,26 @@ options parse_options(const std::vector<std::string>& args) {
 }
 
 std::string usage_line() {
-  return "Usage: kalvane-path [--dir DIR] [--out DIR] [--loading staged|together] [--watch NODE COMPONENT]";
+  return "Usage: kalvane-path [--dir DIR] [--model FILE] [--out DIR] [--loading staged|together] [--watch NODE "
+         "COMPONENT]";
 }
 
 std::string usage_text() {
   return usage_line() +
          "\n"
-         "Follows the loading path of the structure in input.txt from its unloaded shape to full\n"
-         "load, through limit points, and writes the equilibrium it reaches in kalvane's three\n"
-         "files (output.txt, autocad.scr, abaqusfile.inp, with a copy of input.txt) and the\n"
-         "load-displacement curve (path.csv, path.svg) into the folder path/ beside input.txt.\n"
+         "Follows the loading path of the structure in the model file (model.json) or input.txt\n"
+         "from its unloaded shape to full load, through limit points, and writes the equilibrium\n"
+         "it reaches in kalvane's three files (output.txt, autocad.scr, abaqusfile.inp, with a\n"
+         "copy of the model), each bar's force in bars.csv, and the load-displacement curve\n"
+         "(path.csv, path.svg) into the folder path/ beside the model.\n"
          "\n"
-         "  --dir DIR         the folder of input.txt (default: the current directory)\n"
-         "  --out DIR         write the files into DIR instead of path/ beside input.txt\n"
-         "  --loading HOW     staged (default): the prescribed displacements first, with no\n"
-         "                    load, then the loads; together: both rise by one load factor\n"
+         "  --dir DIR         the folder of the model (default: the current directory); its\n"
+         "                    model.json when it has one, else its input.txt\n"
+         "  --model FILE      the model file (or an input.txt) to read instead\n"
+         "  --out DIR         write the files into DIR instead of path/ beside the model\n"
+         "  --loading HOW     staged (default): the prestress first (prescribed displacements\n"
+         "                    and rest lengths), with no load, then the self-weight, then the\n"
+         "                    loads; together: all rise by one load factor\n"
          "  --watch NODE C    the displacement component the curve follows (C: 1, 2, 3 or\n"
          "                    X, Y, Z; default: the one that moves most at the end)\n"
          "  --help            show this text\n"

@@ -18,7 +18,8 @@ struct component_ref {
 struct options {
   bool help = false;
   bool version = false;
-  std::string dir = ".";  // where input.txt is
+  std::string dir = ".";  // where the model is
+  std::string model;      // the model file or input.txt; empty: found in dir by its name
   std::string out;        // where the files go; empty: dir/path
   newton::loading how = newton::loading::staged;
   std::optional<component_ref> watch;  // empty: the component that moves most at the end
