@@ -334,3 +334,54 @@ TEST(PathApp, OnATerminalTheProgressLineShowsTheStepAndLoadFactor) {
   EXPECT_NE(r.out.find("\r\033[K", drawn), std::string::npos);
   EXPECT_LT(r.out.rfind("\r\033[K"), r.out.find("Path: "));
 }
+
+// A value without physical sense is refused before anything is solved or written, naming
+// the bar: a negative area once gave a "stable" state far from any equilibrium.
+TEST(PathApp, ANegativeAreaIsRefusedNamingTheBar) {
+  scratch_folder folder;
+  std::string input = two_bar_truss(1000.0);
+  input.replace(input.find("2 2 3 1000"), 10, "2 2 3 -1000");
+  kalvane_test::write_file(folder / "input.txt", input);
+  const program_result refused = run_path(folder);
+  EXPECT_EQ(refused.status, 1);
+  std::string name, message;
+  ASSERT_TRUE(kalvane_test::parse_error_report(refused.err, name, message)) << refused.err;
+  EXPECT_EQ(name, "DATA_ERROR");
+  EXPECT_NE(message.find("bar 2 (line"), std::string::npos) << message;
+  EXPECT_NE(message.find("the area must be positive"), std::string::npos) << message;
+  EXPECT_FALSE(kalvane_test::file_exists(folder / "path"));
+}
+
+// The model file of the two-material example: found by its name, copied beside the results,
+// its stages named; bars.csv tells each bar's lengths, strain and force consistently, the
+// steel cables' force E A strain.
+TEST(PathApp, AModelFileOfTwoMaterialsGivesEachBarsForceInBarsCsv) {
+  scratch_folder folder;
+  const std::string model = read_file(std::string(KALVANE_SOURCE_DIR) + "/examples/two_materials/model.json");
+  kalvane_test::write_file(folder / "model.json", model);
+  const program_result r = run_path(folder);
+  ASSERT_EQ(r.status, 0) << r.out << r.err;
+  EXPECT_NE(r.out.find("./model.json: 16 nodes, 24 bars"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("the prestress: prescribed displacements and rest lengths, self-weight, then the loads"),
+            std::string::npos)
+      << r.out;
+  EXPECT_EQ(read_file(folder.path + "/path/model.json"), model);
+  const auto rows = csv_rows(folder.path + "/path/bars.csv");
+  ASSERT_EQ(rows.size(), 25u);
+  EXPECT_EQ(rows[0][0], "bar");
+  int steel = 0;
+  for (std::size_t i = 1; i < rows.size(); ++i) {
+    const std::vector<std::string>& row = rows[i];
+    ASSERT_EQ(row.size(), 12u);
+    const double area = number(row[4]), rest = number(row[5]), length = number(row[6]), stretch = number(row[7]);
+    const double strain = number(row[8]), force = number(row[9]);
+    EXPECT_NEAR(length, stretch * rest, 1e-15 * length) << i;
+    EXPECT_NEAR(strain, stretch - 1.0, 1e-15) << i;
+    if (row[3] == "steel") {
+      ++steel;
+      EXPECT_NEAR(force, 160000000.0 * area * strain, 1e-12 * std::fabs(force)) << i;
+      EXPECT_EQ(row[11], force > 0.0 ? "taut" : "slack") << i;
+    }
+  }
+  EXPECT_GT(steel, 0);
+}
