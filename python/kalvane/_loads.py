@@ -12,14 +12,15 @@ import numpy.typing as npt
 from ._errors import DATA_ERROR, Error
 from ._model import Model, _reals
 from ._result import Result
-from ._run import _held, _shown, solve_many
+from ._run import _held, _is_model, _shown, solve_many
 
 
 def self_weight(model: Model, density: float, gravity: npt.ArrayLike = (0.0, 0.0, -9.81)) -> np.ndarray:
     """An n x 3 load array: each bar's weight rho A L g (L its undeformed length), half at each
     end node. On a prescribed component the share stays in the loads, so the run's reaction
     there carries it."""
-    held = _held(model, "model")
+    _is_model(model, "model")
+    held = model._structure().model()
     if not _is_real(density) or not np.isfinite(density):
         raise Error(DATA_ERROR, f"density: a finite number is expected, not {_shown(density)}")
     g = _reals(gravity, "gravity")

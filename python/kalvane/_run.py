@@ -15,16 +15,21 @@ import numpy as np
 from . import _core
 from ._errors import DATA_ERROR, INDEX_ERROR, Error, path_argument
 from ._model import Model
-from ._result import Result
+from ._result import PathRun, Result
 
 PathLike = Union[str, "os.PathLike[str]"]
 
 
 def _held(model: Any, name: str) -> "_core.HeldModel":
-    """The compiled model of `model`, refused unless it is a Model; its own faults name `name`."""
+    """The compiled model of `model` for kalvane's own run, refused unless it is a Model that
+    input.txt can hold; its own faults name `name`."""
+    _is_model(model, name)
+    return model._held()
+
+
+def _is_model(model: Any, name: str) -> None:
     if not isinstance(model, Model):
         raise Error(DATA_ERROR, f"{name}: a kalvane.Model is expected, not {_shown(model)}")
-    return model._held()
 
 
 def _shown(value: Any) -> str:
@@ -131,7 +136,7 @@ def _check_in(model: Model, result: Result, folder: str) -> dict[str, Any]:
 PATH_STATUS = {0: "full load reached on a stable equilibrium",
                3: "full load reached only after a snap-through or past a bifurcation",
                2: "no stable equilibrium at full load: a collapse; the files hold the last stable point"}
-PATH_FILES = ("output.txt", "autocad.scr", "abaqusfile.inp", "path.csv", "path.svg")
+PATH_FILES = ("output.txt", "autocad.scr", "abaqusfile.inp", "bars.csv", "path.csv", "path.svg")
 
 
 @dataclass
@@ -143,15 +148,19 @@ class Path:
     curve    path.csv's columns by name, one entry per converged point (numbers as numpy
              arrays, the kind of each point as a list of strings)
     files    the text of output.txt, autocad.scr, abaqusfile.inp (the equilibrium reached, in
-             kalvane's layouts), path.csv and path.svg, by name
+             kalvane's layouts), bars.csv (each bar's force, strain and length), path.csv and
+             path.svg, by name
+    result   the equilibrium written, as a Result: displacements, reactions, and each bar's
+             axial force and stretch on its rest length by its own material's law
     """
     status: int
     summary: str
     curve: dict
     files: dict
+    result: Result
 
     def write(self, folder: PathLike) -> None:
-        """Writes the five files into `folder` (made if missing)."""
+        """Writes the files into `folder` (made if missing)."""
         folder = path_argument(folder, "folder")
         os.makedirs(folder, exist_ok=True)
         for name, text in self.files.items():
@@ -161,24 +170,32 @@ class Path:
 
 def path(model: Model, loading: str = "staged", watch: Optional[tuple[int, int]] = None) -> Path:
     """kalvane-path on `model`: the equilibrium that gradual loading reaches and the
-    load-displacement curve. `loading` is "staged" (the prescribed displacements first, then
-    the loads) or "together"; `watch` a (node, component) to follow, else the component that
-    moves most at full load. Bad input raises kalvane.Error."""
+    load-displacement curve. `loading` is "staged" (prestress and the prescribed
+    displacements first, then the self-weight, then the loads) or "together"; `watch` a
+    (node, component) to follow, else the component that moves most at full load. Every
+    model is followed, several materials, steel, rest lengths, prestress, cables and weight
+    included. Bad input raises kalvane.Error."""
     if not hasattr(_core, "path"):
         raise NotImplementedError("kalvane.path needs kalvane-path's library, which this build does not have")
     if loading not in ("staged", "together"):
         raise Error(DATA_ERROR, f'loading: "staged" or "together" is expected, not {_shown(loading)}')
-    _held(model, "model")
+    _is_model(model, "model")
+    structure = model._structure()
     node, component = (0, 0) if watch is None else _watched(watch, model.node_count)
+    together = loading == "together"
     with tempfile.TemporaryDirectory(prefix="kalvane-path-") as folder:
-        model.write(os.path.join(folder, "input.txt"))
         out = os.path.join(folder, "path")
-        status, summary = _core.path(folder, out, loading == "together", node, component)
+        if structure.beyond_kalvane():
+            status, summary, answer = _core.path_structure(structure, out, together, node, component)
+        else:
+            # A model input.txt holds goes as input.txt, so the files are the program's own.
+            model.write(os.path.join(folder, "input.txt"))
+            status, summary, answer = _core.path(folder, out, together, node, component)
         files = {}
         for name in PATH_FILES:
             with open(os.path.join(out, name), encoding="utf-8", newline="") as f:
                 files[name] = f.read()
-    return Path(status, summary, _columns(files["path.csv"]), files)
+    return Path(status, summary, _columns(files["path.csv"]), files, Result(model, PathRun(answer, files)))
 
 
 def _watched(watch: Any, node_count: int) -> tuple[int, int]:
