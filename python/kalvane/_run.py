@@ -6,7 +6,7 @@ import json
 import os
 import tempfile
 from collections.abc import Iterable
-from concurrent.futures import Executor
+from concurrent.futures import Executor, ThreadPoolExecutor
 from dataclasses import dataclass
 from typing import Any, Optional, Union
 
@@ -44,26 +44,56 @@ def _count(value: Any, name: str, least: int) -> int:
     return int(value)
 
 
-def solve(model: Model, threads: int = 0) -> Result:
-    """Runs the program's own stages on `model` (start, minimise, the check of the
-    solution) and returns its Result; writes no file. The interpreter is released while the
-    run works. `threads` > 0 sets the threads of each evaluation; 0 lets the model's size
-    and the machine choose. Raises kalvane.Error as the program would end with an error."""
-    return Result(model, _core.solve(_held(model, "model"), _count(threads, "threads", 0)))
+METHODS = ("path", "lbfgs")
+
+
+def _method(method: Any) -> str:
+    if not isinstance(method, str) or method not in METHODS:
+        raise Error(DATA_ERROR, f'method: "path" or "lbfgs" is expected, not {_shown(method)}')
+    return method
+
+
+def solve(model: Model, threads: int = 0, method: str = "path") -> Result:
+    """The equilibrium of `model` under its loads, as a Result; writes no file.
+
+    method="path" (the default) is the equilibrium gradual loading reaches: kalvane-path's
+    state, the structure that exists under its loads (kalvane.path gives its curve too).
+    It raises kalvane.Error where no stable equilibrium carries the full load (a collapse).
+
+    method="lbfgs" is kalvane's own run (start, minimise from the unloaded shape, the check
+    of the solution), byte for byte the program's files; on a shallow truss or dome it can
+    settle on a far branch at a small fraction of the snap load. `threads` > 0 sets its
+    threads per evaluation; 0 lets the model's size and the machine choose.
+
+    The interpreter is released while a run works."""
+    threads = _count(threads, "threads", 0)
+    if _method(method) == "path":
+        return _path_result(model)
+    return Result(model, _core.solve(_held(model, "model"), threads))
+
+
+def _path_result(model: Model) -> Result:
+    found = path(model)
+    if found.status == 2:
+        raise Error("PATH.COLLAPSE", f"{model.source}: no stable equilibrium carries the full load; "
+                                     "kalvane.path(model) gives the curve to the collapse\n" + found.summary)
+    return found.result
 
 
 def solve_many(models: Iterable[Model], workers: Optional[int] = None,
-               executor: Optional[Executor] = None) -> list[Result]:
-    """Solves independent models on `workers` threads (all the machine's by default), each
-    run single-threaded inside when workers > 1; the Results come back in the models' order,
-    bit for bit what solve() gives each. Every model is checked before any run starts; a
-    failed run raises kalvane.Error naming models[i] once all runs have finished.
+               executor: Optional[Executor] = None, method: str = "path") -> list[Result]:
+    """Solves independent models on `workers` threads (all the machine's by default); the
+    Results come back in the models' order, bit for bit what solve() gives each with the same
+    `method` (each L-BFGS run single-threaded inside when workers > 1). Every model is checked
+    before any run starts; a failed run raises kalvane.Error naming models[i] once all runs
+    have finished.
 
     With `executor` (any concurrent.futures.Executor: a ProcessPoolExecutor, a Dask
     cluster's client.get_executor(), ...) each model goes to it as one task instead, solved
-    single-threaded there; what the minimiser left comes back, and the Results formed from
-    it here are bit for bit the same.
+    single-threaded there; what the run left comes back, and the Results formed from it here
+    are bit for bit the same.
     `workers` is then the executor's business and must be left out."""
+    method = _method(method)
     if isinstance(models, (Model, str, bytes)) or not isinstance(models, Iterable):
         raise Error(DATA_ERROR, f"models: a list of kalvane.Model is expected, not {_shown(models)}")
     models = list(models)
@@ -76,27 +106,31 @@ def solve_many(models: Iterable[Model], workers: Optional[int] = None,
     held = []
     for i, m in enumerate(models):
         try:
-            held.append(_held(m, f"models[{i}]"))
+            held.append(_structure_of(m, f"models[{i}]") if method == "path" else _held(m, f"models[{i}]"))
         except Error as e:
             if e.message.startswith("models["):
                 raise
             raise Error(e.name, f"models[{i}]: {e.message}") from None
+    if method == "path":
+        if executor is None:
+            with ThreadPoolExecutor(max_workers=workers) as threads:
+                return _gathered([threads.submit(_path_result, m) for m in models])
+        return _gathered([executor.submit(_path_result, m) for m in models])
     if executor is not None:
         return _solved_by(executor, models, held)
     runs = _core.solve_many(held, workers)
     return [Result(m, r) for m, r in zip(models, runs)]
 
 
-def _solve_alone(model: Model) -> tuple:
-    """One task of an executor: a single-threaded run, as solve_many's own workers run. Only
-    what the minimiser left travels back; the caller has the model."""
-    return solve(model, threads=1)._run.state()
+def _structure_of(model: Any, name: str = "model") -> "_core.HeldStructure":
+    """The companions' structure of `model`, refused unless it is a Model; faults name `name`."""
+    _is_model(model, name)
+    return model._structure()
 
 
-def _solved_by(executor: Executor, models: list[Model], held: list["_core.HeldModel"]) -> list[Result]:
-    """Every model's Result from `executor`, in order; the first failure, in the models'
-    order, raised once every task has ended."""
-    futures = [executor.submit(_solve_alone, m) for m in models]
+def _gathered(futures: list) -> list:
+    """Every future's outcome, in order; the first failure raised once every task has ended,
+    naming its model."""
     outcomes = []
     for future in futures:
         try:
@@ -108,6 +142,19 @@ def _solved_by(executor: Executor, models: list[Model], held: list["_core.HeldMo
             raise Error(outcome.name, f"models[{i}]: {outcome.message}") from None
         if isinstance(outcome, Exception):
             raise outcome
+    return outcomes
+
+
+def _solve_alone(model: Model) -> tuple:
+    """One task of an executor: a single-threaded run, as solve_many's own workers run. Only
+    what the minimiser left travels back; the caller has the model."""
+    return solve(model, threads=1, method="lbfgs")._run.state()
+
+
+def _solved_by(executor: Executor, models: list[Model], held: list["_core.HeldModel"]) -> list[Result]:
+    """Every model's Result from `executor`, in order; the first failure, in the models'
+    order, raised once every task has ended."""
+    outcomes = _gathered([executor.submit(_solve_alone, m) for m in models])
     return [Result(m, _core.restore(h, *state)) for m, h, state in zip(models, held, outcomes)]
 
 

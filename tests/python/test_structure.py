@@ -95,7 +95,7 @@ def test_input_txt_and_the_lbfgs_run_refuse_and_point_to_the_path(tmp_path, chan
         model.write(tmp_path / "input.txt")
     assert not (tmp_path / "input.txt").exists()
     with pytest.raises(kalvane.Error, match=rf"L-BFGS.*{reason}.*kalvane\.path\(model\)"):
-        kalvane.solve(model)
+        kalvane.solve(model, method="lbfgs")
 
 
 # ---- values without physical sense
@@ -204,5 +204,5 @@ def test_the_example_with_two_materials_loads_and_solves_by_path(tmp_path):
 
 def _refusal(model):
     with pytest.raises(kalvane.Error) as refused:
-        kalvane.solve(model)
+        kalvane.solve(model, method="lbfgs")
     return str(refused.value)
