@@ -35,7 +35,9 @@ class Result:
                         on its rest length
     stretches           B stretches, current length over rest length (kalvane's run: the
                         undeformed length)
-    iterations          the minimiser's iteration count
+    strains             B strains, stretch - 1 (the path forms it without cancellation)
+    slack               B booleans, True for a cable shorter than its rest length (no force)
+    iterations          the minimiser's iteration count (the path's: its Newton iterations)
     objective           the total potential at the equilibrium
     allowable_gradient  the stopping threshold
     """
@@ -51,6 +53,11 @@ class Result:
         self.stresses = run.stresses
         self.axial_forces = run.axial_forces
         self.stretches = run.stretches
+        # kalvane's run has no cables and forms no strain of its own: l / L - 1 there.
+        self.strains = getattr(run, "strains", None)
+        if self.strains is None:
+            self.strains = self.stretches - 1.0
+        self.slack = np.asarray(getattr(run, "slack", np.zeros(len(self.stretches), dtype=np.uint8))).astype(bool)
         self.iterations = run.iterations
         self.objective = run.objective
         self.allowable_gradient = run.allowable_gradient

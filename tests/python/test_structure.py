@@ -148,8 +148,17 @@ def test_prestress_by_force_and_by_rest_length_give_their_laws_forces():
     table = bars_table(found)
     assert float(table[0]["rest_length"]) == pytest.approx(1000.0 / (1.0 + T / (E * AREA)), rel=1e-14)
     assert [row["material"] for row in table] == ["steel", "neo-hooke"]
+    assert r.strains[1] == pytest.approx(stretch - 1.0, rel=1e-12) and not r.slack.any()
     # The supports carry the prestress: the reactions balance each bar's force.
     assert r.reactions[0, 0] == pytest.approx(-T, rel=1e-12) and r.reactions[1, 0] == pytest.approx(T, rel=1e-12)
+
+
+@needs_path
+def test_a_cable_longer_than_its_span_hangs_slack_and_carries_nothing():
+    r = kalvane.path(two_spans(prestress=None, rest_lengths=[1100.0, 800.0])).result
+    assert list(r.slack) == [True, False]
+    assert r.axial_forces[0] == 0.0 and r.axial_forces[1] > 0.0
+    assert r.strains[0] == pytest.approx(1000.0 / 1100.0 - 1.0, rel=1e-12)
 
 
 @needs_path
