@@ -211,9 +211,9 @@ outcome run_path_on(structure given, const std::string& input_name, const std::s
   outcome done{e.status, summary_text(m, path, c, e, facts), {}, {}, r};
   const model& at = written.base;
   for (int32_t k = 1; k <= at.node_count; ++k)
-    for (int c = 1; c <= 3; ++c) {
-      done.displacements.push_back(displacement(at, at.unknowns, k, c));
-      done.prescribed.push_back(at.dof_map(k, c) > at.free_count ? 1 : 0);
+    for (int j = 1; j <= 3; ++j) {
+      done.displacements.push_back(displacement(at, at.unknowns, k, j));
+      done.prescribed.push_back(at.dof_map(k, j) > at.free_count ? 1 : 0);
     }
   done.iterations = at.iteration_count;
   done.energy = at.objective_value;
