@@ -8,6 +8,7 @@
 
 #include "check/app.hpp"
 #include "check/lint.hpp"
+#include "arrays.hpp"
 #include "core.hpp"
 #include "error.hpp"
 #include "model/input.hpp"
@@ -26,32 +27,7 @@ void define_path(py::module_& module);
 using namespace kalvane;
 using namespace kalvane::python;
 
-namespace {
-
-template <class T>
-std::vector<T> vector_of(const py::array_t<T, py::array::c_style | py::array::forcecast>& a) {
-  return std::vector<T>(a.data(), a.data() + a.size());
-}
-
-template <class T>
-py::array_t<T> array_of(const std::vector<T>& values, std::vector<py::ssize_t> shape) {
-  py::array_t<T> a(shape);
-  std::copy(values.begin(), values.end(), a.mutable_data());
-  return a;
-}
-
-py::ssize_t rows(std::size_t size, std::size_t columns) { return static_cast<py::ssize_t>(size / columns); }
-
-// A model as the reader leaves it, held for the runs.
-struct held_model {
-  model m;
-};
-
-// A solved run; the solution's arrays are formed once.
-struct solved_run {
-  model m;
-  solution s;
-};
+namespace kalvane::python {
 
 py::dict arrays_of(const model_data& d) {
   py::dict a;
@@ -70,8 +46,15 @@ py::dict arrays_of(const model_data& d) {
   return a;
 }
 
-using reals = py::array_t<double, py::array::c_style | py::array::forcecast>;
-using integers = py::array_t<int32_t, py::array::c_style | py::array::forcecast>;
+}  // namespace kalvane::python
+
+namespace {
+
+// A solved run; the solution's arrays are formed once.
+struct solved_run {
+  model m;
+  solution s;
+};
 
 std::shared_ptr<held_model> build(const std::string& source, const reals& nodes, const integers& bars,
                                   const reals& areas, int law, double c1, double c2, const integers& prescribed_at,
@@ -249,6 +232,7 @@ PYBIND11_MODULE(_core, module) {
     return runs;
   }, py::arg("models"), py::arg("workers"), "solve() on each model, side by side on `workers` threads.");
 
+  define_structure(module);
 #ifdef KALVANE_HAS_PATH
   define_path(module);
 #endif

@@ -7,7 +7,7 @@ array, bar b row b - 1 of every per-bar array, and components are 1 = X, 2 = Y, 
 
 from . import _core
 from ._errors import Error
-from ._model import Material, Model, Settings, mooney_rivlin, neo_hooke, point_loads, read
+from ._model import Material, Model, Settings, linear_elastic, load, mooney_rivlin, neo_hooke, point_loads, read
 from ._result import Result
 from ._run import PATH_STATUS, Path, check, path, solve, solve_many
 from ._loads import Combinations, Envelope, solve_combinations, self_weight
@@ -16,7 +16,8 @@ __version__: str = _core.__version__
 """The version of kalvane's programs this module was built with."""
 
 __all__ = [
-    "Error", "Material", "Model", "Settings", "mooney_rivlin", "neo_hooke", "point_loads", "read",
+    "Error", "Material", "Model", "Settings", "linear_elastic", "load", "mooney_rivlin", "neo_hooke", "point_loads",
+    "read",
     "Result", "PATH_STATUS", "Path", "check", "path", "solve", "solve_many", "Combinations", "Envelope",
     "solve_combinations", "self_weight",
 ]

@@ -12,14 +12,15 @@ import numpy.typing as npt
 from ._errors import DATA_ERROR, Error
 from ._model import Model, _reals
 from ._result import Result
-from ._run import _held, _shown, solve_many
+from ._run import _held, _is_model, _method, _shown, _structure_of, solve_many
 
 
 def self_weight(model: Model, density: float, gravity: npt.ArrayLike = (0.0, 0.0, -9.81)) -> np.ndarray:
     """An n x 3 load array: each bar's weight rho A L g (L its undeformed length), half at each
     end node. On a prescribed component the share stays in the loads, so the run's reaction
     there carries it."""
-    held = _held(model, "model")
+    _is_model(model, "model")
+    held = model._structure().model()
     if not _is_real(density) or not np.isfinite(density):
         raise Error(DATA_ERROR, f"density: a finite number is expected, not {_shown(density)}")
     g = _reals(gravity, "gravity")
@@ -121,14 +122,18 @@ def envelope_of(results: dict[str, Result]) -> Envelope:
 
 def solve_combinations(model: Model, cases: Mapping[str, npt.ArrayLike],
                        combinations: Mapping[str, Mapping[str, float]], workers: Optional[int] = None,
-                       executor: Optional[Executor] = None) -> Combinations:
-    """Solves each combination as its own nonlinear run from the unloaded shape, no
-    superposition: its loads are the sum of factor x load case (n x 3 arrays, e.g. from
+                       executor: Optional[Executor] = None, method: str = "path") -> Combinations:
+    """Solves each combination as its own nonlinear run, no superposition (by `method`, as
+    solve: the path's equilibrium by default, or kalvane's L-BFGS from the unloaded shape): its loads are the sum of factor x load case (n x 3 arrays, e.g. from
     self_weight or point_loads), which replace the model's own loads; the prescribed
     displacements stay. `cases` maps names to load arrays, `combinations` names to
     {case: factor}. The runs go side by side on `workers` threads, or to `executor` (a
     concurrent.futures.Executor, e.g. a Dask cluster's), as solve_many sends them."""
-    _held(model, "model")
+    method = _method(method)
+    if method == "lbfgs":
+        _held(model, "model")
+    else:
+        _structure_of(model)
     if not isinstance(combinations, Mapping):
         raise Error(DATA_ERROR, f"combinations: a dict of {{case: factor}} by name is expected, not {_shown(combinations)}")
     if not combinations:
@@ -137,5 +142,5 @@ def solve_combinations(model: Model, cases: Mapping[str, npt.ArrayLike],
     unloaded = np.zeros((model.node_count, 3))
     models = [model.with_loads(_or(combined_loads(cases, factors, name), unloaded))
               for name, factors in combinations.items()]
-    results = dict(zip(combinations, solve_many(models, workers, executor)))
+    results = dict(zip(combinations, solve_many(models, workers, executor, method)))
     return Combinations(results, envelope_of(results))

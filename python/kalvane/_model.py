@@ -4,7 +4,8 @@ settings, held as numpy arrays and checked entry by entry before any use."""
 import copy
 import os
 from dataclasses import dataclass
-from typing import Any, Union
+from collections.abc import Sequence
+from typing import Any, Optional, Union
 
 import numpy as np
 import numpy.typing as npt
@@ -18,10 +19,16 @@ _AXES = "xyz"
 
 @dataclass(frozen=True)
 class Material:
-    """law is "neo-hooke" (c1) or "mooney-rivlin" (c1, c2)."""
+    """law is "neo-hooke" (c1), "mooney-rivlin" (c1, c2) or "linear-elastic" (E: the axial
+    force is E A (l / L0 - 1) on the rest length L0). weight is the weight per unit volume of
+    the unstressed bar (0: weightless); name names it in the model file and in messages ("":
+    the law's name, made unique within the model)."""
     law: str
-    c1: float
+    c1: float = 0.0
     c2: float = 0.0
+    E: float = 0.0
+    weight: float = 0.0
+    name: str = ""
 
 
 def _constant(value: Any, name: str) -> float:
@@ -31,15 +38,28 @@ def _constant(value: Any, name: str) -> float:
         raise Error(DATA_ERROR, f"{name}: a real number is expected, not {value!r}") from None
 
 
-def neo_hooke(c1: float) -> Material:
-    return Material("neo-hooke", _constant(c1, "c1"))
+def _name(name: Any) -> str:
+    if not isinstance(name, str):
+        raise Error(DATA_ERROR, f"name: a text is expected, not {name!r}")
+    return name
 
 
-def mooney_rivlin(c1: float, c2: float) -> Material:
-    return Material("mooney-rivlin", _constant(c1, "c1"), _constant(c2, "c2"))
+def neo_hooke(c1: float, weight: float = 0.0, name: str = "") -> Material:
+    return Material("neo-hooke", _constant(c1, "c1"), weight=_constant(weight, "weight"), name=_name(name))
+
+
+def mooney_rivlin(c1: float, c2: float, weight: float = 0.0, name: str = "") -> Material:
+    return Material("mooney-rivlin", _constant(c1, "c1"), _constant(c2, "c2"), weight=_constant(weight, "weight"),
+                    name=_name(name))
+
+
+def linear_elastic(E: float, weight: float = 0.0, name: str = "") -> Material:
+    """Steel as engineers give it: the axial force is E A (l / L0 - 1)."""
+    return Material("linear-elastic", E=_constant(E, "E"), weight=_constant(weight, "weight"), name=_name(name))
 
 
 _LAW_NUMBERS = {"neo-hooke": 1, "mooney-rivlin": 2}
+_LAWS = ("neo-hooke", "mooney-rivlin", "linear-elastic")
 
 
 @dataclass(frozen=True)
@@ -133,21 +153,34 @@ class Model:
     """A structure and its settings. Node and bar numbers and components are 1-based, as in
     input.txt: row k - 1 of `nodes` is node k, row b - 1 of `bars` and `areas` is bar b.
 
-    nodes      n x 3 coordinates
-    bars       B x 2 node numbers (node1, node2)
-    areas      B cross-section areas
-    material   neo_hooke(c1) or mooney_rivlin(c1, c2)
-    prescribed rows (node, component, value): the prescribed displacements
-    loads      rows (node, component, value): the point loads
-    settings   Settings(...)
+    nodes         n x 3 coordinates
+    bars          B x 2 node numbers (node1, node2)
+    areas         B cross-section areas (of the unstressed bar)
+    material      one material for every bar (neo_hooke, mooney_rivlin, linear_elastic), or a
+                  list of B, one per bar
+    prescribed    rows (node, component, value): the prescribed displacements
+    loads         rows (node, component, value): the point loads
+    settings      Settings(...)
+    rest_lengths  B rest ("cut") lengths; NaN or 0: the drawn length (None: all drawn)
+    prestress     B forces each bar carries in the drawn shape, from which its rest length
+                  follows by its law; NaN: none given (None: none)
+    cables        B booleans, True for a cable: tension only, slack when shorter than its
+                  rest length (None: all bars)
+    gravity       the direction of gravity, for the materials' weight
 
-    As in input.txt, a later row for the same node and component replaces an earlier one."""
+    As in input.txt, a later row for the same node and component replaces an earlier one.
+    A model with anything beyond input.txt (several materials, steel, rest lengths,
+    prestress, cables, weight) is followed by kalvane.path and kept in the model file
+    (save, load); kalvane's own run and input.txt refuse it."""
 
     warnings: list[str]
 
-    def __init__(self, nodes: npt.ArrayLike, bars: npt.ArrayLike, areas: npt.ArrayLike, material: Material,
-                 prescribed: npt.ArrayLike = (), loads: npt.ArrayLike = (), settings: Settings = Settings(),
-                 title: str = "kalvane model", source: str = "model"):
+    def __init__(self, nodes: npt.ArrayLike, bars: npt.ArrayLike, areas: npt.ArrayLike,
+                 material: Union[Material, Sequence[Material]], prescribed: npt.ArrayLike = (),
+                 loads: npt.ArrayLike = (), settings: Settings = Settings(), title: str = "kalvane model",
+                 source: str = "model", rest_lengths: Optional[npt.ArrayLike] = None,
+                 prestress: Optional[npt.ArrayLike] = None, cables: Optional[npt.ArrayLike] = None,
+                 gravity: tuple[float, float, float] = (0.0, 0.0, -1.0)):
         self.nodes = nodes
         self.bars = bars
         self.areas = areas
@@ -157,8 +190,13 @@ class Model:
         self.settings = settings
         self.title = title
         self.source = source
+        self.rest_lengths = rest_lengths
+        self.prestress = prestress
+        self.cables = cables
+        self.gravity = gravity
         self.warnings = []
         self._checked()
+        self._structure()
 
     # ---- checking and the compiled model
 
@@ -179,13 +217,6 @@ class Model:
         if len(areas) != len(bars):
             _fail(DATA_ERROR, f"areas has {len(areas)} entries for the {len(bars)} bars")
         _finite(areas, lambda i: f"areas[{i[0]}] (bar {i[0] + 1}): the area")
-        material = self.material
-        if not isinstance(material, Material) or material.law not in _LAW_NUMBERS:
-            _fail(DATA_ERROR, f"material: neo_hooke(c1) or mooney_rivlin(c1, c2) is expected, not {material!r}")
-        for name in ("c1", "c2"):
-            value = getattr(material, name)
-            if not np.isfinite(value):
-                _fail(DATA_ERROR, f"material: {name} is {value!r}, not a finite number")
         prescribed = _components(self.prescribed_at, self.prescribed_values, "prescribed", n)
         loads = _components(self.loads_at, self.load_values, "loads", n)
         s = self.settings
@@ -207,14 +238,106 @@ class Model:
         self.loads_at, self.load_values = loads
         return nodes, bars, areas, prescribed, loads
 
-    def _held(self):
+    def _per_bar(self, value, name, count, empty):
+        """A per-bar array of `count` reals (None: `empty` everywhere)."""
+        if value is None:
+            return np.full(count, empty)
+        a = _reals(value, name)
+        if len(a) != count:
+            _fail(DATA_ERROR, f"{name} has {len(a)} entries for the {count} bars")
+        return a
+
+    def _material_table(self, count):
+        """The model's distinct materials as (name, law, c1, c2, E, weight), in the order they
+        were read or first used, and each bar's index among them."""
+        given = self.material
+        if isinstance(given, Material):
+            per_bar, names = [given] * count, lambda i: "material"
+        else:
+            if isinstance(given, (str, bytes)) or not isinstance(given, Sequence):
+                _fail(DATA_ERROR, "material: a material (neo_hooke, mooney_rivlin, linear_elastic) or a list of one "
+                                  f"per bar is expected, not {given!r}")
+            per_bar = list(given)
+            if len(per_bar) != count:
+                _fail(DATA_ERROR, f"material has {len(per_bar)} entries for the {count} bars")
+            names = lambda i: f"material[{i}] (bar {i + 1})"
+        for i, m in enumerate(per_bar):
+            if not isinstance(m, Material) or m.law not in _LAWS:
+                _fail(DATA_ERROR, f"{names(i)}: neo_hooke(c1), mooney_rivlin(c1, c2) or linear_elastic(E) is "
+                                  f"expected, not {m!r}")
+        order = list(getattr(self, "_material_order", ()))
+        distinct = [m for m in order if m in per_bar]
+        for m in per_bar:
+            if m not in distinct:
+                distinct.append(m)
+        if isinstance(given, Material) and not distinct:
+            distinct = [given]
+        taken = {}
+        for m in distinct:
+            if m.name:
+                if m.name in taken:
+                    _fail(DATA_ERROR, f'material: two different materials are named "{m.name}"')
+                taken[m.name] = m
+        table = []
+        for m in distinct:
+            name = m.name
+            if not name:
+                name, k = m.law, 2
+                while name in taken:
+                    name, k = f"{m.law}-{k}", k + 1
+                taken[name] = m
+            table.append((name, m.law, float(m.c1), float(m.c2), float(m.E), float(m.weight)))
+        index = {m: i for i, m in enumerate(distinct)}
+        return table, np.array([index[m] for m in per_bar], dtype=np.int32)
+
+    def _structure(self) -> "_core.HeldStructure":
+        """The companions' structure of the model, validated as every companion validates it:
+        a value without physical sense raises kalvane.Error naming the bar or material."""
         nodes, bars, areas, prescribed, loads = self._checked()
-        s, m = self.settings, self.material
+        count = len(bars)
+        materials, which = self._material_table(count)
+        rest = self._per_bar(self.rest_lengths, "rest_lengths", count, np.nan)
+        force = self._per_bar(self.prestress, "prestress", count, np.nan)
+        if self.cables is None:
+            cables = np.zeros(count, dtype=np.uint8)
+        else:
+            cables = np.array(self.cables)
+            if cables.shape != (count,) or cables.dtype.kind not in "biu" or not np.isin(cables, (0, 1)).all():
+                _fail(DATA_ERROR, f"cables: {count} booleans (True: a cable) are expected, not {self.cables!r}")
+            cables = cables.astype(np.uint8)
+        gravity = _reals(self.gravity, "gravity")
+        if gravity.shape != (3,):
+            _fail(DATA_ERROR, f"gravity: a direction (x, y, z) is expected, not {self.gravity!r}")
+        _finite(gravity, lambda i: f"gravity: the {_AXES[i[0]]} component")
+        # kalvane's record keeps one rubber material: the first, or for steel the Neo-Hooke
+        # material of the same small-strain modulus, as the model file's reader makes it.
+        _, law, c1, c2, E, _ = materials[0] if materials else ("", "neo-hooke", 0.0, 0.0, 0.0, 0.0)
+        base = self._built(nodes, bars, areas, prescribed, loads, _LAW_NUMBERS.get(law, 1),
+                           E / 3.0 if law == "linear-elastic" else c1, c2)
+        return _core.build_structure(base, materials, which, rest, force, cables,
+                                     tuple(float(g) for g in gravity), str(self.title))
+
+    def _built(self, nodes, bars, areas, prescribed, loads, law, c1, c2):
+        s = self.settings
         return _core.build(
-            self.source, nodes, bars, areas, _LAW_NUMBERS[m.law], float(m.c1), float(m.c2),
+            self.source, nodes, bars, areas, law, float(c1), float(c2),
             prescribed[0], prescribed[1], loads[0], loads[1],
             (float(s.sigma), int(s.line_search_steps), float(s.tolerance), float(s.reference),
              int(s.max_iterations), int(s.memory)))
+
+    def beyond_kalvane(self) -> str:
+        """The first thing kalvane's own input.txt cannot hold ("bar 3 has a rest length"),
+        or "" when it holds the whole model."""
+        return self._structure().beyond_kalvane()
+
+    def _held(self, use: str = "kalvane's own run (L-BFGS)"):
+        """kalvane's model record, refused with `use` named where input.txt cannot hold the model."""
+        structure = self._structure()
+        reason = structure.beyond_kalvane()
+        if reason:
+            _fail(DATA_ERROR, f"{self.source}: {use} takes only what kalvane's input.txt holds, and {reason}: "
+                              "follow it with kalvane.path(model) (the model file keeps it: Model.save)")
+        return structure.model()
 
     # ---- plain queries and copies
 
@@ -255,12 +378,28 @@ class Model:
     def write(self, path: Union[str, "os.PathLike[str]"]) -> None:
         """Writes input.txt at `path` (a folder gets input.txt inside it). Every real is
         written so that the program reads back the very same bits. Nothing is written when
-        the model fails its checks."""
+        the model fails its checks, or holds what input.txt cannot (then Model.save)."""
         path = path_argument(path, "path")
-        held = self._held()
+        held = self._held("input.txt")
         if os.path.isdir(path):
             path = os.path.join(path, "input.txt")
         held.write(_title_line(self.title), path)
+
+    # ---- the model file
+
+    def save(self, path: Union[str, "os.PathLike[str]"]) -> None:
+        """Writes the model file at `path` (a folder gets model.json inside it): everything
+        the model holds, every real read back to the same bits by load() and the companions.
+        Nothing is written when the model fails its checks."""
+        path = path_argument(path, "path")
+        structure = self._structure()
+        if os.path.isdir(path):
+            path = os.path.join(path, "model.json")
+        structure.save(path)
+
+    def model_file_text(self) -> str:
+        """The model file's text of the model, as save() writes it."""
+        return self._structure().text()
 
     def __repr__(self) -> str:
         return (f"<kalvane.Model {self.node_count} nodes, {self.bar_count} bars, "
@@ -273,12 +412,24 @@ def _title_line(title):
     return " " + line if line.startswith(":") else line
 
 
-def _from_held(held, title):
-    a = held.arrays()
-    law = "neo-hooke" if a["law"] == 1 else "mooney-rivlin"
+def _from_arrays(a, title):
+    """A Model of the fields a compiled model or structure gives."""
     model = Model.__new__(Model)
     model.nodes, model.bars, model.areas = a["nodes"], a["bars"], a["areas"]
-    model.material = Material(law, a["c1"], a["c2"] if law == "mooney-rivlin" else 0.0)
+    if "materials" in a:
+        materials = [Material(law, c1, c2, E, weight, name) for name, law, c1, c2, E, weight in a["materials"]]
+        model._material_order = tuple(materials)
+        which = a["material_of_bar"]
+        model.material = materials[0] if len(materials) == 1 else [materials[i] for i in which]
+        model.rest_lengths = a["rest_lengths"]
+        model.prestress = a["prestress"]
+        model.cables = a["cables"].astype(bool)
+        model.gravity = tuple(a["gravity"])
+    else:
+        law = "neo-hooke" if a["law"] == 1 else "mooney-rivlin"
+        model.material = Material(law, a["c1"], a["c2"] if law == "mooney-rivlin" else 0.0)
+        model.rest_lengths = model.prestress = model.cables = None
+        model.gravity = (0.0, 0.0, -1.0)
     model.prescribed_at, model.prescribed_values = a["prescribed_at"], a["prescribed_values"]
     model.loads_at, model.load_values = a["loads_at"], a["load_values"]
     model.settings = Settings(*a["settings"])
@@ -286,6 +437,18 @@ def _from_held(held, title):
     model.source = a["source"]
     model.warnings = []
     return model
+
+
+def load(path: Union[str, "os.PathLike[str]"]) -> Model:
+    """The model of a model file (or of an input.txt: told apart by content, as every
+    companion tells them), or of the model.json (else input.txt) in a folder. Saved again,
+    a model file gives the same text: every real to the same bits."""
+    path = path_argument(path, "path")
+    if os.path.isdir(path):
+        found = os.path.join(path, "model.json")
+        path = found if os.path.exists(found) else os.path.join(path, "input.txt")
+    a = _core.read_structure(path).arrays()
+    return _from_arrays(a, a["title"])
 
 
 def read(path: Union[str, "os.PathLike[str]"], strict: bool = False) -> Model:
@@ -303,7 +466,7 @@ def read(path: Union[str, "os.PathLike[str]"], strict: bool = False) -> Model:
         _fail(DATA_ERROR, f"{path}: {len(warnings)} warning(s), refused as strict=True asks:\n" + "\n".join(warnings))
     with open(path, "rb") as f:
         first = f.readline().decode("utf-8", "replace").rstrip("\r\n")
-    model = _from_held(held, "" if first.startswith(":") else first)
+    model = _from_arrays(held.arrays(), "" if first.startswith(":") else first)
     model.warnings = warnings
     return model
 

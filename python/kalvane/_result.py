@@ -30,9 +30,14 @@ class Result:
                         there, below the allowable gradient; 0.0 at prescribed components
     prescribed          n x 3 booleans, True where the component is prescribed
     stresses            B true stresses, positive in tension
-    axial_forces        B axial forces, stress times the current area A / stretch
-    stretches           B stretches, current length over undeformed length
-    iterations          the minimiser's iteration count
+    axial_forces        B axial forces, positive in tension: for kalvane's run the stress
+                        times the current area A / stretch; for the path each bar's own law
+                        on its rest length
+    stretches           B stretches, current length over rest length (kalvane's run: the
+                        undeformed length)
+    strains             B strains, stretch - 1 (the path forms it without cancellation)
+    slack               B booleans, True for a cable shorter than its rest length (no force)
+    iterations          the minimiser's iteration count (the path's: its Newton iterations)
     objective           the total potential at the equilibrium
     allowable_gradient  the stopping threshold
     """
@@ -48,6 +53,11 @@ class Result:
         self.stresses = run.stresses
         self.axial_forces = run.axial_forces
         self.stretches = run.stretches
+        # kalvane's run has no cables and forms no strain of its own: l / L - 1 there.
+        self.strains = getattr(run, "strains", None)
+        if self.strains is None:
+            self.strains = self.stretches - 1.0
+        self.slack = np.asarray(getattr(run, "slack", np.zeros(len(self.stretches), dtype=np.uint8))).astype(bool)
         self.iterations = run.iterations
         self.objective = run.objective
         self.allowable_gradient = run.allowable_gradient
@@ -59,7 +69,8 @@ class Result:
 
     def write(self, folder: PathLike = ".") -> None:
         """Writes abaqusfile.inp, autocad.scr and output.txt into `folder` (made if missing),
-        byte for byte as the program writes them for this model."""
+        byte for byte as the program writes them for this model (for the path's Result, as
+        kalvane-path wrote them, with bars.csv)."""
         folder = path_argument(folder, "folder")
         os.makedirs(folder, exist_ok=True)
         self._run.write(folder)
@@ -116,6 +127,12 @@ class Result:
                 out.writerow([_cell(row[name]) for name in _BAR_COLUMNS])
 
     def __reduce__(self) -> tuple:
+        """A path's Result is pickled as its model and the arrays and files it holds."""
+        if isinstance(self._run, PathRun):
+            return (Result, (self.model, self._run))
+        return self._reduce_run()
+
+    def _reduce_run(self) -> tuple:
         """Pickled as its model and what the minimiser left (an executor's worker sends it so);
         unpickled, the arrays and the three files are formed again from them, bit for bit."""
         return (_restored, (self.model, self._run.state()))
@@ -123,6 +140,22 @@ class Result:
     def __repr__(self) -> str:
         return (f"<kalvane.Result {self.iterations} iterations, objective {self.objective!r}, "
                 f"largest displacement {float(np.abs(self.displacements).max(initial=0.0))!r}>")
+
+
+class PathRun:
+    """The equilibrium kalvane-path wrote: its arrays by name (as Result reads a run) and the
+    files of the state (kalvane's three layouts and bars.csv)."""
+
+    _STATE_FILES = ("abaqusfile.inp", "autocad.scr", "output.txt", "bars.csv")
+
+    def __init__(self, arrays: dict[str, Any], files: dict[str, str]):
+        self.__dict__.update(arrays)
+        self.files = {name: files[name] for name in self._STATE_FILES}
+
+    def write(self, folder: str) -> None:
+        for name, text in self.files.items():
+            with open(os.path.join(folder, name), "w", encoding="utf-8", newline="") as f:
+                f.write(text)
 
 
 def _restored(model: Any, state: tuple) -> Result:

@@ -7,6 +7,7 @@
 #include <sstream>
 
 #include "error.hpp"
+#include "mechanics/element.hpp"
 #include "mechanics/objective.hpp"
 #include "newton/newton.hpp"
 #include "nlp/norm.hpp"
@@ -118,21 +119,29 @@ double settle(structure& s, const newton::vector& x, int newton_steps) {
 // bars' rest lengths, its self-weight.
 structure read_prepared(const std::string& path) {
   structure s = read_structure(path);
-  run_plan starting;
-  starting.first = starting.last = stage::start;
-  run(s.base, starting);
-  prepare(s);
+  start_structure(s);
   return s;
 }
 
 }  // namespace
 
+void start_structure(structure& s) {
+  run_plan starting;
+  starting.first = starting.last = stage::start;
+  run(s.base, starting);
+  prepare(s);
+}
+
 outcome run_path(const options& o) {
   const std::string input_name = o.model.empty() ? find_model(o.dir) : o.model;
-  const structure s = read_prepared(input_name);
+  return run_path_on(read_prepared(input_name), input_name, whole_file(input_name), o);
+}
+
+outcome run_path_on(structure given, const std::string& input_name, const std::string& input_bytes,
+                    const options& o) {
+  const structure s = std::move(given);
   const model& m = s.base;
   check_watch(o, m);
-  const std::string input_bytes = whole_file(input_name);
   const std::string out = output_folder(o);
   // Before the path, so that a folder that cannot be made fails at once.
   make_folder(out);
@@ -199,7 +208,17 @@ outcome run_path(const options& o) {
   for (const newton::load_stage& stage : recorder.stages) facts.stages.push_back(stage.kind);
   facts.watched = displacement_at(m, e.at, x, watch.node, watch.component);
   facts.extremes = extreme_forces(r);
-  return {e.status, summary_text(m, path, c, e, facts)};
+  outcome done{e.status, summary_text(m, path, c, e, facts), {}, {}, r};
+  const model& at = written.base;
+  for (int32_t k = 1; k <= at.node_count; ++k)
+    for (int j = 1; j <= 3; ++j) {
+      done.displacements.push_back(displacement(at, at.unknowns, k, j));
+      done.prescribed.push_back(at.dof_map(k, j) > at.free_count ? 1 : 0);
+    }
+  done.iterations = at.iteration_count;
+  done.energy = at.objective_value;
+  done.gradient = at.allowable_gradient;
+  return done;
 }
 
 }  // namespace kalvane::path

@@ -14,7 +14,7 @@ bar = kalvane.Model(nodes=[(0.0, 0.0, 0.0), (1.0, 0.0, 0.0)], bars=[(1, 2)], are
                     material=kalvane.neo_hooke(10.0),
                     prescribed=[(1, 1, 0.0), (1, 2, 0.0), (1, 3, 0.0), (2, 2, 0.0), (2, 3, 0.0)],
                     loads=[(2, 1, 0.05)])
-result = kalvane.solve(bar)
+result = kalvane.solve(bar, method="lbfgs")
 print(json.dumps({"file": kalvane.__file__, "version": kalvane.__version__,
                   "stretch": result.stretches[0].hex(), "iterations": int(result.iterations)}))
 """

@@ -20,7 +20,7 @@ def example(name):
 
 def test_a_pickled_result_arrives_with_the_same_bits_and_files(tmp_path):
     model = example("space_truss")
-    result = kalvane.solve(model)
+    result = kalvane.solve(model, method="lbfgs")
     travelled = pickle.loads(pickle.dumps(result))
     assert same_run(travelled, result) and travelled.prescribed.tolist() == result.prescribed.tolist()
     result.write(tmp_path / "here")
@@ -40,12 +40,12 @@ def test_a_process_pool_solves_as_this_process_does_and_names_a_failed_model():
     held.prescribed_values = np.zeros(3 * net.node_count)
     # Spawned, not forked: a fork of a process with threads running may hang.
     with ProcessPoolExecutor(2, mp_context=multiprocessing.get_context("spawn")) as pool:
-        pooled = kalvane.solve_many(models, executor=pool)
+        pooled = kalvane.solve_many(models, executor=pool, method="lbfgs")
         with pytest.raises(kalvane.Error, match=r"^NLP\.HALT : models\[1\]: "):
-            kalvane.solve_many([models[0], held, models[1]], executor=pool)
+            kalvane.solve_many([models[0], held, models[1]], executor=pool, method="lbfgs")
         with pytest.raises(kalvane.Error, match="^DATA_ERROR : workers: the executor decides"):
             kalvane.solve_many(models, workers=2, executor=pool)
-    assert all(same_run(a, kalvane.solve(m)) for a, m in zip(pooled, models))
+    assert all(same_run(a, kalvane.solve(m, method="lbfgs")) for a, m in zip(pooled, models))
     assert all(a.model is m for a, m in zip(pooled, models))
     with pytest.raises(kalvane.Error, match="^DATA_ERROR : executor: a concurrent.futures.Executor is expected"):
         kalvane.solve_many(models, executor=4)
@@ -59,11 +59,11 @@ def test_a_combination_study_on_a_two_worker_dask_cluster_equals_this_process():
              "W": kalvane.point_loads(net, [(node, 3, 0.6) for node in interior])}
     combinations = {"G": {"G": 1.0}, "G+S": {"G": 1.0, "S": 1.0}, "1.35G+1.5S": {"G": 1.35, "S": 1.5},
                     "G+1.5W": {"G": 1.0, "W": 1.5}}
-    here = kalvane.solve_combinations(net, cases, combinations, workers=2)
+    here = kalvane.solve_combinations(net, cases, combinations, workers=2, method="lbfgs")
     with distributed.LocalCluster(n_workers=2, threads_per_worker=1, processes=True, dashboard_address=None,
                                   silence_logs=logging.ERROR) as cluster, distributed.Client(cluster) as client:
         assert len(client.scheduler_info()["workers"]) == 2
-        there = kalvane.solve_combinations(net, cases, combinations, executor=client.get_executor())
+        there = kalvane.solve_combinations(net, cases, combinations, executor=client.get_executor(), method="lbfgs")
     assert list(there.results) == list(combinations)
     assert all(same_run(there.results[name], here.results[name]) for name in combinations)
     for field in ("tension", "compression", "displacement"):

@@ -22,7 +22,7 @@ def test_hanging_bar_carries_its_own_weight():
     loads = kalvane.self_weight(model, 7850.0)
     assert loads[:, 2] == pytest.approx([-weight / 2, -weight / 2], rel=1e-15)
     assert (loads[:, :2] == 0.0).all()
-    result = kalvane.solve(model.with_loads(loads))
+    result = kalvane.solve(model.with_loads(loads), method="lbfgs")
     # The lower half of the weight hangs on the bar; the support holds both halves, its own
     # share included: nothing of the weight is lost at the prescribed node.
     assert result.axial_forces[0] == pytest.approx(weight / 2, rel=1e-9)
@@ -33,7 +33,7 @@ def test_hanging_bar_carries_its_own_weight():
 def test_reactions_of_a_supported_structure_sum_to_its_weight():
     model = kalvane.read(EXAMPLES[[e.name for e in EXAMPLES].index("space_truss")] / "input.txt")
     density, gravity = 2.5, (0.0, 0.0, -9.81)
-    result = kalvane.solve(model.with_loads(kalvane.self_weight(model, density, gravity)))
+    result = kalvane.solve(model.with_loads(kalvane.self_weight(model, density, gravity)), method="lbfgs")
     ends = model.nodes[model.bars - 1]
     lengths = np.sqrt(((ends[:, 1] - ends[:, 0]) ** 2).sum(axis=1))
     weight = (density * model.areas * lengths * 9.81).sum()
@@ -50,10 +50,10 @@ def test_a_combination_is_one_run_of_its_summed_loads_and_the_envelope_names_wha
              "W": kalvane.point_loads(model, [(2, 3, 30.0), (2, 3, 10.0)])}  # uplift; rows add
     combinations = {"G": {"G": 1.0}, "G+S": {"G": 1.0, "S": 1.0}, "1.35G+1.5S": {"G": 1.35, "S": 1.5},
                     "G+1.5W": {"G": 1.0, "W": 1.5}}
-    study = kalvane.solve_combinations(model, cases, combinations, workers=2)
+    study = kalvane.solve_combinations(model, cases, combinations, workers=2, method="lbfgs")
     assert list(study.results) == list(combinations)
     summed = 1.35 * cases["G"] + 1.5 * cases["S"]
-    assert same_run(study.results["1.35G+1.5S"], kalvane.solve(model.with_loads(summed)))
+    assert same_run(study.results["1.35G+1.5S"], kalvane.solve(model.with_loads(summed), method="lbfgs"))
 
     forces = {name: r.axial_forces[0] for name, r in study.results.items()}
     assert forces["1.35G+1.5S"] > forces["G+S"] > forces["G"] > 0.0 > forces["G+1.5W"]
@@ -67,9 +67,9 @@ def test_a_combination_is_one_run_of_its_summed_loads_and_the_envelope_names_wha
 def test_solve_many_gives_the_bits_of_runs_in_turn():
     model = kalvane.read(EXAMPLES[[e.name for e in EXAMPLES].index("cable_net")] / "input.txt")
     models = [model.with_loads(level * model.load_array()) for level in (0.5, 1.0, 1.5, 2.0, 3.0)]
-    side_by_side = kalvane.solve_many(models, workers=3)
-    assert all(same_run(a, kalvane.solve(m)) for a, m in zip(side_by_side, models))
-    assert all(same_run(a, kalvane.solve(m, threads=2)) for a, m in zip(side_by_side, models))
+    side_by_side = kalvane.solve_many(models, workers=3, method="lbfgs")
+    assert all(same_run(a, kalvane.solve(m, method="lbfgs")) for a, m in zip(side_by_side, models))
+    assert all(same_run(a, kalvane.solve(m, threads=2, method="lbfgs")) for a, m in zip(side_by_side, models))
 
 
 def test_a_failed_run_names_its_model_and_the_programs_error():
@@ -77,15 +77,15 @@ def test_a_failed_run_names_its_model_and_the_programs_error():
     held.prescribed_at = np.array([(n, c) for n in (1, 2) for c in (1, 2, 3)])
     held.prescribed_values = np.zeros(6)
     with pytest.raises(kalvane.Error) as raised:
-        kalvane.solve(held)
+        kalvane.solve(held, method="lbfgs")
     assert raised.value.name == "NLP.HALT"
     with pytest.raises(kalvane.Error, match=r"models\[1\]"):
         loaded = hanging_bar()
-        kalvane.solve_many([loaded.with_loads(kalvane.self_weight(loaded, 7850.0)), held], workers=2)
+        kalvane.solve_many([loaded.with_loads(kalvane.self_weight(loaded, 7850.0)), held], workers=2, method="lbfgs")
 
 
 def test_check_certifies_a_run_in_process():
     model = kalvane.read(EXAMPLES[[e.name for e in EXAMPLES].index("space_truss")] / "input.txt")
-    findings = kalvane.check(model, kalvane.solve(model))
+    findings = kalvane.check(model, kalvane.solve(model, method="lbfgs"))
     assert findings["residual"]["within"] and findings["refinement"]["converged"]
     assert findings["nodes"] == model.node_count and findings["bars"] == model.bar_count

@@ -1,0 +1,144 @@
+// The companions' structure in Python: built from a model and per-bar arrays, read from and
+// written to the model file, validated by the companions' own rules.
+#include <pybind11/stl.h>
+
+#include <cmath>
+#include <memory>
+
+#include "arrays.hpp"
+#include "error.hpp"
+#include "structure/law.hpp"
+#include "structure/model_file.hpp"
+
+namespace kalvane::python {
+
+namespace {
+
+// The model file's names of the laws.
+const char* const law_words[] = {"neo-hooke", "mooney-rivlin", "linear-elastic"};
+
+axial_law law_of(const std::string& word) {
+  for (int k = 0; k < 3; ++k)
+    if (word == law_words[k]) return static_cast<axial_law>(k);
+  fail(data_error, "a law \"neo-hooke\", \"mooney-rivlin\" or \"linear-elastic\" is expected, not \"" + word + "\"");
+}
+
+void sized(const std::string& source, const char* name, py::ssize_t size, int32_t bars) {
+  if (size != bars)
+    fail(data_error, source + ": " + name + " has " + std::to_string(size) + " entries for the " +
+                         std::to_string(bars) + " bars");
+}
+
+// `materials` are (name, law, c1, c2, E, weight); a NaN or 0 rest length and a NaN prestress
+// are none given. Validated as every companion validates a structure.
+std::shared_ptr<held_structure> build_structure(const held_model& h, const std::vector<py::tuple>& materials,
+                                                const integers& material_of_bar, const reals& rest_lengths,
+                                                const reals& prestress, const flags& cables,
+                                                const std::array<double, 3>& gravity, const std::string& title) {
+  auto held = std::make_shared<held_structure>();
+  structure& s = held->s;
+  s = structure_of(h.m);
+  const std::string& source = s.base.source_name;
+  const int32_t count = bar_count(s.base);
+  sized(source, "materials", material_of_bar.size(), count);
+  sized(source, "rest_lengths", rest_lengths.size(), count);
+  sized(source, "prestress", prestress.size(), count);
+  sized(source, "cables", cables.size(), count);
+  s.materials.clear();
+  for (const py::tuple& t : materials) {
+    material mat;
+    mat.name = t[0].cast<std::string>();
+    mat.law = law_of(t[1].cast<std::string>());
+    mat.c1 = t[2].cast<double>();
+    mat.c2 = t[3].cast<double>();
+    mat.E = t[4].cast<double>();
+    mat.weight = t[5].cast<double>();
+    s.materials.push_back(mat);
+  }
+  for (int32_t b = 0; b < count; ++b) {
+    member& mem = s.members[static_cast<std::size_t>(b)];
+    mem.material = material_of_bar.data()[b];
+    mem.behaviour = cables.data()[b] ? bar_behaviour::cable : bar_behaviour::bar;
+    const double rest = rest_lengths.data()[b], force = prestress.data()[b];
+    if (!std::isnan(rest) && rest != 0.0) mem.rest_length = rest;
+    if (!std::isnan(force)) mem.prestress = force;
+  }
+  s.gravity = gravity;
+  s.title = title;
+  validate(s);
+  return held;
+}
+
+py::dict structure_arrays(const structure& s) {
+  py::dict a = arrays_of(data_of(s.base));
+  py::list materials;
+  for (const material& mat : s.materials)
+    materials.append(py::make_tuple(mat.name, law_words[static_cast<int>(mat.law)], mat.c1, mat.c2, mat.E, mat.weight));
+  a["materials"] = materials;
+  std::vector<int32_t> which;
+  std::vector<double> rest, force;
+  std::vector<uint8_t> cable;
+  for (const member& mem : s.members) {
+    which.push_back(mem.material);
+    rest.push_back(mem.rest_length ? *mem.rest_length : std::nan(""));
+    force.push_back(mem.prestress ? *mem.prestress : std::nan(""));
+    cable.push_back(mem.behaviour == bar_behaviour::cable ? 1 : 0);
+  }
+  const auto count = static_cast<py::ssize_t>(s.members.size());
+  a["material_of_bar"] = array_of(which, {count});
+  a["rest_lengths"] = array_of(rest, {count});
+  a["prestress"] = array_of(force, {count});
+  a["cables"] = array_of(cable, {count});
+  a["gravity"] = py::make_tuple(s.gravity[0], s.gravity[1], s.gravity[2]);
+  a["title"] = s.title;
+  return a;
+}
+
+}  // namespace
+
+void define_structure(py::module_& module) {
+  py::class_<held_structure, std::shared_ptr<held_structure>>(
+      module, "HeldStructure", "A structure of several materials, rest lengths, prestress and weight, as read.")
+      .def(
+          "arrays", [](const held_structure& h) { return structure_arrays(h.s); },
+          "The structure's fields as numpy arrays and numbers, by name.")
+      .def(
+          "text", [](const held_structure& h) { return model_file_text(h.s); }, "The model file's text.")
+      .def(
+          "save", [](const held_structure& h, const std::string& path) { write_model_file(h.s, path); },
+          py::arg("path"), "Writes the model file at `path`.")
+      .def(
+          "beyond_kalvane", [](const held_structure& h) { return beyond_kalvane(h.s); },
+          "The first thing kalvane's own input.txt cannot hold, in words, or \"\".")
+      .def(
+          "model",
+          [](const held_structure& h) {
+            auto held = std::make_shared<held_model>();
+            held->m = h.s.base;
+            return held;
+          },
+          "The model record underneath (kalvane's own), for input.txt and kalvane's run.");
+
+  module.def("build_structure", &build_structure, py::arg("model"), py::arg("materials"), py::arg("material_of_bar"),
+             py::arg("rest_lengths"), py::arg("prestress"), py::arg("cables"), py::arg("gravity"), py::arg("title"),
+             "A structure from a model and per-bar arrays (materials as (name, law, c1, c2, E, weight); NaN or 0 "
+             "rest length and NaN prestress: none), validated.");
+  module.def(
+      "read_structure",
+      [](const std::string& path) {
+        auto held = std::make_shared<held_structure>();
+        held->s = read_structure(path);
+        return held;
+      },
+      py::arg("path"), "The structure of a model file (or an input.txt) at `path`.");
+  module.def(
+      "read_structure_text",
+      [](const std::string& text, const std::string& name) {
+        auto held = std::make_shared<held_structure>();
+        held->s = read_model_text(text, name);
+        return held;
+      },
+      py::arg("text"), py::arg("name"), "The structure a model file's text describes; `name` names it in messages.");
+}
+
+}  // namespace kalvane::python
