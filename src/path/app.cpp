@@ -198,6 +198,8 @@ outcome run_path(const options& o) {
   for (const newton::load_stage& stage : recorder.stages) facts.stages.push_back(stage.kind);
   facts.watched = displacement_at(m, e.at, x, watch.node, watch.component);
   facts.extremes = extreme_forces(r);
+  for (const member& b : s.members) facts.cables += b.behaviour == bar_behaviour::cable ? 1 : 0;
+  facts.slack_cables = slack_cables_of(r);
   return {e.status, summary_text(m, path, c, e, facts)};
 }
 
