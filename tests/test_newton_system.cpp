@@ -133,6 +133,26 @@ TEST(NewtonSystem, RoundingLevelHoldsNewtonsFloorOnChainsThatSwingFar) {
   }
 }
 
+TEST(NewtonSystem, RoundingLevelHoldsNewtonsFloorOnAChainFlippedFromAnArch) {
+  // Drawn as an arch above its supports, stress-free, the chain hangs below them under its
+  // loads: every link swings through a large angle, none stretches more than 1e-4.
+  for (double rise : {1500.0, 4000.0}) {
+    nm::structure input = nm::hanging_chain(20, 10000.0, 0.0, rise, 10000.0, 1000.0);
+    for (nm::node_line& n : input.nodes) n.z = -n.z;
+    scratch_folder folder;
+    kalvane::structure s = nm::structured(nm::prepared(folder, input));
+    s.materials[0].law = kalvane::axial_law::linear_elastic;
+    s.materials[0].E = 200000.0;
+    kalvane::prepare(s);
+    kn::stiffness_pattern pattern = kn::pattern_of(s.base);
+    kn::factorisation f;
+    kn::vector x(static_cast<std::size_t>(s.base.free_count), 0.0);
+    ASSERT_TRUE(kn::minimise_energy(s, x, pattern, f).converged) << rise;
+    ASSERT_LT(x[static_cast<std::size_t>(s.base.dof_map(11, 3) - 1)], -2.0 * rise);  // it flipped
+    expect_floor_within_rounding(s, x);
+  }
+}
+
 TEST(NewtonSystem, RoundingLevelHoldsNewtonsFloorOnAPretensionedNet) {
   scratch_folder folder;
   const kalvane::structure s = nm::structured(nm::prepared(folder, nm::saddle_net(7, 7, 1000.0, 500.0, 0.00375, -8000.0)));
