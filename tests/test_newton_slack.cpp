@@ -111,6 +111,28 @@ TEST(NewtonSlack, VOfCablesUnderAVerticalLoad_BothTautAndSymmetric) {
   EXPECT_NEAR(P, 2.0 * res.force[0] * z / l, 1e-9 * P);
 }
 
+TEST(NewtonSlack, VOfCablesAlongThePath_WeightThenASidewaysLoadThatSlackensOne) {
+  // Their weight hangs on both cables; the sideways load then turns the resultant outside
+  // the V, and the path follows the node through the kink to where cable 1-2 alone holds it.
+  scratch_folder folder;
+  const double H = 30000.0;
+  kalvane::structure s = steel(folder, v_of_cables(H, 0.0), {1, 2});
+  s.materials[0].weight = 0.05;  // N/mm^3: 0.05 * 100 * 1414.2 per cable, half of each on node 2
+  kalvane::prepare(s);
+  const double L = std::sqrt(2.0) * 1000.0, P = 0.05 * 100.0 * L, EA = E * 100.0;
+  kn::stiffness_pattern pattern = kn::pattern_of(s.base);
+  kn::factorisation f;
+  const kn::path_finding path = kn::follow_path(s, pattern, f);
+  ASSERT_TRUE(path.reached_full_load);
+  // Weight and load on node 2 together: (H, -P); the two supports' halves stay there.
+  const double F = std::hypot(H, P), length = L * (1.0 + F / EA);
+  EXPECT_NEAR(-1000.0 + length * H / F, path.x[at(s.base, 2, 1)], 1e-7 * L);
+  EXPECT_NEAR(1000.0 - length * P / F, path.x[at(s.base, 2, 3)], 1e-7 * L);
+  const kn::results r = kn::results_at(s, path.x);
+  EXPECT_EQ(1, r.slack[1]);
+  EXPECT_NEAR(F, r.force[0], 1e-7 * F);
+}
+
 TEST(NewtonSlack, SteeringStiffnessTouchesTheTangentOnly) {
   // Node 2 held only by two slack cables (rest lengths longer than drawn): its own tangent
   // is singular; the steered one is not, and the gradient is the same to the bit.
