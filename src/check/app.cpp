@@ -177,6 +177,13 @@ void require_report(const options& o, const std::string& input_name, const std::
   }
 }
 
+// The cables at the refined state, against the stresses the report gives them; in a model
+// of plain bars, the bars in compression.
+void check_members(findings& f, const structure& s, const vector& x, const std::vector<double>& reported_stress) {
+  f.cables = cables_in(s, x, reported_stress);
+  if (f.cables.cables == 0) f.compression = compression_in(s, x);
+}
+
 }  // namespace
 
 options parse_options(const std::vector<std::string>& args) {
@@ -308,8 +315,9 @@ findings run_check(const options& o) {
   refine(f, s, r, refined, pattern, factor);
   f.accuracy = accuracy_of(f, o.digits, m.gradient_tolerance);
   progress.show("4. stability: factorising the stiffness");
-  evaluate(s, refined, &pattern);
+  evaluate(s, refined, &pattern, false);
   f.stability = factorise(factor, pattern);
+  check_members(f, s, refined, r.stress);
   f.displacements = size_of_displacements(m, r);
   f.seconds_points_1_to_4 = seconds_since(t0);
   f.factorisations_points_1_to_4 = factor.count;

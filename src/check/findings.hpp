@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "newton/factor.hpp"
+#include "check/cables.hpp"
 #include "check/lint.hpp"
 #include "newton/path.hpp"
 #include "check/residual.hpp"
@@ -100,7 +101,9 @@ struct findings {
   bool at_iteration_limit = false;
   refinement_finding refinement;
   accuracy_finding accuracy;
-  inertia stability;
+  inertia stability;   // of the structure's own tangent: slack cables with no stiffness
+  cable_finding cables;
+  compression_finding compression;  // of a model of plain bars only
   displacement_size displacements;
   bool path_followed = false;
   loading path_loading = loading::staged;

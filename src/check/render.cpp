@@ -196,6 +196,14 @@ std::string text_of(const findings& f) {
        std::to_string(s.zero) + " zero pivots (smallest " + sci(s.smallest_pivot) +
        " of the largest diagonal entry): " +
        (s.minimum() ? "a minimum" : s.negative > 0 ? "not a minimum, a saddle" : "not a minimum, a mechanism") + "\n";
+  if (f.cables.cables > 0) {
+    t += "   cables: " + std::to_string(f.cables.slack.size()) + " of " + std::to_string(f.cables.cables) + " slack";
+    for (std::size_t i = 0; i < f.cables.slack.size() && i < 20; ++i) t += (i == 0 ? ": " : ", ") + std::to_string(f.cables.slack[i]);
+    if (f.cables.slack.size() > 20) t += " and " + std::to_string(f.cables.slack.size() - 20) + " more";
+    t += "\n";
+    if (!f.cables.pushed.empty()) t += "   " + pushed_text(f.cables) + "\n";
+  }
+  if (f.compression.bars > 0) t += "   " + compression_text(f.compression) + "\n";
   t += "5. Loading path: " + path_text(f) + "\n";
   if (f.calculix_requested)
     for (const std::string& line : f.calculix_result.lines) t += line + "\n";

@@ -34,6 +34,12 @@ void decide(findings& f, bool strict) {
                 (f.warnings.size() == 1 ? "" : "s") + " about " + f.input_name + " (--strict)";
     return;
   }
+  // A result that pushes a cable answers a structure that does not exist, whatever its balance.
+  if (!f.cables.pushed.empty()) {
+    f.status = 2;
+    f.verdict = "not certified: " + pushed_text(f.cables);
+    return;
+  }
   if (!f.residual.within()) {
     f.status = 2;
     f.verdict = "not certified: not an equilibrium within the tolerance (" + std::to_string(f.residual.outside) +

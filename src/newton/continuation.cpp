@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "newton/newton.hpp"
+#include "newton/slack.hpp"
 
 namespace kalvane::newton {
 
@@ -79,8 +80,10 @@ corrector_outcome correct_on_arc(path_work& w, const path_state& from, double le
   double dt = 0.0;
   bool step_fresh = false;  // the last step came from a stiffness factorised where it started
   w.near_factorisation = false;
+  flip_counter flips(w.full);  // a corrector that flips cables back and forth fails: the step is halved
   for (;;) {
     apply_stage(w.scaled, w.full, w.stage, t);
+    if (flips.observe(w.scaled, x)) return outcome;
     state s = evaluate(w.scaled, x);
     const double size = s.finite ? max_abs(s.gradient) : INFINITY;
     // A step that left larger out-of-balance forces (or crushed a bar) was too long for the

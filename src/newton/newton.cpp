@@ -3,6 +3,9 @@
 #include <algorithm>
 #include <cmath>
 
+#include "newton/minimise.hpp"
+#include "newton/slack.hpp"
+
 namespace kalvane::newton {
 
 namespace {
@@ -30,6 +33,8 @@ newton_result newton_solve(const structure& m, vector& x, stiffness_pattern& pat
   newton_result result;
   state s = evaluate(m, x, &pattern);
   vector trial(x.size());
+  flip_counter flips(m);
+  flips.observe(m, x);
   // A factorisation costs a hundred solves on a large net, so it is kept for the next steps
   // (the chord method) while they still shrink the gradient fast; once they do not, or a
   // step must be cut back, the stiffness is factorised afresh at the current point.
@@ -73,6 +78,22 @@ newton_result newton_solve(const structure& m, vector& x, stiffness_pattern& pat
       continue;
     }
     x.swap(trial);
+    if (flips.observe(m, x)) {
+      // Newton's steps cross the kink of the same cables again and again: the energy, whose
+      // first derivative is continuous there, is minimised by a line search instead.
+      result.chattered = true;
+      if (settings.refuse_negative) return result;
+      minimise_settings fallback;
+      fallback.tolerance = std::max(settings.tolerance, settings.relative_tolerance * max_abs(s.scale));
+      const minimise_result r = minimise_energy(m, x, pattern, f, fallback);
+      result.steps += r.steps;
+      result.factorisations += r.factorisations;
+      result.converged = r.converged;
+      result.gradient = r.gradient;
+      result.rounding = r.rounding;
+      result.last = r.last;
+      return result;
+    }
     s = evaluate(m, x, &pattern);
     const double before = result.gradient, after = max_abs(s.gradient);
     fresh = false;

@@ -28,6 +28,9 @@ struct newton_settings {
 struct newton_result {
   bool converged = false;   // every component within the tolerance or its rounding level
   bool met_negative = false;
+  // Cables flipped between slack and taut back and forth: the rest was left to a line
+  // search on the energy (minimise.hpp), which the kink cannot trap.
+  bool chattered = false;
   int steps = 0;
   int factorisations = 0;
   double gradient = 0.0;    // largest gradient component at the end

@@ -7,6 +7,7 @@
 #include "newton/continuation.hpp"
 #include "newton/minimise.hpp"
 #include "newton/newton.hpp"
+#include "newton/slack.hpp"
 
 namespace kalvane::newton {
 
@@ -40,6 +41,15 @@ void emit(walk& k, const path_work& w, const path_state& p, point_kind kind) {
   if (kind == point_kind::bifurcation) k.bifurcation_met = true;
   // A limit point is where stability ends: the last stable point of a collapse.
   if (p.at.negative == 0 || kind == point_kind::limit) k.stable = p, k.stable_stage = w.stage.number;
+}
+
+// The nodes of the slack groups at x that carry a load (or none).
+std::vector<int32_t> nodes_held_by_slack(const structure& s, const vector& x, bool loaded) {
+  std::vector<int32_t> nodes;
+  for (const slack_group& g : slack_groups(s, x))
+    if (g.loaded == loaded) nodes.insert(nodes.end(), g.nodes.begin(), g.nodes.end());
+  std::sort(nodes.begin(), nodes.end());
+  return nodes;
 }
 
 enum class start_outcome { ready, mechanism, failed };
@@ -235,12 +245,16 @@ path_finding follow_path(const structure& m, stiffness_pattern& pattern, factori
     path.load_factor = 1.0;
     path.stage = w.stage.number;
     path.smallest_pivot = a.at.smallest_pivot;
+    path.held_nodes = nodes_held_by_slack(w.scaled, a.x, false);
     path.x = std::move(a.x);
   } else {
     // Past a limit point and gone (or stuck on the unstable branch): a collapse, told by the
     // last stable point. Short of any instability, the path only stalled where it was.
     const bool unstable_seen = k.limit_met || k.bifurcation_met || a.at.negative > 0;
-    path.collapsed = !path.mechanism && unstable_seen && k.stable_stage > 0;
+    // Under the stage's loads, a node left with only slack cables has nothing to hold it.
+    apply_stage(w.scaled, m, w.stage, 1.0);
+    path.unheld_nodes = nodes_held_by_slack(w.scaled, a.x, true);
+    path.collapsed = !path.mechanism && (unstable_seen || !path.unheld_nodes.empty()) && k.stable_stage > 0;
     path.stalled = !path.mechanism && !path.collapsed;
     const path_state& last = path.collapsed ? k.stable : a;
     path.load_factor = last.t;

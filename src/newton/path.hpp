@@ -101,6 +101,11 @@ struct path_finding {
   bool mechanism = false;   // the path cannot start: the energy falls without bound under the first loads
   bool stalled = false;     // the step shrank to nothing (or the steps ran out) on a stable branch short of full load
   int factorisations = 0;
+  // Free nodes that every member leaves slack and no load pulls, held where they are (at the
+  // equilibrium written); and nodes held only by slack cables under the rising loads, which
+  // no equilibrium holds (the path collapsed there). In rising order.
+  std::vector<int32_t> held_nodes;
+  std::vector<int32_t> unheld_nodes;
   std::vector<path_point> points;  // every converged point, in order
   vector x;                  // the last equilibrium on the path
 };

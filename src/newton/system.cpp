@@ -4,6 +4,7 @@
 #include <cmath>
 #include <limits>
 
+#include "newton/slack.hpp"
 #include "newton/tangent.hpp"
 #include "structure/law.hpp"
 
@@ -105,7 +106,7 @@ stiffness_pattern pattern_of(const model& m) {
   return s;
 }
 
-state evaluate(const structure& st, const vector& x, stiffness_pattern* pattern) {
+state evaluate(const structure& st, const vector& x, stiffness_pattern* pattern, bool steer_slack) {
   const model& m = st.base;
   const auto n = static_cast<std::size_t>(m.free_count);
   state s;
@@ -145,16 +146,33 @@ state evaluate(const structure& st, const vector& x, stiffness_pattern* pattern)
       carried[j] = std::fabs(component(m, x, bar.node1, j + 1)) + std::fabs(component(m, x, bar.node2, j + 1));
     double block[3][3];
     tangent_block(t, block);
+    // The strain itself is summed from terms of the swing's size, lambda_D^2 - 1 = sum over
+    // j of d_j (d_j + 2 c_j) with d = u / D: a bar that swings far but stretches little keeps
+    // their rounding, which the axial stiffness passes to its force, dN = (dN/dl) D de / 2
+    // lambda_D, and the force to each component along the bar.
+    const double c0[3] = {bar.cx, bar.cy, bar.cz};
+    double strain_terms = 0.0;
+    for (int j = 0; j < 3; ++j) strain_terms += std::fabs(t.axis[j] - c0[j]) * std::fabs(t.axis[j] + c0[j]);
+    const double strain_force = 0.5 * std::fabs(t.along) * bar.length0 * strain_terms;
     for (int a = 0; a < 6; ++a) {
       if (local[a] < 0) continue;
       const double f = a < 3 ? -t.end_force[a] : t.end_force[a - 3];
-      double rounding_force = 0.0;
+      double rounding_force = strain_force * std::fabs(t.axis[a % 3]);
       for (int c = 0; c < 3; ++c) rounding_force += std::fabs(block[a % 3][c]) * carried[c];
       s.gradient[static_cast<std::size_t>(local[a])] += f;
       s.scale[static_cast<std::size_t>(local[a])] += std::fabs(f);
       s.carried[static_cast<std::size_t>(local[a])] += rounding_force;
     }
     if (!pattern) continue;
+    // A slack cable has no stiffness, and a node held only by slack cables would leave the
+    // matrix singular: the tangent alone ties its ends by a small spring, along the cable
+    // and across it (two collinear slack cables hold nothing across). The gradient above,
+    // which alone decides convergence, is the slack cable's own (zero), so the equilibrium
+    // stays exact; the tangent only steers the steps toward it.
+    if (t.slack && steer_slack) {
+      const double k = slack_stiffness(bar, material_of(st, b), member_of(st, b));
+      for (int i = 0; i < 3; ++i) block[i][i] += k;
+    }
     const int32_t* slots = &pattern->slots[21 * index];
     for (int a = 0; a < 6; ++a)
       for (int c = 0; c <= a; ++c) {

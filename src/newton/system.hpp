@@ -39,8 +39,10 @@ struct state {
 };
 
 // Evaluates at x (free components; prescribed ones from the model). With `pattern`, also
-// assembles the tangent stiffness into pattern->matrix.
-state evaluate(const structure& s, const vector& x, stiffness_pattern* pattern = nullptr);
+// assembles the tangent stiffness into pattern->matrix; `steer_slack` gives slack cables the
+// small stiffness that steers Newton's steps (slack.hpp), off for the structure's own
+// tangent, whose inertia says whether the equilibrium is stable.
+state evaluate(const structure& s, const vector& x, stiffness_pattern* pattern = nullptr, bool steer_slack = true);
 
 // The bar's displacement difference u(node2) - u(node1) at x.
 void bar_difference(const model& m, const bar_record& bar, const vector& x, double u[3]);

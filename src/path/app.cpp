@@ -208,6 +208,8 @@ outcome run_path_on(structure given, const std::string& input_name, const std::s
   for (const newton::load_stage& stage : recorder.stages) facts.stages.push_back(stage.kind);
   facts.watched = displacement_at(m, e.at, x, watch.node, watch.component);
   facts.extremes = extreme_forces(r);
+  for (const member& b : s.members) facts.cables += b.behaviour == bar_behaviour::cable ? 1 : 0;
+  facts.slack_cables = slack_cables_of(r);
   outcome done{e.status, summary_text(m, path, c, e, facts), {}, {}, r};
   const model& at = written.base;
   for (int32_t k = 1; k <= at.node_count; ++k)

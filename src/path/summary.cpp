@@ -1,5 +1,6 @@
 #include "path/summary.hpp"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 
@@ -51,7 +52,37 @@ std::string stages_text(const std::vector<newton::stage_kind>& stages) {
   return text + ")";
 }
 
+// " is held only by slack cables and carries a load", in the number of the nodes.
+std::string unheld_words(const std::vector<int32_t>& nodes) {
+  return nodes.size() == 1 ? " is held only by slack cables and carries a load"
+                           : " are held only by slack cables and carry a load";
+}
+
 }  // namespace
+
+std::vector<int32_t> slack_cables_of(const newton::results& r) {
+  std::vector<int32_t> slack;
+  for (std::size_t i = 0; i < r.slack.size(); ++i)
+    if (r.slack[i]) slack.push_back(static_cast<int32_t>(i + 1));
+  return slack;
+}
+
+std::string slack_text(long cables, const std::vector<int32_t>& slack) {
+  const std::string of = " of " + std::to_string(cables) + (cables == 1 ? " cable" : " cables") + " slack";
+  if (slack.empty()) return "none" + of;
+  std::string text = std::to_string(slack.size()) + of + ":";
+  const std::size_t listed = std::min<std::size_t>(slack.size(), 20);
+  for (std::size_t i = 0; i < listed; ++i) text += (i == 0 ? " " : ", ") + std::to_string(slack[i]);
+  if (listed < slack.size()) text += " and " + std::to_string(slack.size() - listed) + " more";
+  return text;
+}
+
+std::string nodes_text(const std::vector<int32_t>& nodes) {
+  std::string text = nodes.size() == 1 ? "node " : "nodes ";
+  for (std::size_t i = 0; i < nodes.size(); ++i)
+    text += (i == 0 ? "" : i + 1 == nodes.size() ? " and " : ", ") + std::to_string(nodes[i]);
+  return text;
+}
 
 force_extremes extreme_forces(const newton::results& r) {
   force_extremes x;
@@ -134,12 +165,16 @@ std::string summary_text(const model& full, const newton::path_finding& path, co
         where += " at the limit load factor " + figure(point_at(e.limit_point).load_factor) +
                  (how == newton::loading::staged ? " of stage " + std::to_string(point_at(e.limit_point).stage)
                                                  : std::string());
+      if (!path.unheld_nodes.empty())
+        where += ": " + nodes_text(path.unheld_nodes) + unheld_words(path.unheld_nodes) + ", which no equilibrium holds";
       where += ". The files hold the last stable point: " + last_text;
       break;
     case end_kind::mechanism:
       where = "none: under its first loads the structure is a mechanism, whose energy falls without bound (a "
               "loaded component that no bar or support holds, or a motion the supports leave free). The files "
               "hold the unloaded shape";
+      if (!path.unheld_nodes.empty())
+        where += "; " + nodes_text(path.unheld_nodes) + unheld_words(path.unheld_nodes);
       break;
     case end_kind::stalled:
       where = "short of full load: the path could not be followed on (its step shrank to nothing on a stable "
@@ -159,6 +194,10 @@ std::string summary_text(const model& full, const newton::path_finding& path, co
               ? "largest compression " + figure(x.compression) + " in bar " + std::to_string(x.compression_bar)
               : std::string("no bar in compression")) +
          "\n";
+  if (facts.cables > 0) out += "  cables: " + slack_text(facts.cables, facts.slack_cables) + "\n";
+  if (!path.held_nodes.empty())
+    out += "  held where " + std::string(path.held_nodes.size() == 1 ? "it is" : "they are") + ", every member slack and no load on " +
+           (path.held_nodes.size() == 1 ? "it" : "them") + ": " + nodes_text(path.held_nodes) + "\n";
   out += "Wrote into " + facts.out_folder + ":";
   for (std::size_t i = 0; i < facts.files.size(); ++i) out += (i == 0 ? " " : ", ") + facts.files[i];
   out += "\n";

@@ -1,0 +1,341 @@
+// Cables that go slack under Newton's method: two cables in a V, one pushed slack by a
+// sideways load, against statics; a pretensioned cable crossed by a stiff bar, pushed slack
+// and pulled taut again along the loading path, against its closed form; a node held only by
+// slack cables, held where it is without load and named with one; and the tangent's steering
+// of slack cables, which must leave the residual alone.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <vector>
+
+#include "check_fixture.hpp"
+#include "newton/loading.hpp"
+#include "newton/minimise.hpp"
+#include "newton/newton.hpp"
+#include "newton/path.hpp"
+#include "newton/slack.hpp"
+#include "newton_models.hpp"
+#include "structure/files.hpp"
+#include "structure/law.hpp"
+#include "view/report_reader.hpp"
+
+namespace {
+
+using kalvane_test::scratch_folder;
+namespace nm = newton_models;
+namespace kn = kalvane::newton;
+
+constexpr double E = 200000.0;  // N/mm^2
+
+// The structure of `input`, its one material made linear-elastic steel and the bars listed
+// made cables (bar b at [b - 1]).
+kalvane::structure steel(const scratch_folder& folder, const nm::structure& input, const std::vector<int>& cables) {
+  kalvane::structure s = nm::structured(nm::prepared(folder, input));
+  s.materials[0].law = kalvane::axial_law::linear_elastic;
+  s.materials[0].E = E;
+  for (int b : cables) s.members[static_cast<std::size_t>(b - 1)].behaviour = kalvane::bar_behaviour::cable;
+  kalvane::prepare(s);
+  return s;
+}
+
+std::size_t at(const kalvane::model& m, int node, int component) {
+  return static_cast<std::size_t>(m.dof_map(node, component) - 1);
+}
+
+// Supports 1 and 3 at (-+1000, 0, 1000), node 2 at the origin held in Y, loaded by (H, 0, -P).
+nm::structure v_of_cables(double H, double P) {
+  nm::structure s;
+  s.nodes = {{-1000.0, 0.0, 1000.0}, {0.0, 0.0, 0.0}, {1000.0, 0.0, 1000.0}};
+  s.bars = {{1, 2, 100.0}, {2, 3, 100.0}};
+  nm::hold(s, 1);
+  nm::hold(s, 3);
+  s.prescribed.push_back({2, 2, 0.0});
+  s.loads = {{2, 1, H}, {2, 3, -P}};
+  return s;
+}
+
+TEST(NewtonSlack, VOfCablesPushedSideways_HangsOnOneCableAlongTheLoad) {
+  // H > P turns the load outside the V: cable 2-3 goes slack and the node swings until
+  // cable 1-2 lies along the load, carrying all of it: node = S1 + L (1 + F / EA) F / |F|.
+  scratch_folder folder;
+  const double H = 15000.0, P = 10000.0;
+  const kalvane::structure s = steel(folder, v_of_cables(H, P), {1, 2});
+  const kalvane::model& m = s.base;
+  kn::stiffness_pattern pattern = kn::pattern_of(m);
+  kn::factorisation f;
+  kn::vector x(static_cast<std::size_t>(m.free_count), 0.0);
+  const kn::minimise_result r = kn::minimise_energy(s, x, pattern, f);
+  ASSERT_TRUE(r.converged);
+  const double F = std::hypot(H, P), L = std::sqrt(2.0) * 1000.0, EA = E * 100.0;
+  const double length = L * (1.0 + F / EA);
+  EXPECT_NEAR(-1000.0 + length * H / F, x[at(m, 2, 1)], 1e-8 * L);
+  EXPECT_NEAR(1000.0 - length * P / F, x[at(m, 2, 3)], 1e-8 * L);
+  const kn::results res = kn::results_at(s, x);
+  EXPECT_NEAR(F, res.force[0], 1e-8 * F);
+  EXPECT_EQ(0.0, res.force[1]);
+  EXPECT_EQ(0.0, res.stress[1]);  // the report's stress of a slack cable
+  EXPECT_EQ(0, res.slack[0]);
+  EXPECT_EQ(1, res.slack[1]);
+  // The support of the slack cable takes nothing; the other takes the whole load.
+  EXPECT_EQ(0.0, res.reaction[3 * 2 + 0]);
+  EXPECT_NEAR(-H, res.reaction[0], 1e-8 * F);
+  // bars.csv gives the states; the report, in kalvane's layout, a slack cable's stress as 0.
+  const std::string csv = kalvane::bars_csv(s, res);
+  EXPECT_NE(std::string::npos, csv.find(",taut\n2,")) << csv;
+  EXPECT_EQ(csv.size() - 7, csv.rfind(",slack\n")) << csv;
+  kalvane::structure written = s;
+  for (int32_t p = 1; p <= m.free_count; ++p) written.base.unknowns(p) = x[static_cast<std::size_t>(p - 1)];
+  const std::string report = folder / "output.txt";
+  kalvane::write_structure_report(written, res, report);
+  const kalvane::view::report read = kalvane::view::read_report_file(report);
+  ASSERT_EQ(2u, read.stress.size());
+  EXPECT_EQ(0.0, read.stress[1]);
+  EXPECT_NEAR(res.stress[0], read.stress[0], 1e-4 * res.stress[0]);
+}
+
+TEST(NewtonSlack, VOfCablesUnderAVerticalLoad_BothTautAndSymmetric) {
+  // Inside the V both cables carry it, equally by symmetry: 2 T cos(angle) = P on the
+  // deformed geometry, which Newton reaches from the drawn one.
+  scratch_folder folder;
+  const double P = 10000.0;
+  const kalvane::structure s = steel(folder, v_of_cables(0.0, P), {1, 2});
+  kn::stiffness_pattern pattern = kn::pattern_of(s.base);
+  kn::factorisation f;
+  kn::vector x(static_cast<std::size_t>(s.base.free_count), 0.0);
+  ASSERT_TRUE(kn::minimise_energy(s, x, pattern, f).converged);
+  const kn::results res = kn::results_at(s, x);
+  EXPECT_EQ(0, res.slack[0] + res.slack[1]);
+  EXPECT_NEAR(res.force[0], res.force[1], 1e-9 * res.force[0]);
+  const double z = 1000.0 - x[at(s.base, 2, 3)];  // height of the supports over the node
+  const double l = std::hypot(1000.0 + x[at(s.base, 2, 1)], z);
+  EXPECT_NEAR(P, 2.0 * res.force[0] * z / l, 1e-9 * P);
+}
+
+TEST(NewtonSlack, VOfCablesAlongThePath_WeightThenASidewaysLoadThatSlackensOne) {
+  // Their weight hangs on both cables; the sideways load then turns the resultant outside
+  // the V, and the path follows the node through the kink to where cable 1-2 alone holds it.
+  scratch_folder folder;
+  const double H = 30000.0;
+  kalvane::structure s = steel(folder, v_of_cables(H, 0.0), {1, 2});
+  s.materials[0].weight = 0.05;  // N/mm^3: 0.05 * 100 * 1414.2 per cable, half of each on node 2
+  kalvane::prepare(s);
+  const double L = std::sqrt(2.0) * 1000.0, P = 0.05 * 100.0 * L, EA = E * 100.0;
+  kn::stiffness_pattern pattern = kn::pattern_of(s.base);
+  kn::factorisation f;
+  const kn::path_finding path = kn::follow_path(s, pattern, f);
+  ASSERT_TRUE(path.reached_full_load);
+  // Weight and load on node 2 together: (H, -P); the two supports' halves stay there.
+  const double F = std::hypot(H, P), length = L * (1.0 + F / EA);
+  EXPECT_NEAR(-1000.0 + length * H / F, path.x[at(s.base, 2, 1)], 1e-7 * L);
+  EXPECT_NEAR(1000.0 - length * P / F, path.x[at(s.base, 2, 3)], 1e-7 * L);
+  const kn::results r = kn::results_at(s, path.x);
+  EXPECT_EQ(1, r.slack[1]);
+  EXPECT_NEAR(F, r.force[0], 1e-7 * F);
+}
+
+TEST(NewtonSlack, SteeringStiffnessTouchesTheTangentOnly) {
+  // Node 2 held only by two slack cables (rest lengths longer than drawn): its own tangent
+  // is singular; the steered one is not, and the gradient is the same to the bit.
+  scratch_folder folder;
+  kalvane::structure s = steel(folder, v_of_cables(0.0, 0.0), {1, 2});
+  for (kalvane::member& mem : s.members) mem.rest_length = 1.1 * std::sqrt(2.0) * 1000.0;
+  kalvane::prepare(s);
+  kn::stiffness_pattern pattern = kn::pattern_of(s.base);
+  kn::factorisation f;
+  const kn::vector x(static_cast<std::size_t>(s.base.free_count), 0.0);
+  const kn::state own = kn::evaluate(s, x, &pattern, false);
+  EXPECT_FALSE(kn::factorise(f, pattern).minimum());
+  const kn::state steered = kn::evaluate(s, x, &pattern, true);
+  const kn::inertia in = kn::factorise(f, pattern);
+  EXPECT_TRUE(in.minimum());
+  EXPECT_EQ(own.gradient, steered.gradient);
+  EXPECT_EQ(own.energy, steered.energy);
+  // A millionth of the taut cable's E A / L0, along and across.
+  const double k = kn::slack_stiffness(s.base.bars(1), s.materials[0], s.members[0]);
+  EXPECT_NEAR(1e-6 * E * 100.0 / (1.1 * std::sqrt(2.0) * 1000.0), k, 1e-12 * k);
+}
+
+// Support 1 at the origin, node 2 at X = 1000 held in Y and Z, support 3 at X = 2000: a
+// cable 1-2 pretensioned by a rest length 1 mm short of its drawn length, and a stiff steel
+// bar 2-3 of ten times its area and weight along -X. Stage 1 pretensions, stage 2 (its
+// weight) pushes node 2 toward support 1 until the cable is slack, stage 3 pulls it back.
+struct crossed {
+  kalvane::structure s;
+  double EA_cable = E * 10.0, EA_bar = E * 100.0;
+  double weight_load = 0.0;  // on node 2, along -X
+  double live = 0.0;         // on node 2, along +X
+};
+
+crossed crossed_cable(const scratch_folder& folder) {
+  nm::structure input;
+  input.nodes = {{0.0, 0.0, 0.0}, {1000.0, 0.0, 0.0}, {2000.0, 0.0, 0.0}};
+  input.bars = {{1, 2, 10.0}, {2, 3, 100.0}};
+  nm::hold(input, 1);
+  nm::hold(input, 3);
+  nm::hold(input, 2, 2, 3);
+  crossed c;
+  c.live = 40000.0;
+  input.loads = {{2, 1, c.live}};
+  c.s = steel(folder, input, {1});
+  c.s.members[0].rest_length = 999.0;
+  // A bar weighing 0.6 N/mm^3 of 100 mm^2 over 1000 mm: 60 kN, half of it on node 2, more
+  // than the 20 kN that takes the pretension out of the cable.
+  kalvane::material heavy = c.s.materials[0];
+  heavy.name = "heavy";
+  heavy.weight = 0.6;
+  c.s.materials.push_back(heavy);
+  c.s.members[1].material = 1;
+  c.s.gravity = {-1.0, 0.0, 0.0};
+  kalvane::prepare(c.s);
+  c.weight_load = 0.5 * 0.6 * 100.0 * 1000.0;
+  return c;
+}
+
+// Node 2's displacement u under a load F along +X: -T(u) - EA_bar u / 1000 + F = 0 with
+// T = EA_cable ((1000 + u) / 999 - 1) while positive.
+double crossed_answer(const crossed& c, double F) {
+  const double taut = (F - c.EA_cable * (1000.0 / 999.0 - 1.0)) / (c.EA_cable / 999.0 + c.EA_bar / 1000.0);
+  if (1000.0 + taut >= 999.0) return taut;
+  return F * 1000.0 / c.EA_bar;
+}
+
+TEST(NewtonSlack, PretensionedCableGoesSlackAndTautAgainAlongThePath) {
+  scratch_folder folder;
+  const crossed c = crossed_cable(folder);
+  const kalvane::model& m = c.s.base;
+  kn::stiffness_pattern pattern = kn::pattern_of(m);
+  kn::factorisation f;
+  std::vector<kn::path_point> points;
+  std::vector<double> u;
+  const kn::path_finding path =
+      kn::follow_path(c.s, pattern, f, {}, [&](const kn::path_point& p, const kn::vector& x) {
+        points.push_back(p);
+        u.push_back(x[0]);
+      });
+  ASSERT_TRUE(path.reached_full_load);
+  ASSERT_EQ(3, path.stage);
+  EXPECT_NEAR(crossed_answer(c, c.live - c.weight_load), path.x[0], 1e-9 * 1000.0);
+  EXPECT_LT(crossed_answer(c, -c.weight_load), -1.0);  // the weight alone leaves the cable slack
+  bool slack_seen = false;
+  for (std::size_t i = 0; i < points.size(); ++i) {
+    // No corrector needs more than a handful of iterations, at the kink or elsewhere.
+    EXPECT_LE(points[i].newton_steps, 8) << "point " << i;
+    if (points[i].stage == 2 && points[i].load_factor == 1.0) {
+      EXPECT_NEAR(crossed_answer(c, -c.weight_load), u[i], 1e-7 * 1000.0);
+      slack_seen = true;
+    }
+  }
+  EXPECT_TRUE(slack_seen);
+  EXPECT_TRUE(path.held_nodes.empty());
+  const kn::results r = kn::results_at(c.s, path.x);
+  EXPECT_EQ(0, r.slack[0]);
+}
+
+TEST(NewtonSlack, NewtonFromEitherSideOfTheKinkConverges) {
+  // From the slack side and from the taut side of the cable's rest length, with the loads
+  // at full value: Newton (with its fallback) settles on the same point.
+  scratch_folder folder;
+  crossed c = crossed_cable(folder);
+  kalvane::structure full = c.s;
+  kn::apply_stage(full, c.s, kn::stages_of(c.s, kn::loading::staged).back(), 1.0);
+  for (double start : {-5.0, -1.0, 0.0, 0.5, 3.0}) {
+    kn::stiffness_pattern pattern = kn::pattern_of(full.base);
+    kn::factorisation f;
+    kn::vector x{start};
+    const kn::newton_result r = kn::newton_solve(full, x, pattern, f, {});
+    EXPECT_TRUE(r.converged) << start;
+    EXPECT_NEAR(crossed_answer(c, c.live - c.weight_load), x[0], 1e-9 * 1000.0) << start;
+  }
+}
+
+TEST(NewtonSlack, FlipCounterCatchesChattering) {
+  scratch_folder folder;
+  const crossed c = crossed_cable(folder);
+  kn::flip_counter flips(c.s, 3);
+  EXPECT_TRUE(flips.active);
+  // Slack (u < -1) and taut in turn: the fourth flip of the same cable is one too many.
+  const double states[] = {-2.0, 0.0, -2.0, 0.0, -2.0};
+  for (int i = 0; i < 4; ++i) EXPECT_FALSE(flips.observe(c.s, kn::vector{states[i]})) << i;
+  EXPECT_TRUE(flips.observe(c.s, kn::vector{states[4]}));
+  // Moving on one side of the kink flips nothing.
+  kn::flip_counter steady(c.s, 1);
+  for (double u : {-3.0, -2.0, -1.5, -1.2}) EXPECT_FALSE(steady.observe(c.s, kn::vector{u}));
+}
+
+// Node 2 between supports 1 and 3 on two cables 10 % longer than the gap, so both slack;
+// and a bar from support 3 to node 4 pulled along X so that the path has a load to raise.
+nm::structure slack_held(double load_on_2) {
+  nm::structure s;
+  s.nodes = {{-1000.0, 0.0, 0.0}, {0.0, 0.0, 0.0}, {1000.0, 0.0, 0.0}, {2000.0, 0.0, 0.0}};
+  s.bars = {{1, 2, 100.0}, {2, 3, 100.0}, {3, 4, 100.0}};
+  nm::hold(s, 1);
+  nm::hold(s, 3);
+  nm::hold(s, 4, 2, 3);
+  s.loads = {{4, 1, 1000.0}};
+  if (load_on_2 != 0.0) s.loads.push_back({2, 3, -load_on_2});
+  return s;
+}
+
+TEST(NewtonSlack, NodeHeldOnlyBySlackCables_HeldWithoutLoadAndNamedWithOne) {
+  scratch_folder folder;
+  {
+    kalvane::structure s = steel(folder, slack_held(0.0), {1, 2});
+    s.members[0].rest_length = s.members[1].rest_length = 1100.0;
+    kalvane::prepare(s);
+    const std::vector<kn::slack_group> groups = kn::slack_groups(s, kn::vector(static_cast<std::size_t>(s.base.free_count), 0.0));
+    ASSERT_EQ(1u, groups.size());
+    EXPECT_EQ(std::vector<int32_t>{2}, groups[0].nodes);
+    EXPECT_FALSE(groups[0].loaded);
+    kn::stiffness_pattern pattern = kn::pattern_of(s.base);
+    kn::factorisation f;
+    const kn::path_finding path = kn::follow_path(s, pattern, f);
+    ASSERT_TRUE(path.reached_full_load);
+    EXPECT_EQ(std::vector<int32_t>{2}, path.held_nodes);
+    for (int c = 1; c <= 3; ++c) EXPECT_EQ(0.0, path.x[at(s.base, 2, c)]) << c;
+    EXPECT_NEAR(1000.0 * 1000.0 / (E * 100.0), path.x[at(s.base, 4, 1)], 1e-9 * 1000.0);
+  }
+  {
+    // With a load on it, and rest lengths so long that nothing catches it within any
+    // structure's reach: no equilibrium holds node 2, and the path names it.
+    kalvane::structure s = steel(folder, slack_held(500.0), {1, 2});
+    s.members[0].rest_length = s.members[1].rest_length = 1e9;
+    kalvane::prepare(s);
+    const std::vector<kn::slack_group> groups = kn::slack_groups(s, kn::vector(static_cast<std::size_t>(s.base.free_count), 0.0));
+    ASSERT_EQ(1u, groups.size());
+    EXPECT_TRUE(groups[0].loaded);
+    EXPECT_EQ(-500.0, groups[0].load[2]);
+    kn::stiffness_pattern pattern = kn::pattern_of(s.base);
+    kn::factorisation f;
+    const kn::path_finding path = kn::follow_path(s, pattern, f);
+    EXPECT_FALSE(path.reached_full_load);
+    EXPECT_TRUE(path.collapsed || path.mechanism);
+    EXPECT_EQ(std::vector<int32_t>{2}, path.unheld_nodes);
+  }
+}
+
+TEST(NewtonSlack, GroupJoinedByATautBarIsOneGroupAndASupportHoldsIt) {
+  // Nodes 2 and 3 joined by a bar, hung from supports 1 and 4 by slack cables: one group
+  // of two nodes; the same with node 3 held in Z is held by its support.
+  nm::structure input;
+  input.nodes = {{-1000.0, 0.0, 0.0}, {0.0, 0.0, 0.0}, {1000.0, 0.0, 0.0}, {2000.0, 0.0, 0.0}};
+  input.bars = {{1, 2, 100.0}, {2, 3, 100.0}, {3, 4, 100.0}};
+  nm::hold(input, 1);
+  nm::hold(input, 4);
+  input.loads = {{2, 1, 100.0}, {3, 1, -100.0}};  // balanced: no resultant
+  scratch_folder folder;
+  kalvane::structure s = steel(folder, input, {1, 3});
+  s.members[0].rest_length = s.members[2].rest_length = 1100.0;
+  kalvane::prepare(s);
+  std::vector<kn::slack_group> groups = kn::slack_groups(s, kn::vector(static_cast<std::size_t>(s.base.free_count), 0.0));
+  ASSERT_EQ(1u, groups.size());
+  EXPECT_EQ((std::vector<int32_t>{2, 3}), groups[0].nodes);
+  EXPECT_FALSE(groups[0].loaded);
+  input.prescribed.push_back({3, 3, 0.0});
+  scratch_folder other;
+  kalvane::structure held = steel(other, input, {1, 3});
+  held.members[0].rest_length = held.members[2].rest_length = 1100.0;
+  kalvane::prepare(held);
+  EXPECT_TRUE(kn::slack_groups(held, kn::vector(static_cast<std::size_t>(held.base.free_count), 0.0)).empty());
+}
+
+}  // namespace

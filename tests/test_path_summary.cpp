@@ -1,0 +1,63 @@
+// The summary's lines on cables: how many are slack and which, the nodes held where they
+// are by nothing but the absence of load, and the nodes no equilibrium holds.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "path/summary.hpp"
+
+namespace {
+
+namespace kp = kalvane::path;
+namespace kn = kalvane::newton;
+
+TEST(PathSummary, SlackCablesCountedAndListed) {
+  EXPECT_EQ("3 of 60 cables slack: 12, 31, 40", kp::slack_text(60, {12, 31, 40}));
+  EXPECT_EQ("none of 1 cable slack", kp::slack_text(1, {}));
+  std::vector<int32_t> many;
+  for (int32_t b = 1; b <= 25; ++b) many.push_back(b);
+  const std::string text = kp::slack_text(100, many);
+  EXPECT_EQ(0u, text.find("25 of 100 cables slack: 1, 2, "));
+  EXPECT_NE(std::string::npos, text.find(", 20 and 5 more"));
+  kn::results r;
+  r.slack = {0, 1, 0, 1};
+  EXPECT_EQ((std::vector<int32_t>{2, 4}), kp::slack_cables_of(r));
+}
+
+TEST(PathSummary, NodesNamedInWords) {
+  EXPECT_EQ("node 4", kp::nodes_text({4}));
+  EXPECT_EQ("nodes 4 and 7", kp::nodes_text({4, 7}));
+  EXPECT_EQ("nodes 4, 7 and 9", kp::nodes_text({4, 7, 9}));
+}
+
+TEST(PathSummary, HeldAndUnheldNodesReachTheSummary) {
+  kalvane::model m;
+  m.node_count = 3;
+  m.loads.allocate(1, 3, 1, 3);
+  m.prescribed.allocate(1, 3, 1, 3);
+  kn::path_finding path;
+  path.reached_full_load = true;
+  path.stage = 1;
+  path.load_factor = 1.0;
+  path.held_nodes = {2};
+  kp::curve c;
+  c.watch.node = 1;
+  c.watch.component = 1;
+  kp::ending e;
+  kp::summary_facts facts;
+  facts.cables = 2;
+  facts.slack_cables = {1, 2};
+  std::string text = kp::summary_text(m, path, c, e, facts);
+  EXPECT_NE(std::string::npos, text.find("  cables: 2 of 2 cables slack: 1, 2\n")) << text;
+  EXPECT_NE(std::string::npos, text.find("held where it is, every member slack and no load on it: node 2\n")) << text;
+  path.held_nodes.clear();
+  path.reached_full_load = false;
+  path.collapsed = true;
+  path.unheld_nodes = {2};
+  e.kind = kp::end_kind::collapse;
+  text = kp::summary_text(m, path, c, e, facts);
+  EXPECT_NE(std::string::npos, text.find("node 2 is held only by slack cables and carries a load, which no equilibrium holds")) << text;
+}
+
+}  // namespace
