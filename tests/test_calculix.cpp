@@ -215,3 +215,47 @@ TEST(Calculix, KalvaneCheckFoldsTheCrossCheckIntoItsVerdict) {
   kalvane::check::decide(f, false);
   EXPECT_EQ(f.status, 0) << f.verdict;
 }
+
+// A star of two steel cables prestressed by force and a rubber bar cut short, under a load
+// and their own weight: CalculiX, with each bar's own table offset by its prestress, finds
+// kalvane-path's equilibrium.
+TEST(Calculix, TwoMaterialsWithPrestressAndWeightAgree) {
+  REQUIRE_CCX();
+  scratch_folder folder;
+  write_file(folder / "model.json", R"({
+  "format": "kalvane-model", "version": 1, "title": "Prestressed star",
+  "settings": {"sigma": 0.9, "line_search_steps": 20, "tolerance": 1e-06, "reference": 0.0, "max_iterations": 5000, "memory": 10},
+  "materials": [
+    {"name": "steel", "law": "linear-elastic", "E": 200000.0, "weight": 0.5},
+    {"name": "rubber", "law": "neo-hooke", "c1": 1000.0, "weight": 0.1}
+  ],
+  "gravity": [0.0, 0.0, -1.0],
+  "nodes": [[2.0, 0.0, 0.0], [-1.0, 1.7320508075688772, 0.0], [-1.0, -1.7320508075688772, 0.0], [0.0, 0.0, 0.0]],
+  "bars": [
+    {"nodes": [1, 4], "area": 1.0, "material": "steel", "prestress": 100.0},
+    {"nodes": [2, 4], "area": 1.0, "material": "steel", "prestress": 80.0},
+    {"nodes": [3, 4], "area": 1.0, "material": "rubber", "rest_length": 1.95}
+  ],
+  "prescribed": [
+    {"node": 1, "x": 0.0, "y": 0.0, "z": 0.0},
+    {"node": 2, "x": 0.0, "y": 0.0, "z": 0.0},
+    {"node": 3, "x": 0.0, "y": 0.0, "z": 0.0}
+  ],
+  "loads": [{"node": 4, "x": 3.0, "z": -5.0}]
+}
+)");
+  program_run path;
+  path.program = kalvane_test::path_exe();
+  path.args = {"--dir", folder.path};
+  path.folder = folder.path;
+  const program_result solved = run_program(path);
+  ASSERT_EQ(solved.status, 0) << solved.out << solved.err;
+  program_run check;
+  check.program = check_exe();
+  check.args = {"--dir", folder / "path", "--calculix", "--no-path"};
+  check.folder = folder.path;
+  const program_result checked = run_program(check);
+  EXPECT_EQ(checked.status, 0) << checked.out << checked.err;
+  EXPECT_NE(checked.out.find("CalculiX agrees"), std::string::npos) << checked.out;
+  EXPECT_NE(checked.out.find("3 springs, 3 force tables"), std::string::npos) << checked.out;
+}

@@ -8,6 +8,7 @@
 
 #include "check/calculix_deck.hpp"
 #include "run.hpp"
+#include "structure/structure.hpp"
 
 namespace {
 
@@ -29,8 +30,10 @@ TEST(CalculixDeck, EveryNumberFitsTheSolversFieldAndKeepsFourteenDigits) {
   plan.input_text = awkward_model;
   kalvane::run(m, plan);
   const std::vector<kalvane::check::stretch_range> seen = {{0.6, 1.4}, {0.9, 1.1}};
-  const kalvane::check::calculix_deck deck = kalvane::check::plan_deck(m, seen);
-  std::istringstream text(kalvane::check::deck_text(m, deck));
+  kalvane::structure s = kalvane::structure_of(m);
+  kalvane::prepare(s);
+  const kalvane::check::calculix_deck deck = kalvane::check::plan_deck(s, seen);
+  std::istringstream text(kalvane::check::deck_text(s, deck));
   std::string line;
   int numbers = 0;
   std::vector<double> table_values;

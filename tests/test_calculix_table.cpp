@@ -11,13 +11,34 @@
 
 namespace {
 
-using kalvane::check::axial_force;
 using kalvane::check::interpolate;
-using kalvane::check::make_spring_table;
 using kalvane::check::spring_table;
 using kalvane::check::stretch_range;
 
 const kalvane::material_record materials[] = {kalvane::neo_hooke(10.0), kalvane::mooney_rivlin(4.0e5, 1.0e5)};
+
+// kalvane's material as the companions' law has it.
+kalvane::material law_of(const kalvane::material_record& record) {
+  kalvane::model m;
+  m.material = record;
+  return kalvane::structure_of(m).materials.front();
+}
+
+// A bar at its drawn length.
+kalvane::member drawn_bar(double length0) {
+  kalvane::member mem;
+  mem.rest = length0;
+  return mem;
+}
+
+double axial_force(const kalvane::material_record& material, double area, double stretch) {
+  return kalvane::check::axial_force(law_of(material), drawn_bar(1.0), area, 1.0, stretch);
+}
+
+spring_table make_spring_table(const kalvane::material_record& material, double area, double length0,
+                               stretch_range seen) {
+  return kalvane::check::make_spring_table(law_of(material), drawn_bar(length0), area, length0, seen);
+}
 
 // The element's response of a bar along X of `area` and `length0` at `stretch`.
 kalvane::bar_response<double> element_at(const kalvane::material_record& material, double area, double length0,
@@ -88,4 +109,34 @@ TEST(CalculixTable, InterpolationHoldsTheEndValuesBeyondTheTable) {
   EXPECT_EQ(interpolate(t, -0.5), -2.0);
   EXPECT_EQ(interpolate(t, 1.0), 3.0);
   EXPECT_EQ(interpolate(t, 9.0), 6.0);
+}
+
+// CalculiX measures elongation from the drawn length: a steel cable cut shorter than it is
+// drawn carries E A (D / L0 - 1) at zero elongation, nothing from its rest length down, and
+// a rubber bar drawn shorter than its rest length pushes there.
+TEST(CalculixTable, APrestressedBarsTableStartsAtItsForceInTheDrawnShape) {
+  kalvane::material steel;
+  steel.law = kalvane::axial_law::linear_elastic;
+  steel.E = 2.0e5;
+  kalvane::member cable;
+  cable.behaviour = kalvane::bar_behaviour::cable;
+  const double area = 1.5, drawn = 2.0;
+  cable.rest = 1.99;
+  const spring_table t = kalvane::check::make_spring_table(steel, cable, area, drawn, {1.0, 1.001});
+  EXPECT_LE(t.force.size(), 200u);
+  EXPECT_NEAR(interpolate(t, 0.0), steel.E * area * (drawn / cable.rest - 1.0), 1e-9 * steel.E * area);
+  EXPECT_NEAR(interpolate(t, 0.002), steel.E * area * ((drawn + 0.002) / cable.rest - 1.0), 1e-9 * steel.E * area);
+  EXPECT_NEAR(interpolate(t, cable.rest - drawn), 0.0, 1e-9 * steel.E * area);
+  EXPECT_EQ(interpolate(t, cable.rest - drawn - 0.003), 0.0);
+  // The rest length is a row, where the slack cable's law bends.
+  EXPECT_NE(std::find(t.elongation.begin(), t.elongation.end(), drawn * (cable.rest / drawn - 1.0)), t.elongation.end());
+
+  const kalvane::material rubber = law_of(kalvane::neo_hooke(10.0));
+  kalvane::member bar;
+  bar.rest = 2.2;
+  const spring_table r = kalvane::check::make_spring_table(rubber, bar, area, drawn, {0.99, 1.0});
+  const double lambda = drawn / bar.rest;
+  EXPECT_NEAR(interpolate(r, 0.0), area * 10.0 * (lambda - 1.0 / (lambda * lambda)), 1e-6);
+  EXPECT_LT(interpolate(r, 0.0), 0.0);
+  EXPECT_NEAR(interpolate(r, bar.rest - drawn), 0.0, 1e-12);
 }

@@ -13,6 +13,7 @@
 #include "newton/newton.hpp"
 #include "error.hpp"
 #include "run.hpp"
+#include "structure/model_file.hpp"
 
 namespace kalvane::check {
 
@@ -24,14 +25,81 @@ void require_readable(const std::string& path) {
   if (!std::ifstream(path)) fail(name_error, "cannot open " + path + " (has kalvane run in this directory?)");
 }
 
-// The model of the directory's input.txt as kalvane's run has it before it minimises.
-model prepared_model(const std::string& dir) {
-  model m;
-  run_plan plan;
-  plan.folder = dir;
-  plan.last = stage::start;
-  run(m, plan);
-  return m;
+// The model as kalvane's run has it before it minimises (`start` on the read state).
+void start(model& m) {
+  run_plan starting;
+  starting.first = starting.last = stage::start;
+  run(m, starting);
+}
+
+// The structure of the model file or input.txt at `path`, ready to solve: started and
+// prepared (rest lengths, self-weight).
+structure prepared_structure(const std::string& path) {
+  structure s = read_structure(path);
+  start(s.base);
+  prepare(s);
+  return s;
+}
+
+// The same at full load: live loads and self-weight, prescribed displacements and rest
+// lengths at their values, as the report's state stands.
+structure at_full_load(const structure& s) {
+  structure full = s;
+  scale_model(full, s, 1.0);
+  return full;
+}
+
+// The model file's name when given, else the one the folder holds.
+std::string model_name(const options& o) { return o.model.empty() ? find_model(o.dir) : o.model; }
+
+bool same_real(double a, double b) { return a == b || (std::isnan(a) && std::isnan(b)); }
+
+// How the structure of `other` (an input.txt, read) differs from the model file's `s`
+// (read state), in a few words; empty when they are the same structure.
+std::string difference(const structure& s, const structure& other) {
+  const model& a = s.base;
+  const model& b = other.base;
+  if (a.node_count != b.node_count || bar_count(a) != bar_count(b))
+    return std::to_string(b.node_count) + " nodes and " + std::to_string(bar_count(b)) + " bars against " +
+           std::to_string(a.node_count) + " and " + std::to_string(bar_count(a));
+  for (int32_t k = 1; k <= a.node_count; ++k)
+    if (!same_real(a.x0(k), b.x0(k)) || !same_real(a.y0(k), b.y0(k)) || !same_real(a.z0(k), b.z0(k)))
+      return "node " + std::to_string(k) + " is elsewhere";
+  for (int32_t e = 1; e <= bar_count(a); ++e) {
+    const bar_record &p = a.bars(e), &q = b.bars(e);
+    if (p.node1 != q.node1 || p.node2 != q.node2) return "bar " + std::to_string(e) + " joins other nodes";
+    if (!same_real(p.area, q.area)) return "bar " + std::to_string(e) + " has another area";
+  }
+  const std::string beyond = beyond_kalvane(s);
+  if (!beyond.empty()) return "the model file holds what input.txt cannot: " + beyond;
+  const material &m1 = s.materials.front(), &m2 = other.materials.front();
+  if (m1.law != m2.law || !same_real(m1.c1, m2.c1) || !same_real(m1.c2, m2.c2)) return "another material";
+  for (int32_t k = 1; k <= a.node_count; ++k)
+    for (int c = 1; c <= 3; ++c) {
+      const std::string where = "node " + std::to_string(k) + " " + "XYZ"[c - 1];
+      const bool held = a.dof_map(k, c) != 0, held_there = b.dof_map(k, c) != 0;
+      if (held != held_there || (held && !same_real(a.prescribed(k, c), b.prescribed(k, c))))
+        return where + " is supported otherwise";
+      if (!same_real(a.loads(k, c), b.loads(k, c))) return "another load at " + where;
+    }
+  return "";
+}
+
+// A model file found in the folder beside an input.txt that describes another structure:
+// which one was certified must be said.
+std::string other_input(const options& o, const std::string& certified, const structure& s) {
+  namespace fs = std::filesystem;
+  if (!o.model.empty()) return "";
+  const fs::path input = fs::path(o.dir) / input_file_name;
+  std::error_code failed;
+  if (!fs::exists(input, failed) || fs::equivalent(input, certified, failed)) return "";
+  try {
+    const std::string text = read_whole_text(input.string());
+    if (is_model_file_text(text)) return "it is a model file";
+    return difference(s, read_structure(input.string()));
+  } catch (const error& e) {
+    return std::string("kalvane cannot read it: ") + e.what();
+  }
 }
 
 double seconds_since(std::chrono::steady_clock::time_point t0) {
@@ -159,17 +227,21 @@ void compare(findings& f, const structure& s, const view::report& r, const vecto
   }
 }
 
-// Without a report of this input (the run failed, or has not been made), the input alone
-// can still tell why: the failure's message gains what the structure itself says.
-void require_report(const options& o, const std::string& input_name, const std::string& report_name,
+// Without a report of this input (the run failed, or has not been made), kalvane's input
+// alone can still tell why: the failure's message gains what the structure itself says.
+void require_report(bool model_file, const std::string& input_name, const std::string& report_name,
                     check_progress& progress) {
   try {
     require_readable(report_name);
     require_newer(input_name, report_name);
   } catch (const error& e) {
+    // The diagnosis minimises kalvane's own energy, which is not a model file's.
+    if (model_file) throw;
     std::string diagnosis;
     try {
-      diagnosis = diagnose_without_report(prepared_model(o.dir), [&](const std::string& what) { progress.show(what); });
+      model m = read_structure(input_name).base;
+      start(m);
+      diagnosis = diagnose_without_report(m, [&](const std::string& what) { progress.show(what); });
     } catch (const error&) {
       throw e;  // input.txt does not even read: the run's own message says why
     }
@@ -218,6 +290,11 @@ options parse_options(const std::vector<std::string>& args) {
       if (value == "staged") o.loading = newton::loading::staged;
       else if (value == "together") o.loading = newton::loading::together;
       else usage_failure("--loading takes staged or together, not '" + value + "'");
+    } else if (arg == "--model") {
+      if (inline_value) o.model = value;
+      else if (i + 1 < args.size()) o.model = args[++i];
+      else usage_failure("--model needs a file");
+      if (o.model.empty()) usage_failure("--model needs a file, not an empty name");
     } else if (arg == "--dir") {
       if (inline_value) o.dir = value;
       else if (i + 1 < args.size()) o.dir = args[++i];
@@ -231,18 +308,20 @@ options parse_options(const std::vector<std::string>& args) {
 }
 
 std::string usage_line() {
-  return "Usage: kalvane-check [--dir DIR] [--digits K] [--no-path] [--loading staged|together] [--json] [--strict] "
+  return "Usage: kalvane-check [--dir DIR] [--model FILE] [--digits K] [--no-path] [--loading staged|together] [--json] [--strict] "
          "[--calculix] [--lint]";
 }
 
 std::string usage_text() {
   return usage_line() +
          "\n"
-         "Checks the result of a finished kalvane run: reads input.txt and output.txt and tells\n"
-         "whether the report is a stable equilibrium on the loading path, within the tolerance,\n"
-         "with its numbers right to the digits wanted.\n"
+         "Checks the result of a finished kalvane or kalvane-path run: reads the model (model.json,\n"
+         "else input.txt) and output.txt and tells whether the report is a stable equilibrium on\n"
+         "the loading path, within the tolerance, with its numbers right to the digits wanted.\n"
          "\n"
          "  --dir DIR     the run's directory (default: the current directory)\n"
+         "  --model FILE  the model file (or input.txt) to read instead of the one the directory\n"
+         "                holds\n"
          "  --digits K    right digits wanted in every table of the report, of its largest\n"
          "                entry (0 to 7; default 3; 0 does not test them)\n"
          "  --no-path     do not follow the loading path (for very large models); the largest\n"
@@ -252,7 +331,8 @@ std::string usage_text() {
          "  --json        print the findings as JSON instead of the report\n"
          "  --strict      count warnings about input.txt as a failure (exit status 1)\n"
          "  --calculix    also solve the model with CalculiX and compare\n"
-         "  --lint        only read input.txt and warn about what the reader takes in silence;\n"
+         "  --lint        only read the model and warn about what the reader takes in silence (a\n"
+         "                model file's reader refuses instead: its error is the warning);\n"
          "                needs no run (exit status 0, or 1 when kalvane cannot read it, or\n"
          "                with --strict when there are warnings)\n"
          "  --help        show this text\n"
@@ -270,28 +350,27 @@ findings run_check(const options& o) {
   const auto t0 = std::chrono::steady_clock::now();
   const fs::path dir(o.dir);
   findings f;
-  f.input_name = (dir / "input.txt").string();
+  f.input_name = model_name(o);
   f.report_name = (dir / "output.txt").string();
   f.calculix_requested = o.calculix;
   require_readable(f.input_name);
+  const std::string text = read_whole_text(f.input_name);
+  f.model_file = is_model_file_text(text);
   check_progress progress(standard_error_is_terminal());
   progress.show("reading " + f.input_name + " and " + f.report_name);
-  require_report(o, f.input_name, f.report_name, progress);
+  require_report(f.model_file, f.input_name, f.report_name, progress);
 
-  model read;
-  run_plan plan;
-  plan.folder = o.dir;
-  plan.last = stage::input;
-  run(read, plan);
-  f.warnings = lint(view::read_whole_file(f.input_name));
+  structure s = read_structure(f.input_name);
+  if (!f.model_file) f.warnings = lint(text);
+  else f.other_input = other_input(o, f.input_name, s);
   const view::report r = view::read_report_file(f.report_name);
   require_newer(f.input_name, f.report_name);
-  require_same_model(read, r, f.input_name, f.report_name);
-  plan.first = plan.last = stage::start;
-  run(read, plan);
-  structure s = structure_of(std::move(read));
+  require_same_model(s.base, r, f.input_name, f.report_name);
+  start(s.base);
   prepare(s);
-  const model& m = s.base;
+  // The report's state stands at full load; the path starts from the unloaded structure.
+  structure full = at_full_load(s);
+  const model& m = full.base;
   f.nodes = m.node_count;
   f.bars = bar_count(m);
   f.unknowns = m.free_count;
@@ -300,24 +379,25 @@ findings run_check(const options& o) {
   stiffness_pattern pattern = pattern_of(m);
   factorisation factor;
   const vector printed = printed_unknowns(m, r);
-  f.residual = check_residual(s, printed, pattern);
+  f.residual = check_residual(full, printed, pattern);
   f.iterations = r.iterations;
   f.max_iterations = m.max_iterations;
   // Only a report stopped against the input's own allowable gradient counts iterations
   // against its limit: kalvane-path's frame gives the gradient it reached, and counts Newton
-  // iterations, which no limit of the minimiser's bounds.
-  const bool own_threshold =
-      std::fabs(r.allowable_gradient - m.allowable_gradient) <= half_printed_unit(m.allowable_gradient);
+  // iterations, which no limit of the minimiser's bounds. kalvane never reads a model file,
+  // so a report of one is kalvane-path's.
+  const bool own_threshold = !f.model_file && std::fabs(r.allowable_gradient - m.allowable_gradient) <=
+                                                  half_printed_unit(m.allowable_gradient);
   f.writer = own_threshold ? report_writer::minimiser : report_writer::path;
   f.at_iteration_limit = own_threshold && r.iterations >= std::max(m.max_iterations, 1);
   vector refined = printed;
   progress.show("3. refinement by Newton's method from a largest gradient of " + sci(f.residual.largest));
-  refine(f, s, r, refined, pattern, factor);
+  refine(f, full, r, refined, pattern, factor);
   f.accuracy = accuracy_of(f, o.digits, m.gradient_tolerance);
   progress.show("4. stability: factorising the stiffness");
-  evaluate(s, refined, &pattern, false);
+  evaluate(full, refined, &pattern, false);
   f.stability = factorise(factor, pattern);
-  check_members(f, s, refined, r.stress);
+  check_members(f, full, refined, r.stress);
   f.displacements = size_of_displacements(m, r);
   f.seconds_points_1_to_4 = seconds_since(t0);
   f.factorisations_points_1_to_4 = factor.count;
@@ -335,7 +415,7 @@ findings run_check(const options& o) {
     });
     // Past a snap-through the path's equilibrium at full load is not reached by gradual
     // loading: the run is judged against the limit point instead.
-    if (f.path.reached_full_load && !f.path.snapped) compare(f, s, r, refined, pattern);
+    if (f.path.reached_full_load && !f.path.snapped) compare(f, full, r, refined, pattern);
     // A structure whose energy falls without bound under its first loads has no path to
     // follow, however far the first step got before it gave way.
     else if (f.path.mechanism) {
@@ -349,9 +429,11 @@ findings run_check(const options& o) {
   }
   if (o.calculix) {
     progress.show("CalculiX cross-check");
-    // A model fresh from the reader: the checks above leave theirs at their own states.
-    const model prepared = prepared_model(o.dir);
-    const calculix_comparison c = calculix_crosscheck(prepared, r, o.dir, f.calculix_result.tolerance);
+    // A structure fresh from the reader: the checks above leave theirs at their own states.
+    calculix_options settings;
+    settings.relative_tolerance = f.calculix_result.tolerance;
+    const calculix_comparison c =
+        calculix_crosscheck(at_full_load(prepared_structure(f.input_name)), r, o.dir, settings);
     f.calculix = !c.ccx_ran ? crosscheck::not_run : c.agrees ? crosscheck::agree : crosscheck::disagree;
     calculix_finding& cf = f.calculix_result;
     cf.deck_path = c.deck_path;
@@ -369,14 +451,21 @@ findings run_check(const options& o) {
 findings run_lint(const options& o) {
   findings f;
   f.lint_only = true;
-  f.input_name = (std::filesystem::path(o.dir) / "input.txt").string();
+  f.input_name = model_name(o);
   require_readable(f.input_name);
-  f.warnings = lint(view::read_whole_file(f.input_name));
+  const std::string text = read_whole_text(f.input_name);
+  f.model_file = is_model_file_text(text);
+  // A model file's reader takes nothing in silence: what it refuses is the lint.
+  if (!f.model_file) f.warnings = lint(text);
   try {
-    const model m = prepared_model(o.dir);
-    f.nodes = m.node_count;
-    f.bars = bar_count(m);
-    f.unknowns = m.free_count;
+    // input.txt as kalvane reads it, values without physical sense and all; a model file
+    // with them refused.
+    structure s = read_structure(f.input_name);
+    start(s.base);
+    if (f.model_file) prepare(s);
+    f.nodes = s.base.node_count;
+    f.bars = bar_count(s.base);
+    f.unknowns = s.base.free_count;
   } catch (const error& e) {
     // The warnings before the place the reader refuses may well say why it does.
     f.input_error = e.name + ": " + e.what();

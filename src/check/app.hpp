@@ -1,6 +1,6 @@
 #pragma once
-// The checker's command line and its run: read input.txt and output.txt from one
-// directory and test the report's equilibrium.
+// The checker's command line and its run: read the model (a model file, or input.txt) and
+// output.txt and test the report's equilibrium with the structure's own laws.
 #include <string>
 #include <vector>
 
@@ -19,6 +19,7 @@ struct options {
   int digits = 3;     // right digits wanted in every table of the report; 0: not tested
   newton::loading loading = newton::loading::staged;
   std::string dir = ".";
+  std::string model;  // --model: the model file (or input.txt) to read; "" finds it in dir
 };
 
 options parse_options(const std::vector<std::string>& args);

@@ -9,6 +9,7 @@
 #include "check/calculix_run.hpp"
 #include "error.hpp"
 #include "mechanics/bar_law.hpp"
+#include "structure/law.hpp"
 
 namespace kalvane::check {
 
@@ -104,10 +105,18 @@ calculix_comparison calculix_crosscheck(const model& m, const view::report& r, c
 
 calculix_comparison calculix_crosscheck(const model& m, const view::report& r, const std::string& folder,
                                         const calculix_options& options) {
+  structure s = structure_of(m);
+  prepare(s);
+  return calculix_crosscheck(s, r, folder, options);
+}
+
+calculix_comparison calculix_crosscheck(const structure& s, const view::report& r, const std::string& folder,
+                                        const calculix_options& options) {
+  const model& m = s.base;
   const int32_t bars = bar_count(m);
   if (static_cast<int64_t>(r.displacement.size()) != m.node_count || static_cast<int64_t>(r.stress.size()) != bars)
     fail(data_error, "output.txt: " + std::to_string(r.displacement.size()) + " nodes and " +
-                         std::to_string(r.stress.size()) + " bars do not match input.txt's " +
+                         std::to_string(r.stress.size()) + " bars do not match the model's " +
                          std::to_string(m.node_count) + " and " + std::to_string(bars));
   calculix_comparison c;
   const fs::path dir = fs::path(folder) / "calculix";
@@ -115,16 +124,14 @@ calculix_comparison calculix_crosscheck(const model& m, const view::report& r, c
   c.deck_path = (dir / "model.inp").string();
 
   std::vector<stretch_range> seen(static_cast<std::size_t>(bars));
-  std::vector<double> stretch(static_cast<std::size_t>(bars));
   for (int32_t b = 1; b <= bars; ++b) {
     const double l = stretch_of(m.bars(b), r.displacement);
-    stretch[static_cast<std::size_t>(b - 1)] = l;
     seen[static_cast<std::size_t>(b - 1)] = {l, l};
   }
-  const calculix_deck deck = plan_deck(m, seen, options.faults);
+  const calculix_deck deck = plan_deck(s, seen, options.faults);
   std::error_code made;
   fs::create_directories(dir, made);
-  write_text(c.deck_path, deck_text(m, deck, options.faults));
+  write_text(c.deck_path, deck_text(s, deck, options.faults));
   std::size_t rows = 0;
   double table_error = 0.0;
   for (const spring_group& g : deck.groups) {
@@ -182,10 +189,17 @@ calculix_comparison calculix_crosscheck(const model& m, const view::report& r, c
                  "node " + std::to_string(e.node) + " " + axis_name[e.component - 1]);
   }
   // ccx prints no force for SPRINGA elements: each spring's force is its table at the
-  // elongation of ccx's displacements, the report's is the stress times the current area.
+  // elongation of ccx's displacements; the report's is its stress times what the bar's law
+  // makes of a stress at the report's stretch (the current area for rubber, the section for
+  // steel).
   for (int32_t b = 1; b <= bars; ++b) {
     const bar_record& bar = m.bars(b);
-    const double reported = r.stress[static_cast<std::size_t>(b - 1)] * bar.area / stretch[static_cast<std::size_t>(b - 1)];
+    const auto& u1 = r.displacement[static_cast<std::size_t>(bar.node1 - 1)];
+    const auto& u2 = r.displacement[static_cast<std::size_t>(bar.node2 - 1)];
+    const double difference[3] = {u2[0] - u1[0], u2[1] - u1[1], u2[2] - u1[2]};
+    const member_state at = member_at(bar, material_of(s, b), member_of(s, b), difference);
+    const double printed = r.stress[static_cast<std::size_t>(b - 1)];
+    const double reported = at.stress != 0.0 ? printed * (at.force / at.stress) : at.force;
     const spring_group& g = deck.groups[static_cast<std::size_t>(deck.group_of_bar[static_cast<std::size_t>(b - 1)])];
     force.add(reported, interpolate(g.table, elongation_of(m, bar, u)), "bar " + std::to_string(b));
   }

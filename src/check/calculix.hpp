@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "check/calculix_deck.hpp"
-#include "model/model.hpp"
+#include "structure/structure.hpp"
 #include "view/report_reader.hpp"
 
 namespace kalvane::check {
@@ -27,9 +27,14 @@ struct calculix_options {
   calculix_faults faults;   // none unless a test plants one
 };
 
-// m: the model after kalvane::run(..., last = stage::start) on the run's folder; r: its
-// output.txt as read by view::read_report; folder: where calculix/ goes. A ccx that does
-// not reach the end of its step leaves ccx_ran false and agrees false.
+// s: the structure prepared (`start`, `prepare`) and at full load (newton::scale_model at 1:
+// its loads hold the self-weight); r: its output.txt as read by view::read_report; folder:
+// where calculix/ goes. A ccx that does not reach the end of its step leaves ccx_ran false
+// and agrees false.
+calculix_comparison calculix_crosscheck(const structure& s, const view::report& r, const std::string& folder,
+                                        const calculix_options& options = {});
+// kalvane's own model after kalvane::run(..., last = stage::start): one material, no rest
+// lengths, no weight.
 calculix_comparison calculix_crosscheck(const model& m, const view::report& r, const std::string& folder,
                                         double relative_tolerance = 1e-3);
 calculix_comparison calculix_crosscheck(const model& m, const view::report& r, const std::string& folder,

@@ -3,6 +3,7 @@
 #include <charconv>
 #include <cstdio>
 #include <map>
+#include <tuple>
 #include <utility>
 
 namespace kalvane::check {
@@ -29,19 +30,29 @@ bool prescribed(const model& m, int32_t node, int j) { return m.dof_map(node, j)
 
 }  // namespace
 
-calculix_deck plan_deck(const model& m, const std::vector<stretch_range>& seen, const calculix_faults& faults) {
+calculix_deck plan_deck(const structure& s, const std::vector<stretch_range>& seen, const calculix_faults& faults) {
+  const model& m = s.base;
   calculix_deck deck;
   const int32_t n = bar_count(m);
   deck.group_of_bar.assign(static_cast<std::size_t>(n), 0);
-  std::map<std::pair<double, double>, std::size_t> index;
+  std::map<std::tuple<int32_t, int, double, double, double>, std::size_t> index;
   for (int32_t b = 1; b <= n; ++b) {
     const bar_record& bar = m.bars(b);
-    auto [it, added] = index.emplace(std::make_pair(bar.area, bar.length0), deck.groups.size());
-    if (added) deck.groups.push_back({bar.area, bar.length0, {}, {}});
+    const member& mem = member_of(s, b);
+    const auto key = std::make_tuple(mem.material, static_cast<int>(mem.behaviour), bar.area, bar.length0, mem.rest);
+    auto [it, added] = index.emplace(key, deck.groups.size());
+    if (added) {
+      spring_group g;
+      g.area = bar.area;
+      g.length0 = bar.length0;
+      g.material = mem.material;
+      g.kind.behaviour = mem.behaviour;
+      g.kind.rest = mem.rest;
+      deck.groups.push_back(g);
+    }
     deck.groups[it->second].bars.push_back(b);
     deck.group_of_bar[static_cast<std::size_t>(b - 1)] = static_cast<int32_t>(it->second);
   }
-  const material_record& material = material_of(m);
   for (spring_group& g : deck.groups) {
     stretch_range range;
     for (int32_t b : g.bars) {
@@ -49,15 +60,16 @@ calculix_deck plan_deck(const model& m, const std::vector<stretch_range>& seen, 
       range.low = std::min(range.low, r.low);
       range.high = std::max(range.high, r.high);
     }
-    g.table = make_spring_table(material, g.area, g.length0, range);
+    g.table = make_spring_table(s.materials[static_cast<std::size_t>(g.material)], g.kind, g.area, g.length0, range);
     for (double& e : g.table.elongation) e *= faults.elongation_scale;
   }
   return deck;
 }
 
-std::string deck_text(const model& m, const calculix_deck& deck, const calculix_faults& faults) {
+std::string deck_text(const structure& s, const calculix_deck& deck, const calculix_faults& faults) {
+  const model& m = s.base;
   std::string out;
-  out += "** The model of kalvane's input.txt, each bar an axial spring with the bar's own law\n";
+  out += "** The structure at full load, each bar an axial spring with its own law on its own rest length\n";
   out += "*NODE, NSET=";
   out += all_nodes_set;
   out += '\n';
@@ -76,6 +88,10 @@ std::string deck_text(const model& m, const calculix_deck& deck, const calculix_
     put_real(out, group.area);
     out += ", length ";
     put_real(out, group.length0);
+    out += ", rest length ";
+    put_real(out, group.kind.rest);
+    out += ", material ";
+    put_int(out, group.material + 1);
     out += "\n*ELEMENT, TYPE=SPRINGA, ELSET=" + set + "\n";
     for (int32_t b : group.bars) {
       put_int(out, b);

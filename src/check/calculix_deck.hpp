@@ -1,12 +1,13 @@
 #pragma once
-// A CalculiX deck of a prepared model: every bar an axial nonlinear spring (SPRINGA) whose
-// force-elongation table is the bar's own law, the supports with their prescribed values,
-// the point loads, one static step with nonlinear geometry, and prints of U and RF.
+// A CalculiX deck of a prepared structure at full load: every bar an axial nonlinear spring
+// (SPRINGA) whose force-elongation table is the bar's own law on its own rest length, the
+// supports with their prescribed values, the point loads (self-weight among them), one
+// static step with nonlinear geometry, and prints of U and RF.
 #include <string>
 #include <vector>
 
 #include "check/calculix_table.hpp"
-#include "model/model.hpp"
+#include "structure/structure.hpp"
 
 namespace kalvane::check {
 
@@ -16,9 +17,12 @@ struct calculix_faults {
   double elongation_scale = 1.0;    // every table elongation multiplied by this
 };
 
-// Bars that share area and undeformed length share one spring table and one element set.
+// Bars that share material, behaviour, area, drawn and rest length share one spring table
+// and one element set.
 struct spring_group {
-  double area = 0.0, length0 = 0.0;
+  double area = 0.0, length0 = 0.0;  // length0: drawn
+  int32_t material = 0;
+  member kind;
   std::vector<int32_t> bars;
   spring_table table;  // as written to the deck (to 14 significant digits at least)
 };
@@ -34,9 +38,9 @@ inline constexpr const char* support_nodes_set = "NSUPPORT";
 
 // Groups the bars and samples their tables; `seen` holds each bar's stretch range (by bar
 // number - 1).
-calculix_deck plan_deck(const model& m, const std::vector<stretch_range>& seen, const calculix_faults& faults = {});
+calculix_deck plan_deck(const structure& s, const std::vector<stretch_range>& seen, const calculix_faults& faults = {});
 
 // The deck's text.
-std::string deck_text(const model& m, const calculix_deck& deck, const calculix_faults& faults = {});
+std::string deck_text(const structure& s, const calculix_deck& deck, const calculix_faults& faults = {});
 
 }  // namespace kalvane::check

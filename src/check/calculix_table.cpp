@@ -3,18 +3,9 @@
 #include <algorithm>
 #include <cmath>
 
-#include "mechanics/bar_law.hpp"
-
 namespace kalvane::check {
 
 namespace {
-
-// lambda - 1/lambda^2 written as t (lambda^2 + lambda + 1) / lambda^2 with t = lambda - 1,
-// so that the force keeps its relative accuracy for small strains.
-double stretch_term(double stretch) {
-  const double t = stretch - 1.0;
-  return t * (stretch * stretch + stretch + 1.0) / (stretch * stretch);
-}
 
 // No table reaches below this stretch, where the force grows without bound.
 constexpr double lowest_stretch = 0.05;
@@ -28,12 +19,13 @@ constexpr std::size_t most_rows = 200;
 // is the step that the curvature at the row allows, sqrt(8 err / |F''|), which is where
 // linear interpolation's error reaches err.
 struct sampler {
-  const material_record& material;
+  const material& mat;
+  const member& mem;
   double area, length0;
   stretch_range seen;
   double fine, coarse;  // allowed interpolation error inside and outside `seen`
 
-  double force_at(double stretch) const { return axial_force(material, area, stretch); }
+  double force_at(double stretch) const { return axial_force(mat, mem, area, length0, stretch); }
 
   bool chord_fits(double a, double fa, double b, double fb) const {
     const double allowed = (b > seen.low && a < seen.high) ? fine : coarse;
@@ -66,36 +58,42 @@ struct sampler {
   }
 };
 
-spring_table sample(const sampler& s, double low, double high) {
+// From `low` to `high` through the breaks (the drawn and the force-free stretches) that
+// lie between them, each a row of its own.
+spring_table sample(const sampler& s, double low, double high, std::vector<double> breaks) {
   spring_table table;
   table.elongation.push_back(s.length0 * (low - 1.0));
   table.force.push_back(s.force_at(low));
-  // The origin is a row of its own, so the unstrained spring is exactly force-free.
-  s.fill(low, 1.0, table);
-  s.fill(1.0, high, table);
+  std::sort(breaks.begin(), breaks.end());
+  double at = low;
+  for (double b : breaks)
+    if (b > at && b < high) s.fill(at, b, table), at = b;
+  s.fill(at, high, table);
   return table;
 }
 
 }  // namespace
 
-double axial_force(const material_record& material, double area, double stretch) {
-  const law_constants c = constants_of(material);
-  // Neo-Hooke: W = c1/2 (l^2 + 2/l), dW/dl = c1 (l - 1/l^2).
-  // Mooney-Rivlin: W = c1 I1 + c2 I2 with I2 = 2l + 1/l^2, dW/dl = 2 (l - 1/l^2)(c1 + c2/l).
-  const double term = stretch_term(stretch);
-  if (c.neo_hooke) return area * c.c1 * term;
-  return area * 2.0 * term * (c.c1 + c.c2 / stretch);
+double axial_force(const material& mat, const member& mem, double area, double drawn, double drawn_stretch) {
+  // lambda = r mu with r = D / L0, and lambda - 1 = r (mu - 1) + (r - 1) without cancellation.
+  const double ratio = drawn / mem.rest;
+  const double less_one = drawn == mem.rest ? drawn_stretch - 1.0 : ratio * (drawn_stretch - 1.0) + (ratio - 1.0);
+  return respond(mat, mem.behaviour, area, mem.rest, drawn == mem.rest ? drawn_stretch : ratio * drawn_stretch,
+                 less_one)
+      .force;
 }
 
-spring_table make_spring_table(const material_record& material, double area, double length0, stretch_range seen,
-                               double relative_error) {
+spring_table make_spring_table(const material& mat, const member& mem, double area, double length0,
+                               stretch_range seen, double relative_error) {
+  // The stretch on the drawn length at which the bar is force-free.
+  const double free = mem.rest / length0;
   // A stretch that is not a number (a report of a failed solve) says nothing of the range.
-  seen.low = std::isfinite(seen.low) ? std::min(seen.low, 1.0) : 1.0;
-  seen.high = std::isfinite(seen.high) ? std::max(seen.high, 1.0) : 1.0;
+  seen.low = std::min(std::isfinite(seen.low) ? std::min(seen.low, 1.0) : 1.0, free);
+  seen.high = std::max(std::isfinite(seen.high) ? std::max(seen.high, 1.0) : 1.0, free);
   const double strain = std::max({seen.high - 1.0, 1.0 - seen.low, 1e-3});
-  double largest = std::max(std::fabs(axial_force(material, area, seen.low)),
-                            std::fabs(axial_force(material, area, seen.high)));
-  if (!(largest > 0.0) || !std::isfinite(largest)) largest = std::fabs(axial_force(material, area, 1.0 + strain));
+  auto force_at = [&](double stretch) { return axial_force(mat, mem, area, length0, stretch); };
+  double largest = std::max(std::fabs(force_at(seen.low)), std::fabs(force_at(seen.high)));
+  if (!(largest > 0.0) || !std::isfinite(largest)) largest = std::fabs(force_at(free * (1.0 + strain)));
   // A margin of three times the largest strain either side (compression no further than
   // half the smallest stretch seen); narrower, and then a looser error, while the table
   // does not fit CalculiX's limit.
@@ -103,10 +101,10 @@ spring_table make_spring_table(const material_record& material, double area, dou
   double error = relative_error;
   for (int round = 0; round < 60; ++round, error *= 1.5)
     for (double margin : {3.0, 2.0, 1.5}) {
-      const double low = std::max({1.0 - margin * strain, 0.5 * seen.low, lowest_stretch});
+      const double low = std::max({1.0 - margin * strain, 0.5 * seen.low, lowest_stretch * free});
       const double high = 1.0 + margin * strain;
-      const sampler s{material, area, length0, seen, error * largest, 100.0 * error * largest};
-      table = sample(s, low, high);
+      const sampler s{mat, mem, area, length0, seen, error * largest, 100.0 * error * largest};
+      table = sample(s, low, high, {1.0, free});
       table.relative_error = error;
       if (table.force.size() <= most_rows) return table;
     }

@@ -90,8 +90,12 @@ enum class report_writer { minimiser, path };
 
 struct findings {
   bool lint_only = false;   // --lint: only input.txt was read
-  std::string input_error;  // --lint: why kalvane's reader refuses input.txt
+  std::string input_error;  // --lint: why the reader refuses the model (input.txt or model file)
   std::string input_name, report_name;
+  bool model_file = false;  // input_name is a model file, not an input.txt
+  // When the model file certified has an input.txt beside it that describes another
+  // structure: what differs ("3 bars against 4"); else empty.
+  std::string other_input;
   int32_t nodes = 0, bars = 0, unknowns = 0;
   std::vector<lint_warning> warnings;
 

@@ -1,6 +1,7 @@
 // The findings as the report on standard output, and the same as JSON for scripts.
 #include <cmath>
 #include <cstdio>
+#include <filesystem>
 #include <string>
 
 #include "check/findings.hpp"
@@ -159,11 +160,19 @@ const char* crosscheck_name(crosscheck c) {
   return "not run";
 }
 
+// The model file certified, and why the input.txt beside it was not.
+std::string other_input_line(const findings& f) {
+  namespace fs = std::filesystem;
+  return "certified " + fs::path(f.input_name).filename().string() + "; input.txt in the same folder describes another structure (" +
+         f.other_input + ") and was not read";
+}
+
 }  // namespace
 
 std::string text_of(const findings& f) {
   std::string t = f.input_name + " and " + f.report_name + ": " + plural(f.nodes, "node") + ", " +
                   plural(f.bars, "bar") + ", " + plural(f.unknowns, "unknown") + "\n";
+  if (!f.other_input.empty()) t += other_input_line(f) + "\n";
   const residual_finding& r = f.residual;
   t += "1. Residual: largest gradient component " + sci(r.largest) + ", allowable " + sci(r.allowable) + "; " +
        (r.within() ? "every component within its allowance"
@@ -217,6 +226,7 @@ std::string json_of(const findings& f) {
   j += "  \"nodes\": " + std::to_string(f.nodes) + ", \"bars\": " + std::to_string(f.bars) +
        ", \"unknowns\": " + std::to_string(f.unknowns) + ",\n";
   j += "  \"warnings\": " + json_warnings(f) + ",\n";
+  if (!f.other_input.empty()) j += "  \"not_read\": " + quoted(other_input_line(f)) + ",\n";
   const residual_finding& r = f.residual;
   j += "  \"residual\": {\"within\": " + boolean(r.within()) + ", \"largest\": " + number(r.largest) +
        ", \"allowable\": " + number(r.allowable) + ", \"outside\": " + std::to_string(r.outside) + ", \"worst\": [";
@@ -280,7 +290,9 @@ std::string lint_text_of(const findings& f) {
   std::string t;
   for (const lint_warning& w : f.warnings) t += where(f.input_name, w) + "\n";
   const std::string count = f.warnings.empty() ? "no warnings" : plural(static_cast<long>(f.warnings.size()), "warning");
-  if (!f.input_error.empty()) return t + f.input_name + ": " + count + "; kalvane cannot read it: " + f.input_error + "\n";
+  if (!f.input_error.empty())
+    return t + f.input_name + ": " + count + (f.model_file ? "; it does not read: " : "; kalvane cannot read it: ") +
+           f.input_error + "\n";
   return t + f.input_name + ": " + plural(f.nodes, "node") + ", " + plural(f.bars, "bar") + ", " +
          plural(f.unknowns, "unknown") + "; " + count + "\n";
 }
