@@ -29,6 +29,8 @@ void write_model_file(const structure& s, const std::string& path);
 // than blanks and line ends is '{' is a model file; any other is read by kalvane's own
 // reader and becomes the structure that is exactly kalvane's model, titled by its first line.
 structure read_structure(const std::string& path);
+// True when `text` is a model file by that test.
+bool is_model_file_text(const std::string& text);
 
 // The file a companion reads from `folder` ("" for the current one) when it is given no
 // model by name: `model.json` when the folder has one (the model file is the richer record,

@@ -30,13 +30,13 @@ std::string input_title(const std::string& text) {
   return "";
 }
 
+}  // namespace
+
 bool is_model_file_text(const std::string& text) {
   std::size_t at = starts_with_mark(text) ? 3 : 0;
   while (at < text.size() && is_blank(text[at])) ++at;
   return at < text.size() && text[at] == '{';
 }
-
-}  // namespace
 
 structure read_structure(const std::string& path) {
   const std::string text = read_whole_text(path);
