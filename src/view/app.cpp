@@ -8,7 +8,10 @@
 #include "check/freshness.hpp"
 #include "error.hpp"
 #include "model/input.hpp"
+#include "run.hpp"
+#include "structure/model_file.hpp"
 #include "view/bar_forces.hpp"
+#include "view/model_bars.hpp"
 #include "view/html.hpp"
 #include "view/report_reader.hpp"
 #include "view/scene.hpp"
@@ -36,10 +39,12 @@ void require_readable(const std::string& path) {
 }
 
 // The page's data: the scene, with what only the model and the folder hold.
-page page_of(const model& m, const report& r, const scene& s, const std::optional<load_path>& path) {
+page page_of(const model& m, const report& r, const scene& s, const std::optional<load_path>& path,
+             colour_by colour) {
   page p;
   p.shape = s;
-  p.material = material_text(m);
+  p.material = s.materials.empty() ? material_text(m) : "";
+  p.colour = colour;
   p.marks = marks_of(s, r);
   p.path = path;
   return p;
@@ -58,16 +63,26 @@ std::vector<vec3> reactions_of(const scene& s, const report& r) {
 // kalvane.vtu, and in kalvane-path's folder kalvane.pvd, the series ParaView plays: for now
 // the one state the folder's report holds, at its load factor.
 void add_vtk_files(std::vector<std::pair<std::string, std::string>>& files, const std::filesystem::path& dir,
-                   const scene& s, const report& r, const std::optional<load_path>& path) {
+                   const scene& s, const report& r, const std::optional<load_path>& path, colour_by colour) {
   const std::vector<vec3> reactions = reactions_of(s, r);
-  const std::vector<double> stretch = stretches(s);
-  const std::vector<double> force = axial_forces(s, stretch);
   grid_state state{s.initial, s.displacement, s.bars, {{"reaction", reactions}},
                    {{"stress", std::span<const double>(s.stress)},
-                    {"axial_force", std::span<const double>(force)},
+                    {"axial_force", std::span<const double>(s.force)},
                     {"area", std::span<const double>(s.area)},
-                    {"stretch", std::span<const double>(stretch)}},
+                    {"stretch", std::span<const double>(s.stretch)}},
                    {}, s.title};
+  // A model file's bars: the colouring quantity first (ParaView's active scalar), the
+  // material by index (named in the file's comments) and the state by code.
+  std::vector<int32_t> states;
+  if (!s.materials.empty()) {
+    if (colour == colour_by::force) std::swap(state.bar_data[0], state.bar_data[1]);
+    for (bar_state b : s.state) states.push_back(static_cast<int32_t>(b));
+    state.bar_data.push_back({"material", std::span<const int32_t>(s.material)});
+    state.bar_data.push_back({"state", std::span<const int32_t>(states)});
+    for (std::size_t i = 0; i < s.materials.size(); ++i)
+      state.notes.push_back("material " + std::to_string(i) + ": " + s.materials[i].name + " (" + s.materials[i].law + ")");
+    state.notes.push_back("state 0: tension (a taut cable), 1: compression, 2: slack cable");
+  }
   std::optional<std::size_t> point;
   if (path) {
     point = point_of_report(*path, r);
@@ -106,6 +121,15 @@ options parse_options(const std::vector<std::string>& args) {
     else if (arg == "--vtk-only") no_value(), vtk_only = true;
     else if (arg == "--html") no_value(), o.write_html = true;
     else if (arg == "--dir") o.dir = take_value();
+    else if (arg == "--model") {
+      o.model = take_value();
+      if (o.model.empty()) usage_failure("--model needs a file name");
+    } else if (arg == "--colour" || arg == "--color") {
+      const std::string by = take_value();
+      if (by == "stress") o.colour = colour_by::stress;
+      else if (by == "force") o.colour = colour_by::force;
+      else usage_failure(arg + " takes stress or force, not '" + by + "'");
+    }
     else if (arg == "--view") {
       std::string name = take_value();
       auto p = projection_named(name);
@@ -129,11 +153,15 @@ options parse_options(const std::vector<std::string>& args) {
 
 std::string usage_text() {
   return "Usage: kalvane-view [options]\n"
-         "Draws the result of a finished kalvane run: reads input.txt and output.txt and\n"
-         "writes kalvane.svg (a picture) and kalvane.vtu (for ParaView and Python mesh tools)\n"
-         "in the same directory; in kalvane-path's folder also kalvane.pvd, its time series.\n"
+         "Draws the result of a finished run: reads the model (model.json when the directory\n"
+         "has one, else input.txt) and output.txt, and writes kalvane.svg (a picture) and\n"
+         "kalvane.vtu (for ParaView and Python mesh tools) in the same directory; in\n"
+         "kalvane-path's folder also kalvane.pvd, its time series.\n"
          "\n"
          "  --dir DIR          the run's directory (default: the current directory)\n"
+         "  --model FILE       read the model from FILE (a model file or an input.txt)\n"
+         "  --colour C         colour the bars by 'force' (axial force; the default for a\n"
+         "                     model file) or 'stress' (the default for input.txt)\n"
          "  --view V           projection of the picture: xy, xz, yz, iso (from (1, -1, 1)) or\n"
          "                     auto (default: the oblique view that sees the fewest bars end-on)\n"
          "  --magnify K        multiply displacements by K in the picture (default 1);\n"
@@ -146,20 +174,60 @@ std::string usage_text() {
          "  --version          show the version\n";
 }
 
-std::vector<std::string> run_view(const options& o) {
+namespace {
+
+// A model file: the structure matched with the report, and its bars' forces, stretches and
+// states from kalvane-path's bars.csv of the same state when it is there (full precision,
+// and the rest lengths of the state reached), else from the structure's own laws at the
+// report's displacements (whose seven digits leave a stiff cable's force about four).
+scene scene_of_model_file(const std::string& text, const std::string& model_path, const report& r,
+                          const std::string& report_path, model& kept) {
+  structure st = read_model_text(text, model_path);
+  scene s = match(st.base, r, model_path, report_path);
+  s.title = printable(st.title);
+  kept = st.base;
+  run_plan starting;
+  starting.first = starting.last = stage::start;
+  run(st.base, starting);
+  prepare(st);
+  add_model_bars(s, st);
+  namespace fs = std::filesystem;
+  const fs::path table = fs::path(report_path).parent_path() / "bars.csv";
+  std::error_code failed;
+  if (fs::exists(table, failed) && fs::last_write_time(table, failed) >= fs::last_write_time(report_path, failed) && !failed)
+    (void)take_bars_csv(s, read_whole_file(table.string()));
+  return s;
+}
+
+}  // namespace
+
+view_run run_view(const options& o) {
   namespace fs = std::filesystem;
   const fs::path dir(o.dir);
-  const std::string input_path = (dir / "input.txt").string();
+  view_run done;
+  done.model = o.model.empty() ? find_model(o.dir) : o.model;
   const std::string report_path = (dir / "output.txt").string();
-  require_readable(input_path);
+  require_readable(done.model);
   require_readable(report_path);
-  require_newer(input_path, report_path);
+  require_newer(done.model, report_path);
 
+  const std::string text = read_whole_text(done.model);
+  const bool model_file = is_model_file_text(text);
   model m;
-  input(m, input_path);
   const report r = read_report_file(report_path);
-  scene s = match(m, r, input_path, report_path);
-  s.title = read_title(input_path);
+  scene s;
+  if (model_file) {
+    s = scene_of_model_file(text, done.model, r, report_path, m);
+  } else {
+    input_text(m, text, done.model);
+    s = match(m, r, done.model, report_path);
+    s.title = read_title(done.model);
+    s.stretch = stretches(s);
+    s.force = axial_forces(s, s.stretch);
+  }
+  const colour_by colour = o.colour ? *o.colour : model_file ? colour_by::force : colour_by::stress;
+  svg_options picture = o.picture;
+  picture.colour = colour;
 
   // kalvane-path's folder: its curve for the page, the load factor of its state for the series.
   std::optional<load_path> curve;
@@ -167,15 +235,14 @@ std::vector<std::string> run_view(const options& o) {
   if ((o.write_vtk || o.write_html) && fs::exists(path_csv)) curve = read_load_path(read_whole_file(path_csv), path_csv);
   // Every text is made before any file is written, so a failure leaves no half set.
   std::vector<std::pair<std::string, std::string>> files;
-  if (o.write_svg) files.emplace_back((dir / "kalvane.svg").string(), render_svg(s, o.picture));
-  if (o.write_vtk) add_vtk_files(files, dir, s, r, curve);
-  if (o.write_html) files.emplace_back((dir / "kalvane.html").string(), render_html(page_of(m, r, s, curve)));
-  std::vector<std::string> written;
-  for (const auto& [path, text] : files) {
-    write_whole_file(path, text);
-    written.push_back(path);
+  if (o.write_svg) files.emplace_back((dir / "kalvane.svg").string(), render_svg(s, picture));
+  if (o.write_vtk) add_vtk_files(files, dir, s, r, curve, colour);
+  if (o.write_html) files.emplace_back((dir / "kalvane.html").string(), render_html(page_of(m, r, s, curve, colour)));
+  for (const auto& [path, file_text] : files) {
+    write_whole_file(path, file_text);
+    done.written.push_back(path);
   }
-  return written;
+  return done;
 }
 
 }  // namespace kalvane::view

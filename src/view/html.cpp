@@ -104,12 +104,37 @@ std::string quoted_hex(rgb c) {
   return std::string("\"") + text + "\"";
 }
 
-// The largest finite stress in size: the ends of the symmetric colour scale.
-double stress_limit(const scene& s) {
+// The largest finite value in size: the ends of the symmetric colour scale.
+double limit_of(const std::vector<double>& values) {
   double limit = 0.0;
-  for (double stress : s.stress)
-    if (std::isfinite(stress)) limit = std::max(limit, std::fabs(stress));
+  for (double v : values)
+    if (std::isfinite(v)) limit = std::max(limit, std::fabs(v));
   return limit;
+}
+
+double stress_limit(const scene& s) { return limit_of(s.stress); }
+
+// The colour scale's quantity, its heading and its ends.
+std::string colour_json(const page& p) {
+  const scene& s = p.shape;
+  const bool force = p.colour == colour_by::force && !s.force.empty();
+  const char* heading = force ? "axial force, in the model's force unit"
+                        : s.materials.empty() ? "stress, in the units of c1"
+                                              : "stress, in the model's stress unit";
+  const std::vector<double>& value = colour_values(s, p.colour);
+  const bool undefined = std::any_of(value.begin(), value.end(), [](double v) { return std::isnan(v); });
+  return ",\"colour\":{\"by\":\"" + std::string(force ? "force" : "stress") + "\",\"heading\":" +
+         script_json_string(heading) + ",\"limit\":" + json_number(limit_of(value)) +
+         ",\"undefined\":" + (undefined ? "true" : "false") + "}";
+}
+
+// A model file's materials: name (the user's text) and law.
+std::string materials_json(const scene& s) {
+  std::string out = ",\"materials\":[";
+  for (std::size_t m = 0; m < s.materials.size(); ++m)
+    out += (m ? ",{\"name\":" : "{\"name\":") + script_json_string(s.materials[m].name) +
+           ",\"law\":" + script_json_string(s.materials[m].law) + "}";
+  return out + "]";
 }
 
 // What the page reads first: the texts, the counts, the scale and the small tables.
@@ -122,6 +147,7 @@ std::string meta_json(const page& p, bool uniform_area) {
   out += ",\"stress_limit\":" + json_number(stress_limit(s)) + ",\"scale\":{\"tension\":" +
          quoted_hex(tension_colour) + ",\"neutral\":" + quoted_hex(neutral_colour) +
          ",\"compression\":" + quoted_hex(compression_colour) + "}";
+  out += colour_json(p) + materials_json(s);
   out += ",\"area\":" + (uniform_area && !s.area.empty() ? json_number(s.area.front()) : std::string("null"));
   out += ",\"marks\":{\"node\":[";
   for (std::size_t i = 0; i < p.marks.size(); ++i)
@@ -206,8 +232,9 @@ std::string base64(const std::string& bytes) {
 
 std::string render_html(const page& p) {
   const scene& s = p.shape;
-  const double limit = stress_limit(s);
-  std::string initial, displacement, ends, stress, colour, area;
+  const std::vector<double>& value = colour_values(s, p.colour);
+  const double limit = limit_of(value);
+  std::string initial, displacement, ends, stress, colour, area, force, stretch, material, state;
   initial.reserve(24 * s.initial.size());
   displacement.reserve(24 * s.initial.size());
   for (std::size_t k = 0; k < s.initial.size(); ++k) {
@@ -221,12 +248,20 @@ std::string render_html(const page& p) {
     append_u32(ends, static_cast<uint32_t>(s.bars[e].first));
     append_u32(ends, static_cast<uint32_t>(s.bars[e].second));
     append_f64(stress, s.stress[e]);
-    const rgb c = stress_colour(s.stress[e], limit);
+    const rgb c = stress_colour(value[e], limit);
     for (int channel : {c.red, c.green, c.blue}) colour += static_cast<char>(channel);
     uniform_area = uniform_area && std::bit_cast<uint64_t>(s.area[e]) == std::bit_cast<uint64_t>(s.area.front());
   }
   if (!uniform_area)
     for (double a : s.area) append_f64(area, a);
+  // A model file's bars carry their own law's force, stretch, material and state.
+  if (!s.materials.empty())
+    for (std::size_t e = 0; e < s.bars.size(); ++e) {
+      append_f64(force, s.force[e]);
+      append_f64(stretch, s.stretch[e]);
+      append_u32(material, static_cast<uint32_t>(s.material[e]));
+      state += static_cast<char>(s.state[e]);
+    }
 
   std::string data = "<script type=\"application/json\" id=\"kalvane-meta\">" + meta_json(p, uniform_area) +
                      "</script>\n";
@@ -236,6 +271,10 @@ std::string render_html(const page& p) {
   append_block(data, "kalvane-stress", stress);
   append_block(data, "kalvane-colour", colour);
   append_block(data, "kalvane-area", area);
+  append_block(data, "kalvane-force", force);
+  append_block(data, "kalvane-stretch", stretch);
+  append_block(data, "kalvane-material", material);
+  append_block(data, "kalvane-state", state);
 
   std::string modules;
   append_module(modules, "three-core", page_assets::three_core);

@@ -25,6 +25,7 @@ struct page {
   std::string material;           // e.g. "Neo-Hooke, c1 = 10"
   std::vector<node_marks> marks;  // by node number
   std::optional<load_path> path;  // kalvane-path's curve, when its path.csv is there
+  colour_by colour = colour_by::stress;
 };
 
 // Supports, loads and reactions per node: the scene's supports and loads with the report's

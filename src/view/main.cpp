@@ -17,7 +17,9 @@ int main(int argc, char** argv) {
       std::puts("kalvane-view " KALVANE_VERSION);
       return 0;
     }
-    for (const std::string& path : kalvane::view::run_view(o)) std::printf("wrote %s\n", path.c_str());
+    const kalvane::view::view_run done = kalvane::view::run_view(o);
+    std::printf("read %s\n", done.model.c_str());
+    for (const std::string& path : done.written) std::printf("wrote %s\n", path.c_str());
   } catch (const kalvane::error& e) {
     std::fprintf(stderr, "kalvane-view: %s\n", e.what());
     return 1;

@@ -25,6 +25,18 @@ struct support {
   std::array<bool, 3> held{};
 };
 
+// What the bars are coloured by: the report's stress, or each bar's axial force.
+enum class colour_by : std::uint8_t { stress, force };
+
+// A bar's state under its law, as the .vtu's `state` array codes it.
+enum class bar_state : int32_t { tension = 0, compression = 1, slack = 2 };
+
+// One of a model file's materials: its name (the user's text) and its law in words.
+struct material_entry {
+  std::string name;
+  std::string law;  // e.g. "linear elastic, E = 2.1e+08"
+};
+
 struct nodal_load {
   int32_t node = 0;  // zero-based
   vec3 force;
@@ -38,6 +50,14 @@ struct scene {
   std::vector<double> stress;
   std::vector<support> supports;  // in node order
   std::vector<nodal_load> loads;  // nodes with a load other than zero, in node order
+  // Each bar's axial force and stretch: from the structure's own law for a model file, else
+  // formed from the report's stress with kalvane's law (see bar_forces.hpp).
+  std::vector<double> force;
+  std::vector<double> stretch;
+  // A model file's materials, each bar's index into them and its state; empty for input.txt.
+  std::vector<material_entry> materials;
+  std::vector<int32_t> material;
+  std::vector<bar_state> state;
   std::string title;              // the model's title from input.txt, printable (see title.hpp)
   int32_t iterations = 0;
   double objective = 0.0;

@@ -104,9 +104,50 @@ std::vector<int> drawing_order() {
   return order;
 }
 
-void append_legend(std::string& out, double limit, bool any_undefined, double load, bool marks_shown) {
-  append_text(out, legend_left, band_top - 560, 150, "stress");
-  append_text(out, legend_left, band_top - 360, 115, "in the units of c1");
+// What the colours mean, in the legend's words: its heading and its unit.
+std::pair<std::string, std::string> colour_heading(const scene& s, colour_by colour) {
+  if (colour == colour_by::force && !s.force.empty()) return {"axial force", "in the model's force unit"};
+  return {"stress", s.materials.empty() ? "in the units of c1" : "in the model's stress unit"};
+}
+
+// The dash pattern that tells material m apart (solid for the first), in tenths of a pixel:
+// gaps wider than the widest stroke, so round caps do not close them.
+std::string dash_of(std::size_t m) {
+  static const char* const patterns[] = {"", "160 70", "20 70", "160 70 20 70", "320 90"};
+  return patterns[m % std::size(patterns)];
+}
+
+std::string dash_attribute(std::size_t m) {
+  const std::string dash = dash_of(m);
+  return dash.empty() ? "" : " stroke-dasharray=\"" + dash + "\"";
+}
+
+// Along the foot of the picture, right of the scale bar: a sample of each material's line
+// and its name, as many as fit.
+void append_materials(std::string& out, const scene& s) {
+  long long x = 3400;
+  const long long y = scale_y + 40, end = canvas_width - 200;
+  append_text(out, x, y, 115, "materials:");
+  x += 650;
+  for (std::size_t m = 0; m < s.materials.size(); ++m) {
+    const std::string& name = s.materials[m].name;
+    const long long width = 360 + 62 * static_cast<long long>(name.size());
+    if (x + width > end) {
+      append_text(out, x, y, 115, "and " + std::to_string(s.materials.size() - m) + " more");
+      break;
+    }
+    out += "<path d=\"M" + std::to_string(x) + " " + std::to_string(y - 40) + "h280\" stroke=\"#444\" stroke-width=\"16\"" +
+           dash_attribute(m) + "/>\n";
+    append_text(out, x + 330, y, 115, name);
+    x += width;
+  }
+}
+
+void append_legend(std::string& out, const std::pair<std::string, std::string>& heading, double limit,
+                   bool any_undefined, double load, bool marks_shown) {
+  append_text(out, legend_left, band_top - 560, 150, heading.first);
+  // The model file's longer unit in smaller type, so that it fits the picture's edge.
+  append_text(out, legend_left, band_top - 360, heading.second.size() > 20 ? 90 : 115, heading.second);
   append_text(out, legend_left, band_top - 130, 115, "tension");
   for (int b = bands_per_sign, row = 0; b >= -bands_per_sign; --b) {
     if (b == 0) continue;
@@ -161,6 +202,10 @@ void append_scale_bar(std::string& out, const fit& f) {
 }
 
 }  // namespace
+
+const std::vector<double>& colour_values(const scene& s, colour_by colour) {
+  return colour == colour_by::force && !s.force.empty() ? s.force : s.stress;
+}
 
 rgb stress_colour(double stress, double limit) {
   if (std::isnan(stress)) return undefined_colour;
@@ -236,13 +281,14 @@ std::string render_svg(const scene& s, const svg_options& options) {
   }
   const node_pixels before = pixels_of(initial, f), after = pixels_of(final, f);
 
+  const std::vector<double>& value = colour_values(s, options.colour);
   double limit = 0.0;
-  for (double stress : s.stress)
-    if (std::isfinite(stress)) limit = std::max(limit, std::fabs(stress));
+  for (double v : value)
+    if (std::isfinite(v)) limit = std::max(limit, std::fabs(v));
   std::vector<signed char> band(bars);
   bool any_undefined = false;
   for (std::size_t e = 0; e < bars; ++e) {
-    band[e] = static_cast<signed char>(stress_band(s.stress[e], limit));
+    band[e] = static_cast<signed char>(stress_band(value[e], limit));
     any_undefined = any_undefined || band[e] == undefined_band;
   }
   const std::string width = number_text("%.0f", stroke_width(mean_drawn_bar(s, after)));
@@ -271,17 +317,35 @@ std::string render_svg(const scene& s, const svg_options& options) {
   for (std::size_t e = 0; e < bars; ++e) append_shape(undeformed, s, before, e);
   finish_paths(undeformed);
   out += "</g>\n<g id=\"deformed\" fill=\"none\" stroke-linecap=\"round\" stroke-width=\"" + width + "\">\n";
-  for (int b : drawing_order()) {
-    path_batch deformed = start_paths(out, " stroke=\"" + hex(band_colour(b)) + "\"");
-    for (std::size_t e = 0; e < bars; ++e)
-      if (band[e] == b) append_shape(deformed, s, after, e);
-    finish_paths(deformed);
+  if (s.materials.empty()) {
+    for (int b : drawing_order()) {
+      path_batch deformed = start_paths(out, " stroke=\"" + hex(band_colour(b)) + "\"");
+      for (std::size_t e = 0; e < bars; ++e)
+        if (band[e] == b) append_shape(deformed, s, after, e);
+      finish_paths(deformed);
+    }
+  } else {
+    // A group per material, its name the tooltip of each of its bars, and with several
+    // materials a dash pattern apiece.
+    const bool several = s.materials.size() > 1;
+    for (std::size_t m = 0; m < s.materials.size(); ++m) {
+      out += "<g class=\"material\"" + (several ? dash_attribute(m) : std::string()) + "><title>" +
+             escaped(s.materials[m].name + ": " + s.materials[m].law) + "</title>\n";
+      for (int b : drawing_order()) {
+        path_batch deformed = start_paths(out, " stroke=\"" + hex(band_colour(b)) + "\"");
+        for (std::size_t e = 0; e < bars; ++e)
+          if (band[e] == b && static_cast<std::size_t>(s.material[e]) == m) append_shape(deformed, s, after, e);
+        finish_paths(deformed);
+      }
+      out += "</g>\n";
+    }
   }
   out += "</g>\n";
   append_supports(out, s, view.axes, after, marks);
   append_loads(out, s, view.axes, after, marks);
   append_numbers(out, s, after);
-  append_legend(out, limit, any_undefined, largest_load(s), marks.shown);
+  append_legend(out, colour_heading(s, options.colour), limit, any_undefined, largest_load(s), marks.shown);
+  if (s.materials.size() > 1) append_materials(out, s);
   append_scale_bar(out, f);
   out += "</svg>\n";
   return out;

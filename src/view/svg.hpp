@@ -15,6 +15,7 @@ struct svg_options {
   projection view = projection::automatic;
   bool auto_magnify = false;  // when set, `magnify` is ignored and auto_magnification is used
   double magnify = 1.0;       // factor applied to the displacements for drawing
+  colour_by colour = colour_by::stress;
 };
 
 // The picture is 1000 x 750 pixels; coordinates are written in tenths of a pixel so that
@@ -31,6 +32,10 @@ inline constexpr rgb neutral_colour{136, 136, 136};
 inline constexpr rgb tension_colour{33, 102, 172};
 inline constexpr rgb undefined_colour{0, 0, 0};
 rgb stress_colour(double stress, double limit);
+
+// The value each bar is coloured by: its axial force or the report's stress (the stress also
+// where the scene holds no forces).
+const std::vector<double>& colour_values(const scene& s, colour_by colour);
 
 // Bars are drawn in bands of equal width over [-limit, limit]: band b in 1..bands_per_sign
 // holds tension in ((b - 1) / bands_per_sign, b / bands_per_sign] x limit (and beyond limit

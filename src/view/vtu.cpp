@@ -110,6 +110,7 @@ std::string render_vtu(const grid_state& s) {
   appended_blocks data;
   std::string xml = "<?xml version=\"1.0\"?>\n";
   if (!s.title.empty()) xml += comment_of(s.title);
+  for (const std::string& note : s.notes) xml += comment_of(note);
   xml += "<VTKFile type=\"UnstructuredGrid\" version=\"1.0\" byte_order=\"LittleEndian\" header_type=\"UInt64\">\n"
          "  <UnstructuredGrid>\n";
   if (!s.field_data.empty()) {

@@ -41,6 +41,7 @@ struct grid_state {
   std::vector<bar_values> bar_data;     // each with one value per bar; the first is the active scalar
   std::vector<state_value> field_data;
   std::string title;  // the user's text: written escaped, in a comment
+  std::vector<std::string> notes;  // e.g. what the codes of an integer array mean; each a comment
 };
 
 // The whole .vtu file: Float64 values, Int32 connectivity, every array in raw little-endian

@@ -1,7 +1,7 @@
-"""Browser tests of kalvane-view's page: each case solves a model with kalvane, writes the page
+"""Browser tests of kalvane-view's page: each case solves a model with kalvane (or kalvane-path), writes the page
 with kalvane-view --html and opens it from a file URL in headless Chromium.
 
-    test_view_page.py CASE --kalvane EXE --view EXE --examples DIR
+    test_view_page.py CASE --kalvane EXE --view EXE --path EXE --examples DIR
 
 Exits 0 when the case passes, 1 when it fails, 77 (ctest's skip) when there is no Chromium."""
 import argparse
@@ -170,12 +170,45 @@ def check_path(args, work):
         assert heights[0] == heights[1] == heights[2] != heights[3], heights
 
 
+def check_two_materials(args, work):
+    """A model file solved by kalvane-path: the page lists its materials, colours by axial
+    force, and a picked bar reports its own material, force and state."""
+    folder = os.path.join(work, "two_materials")
+    os.makedirs(folder)
+    shutil.copy(os.path.join(args.examples, "two_materials", "model.json"), folder)
+    subprocess.run([args.path], cwd=folder, check=True, stdout=subprocess.DEVNULL)
+    run = os.path.join(folder, "path")
+    said = subprocess.run([args.view, "--html", "--dir", run], check=True, capture_output=True, text=True).stdout
+    assert said.startswith("read " + os.path.join(run, "model.json") + "\n"), said
+    page = os.path.join(run, "kalvane.html")
+    with chromium.Browser() as browser:
+        browser.open(page)
+        items = browser.evaluate("Array.from(document.querySelectorAll('#legend-materials li')).map((li) => li.textContent)")
+        assert len(items) == 2, items
+        assert items[0].startswith("steel: linear elastic, E = 1.6e+08"), items
+        assert items[1].startswith("rubber: Neo-Hooke, c1 = 1000"), items
+        assert browser.evaluate("document.getElementById('legend-heading').textContent").startswith("axial force"), \
+            "the legend names the force"
+        # Bar 1 is a steel edge cable, bar 16 a rubber cord.
+        for bar, material in ((1, "steel"), (16, "rubber")):
+            point = browser.evaluate(f"kalvane.barPoint({bar})")
+            browser.move_mouse(point["x"], point["y"])
+            browser.wait_for(f"document.documentElement.dataset.picked === 'bar {bar}'", 15)
+            text = browser.evaluate("document.getElementById('pick').textContent")
+            assert f"\nmaterial {material} (" in text, text
+            force = float(re.search(r"axial force (\S+)", text).group(1))
+            assert force > 0 and "state tension" in text, text
+        no_network(browser, page)
+        assert not browser.dialogs()
+
+
 CASES = {
     # space_truss has bars in tension and in compression, cable_net only in tension.
     "space_truss": lambda args, work: check_example(args, work, "space_truss", True),
     "cable_net": lambda args, work: check_example(args, work, "cable_net", False),
     "escaping": check_escaping,
     "path": check_path,
+    "two_materials": check_two_materials,
 }
 
 
@@ -184,9 +217,10 @@ def main():
     parser.add_argument("case", choices=sorted(CASES))
     parser.add_argument("--kalvane", required=True)
     parser.add_argument("--view", required=True)
+    parser.add_argument("--path", required=True, help="kalvane-path, for the model-file case")
     parser.add_argument("--examples", required=True)
     args = parser.parse_args()
-    args.kalvane, args.view, args.examples = map(os.path.abspath, (args.kalvane, args.view, args.examples))
+    args.kalvane, args.view, args.path, args.examples = map(os.path.abspath, (args.kalvane, args.view, args.path, args.examples))
     if chromium.find_chromium() is None:
         print("chromium is not installed (scripts/setup installs it): skipped")
         return chromium.SKIP

@@ -32,6 +32,14 @@ const colours = decoded('kalvane-colour', Uint8Array);               // the stre
 const areas = meta.area === null ? decoded('kalvane-area', Float64Array) : null;
 if (areas === null) document.getElementById('kalvane-area').remove();
 const areaOf = (e) => (areas ? areas[e] : meta.area);
+// A model file's bars: their own law's force and stretch, their material and state (empty
+// for an input.txt run, whose force and stretch are formed from the stress below).
+const barForce = decoded('kalvane-force', Float64Array);
+const barStretch = decoded('kalvane-stretch', Float64Array);
+const barMaterial = decoded('kalvane-material', Uint32Array);
+const barState = decoded('kalvane-state', Uint8Array);
+const materials = meta.materials;
+const stateNames = ['tension', 'compression', 'slack'];
 performance.mark('kalvane-decoded');
 
 const colour = {
@@ -406,10 +414,18 @@ function stretchOf(e) {
 function describe(hit) {
   const lines = [];
   if ('bar' in hit) {
-    const e = hit.bar, stretch = stretchOf(e);
-    lines.push(`bar ${e + 1}`, `nodes ${ends[2 * e] + 1} \u2013 ${ends[2 * e + 1] + 1}`,
-               `stress ${number(stress[e])}`, `axial force ${number(stress[e] * areaOf(e) / stretch)}`,
-               `stretch ${number(stretch)}`);
+    const e = hit.bar;
+    lines.push(`bar ${e + 1}`, `nodes ${ends[2 * e] + 1} \u2013 ${ends[2 * e + 1] + 1}`);
+    if (materials.length) {
+      const m = materials[barMaterial[e]];
+      lines.push(`material ${m.name} (${m.law})`, `axial force ${number(barForce[e])}`,
+                 `stress ${number(stress[e])}`, `stretch ${number(barStretch[e])}`,
+                 `state ${stateNames[barState[e]]}`);
+    } else {
+      const stretch = stretchOf(e);
+      lines.push(`stress ${number(stress[e])}`, `axial force ${number(stress[e] * areaOf(e) / stretch)}`,
+                 `stretch ${number(stretch)}`);
+    }
   } else {
     markIndex = markIndex || new Map(marks.node.map((node, i) => [node, i]));
     const k = hit.node, i = markIndex.get(k + 1);
@@ -519,16 +535,23 @@ document.getElementById('title').textContent = meta.title || 'kalvane result';
 document.getElementById('summary').textContent = [
   `${nodeCount} nodes, ${barCount} bars`, meta.material, `${meta.iterations} minor iterations`,
   `objective ${number(meta.objective)}`].filter(Boolean).join(' \u00b7 ');
-document.getElementById('legend-high').textContent = '+' + number(meta.stress_limit);
-document.getElementById('legend-low').textContent = '\u2212' + number(meta.stress_limit);
+document.getElementById('legend-heading').textContent = meta.colour.heading;
+document.getElementById('legend-high').textContent = '+' + number(meta.colour.limit);
+document.getElementById('legend-low').textContent = '\u2212' + number(meta.colour.limit);
+const materialList = document.getElementById('legend-materials');
+materialList.hidden = !materials.length;
+for (const m of materials) {
+  const item = document.createElement('li');
+  item.textContent = `${m.name}: ${m.law}`;
+  materialList.append(item);
+}
 document.querySelector('#legend .bar').style.background =
   `linear-gradient(${meta.scale.tension}, ${meta.scale.neutral}, ${meta.scale.compression})`;
-let stressMin = Infinity, stressMax = -Infinity, anyNaN = false;
+let stressMin = Infinity, stressMax = -Infinity;
 for (const s of stress) {
   if (Number.isFinite(s)) stressMin = Math.min(stressMin, s), stressMax = Math.max(stressMax, s);
-  anyNaN = anyNaN || Number.isNaN(s);
 }
-document.getElementById('legend-nan').hidden = !anyNaN;
+document.getElementById('legend-nan').hidden = !meta.colour.undefined;
 document.getElementById('legend-loads').textContent =
   largestLoad > 0 ? `loads, the largest ${number(largestLoad)}` : 'loads (none)';
 
