@@ -68,8 +68,8 @@ std::string summary_of(const std::string& input_name, const problem& p, const fo
   s += "  largest length error:    " + real(r.largest_length_error) + " (relative, bars with a target length)\n";
   s += "  largest residual:        " + real(r.largest_residual) + "\n";
   if (r.negative_pivots > 0)
-    s += "  struts outweigh the cables in " + std::to_string(r.negative_pivots) +
-         " directions of the shape (a tensegrity's stiffness comes from its prestress)\n";
+    s += "  negative pivots:         " + std::to_string(r.negative_pivots) +
+         " (struts outweigh the cables somewhere: the shape's stiffness comes from its prestress)\n";
   char time[64];
   std::snprintf(time, sizeof time, "  time:                    %.3f s\n", seconds);
   s += time;
