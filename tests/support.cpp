@@ -191,6 +191,7 @@ program_result run_on_a_terminal(const std::string& program, const std::string& 
 
 std::string check_exe() { return KALVANE_CHECK_EXE; }
 std::string path_exe() { return KALVANE_PATH_EXE; }
+std::string form_exe() { return KALVANE_FORM_EXE; }
 std::string source_path(const std::string& relative) { return std::string(KALVANE_SOURCE_DIR) + "/" + relative; }
 
 }  // namespace kalvane_test

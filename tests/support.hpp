@@ -58,6 +58,7 @@ std::string kalvane_exe();
 std::string view_exe();
 std::string check_exe();
 std::string path_exe();
+std::string form_exe();
 // A file of the source tree, e.g. source_path("examples/single_bar/input.txt").
 std::string source_path(const std::string& relative);
 

@@ -399,7 +399,7 @@ TEST(ModelFile, TheBundledExampleAndTheManualAgreeWithTheReader) {
   // Every key the schema allows at the top is one the reader takes, and the other way round.
   std::string keys;
   for (const auto& [key, value] : schema.at("properties").items()) keys += key + " ";
-  EXPECT_EQ(keys, "bars format gravity loads materials nodes prescribed settings title version ");
+  EXPECT_EQ(keys, "bars form format gravity loads materials nodes prescribed settings title version ");
 }
 
 // Every bundled input.txt is a model file without loss: read_structure gives kalvane's own

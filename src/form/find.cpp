@@ -133,7 +133,7 @@ const char* outcome_name(form_outcome outcome) {
   return outcome == form_outcome::found ? "found" : "targets not met";
 }
 
-form_result find_form(const problem& p, const form_settings& settings) {
+form_result find_form(const problem& p, const form_settings& settings, const step_observer& each_step) {
   validate(p);
   density_solver solver = solver_for(p);
   const std::size_t bars = p.bars.size();
@@ -155,6 +155,7 @@ form_result find_form(const problem& p, const form_settings& settings) {
     now.negative_pivots = solved.negative_pivots;
     measure(p, now);
     result.iterations = step;
+    if (each_step) each_step(step, now.worst());
     if (step == 0 || now.worst() < best.worst()) best = now;
     // The stall window restarts whenever the best error has fallen by 1% since it began.
     if (step == 0 || best.worst() < 0.99 * window_start) {

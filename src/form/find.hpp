@@ -11,6 +11,7 @@
 // the worst error for `stall_window` steps, or when the densities leave the shape
 // undetermined; the best shape met is kept and the unmet bars are named with the reason.
 #include <cstddef>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -57,7 +58,10 @@ inline constexpr std::size_t unmet_listed = 10;
 
 // Validates the problem and finds its form. Throws `error` for bad input (data_error,
 // index_error) and for densities that leave the first shape undetermined (model_error).
-form_result find_form(const problem& p, const form_settings& settings = {});
+// `each_step`, when given, hears of every shape solved: the density updates so far and the
+// worst relative error of the targets there (a progress line's facts).
+using step_observer = std::function<void(int step, double worst_error)>;
+form_result find_form(const problem& p, const form_settings& settings = {}, const step_observer& each_step = {});
 
 // The words for a result's outcome: "found", "targets not met".
 const char* outcome_name(form_outcome outcome);

@@ -113,6 +113,79 @@ void take_gravity(gathered& g, const item& it) {
                 subject{key_gravity}.with_part(c == 0 ? "its x component" : c == 1 ? "its y component" : "its z component"));
 }
 
+bool boolean_of(const text_places& places, const json& v, std::size_t at, const subject& what) {
+  if (!v.is_boolean()) places.refuse(at, what.text() + " must be true or false, found " + describe(v));
+  return v.get<bool>();
+}
+
+// One entry of the form's "groups": the bars it names and the density or target they take.
+form_group form_group_of(const gathered& g, const json& v, std::size_t at, std::size_t index) {
+  const text_places& p = g.places;
+  const std::string name = "form: groups[" + std::to_string(index) + "]";
+  const char* shape = "a group is an object {\"bars\": [b, ...], and \"density\", \"force\" or \"length\"}";
+  if (!v.is_object()) p.refuse(at, name + ": " + shape + ", found " + describe(v));
+  form_group group;
+  for (const auto& [key, value] : v.items()) {
+    const subject what{key_form, 0, false, &key, nullptr};
+    if (key == "bars") {
+      if (!value.is_array() || value.empty())
+        p.refuse(at, name + ": \"bars\" is a list of one or more bar numbers, found " + describe(value));
+      for (const json& b : value) {
+        const int64_t bar = integer_of(p, b, at, what);
+        if (bar < 1 || bar > std::numeric_limits<int32_t>::max())
+          p.refuse(at, name + ": \"bars\" holds " + describe(b) + ", not a bar number (bars count from 1)");
+        group.bars.push_back(static_cast<int32_t>(bar));
+      }
+    } else if (key == "density") {
+      group.density = real_of(p, value, at, what);
+    } else if (key == "force") {
+      group.force = real_of(p, value, at, what);
+    } else if (key == "length") {
+      group.length = real_of(p, value, at, what);
+    } else {
+      p.refuse(at, name + ": unknown key \"" + key + "\" (a group holds bars, density, force, length)");
+    }
+  }
+  if (group.bars.empty()) p.refuse(at, name + ": \"bars\" is missing");
+  if (!group.density && !group.force && !group.length)
+    p.refuse(at, name + ": gives neither \"density\", \"force\" nor \"length\"");
+  if (group.force && group.length)
+    p.refuse(at, name + ": gives both a target \"force\" and a target \"length\"; a bar takes one of them");
+  return group;
+}
+
+void take_form(gathered& g, const item& it) {
+  const subject where{key_form};
+  need_object(g, it, where,
+              "the form-finding data are an object {\"density\": q, \"groups\": [...], ...}");
+  form_data form;
+  for (const auto& [key, v] : it.value.items()) {
+    const std::size_t at = it.value_at(key);
+    const subject what = where.with_key(key);
+    if (key == "density") form.density = real_of(g.places, v, at, what);
+    else if (key == "tolerance") form.tolerance = real_of(g.places, v, at, what);
+    else if (key == "max_iterations") form.max_iterations = int32_of(g.places, v, at, what);
+    else if (key == "loaded") form.loaded = boolean_of(g.places, v, at, what);
+    else if (key == "groups") {
+      if (!v.is_array()) g.places.refuse(at, "form: \"groups\" is a list of groups, found " + describe(v));
+      // The entries' own places: each is found again from the list's first character.
+      // The entries' own places: a group holds no object, so the i-th '{' of the list begins
+      // its i-th group.
+      std::size_t entry_at = at;
+      for (std::size_t i = 0; i < v.size(); ++i) {
+        if (v[i].is_object()) {
+          const std::size_t found = g.places.text.find('{', i == 0 ? at : entry_at + 1);
+          if (found != std::string::npos) entry_at = found;
+        }
+        form.groups.push_back(form_group_of(g, v[i], entry_at, i));
+        g.form_group_at.push_back(entry_at);
+      }
+    } else
+      refuse_key(g, it, where, key, "the form-finding data are density, tolerance, max_iterations, loaded, groups");
+  }
+  g.form = std::move(form);
+}
+
 void take_material(gathered& g, std::size_t index, const item& it) {
   const subject where{key_materials, index, true};
   need_object(g, it, where, "a material is an object {\"name\": ..., \"law\": ..., and its constants}");
@@ -309,6 +382,7 @@ void take_value(gathered& g, int key, const item& it) {
     case key_title: g.title = string_of(p, it.value, it.at, subject{key_title}); return;
     case key_settings: take_settings(g, it); return;
     case key_gravity: take_gravity(g, it); return;
+    case key_form: take_form(g, it); return;
     default:
       p.refuse(it.at, std::string("\"") + root_names[key] + "\" must be an array, found " + describe(it.value));
   }
@@ -416,6 +490,30 @@ structure structure_of_gathered(gathered& g) {
   s.materials = std::move(g.materials);
   s.gravity = g.gravity;
   s.title = std::move(g.title);
+  if (g.form) {
+    // Each bar in range, and given one density and one target at most: a later group
+    // quietly overriding an earlier one would hide a slip.
+    std::vector<std::size_t> density_from(g.bars.size(), 0), target_from(g.bars.size(), 0);
+    for (std::size_t i = 0; i < g.form->groups.size(); ++i) {
+      const form_group& group = g.form->groups[i];
+      const std::size_t at = g.form_group_at[i];
+      const std::string name = "form: groups[" + std::to_string(i) + "]";
+      for (int32_t b : group.bars) {
+        if (static_cast<std::size_t>(b) > g.bars.size())
+          p.refuse(at, name + ": bar " + std::to_string(b) + " is outside 1.." + std::to_string(g.bars.size()));
+        const auto twice = [&](std::vector<std::size_t>& from, const char* what) {
+          std::size_t& earlier = from[static_cast<std::size_t>(b - 1)];
+          if (earlier != 0)
+            p.refuse(at, name + ": bar " + std::to_string(b) + " is given " + what + " twice (also form: groups[" +
+                             std::to_string(earlier - 1) + "])");
+          earlier = i + 1;
+        };
+        if (group.density) twice(density_from, "a density");
+        if (group.force || group.length) twice(target_from, "a target");
+      }
+    }
+    s.form = std::move(g.form);
+  }
   return s;
 }
 

@@ -56,10 +56,11 @@ std::string describe(const json& v);
 // ---- The keys of the model file
 
 enum root_key { key_format, key_version, key_title, key_settings, key_materials, key_gravity, key_nodes, key_bars,
-                key_prescribed, key_loads, root_key_total };
+                key_prescribed, key_loads, key_form, root_key_total };
 inline constexpr const char* root_names[root_key_total] = {"format", "version", "title", "settings", "materials",
-                                                "gravity", "nodes", "bars", "prescribed", "loads"};
-inline constexpr const char* root_list = "format, version, title, settings, materials, gravity, nodes, bars, prescribed, loads";
+                                                "gravity", "nodes", "bars", "prescribed", "loads", "form"};
+inline constexpr const char* root_list =
+    "format, version, title, settings, materials, gravity, nodes, bars, prescribed, loads, form";
 
 // Keys whose value is a list of entries read one by one.
 inline bool is_list(int key) {
@@ -123,6 +124,8 @@ struct gathered {
   std::vector<std::string> bar_material_names;
   std::unordered_map<std::string, int32_t> bar_material_ids;
   std::vector<given_components> prescribed, loads;
+  std::optional<form_data> form;
+  std::vector<std::size_t> form_group_at;  // where each of form.groups begins
 
   explicit gathered(const text_places& p) : places(p) {
     // The settings line's usual values, as the Python module's Settings has them.

@@ -119,6 +119,33 @@ void add_components(std::string& out, const char* key, const model& m, const ter
   out += first_entry ? "]" : "\n  ]";
 }
 
+void add_form(std::string& out, const form_data& f) {
+  out += ",\n  ";
+  add_key(out, "form");
+  out += "{\"density\": ";
+  add_real(out, f.density, "the form's density");
+  out += ", \"tolerance\": ";
+  add_real(out, f.tolerance, "the form's tolerance");
+  out += ", \"max_iterations\": " + std::to_string(f.max_iterations);
+  out += std::string(", \"loaded\": ") + (f.loaded ? "true" : "false") + ", \"groups\": [";
+  for (std::size_t i = 0; i < f.groups.size(); ++i) {
+    const form_group& g = f.groups[i];
+    out += i == 0 ? "\n    {\"bars\": [" : ",\n    {\"bars\": [";
+    for (std::size_t j = 0; j < g.bars.size(); ++j) out += (j == 0 ? "" : ", ") + std::to_string(g.bars[j]);
+    out += "]";
+    const auto value = [&](const char* key, const std::optional<double>& v) {
+      if (!v) return;
+      out += std::string(", \"") + key + "\": ";
+      add_real(out, *v, "a form group's value");
+    };
+    value("density", g.density);
+    value("force", g.force);
+    value("length", g.length);
+    out += "}";
+  }
+  out += f.groups.empty() ? "]}" : "\n  ]}";
+}
+
 }  // namespace
 
 std::string model_file_text(const structure& s) {
@@ -190,6 +217,7 @@ std::string model_file_text(const structure& s) {
                  [&](int32_t k, int c) { return m.dof_map(k, c) > m.free_count; });
   // As input.txt's writer: every load but +0.0, so -0.0 is kept.
   add_components(out, "loads", m, m.loads, [&](int32_t k, int c) { return !is_positive_zero(m.loads(k, c)); });
+  if (s.form) add_form(out, *s.form);
   out += "\n}\n";
   return out;
 }

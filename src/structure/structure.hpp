@@ -43,6 +43,23 @@ struct member {
   double rest = 0.0;
 };
 
+// A model file's form-finding data (its "form" section), read by kalvane-form; the analysis
+// ignores it. Bars are numbered from 1.
+struct form_group {
+  std::vector<int32_t> bars;       // the bars the entry gives values for
+  std::optional<double> density;   // force / length, positive in tension
+  std::optional<double> force;     // a target force
+  std::optional<double> length;    // a target length
+};
+
+struct form_data {
+  double density = 1.0;            // every bar's density that no entry gives
+  double tolerance = 1e-6;         // on the targets, relative
+  int32_t max_iterations = 1000;
+  bool loaded = false;             // the model's loads act in the form-finding too
+  std::vector<form_group> groups;  // as given, in order
+};
+
 struct structure {
   model base;                      // the geometry, supports, loads and settings; bars drawn
   std::vector<material> materials;
@@ -52,6 +69,7 @@ struct structure {
   // `base.loads` holds the live loads only. Set by `prepare`.
   terms::fmat2 weight_loads;
   std::string title;               // the model's own words, for the pictures and reports
+  std::optional<form_data> form;   // a model file's "form" section, when it has one
 };
 
 // A structure that is exactly kalvane's model: one material, every bar drawn at its rest

@@ -1,0 +1,121 @@
+#include "form/app.hpp"
+
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+
+#include "error.hpp"
+#include "form/find.hpp"
+#include "form/form_csv.hpp"
+#include "form/form_svg.hpp"
+#include "form/materialise.hpp"
+#include "progress.hpp"
+#include "structure/files.hpp"
+#include "structure/model_file.hpp"
+#include "view/report_reader.hpp"
+
+namespace kalvane::form {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// The progress line on a terminal: the density updates and the worst target error so far,
+// drawn after the usual wait and erased before the summary, also when the run ends by an error.
+struct form_progress {
+  bool enabled = false;
+  std::chrono::steady_clock::time_point started, next_draw;
+  bool shown = false;
+
+  explicit form_progress(bool enable) : enabled(enable) {
+    started = std::chrono::steady_clock::now();
+    next_draw = started + progress_first_draw_after();
+  }
+  ~form_progress() {
+    if (shown) erase_progress_line();
+  }
+  form_progress(const form_progress&) = delete;
+  form_progress& operator=(const form_progress&) = delete;
+
+  void operator()(int step, double worst) {
+    if (!enabled) return;
+    const auto now = std::chrono::steady_clock::now();
+    if (now < next_draw) return;
+    next_draw = now + progress_redraw_every;
+    char text[160];
+    std::snprintf(text, sizeof text, "kalvane-form: %d density updates, worst target error %.3g, %.1f s", step, worst,
+                  std::chrono::duration<double>(now - started).count());
+    draw_progress_line(text);
+    shown = true;
+  }
+};
+
+void make_folder(const std::string& folder) {
+  std::error_code failed;
+  fs::create_directories(folder, failed);
+  if (failed || !fs::is_directory(folder)) fail(name_error, "cannot create the folder " + folder);
+}
+
+std::string real(double v) { return shortest_real(v); }
+
+std::string summary_of(const std::string& input_name, const problem& p, const form_result& r, double seconds,
+                       const std::string& out, const std::vector<std::string>& files) {
+  std::string s = "kalvane-form: " + input_name + ": " + std::to_string(p.nodes.size()) + " nodes, " +
+                  std::to_string(p.bars.size()) + " bars; held: " + held_summary(p) + "\n";
+  s += "form: " + std::string(outcome_name(r.outcome)) + "\n";
+  s += "  density updates:         " + std::to_string(r.iterations) + "\n";
+  s += "  largest force error:     " + real(r.largest_force_error) + " (relative, bars with a target force)\n";
+  s += "  largest length error:    " + real(r.largest_length_error) + " (relative, bars with a target length)\n";
+  s += "  largest residual:        " + real(r.largest_residual) + "\n";
+  if (r.negative_pivots > 0)
+    s += "  negative pivots:         " + std::to_string(r.negative_pivots) +
+         " (struts outweigh the cables somewhere: the shape's stiffness comes from its prestress)\n";
+  char time[64];
+  std::snprintf(time, sizeof time, "  time:                    %.3f s\n", seconds);
+  s += time;
+  if (r.outcome == form_outcome::targets_not_met) {
+    s += "stopped: " + r.stop + "\n";
+    s += "worst bars (the best shape found is written):\n";
+    for (const unmet_target& u : r.unmet)
+      s += "  " + bar_name(u.bar) + ": " + (u.kind == target_kind::force ? "force " : "length ") + real(u.reached) +
+           ", wanted " + real(u.wanted) + ": " + u.why + "\n";
+  }
+  s += "written to " + out + ":";
+  for (const std::string& f : files) s += " " + f;
+  s += "\n";
+  return s;
+}
+
+}  // namespace
+
+outcome run_form(const options& o) {
+  const auto started = std::chrono::steady_clock::now();
+  const std::string input_name = o.model.empty() ? find_model(o.dir) : o.model;
+  const structure s = read_structure(input_name);
+  const form_data data = s.form ? *s.form : form_data{};
+  const form_settings settings = settings_of(data.tolerance, data.max_iterations);
+  const problem p = problem_of(s, data);
+
+  const std::string out = output_folder(o, input_name);
+  // The analysis model must never overwrite the model it comes from.
+  std::error_code no_such;
+  if (fs::equivalent(input_name, fs::path(out) / model_file_name, no_such))
+    fail(usage_error, "the analysis model would overwrite " + input_name + ": give another folder by --out");
+  make_folder(out);
+
+  form_result r;
+  {
+    form_progress progress(o.progress);
+    r = find_form(p, settings, [&](int step, double worst) { progress(step, worst); });
+  }
+  const std::vector<double> rest = rest_lengths(s, r);
+  const structure analysis = materialised(s, r, rest);
+  write_model_file(analysis, (fs::path(out) / model_file_name).string());
+  view::write_whole_file((fs::path(out) / "form.csv").string(), form_csv(p, r, rest));
+  view::write_whole_file((fs::path(out) / "form.svg").string(), render_form_svg(p, r, s.title));
+  const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+  return {r.outcome == form_outcome::found ? form_found : targets_missed,
+          summary_of(input_name, p, r, seconds, out, {model_file_name, "form.csv", "form.svg"})};
+}
+
+}  // namespace kalvane::form

@@ -1,0 +1,97 @@
+#include "form/materialise.hpp"
+
+#include "error.hpp"
+#include "structure/files.hpp"
+#include "structure/law.hpp"
+
+namespace kalvane::form {
+
+namespace {
+
+const char* const axis_names[] = {"x", "y", "z"};
+
+}  // namespace
+
+problem problem_of(const structure& s, const form_data& f) {
+  const model& m = s.base;
+  problem p;
+  const auto nodes = static_cast<std::size_t>(m.node_count);
+  p.nodes.resize(nodes);
+  p.held.assign(nodes, {false, false, false});
+  if (f.loaded) p.loads.assign(nodes, {0.0, 0.0, 0.0});
+  for (int32_t k = 1; k <= m.node_count; ++k) {
+    const auto i = static_cast<std::size_t>(k - 1);
+    p.nodes[i] = {m.x0(k), m.y0(k), m.z0(k)};
+    for (int c = 1; c <= 3; ++c) {
+      const auto a = static_cast<std::size_t>(c - 1);
+      if (m.dof_map(k, c) != 0) {
+        if (m.prescribed(k, c) != 0.0)
+          fail(data_error, m.source_name + ": node " + std::to_string(k) + " has a prescribed displacement of " +
+                               shortest_real(m.prescribed(k, c)) + " in " + axis_names[a] +
+                               "; form-finding holds a support where it is drawn: draw the node where it is "
+                               "held and prescribe 0");
+        p.held[i][a] = true;
+      }
+      if (f.loaded) p.loads[i][a] = m.loads(k, c);
+    }
+  }
+  const auto bars = static_cast<std::size_t>(bar_count(m));
+  p.bars.resize(bars);
+  p.behaviour.resize(bars);
+  p.density.assign(bars, f.density);
+  p.target_force.assign(bars, std::nullopt);
+  p.target_length.assign(bars, std::nullopt);
+  for (int32_t b = 1; b <= bar_count(m); ++b) {
+    const auto i = static_cast<std::size_t>(b - 1);
+    p.bars[i] = {m.bars(b).node1 - 1, m.bars(b).node2 - 1};
+    p.behaviour[i] = member_of(s, b).behaviour;
+  }
+  for (const form_group& g : f.groups)
+    for (int32_t b : g.bars) {
+      const auto i = static_cast<std::size_t>(b - 1);
+      if (g.density) p.density[i] = *g.density;
+      if (g.force) p.target_force[i] = g.force;
+      if (g.length) p.target_length[i] = g.length;
+    }
+  return p;
+}
+
+std::vector<double> rest_lengths(const structure& s, const form_result& r) {
+  std::vector<double> rest(r.force.size());
+  for (std::size_t i = 0; i < rest.size(); ++i) {
+    const auto b = static_cast<int32_t>(i + 1);
+    const member& mem = member_of(s, b);
+    const material& mat = material_of(s, b);
+    const std::optional<double> lambda = stretch_for_force(mat, mem.behaviour, s.base.bars(b).area, r.force[i]);
+    if (!lambda) {
+      const bool pushed_cable = mem.behaviour == bar_behaviour::cable && r.force[i] < 0.0;
+      fail(model_error, kalvane::bar_name(s, b) + " carries a force of " + shortest_real(r.force[i]) +
+                            " in the shape found, which " +
+                            (pushed_cable ? std::string("a cable cannot carry (a cable only pulls)")
+                                          : "its material " + mat.name + " (" + law_name(mat.law) +
+                                                ", area " + shortest_real(s.base.bars(b).area) +
+                                                ") cannot carry at any length"));
+    }
+    rest[i] = r.length[i] / *lambda;
+  }
+  return rest;
+}
+
+structure materialised(const structure& s, const form_result& r, const std::vector<double>& rest) {
+  structure out = s;
+  model& m = out.base;
+  for (int32_t k = 1; k <= m.node_count; ++k) {
+    const point& x = r.nodes[static_cast<std::size_t>(k - 1)];
+    m.x0(k) = x[0];
+    m.y0(k) = x[1];
+    m.z0(k) = x[2];
+  }
+  for (std::size_t i = 0; i < out.members.size(); ++i) {
+    out.members[i].rest_length = rest[i];
+    out.members[i].prestress.reset();
+  }
+  out.form.reset();
+  return out;
+}
+
+}  // namespace kalvane::form

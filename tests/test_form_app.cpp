@@ -1,0 +1,278 @@
+// kalvane-form as a user runs it: a net found from its target forces, materialised into an
+// analysis model that starts in equilibrium at the shape found (kalvane-path moves it by
+// rounding only), the files it writes read back, bad input refused with a clear message.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <string>
+#include <vector>
+
+#include "form/app.hpp"
+#include "form/materialise.hpp"
+#include "newton/newton.hpp"
+#include "newton/system.hpp"
+#include "run.hpp"
+#include "structure/law.hpp"
+#include "structure/model_file.hpp"
+#include "support.hpp"
+
+namespace {
+
+using kalvane_test::program_result;
+using kalvane_test::read_file;
+using kalvane_test::scratch_folder;
+
+program_result run(const std::string& program, const scratch_folder& folder, std::vector<std::string> args = {}) {
+  kalvane_test::program_run r;
+  r.program = program;
+  r.args = std::move(args);
+  r.folder = folder.path;
+  return kalvane_test::run_program(r);
+}
+
+// A 5 x 5 cable net one unit apart, its edge held on a saddle z = 0.4 (x - 2)(y - 2) / 4,
+// its interior drawn flat. The bars around the centre node (node 13) are Neo-Hooke rubber
+// with target forces of 3; every other bar is a steel cable of density 1. A load of 0.5
+// down at the centre acts in the form-finding only when `loaded`.
+std::string saddle_net(const std::string& form_extra = "", bool loaded = false) {
+  std::string nodes, bars, prescribed;
+  const int m = 5;
+  const auto id = [&](int i, int j) { return j * m + i + 1; };
+  for (int j = 0; j < m; ++j)
+    for (int i = 0; i < m; ++i) {
+      const bool edge = i == 0 || j == 0 || i == m - 1 || j == m - 1;
+      const double z = edge ? 0.4 * (i - 2) * (j - 2) / 4.0 : 0.0;
+      nodes += std::string(nodes.empty() ? "" : ",\n") + "[" + std::to_string(i) + ", " + std::to_string(j) + ", " +
+               std::to_string(z) + "]";
+      if (edge)
+        prescribed += std::string(prescribed.empty() ? "" : ",\n") + "{\"node\": " + std::to_string(id(i, j)) +
+                      ", \"x\": 0, \"y\": 0, \"z\": 0}";
+    }
+  std::vector<int> centre_bars;
+  const auto bar = [&](int a, int b) {
+    const bool centre = a == id(2, 2) || b == id(2, 2);
+    bars += std::string(bars.empty() ? "" : ",\n") + "{\"nodes\": [" + std::to_string(a) + ", " + std::to_string(b) +
+            "], " + (centre ? "\"area\": 0.01, \"material\": \"rubber\"}"
+                            : "\"area\": 0.0001, \"material\": \"steel\", \"behaviour\": \"cable\"}");
+    if (centre) centre_bars.push_back(static_cast<int>(std::count(bars.begin(), bars.end(), '\n')) + 1);
+  };
+  for (int j = 0; j < m; ++j)
+    for (int i = 0; i < m; ++i) {
+      if (i + 1 < m) bar(id(i, j), id(i + 1, j));
+      if (j + 1 < m) bar(id(i, j), id(i, j + 1));
+    }
+  std::string centre;
+  for (int b : centre_bars) centre += (centre.empty() ? "" : ", ") + std::to_string(b);
+  return "{\"format\": \"kalvane-model\", \"version\": 1, \"title\": \"Saddle <net>\",\n"
+         "\"materials\": [{\"name\": \"steel\", \"law\": \"linear-elastic\", \"E\": 210000000},\n"
+         "              {\"name\": \"rubber\", \"law\": \"neo-hooke\", \"c1\": 1000}],\n"
+         "\"nodes\": [" + nodes + "],\n\"bars\": [" + bars + "],\n\"prescribed\": [" + prescribed +
+         "],\n\"loads\": [{\"node\": 13, \"z\": -0.5}],\n"
+         "\"form\": {\"density\": 1, \"tolerance\": 1e-9, " + (loaded ? "\"loaded\": true, " : "") + form_extra +
+         "\"groups\": [{\"bars\": [" + centre + "], \"force\": 3}]}}\n";
+}
+
+// The structure of a model file, started and prepared as every companion prepares it.
+kalvane::structure prepared(const std::string& path) {
+  kalvane::structure s = kalvane::read_structure(path);
+  kalvane::run_plan starting;
+  starting.first = starting.last = kalvane::stage::start;
+  kalvane::run(s.base, starting);
+  kalvane::prepare(s);
+  return s;
+}
+
+double largest(const kalvane::newton::vector& v) {
+  double m = 0.0;
+  for (double x : v) m = std::max(m, std::fabs(x));
+  return m;
+}
+
+TEST(FormApp, TargetForcesMetAndTheAnalysisModelStartsInEquilibrium) {
+  for (bool loaded : {false, true}) {
+    SCOPED_TRACE(loaded ? "loaded" : "unloaded");
+    scratch_folder folder;
+    kalvane_test::write_file(folder / "model.json", saddle_net("", loaded));
+    const program_result found = run(kalvane_test::form_exe(), folder);
+    ASSERT_EQ(found.status, 0) << found.out << found.err;
+    EXPECT_NE(found.out.find("form: found"), std::string::npos) << found.out;
+    EXPECT_NE(found.out.find("model.json form.csv form.svg"), std::string::npos) << found.out;
+
+    // The centre's bars carry their target forces, at rest lengths their laws give.
+    const kalvane::structure a = kalvane::read_structure(folder / "form/model.json");
+    EXPECT_FALSE(a.form);
+    const kalvane::structure s = prepared(folder / "form/model.json");
+    const kalvane::newton::vector at_drawn(static_cast<std::size_t>(s.base.free_count), 0.0);
+    const kalvane::newton::results r = kalvane::newton::results_at(s, at_drawn);
+    int centre = 0;
+    for (int32_t b = 1; b <= kalvane::bar_count(s.base); ++b)
+      if (kalvane::material_of(s, b).name == "rubber") {
+        ++centre;
+        EXPECT_NEAR(r.force[static_cast<std::size_t>(b - 1)], 3.0, 3e-9) << "bar " << b;
+        EXPECT_GT(r.stretch[static_cast<std::size_t>(b - 1)], 1.05) << "bar " << b;  // rubber stretched
+      }
+    EXPECT_EQ(centre, 4);
+
+    // Unloaded (or under the loads the form carried), the drawn shape is in equilibrium:
+    // the out-of-balance forces are rounding against the bars' forces.
+    kalvane::structure balance = s;
+    if (!loaded)
+      for (int32_t k = 1; k <= balance.base.node_count; ++k)
+        for (int c = 1; c <= 3; ++c) balance.base.loads(k, c) = 0.0;
+    const kalvane::newton::state at = kalvane::newton::evaluate(balance, at_drawn);
+    EXPECT_LT(largest(at.gradient), 1e-12 * 3.0);
+
+    if (!loaded) {
+      // kalvane-path on the analysis model with its loads left out moves nothing beyond rounding.
+      std::string text = read_file(folder / "form/model.json");
+      text.replace(text.find(",\n  \"loads\""), text.find("\n}\n") - text.find(",\n  \"loads\""), "");
+      kalvane_test::write_file(folder / "unloaded.json", text);
+      const program_result path =
+          run(kalvane_test::path_exe(), folder, {"--model", "unloaded.json", "--out", "analysed"});
+      ASSERT_EQ(path.status, 0) << path.out << path.err;
+      const std::string report = read_file(folder / "analysed/bars.csv");
+      ASSERT_FALSE(report.empty());
+      const std::size_t moved = path.out.find(" moved ");
+      ASSERT_NE(moved, std::string::npos) << path.out;
+      EXPECT_LT(std::fabs(std::stod(path.out.substr(moved + 7))), 1e-12) << path.out;
+    }
+  }
+}
+
+TEST(FormApp, WrittenFilesReadBack) {
+  scratch_folder folder;
+  kalvane_test::write_file(folder / "model.json", saddle_net());
+  ASSERT_EQ(run(kalvane_test::form_exe(), folder, {"--out", "found"}).status, 0);
+  const kalvane::structure given = kalvane::read_structure(folder / "model.json");
+  const kalvane::structure a = kalvane::read_structure(folder / "found/model.json");
+  // Supports, loads, materials and title as given; a rest length for every bar.
+  EXPECT_EQ(a.title, given.title);
+  ASSERT_EQ(a.materials.size(), 2u);
+  EXPECT_EQ(a.base.loads(13, 3), -0.5);
+  for (int32_t k = 1; k <= a.base.node_count; ++k)
+    for (int c = 1; c <= 3; ++c) EXPECT_EQ(a.base.dof_map(k, c), given.base.dof_map(k, c));
+  for (int32_t k : {1, 5, 21, 25}) EXPECT_EQ(a.base.z0(k), given.base.z0(k));
+  EXPECT_LT(a.base.z0(13), 0.0 + 1e-12);  // drawn flat, found on the saddle's centre
+  for (const kalvane::member& mem : a.members) {
+    ASSERT_TRUE(mem.rest_length);
+    EXPECT_FALSE(mem.prestress);
+  }
+  // form.csv: a row per bar, its rest length equal to the model's to the last digit.
+  const std::string csv = read_file(folder / "found/form.csv");
+  const auto rows = kalvane_test::lines_of(csv);
+  ASSERT_EQ(rows.size(), a.members.size() + 1);
+  const std::string& row = rows[1];
+  EXPECT_EQ(std::stod(row.substr(row.rfind(',') + 1)), *a.members[0].rest_length);
+  // The title is escaped in the picture.
+  const std::string svg = read_file(folder / "found/form.svg");
+  EXPECT_NE(svg.find("Saddle &lt;net&gt;"), std::string::npos);
+  EXPECT_EQ(svg.find("Saddle <net>"), std::string::npos);
+
+  // The form section itself round-trips through the writer.
+  const kalvane::structure again = kalvane::read_model_text(kalvane::model_file_text(given), "again.json");
+  ASSERT_TRUE(again.form);
+  EXPECT_EQ(again.form->tolerance, 1e-9);
+  ASSERT_EQ(again.form->groups.size(), 1u);
+  EXPECT_EQ(again.form->groups[0].bars, given.form->groups[0].bars);
+  EXPECT_EQ(again.form->groups[0].force, 3.0);
+  EXPECT_EQ(kalvane::model_file_text(again), kalvane::model_file_text(given));
+}
+
+TEST(FormApp, UnmetTargetsWriteTheBestShapeAndNameTheBars) {
+  // Bar 1 joins two held nodes: its length is fixed, so a target length other than its
+  // drawn one cannot be met.
+  scratch_folder folder;
+  std::string text = saddle_net();
+  text.replace(text.find("\"groups\": ["), 11, "\"groups\": [{\"bars\": [1], \"length\": 2},");
+  kalvane_test::write_file(folder / "model.json", text);
+  const program_result r = run(kalvane_test::form_exe(), folder);
+  EXPECT_EQ(r.status, 2) << r.out << r.err;
+  EXPECT_NE(r.out.find("targets not met"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("worst bars (the best shape found is written):\n  bar 1: length 1.0198"), std::string::npos)
+      << r.out;
+  EXPECT_NE(r.out.find("wanted 2: both its ends are held"), std::string::npos) << r.out;
+  EXPECT_FALSE(read_file(folder / "form/model.json").empty());
+}
+
+// The message of a run refused as bad input.
+std::string refusal(const scratch_folder& folder, const std::vector<std::string>& args = {}) {
+  const program_result r = run(kalvane_test::form_exe(), folder, args);
+  EXPECT_EQ(r.status, 1) << r.out << r.err;
+  std::string name, message;
+  EXPECT_TRUE(kalvane_test::parse_error_report(r.err, name, message)) << r.err;
+  return message;
+}
+
+std::string two_struts(const std::string& material) {
+  // Two bars in a line between held ends, both pushed (density -1): 1 unit of compression each.
+  return "{\"format\": \"kalvane-model\", \"version\": 1, \"materials\": [" + material +
+         "], \"nodes\": [[0, 0, 0], [0.3, 0.2, 0], [2, 0, 0]], "
+         "\"bars\": [{\"nodes\": [1, 2], \"area\": 0.5}, {\"nodes\": [2, 3], \"area\": 0.5}], "
+         "\"prescribed\": [{\"node\": 1, \"x\": 0, \"y\": 0, \"z\": 0}, {\"node\": 3, \"x\": 0, \"y\": 0, \"z\": 0}], "
+         "\"form\": {\"density\": -1}}";
+}
+
+TEST(FormApp, BadInputIsRefusedNamingTheCause) {
+  scratch_folder folder;
+  // A force the bar's law cannot carry: steel of E A = 0.5 squeezed by 1.
+  kalvane_test::write_file(folder / "model.json", two_struts("{\"name\": \"soft\", \"law\": \"linear-elastic\", \"E\": 1}"));
+  std::string why = refusal(folder);
+  EXPECT_NE(why.find("bar 1"), std::string::npos) << why;
+  EXPECT_NE(why.find("cannot carry"), std::string::npos) << why;
+  // The same struts of rubber carry it: found, compressed below their rest lengths.
+  kalvane_test::write_file(folder / "model.json", two_struts("{\"name\": \"rubber\", \"law\": \"neo-hooke\", \"c1\": 1}"));
+  ASSERT_EQ(run(kalvane_test::form_exe(), folder).status, 0);
+  const kalvane::structure struts = kalvane::read_structure(folder / "form/model.json");
+  EXPECT_DOUBLE_EQ(struts.base.x0(2), 1.0);
+  EXPECT_GT(*struts.members[0].rest_length, 1.0);
+
+  // A strut that is a cable.
+  std::string text = two_struts("{\"name\": \"steel\", \"law\": \"linear-elastic\", \"E\": 1}");
+  text.replace(text.find("\"area\": 0.5}"), 12, "\"area\": 0.5, \"behaviour\": \"cable\"}");
+  kalvane_test::write_file(folder / "model.json", text);
+  why = refusal(folder);
+  EXPECT_NE(why.find("bar 1"), std::string::npos) << why;
+
+  // The form section checked as the rest of the file: an unknown key, a bar out of range,
+  // a bar given two targets, each with its line and column.
+  const std::vector<std::pair<std::string, std::string>> slips = {
+      {"\"densty\": 2, ", "unknown key \"densty\""},
+      {"\"groups\": [{\"bars\": [41], \"density\": 2}], ", "bar 41 is outside 1..40"},
+  };
+  for (const auto& [extra, expected] : slips) {
+    std::string net = saddle_net();
+    net.replace(net.find("\"density\": 1, "), 14, extra);
+    if (extra.find("groups") != std::string::npos) net.replace(net.rfind(", \"groups\""), std::string::npos, "}}\n");
+    kalvane_test::write_file(folder / "model.json", net);
+    why = refusal(folder);
+    EXPECT_NE(why.find(expected), std::string::npos) << why;
+    EXPECT_NE(why.find("model.json:86:"), std::string::npos) << why;
+  }
+  std::string twice = saddle_net();
+  twice.replace(twice.find("\"groups\": ["), 11, "\"groups\": [{\"bars\": [1], \"length\": 2}, {\"bars\": [1], \"force\": 2},");
+  kalvane_test::write_file(folder / "model.json", twice);
+  EXPECT_NE(refusal(folder).find("is given a target twice"), std::string::npos);
+
+  // A node no bar reaches; a support prescribed away from where it is drawn.
+  text = saddle_net();
+  text.replace(text.find("],\n\"bars\""), 0, ", [9, 9, 9]");
+  kalvane_test::write_file(folder / "model.json", text);
+  why = refusal(folder);
+  EXPECT_NE(why.find("node 26"), std::string::npos) << why;
+  text = saddle_net();
+  const std::string support = "{\"node\": 1, \"x\": 0";
+  text.replace(text.find(support), support.size(), "{\"node\": 1, \"x\": 0.5");
+  kalvane_test::write_file(folder / "model.json", text);
+  why = refusal(folder);
+  EXPECT_NE(why.find("node 1 has a prescribed displacement of 0.5"), std::string::npos) << why;
+
+  // The analysis model never overwrites the model it comes from.
+  const std::string original = saddle_net();
+  kalvane_test::write_file(folder / "model.json", original);
+  why = refusal(folder, {"--out", "."});
+  EXPECT_NE(why.find("would overwrite"), std::string::npos) << why;
+  EXPECT_EQ(read_file(folder / "model.json"), original);
+}
+
+}  // namespace
