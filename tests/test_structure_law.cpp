@@ -74,7 +74,8 @@ TEST(StructureLaw, EndForcesAndTangentAreTheEnergysDerivatives) {
     const kalvane::material mat = law_of(law);
     kalvane::member mem;
     mem.rest = 0.93 * bar.length0;
-    for (const double* u : {std::array<double, 3>{0.11, -0.05, 0.02}.data(), std::array<double, 3>{-0.2, 0.04, 0.09}.data()}) {
+    const double displacements[2][3] = {{0.11, -0.05, 0.02}, {-0.2, 0.04, 0.09}};
+    for (const auto& u : displacements) {
       double v[3] = {u[0], u[1], u[2]};
       const kalvane::member_state s = kalvane::member_at(bar, mat, mem, v);
       double block[3][3];
