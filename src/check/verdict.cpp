@@ -88,7 +88,15 @@ void decide(findings& f, bool strict) {
   }
   if (f.path_followed && (!f.path.reached_full_load || f.path.snapped)) {
     f.status = 3;
-    f.verdict = "not certified: the loading path snaps through at load factor " + load_factor_text(snap_load_factor(f.path));
+    bool from_bifurcation = false;
+    for (const path_event& e : f.path.events)
+      if (e.kind == event_kind::jump) {
+        from_bifurcation = e.from == point_kind::bifurcation;
+        break;
+      }
+    f.verdict = std::string("not certified: the loading path ") +
+                (from_bifurcation ? "jumps from a bifurcation point" : "snaps through") + " at load factor " +
+                load_factor_text(snap_load_factor(f.path));
     // Past the limit point the structure jumps; where the path lands at full load is the
     // state it settles in, and the run either found that state or another one.
     if (!f.path.reached_full_load) f.verdict += "; the run's equilibrium lies beyond that limit point";

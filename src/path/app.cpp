@@ -141,6 +141,7 @@ outcome run_path(const options& o) {
   newton::factorisation factor;
   newton::path_settings settings;
   settings.how = o.how;
+  settings.trace = o.trace;
   curve_recorder recorder{m, newton::stages_of(s, o.how), o.watch, {}, {}};
   newton::path_finding path;
   {
