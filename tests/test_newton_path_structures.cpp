@@ -26,11 +26,13 @@ struct traced {
   std::vector<kn::vector> states;
 };
 
-kn::path_finding follow(const kalvane::model& m, traced& trace, kn::loading how = kn::loading::staged) {
+kn::path_finding follow(const kalvane::model& m, traced& trace, kn::loading how = kn::loading::staged,
+                        bool trace_route = false) {
   kn::stiffness_pattern pattern = kn::pattern_of(m);
   kn::factorisation f;
   kn::path_settings settings;
   settings.how = how;
+  settings.trace = trace_route;
   return kn::follow_path(nm::structured(m), pattern, f, settings, [&](const kn::path_point& p, const kn::vector& x) {
     trace.points.push_back(p);
     trace.states.push_back(x);
@@ -60,10 +62,10 @@ struct truss_closed_form {
   }
 };
 
-// At 1.5 times its limit load the truss snaps through: the path passes the limit point
-// at the closed form's load, runs down the unstable branch to the lowest load, the
+// At 1.5 times its limit load the truss snaps through. Traced, the path passes the limit
+// point at the closed form's load, runs down the unstable branch to the lowest load, the
 // negative of the limit load, and comes back up on the far branch to full load.
-TEST(NewtonPath, TheSteelTwoBarTrussSnapsThroughAsItsClosedFormSays) {
+TEST(NewtonPath, TheSteelTwoBarTrussTracedSnapsThroughAsItsClosedFormSays) {
   const truss_closed_form truss;
   const double limit = truss.load_at(truss.limit_height());
   ASSERT_NEAR(limit, 10070.0, 50.0);  // a tenth of it is the 1 kN of the everyday case
@@ -71,10 +73,12 @@ TEST(NewtonPath, TheSteelTwoBarTrussSnapsThroughAsItsClosedFormSays) {
   scratch_folder folder;
   const kalvane::model m = nm::prepared(folder, nm::two_bar_truss(full));
   traced trace;
-  const kn::path_finding path = follow(m, trace);
+  const kn::path_finding path = follow(m, trace, kn::loading::staged, true);
   ASSERT_TRUE(path.reached_full_load);
   EXPECT_TRUE(path.snapped);
   EXPECT_FALSE(path.collapsed);
+  ASSERT_EQ(path.events.size(), 2u);
+  EXPECT_EQ(path.events[1].kind, kn::event_kind::limit);
 
   std::vector<const kn::path_point*> limits;
   for (const kn::path_point& p : trace.points)

@@ -28,6 +28,8 @@ TEST(PathOptions, TakesEveryOptionInBothForms) {
   EXPECT_EQ(kalvane::path::output_folder(plain), "./path");
   EXPECT_EQ(plain.how, kalvane::newton::loading::staged);
   EXPECT_FALSE(plain.watch);
+  EXPECT_FALSE(plain.trace);
+  EXPECT_TRUE(parse_options({"--trace"}).trace);
 
   const options spaced = parse_options({"--dir", "run 1", "--loading", "together", "--watch", "12", "z", "--out", "o"});
   EXPECT_EQ(spaced.dir, "run 1");
@@ -57,4 +59,5 @@ TEST(PathOptions, RefusesWhatItCannotTakeAndSaysWhy) {
   EXPECT_NE(refusal({"--dir"}).find("--dir needs a value"), std::string::npos);
   EXPECT_NE(refusal({"--out="}).find("not an empty name"), std::string::npos);
   EXPECT_NE(refusal({"--help=yes"}).find("takes no value"), std::string::npos);
+  EXPECT_NE(refusal({"--trace=yes"}).find("takes no value"), std::string::npos);
 }

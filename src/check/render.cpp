@@ -5,6 +5,7 @@
 #include <string>
 
 #include "check/findings.hpp"
+#include "newton/route.hpp"
 
 namespace kalvane::check {
 
@@ -92,6 +93,24 @@ std::string path_text_of_loading(const findings& f) {
   if (p.stalled)
     return "the path stalls at load factor " + load_factor_text(p.load_factor) + " of stage " + std::to_string(p.stage) +
            " (" + steps + "): it found no next equilibrium, short of full load and of any limit point";
+  // A route that left the branch from the unloaded shape (a jump, a branch switch), or
+  // reached full load only on an unstable state: each event in order, and the pivot at the
+  // first, where the stiffness turns singular.
+  bool rerouted = p.unstable_at_full_load;
+  for (const path_event& e : p.events) rerouted |= e.kind == event_kind::jump || e.kind == event_kind::branch_switch;
+  if (rerouted) {
+    std::string text = "the path takes the structure's route (" + steps + "): " + route_text(p, false);
+    for (const path_point& point : p.points)
+      if (point.kind == point_kind::limit || point.kind == point_kind::bifurcation) {
+        text += "; smallest pivot " + sci(point.smallest_pivot) + " of the largest diagonal entry at the " +
+                (point.kind == point_kind::limit ? "limit point" : "bifurcation point");
+        break;
+      }
+    if (!p.reached_full_load || p.snapped || !f.comparison.differs) return text;
+    return text + "; the run found a different equilibrium than gradual loading reaches: node " +
+           std::to_string(f.comparison.worst.node) + " moves " + triple(f.comparison.run) + " in the run and " +
+           triple(f.comparison.path) + " on the path";
+  }
   if (!p.reached_full_load || p.snapped) {
     // The pivot at the limit point itself: the path's last one may lie far beyond it.
     const path_point* limit = first_point(p, point_kind::limit);

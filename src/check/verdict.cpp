@@ -92,14 +92,32 @@ void decide(findings& f, bool strict) {
                 ", short of full load: gradual loading does not confirm the run's equilibrium";
     return;
   }
-  if (f.path_followed && (!f.path.reached_full_load || f.path.snapped)) {
+  // Past a limit point the structure jumps; where the path lands at full load is the state it
+  // settles in. The run's equilibrium is the structure's answer only when it is that state.
+  const bool jumped = f.path_followed && f.path.snapped;
+  std::string jump_text;
+  if (jumped) {
+    bool from_bifurcation = false;
+    for (const path_event& e : f.path.events)
+      if (e.kind == event_kind::jump) {
+        from_bifurcation = e.from == point_kind::bifurcation;
+        break;
+      }
+    jump_text = std::string(from_bifurcation ? "jumps from a bifurcation point" : "snaps through") + " at load factor " +
+                load_factor_text(snap_load_factor(f.path));
+  }
+  if (f.path_followed && !f.path.reached_full_load) {
     f.status = 3;
-    f.verdict = "not certified: the loading path snaps through at load factor " + load_factor_text(snap_load_factor(f.path));
-    // Past the limit point the structure jumps; where the path lands at full load is the
-    // state it settles in, and the run either found that state or another one.
-    if (!f.path.reached_full_load) f.verdict += "; the run's equilibrium lies beyond that limit point";
-    else if (f.comparison.differs) f.verdict += ", and lands at full load on another equilibrium than the run's";
-    else f.verdict += ", and lands at full load on the run's equilibrium: the structure reaches it only by that jump";
+    f.verdict = "not certified: the loading path " + (jumped ? jump_text : "snaps through at load factor " +
+                                                                             load_factor_text(snap_load_factor(f.path))) +
+                "; the run's equilibrium lies beyond that limit point";
+    return;
+  }
+  if (jumped && f.comparison.differs) {
+    f.status = 3;
+    f.verdict = "not certified: the loading path " + jump_text +
+                ", and lands at full load on another equilibrium than the run's; kalvane-path writes that one, in "
+                "kalvane's files, into path/";
     return;
   }
   if (f.path_followed && f.comparison.differs) {
@@ -128,6 +146,11 @@ void decide(findings& f, bool strict) {
     return;
   }
   f.status = 0;
+  if (jumped) {
+    f.verdict = "certified: a stable equilibrium, the one the structure reaches: its loading path " + jump_text +
+                " and lands at full load on the run's equilibrium, within the tolerance";
+    return;
+  }
   f.verdict = f.path_followed ? "certified: a stable equilibrium on the loading path, within the tolerance"
                               : "certified: a stable equilibrium within the tolerance (loading path not followed)";
 }

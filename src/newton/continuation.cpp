@@ -156,17 +156,24 @@ point_kind event_between(const path_state& a, const path_state& b) {
 bool locate_event(path_work& w, const path_state& a, const path_state& b, point_kind kind, path_state& found) {
   // The signed measure whose zero is the event: the tangent's load component at a limit
   // point; at a bifurcation, whether the count of negative pivots is still a's.
+  // at a bifurcation, the pivot of least size (the one that passes through zero there),
+  // signed by whether the count of negative pivots is still a's: it changes sign with the
+  // eigenvalue that crosses zero and nearly in proportion, so regula falsi gains on it as on
+  // a smooth function.
   auto measure = [&](const path_state& p) {
     if (kind == point_kind::limit) return p.tangent_t;
-    return p.at.negative == a.at.negative ? 1.0 : -1.0;
+    return (p.at.negative == a.at.negative ? 1.0 : -1.0) * std::max(p.at.smallest_pivot, 1e-300);
   };
   double low = 0.0, high = path_dot(w, a.tangent_x, a.tangent_t, b.x, b.t) - path_dot(w, a.tangent_x, a.tangent_t, a.x, a.t);
   double low_value = measure(a), high_value = measure(b);
   found = b;
   int kept_side = 0;  // Illinois: the side kept twice running has its value halved
-  for (int k = 0; k < w.settings.event_iterations; ++k) {
-    const double sigma = kind == point_kind::limit ? (low * high_value - high * low_value) / (high_value - low_value)
-                                                   : 0.5 * (low + high);
+  const double width = high - low;
+  const int iterations = kind == point_kind::limit ? w.settings.event_iterations : w.settings.bifurcation_iterations;
+  for (int k = 0; k < iterations; ++k) {
+    if (kind == point_kind::bifurcation && std::fabs(high - low) <= w.settings.bifurcation_width * std::fabs(width)) break;
+    double sigma = (low * high_value - high * low_value) / (high_value - low_value);
+    if (!std::isfinite(sigma) || !(std::fabs(sigma - low) < std::fabs(high - low))) sigma = 0.5 * (low + high);
     path_state p;
     p.x = a.x;
     for (std::size_t q = 0; q < p.x.size(); ++q) p.x[q] += sigma * a.tangent_x[q];

@@ -4,7 +4,9 @@
 #include <cmath>
 #include <utility>
 
+#include "newton/branch.hpp"
 #include "newton/continuation.hpp"
+#include "newton/jump.hpp"
 #include "newton/minimise.hpp"
 #include "newton/newton.hpp"
 #include "newton/slack.hpp"
@@ -37,8 +39,14 @@ void emit(walk& k, const path_work& w, const path_state& p, point_kind kind) {
   point.newton_steps = p.newton_steps;
   k.found.points.push_back(point);
   if (k.observer) k.observer(point, p.x);
-  if (kind == point_kind::limit) k.limit_met = true;
-  if (kind == point_kind::bifurcation) k.bifurcation_met = true;
+  if (kind == point_kind::limit || kind == point_kind::bifurcation) {
+    (kind == point_kind::limit ? k.limit_met : k.bifurcation_met) = true;
+    path_event e;
+    e.kind = kind == point_kind::limit ? event_kind::limit : event_kind::bifurcation;
+    e.stage = point.stage;
+    e.load_factor = p.t;
+    k.found.events.push_back(e);
+  }
   // A limit point is where stability ends: the last stable point of a collapse.
   if (p.at.negative == 0 || kind == point_kind::limit) k.stable = p, k.stable_stage = w.stage.number;
 }
@@ -121,6 +129,52 @@ bool land(path_work& w, const path_state& a, path_state& b) {
 
 enum class stage_end { full_load, gone, stalled };
 
+// Where the path goes from an event on a stable branch, on the default route.
+enum class route_step { moved, collapsed };
+
+// The structure's way on from the event located between the stable point a and b: at a
+// bifurcation, onto the bifurcated branch when that is stable and rises in load; where no
+// stable state is left (a limit point, unstable bifurcated branches), a jump at the event's
+// load to the stable state the structure falls into. Emits the event and what follows it,
+// and leaves the state the path goes on from in `next`.
+route_step leave_branch(path_work& w, walk& k, const path_state& a, const path_state& b, point_kind kind,
+                        const path_state& event, path_state& next) {
+  emit(k, w, event, kind);
+  vector mode = event.tangent_x;  // at a limit point the null vector is the tangent, the way the path turned
+  if (kind == point_kind::bifurcation) {
+    const long crossed = std::labs(b.at.negative - a.at.negative);
+    const buckling_modes modes = modes_at(w, event, crossed >= 2 ? 2 : 1);
+    if (modes.count == 0) return route_step::collapsed;
+    k.found.events.back().modes = modes.count;
+    path_state branch;
+    const bool switched = switch_branch(w, event, modes.first, w.settings.first_step, branch);
+    if (switched && branch.at.minimum() && branch.t >= event.t && branch.tangent_t > 0.0) {
+      path_event e = k.found.events.back();
+      e.kind = event_kind::branch_switch;
+      e.symmetric = modes.symmetric;
+      k.found.events.push_back(e);
+      emit(k, w, branch, point_kind::regular);
+      next = std::move(branch);
+      return route_step::moved;
+    }
+    mode = modes.first;
+  }
+  // The located point lies just past the event; disturbed along the mode it falls away.
+  path_state landed;
+  path_event e;
+  e.kind = event_kind::jump;
+  e.stage = w.stage.number;
+  e.load_factor = event.t;
+  e.from = kind;
+  e.landed = jump_from(w, event, mode, landed);
+  k.found.events.push_back(e);
+  if (!e.landed) return route_step::collapsed;
+  emit(k, w, event, point_kind::jump);
+  emit(k, w, landed, point_kind::jump);
+  next = std::move(landed);
+  return route_step::moved;
+}
+
 // Steps from a to load factor 1 of the stage: predict along the tangent, correct on the
 // arc, settle, check for events; the step grows and shrinks with the corrector's speed.
 stage_end follow_stage(path_work& w, walk& k, path_state& a) {
@@ -170,6 +224,17 @@ stage_end follow_stage(path_work& w, walk& k, path_state& a) {
     // The event between a and b, located; when a correction on the way fails, b is named.
     path_state event;
     const bool located = kind != point_kind::regular && locate_event(w, a, b, kind, event);
+    // Under rising load, stable until here: the structure leaves the branch followed.
+    const bool leaves = !settings.trace && a.at.negative == 0 &&
+                        (kind == point_kind::bifurcation || (kind == point_kind::limit && a.tangent_t > 0.0));
+    if (located && leaves) {
+      path_state next;
+      if (leave_branch(w, k, a, b, kind, event, next) == route_step::collapsed) return stage_end::gone;
+      a = std::move(next);
+      step = settings.first_step;
+      ++k.found.steps;
+      continue;
+    }
     if (located) {
       emit(k, w, event, kind);
       settle(w, b, &a.tangent_x, a.tangent_t);  // the next step starts from b's own factorisation
@@ -198,6 +263,8 @@ const path_point* first_point(const path_finding& path, point_kind kind) {
 }
 
 double snap_load_factor(const path_finding& path) {
+  for (const path_event& e : path.events)
+    if (e.kind == event_kind::jump) return e.load_factor;
   const path_point* limit = first_point(path, point_kind::limit);
   return limit ? limit->load_factor : path.load_factor;
 }
@@ -230,7 +297,9 @@ path_finding follow_path(const structure& m, stiffness_pattern& pattern, factori
     end = follow_stage(w, k, a);
     if (end != stage_end::full_load) break;
   }
-  path.reached_full_load = end == stage_end::full_load;
+  // Full load on an unstable state is no answer: the last stable point is, as for a collapse.
+  path.unstable_at_full_load = end == stage_end::full_load && a.at.negative > 0 && k.stable_stage > 0;
+  path.reached_full_load = end == stage_end::full_load && !path.unstable_at_full_load;
   path.newton_steps = w.newton_steps;
   if (path.reached_full_load) {
     newton_settings polish;
@@ -240,7 +309,8 @@ path_finding follow_path(const structure& m, stiffness_pattern& pattern, factori
     path.newton_steps += r.steps;
     w.factorisations += r.factorisations;
     path.gradient = r.gradient;
-    path.snapped = k.limit_met;
+    path.snapped = k.limit_met || std::any_of(path.events.begin(), path.events.end(),
+                                              [](const path_event& e) { return e.kind == event_kind::jump; });
     path.past_bifurcation = k.bifurcation_met || a.at.negative > 0;
     path.load_factor = 1.0;
     path.stage = w.stage.number;
@@ -250,7 +320,8 @@ path_finding follow_path(const structure& m, stiffness_pattern& pattern, factori
   } else {
     // Past a limit point and gone (or stuck on the unstable branch): a collapse, told by the
     // last stable point. Short of any instability, the path only stalled where it was.
-    const bool unstable_seen = k.limit_met || k.bifurcation_met || a.at.negative > 0;
+    const bool unstable_seen =
+        k.limit_met || k.bifurcation_met || a.at.negative > 0 || path.unstable_at_full_load;
     // Under the stage's loads, a node left with only slack cables has nothing to hold it.
     apply_stage(w.scaled, m, w.stage, 1.0);
     path.unheld_nodes = nodes_held_by_slack(w.scaled, a.x, true);

@@ -22,7 +22,26 @@ enum class loading { staged, together };
 // What a converged point of the path is: a limit point is a maximum or minimum of the load
 // factor (one pivot and the load component of the tangent change sign together); at a
 // bifurcation point a pivot changes sign while the load factor goes on the same way.
-enum class point_kind { regular, limit, bifurcation };
+// A jump's two ends, at one load factor, are both of kind `jump`.
+enum class point_kind { regular, limit, bifurcation, jump };
+
+// What befell the path on its way, in order.
+enum class event_kind {
+  limit,          // a limit point, followed round (traced)
+  bifurcation,    // a bifurcation point, the branch from the unloaded shape followed on (traced, or no switch possible)
+  branch_switch,  // a bifurcation point, and the path switched to the bifurcated branch
+  jump,           // no stable state left on the branch: the structure jumped to a stable one
+};
+
+struct path_event {
+  event_kind kind = event_kind::limit;
+  int stage = 1;
+  double load_factor = 0.0;
+  point_kind from = point_kind::regular;  // a jump's: the limit or bifurcation point it jumps from
+  int modes = 0;           // a bifurcation's: its buckling modes, 2 at a double bifurcation
+  bool symmetric = false;  // a switch's: the other branch is the mirror image of the one taken
+  bool landed = true;      // a jump's: false when the energy had no stable minimum to jump to
+};
 
 struct path_settings {
   loading how = loading::staged;
@@ -66,9 +85,20 @@ struct path_settings {
   // counts as found (the load factor there is then exact to about its square).
   int event_iterations = 12;
   double event_tolerance = 1e-7;
+  // Corrections to locate a bifurcation point, ending when the bracket round it has shrunk
+  // to this part of the step it was found in: its load factor is then exact to about 1e-9,
+  // as the buckling mode and the switch to the other branch need.
+  int bifurcation_iterations = 40;
+  double bifurcation_width = 1e-9;
   // A displacement this many times the structure's extent: the path has gone, and does not
   // come back to a structure.
   double reach = 100.0;
+  // Follow the branch from the unloaded shape round every limit point instead of switching
+  // branches and jumping: the complete equilibrium curve, not the route the structure takes.
+  bool trace = false;
+  // A jump's start disturbed along the mode by this times the structure's extent: far above
+  // the located point's error, far below the distance to where it jumps to.
+  double jump_kick = 1e-3;
 };
 
 // One converged point of the path.
@@ -98,6 +128,10 @@ struct path_finding {
   bool snapped = false;           // full load reached on a far branch, after a limit point
   bool past_bifurcation = false;  // full load reached past a bifurcation point
   bool collapsed = false;         // no stable equilibrium at full load: x is the last stable point
+  // Full load reached, but on an unstable state (the traced route may end on one; so may the
+  // default one where a switch or jump failed): collapsed is set too, x is the last stable point.
+  bool unstable_at_full_load = false;
+  std::vector<path_event> events;  // in order
   bool mechanism = false;   // the path cannot start: the energy falls without bound under the first loads
   bool stalled = false;     // the step shrank to nothing (or the steps ran out) on a stable branch short of full load
   int factorisations = 0;
@@ -117,8 +151,8 @@ path_finding follow_path(const structure& m, stiffness_pattern& pattern, factori
 // The first point of this kind on the path, or none.
 const path_point* first_point(const path_finding& path, point_kind kind);
 
-// The load factor of the first limit point on the path (where it snaps through), or of
-// the last equilibrium when there is none.
+// The load factor of the first jump, or else of the first limit point on the path (where it
+// snaps through), or of the last equilibrium when there is none.
 double snap_load_factor(const path_finding& path);
 
 // "staged" or "together", as the programs' option spells it.

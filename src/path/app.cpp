@@ -150,6 +150,7 @@ outcome run_path_on(structure given, const std::string& input_name, const std::s
   newton::factorisation factor;
   newton::path_settings settings;
   settings.how = o.how;
+  settings.trace = o.trace;
   curve_recorder recorder{m, newton::stages_of(s, o.how), o.watch, {}, {}};
   newton::path_finding path;
   {

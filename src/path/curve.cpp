@@ -61,6 +61,7 @@ const char* kind_name(newton::point_kind kind) {
   switch (kind) {
     case newton::point_kind::limit: return "limit";
     case newton::point_kind::bifurcation: return "bifurcation";
+    case newton::point_kind::jump: return "jump";
     case newton::point_kind::regular: break;
   }
   return "regular";

@@ -24,6 +24,7 @@ constexpr const char* unstable_colour = "#c0392b";
 constexpr const char* pretension_colour = "#999999";
 constexpr const char* limit_colour = "#c0392b";
 constexpr const char* bifurcation_colour = "#e69f00";
+constexpr const char* jump_colour = "#333333";
 
 std::string shortest(double value) {
   char buffer[32];
@@ -143,8 +144,12 @@ const std::string stable_style = std::string("stroke=\"") + stable_colour + "\" 
 const std::string unstable_style =
     std::string("stroke=\"") + unstable_colour + "\" stroke-width=\"2\" stroke-dasharray=\"7 5\"";
 const std::string pretension_style = std::string("stroke=\"") + pretension_colour + "\" stroke-width=\"2\"";
+// A jump is no path of equilibria: a thin dashed line from where the structure leaves its
+// branch to where it lands.
+const std::string jump_style = std::string("stroke=\"") + jump_colour + "\" stroke-width=\"1.5\" stroke-dasharray=\"3 4\"";
 
 const std::string& segment_style(const curve_point& a, const curve_point& b, bool pretension) {
+  if (a.point.kind == newton::point_kind::jump && b.point.kind == newton::point_kind::jump) return jump_style;
   if (pretension) return pretension_style;
   if (a.point.negative_pivots > 0 || b.point.negative_pivots > 0) return unstable_style;
   return stable_style;
@@ -194,6 +199,7 @@ void draw_curve(std::string& out, const curve& c, const mapping& m, newton::load
     const bool marked = p.point.kind != newton::point_kind::regular;
     const char* colour = p.point.kind == newton::point_kind::limit         ? limit_colour
                          : p.point.kind == newton::point_kind::bifurcation ? bifurcation_colour
+                         : p.point.kind == newton::point_kind::jump        ? jump_colour
                          : p.point.negative_pivots > 0                      ? unstable_colour
                          : how == newton::loading::staged && p.point.stage == 1 ? pretension_colour
                                                                              : stable_colour;
@@ -234,12 +240,13 @@ void draw_curve(std::string& out, const curve& c, const mapping& m, newton::load
 }
 
 void draw_legend(std::string& out, const curve& c, newton::loading how) {
-  bool pretension = false, unstable = false, limit = false, bifurcation = false;
+  bool pretension = false, unstable = false, limit = false, bifurcation = false, jump = false;
   for (const curve_point& p : c.points) {
     pretension |= preloading(p, how);
     unstable |= p.point.negative_pivots > 0;
     limit |= p.point.kind == newton::point_kind::limit;
     bifurcation |= p.point.kind == newton::point_kind::bifurcation;
+    jump |= p.point.kind == newton::point_kind::jump;
   }
   double y = plot_bottom + 68;
   double x = plot_left;
@@ -268,6 +275,7 @@ void draw_legend(std::string& out, const curve& c, newton::loading how) {
       return "<rect x=\"" + fixed(x + 9) + "\" y=\"" + fixed(y - 5) + "\" width=\"10\" height=\"10\" fill=\"" +
              bifurcation_colour + "\" stroke=\"#333\"/>\n";
     }, "bifurcation point");
+  if (jump) entry([&] { return sample(jump_style); }, "jump to a stable state");
   out += "</g>\n";
 }
 

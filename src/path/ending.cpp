@@ -8,7 +8,8 @@ int status_of(end_kind kind) {
   switch (kind) {
     case end_kind::stable: return stable_at_full_load;
     case end_kind::snapped:
-    case end_kind::past_bifurcation: return beyond_a_critical_point;
+    case end_kind::past_bifurcation:
+    case end_kind::rerouted: return beyond_a_critical_point;
     case end_kind::collapse:
     case end_kind::mechanism:
     case end_kind::stalled: break;
@@ -19,6 +20,8 @@ int status_of(end_kind kind) {
 end_kind kind_of(const newton::path_finding& path) {
   if (path.mechanism) return end_kind::mechanism;
   if (path.reached_full_load) {
+    for (const newton::path_event& e : path.events)
+      if (e.kind == newton::event_kind::jump || e.kind == newton::event_kind::branch_switch) return end_kind::rerouted;
     if (path.snapped) return end_kind::snapped;
     // Full load with a negative pivot: some pivot changed sign on the way, where the load
     // factor did not turn.

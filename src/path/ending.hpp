@@ -11,13 +11,14 @@ namespace kalvane::path {
 inline constexpr int stable_at_full_load = 0;
 inline constexpr int bad_input = 1;
 inline constexpr int no_stable_equilibrium = 2;
-inline constexpr int beyond_a_critical_point = 3;  // full load after a snap-through or past a bifurcation
+inline constexpr int beyond_a_critical_point = 3;  // full load, stable, after a snap-through, a jump or a branch switch
 
 enum class end_kind {
   stable,            // full load, stable, on the branch from the unloaded shape
   snapped,           // full load on the far branch of a snap-through
-  past_bifurcation,  // full load past a bifurcation point, on the branch followed
-  collapse,          // no stable equilibrium at full load; the files hold the last stable point
+  past_bifurcation,  // full load past a bifurcation point, on the branch followed (traced)
+  rerouted,          // full load, stable, after a jump or a switch to a bifurcated branch
+  collapse,          // no stable equilibrium found at full load; the files hold the last stable point
   mechanism,         // the energy falls without bound under the first loads; the files hold the unloaded shape
   stalled,           // the path could not be followed on, short of full load, on a stable branch
 };

@@ -53,6 +53,7 @@ options parse_options(const std::vector<std::string>& args) {
     };
     if (arg == "--help" || arg == "-h") no_value(), o.help = true;
     else if (arg == "--version") no_value(), o.version = true;
+    else if (arg == "--trace") no_value(), o.trace = true;
     else if (arg == "--dir") o.dir = folder();
     else if (arg == "--out") o.out = folder();
     else if (arg == "--model") {
@@ -88,17 +89,20 @@ options parse_options(const std::vector<std::string>& args) {
 
 std::string usage_line() {
   return "Usage: kalvane-path [--dir DIR] [--model FILE] [--out DIR] [--loading staged|together] [--watch NODE "
-         "COMPONENT]";
+         "COMPONENT] [--trace]";
 }
 
 std::string usage_text() {
   return usage_line() +
          "\n"
          "Follows the loading path of the structure in the model file (model.json) or input.txt\n"
-         "from its unloaded shape to full load, through limit points, and writes the equilibrium\n"
-         "it reaches in kalvane's three files (output.txt, autocad.scr, abaqusfile.inp, with a\n"
-         "copy of the model), each bar's force in bars.csv, and the load-displacement curve\n"
-         "(path.csv, path.svg) into the folder path/ beside the model.\n"
+         "from its unloaded shape to full load, as the structure goes: at a bifurcation point it\n"
+         "switches to the bifurcated branch, and where no stable state is left on its branch (a\n"
+         "limit point, unstable branches) it jumps at that load to the stable state the structure\n"
+         "falls into. It writes the equilibrium it reaches in kalvane's three files (output.txt,\n"
+         "autocad.scr, abaqusfile.inp, with a copy of the model), each bar's force in bars.csv,\n"
+         "and the load-displacement curve (path.csv, path.svg) into the folder path/ beside the\n"
+         "model.\n"
          "\n"
          "  --dir DIR         the folder of the model (default: the current directory); its\n"
          "                    model.json when it has one, else its input.txt\n"
@@ -109,12 +113,16 @@ std::string usage_text() {
          "                    loads; together: all rise by one load factor\n"
          "  --watch NODE C    the displacement component the curve follows (C: 1, 2, 3 or\n"
          "                    X, Y, Z; default: the one that moves most at the end)\n"
+         "  --trace           follow the branch from the unloaded shape through its limit\n"
+         "                    points and along its unstable stretches instead: the complete\n"
+         "                    equilibrium curve, with no branch switch and no jump\n"
          "  --help            show this text\n"
          "  --version         show the version\n"
          "\n"
-         "Exit status: 0 full load reached on a stable equilibrium; 3 full load reached only\n"
-         "after a snap-through or past a bifurcation point; 2 no stable equilibrium at full\n"
-         "load (a collapse: the files hold the last stable point); 1 bad input or option.\n";
+         "Exit status: 0 full load reached on a stable equilibrium, with no event on the way;\n"
+         "3 full load reached on a stable equilibrium by a snap-through, a jump or a branch\n"
+         "switch; 2 no stable equilibrium found at full load (the files hold the last stable\n"
+         "point); 1 bad input or option.\n";
 }
 
 std::string output_folder(const options& o) {

@@ -23,6 +23,7 @@ struct options {
   std::string out;        // where the files go; empty: dir/path
   newton::loading how = newton::loading::staged;
   std::optional<component_ref> watch;  // empty: the component that moves most at the end
+  bool trace = false;     // follow the branch from the unloaded shape round its limit points
   bool progress = false;  // the progress line on standard error (a terminal)
 };
 

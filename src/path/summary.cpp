@@ -4,6 +4,8 @@
 #include <cmath>
 #include <cstdio>
 
+#include "newton/route.hpp"
+
 namespace kalvane::path {
 
 namespace {
@@ -33,7 +35,13 @@ std::string where_on_path(const newton::path_point& p, newton::loading how) {
 
 std::string point_line(const model& full, const curve& c, std::size_t i, newton::loading how) {
   const curve_point& p = c.points[i];
-  return std::string(p.point.kind == newton::point_kind::limit ? "Limit point" : "Bifurcation point") + " at " +
+  const newton::point_kind kind = p.point.kind;
+  const bool lands = kind == newton::point_kind::jump && i > 0 && c.points[i - 1].point.kind == newton::point_kind::jump;
+  return std::string(kind == newton::point_kind::limit         ? "Limit point"
+                     : kind == newton::point_kind::bifurcation ? "Bifurcation point"
+                     : lands                                   ? "Jump, lands"
+                                                               : "Jump, from") +
+         " at " +
          where_on_path(p.point, how) + " (point " + std::to_string(i + 1) + "): " + loads_text(full, p.at) +
          "; node " + std::to_string(c.watch.node) + " " + axis_name(c.watch.component) + " moved " +
          figure(p.watched) + "\n";
@@ -135,6 +143,8 @@ std::string summary_text(const model& full, const newton::path_finding& path, co
   for (std::size_t i = 0; i < c.points.size(); ++i)
     if (c.points[i].point.kind != newton::point_kind::regular) out += point_line(full, c, i, how);
 
+  out += "Route: " + newton::route_text(path, how == newton::loading::staged && facts.stages.size() > 1) + "\n";
+
   std::string where;
   const auto point_at = [&](int i) { return c.points[static_cast<std::size_t>(i)].point; };
   newton::path_point last;  // the path's last stable equilibrium, when it did not reach full load
@@ -159,8 +169,17 @@ std::string summary_text(const model& full, const newton::path_finding& path, co
       if (!c.points.empty() && c.points.back().point.negative_pivots > 0)
         where += "; it is not stable (" + plural(c.points.back().point.negative_pivots, "negative pivot") + ")";
       break;
+    case end_kind::rerouted:
+      where = "at full load, a stable equilibrium, reached by the route above (the branch the structure takes, not "
+              "the one from the unloaded shape)";
+      break;
     case end_kind::collapse:
-      where = "no stable equilibrium at full load: the structure collapses";
+      if (path.unstable_at_full_load) {
+        where = "no stable equilibrium found at full load: the path reached full load only on an unstable state. "
+                "The files hold the last stable point: " + last_text;
+        break;
+      }
+      where = "no stable equilibrium found at full load: the structure collapses";
       if (e.limit_point >= 0)
         where += " at the limit load factor " + figure(point_at(e.limit_point).load_factor) +
                  (how == newton::loading::staged ? " of stage " + std::to_string(point_at(e.limit_point).stage)

@@ -78,8 +78,8 @@ load_path read_load_path(const std::string& text, const std::string& name) {
     if (pivots_ec != std::errc() || pivots_end != fields[6].data() + fields[6].size() || p.negative_pivots < 0)
       failure("'" + std::string(fields[6]) + "' is not a count of negative pivots");
     p.kind = std::string(fields[7]);
-    if (p.kind != "regular" && p.kind != "limit" && p.kind != "bifurcation")
-      failure("kind '" + p.kind + "' is none of regular, limit, bifurcation");
+    if (p.kind != "regular" && p.kind != "limit" && p.kind != "bifurcation" && p.kind != "jump")
+      failure("kind '" + p.kind + "' is none of regular, limit, bifurcation, jump");
     path.points.push_back(std::move(p));
   }
   if (line_number == 0) fail(data_error, name + ":1: the file is empty");

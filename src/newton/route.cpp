@@ -1,0 +1,58 @@
+#include "newton/route.hpp"
+
+#include <cstdio>
+#include <vector>
+
+namespace kalvane::newton {
+
+namespace {
+
+std::string where(const path_event& e, bool stages) {
+  char buffer[32];
+  std::snprintf(buffer, sizeof buffer, "%.6g", e.load_factor);
+  return std::string(buffer) + (stages ? " of stage " + std::to_string(e.stage) : std::string());
+}
+
+}  // namespace
+
+std::string route_text(const path_finding& path, bool stages) {
+  std::string text;
+  const std::vector<path_event>& events = path.events;
+  for (std::size_t i = 0; i < events.size(); ++i) {
+    const path_event& e = events[i];
+    // What came of a limit or bifurcation point is the next event, at the same point.
+    const path_event* then = i + 1 < events.size() && events[i + 1].load_factor == e.load_factor &&
+                                     events[i + 1].stage == e.stage
+                                 ? &events[i + 1]
+                                 : nullptr;
+    if (e.kind == event_kind::branch_switch) continue;  // said with its bifurcation
+    if (!text.empty()) text += "; ";
+    switch (e.kind) {
+      case event_kind::limit:
+        text += "limit point at " + where(e, stages);
+        if (!then || then->kind != event_kind::jump) text += ", followed round";
+        break;
+      case event_kind::bifurcation:
+        text += std::string(e.modes == 2 ? "double " : "") + "bifurcation at " + where(e, stages);
+        if (then && then->kind == event_kind::branch_switch)
+          text += std::string(", branch switched") + (then->symmetric ? " (symmetric: the other branch is its mirror image)" : "");
+        else if (then && then->kind == event_kind::jump) text += ", its branches unstable";
+        else text += ", branch kept";
+        break;
+      case event_kind::jump:
+        text += e.landed ? "jump at " + where(e, stages) + " to a stable state"
+                         : "no stable state to jump to at " + where(e, stages) + " (the energy falls on without a minimum)";
+        break;
+      case event_kind::branch_switch: break;
+    }
+  }
+  if (!text.empty()) text += "; ";
+  if (path.reached_full_load) text += "full load reached, stable";
+  else if (path.unstable_at_full_load) text += "full load reached only on an unstable state: no stable equilibrium found at full load";
+  else if (path.collapsed) text += "no stable equilibrium found at full load";
+  else if (path.mechanism) text += "a mechanism under its first loads";
+  else text += "stalled short of full load";
+  return text;
+}
+
+}  // namespace kalvane::newton

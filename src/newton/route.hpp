@@ -1,0 +1,14 @@
+#pragma once
+// The route the path took, in words: each event in order with its load factor, and how it
+// ended ("bifurcation at 0.9368, branch switched; jump at 0.937 to a stable state; full load
+// reached, stable"). kalvane-path's summary and kalvane-check's point 5 both say it.
+#include <string>
+
+#include "newton/path.hpp"
+
+namespace kalvane::newton {
+
+// `stages`: name each event's stage (a staged path of more than one stage).
+std::string route_text(const path_finding& path, bool stages);
+
+}  // namespace kalvane::newton
