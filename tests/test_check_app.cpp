@@ -103,8 +103,8 @@ TEST(CheckApp, TheDomeThatSnapsThroughAndTheDomeThatDoesNot) {
     // The structure snaps through and settles where the run landed: that state is its answer.
     EXPECT_EQ(f.status, 0) << f.verdict;
     EXPECT_TRUE(f.stability.minimum());
-    EXPECT_TRUE(f.path.reached_full_load);  // on the far branch, through the limit point
-    EXPECT_TRUE(f.path.snapped);
+    EXPECT_TRUE(reached_full_load(f.path));  // on the far branch, through the limit point
+    EXPECT_TRUE(snapped(f.path));
     EXPECT_NEAR(kalvane::newton::snap_load_factor(f.path), 0.335, 0.005);
     // Where the stiffness turns singular is the limit point: its pivot, not the far branch's.
     const kalvane::newton::path_point* limit = kalvane::newton::first_point(f.path, kalvane::newton::point_kind::limit);
@@ -148,7 +148,7 @@ TEST(CheckApp, AStalledPathIsNotCalledASnapThrough) {
   kalvane::check::findings f;
   f.refinement.converged = true;  // the other points as a certified run leaves them
   f.path_followed = true;
-  f.path.stalled = true;
+  f.path.outcome = kalvane::newton::path_outcome::stalled;
   f.path.stage = 2;
   kalvane::check::decide(f, false);
   EXPECT_EQ(f.status, 3);
@@ -159,8 +159,7 @@ TEST(CheckApp, AStalledPathIsNotCalledASnapThrough) {
   EXPECT_FALSE(has(text, "snaps through")) << text;
 
   // Past a limit point and gone, it did snap through.
-  f.path.stalled = false;
-  f.path.collapsed = true;
+  f.path.outcome = kalvane::newton::path_outcome::collapsed;
   kalvane::newton::path_point limit;
   limit.load_factor = 0.5;
   limit.kind = kalvane::newton::point_kind::limit;
@@ -376,7 +375,7 @@ TEST(CheckApp, KalvanesAnswerAfterARigidSettlementIsCertified) {
             0);
   const auto f = check_in_process(folder);
   EXPECT_EQ(f.status, 0) << f.verdict;
-  EXPECT_TRUE(f.path.reached_full_load);
+  EXPECT_TRUE(reached_full_load(f.path));
   const double lambda = root([](double l) { return 0.01 * 10.0 * (l - 1 / (l * l)) + 0.01; }, 0.5, 1.0);
   ASSERT_EQ(f.path.x.size(), 1u);
   EXPECT_NEAR(f.path.x[0], 0.00253 + lambda - 1.0, 1e-15);

@@ -111,6 +111,7 @@ TEST(NewtonContinuation, BorderedStepNearALimitPointKeepsItsDigits) {
   kn::follow_path(truss, pattern, f, {}, [&](const kn::path_point& p, const kn::vector& x) {
     points.push_back(p);
     states.push_back(x);
+    return kn::path_control::go_on;
   });
   std::size_t limit = 0;
   for (std::size_t i = 0; i < points.size(); ++i)

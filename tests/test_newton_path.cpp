@@ -24,7 +24,7 @@ void expect_whole_steps_to_an_equilibrium_at_full_load(const kalvane::model& m) 
   kalvane::newton::stiffness_pattern pattern = kalvane::newton::pattern_of(m);
   kalvane::newton::factorisation f;
   const kalvane::newton::path_finding path = kalvane::newton::follow_path(nm::structured(m), pattern, f);
-  EXPECT_TRUE(path.reached_full_load);
+  EXPECT_TRUE(reached_full_load(path));
   EXPECT_EQ(path.halvings, 0);
   EXPECT_GT(path.smallest_pivot, 0.0);
   const kalvane::newton::state s = kalvane::newton::evaluate(nm::structured(m), path.x);

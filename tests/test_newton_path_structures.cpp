@@ -36,6 +36,7 @@ kn::path_finding follow(const kalvane::model& m, traced& trace, kn::loading how 
   return kn::follow_path(nm::structured(m), pattern, f, settings, [&](const kn::path_point& p, const kn::vector& x) {
     trace.points.push_back(p);
     trace.states.push_back(x);
+    return kn::path_control::go_on;
   });
 }
 
@@ -74,9 +75,9 @@ TEST(NewtonPath, TheSteelTwoBarTrussTracedSnapsThroughAsItsClosedFormSays) {
   const kalvane::model m = nm::prepared(folder, nm::two_bar_truss(full));
   traced trace;
   const kn::path_finding path = follow(m, trace, kn::loading::staged, true);
-  ASSERT_TRUE(path.reached_full_load);
-  EXPECT_TRUE(path.snapped);
-  EXPECT_FALSE(path.collapsed);
+  ASSERT_TRUE(reached_full_load(path));
+  EXPECT_TRUE(snapped(path));
+  EXPECT_FALSE(collapsed(path));
   ASSERT_EQ(path.events.size(), 2u);
   EXPECT_EQ(path.events[1].kind, kn::event_kind::limit);
 
@@ -106,6 +107,31 @@ TEST(NewtonPath, TheSteelTwoBarTrussTracedSnapsThroughAsItsClosedFormSays) {
   EXPECT_NEAR(truss.load_at(apex), full, 1e-9 * full);
   EXPECT_NEAR(path.x[at(m, 2, 1)], 0.0, 1e-9);
   EXPECT_LE(path.gradient, 1e-9);
+}
+
+// An observer that stops the path at its fourth point ends it there: that point's state is
+// the path's answer, short of full load, and nothing is followed after it.
+TEST(NewtonPath, AnObserverStopsThePathAtThePointItAsks) {
+  const truss_closed_form truss;
+  scratch_folder folder;
+  const kalvane::model m = nm::prepared(folder, nm::two_bar_truss(1.5 * truss.load_at(truss.limit_height())));
+  kn::stiffness_pattern pattern = kn::pattern_of(m);
+  kn::factorisation f;
+  std::vector<kn::path_point> seen;
+  kn::vector last;
+  const kn::path_finding path =
+      kn::follow_path(nm::structured(m), pattern, f, {}, [&](const kn::path_point& p, const kn::vector& x) {
+        seen.push_back(p);
+        last = x;
+        return seen.size() == 4 ? kn::path_control::stop : kn::path_control::go_on;
+      });
+  EXPECT_EQ(path.outcome, kn::path_outcome::stopped);
+  ASSERT_EQ(seen.size(), 4u);
+  EXPECT_EQ(path.points.size(), 4u);
+  EXPECT_EQ(path.load_factor, seen.back().load_factor);
+  EXPECT_LT(path.load_factor, 1.0);
+  EXPECT_EQ(path.x, last);
+  EXPECT_FALSE(reached_full_load(path) || snapped(path));
 }
 
 // The chain's own equilibrium: the tension vector of link j is T1 + (j - 1) (0, 0, W),
@@ -180,8 +206,8 @@ TEST(NewtonPath, AChainHangingFromSlackReachesFullLoadWithItsOwnReactions) {
   const kalvane::model m = nm::prepared(folder, chain);
   traced trace;
   const kn::path_finding path = follow(m, trace);
-  ASSERT_TRUE(path.reached_full_load);
-  EXPECT_FALSE(path.snapped || path.past_bifurcation || path.mechanism);
+  ASSERT_TRUE(reached_full_load(path));
+  EXPECT_FALSE(snapped(path) || past_bifurcation(path) || path.outcome == kalvane::newton::path_outcome::mechanism);
   EXPECT_GT(path.smallest_pivot, 0.0);
   EXPECT_EQ(trace.points.front().load_factor, 0.0);
   EXPECT_GT(trace.points[1].load_factor, 0.0);
@@ -201,9 +227,9 @@ TEST(NewtonPath, ChainsLightAndHeavyAllStartFromSlack) {
       const kalvane::model m = nm::prepared(folder, chain);
       traced trace;
       const kn::path_finding path = follow(m, trace);
-      EXPECT_TRUE(path.reached_full_load);
-      if (!path.reached_full_load) continue;
-      EXPECT_FALSE(path.snapped || path.past_bifurcation || path.mechanism);
+      EXPECT_TRUE(reached_full_load(path));
+      if (!reached_full_load(path)) continue;
+      EXPECT_FALSE(snapped(path) || past_bifurcation(path) || path.outcome == kalvane::newton::path_outcome::mechanism);
       expect_chain_reactions(m, chain, weight, path.x);
     }
 }
@@ -272,8 +298,8 @@ TEST(NewtonPath, AShallowDomeSnapsThroughAtItsLimitLoadToAStableFarBranch) {
   const kalvane::model m = nm::prepared(folder, nm::star_dome(full));
   traced trace;
   const kn::path_finding path = follow(m, trace);
-  ASSERT_TRUE(path.reached_full_load);
-  EXPECT_TRUE(path.snapped);
+  ASSERT_TRUE(reached_full_load(path));
+  EXPECT_TRUE(snapped(path));
   EXPECT_NEAR(kn::snap_load_factor(path) * full, limit, 1e-4 * limit);
   EXPECT_NEAR(kn::snap_load_factor(path), 0.5, 1e-4);
   // Inverted: the crown below the ring, the ring nodes with it, and stable.
@@ -321,7 +347,7 @@ TEST(NewtonPath, APretensionedNetLosesStabilityWhereItsHoggingCablesGiveWay) {
   const kalvane::model m = nm::prepared(folder, net);
   traced trace;
   const kn::path_finding path = follow(m, trace);
-  EXPECT_FALSE(path.mechanism);
+  EXPECT_NE(path.outcome, kalvane::newton::path_outcome::mechanism);
   EXPECT_EQ(trace.points.front().stage, 1);
   std::size_t event = trace.points.size();
   for (std::size_t i = 0; i < trace.points.size() && event == trace.points.size(); ++i)
@@ -363,7 +389,7 @@ TEST(NewtonPath, LoadingTogetherStartsFromSlackAndAFreeBodyIsAMechanism) {
   const kalvane::model m = nm::prepared(folder, nm::saddle_net(9, 7, 1000.0, 800.0, 0.002, -30000.0));
   traced trace;
   const kn::path_finding path = follow(m, trace, kn::loading::together);
-  EXPECT_FALSE(path.mechanism);
+  EXPECT_NE(path.outcome, kalvane::newton::path_outcome::mechanism);
   ASSERT_GE(trace.points.size(), 2u);
   EXPECT_EQ(trace.points[1].load_factor, kn::path_settings{}.slack_load_factor);
   const kn::path_point* event = kn::first_point(path, kn::point_kind::bifurcation);
@@ -379,8 +405,8 @@ TEST(NewtonPath, LoadingTogetherStartsFromSlackAndAFreeBodyIsAMechanism) {
   s.loads = {{1, 1, 10.0}, {2, 1, 10.0}};
   traced nothing;
   const kn::path_finding free_body = follow(nm::prepared(free_folder, s), nothing);
-  EXPECT_TRUE(free_body.mechanism);
-  EXPECT_FALSE(free_body.reached_full_load || free_body.collapsed || free_body.stalled);
+  EXPECT_EQ(free_body.outcome, kalvane::newton::path_outcome::mechanism);
+  EXPECT_FALSE(reached_full_load(free_body) || collapsed(free_body) || free_body.outcome == kalvane::newton::path_outcome::stalled);
 }
 
 }  // namespace
@@ -413,8 +439,8 @@ TEST(NewtonPath, ASettlementThatTranslatesABarCarriesItWithoutStressToFullLoad) 
   for (kn::loading how : {kn::loading::staged, kn::loading::together}) {
     traced trace;
     const kn::path_finding path = follow(m, trace, how);
-    ASSERT_TRUE(path.reached_full_load) << kn::loading_name(how);
-    EXPECT_FALSE(path.stalled || path.snapped || path.past_bifurcation);
+    ASSERT_TRUE(reached_full_load(path)) << kn::loading_name(how);
+    EXPECT_FALSE(path.outcome == kalvane::newton::path_outcome::stalled || snapped(path) || past_bifurcation(path));
     const double lambda = increasing_root([](double l) { return 0.01 * 10.0 * (l - 1.0 / (l * l)) + 0.01; }, 0.5, 1.0);
     ASSERT_EQ(path.x.size(), 1u);
     EXPECT_NEAR(path.x[0], 0.00253 + (lambda - 1.0), 1e-15) << kn::loading_name(how);
@@ -455,8 +481,8 @@ TEST(NewtonPath, ASettlementThatSwingsABarRoundCarriesItRigidlyAndTheLoadedState
   for (kn::loading how : {kn::loading::staged, kn::loading::together}) {
     traced trace;
     const kn::path_finding path = follow(m, trace, how);
-    ASSERT_TRUE(path.reached_full_load) << kn::loading_name(how);
-    EXPECT_FALSE(path.stalled || path.snapped || path.past_bifurcation);
+    ASSERT_TRUE(reached_full_load(path)) << kn::loading_name(how);
+    EXPECT_FALSE(path.outcome == kalvane::newton::path_outcome::stalled || snapped(path) || past_bifurcation(path));
     ASSERT_EQ(path.x.size(), 1u);
     EXPECT_NEAR(path.x[0], exact, 1e-10) << kn::loading_name(how);
     for (std::size_t i = 0; i < trace.points.size() && how == kn::loading::staged; ++i)
@@ -499,8 +525,8 @@ TEST(NewtonPath, ASettlementThatStretchesAndSwingsAStringCarriesItsMiddleAlong) 
   const kalvane::model m = nm::prepared(folder, s);
   traced trace;
   const kn::path_finding path = follow(m, trace);
-  ASSERT_TRUE(path.reached_full_load);
-  EXPECT_FALSE(path.stalled || path.snapped || path.past_bifurcation);
+  ASSERT_TRUE(reached_full_load(path));
+  EXPECT_FALSE(path.outcome == kalvane::newton::path_outcome::stalled || snapped(path) || past_bifurcation(path));
   const double sag = increasing_root(swung_string::imbalance, 0.0, swung_string::half);
   ASSERT_EQ(path.x.size(), 3u);
   EXPECT_NEAR(path.x[at(m, 3, 1)], 1.0, 1e-10);

@@ -37,7 +37,7 @@ TEST(PathSummary, HeldAndUnheldNodesReachTheSummary) {
   m.loads.allocate(1, 3, 1, 3);
   m.prescribed.allocate(1, 3, 1, 3);
   kn::path_finding path;
-  path.reached_full_load = true;
+  path.outcome = kalvane::newton::path_outcome::full_load;
   path.stage = 1;
   path.load_factor = 1.0;
   path.held_nodes = {2};
@@ -52,8 +52,7 @@ TEST(PathSummary, HeldAndUnheldNodesReachTheSummary) {
   EXPECT_NE(std::string::npos, text.find("  cables: 2 of 2 cables slack: 1, 2\n")) << text;
   EXPECT_NE(std::string::npos, text.find("held where it is, every member slack and no load on it: node 2\n")) << text;
   path.held_nodes.clear();
-  path.reached_full_load = false;
-  path.collapsed = true;
+  path.outcome = kalvane::newton::path_outcome::collapsed;
   path.unheld_nodes = {2};
   e.kind = kp::end_kind::collapse;
   text = kp::summary_text(m, path, c, e, facts);

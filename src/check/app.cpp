@@ -412,13 +412,14 @@ findings run_check(const options& o) {
     f.path = follow_path(s, pattern, factor, settings, [&](const path_point& point, const vector&) {
       progress.show("5. loading path: step " + std::to_string(++steps) + " (stage " + std::to_string(point.stage) +
                     "), load factor " + load_factor_text(point.load_factor));
+      return path_control::go_on;
     });
     // Past a snap-through the path's equilibrium at full load is not reached by gradual
     // loading: the run is judged against the limit point instead.
-    if (f.path.reached_full_load && !f.path.snapped) compare(f, full, r, refined, pattern);
+    if (reached_full_load(f.path) && !snapped(f.path)) compare(f, full, r, refined, pattern);
     // A structure whose energy falls without bound under its first loads has no path to
     // follow, however far the first step got before it gave way.
-    else if (f.path.mechanism) {
+    else if (f.path.outcome == path_outcome::mechanism) {
       if (const auto free = free_at_zero_load(s, pattern, factor)) {
         f.path_cannot_start = true;
         f.path_soft = *free;

@@ -90,13 +90,13 @@ std::string path_text_of_loading(const findings& f) {
     return "the path cannot start (" + steps + "): the structure is a mechanism (or unstable) at zero load, free to move at " +
            name_of(f.path_soft);
   // A path that stopped short with no limit point met did not snap through: it stalled.
-  if (p.stalled)
+  if (p.outcome == path_outcome::stalled)
     return "the path stalls at load factor " + load_factor_text(p.load_factor) + " of stage " + std::to_string(p.stage) +
            " (" + steps + "): it found no next equilibrium, short of full load and of any limit point";
   // A route that left the branch from the unloaded shape (a jump, a branch switch), or
   // reached full load only on an unstable state: each event in order, and the pivot at the
   // first, where the stiffness turns singular.
-  bool rerouted = p.unstable_at_full_load;
+  bool rerouted = p.outcome == path_outcome::unstable_at_full_load;
   for (const path_event& e : p.events) rerouted |= e.kind == event_kind::jump || e.kind == event_kind::branch_switch;
   if (rerouted) {
     std::string text = "the path takes the structure's route (" + steps + "): " + route_text(p, false);
@@ -106,12 +106,12 @@ std::string path_text_of_loading(const findings& f) {
                 (point.kind == point_kind::limit ? "limit point" : "bifurcation point");
         break;
       }
-    if (!p.reached_full_load || p.snapped || !f.comparison.differs) return text;
+    if (!reached_full_load(p) || snapped(p) || !f.comparison.differs) return text;
     return text + "; the run found a different equilibrium than gradual loading reaches: node " +
            std::to_string(f.comparison.worst.node) + " moves " + triple(f.comparison.run) + " in the run and " +
            triple(f.comparison.path) + " on the path";
   }
-  if (!p.reached_full_load || p.snapped) {
+  if (!reached_full_load(p) || snapped(p)) {
     // The pivot at the limit point itself: the path's last one may lie far beyond it.
     const path_point* limit = first_point(p, point_kind::limit);
     const double pivot = limit ? limit->smallest_pivot : p.smallest_pivot;
@@ -277,10 +277,11 @@ std::string json_of(const findings& f) {
        ", \"smallest_pivot\": " + number(s.smallest_pivot) + "},\n";
   if (f.path_followed) {
     const path_finding& p = f.path;
-    j += "  \"path\": {\"followed\": true, \"reached_full_load\": " + boolean(p.reached_full_load) +
+    j += "  \"path\": {\"followed\": true, \"reached_full_load\": " + boolean(reached_full_load(p)) +
          ", \"load_factor\": " + number(p.load_factor) + ", \"cannot_start\": " + boolean(f.path_cannot_start) + ", \"steps\": " + std::to_string(p.steps) +
          ", \"halvings\": " + std::to_string(p.halvings) + ", \"loading\": " + quoted(loading_name(f.path_loading)) +
-         ", \"snapped\": " + boolean(p.snapped) + ", \"past_bifurcation\": " + boolean(p.past_bifurcation) +
+         ", \"snapped\": " + boolean(snapped(p)) + ", \"past_bifurcation\": " + boolean(past_bifurcation(p)) +
+         ", \"outcome\": " + quoted(outcome_name(p.outcome)) +
          ", \"differs\": " + boolean(f.comparison.differs);
     if (f.comparison.differs)
       j += ", \"node\": " + std::to_string(f.comparison.worst.node) + ", \"run\": " + json_triple(f.comparison.run) +

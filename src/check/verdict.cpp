@@ -86,7 +86,7 @@ void decide(findings& f, bool strict) {
                 name_of(f.path_soft);
     return;
   }
-  if (f.path_followed && f.path.stalled) {
+  if (f.path_followed && f.path.outcome == path_outcome::stalled) {
     f.status = 3;
     f.verdict = "not certified: the loading path stalls at load factor " + load_factor_text(f.path.load_factor) +
                 ", short of full load: gradual loading does not confirm the run's equilibrium";
@@ -94,7 +94,7 @@ void decide(findings& f, bool strict) {
   }
   // Past a limit point the structure jumps; where the path lands at full load is the state it
   // settles in. The run's equilibrium is the structure's answer only when it is that state.
-  const bool jumped = f.path_followed && f.path.snapped;
+  const bool jumped = f.path_followed && snapped(f.path);
   std::string jump_text;
   if (jumped) {
     bool from_bifurcation = false;
@@ -106,7 +106,7 @@ void decide(findings& f, bool strict) {
     jump_text = std::string(from_bifurcation ? "jumps from a bifurcation point" : "snaps through") + " at load factor " +
                 load_factor_text(snap_load_factor(f.path));
   }
-  if (f.path_followed && !f.path.reached_full_load) {
+  if (f.path_followed && !reached_full_load(f.path)) {
     f.status = 3;
     f.verdict = "not certified: the loading path " + (jumped ? jump_text : "snaps through at load factor " +
                                                                              load_factor_text(snap_load_factor(f.path))) +

@@ -22,6 +22,7 @@ struct walk {
   path_state stable;  // the last point with no negative pivot
   int stable_stage = 0;
   bool limit_met = false, bifurcation_met = false;
+  bool stop = false;  // the observer asked to stop
   // The stage's start held still the components nothing held there: its tangent lacks
   // their motion (a line of bars pulled across itself moves sideways at once, though its
   // rate there is zero), so the first step may turn from it as sharply as it must.
@@ -38,7 +39,7 @@ void emit(walk& k, const path_work& w, const path_state& p, point_kind kind) {
   point.kind = kind;
   point.newton_steps = p.newton_steps;
   k.found.points.push_back(point);
-  if (k.observer) k.observer(point, p.x);
+  if (k.observer && k.observer(point, p.x) == path_control::stop) k.stop = true;
   if (kind == point_kind::limit || kind == point_kind::bifurcation) {
     (kind == point_kind::limit ? k.limit_met : k.bifurcation_met) = true;
     path_event e;
@@ -127,7 +128,7 @@ bool land(path_work& w, const path_state& a, path_state& b) {
   return r.converged;
 }
 
-enum class stage_end { full_load, gone, stalled };
+enum class stage_end { full_load, gone, stalled, stopped };
 
 // Where the path goes from an event on a stable branch, on the default route.
 enum class route_step { moved, collapsed };
@@ -185,6 +186,7 @@ stage_end follow_stage(path_work& w, walk& k, path_state& a) {
   double step = a.t > 0.0 ? std::min(settings.first_step, a.t / a.tangent_t) : settings.first_step;
   bool overshot = false;  // the last corrector went past load factor 1: land instead
   while (a.t < 1.0) {
+    if (k.stop) return stage_end::stopped;
     if (k.found.steps + k.found.halvings >= settings.max_steps) return stage_end::stalled;
     path_state b;
     const bool landing = a.tangent_t > 0.0 && (overshot || a.t + step * a.tangent_t >= 1.0);
@@ -256,6 +258,36 @@ stage_end follow_stage(path_work& w, walk& k, path_state& a) {
 
 }  // namespace
 
+bool reached_full_load(const path_finding& path) { return path.outcome == path_outcome::full_load; }
+
+bool collapsed(const path_finding& path) {
+  return path.outcome == path_outcome::collapsed || path.outcome == path_outcome::unstable_at_full_load;
+}
+
+bool snapped(const path_finding& path) {
+  return reached_full_load(path) && std::any_of(path.events.begin(), path.events.end(), [](const path_event& e) {
+           return e.kind == event_kind::limit || e.kind == event_kind::jump;
+         });
+}
+
+bool past_bifurcation(const path_finding& path) {
+  return reached_full_load(path) && std::any_of(path.events.begin(), path.events.end(), [](const path_event& e) {
+           return e.kind == event_kind::bifurcation || e.kind == event_kind::branch_switch;
+         });
+}
+
+const char* outcome_name(path_outcome outcome) {
+  switch (outcome) {
+    case path_outcome::full_load: return "full_load";
+    case path_outcome::unstable_at_full_load: return "unstable_at_full_load";
+    case path_outcome::collapsed: return "collapsed";
+    case path_outcome::stalled: return "stalled";
+    case path_outcome::mechanism: return "mechanism";
+    case path_outcome::stopped: return "stopped";
+  }
+  return "stalled";
+}
+
 const path_point* first_point(const path_finding& path, point_kind kind) {
   for (const path_point& p : path.points)
     if (p.kind == kind) return &p;
@@ -281,7 +313,7 @@ path_finding follow_path(const structure& m, stiffness_pattern& pattern, factori
   stage_end end = stage_end::full_load;
   const std::vector<load_stage> stages = stages_of(m, settings.how);
   if (m.base.free_count == 0) {  // every component prescribed: nothing to follow
-    path.reached_full_load = true;
+    path.outcome = path_outcome::full_load;
     path.load_factor = 1.0;
     path.stage = stages.back().number;
     return path;
@@ -289,19 +321,23 @@ path_finding follow_path(const structure& m, stiffness_pattern& pattern, factori
   for (const load_stage& stage : stages) {
     w.stage = stage;
     const start_outcome start = start_stage(w, k, a, &stage != &stages.front() && a.at.minimum());
+    if (k.stop) {
+      end = stage_end::stopped;
+      break;
+    }
     if (start != start_outcome::ready) {
-      path.mechanism = start == start_outcome::mechanism;
+      if (start == start_outcome::mechanism) path.outcome = path_outcome::mechanism;
       end = stage_end::stalled;
       break;
     }
     end = follow_stage(w, k, a);
     if (end != stage_end::full_load) break;
   }
-  // Full load on an unstable state is no answer: the last stable point is, as for a collapse.
-  path.unstable_at_full_load = end == stage_end::full_load && a.at.negative > 0 && k.stable_stage > 0;
-  path.reached_full_load = end == stage_end::full_load && !path.unstable_at_full_load;
   path.newton_steps = w.newton_steps;
-  if (path.reached_full_load) {
+  // Full load on an unstable state is no answer: the last stable point is, as for a collapse.
+  const bool unstable_at_full_load = end == stage_end::full_load && a.at.negative > 0 && k.stable_stage > 0;
+  if (end == stage_end::full_load && !unstable_at_full_load) {
+    path.outcome = path_outcome::full_load;
     newton_settings polish;
     polish.start_with_held_factorisation = true;  // the last point's, at full load
     apply_stage(w.scaled, m, w.stage, 1.0);
@@ -309,27 +345,33 @@ path_finding follow_path(const structure& m, stiffness_pattern& pattern, factori
     path.newton_steps += r.steps;
     w.factorisations += r.factorisations;
     path.gradient = r.gradient;
-    path.snapped = k.limit_met || std::any_of(path.events.begin(), path.events.end(),
-                                              [](const path_event& e) { return e.kind == event_kind::jump; });
-    path.past_bifurcation = k.bifurcation_met || a.at.negative > 0;
     path.load_factor = 1.0;
     path.stage = w.stage.number;
     path.smallest_pivot = a.at.smallest_pivot;
     path.held_nodes = nodes_held_by_slack(w.scaled, a.x, false);
     path.x = std::move(a.x);
+  } else if (end == stage_end::stopped) {
+    path.outcome = path_outcome::stopped;
+    path.load_factor = a.t;
+    path.stage = w.stage.number;
+    path.smallest_pivot = a.at.smallest_pivot;
+    apply_stage(w.scaled, m, w.stage, a.t);
+    path.gradient = max_abs(evaluate(w.scaled, a.x).gradient);
+    path.x = std::move(a.x);
   } else {
     // Past a limit point and gone (or stuck on the unstable branch): a collapse, told by the
     // last stable point. Short of any instability, the path only stalled where it was.
-    const bool unstable_seen =
-        k.limit_met || k.bifurcation_met || a.at.negative > 0 || path.unstable_at_full_load;
+    const bool unstable_seen = k.limit_met || k.bifurcation_met || a.at.negative > 0 || unstable_at_full_load;
     // Under the stage's loads, a node left with only slack cables has nothing to hold it.
     apply_stage(w.scaled, m, w.stage, 1.0);
     path.unheld_nodes = nodes_held_by_slack(w.scaled, a.x, true);
-    path.collapsed = !path.mechanism && (unstable_seen || !path.unheld_nodes.empty()) && k.stable_stage > 0;
-    path.stalled = !path.mechanism && !path.collapsed;
-    const path_state& last = path.collapsed ? k.stable : a;
+    const bool mechanism = path.outcome == path_outcome::mechanism;
+    const bool collapse = !mechanism && (unstable_seen || !path.unheld_nodes.empty()) && k.stable_stage > 0;
+    if (collapse) path.outcome = unstable_at_full_load ? path_outcome::unstable_at_full_load : path_outcome::collapsed;
+    else if (!mechanism) path.outcome = path_outcome::stalled;
+    const path_state& last = collapse ? k.stable : a;
     path.load_factor = last.t;
-    path.stage = path.collapsed ? k.stable_stage : w.stage.number;
+    path.stage = collapse ? k.stable_stage : w.stage.number;
     path.smallest_pivot = last.at.smallest_pivot;
     path.x = last.x;
     apply_stage(w.scaled, m, w.stage, last.t);

@@ -113,11 +113,23 @@ struct path_point {
 };
 
 // Told of every converged point, in order, with its free displacements; the caller keeps
-// what it wants to draw or watch.
-using path_observer = std::function<void(const path_point&, const vector& x)>;
+// what it wants to draw or watch, and may stop the path there.
+enum class path_control { go_on, stop };
+using path_observer = std::function<path_control(const path_point&, const vector& x)>;
+
+// How the path ended.
+enum class path_outcome {
+  full_load,              // full load reached on a stable state (by the events in `events`)
+  unstable_at_full_load,  // full load reached only on an unstable state: x is the last stable point
+  collapsed,              // past an instability and gone, or a loaded node left with slack cables only:
+                          // no stable equilibrium at full load, x is the last stable point
+  stalled,                // the step shrank to nothing (or the steps ran out) on a stable branch short of full load
+  mechanism,              // the path cannot start: the energy falls without bound under the first loads
+  stopped,                // the observer asked to stop: x is the last point it saw
+};
 
 struct path_finding {
-  bool reached_full_load = false;
+  path_outcome outcome = path_outcome::stalled;
   double load_factor = 0.0;  // of the last equilibrium on the path
   int stage = 0;             // its stage
   int steps = 0;             // accepted load steps
@@ -125,15 +137,7 @@ struct path_finding {
   int newton_steps = 0;      // Newton iterations in all, the final polish included
   double smallest_pivot = 0.0;  // at the last equilibrium, relative to the largest diagonal entry
   double gradient = 0.0;     // largest gradient component at x
-  bool snapped = false;           // full load reached on a far branch, after a limit point
-  bool past_bifurcation = false;  // full load reached past a bifurcation point
-  bool collapsed = false;         // no stable equilibrium at full load: x is the last stable point
-  // Full load reached, but on an unstable state (the traced route may end on one; so may the
-  // default one where a switch or jump failed): collapsed is set too, x is the last stable point.
-  bool unstable_at_full_load = false;
   std::vector<path_event> events;  // in order
-  bool mechanism = false;   // the path cannot start: the energy falls without bound under the first loads
-  bool stalled = false;     // the step shrank to nothing (or the steps ran out) on a stable branch short of full load
   int factorisations = 0;
   // Free nodes that every member leaves slack and no load pulls, held where they are (at the
   // equilibrium written); and nodes held only by slack cables under the rising loads, which
@@ -147,6 +151,15 @@ struct path_finding {
 // `m` is a model prepared by `start`; it is not changed.
 path_finding follow_path(const structure& m, stiffness_pattern& pattern, factorisation& f,
                          const path_settings& settings = {}, const path_observer& observer = {});
+
+bool reached_full_load(const path_finding& path);
+// No stable equilibrium at full load, after an instability: x is the last stable point.
+bool collapsed(const path_finding& path);
+// Full load reached on a far branch, after a limit point (followed round or jumped from).
+bool snapped(const path_finding& path);
+// Full load reached past a bifurcation point.
+bool past_bifurcation(const path_finding& path);
+const char* outcome_name(path_outcome outcome);
 
 // The first point of this kind on the path, or none.
 const path_point* first_point(const path_finding& path, point_kind kind);

@@ -47,10 +47,10 @@ std::string route_text(const path_finding& path, bool stages) {
     }
   }
   if (!text.empty()) text += "; ";
-  if (path.reached_full_load) text += "full load reached, stable";
-  else if (path.unstable_at_full_load) text += "full load reached only on an unstable state: no stable equilibrium found at full load";
-  else if (path.collapsed) text += "no stable equilibrium found at full load";
-  else if (path.mechanism) text += "a mechanism under its first loads";
+  if (reached_full_load(path)) text += "full load reached, stable";
+  else if (path.outcome == path_outcome::unstable_at_full_load) text += "full load reached only on an unstable state: no stable equilibrium found at full load";
+  else if (collapsed(path)) text += "no stable equilibrium found at full load";
+  else if (path.outcome == path_outcome::mechanism) text += "a mechanism under its first loads";
   else text += "stalled short of full load";
   return text;
 }

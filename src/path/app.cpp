@@ -159,6 +159,7 @@ outcome run_path_on(structure given, const std::string& input_name, const std::s
     path = newton::follow_path(s, pattern, factor, settings, [&](const newton::path_point& p, const newton::vector& x) {
       recorder(p, x);
       progress.show(p, ++step, o.how);
+      return newton::path_control::go_on;
     });
   }
   const ending e = ending_of(path, recorder.stages);

@@ -18,18 +18,18 @@ int status_of(end_kind kind) {
 }
 
 end_kind kind_of(const newton::path_finding& path) {
-  if (path.mechanism) return end_kind::mechanism;
-  if (path.reached_full_load) {
+  if (path.outcome == newton::path_outcome::mechanism) return end_kind::mechanism;
+  if (reached_full_load(path)) {
     for (const newton::path_event& e : path.events)
       if (e.kind == newton::event_kind::jump || e.kind == newton::event_kind::branch_switch) return end_kind::rerouted;
-    if (path.snapped) return end_kind::snapped;
+    if (snapped(path)) return end_kind::snapped;
     // Full load with a negative pivot: some pivot changed sign on the way, where the load
     // factor did not turn.
     const bool unstable = !path.points.empty() && path.points.back().negative_pivots > 0;
-    if (path.past_bifurcation || unstable) return end_kind::past_bifurcation;
+    if (past_bifurcation(path) || unstable) return end_kind::past_bifurcation;
     return end_kind::stable;
   }
-  return path.stalled && !path.collapsed ? end_kind::stalled : end_kind::collapse;
+  return path.outcome == newton::path_outcome::stalled ? end_kind::stalled : end_kind::collapse;
 }
 
 }  // namespace

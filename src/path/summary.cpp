@@ -174,7 +174,7 @@ std::string summary_text(const model& full, const newton::path_finding& path, co
               "the one from the unloaded shape)";
       break;
     case end_kind::collapse:
-      if (path.unstable_at_full_load) {
+      if (path.outcome == newton::path_outcome::unstable_at_full_load) {
         where = "no stable equilibrium found at full load: the path reached full load only on an unstable state. "
                 "The files hold the last stable point: " + last_text;
         break;
