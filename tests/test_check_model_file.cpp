@@ -10,6 +10,8 @@
 #include "check/app.hpp"
 #include "check_fixture.hpp"
 #include "error.hpp"
+#include "newton_models.hpp"
+#include "structure/model_file.hpp"
 #include "support.hpp"
 
 namespace {
@@ -147,4 +149,68 @@ TEST(CheckModelFile, LintOnAModelFileListsItsReadersErrors) {
   const program_result negative = check_test::check(folder, {"--lint"});
   EXPECT_EQ(negative.status, 1) << negative.out;
   EXPECT_TRUE(has(negative.out, "bar 16")) << negative.out;
+}
+
+namespace {
+
+// The 7 x 7 saddle net of steel cables, its edges pulled out, loaded by 8 kN per node on
+// the half of its area where X < 0: the hogging cables there give out. As `cables`, or with
+// every member a bar that pushes as readily as it pulls.
+kalvane::structure half_loaded_saddle(const scratch_folder& folder, kalvane::bar_behaviour behaviour) {
+  namespace nm = newton_models;
+  nm::structure input = nm::saddle_net(7, 7, 1000.0, 500.0, 0.00375, -8000.0);
+  std::vector<nm::value_line> half;
+  for (const nm::value_line& l : input.loads)
+    if (input.nodes[static_cast<std::size_t>(l.node - 1)].x < 0.0) half.push_back(l);
+  input.loads = half;
+  kalvane::structure s = nm::structured(nm::prepared(folder, input));
+  s.materials[0].law = kalvane::axial_law::linear_elastic;
+  s.materials[0].E = 160000.0;
+  s.materials[0].name = "strand";
+  for (kalvane::member& m : s.members) m.behaviour = behaviour;
+  return s;
+}
+
+}  // namespace
+
+// The path lets the pushed cables go slack: none carries compression, each slack one is
+// named with the load factor where it gave out, and the result is certified. The same net
+// solved as bars pushes those cables, and that result is no answer for a net of cables.
+TEST(CheckModelFile, ASaddleNetWhoseCablesGoSlackIsCertifiedAndItsBarAnswerIsNot) {
+  scratch_folder folder;
+  kalvane::write_model_file(half_loaded_saddle(folder, kalvane::bar_behaviour::cable), folder / "model.json");
+  const program_result path = run_path(folder);
+  ASSERT_EQ(path.status, 0) << path.out << path.err;
+  EXPECT_TRUE(has(path.out, " went slack at load factor ")) << path.out;
+  const std::vector<std::string> bars = kalvane_test::lines_of(read_file(folder / "path/bars.csv"));
+  int slack = 0;
+  for (std::size_t i = 1; i < bars.size(); ++i) {
+    const bool is_slack = has(bars[i], ",slack");
+    slack += is_slack ? 1 : 0;
+    const std::string bar = bars[i].substr(0, bars[i].find(','));
+    if (is_slack) EXPECT_TRUE(has(path.out, "Cable " + bar + " went slack")) << bar << "\n" << path.out;
+  }
+  EXPECT_GT(slack, 0);
+  EXPECT_TRUE(has(path.out, "  cables: " + std::to_string(slack) + " of 60 cables slack: ")) << path.out;
+  // Each slack cable's event is a row of path.csv with its number.
+  const std::string curve = read_file(folder / "path/path.csv");
+  EXPECT_TRUE(has(curve, ",slack,")) << curve;
+  const kalvane::check::findings f = check_in_process(folder / "path");
+  EXPECT_TRUE(f.cables.pushed.empty());
+  EXPECT_EQ(f.status, 0) << f.verdict;
+
+  // As bars the hogging cables push; their result, given as a cable model's, is refused.
+  scratch_folder bars_folder;
+  kalvane::write_model_file(half_loaded_saddle(bars_folder, kalvane::bar_behaviour::bar), bars_folder / "model.json");
+  ASSERT_EQ(run_path(bars_folder).status, 0);
+  const std::string swapped = bars_folder / "path/model.json";
+  const auto written = std::filesystem::last_write_time(swapped);
+  kalvane_test::write_file(swapped, read_file(folder / "model.json"));
+  std::filesystem::last_write_time(swapped, written);  // as if the report were this model's
+  kalvane::check::options o;
+  o.dir = bars_folder / "path";
+  const kalvane::check::findings refused = kalvane::check::run_check(o);
+  EXPECT_FALSE(refused.cables.pushed.empty());
+  EXPECT_NE(refused.status, 0);
+  EXPECT_TRUE(has(refused.verdict, "not certified")) << refused.verdict;
 }

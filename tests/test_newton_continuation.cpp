@@ -37,7 +37,7 @@ stepped one_step(const kalvane::structure& s, const kn::vector& x, double t, dou
   settings.corrector_steps = 1;
   settings.corrector_tolerance = 0.0;
   const kn::load_stage stage = kn::stages_of(s, kn::loading::staged).back();
-  kn::path_work w{s, s, stage, pattern, f, settings, theta, {}, 0, 0, false, {}};
+  kn::path_work w{s, s, stage, pattern, f, settings, theta, {}, 0, 0, false, {}, false};
   kn::path_state a;
   a.x = x;
   a.t = t;
@@ -122,18 +122,6 @@ TEST(NewtonContinuation, BorderedStepNearALimitPointKeepsItsDigits) {
   ASSERT_GT(limit, 0u);
   ASSERT_LT(std::fabs(points[limit].smallest_pivot), 1e-4);
   expect_same_step(one_step(truss, states[limit], points[limit].load_factor, 0.01, 1e-4), 1e-8);
-}
-
-TEST(NewtonContinuation, KindOfPointBetweenTwo) {
-  kn::path_state a, b;
-  a.tangent_t = 0.5;
-  b.tangent_t = 0.4;
-  EXPECT_EQ(kn::point_kind::regular, kn::event_between(a, b));
-  b.tangent_t = -0.1;
-  EXPECT_EQ(kn::point_kind::limit, kn::event_between(a, b));
-  b.tangent_t = 0.4;
-  b.at.negative = 1;
-  EXPECT_EQ(kn::point_kind::bifurcation, kn::event_between(a, b));
 }
 
 }  // namespace

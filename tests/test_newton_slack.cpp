@@ -227,6 +227,28 @@ TEST(NewtonSlack, PretensionedCableGoesSlackAndTautAgainAlongThePath) {
     }
   }
   EXPECT_TRUE(slack_seen);
+  // The cable's strain passes zero where node 2 is 1 mm toward support 1, under a resultant
+  // of -EA_bar / 1000 = -20 kN along X: two thirds of the weight in stage 2, and in stage 3
+  // where the live load has taken back 10 of its 40 kN. Each is an event, located there.
+  std::vector<kn::path_event> cable_events;
+  for (const kn::path_event& e : path.events)
+    if (e.kind == kn::event_kind::slack || e.kind == kn::event_kind::taut) cable_events.push_back(e);
+  ASSERT_EQ(2u, cable_events.size());
+  EXPECT_EQ(kn::event_kind::slack, cable_events[0].kind);
+  EXPECT_EQ(1, cable_events[0].bar);
+  EXPECT_EQ(2, cable_events[0].stage);
+  EXPECT_NEAR(c.EA_bar / 1000.0 / c.weight_load, cable_events[0].load_factor, 1e-8);
+  EXPECT_EQ(kn::event_kind::taut, cable_events[1].kind);
+  EXPECT_EQ(3, cable_events[1].stage);
+  EXPECT_NEAR((c.weight_load - c.EA_bar / 1000.0) / c.live, cable_events[1].load_factor, 1e-8);
+  std::size_t event_points = 0;
+  for (std::size_t i = 0; i < points.size(); ++i)
+    if (points[i].kind == kn::point_kind::slack || points[i].kind == kn::point_kind::taut) {
+      ++event_points;
+      EXPECT_EQ(1, points[i].bar);
+      EXPECT_NEAR(-1.0, u[i], 1e-7);  // located where the cable is at its rest length
+    }
+  EXPECT_EQ(2u, event_points);
   EXPECT_TRUE(path.held_nodes.empty());
   const kn::results r = kn::results_at(c.s, path.x);
   EXPECT_EQ(0, r.slack[0]);

@@ -48,9 +48,10 @@ double number(const std::string& text) {
 }
 
 std::vector<std::string> fields(const std::string& line) {
-  std::vector<std::string> out;
-  std::stringstream in(line);
-  for (std::string field; std::getline(in, field, ',');) out.push_back(field);
+  std::vector<std::string> out(1);  // an empty last field counts, as in a CSV reader
+  for (char c : line)
+    if (c == ',') out.emplace_back();
+    else out.back().push_back(c);
   return out;
 }
 
@@ -94,27 +95,30 @@ TEST(PathCurve, TheCsvReadsBackBitForBitWithTheKindsThePathNamed) {
   kalvane::structure s = kalvane::structure_of(m);
   kalvane::prepare(s);
   kalvane::path::curve_recorder recorder{m, kalvane::newton::stages_of(s, loading::staged), std::nullopt, {}, {}};
-  std::vector<path_point> points{point_at(1, 1.0), point_at(2, 0.1 + 0.2), point_at(2, 1.0 / 3.0)};
+  std::vector<path_point> points{point_at(1, 1.0), point_at(2, 0.1 + 0.2), point_at(2, 1.0 / 3.0), point_at(2, 0.5)};
   points[1].energy = -1e-300;
   points[1].smallest_pivot = 2.5e-17;
   points[2].negative_pivots = 1;
   points[2].energy = 123456789.123;
   const std::vector<kalvane::newton::vector> states{
-      {0.0, 0.0, 0.0, 0.0}, {0.1, -1.0 / 7.0, 0.0, 0.0}, {0.2, -2.0 / 3.0, 1e-20, 0.0}};
+      {0.0, 0.0, 0.0, 0.0}, {0.1, -1.0 / 7.0, 0.0, 0.0}, {0.2, -2.0 / 3.0, 1e-20, 0.0}, {0.3, 0.25, 0.0, 0.0}};
   for (std::size_t i = 0; i < points.size(); ++i) recorder(points[i], states[i]);
   points[1].kind = point_kind::limit;  // named by the path once the steps after it turned
   points[2].kind = point_kind::bifurcation;
+  points[3].kind = point_kind::slack;  // a cable's event: its number in the last column
+  points[3].bar = 2;
   const kalvane::path::curve c = kalvane::path::finish(recorder, points, {2, 2});
 
   const std::vector<std::string> lines = kalvane_test::lines_of(kalvane::path::csv_of(c));
-  ASSERT_EQ(lines.size(), 4u);
+  ASSERT_EQ(lines.size(), 5u);
   EXPECT_EQ(lines[0],
             "stage,load_factor,displacement node 2 Y,largest_displacement,total_potential,smallest_pivot,"
-            "negative_pivots,kind");
-  const char* const kinds[] = {"regular", "limit", "bifurcation"};
+            "negative_pivots,kind,bar");
+  const char* const kinds[] = {"regular", "limit", "bifurcation", "slack"};
+  const char* const bars[] = {"", "", "", "2"};
   for (std::size_t i = 0; i < points.size(); ++i) {
     const std::vector<std::string> row = fields(lines[i + 1]);
-    ASSERT_EQ(row.size(), 8u) << lines[i + 1];
+    ASSERT_EQ(row.size(), 9u) << lines[i + 1];
     EXPECT_EQ(row[0], std::to_string(points[i].stage));
     EXPECT_EQ(number(row[1]), points[i].load_factor);
     EXPECT_EQ(number(row[2]), states[i][1]);
@@ -123,6 +127,7 @@ TEST(PathCurve, TheCsvReadsBackBitForBitWithTheKindsThePathNamed) {
     EXPECT_EQ(number(row[5]), points[i].smallest_pivot);
     EXPECT_EQ(row[6], std::to_string(points[i].negative_pivots));
     EXPECT_EQ(row[7], kinds[i]);
+    EXPECT_EQ(row[8], bars[i]);
   }
   // Stage 1 ends with node 3 pulled its full 0.5, which node 2's row shows as the largest.
   EXPECT_EQ(number(fields(lines[1])[3]), 0.5);

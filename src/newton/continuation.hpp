@@ -43,6 +43,7 @@ struct path_work {
   // point it converged on (a Newton step or two) that it serves as the point's own.
   bool near_factorisation = false;
   inertia near_inertia;
+  bool cables = false;  // the structure has cables, whose passing of their rest lengths is watched
 };
 
 // The path's norm for a stage that starts at `speed` = |dx/dt|.
@@ -69,15 +70,5 @@ struct corrector_outcome {
 // x, t (the prediction) on. The factorisation in w.f serves while it gains fourfold per
 // iteration (the chord method); no shift is ever added, since a shift would move the fold.
 corrector_outcome correct_on_arc(path_work& w, const path_state& from, double length, vector& x, double& t);
-
-// The kind of point b, the next converged point after a: a limit point when the load
-// factor turned between them, a bifurcation when only the count of negative pivots changed.
-point_kind event_between(const path_state& a, const path_state& b);
-
-// The event between a and b located by corrections from a along its tangent: a limit point
-// where the tangent's load component vanishes (the Illinois variant of regula falsi), a
-// bifurcation where the count of negative pivots changes (bisection). Gives the located
-// point, settled; false when a correction failed.
-bool locate_event(path_work& w, const path_state& a, const path_state& b, point_kind kind, path_state& found);
 
 }  // namespace kalvane::newton

@@ -6,10 +6,12 @@
 
 #include "newton/branch.hpp"
 #include "newton/continuation.hpp"
+#include "newton/events.hpp"
 #include "newton/jump.hpp"
 #include "newton/minimise.hpp"
 #include "newton/newton.hpp"
 #include "newton/slack.hpp"
+#include "newton/step_control.hpp"
 
 namespace kalvane::newton {
 
@@ -29,7 +31,8 @@ struct walk {
   bool start_held = false;
 };
 
-void emit(walk& k, const path_work& w, const path_state& p, point_kind kind) {
+// `equilibrium` is false for a cable's event placed by interpolation between two points.
+void emit(walk& k, const path_work& w, const path_state& p, point_kind kind, int32_t bar = 0, bool equilibrium = true) {
   path_point point;
   point.stage = w.stage.number;
   point.load_factor = p.t;
@@ -38,6 +41,7 @@ void emit(walk& k, const path_work& w, const path_state& p, point_kind kind) {
   point.negative_pivots = p.at.negative;
   point.kind = kind;
   point.newton_steps = p.newton_steps;
+  point.bar = bar;
   k.found.points.push_back(point);
   if (k.observer && k.observer(point, p.x) == path_control::stop) k.stop = true;
   if (kind == point_kind::limit || kind == point_kind::bifurcation) {
@@ -48,8 +52,49 @@ void emit(walk& k, const path_work& w, const path_state& p, point_kind kind) {
     e.load_factor = p.t;
     k.found.events.push_back(e);
   }
+  if (kind == point_kind::slack || kind == point_kind::taut) {
+    path_event e;
+    e.kind = kind == point_kind::slack ? event_kind::slack : event_kind::taut;
+    e.stage = point.stage;
+    e.load_factor = p.t;
+    e.bar = bar;
+    k.found.events.push_back(e);
+  }
   // A limit point is where stability ends: the last stable point of a collapse.
-  if (p.at.negative == 0 || kind == point_kind::limit) k.stable = p, k.stable_stage = w.stage.number;
+  if (equilibrium && (p.at.negative == 0 || kind == point_kind::limit)) k.stable = p, k.stable_stage = w.stage.number;
+}
+
+// The cables that passed their rest lengths between a and b, before `until` along the step
+// (a fraction of it; 1: the whole step), each a point of the path: the first
+// `cables_located_per_step` located on the arc, the rest placed by interpolation between a
+// and b. True when a location moved the factorisation away from b's.
+bool emit_cable_events(path_work& w, walk& k, const path_state& a, const path_state& b,
+                       const std::vector<cable_crossing>& crossed, double until) {
+  const double length = along_tangent(w, a, b);
+  bool moved = false;
+  int located = 0;
+  for (const cable_crossing& c : crossed) {
+    if (c.fraction >= until) break;
+    const point_kind kind = c.slack ? point_kind::slack : point_kind::taut;
+    path_state event;
+    if (located < w.settings.cables_located_per_step) {
+      ++located;
+      moved = true;
+      if (locate_event(w, a, b, watched{watch_kind::cable, c.bar}, event) &&
+          along_tangent(w, a, event) < until * length) {
+        emit(k, w, event, kind, c.bar);
+        continue;
+      }
+    }
+    const double f = c.fraction;
+    event.x = a.x;
+    for (std::size_t p = 0; p < event.x.size(); ++p) event.x[p] += f * (b.x[p] - a.x[p]);
+    event.t = a.t + f * (b.t - a.t);
+    event.energy = a.energy + f * (b.energy - a.energy);
+    event.at = f < 0.5 ? a.at : b.at;
+    emit(k, w, event, kind, c.bar, false);
+  }
+  return moved;
 }
 
 // The nodes of the slack groups at x that carry a load (or none).
@@ -177,7 +222,8 @@ route_step leave_branch(path_work& w, walk& k, const path_state& a, const path_s
 }
 
 // Steps from a to load factor 1 of the stage: predict along the tangent, correct on the
-// arc, settle, check for events; the step grows and shrinks with the corrector's speed.
+// arc, settle, look for events between the two points; the step grows and shrinks with the
+// corrector's speed.
 stage_end follow_stage(path_work& w, walk& k, path_state& a) {
   const path_settings& settings = w.settings;
   const double extent = extent_of(w.full.base);
@@ -194,9 +240,7 @@ stage_end follow_stage(path_work& w, walk& k, path_state& a) {
     if (landing) {
       converged = land(w, a, b);
     } else {
-      b.x = a.x;
-      for (std::size_t p = 0; p < b.x.size(); ++p) b.x[p] += step * a.tangent_x[p];
-      b.t = a.t + step * a.tangent_t;
+      predict(a, step, b.x, b.t);
       const corrector_outcome c = correct_on_arc(w, a, step, b.x, b.t);
       converged = c.converged;
       b.newton_steps = c.steps;
@@ -210,8 +254,8 @@ stage_end follow_stage(path_work& w, walk& k, path_state& a) {
     const bool turned = converged && path_dot(w, a.tangent_x, a.tangent_t, b.tangent_x, b.tangent_t) < settings.sharpest_turn;
     if (!converged || (turned && !k.start_held)) {
       ++k.found.halvings;
-      step *= 0.5;
-      if (step < settings.smallest_step) return stage_end::stalled;
+      step = halved_step(settings, step);
+      if (step == 0.0) return stage_end::stalled;
       continue;
     }
     ++k.found.steps;
@@ -223,13 +267,20 @@ stage_end follow_stage(path_work& w, walk& k, path_state& a) {
     }
     k.start_held = false;
     const point_kind kind = event_between(a, b);
+    const std::vector<cable_crossing> crossed = cables_crossed(w, a, b);
     // The event between a and b, located; when a correction on the way fails, b is named.
     path_state event;
-    const bool located = kind != point_kind::regular && locate_event(w, a, b, kind, event);
+    const watched watch{kind == point_kind::limit ? watch_kind::limit : watch_kind::bifurcation, 0};
+    const bool located = kind != point_kind::regular && locate_event(w, a, b, watch, event);
     // Under rising load, stable until here: the structure leaves the branch followed.
     const bool leaves = !settings.trace && a.at.negative == 0 &&
                         (kind == point_kind::bifurcation || (kind == point_kind::limit && a.tangent_t > 0.0));
     if (located && leaves) {
+      // The cables that changed on the way to the event, and no further: past it the path
+      // is not the structure's.
+      const double length = along_tangent(w, a, b);
+      const double until = length != 0.0 ? along_tangent(w, a, event) / length : 1.0;
+      emit_cable_events(w, k, a, b, crossed, until);
       path_state next;
       if (leave_branch(w, k, a, b, kind, event, next) == route_step::collapsed) return stage_end::gone;
       a = std::move(next);
@@ -237,16 +288,12 @@ stage_end follow_stage(path_work& w, walk& k, path_state& a) {
       ++k.found.steps;
       continue;
     }
-    if (located) {
-      emit(k, w, event, kind);
-      settle(w, b, &a.tangent_x, a.tangent_t);  // the next step starts from b's own factorisation
-    }
+    bool moved = located;
+    if (!crossed.empty()) moved |= emit_cable_events(w, k, a, b, crossed, 1.0);
+    if (located) emit(k, w, event, kind);
+    if (moved) settle(w, b, &a.tangent_x, a.tangent_t);  // the next step starts from b's own factorisation
     emit(k, w, b, located ? point_kind::regular : kind);
-    // The step grows by how quickly the corrector converged: fourfold when the prediction
-    // was already an equilibrium, twice when Newton met little curvature.
-    if (b.newton_steps == 0) step = std::min(settings.largest_step, 4.0 * step);
-    else if (b.newton_steps <= settings.quick_steps) step = std::min(settings.largest_step, 2.0 * step);
-    else if (b.newton_steps >= settings.slow_steps) step = std::max(settings.smallest_step, 0.5 * step);
+    step = next_step(settings, step, b.newton_steps);
     a = std::move(b);
     // Going away from full load, or unstable, and ever further: it does not come back. (A
     // stable branch may carry a soft structure as far as its loads take it.)
@@ -306,7 +353,7 @@ const char* loading_name(loading how) { return how == loading::staged ? "staged"
 path_finding follow_path(const structure& m, stiffness_pattern& pattern, factorisation& f,
                          const path_settings& settings, const path_observer& observer) {
   path_finding path;
-  path_work w{m, m, load_stage{}, pattern, f, settings, 1.0, {}, 0, 0, false, {}};
+  path_work w{m, m, load_stage{}, pattern, f, settings, 1.0, {}, 0, 0, false, {}, has_cables(m)};
   walk k{path, observer, {}, 0};
   path_state a;
   a.x.assign(static_cast<std::size_t>(m.base.free_count), 0.0);

@@ -22,8 +22,9 @@ enum class loading { staged, together };
 // What a converged point of the path is: a limit point is a maximum or minimum of the load
 // factor (one pivot and the load component of the tangent change sign together); at a
 // bifurcation point a pivot changes sign while the load factor goes on the same way.
-// A jump's two ends, at one load factor, are both of kind `jump`.
-enum class point_kind { regular, limit, bifurcation, jump };
+// A jump's two ends, at one load factor, are both of kind `jump`. At a point of kind `slack`
+// or `taut` a cable (the point's `bar`) passes its rest length.
+enum class point_kind { regular, limit, bifurcation, jump, slack, taut };
 
 // What befell the path on its way, in order.
 enum class event_kind {
@@ -31,6 +32,8 @@ enum class event_kind {
   bifurcation,    // a bifurcation point, the branch from the unloaded shape followed on (traced, or no switch possible)
   branch_switch,  // a bifurcation point, and the path switched to the bifurcated branch
   jump,           // no stable state left on the branch: the structure jumped to a stable one
+  slack,          // a cable (`bar`) became shorter than its rest length
+  taut,           // a slack cable (`bar`) reached its rest length again
 };
 
 struct path_event {
@@ -41,6 +44,7 @@ struct path_event {
   int modes = 0;           // a bifurcation's: its buckling modes, 2 at a double bifurcation
   bool symmetric = false;  // a switch's: the other branch is the mirror image of the one taken
   bool landed = true;      // a jump's: false when the energy had no stable minimum to jump to
+  int32_t bar = 0;         // a slack or taut cable's number
 };
 
 struct path_settings {
@@ -96,6 +100,12 @@ struct path_settings {
   // Follow the branch from the unloaded shape round every limit point instead of switching
   // branches and jumping: the complete equilibrium curve, not the route the structure takes.
   bool trace = false;
+  // Cables that pass their rest length within one step are located each by regula falsi on
+  // its strain, to `cable_strain_tolerance`, up to this many per step (the first ones along
+  // it); beyond that, a net where hundreds go slack together would spend its time locating
+  // them, and the rest are placed by interpolation between the step's two equilibria.
+  int cables_located_per_step = 8;
+  double cable_strain_tolerance = 1e-13;
   // A jump's start disturbed along the mode by this times the structure's extent: far above
   // the located point's error, far below the distance to where it jumps to.
   double jump_kick = 1e-3;
@@ -110,6 +120,7 @@ struct path_point {
   long negative_pivots = 0;
   point_kind kind = point_kind::regular;
   int newton_steps = 0;      // of the corrector that converged on it
+  int32_t bar = 0;           // the cable of a slack or taut point
 };
 
 // Told of every converged point, in order, with its free displacements; the caller keeps

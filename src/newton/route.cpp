@@ -25,7 +25,8 @@ std::string route_text(const path_finding& path, bool stages) {
                                      events[i + 1].stage == e.stage
                                  ? &events[i + 1]
                                  : nullptr;
-    if (e.kind == event_kind::branch_switch) continue;  // said with its bifurcation
+    // A switch is said with its bifurcation; cables going slack or taut are listed apart.
+    if (e.kind == event_kind::branch_switch || e.kind == event_kind::slack || e.kind == event_kind::taut) continue;
     if (!text.empty()) text += "; ";
     switch (e.kind) {
       case event_kind::limit:
@@ -43,7 +44,9 @@ std::string route_text(const path_finding& path, bool stages) {
         text += e.landed ? "jump at " + where(e, stages) + " to a stable state"
                          : "no stable state to jump to at " + where(e, stages) + " (the energy falls on without a minimum)";
         break;
-      case event_kind::branch_switch: break;
+      case event_kind::branch_switch:
+      case event_kind::slack:
+      case event_kind::taut: break;
     }
   }
   if (!text.empty()) text += "; ";

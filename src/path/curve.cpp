@@ -50,7 +50,7 @@ curve finish(curve_recorder& recorder, const std::vector<newton::path_point>& pa
   const bool same_points = path_points.size() == c.points.size();
   for (std::size_t i = 0; i < c.points.size(); ++i) {
     curve_point& p = c.points[i];
-    if (same_points) p.point.kind = path_points[i].kind;
+    if (same_points) p.point.kind = path_points[i].kind, p.point.bar = path_points[i].bar;
     if (!recorder.watch) p.watched = displacement_at(recorder.full, p.at, recorder.states[i], watch.node, watch.component);
   }
   recorder.states.clear();
@@ -62,6 +62,8 @@ const char* kind_name(newton::point_kind kind) {
     case newton::point_kind::limit: return "limit";
     case newton::point_kind::bifurcation: return "bifurcation";
     case newton::point_kind::jump: return "jump";
+    case newton::point_kind::slack: return "slack";
+    case newton::point_kind::taut: return "taut";
     case newton::point_kind::regular: break;
   }
   return "regular";
@@ -75,7 +77,7 @@ const char* axis_name(int component) {
 std::string csv_of(const curve& c) {
   std::string out = "stage,load_factor,displacement node " + std::to_string(c.watch.node) + " " +
                     axis_name(c.watch.component) +
-                    ",largest_displacement,total_potential,smallest_pivot,negative_pivots,kind\n";
+                    ",largest_displacement,total_potential,smallest_pivot,negative_pivots,kind,bar\n";
   for (const curve_point& p : c.points) {
     append_number(out, static_cast<long>(p.point.stage));
     out += ',';
@@ -92,6 +94,8 @@ std::string csv_of(const curve& c) {
     append_number(out, p.point.negative_pivots);
     out += ',';
     out += kind_name(p.point.kind);
+    out += ',';
+    if (p.point.bar > 0) append_number(out, static_cast<long>(p.point.bar));
     out += '\n';
   }
   return out;

@@ -25,6 +25,9 @@ constexpr const char* pretension_colour = "#999999";
 constexpr const char* limit_colour = "#c0392b";
 constexpr const char* bifurcation_colour = "#e69f00";
 constexpr const char* jump_colour = "#333333";
+constexpr const char* slack_colour = "#ffffff";  // an open diamond: the cable gave out
+constexpr const char* taut_colour = "#2e8b57";   // a filled one: it took force again
+
 
 std::string shortest(double value) {
   char buffer[32];
@@ -36,6 +39,15 @@ std::string fixed(double value) {
   char buffer[32];
   std::snprintf(buffer, sizeof buffer, "%.1f", value);
   return buffer;
+}
+
+bool cable_event(const curve_point& p) {
+  return p.point.kind == newton::point_kind::slack || p.point.kind == newton::point_kind::taut;
+}
+
+std::string diamond(double x, double y, const char* fill) {
+  return "M" + fixed(x) + "," + fixed(y - 6) + " L" + fixed(x + 6) + "," + fixed(y) + " L" + fixed(x) + "," +
+         fixed(y + 6) + " L" + fixed(x - 6) + "," + fixed(y) + " Z\" fill=\"" + fill;
 }
 
 std::string figure(double value) {
@@ -193,6 +205,8 @@ void draw_curve(std::string& out, const curve& c, const mapping& m, newton::load
     double x, baseline, width;
   };
   std::vector<label_box> labels;
+  // Cables' events are labelled while they are few; many of them would hide the curve.
+  const auto cable_events = std::count_if(c.points.begin(), c.points.end(), cable_event);
   for (std::size_t i = 0; i < c.points.size(); ++i) {
     const curve_point& p = c.points[i];
     if (!finite_point(p)) continue;
@@ -207,22 +221,29 @@ void draw_curve(std::string& out, const curve& c, const mapping& m, newton::load
     const std::string values = " data-point=\"" + std::to_string(i + 1) + "\" data-stage=\"" +
                                std::to_string(p.point.stage) + "\" data-load-factor=\"" +
                                shortest(p.point.load_factor) + "\" data-displacement=\"" + shortest(p.watched) +
-                               "\" data-kind=\"" + kind_name(p.point.kind) + "\"";
+                               "\" data-kind=\"" + kind_name(p.point.kind) + "\"" +
+                               (p.point.bar > 0 ? " data-bar=\"" + std::to_string(p.point.bar) + "\"" : std::string());
     const std::string tip = "<title>" +
                             escaped("point " + std::to_string(i + 1) + ", stage " + std::to_string(p.point.stage) +
                                      ", load factor " + shortest(p.point.load_factor) + ", displacement " +
-                                     shortest(p.watched) + ", " + kind_name(p.point.kind)) +
+                                     shortest(p.watched) + ", " + kind_name(p.point.kind) +
+                                     (p.point.bar > 0 ? " (cable " + std::to_string(p.point.bar) + ")" : "")) +
                             "</title>";
-    if (p.point.kind == newton::point_kind::bifurcation) {
+    if (cable_event(p)) {
+      out += "<path d=\"" + diamond(x, y, p.point.kind == newton::point_kind::slack ? slack_colour : taut_colour) +
+             "\" stroke=\"#333\"" + values + ">" + tip + "</path>\n";
+    } else if (p.point.kind == newton::point_kind::bifurcation) {
       out += "<rect x=\"" + fixed(x - 5) + "\" y=\"" + fixed(y - 5) + "\" width=\"10\" height=\"10\" fill=\"" +
              colour + "\" stroke=\"#333\"" + values + ">" + tip + "</rect>\n";
     } else {
       out += "<circle cx=\"" + fixed(x) + "\" cy=\"" + fixed(y) + "\" r=\"" + (marked ? std::string("5.5") : dot) +
              "\" fill=\"" + colour + "\"" + (marked ? " stroke=\"#333\"" : "") + values + ">" + tip + "</circle>\n";
     }
-    if (marked) {
+    if (marked && (!cable_event(p) || cable_events <= 12)) {
       // Above the mark, or below it, or further off, wherever no earlier label lies.
-      const std::string label = std::string(kind_name(p.point.kind)) + " " + figure(p.point.load_factor);
+      const std::string label =
+          cable_event(p) ? "cable " + std::to_string(p.point.bar) + " " + kind_name(p.point.kind)
+                         : std::string(kind_name(p.point.kind)) + " " + figure(p.point.load_factor);
       const double label_width = 6.5 * static_cast<double>(label.size());
       double baseline = y - 8;
       for (double offset : {-8.0, 17.0, -23.0, 32.0}) {
@@ -240,13 +261,16 @@ void draw_curve(std::string& out, const curve& c, const mapping& m, newton::load
 }
 
 void draw_legend(std::string& out, const curve& c, newton::loading how) {
-  bool pretension = false, unstable = false, limit = false, bifurcation = false, jump = false;
+  bool pretension = false, unstable = false, limit = false, bifurcation = false, jump = false, slack = false,
+       taut = false;
   for (const curve_point& p : c.points) {
     pretension |= preloading(p, how);
     unstable |= p.point.negative_pivots > 0;
     limit |= p.point.kind == newton::point_kind::limit;
     bifurcation |= p.point.kind == newton::point_kind::bifurcation;
     jump |= p.point.kind == newton::point_kind::jump;
+    slack |= p.point.kind == newton::point_kind::slack;
+    taut |= p.point.kind == newton::point_kind::taut;
   }
   double y = plot_bottom + 68;
   double x = plot_left;
@@ -276,6 +300,10 @@ void draw_legend(std::string& out, const curve& c, newton::loading how) {
              bifurcation_colour + "\" stroke=\"#333\"/>\n";
     }, "bifurcation point");
   if (jump) entry([&] { return sample(jump_style); }, "jump to a stable state");
+  if (slack)
+    entry([&] { return "<path d=\"" + diamond(x + 14, y, slack_colour) + "\" stroke=\"#333\"/>\n"; }, "cable goes slack");
+  if (taut)
+    entry([&] { return "<path d=\"" + diamond(x + 14, y, taut_colour) + "\" stroke=\"#333\"/>\n"; }, "cable goes taut");
   out += "</g>\n";
 }
 

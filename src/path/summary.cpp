@@ -36,6 +36,9 @@ std::string where_on_path(const newton::path_point& p, newton::loading how) {
 std::string point_line(const model& full, const curve& c, std::size_t i, newton::loading how) {
   const curve_point& p = c.points[i];
   const newton::point_kind kind = p.point.kind;
+  if (kind == newton::point_kind::slack || kind == newton::point_kind::taut)
+    return "Cable " + std::to_string(p.point.bar) + (kind == newton::point_kind::slack ? " went slack" : " went taut") +
+           " at " + where_on_path(p.point, how) + " (point " + std::to_string(i + 1) + ")\n";
   const bool lands = kind == newton::point_kind::jump && i > 0 && c.points[i - 1].point.kind == newton::point_kind::jump;
   return std::string(kind == newton::point_kind::limit         ? "Limit point"
                      : kind == newton::point_kind::bifurcation ? "Bifurcation point"
@@ -140,8 +143,18 @@ std::string summary_text(const model& full, const newton::path_finding& path, co
   out += "Path: " + plural(path.steps, "step") + ", " + plural(path.halvings, "halving") + ", " +
          plural(path.newton_steps, "Newton iteration") + " in all, " + plural(path.factorisations, "factorisation") +
          ", " + plural(static_cast<long>(c.points.size()), "point") + "\n";
-  for (std::size_t i = 0; i < c.points.size(); ++i)
-    if (c.points[i].point.kind != newton::point_kind::regular) out += point_line(full, c, i, how);
+  // Every event; of the cables, the first few, since a net may have hundreds go slack.
+  constexpr long cable_lines = 20;
+  long cable_events = 0;
+  for (std::size_t i = 0; i < c.points.size(); ++i) {
+    const newton::point_kind kind = c.points[i].point.kind;
+    if (kind == newton::point_kind::regular) continue;
+    const bool cable = kind == newton::point_kind::slack || kind == newton::point_kind::taut;
+    if (!cable || ++cable_events <= cable_lines) out += point_line(full, c, i, how);
+  }
+  if (cable_events > cable_lines)
+    out += "... and " + std::to_string(cable_events - cable_lines) +
+           " more cables went slack or taut: path.csv lists each, with the bar's number\n";
 
   out += "Route: " + newton::route_text(path, how == newton::loading::staged && facts.stages.size() > 1) + "\n";
 

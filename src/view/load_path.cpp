@@ -12,8 +12,10 @@ namespace {
 
 constexpr const char* columns[] = {"stage",           "load_factor",     "displacement node ",
                                    "largest_displacement", "total_potential", "smallest_pivot",
-                                   "negative_pivots", "kind"};
+                                   "negative_pivots", "kind",            "bar"};
 constexpr std::size_t column_count = std::size(columns);
+// Files written before cables were watched end at `kind`.
+constexpr std::size_t columns_without_bar = column_count - 1;
 
 std::vector<std::string_view> fields_of(std::string_view line) {
   std::vector<std::string_view> out;
@@ -54,19 +56,20 @@ load_path read_load_path(const std::string& text, const std::string& name) {
     ++line_number;
     const auto fields = fields_of(line);
     if (line_number == 1) {
-      bool header = fields.size() == column_count;
-      for (std::size_t i = 0; header && i < column_count; ++i)
+      bool header = fields.size() == column_count || fields.size() == columns_without_bar;
+      for (std::size_t i = 0; header && i < fields.size(); ++i)
         header = i == 2 ? fields[i].rfind(columns[i], 0) == 0 && fields[i].size() > std::string_view(columns[i]).size()
                         : fields[i] == columns[i];
       if (!header)
         failure("expected kalvane-path's header 'stage,load_factor,displacement node N C,largest_displacement,"
-                "total_potential,smallest_pivot,negative_pivots,kind'");
+                "total_potential,smallest_pivot,negative_pivots,kind,bar'");
       path.displacement_label = std::string(fields[2]);
+      path.columns = fields.size();
       continue;
     }
     if (line.empty()) continue;
-    if (fields.size() != column_count)
-      failure("a row needs " + std::to_string(column_count) + " fields, not " + std::to_string(fields.size()));
+    if (fields.size() != path.columns)
+      failure("a row needs " + std::to_string(path.columns) + " fields, not " + std::to_string(fields.size()));
     path_point p;
     auto [stage_end, ec] = std::from_chars(fields[0].data(), fields[0].data() + fields[0].size(), p.stage);
     if (ec != std::errc() || stage_end != fields[0].data() + fields[0].size())
@@ -78,8 +81,14 @@ load_path read_load_path(const std::string& text, const std::string& name) {
     if (pivots_ec != std::errc() || pivots_end != fields[6].data() + fields[6].size() || p.negative_pivots < 0)
       failure("'" + std::string(fields[6]) + "' is not a count of negative pivots");
     p.kind = std::string(fields[7]);
-    if (p.kind != "regular" && p.kind != "limit" && p.kind != "bifurcation" && p.kind != "jump")
-      failure("kind '" + p.kind + "' is none of regular, limit, bifurcation, jump");
+    if (p.kind != "regular" && p.kind != "limit" && p.kind != "bifurcation" && p.kind != "jump" && p.kind != "slack" &&
+        p.kind != "taut")
+      failure("kind '" + p.kind + "' is none of regular, limit, bifurcation, jump, slack, taut");
+    if (path.columns == column_count && !fields[8].empty()) {
+      auto [bar_end, bar_ec] = std::from_chars(fields[8].data(), fields[8].data() + fields[8].size(), p.bar);
+      if (bar_ec != std::errc() || bar_end != fields[8].data() + fields[8].size() || p.bar < 1)
+        failure("'" + std::string(fields[8]) + "' is not a bar number");
+    }
     path.points.push_back(std::move(p));
   }
   if (line_number == 0) fail(data_error, name + ":1: the file is empty");

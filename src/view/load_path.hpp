@@ -15,12 +15,14 @@ struct path_point {
   double load_factor = 0.0;
   double displacement = 0.0;  // of the watched node and component
   int32_t negative_pivots = 0;  // more than none: an unstable point
-  std::string kind;           // "regular", "limit" or "bifurcation"
+  std::string kind;           // "regular", "limit", "bifurcation", "jump", "slack" or "taut"
+  int32_t bar = 0;            // the cable of a slack or taut point
 };
 
 struct load_path {
   std::string displacement_label;  // the header's third column, e.g. "displacement node 5 Z"
   std::vector<path_point> points;
+  std::size_t columns = 9;  // 8 in files written before cables were watched
 };
 
 // The node (one-based) and component (1 = X, 2 = Y, 3 = Z) that the header's label

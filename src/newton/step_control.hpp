@@ -1,0 +1,19 @@
+#pragma once
+// The path's step control and predictor: the tangent's prediction a step along the arc, and
+// how the step grows and shrinks with the corrector's speed.
+#include "newton/continuation.hpp"
+
+namespace kalvane::newton {
+
+// The Euler predictor: x, t a step of `length` along a's tangent.
+void predict(const path_state& a, double length, vector& x, double& t);
+
+// The next step after a corrector that converged in `newton_steps`: fourfold when the
+// prediction was already an equilibrium, twice when Newton met little curvature, half when
+// it needed many steps (the prediction was far off), else the same.
+double next_step(const path_settings& settings, double step, int newton_steps);
+
+// The step after a failed or refused one: half, or 0 when that is below the shortest.
+double halved_step(const path_settings& settings, double step);
+
+}  // namespace kalvane::newton
