@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "check_fixture.hpp"
+#include "error.hpp"
 #include "newton/loading.hpp"
 #include "newton/newton.hpp"
 #include "newton/path.hpp"
@@ -539,6 +540,75 @@ TEST(NewtonPath, ASettlementThatStretchesAndSwingsAStringCarriesItsMiddleAlong) 
       EXPECT_NEAR(trace.states[i][at(m, 3, 2)], 100.0 * t, 1e-7) << i;
       EXPECT_NEAR(trace.states[i][at(m, 3, 3)], 0.0, 1e-7) << i;
     }
+}
+
+}  // namespace
+
+namespace {
+
+// A steep two-bar truss (rise equal to its half-span) under a load far below its limit:
+// its path is straight, and the stage is taken in one step to the same equilibrium the
+// stepped path reaches. The shallow truss beyond its limit load is never taken whole: a
+// straight prediction from its start would land on the far branch and hide the snap.
+TEST(NewtonPath, AStraightStageIsTakenInOneStepAndACurvedOneIsNot) {
+  scratch_folder folder;
+  const kalvane::model steep = nm::prepared(folder, nm::two_bar_truss(1000.0, 2000.0, 2000.0));
+  traced whole_trace, stepped_trace;
+  const kn::path_finding whole = follow(steep, whole_trace);
+  ASSERT_TRUE(reached_full_load(whole));
+  EXPECT_EQ(whole.steps, 1);
+  EXPECT_EQ(whole.points.size(), 2u);
+  kn::path_settings stepped_settings;
+  stepped_settings.straight_stage = 0.0;
+  kn::stiffness_pattern pattern = kn::pattern_of(steep);
+  kn::factorisation f;
+  const kn::path_finding stepped = kn::follow_path(nm::structured(steep), pattern, f, stepped_settings);
+  ASSERT_TRUE(reached_full_load(stepped));
+  EXPECT_GT(stepped.steps, 1);
+  for (std::size_t p = 0; p < whole.x.size(); ++p) EXPECT_NEAR(whole.x[p], stepped.x[p], 1e-12 * 2000.0) << p;
+
+  const truss_closed_form truss;
+  scratch_folder shallow_folder;
+  const kalvane::model shallow = nm::prepared(shallow_folder, nm::two_bar_truss(1.5 * truss.load_at(truss.limit_height())));
+  traced snap;
+  const kn::path_finding snapped_path = follow(shallow, snap);
+  ASSERT_TRUE(reached_full_load(snapped_path));
+  EXPECT_GT(snapped_path.steps, 1);
+  EXPECT_TRUE(snapped(snapped_path));
+}
+
+}  // namespace
+
+namespace {
+
+// Settings out of their range are refused by name before any step, not followed into a
+// loop that never ends or a step that never shrinks.
+TEST(NewtonPath, SettingsOutOfRangeAreRefusedByName) {
+  kn::validate(kn::path_settings{});
+  auto refusal = [](auto change) {
+    kn::path_settings s;
+    change(s);
+    try {
+      kn::validate(s);
+    } catch (const kalvane::error& e) {
+      return std::string(e.what());
+    }
+    return std::string();
+  };
+  EXPECT_NE(refusal([](kn::path_settings& s) { s.first_step = 0.0; }).find("first_step"), std::string::npos);
+  EXPECT_NE(refusal([](kn::path_settings& s) { s.smallest_step = 1.0; }).find("smallest_step <= first_step"),
+            std::string::npos);
+  EXPECT_NE(refusal([](kn::path_settings& s) { s.corrector_tolerance = std::nan(""); }).find("corrector_tolerance"),
+            std::string::npos);
+  EXPECT_NE(refusal([](kn::path_settings& s) { s.slow_steps = 2; }).find("quick_steps < slow_steps"), std::string::npos);
+  EXPECT_NE(refusal([](kn::path_settings& s) { s.max_steps = 0; }).find("max_steps"), std::string::npos);
+  scratch_folder folder;
+  const kalvane::model m = nm::prepared(folder, nm::two_bar_truss(1000.0));
+  kn::stiffness_pattern pattern = kn::pattern_of(m);
+  kn::factorisation f;
+  kn::path_settings bad;
+  bad.straight_stage = 1.5;
+  EXPECT_THROW(kn::follow_path(nm::structured(m), pattern, f, bad), kalvane::error);
 }
 
 }  // namespace

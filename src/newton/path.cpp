@@ -4,6 +4,7 @@
 #include <cmath>
 #include <utility>
 
+#include "error.hpp"
 #include "newton/branch.hpp"
 #include "newton/continuation.hpp"
 #include "newton/events.hpp"
@@ -155,15 +156,15 @@ start_outcome start_stage(path_work& w, walk& k, path_state& a, bool held) {
   return start_outcome::ready;
 }
 
-// Newton at load factor 1 of the stage, from the tangent's prediction at a.
-bool land(path_work& w, const path_state& a, path_state& b) {
+// Newton at load factor 1 of the stage, from the tangent's prediction at a, in at most
+// `max_steps` iterations.
+bool land(path_work& w, const path_state& a, path_state& b, int max_steps) {
   const double reach = (1.0 - a.t) / a.tangent_t;
-  b.x = a.x;
-  for (std::size_t p = 0; p < b.x.size(); ++p) b.x[p] += reach * a.tangent_x[p];
+  predict(a, reach, b.x, b.t);
   b.t = 1.0;
   apply_stage(w.scaled, w.full, w.stage, 1.0);
   newton_settings settings;
-  settings.max_steps = w.settings.corrector_steps;
+  settings.max_steps = max_steps;
   settings.relative_tolerance = w.settings.corrector_tolerance;
   settings.start_with_held_factorisation = true;
   const newton_result r = newton_solve(w.scaled, b.x, w.pattern, w.f, settings);
@@ -171,6 +172,27 @@ bool land(path_work& w, const path_state& a, path_state& b) {
   w.factorisations += r.factorisations;
   b.newton_steps = r.steps;
   return r.converged;
+}
+
+// The whole stage in one step, when the path is straight: Newton from the start's linear
+// prediction of full load converges within a few iterations, to a point within
+// `straight_stage` of the prediction (relative to the step's length in the path's norm),
+// where the tangent points the way the start's did. Anything curved enough to hide a
+// limit point or a jump between the two ends fails one of these, and is stepped instead.
+bool whole_stage(path_work& w, const path_state& a, path_state& b) {
+  const path_settings& settings = w.settings;
+  if (!(a.tangent_t > 0.0) || !land(w, a, b, settings.quick_steps)) return false;
+  const double reach = (1.0 - a.t) / a.tangent_t;
+  vector predicted;
+  double t = 0.0;
+  predict(a, reach, predicted, t);
+  double off = 0.0;
+  for (std::size_t p = 0; p < predicted.size(); ++p) off += (b.x[p] - predicted[p]) * (b.x[p] - predicted[p]);
+  if (!(std::sqrt(w.theta * off) <= settings.straight_stage * reach)) return false;
+  if (!settle(w, b, &a.tangent_x, a.tangent_t)) return false;
+  // A cable that changed on the way is an event to locate: stepped.
+  return cables_crossed(w, a, b).empty() && b.at.negative == a.at.negative && b.tangent_t > 0.0 &&
+         path_dot(w, a.tangent_x, a.tangent_t, b.tangent_x, b.tangent_t) >= 1.0 - settings.straight_stage;
 }
 
 enum class stage_end { full_load, gone, stalled, stopped };
@@ -231,14 +253,27 @@ stage_end follow_stage(path_work& w, walk& k, path_state& a) {
   // is small: the first step doubles it (the start's tangent has load component 1/sqrt 2).
   double step = a.t > 0.0 ? std::min(settings.first_step, a.t / a.tangent_t) : settings.first_step;
   bool overshot = false;  // the last corrector went past load factor 1: land instead
+  // A stage that starts where nothing is held still may be straight: tried whole first.
+  bool whole = !k.start_held && a.t == 0.0 && settings.straight_stage > 0.0;
   while (a.t < 1.0) {
     if (k.stop) return stage_end::stopped;
     if (k.found.steps + k.found.halvings >= settings.max_steps) return stage_end::stalled;
     path_state b;
+    if (whole) {
+      whole = false;
+      if (whole_stage(w, a, b)) {
+        ++k.found.steps;
+        emit(k, w, b, point_kind::regular);
+        a = std::move(b);
+        break;
+      }
+      // The stiffness held is no longer the start's: the chord method needs it back.
+      settle(w, a);
+    }
     const bool landing = a.tangent_t > 0.0 && (overshot || a.t + step * a.tangent_t >= 1.0);
     bool converged;
     if (landing) {
-      converged = land(w, a, b);
+      converged = land(w, a, b, settings.corrector_steps);
     } else {
       predict(a, step, b.x, b.t);
       const corrector_outcome c = correct_on_arc(w, a, step, b.x, b.t);
@@ -305,6 +340,43 @@ stage_end follow_stage(path_work& w, walk& k, path_state& a) {
 
 }  // namespace
 
+void validate(const path_settings& s) {
+  auto refuse = [](const std::string& what) { fail(data_error, "path settings: " + what); };
+  auto positive = [&](double value, const char* name) {
+    if (!(value > 0.0) || !std::isfinite(value)) refuse(std::string(name) + " must be a positive number");
+  };
+  auto fraction = [&](double value, const char* name) {
+    if (!(value > 0.0 && value < 1.0)) refuse(std::string(name) + " must lie between 0 and 1");
+  };
+  auto count = [&](int value, const char* name) {
+    if (value < 1) refuse(std::string(name) + " must be at least 1");
+  };
+  positive(s.first_step, "first_step");
+  positive(s.smallest_step, "smallest_step");
+  positive(s.largest_step, "largest_step");
+  if (!(s.smallest_step <= s.first_step && s.first_step <= s.largest_step))
+    refuse("the steps must rise smallest_step <= first_step <= largest_step");
+  count(s.max_steps, "max_steps");
+  count(s.quick_steps, "quick_steps");
+  count(s.corrector_steps, "corrector_steps");
+  if (!(s.quick_steps < s.slow_steps && s.slow_steps <= s.corrector_steps))
+    refuse("the corrector's counts must rise quick_steps < slow_steps <= corrector_steps");
+  if (s.corrector_cuts < 0) refuse("corrector_cuts must not be negative");
+  fraction(s.corrector_tolerance, "corrector_tolerance");
+  if (!(s.sharpest_turn > -1.0 && s.sharpest_turn < 1.0)) refuse("sharpest_turn must lie between -1 and 1");
+  fraction(s.slack_load_factor, "slack_load_factor");
+  fraction(s.near_pivot, "near_pivot");
+  count(s.event_iterations, "event_iterations");
+  fraction(s.event_tolerance, "event_tolerance");
+  count(s.bifurcation_iterations, "bifurcation_iterations");
+  fraction(s.bifurcation_width, "bifurcation_width");
+  positive(s.reach, "reach");
+  if (s.cables_located_per_step < 0) refuse("cables_located_per_step must not be negative");
+  fraction(s.cable_strain_tolerance, "cable_strain_tolerance");
+  if (!(s.straight_stage >= 0.0 && s.straight_stage < 1.0)) refuse("straight_stage must lie in [0, 1)");
+  fraction(s.jump_kick, "jump_kick");
+}
+
 bool reached_full_load(const path_finding& path) { return path.outcome == path_outcome::full_load; }
 
 bool collapsed(const path_finding& path) {
@@ -352,6 +424,7 @@ const char* loading_name(loading how) { return how == loading::staged ? "staged"
 
 path_finding follow_path(const structure& m, stiffness_pattern& pattern, factorisation& f,
                          const path_settings& settings, const path_observer& observer) {
+  validate(settings);
   path_finding path;
   path_work w{m, m, load_stage{}, pattern, f, settings, 1.0, {}, 0, 0, false, {}, has_cables(m)};
   walk k{path, observer, {}, 0};

@@ -63,6 +63,12 @@ struct path_settings {
   // Newton's double the digits). One that needed `slow_steps` halves it: the prediction
   // was far off. One not converged within `corrector_steps` fails, and the step is halved.
   int quick_steps = 4;
+  // A stage is first tried whole, from its start's tangent, and taken so when Newton lands
+  // within `quick_steps` iterations no further than this from the linear prediction
+  // (relative to the step, in the path's norm), with a tangent there turned by less than
+  // its square root's angle (cosine 1 - straight_stage) and the same inertia: a stiff
+  // structure's stage is straight to well within this. 0 steps every stage.
+  double straight_stage = 0.01;
   int slow_steps = 8;
   int corrector_steps = 12;
   // Halvings of one corrector step that left larger out-of-balance forces, before the
@@ -159,7 +165,11 @@ struct path_finding {
   vector x;                  // the last equilibrium on the path
 };
 
-// `m` is a model prepared by `start`; it is not changed.
+// Throws a data error naming the first setting out of its range (a step that is not
+// positive, a shortest step above the first, counts below one, tolerances outside (0, 1)).
+void validate(const path_settings& settings);
+
+// `m` is a model prepared by `start`; it is not changed. The settings are validated first.
 path_finding follow_path(const structure& m, stiffness_pattern& pattern, factorisation& f,
                          const path_settings& settings = {}, const path_observer& observer = {});
 
