@@ -10,11 +10,12 @@
 # 2. `kalvane-generate tower TOWER_BARS`: kalvane-path, which ends at rounding level,
 #    against kalvane with the tolerance 1e-6 (target: at least 10x faster); then against
 #    CalculiX (ccx) at one and at two threads on the deck that `kalvane-check --calculix`
-#    writes (target: at least 10x faster).
+#    writes (target: at least 20x faster; a straight stage is taken in one step).
 # 3. `kalvane-generate net BIG_NET_BARS`: kalvane-path's peak resident memory (target: within
 #    4 GB); BIG_NET_BARS=0 leaves it out.
 #
-# Environment: REPS (default 3), NET_BARS (100000), TOWER_BARS (20000), BIG_NET_BARS (1000000).
+# Environment: REPS (default 3), NET_BARS (100000), TOWER_BARS (20000), BIG_NET_BARS (1000000);
+# NET_BARS=0 leaves out the first.
 set -euo pipefail
 
 build=$(cd "${1:-build}" && pwd)
@@ -87,14 +88,16 @@ echo "medians of $reps runs each, wall-clock seconds"
 echo
 
 # 1. The 10^5-bar net.
-net="$work/net"
-generate net "$net_bars" "$net"
-echo "net $net_bars ($counts)"
-pair kalvane "$net" "$build/kalvane" -- "$net" "$build/kalvane-path"
-echo "  kalvane ${median_a} s (exit $a_status), kalvane-path ${median_b} s (exit $b_status):" \
-  "kalvane-path / kalvane = $(ratio "$median_b" "$median_a") (target: at most 2)"
-echo "  $(grep '^Path:' <<<"$b_summary")"
-echo
+if ((net_bars > 0)); then
+  net="$work/net"
+  generate net "$net_bars" "$net"
+  echo "net $net_bars ($counts)"
+  pair kalvane "$net" "$build/kalvane" -- "$net" "$build/kalvane-path"
+  echo "  kalvane ${median_a} s (exit $a_status), kalvane-path ${median_b} s (exit $b_status):" \
+    "kalvane-path / kalvane = $(ratio "$median_b" "$median_a") (target: at most 2)"
+  echo "  $(grep '^Path:' <<<"$b_summary")"
+  echo
+fi
 
 # 2. The 20k-bar tower: kalvane at 1e-6 (with room for its iterations) against the path.
 tower="$work/tower"
@@ -119,7 +122,7 @@ if command -v ccx >/dev/null && [[ -f $tower/path/calculix/model.inp ]]; then
     done
     ccx_seconds=$(median <"$work/c")
     echo "  CalculiX (ccx, OMP_NUM_THREADS=$threads) ${ccx_seconds} s (exit $status) on kalvane-check's deck:" \
-      "kalvane-path $(ratio "$ccx_seconds" "$path_seconds")x faster (target: at least 10x)"
+      "kalvane-path $(ratio "$ccx_seconds" "$path_seconds")x faster (target: at least 20x)"
   done
 else
   echo "  CalculiX: not measured (no ccx on the PATH, or kalvane-check wrote no deck)"
