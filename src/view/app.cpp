@@ -50,6 +50,23 @@ page page_of(const model& m, const report& r, const scene& s, const std::optiona
   return p;
 }
 
+// The page's states from path.states, when the folder has one, starting at the report's.
+void add_states(page& p, const std::filesystem::path& dir, const scene& s, const report& r, view_run& done) {
+  const std::filesystem::path file = dir / "path.states";
+  if (!p.path || !std::filesystem::exists(file)) return;
+  const std::optional<std::size_t> report_row = point_of_report(*p.path, r);
+  p.states = animation_of(read_states(read_whole_file(file.string()), file.string(), s, *p.path), *p.path,
+                          report_row.value_or(p.path->points.size()), page_states_budget);
+  const std::vector<path_state_record>& states = p.states->states;
+  p.start = states.empty() ? 0 : states.size() - 1;
+  for (std::size_t i = 0; i < states.size(); ++i)
+    if (report_row && states[i].row == *report_row) p.start = i;
+  if (states.size() < p.states->in_file)
+    done.notes.push_back("the page plays " + std::to_string(states.size()) + " of the " +
+                         std::to_string(p.states->in_file) + " states of " + file.string() + ", all it holds in " +
+                         std::to_string(page_states_budget >> 20) + " MB");
+}
+
 // The report's reactions as a vector per node, zero where it reports none.
 std::vector<vec3> reactions_of(const scene& s, const report& r) {
   std::vector<vec3> out(s.initial.size());
@@ -237,7 +254,11 @@ view_run run_view(const options& o) {
   std::vector<std::pair<std::string, std::string>> files;
   if (o.write_svg) files.emplace_back((dir / "kalvane.svg").string(), render_svg(s, picture));
   if (o.write_vtk) add_vtk_files(files, dir, s, r, curve, colour);
-  if (o.write_html) files.emplace_back((dir / "kalvane.html").string(), render_html(page_of(m, r, s, curve, colour)));
+  if (o.write_html) {
+    page p = page_of(m, r, s, curve, colour);
+    add_states(p, dir, s, r, done);
+    files.emplace_back((dir / "kalvane.html").string(), render_html(p));
+  }
   for (const auto& [path, file_text] : files) {
     write_whole_file(path, file_text);
     done.written.push_back(path);
