@@ -15,6 +15,7 @@
 #include "view/html.hpp"
 #include "view/report_reader.hpp"
 #include "view/scene.hpp"
+#include "view/series.hpp"
 #include "view/title.hpp"
 #include "view/vtu.hpp"
 
@@ -77,8 +78,8 @@ std::vector<vec3> reactions_of(const scene& s, const report& r) {
   return out;
 }
 
-// kalvane.vtu, and in kalvane-path's folder kalvane.pvd, the series ParaView plays: for now
-// the one state the folder's report holds, at its load factor.
+// kalvane.vtu, and in kalvane-path's folder kalvane.pvd, the series ParaView plays: every
+// state of path.states, or where the folder has none the one state its report holds.
 void add_vtk_files(std::vector<std::pair<std::string, std::string>>& files, const std::filesystem::path& dir,
                    const scene& s, const report& r, const std::optional<load_path>& path, colour_by colour) {
   const std::vector<vec3> reactions = reactions_of(s, r);
@@ -110,7 +111,14 @@ void add_vtk_files(std::vector<std::pair<std::string, std::string>>& files, cons
     state.field_data = {{"load_factor", p.load_factor}, {"stage", p.stage}};
   }
   files.emplace_back((dir / "kalvane.vtu").string(), render_vtu(state));
-  if (path) files.emplace_back((dir / "kalvane.pvd").string(), render_pvd({{path->points[*point].load_factor, "kalvane.vtu"}}, s.title));
+  if (!path) return;
+  const std::filesystem::path states_file = dir / "path.states";
+  if (std::filesystem::exists(states_file)) {
+    const path_states all = read_states(read_whole_file(states_file.string()), states_file.string(), s, *path);
+    for (auto& file : series_files(dir.string(), s, all, colour)) files.push_back(std::move(file));
+  } else {
+    files.emplace_back((dir / "kalvane.pvd").string(), render_pvd({{path->points[*point].load_factor, "kalvane.vtu"}}, s.title));
+  }
 }
 
 }  // namespace
@@ -260,6 +268,12 @@ view_run run_view(const options& o) {
     files.emplace_back((dir / "kalvane.html").string(), render_html(p));
   }
   for (const auto& [path, file_text] : files) {
+    // The states' folder beside the series.
+    if (const fs::path folder = fs::path(path).parent_path(); !folder.empty() && !fs::is_directory(folder)) {
+      std::error_code failed;
+      fs::create_directories(folder, failed);
+      if (failed) fail(name_error, "cannot create the folder " + folder.string());
+    }
     write_whole_file(path, file_text);
     done.written.push_back(path);
   }
