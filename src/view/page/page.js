@@ -303,8 +303,9 @@ function placeDeformed() {
   deformed.geometry.attributes.position.needsUpdate = true;
   placeDashes();
   nodeGeometry.attributes.position.needsUpdate = true;
-  placeSupports(deformedNodes);
-  placeLoads(deformedNodes);
+  // Hidden marks are placed when shown: thousands of load arrows cost a state change of a large net.
+  if (supports.visible) placeSupports(deformedNodes);
+  if (loads.visible) placeLoads(deformedNodes);
   document.getElementById('magnify-value').textContent = ' ' + magnify.toPrecision(4) +
     (Math.abs(magnify - meta.auto_magnification) < 1e-9 * magnify ? ' (auto)' : '');
   root.setAttribute('data-magnification', String(magnify));
@@ -580,6 +581,8 @@ for (const [id, objects] of Object.entries(toggles)) {
   const box = document.getElementById(id);
   box.addEventListener('change', () => {
     for (const object of objects) object.visible = box.checked && (object !== nodeDots || nodeCount <= 5000);
+    if (box.checked && objects[0] === supports) placeSupports(deformedNodes);
+    if (box.checked && objects[0] === loads) placeLoads(deformedNodes);
     requestRender();
   });
 }
