@@ -234,7 +234,7 @@ std::string render_html(const page& p) {
   const scene& s = p.shape;
   const std::vector<double>& value = colour_values(s, p.colour);
   const double limit = limit_of(value);
-  std::string initial, displacement, ends, stress, colour, area, force, stretch, material, state;
+  std::string initial, displacement, ends, stress, colour, area, force, stretch, material, state, cable;
   initial.reserve(24 * s.initial.size());
   displacement.reserve(24 * s.initial.size());
   for (std::size_t k = 0; k < s.initial.size(); ++k) {
@@ -261,6 +261,7 @@ std::string render_html(const page& p) {
       append_f64(stretch, s.stretch[e]);
       append_u32(material, static_cast<uint32_t>(s.material[e]));
       state += static_cast<char>(s.state[e]);
+      cable += static_cast<char>(e < s.cable.size() ? s.cable[e] : 0);
     }
 
   std::string data = "<script type=\"application/json\" id=\"kalvane-meta\">" + meta_json(p, uniform_area) +
@@ -275,6 +276,7 @@ std::string render_html(const page& p) {
   append_block(data, "kalvane-stretch", stretch);
   append_block(data, "kalvane-material", material);
   append_block(data, "kalvane-state", state);
+  append_block(data, "kalvane-cable", cable);
   append_animation_blocks(data, p);
 
   std::string modules;

@@ -189,15 +189,15 @@ def check_two_materials(args, work):
         assert items[1].startswith("rubber: Neo-Hooke, c1 = 1000"), items
         assert browser.evaluate("document.getElementById('legend-heading').textContent").startswith("axial force"), \
             "the legend names the force"
-        # Bar 1 is a steel edge cable, bar 16 a rubber cord.
-        for bar, material in ((1, "steel"), (16, "rubber")):
+        # Bar 1 is a steel edge cable (taut), bar 16 a rubber cord.
+        for bar, material, state in ((1, "steel", "taut"), (16, "rubber", "tension")):
             point = browser.evaluate(f"kalvane.barPoint({bar})")
             browser.move_mouse(point["x"], point["y"])
             browser.wait_for(f"document.documentElement.dataset.picked === 'bar {bar}'", 15)
             text = browser.evaluate("document.getElementById('pick').textContent")
             assert f"\nmaterial {material} (" in text, text
             force = float(re.search(r"axial force (\S+)", text).group(1))
-            assert force > 0 and "state tension" in text, text
+            assert force > 0 and f"state {state}" in text, text
         no_network(browser, page)
         assert not browser.dialogs()
 
@@ -304,6 +304,31 @@ def check_states(args, work):
         browser.wait_for("document.documentElement.dataset.state === '2'", 15)
 
 
+def check_slack(args, work):
+    """The saddle net, some of whose cables go slack: the legend names slack cables, and a
+    picked cable says whether it is slack or taut, as bars.csv does."""
+    folder = os.path.join(work, "saddle")
+    os.makedirs(folder)
+    shutil.copy(os.path.join(args.examples, "saddle_net", "model.json"), folder)
+    subprocess.run([args.path], cwd=folder, stdout=subprocess.DEVNULL)
+    run = os.path.join(folder, "path")
+    subprocess.run([args.view, "--html", "--dir", run], check=True, stdout=subprocess.DEVNULL)
+    with open(os.path.join(run, "bars.csv"), encoding="utf-8") as f:
+        states = [line.rsplit(",", 1)[1] for line in f.read().splitlines()[1:]]
+    slack, taut = states.index("slack") + 1, states.index("taut") + 1
+    page = os.path.join(run, "kalvane.html")
+    with chromium.Browser(1300, 700) as browser:
+        browser.open(page)
+        assert not browser.evaluate("document.getElementById('legend-slack').hidden")
+        for bar, state in ((slack, "slack"), (taut, "taut")):
+            point = browser.evaluate(f"kalvane.barPoint({bar})")
+            browser.move_mouse(point["x"], point["y"])
+            browser.wait_for(f"document.documentElement.dataset.picked === 'bar {bar}'", 15)
+            text = browser.evaluate("document.getElementById('pick').textContent")
+            assert f"\nstate {state}" in text, text
+        assert not browser.dialogs()
+
+
 CASES = {
     # space_truss has bars in tension and in compression, cable_net only in tension.
     "space_truss": lambda args, work: check_example(args, work, "space_truss", True),
@@ -312,6 +337,7 @@ CASES = {
     "path": check_path,
     "two_materials": check_two_materials,
     "states": check_states,
+    "slack": check_slack,
 }
 
 

@@ -40,6 +40,7 @@ const barForce = decoded('kalvane-force', Float64Array);
 const barStretch = decoded('kalvane-stretch', Float64Array);
 const barMaterial = decoded('kalvane-material', Uint32Array);
 const barState = decoded('kalvane-state', Uint8Array);
+const barCable = decoded('kalvane-cable', Uint8Array);  // 1: a tension-only cable
 const materials = meta.materials;
 const stateNames = ['tension', 'compression', 'slack'];
 // The state each bar is drawn in: a model file's own, or the path's state's as it plays.
@@ -491,7 +492,8 @@ function describe(hit) {
       lines.push(`stress ${number(stress[e])}`, `axial force ${number(stress[e] * areaOf(e) / stretch)}`,
                  `stretch ${number(stretch)}`);
     }
-    if (statesKnown) lines.push(`state ${stateNames[shownState[e]]}`);
+    // A cable is taut or slack; a bar is in tension or compression.
+    if (statesKnown) lines.push(`state ${barCable[e] && shownState[e] === 0 ? 'taut' : stateNames[shownState[e]]}`);
   } else {
     markIndex = markIndex || new Map(marks.node.map((node, i) => [node, i]));
     const k = hit.node, i = markIndex.get(k + 1);
