@@ -3,8 +3,13 @@
 // state and the end.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
+#include "check_fixture.hpp"
 #include "error.hpp"
+#include "support.hpp"
 #include "view/animation.hpp"
+#include "view/app.hpp"
 
 namespace {
 
@@ -93,6 +98,32 @@ TEST(ViewAnimation, StatesOfAnotherRunAreRefused) {
   load_path shorter = f.curve;
   shorter.points.resize(5);
   refused(f.shape, shorter, "path.csv has 5 rows");
+}
+
+// kalvane-view --html on a run folder.
+kalvane::view::view_run html_of(const std::string& run) {
+  return kalvane::view::run_view(kalvane::view::parse_options({"--dir", run, "--html"}));
+}
+
+TEST(ViewAnimation, APageOfAPathPlaysItsStatesUnlessTheyAreOlderThanTheReport) {
+  kalvane_test::scratch_folder folder;
+  kalvane_test::write_file(folder / "input.txt", check_test::input_text(
+      "Bar", "0.9 20 1E-6 0.0 1000 5", "1 10.0", "2\nnode x y z\n1 0 0 0\n2 1 0 0\n", "1\nbar n1 n2 area\n1 1 2 1.0\n",
+      "5\nnode c v\n1 1 0\n1 2 0\n1 3 0\n2 2 0\n2 3 0\n", "1\nnode c v\n2 1 2.0\n"));
+  kalvane_test::program_run path;
+  path.program = kalvane_test::path_exe();
+  path.folder = folder.path;
+  ASSERT_EQ(kalvane_test::run_program(path).status, 0);
+  const std::string run = folder / "path";
+  EXPECT_TRUE(html_of(run).notes.empty());
+  EXPECT_NE(kalvane_test::read_file(run + "/kalvane.html").find("\"animation\":{\"rows\":[0,"), std::string::npos);
+  // A report written after the states (kalvane run again in the folder) leaves them out.
+  namespace fs = std::filesystem;
+  fs::last_write_time(run + "/path.states", fs::last_write_time(run + "/output.txt") - std::chrono::seconds(5));
+  const auto done = html_of(run);
+  ASSERT_EQ(done.notes.size(), 1u);
+  EXPECT_NE(done.notes[0].find("path.states is older than output.txt"), std::string::npos) << done.notes[0];
+  EXPECT_EQ(kalvane_test::read_file(run + "/kalvane.html").find("\"animation\":"), std::string::npos);
 }
 
 }  // namespace

@@ -51,13 +51,29 @@ page page_of(const model& m, const report& r, const scene& s, const std::optiona
   return p;
 }
 
+// The folder's path.states, checked against its curve and model: none when it has none, or
+// when it is older than the report (a later run of kalvane in the folder), which is said.
+std::optional<path_states> folder_states(const std::filesystem::path& dir, const scene& s, const load_path& curve,
+                                         view_run& done) {
+  namespace fs = std::filesystem;
+  const fs::path file = dir / "path.states";
+  std::error_code failed;
+  if (!fs::exists(file, failed)) return std::nullopt;
+  if (fs::last_write_time(file, failed) < fs::last_write_time(dir / "output.txt", failed) || failed) {
+    done.notes.push_back(file.string() + " is older than output.txt, so its states were left out (run kalvane-path again)");
+    return std::nullopt;
+  }
+  return read_states(read_whole_file(file.string()), file.string(), s, curve);
+}
+
 // The page's states from path.states, when the folder has one, starting at the report's.
 void add_states(page& p, const std::filesystem::path& dir, const scene& s, const report& r, view_run& done) {
+  if (!p.path) return;
+  std::optional<path_states> all = folder_states(dir, s, *p.path, done);
+  if (!all) return;
   const std::filesystem::path file = dir / "path.states";
-  if (!p.path || !std::filesystem::exists(file)) return;
   const std::optional<std::size_t> report_row = point_of_report(*p.path, r);
-  p.states = animation_of(read_states(read_whole_file(file.string()), file.string(), s, *p.path), *p.path,
-                          report_row.value_or(p.path->points.size()), page_states_budget);
+  p.states = animation_of(std::move(*all), *p.path, report_row.value_or(p.path->points.size()), page_states_budget);
   const std::vector<path_state_record>& states = p.states->states;
   p.start = states.empty() ? 0 : states.size() - 1;
   for (std::size_t i = 0; i < states.size(); ++i)
@@ -81,7 +97,8 @@ std::vector<vec3> reactions_of(const scene& s, const report& r) {
 // kalvane.vtu, and in kalvane-path's folder kalvane.pvd, the series ParaView plays: every
 // state of path.states, or where the folder has none the one state its report holds.
 void add_vtk_files(std::vector<std::pair<std::string, std::string>>& files, const std::filesystem::path& dir,
-                   const scene& s, const report& r, const std::optional<load_path>& path, colour_by colour) {
+                   const scene& s, const report& r, const std::optional<load_path>& path, colour_by colour,
+                   view_run& done) {
   const std::vector<vec3> reactions = reactions_of(s, r);
   grid_state state{s.initial, s.displacement, s.bars, {{"reaction", reactions}},
                    {{"stress", std::span<const double>(s.stress)},
@@ -112,10 +129,8 @@ void add_vtk_files(std::vector<std::pair<std::string, std::string>>& files, cons
   }
   files.emplace_back((dir / "kalvane.vtu").string(), render_vtu(state));
   if (!path) return;
-  const std::filesystem::path states_file = dir / "path.states";
-  if (std::filesystem::exists(states_file)) {
-    const path_states all = read_states(read_whole_file(states_file.string()), states_file.string(), s, *path);
-    for (auto& file : series_files(dir.string(), s, all, colour)) files.push_back(std::move(file));
+  if (const std::optional<path_states> all = folder_states(dir, s, *path, done)) {
+    for (auto& file : series_files(dir.string(), s, *all, colour)) files.push_back(std::move(file));
   } else {
     files.emplace_back((dir / "kalvane.pvd").string(), render_pvd({{path->points[*point].load_factor, "kalvane.vtu"}}, s.title));
   }
@@ -261,7 +276,7 @@ view_run run_view(const options& o) {
   // Every text is made before any file is written, so a failure leaves no half set.
   std::vector<std::pair<std::string, std::string>> files;
   if (o.write_svg) files.emplace_back((dir / "kalvane.svg").string(), render_svg(s, picture));
-  if (o.write_vtk) add_vtk_files(files, dir, s, r, curve, colour);
+  if (o.write_vtk) add_vtk_files(files, dir, s, r, curve, colour, done);
   if (o.write_html) {
     page p = page_of(m, r, s, curve, colour);
     add_states(p, dir, s, r, done);
