@@ -196,7 +196,8 @@ std::string usage_text() {
          "Draws the result of a finished run: reads the model (model.json when the directory\n"
          "has one, else input.txt) and output.txt, and writes kalvane.svg (a picture) and\n"
          "kalvane.vtu (for ParaView and Python mesh tools) in the same directory; in\n"
-         "kalvane-path's folder also kalvane.pvd, its time series.\n"
+         "kalvane-path's folder also kalvane.pvd, the time series of the path's states\n"
+         "(one .vtu each in kalvane_states/, from path.states).\n"
          "\n"
          "  --dir DIR          the run's directory (default: the current directory)\n"
          "  --model FILE       read the model from FILE (a model file or an input.txt)\n"
@@ -207,9 +208,10 @@ std::string usage_text() {
          "  --magnify K        multiply displacements by K in the picture (default 1);\n"
          "                     'auto' makes the largest one 10% of the structure's size\n"
          "  --svg-only         write only kalvane.svg\n"
-         "  --vtk-only         write only kalvane.vtu (and kalvane.pvd)\n"
+         "  --vtk-only         write only kalvane.vtu (and kalvane.pvd with its states)\n"
          "  --html             write only kalvane.html, a page that shows the result in 3-D\n"
-         "                     (with kalvane-path's curve when path.csv is there)\n"
+         "                     (with kalvane-path's curve when path.csv is there, and its\n"
+         "                     states played by a slider when path.states is)\n"
          "  --help             show this text\n"
          "  --version          show the version\n";
 }
