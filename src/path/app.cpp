@@ -166,8 +166,9 @@ outcome run_path_on(structure given, const std::string& input_name, const std::s
   settings.how = o.how;
   settings.trace = o.trace;
   curve_recorder recorder{m, newton::stages_of(s, o.how), o.watch, {}, {}};
-  state_keeper keeper{states_within(o.states_budget, static_cast<std::uint32_t>(m.node_count),
-                                    static_cast<std::uint32_t>(bar_count(m)))};
+  state_keeper keeper;
+  keeper.most = states_within(o.states_budget, static_cast<std::uint32_t>(m.node_count),
+                              static_cast<std::uint32_t>(bar_count(m)));
   newton::path_finding path;
   {
     path_progress progress(o.progress);
