@@ -2,6 +2,9 @@
 // load factors only where those order the states.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
+#include "support.hpp"
 #include "view/series.hpp"
 
 namespace {
@@ -27,6 +30,18 @@ TEST(ViewSeries, TimesAreTheLoadFactorsOnlyWhereTheyRise) {
   for (const auto& path : {states({{1, 0.0}, {1, 0.8}, {1, 0.7}, {1, 1.0}}), states({{1, 0.0}, {1, 0.8}, {1, 0.8}, {1, 1.0}}),
                            states({{1, 0.0}, {1, 1.0}, {2, 0.0}, {2, 1.0}}), states({{1, 0.0}, {1, 1.0}, {2, 0.5}, {2, 1.0}})})
     EXPECT_EQ(kalvane::view::series_times(path), (std::vector<double>{1, 3, 5, 7}));
+}
+
+TEST(ViewSeries, AnEarlierSeriesLeavesNoStateBehindAndNothingElseIsTouched) {
+  kalvane_test::scratch_folder folder;
+  std::filesystem::create_directory(folder / "kalvane_states");
+  for (const char* name : {"state_0001.vtu", "state_0099.vtu", "notes.txt", "state_1.vtu.bak"})
+    kalvane_test::write_file(folder / "kalvane_states" + "/" + name, "x");
+  kalvane::view::remove_old_states(folder.path, {{folder / "kalvane_states/state_0001.vtu", ""}, {folder / "kalvane.pvd", ""}});
+  EXPECT_TRUE(kalvane_test::file_exists(folder / "kalvane_states/state_0001.vtu"));
+  EXPECT_FALSE(kalvane_test::file_exists(folder / "kalvane_states/state_0099.vtu"));
+  EXPECT_TRUE(kalvane_test::file_exists(folder / "kalvane_states/notes.txt"));
+  EXPECT_TRUE(kalvane_test::file_exists(folder / "kalvane_states/state_1.vtu.bak"));
 }
 
 }  // namespace

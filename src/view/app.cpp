@@ -284,6 +284,7 @@ view_run run_view(const options& o) {
     add_states(p, dir, s, r, done);
     files.emplace_back((dir / "kalvane.html").string(), render_html(p));
   }
+  if (o.write_vtk && curve) remove_old_states(dir.string(), files);
   for (const auto& [path, file_text] : files) {
     // The states' folder beside the series.
     if (const fs::path folder = fs::path(path).parent_path(); !folder.empty() && !fs::is_directory(folder)) {

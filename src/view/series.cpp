@@ -1,7 +1,9 @@
 #include "view/series.hpp"
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
+#include <regex>
 
 #include "view/vtu.hpp"
 
@@ -53,6 +55,20 @@ std::vector<std::pair<std::string, std::string>> series_files(const std::string&
   }
   files.emplace_back((fs::path(dir) / "kalvane.pvd").string(), render_pvd(entries, s.title));
   return files;
+}
+
+void remove_old_states(const std::string& dir, const std::vector<std::pair<std::string, std::string>>& keep) {
+  namespace fs = std::filesystem;
+  const fs::path folder = fs::path(dir) / series_folder;
+  std::error_code failed;
+  if (!fs::is_directory(folder, failed)) return;
+  static const std::regex state_name("state_[0-9]+\\.vtu");
+  for (const fs::directory_entry& entry : fs::directory_iterator(folder, failed)) {
+    const std::string name = entry.path().filename().string();
+    const bool kept = std::any_of(keep.begin(), keep.end(),
+                                  [&](const auto& file) { return fs::path(file.first).filename() == name; });
+    if (entry.is_regular_file(failed) && std::regex_match(name, state_name) && !kept) fs::remove(entry.path(), failed);
+  }
 }
 
 }  // namespace kalvane::view

@@ -26,4 +26,9 @@ std::string series_file(std::uint32_t row);
 std::vector<std::pair<std::string, std::string>> series_files(const std::string& dir, const scene& s,
                                                               const path_states& states, colour_by colour);
 
+// Removes the states' files of an earlier series from `dir`/kalvane_states that `keep` (the
+// paths about to be written) does not name, so that the folder holds the series of this run
+// only. Nothing but files named state_N.vtu is touched.
+void remove_old_states(const std::string& dir, const std::vector<std::pair<std::string, std::string>>& keep);
+
 }  // namespace kalvane::view
