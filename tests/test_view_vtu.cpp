@@ -14,7 +14,8 @@ using namespace kalvane::view;
 namespace {
 
 // A .vtu read back as a reader does: the XML part parsed, and each DataArray's block found
-// at its offset in the raw data after the '_' that opens it.
+// at its offset in the raw data after the '_' that opens it (in the reverse order of the
+// elements, which meshio's renumbering of the offsets needs).
 struct read_vtu {
   std::vector<view_test::element> xml;
   std::map<std::string, std::string> blocks;  // by Name, the bytes after the block's size
@@ -31,10 +32,11 @@ read_vtu read_back(const std::string& file) {
   out.xml = view_test::parse_xml(file.substr(0, underscore) + closing);
   const std::size_t data = underscore + 1, end = file.size() - closing.size();
   std::size_t expected_offset = 0;
-  for (const auto& e : out.xml) {
+  for (auto element = out.xml.rbegin(); element != out.xml.rend(); ++element) {
+    const auto& e = *element;
     if (e.name != "DataArray") continue;
     const std::size_t offset = std::stoull(e.attributes.at("offset"));
-    EXPECT_EQ(offset, expected_offset) << "the blocks follow one another";
+    EXPECT_EQ(offset, expected_offset) << "the blocks follow one another, the last element's first";
     uint64_t size = 0;
     std::memcpy(&size, file.data() + data + offset, sizeof size);
     EXPECT_LE(data + offset + 8 + size, end);

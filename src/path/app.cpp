@@ -14,6 +14,7 @@
 #include "path/curve.hpp"
 #include "path/curve_svg.hpp"
 #include "path/ending.hpp"
+#include "path/states.hpp"
 #include "path/summary.hpp"
 #include "progress.hpp"
 #include "run.hpp"
@@ -123,6 +124,19 @@ structure read_prepared(const std::string& path) {
   return s;
 }
 
+// The row of path.csv whose state the report holds: the last point at the path's final
+// stage and load factor (full load, or the last stable point). None for a mechanism, whose
+// files hold the unloaded shape.
+std::optional<written_state> written_row(const newton::path_finding& path, const ending& e, const curve& c,
+                                         const std::vector<double>& displacements, const bar_results& bars) {
+  if (e.kind == end_kind::mechanism) return std::nullopt;
+  for (std::size_t row = c.points.size(); row-- > 0;) {
+    const newton::path_point& p = c.points[row].point;
+    if (p.stage == path.stage && p.load_factor == path.load_factor) return written_state{row, displacements, &bars};
+  }
+  return std::nullopt;
+}
+
 }  // namespace
 
 void start_structure(structure& s) {
@@ -152,12 +166,16 @@ outcome run_path_on(structure given, const std::string& input_name, const std::s
   settings.how = o.how;
   settings.trace = o.trace;
   curve_recorder recorder{m, newton::stages_of(s, o.how), o.watch, {}, {}};
+  state_keeper keeper;
+  keeper.most = states_within(o.states_budget, static_cast<std::uint32_t>(m.node_count),
+                              static_cast<std::uint32_t>(bar_count(m)));
   newton::path_finding path;
   {
     path_progress progress(o.progress);
     int step = 0;
     path = newton::follow_path(s, pattern, factor, settings, [&](const newton::path_point& p, const newton::vector& x) {
       recorder(p, x);
+      keeper(p, x);
       progress.show(p, ++step, o.how);
       return newton::path_control::go_on;
     });
@@ -199,9 +217,15 @@ outcome run_path_on(structure given, const std::string& input_name, const std::s
   }
   view::write_whole_file((fs::path(out) / "bars.csv").string(), bars_csv(written, r));
   files.insert(files.end(), {"abaqusfile.inp", "autocad.scr", "output.txt", "bars.csv"});
+  const model& at = written.base;
+  std::vector<double> written_displacements;
+  for (int32_t k = 1; k <= at.node_count; ++k)
+    for (int j = 1; j <= 3; ++j) written_displacements.push_back(displacement(at, at.unknowns, k, j));
   view::write_whole_file((fs::path(out) / "path.csv").string(), csv_of(c));
   view::write_whole_file((fs::path(out) / "path.svg").string(), render_curve_svg(c, m, o.how, s.title));
-  files.insert(files.end(), {"path.csv", "path.svg"});
+  view::write_whole_file((fs::path(out) / "path.states").string(),
+                         encode_path_states(states_of(s, c, keeper.kept, written_row(path, e, c, written_displacements, r))));
+  files.insert(files.end(), {"path.csv", "path.svg", "path.states"});
 
   facts.input_name = input_name;
   facts.out_folder = out;
@@ -213,12 +237,9 @@ outcome run_path_on(structure given, const std::string& input_name, const std::s
   for (const member& b : s.members) facts.cables += b.behaviour == bar_behaviour::cable ? 1 : 0;
   facts.slack_cables = slack_cables_of(r);
   outcome done{e.status, summary_text(m, path, c, e, facts), {}, {}, r};
-  const model& at = written.base;
+  done.displacements = std::move(written_displacements);
   for (int32_t k = 1; k <= at.node_count; ++k)
-    for (int j = 1; j <= 3; ++j) {
-      done.displacements.push_back(displacement(at, at.unknowns, k, j));
-      done.prescribed.push_back(at.dof_map(k, j) > at.free_count ? 1 : 0);
-    }
+    for (int j = 1; j <= 3; ++j) done.prescribed.push_back(at.dof_map(k, j) > at.free_count ? 1 : 0);
   done.iterations = at.iteration_count;
   done.energy = at.objective_value;
   done.gradient = at.allowable_gradient;

@@ -1,5 +1,6 @@
 #pragma once
 // kalvane-path's command line.
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -25,6 +26,11 @@ struct options {
   std::optional<component_ref> watch;  // empty: the component that moves most at the end
   bool trace = false;     // follow the branch from the unloaded shape round its limit points
   bool progress = false;  // the progress line on standard error (a terminal)
+  // Bytes of path.states that hold every point of the path; a path with more keeps a subset
+  // (path/states.hpp). 64 MB: every point of the longest path (400 steps and its events) of a
+  // model of about 10^4 bars, every point of an ordinary path (30 to 60 points) of about 10^5
+  // bars, and a file that the page and numpy read whole.
+  std::size_t states_budget = std::size_t{64} << 20;
 };
 
 // Throws the usage error for an option it does not know or a value it cannot take.

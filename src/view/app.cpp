@@ -15,6 +15,7 @@
 #include "view/html.hpp"
 #include "view/report_reader.hpp"
 #include "view/scene.hpp"
+#include "view/series.hpp"
 #include "view/title.hpp"
 #include "view/vtu.hpp"
 
@@ -50,6 +51,39 @@ page page_of(const model& m, const report& r, const scene& s, const std::optiona
   return p;
 }
 
+// The folder's path.states, checked against its curve and model: none when it has none, or
+// when it is older than the report (a later run of kalvane in the folder), which is said.
+std::optional<path_states> folder_states(const std::filesystem::path& dir, const scene& s, const load_path& curve,
+                                         view_run& done) {
+  namespace fs = std::filesystem;
+  const fs::path file = dir / "path.states";
+  std::error_code failed;
+  if (!fs::exists(file, failed)) return std::nullopt;
+  if (fs::last_write_time(file, failed) < fs::last_write_time(dir / "output.txt", failed) || failed) {
+    done.notes.push_back(file.string() + " is older than output.txt, so its states were left out (run kalvane-path again)");
+    return std::nullopt;
+  }
+  return read_states(read_whole_file(file.string()), file.string(), s, curve);
+}
+
+// The page's states from path.states, when the folder has one, starting at the report's.
+void add_states(page& p, const std::filesystem::path& dir, const scene& s, const report& r, view_run& done) {
+  if (!p.path) return;
+  std::optional<path_states> all = folder_states(dir, s, *p.path, done);
+  if (!all) return;
+  const std::filesystem::path file = dir / "path.states";
+  const std::optional<std::size_t> report_row = point_of_report(*p.path, r);
+  p.states = animation_of(std::move(*all), *p.path, report_row.value_or(p.path->points.size()), page_states_budget);
+  const std::vector<path_state_record>& states = p.states->states;
+  p.start = states.empty() ? 0 : states.size() - 1;
+  for (std::size_t i = 0; i < states.size(); ++i)
+    if (report_row && states[i].row == *report_row) p.start = i;
+  if (states.size() < p.states->in_file)
+    done.notes.push_back("the page plays " + std::to_string(states.size()) + " of the " +
+                         std::to_string(p.states->in_file) + " states of " + file.string() + ", all it holds in " +
+                         std::to_string(page_states_budget >> 20) + " MB");
+}
+
 // The report's reactions as a vector per node, zero where it reports none.
 std::vector<vec3> reactions_of(const scene& s, const report& r) {
   std::vector<vec3> out(s.initial.size());
@@ -60,10 +94,11 @@ std::vector<vec3> reactions_of(const scene& s, const report& r) {
   return out;
 }
 
-// kalvane.vtu, and in kalvane-path's folder kalvane.pvd, the series ParaView plays: for now
-// the one state the folder's report holds, at its load factor.
+// kalvane.vtu, and in kalvane-path's folder kalvane.pvd, the series ParaView plays: every
+// state of path.states, or where the folder has none the one state its report holds.
 void add_vtk_files(std::vector<std::pair<std::string, std::string>>& files, const std::filesystem::path& dir,
-                   const scene& s, const report& r, const std::optional<load_path>& path, colour_by colour) {
+                   const scene& s, const report& r, const std::optional<load_path>& path, colour_by colour,
+                   view_run& done) {
   const std::vector<vec3> reactions = reactions_of(s, r);
   grid_state state{s.initial, s.displacement, s.bars, {{"reaction", reactions}},
                    {{"stress", std::span<const double>(s.stress)},
@@ -93,7 +128,12 @@ void add_vtk_files(std::vector<std::pair<std::string, std::string>>& files, cons
     state.field_data = {{"load_factor", p.load_factor}, {"stage", p.stage}};
   }
   files.emplace_back((dir / "kalvane.vtu").string(), render_vtu(state));
-  if (path) files.emplace_back((dir / "kalvane.pvd").string(), render_pvd({{path->points[*point].load_factor, "kalvane.vtu"}}, s.title));
+  if (!path) return;
+  if (const std::optional<path_states> all = folder_states(dir, s, *path, done)) {
+    for (auto& file : series_files(dir.string(), s, *all, colour)) files.push_back(std::move(file));
+  } else {
+    files.emplace_back((dir / "kalvane.pvd").string(), render_pvd({{path->points[*point].load_factor, "kalvane.vtu"}}, s.title));
+  }
 }
 
 }  // namespace
@@ -156,7 +196,8 @@ std::string usage_text() {
          "Draws the result of a finished run: reads the model (model.json when the directory\n"
          "has one, else input.txt) and output.txt, and writes kalvane.svg (a picture) and\n"
          "kalvane.vtu (for ParaView and Python mesh tools) in the same directory; in\n"
-         "kalvane-path's folder also kalvane.pvd, its time series.\n"
+         "kalvane-path's folder also kalvane.pvd, the time series of the path's states\n"
+         "(one .vtu each in kalvane_states/, from path.states).\n"
          "\n"
          "  --dir DIR          the run's directory (default: the current directory)\n"
          "  --model FILE       read the model from FILE (a model file or an input.txt)\n"
@@ -167,9 +208,10 @@ std::string usage_text() {
          "  --magnify K        multiply displacements by K in the picture (default 1);\n"
          "                     'auto' makes the largest one 10% of the structure's size\n"
          "  --svg-only         write only kalvane.svg\n"
-         "  --vtk-only         write only kalvane.vtu (and kalvane.pvd)\n"
+         "  --vtk-only         write only kalvane.vtu (and kalvane.pvd with its states)\n"
          "  --html             write only kalvane.html, a page that shows the result in 3-D\n"
-         "                     (with kalvane-path's curve when path.csv is there)\n"
+         "                     (with kalvane-path's curve when path.csv is there, and its\n"
+         "                     states played by a slider when path.states is)\n"
          "  --help             show this text\n"
          "  --version          show the version\n";
 }
@@ -236,9 +278,20 @@ view_run run_view(const options& o) {
   // Every text is made before any file is written, so a failure leaves no half set.
   std::vector<std::pair<std::string, std::string>> files;
   if (o.write_svg) files.emplace_back((dir / "kalvane.svg").string(), render_svg(s, picture));
-  if (o.write_vtk) add_vtk_files(files, dir, s, r, curve, colour);
-  if (o.write_html) files.emplace_back((dir / "kalvane.html").string(), render_html(page_of(m, r, s, curve, colour)));
+  if (o.write_vtk) add_vtk_files(files, dir, s, r, curve, colour, done);
+  if (o.write_html) {
+    page p = page_of(m, r, s, curve, colour);
+    add_states(p, dir, s, r, done);
+    files.emplace_back((dir / "kalvane.html").string(), render_html(p));
+  }
+  if (o.write_vtk && curve) remove_old_states(dir.string(), files);
   for (const auto& [path, file_text] : files) {
+    // The states' folder beside the series.
+    if (const fs::path folder = fs::path(path).parent_path(); !folder.empty() && !fs::is_directory(folder)) {
+      std::error_code failed;
+      fs::create_directories(folder, failed);
+      if (failed) fail(name_error, "cannot create the folder " + folder.string());
+    }
     write_whole_file(path, file_text);
     done.written.push_back(path);
   }

@@ -25,6 +25,7 @@ struct options {
 struct view_run {
   std::string model;                 // the file the structure was read from
   std::vector<std::string> written;  // the files written
+  std::vector<std::string> notes;    // what the user should know of what was written
 };
 
 // Throws kalvane::error with a message fit for the user on an unknown option or a bad value.

@@ -25,16 +25,6 @@ void append_f64(std::string& out, double value) {
   for (int shift = 0; shift < 64; shift += 8) out += static_cast<char>((bits >> shift) & 0xff);
 }
 
-// The shortest text that reads back as the same double, so the page has the values exactly.
-// JSON has no NaN or infinity: those travel as the strings JavaScript's Number() reads.
-std::string json_number(double value) {
-  if (std::isnan(value)) return "\"NaN\"";
-  if (std::isinf(value)) return value > 0 ? "\"Infinity\"" : "\"-Infinity\"";
-  char text[32];
-  const auto [end, ec] = std::to_chars(text, text + sizeof text, value);
-  return std::string(text, end);
-}
-
 // The length of the UTF-8 sequence that starts `text` at `i`, or 0 when it is not valid
 // (overlong forms, surrogates and code points beyond U+10FFFF are not).
 std::size_t utf8_length(std::string_view text, std::size_t i) {
@@ -54,15 +44,6 @@ std::size_t utf8_length(std::string_view text, std::size_t i) {
     if ((lead == 0xf0 && second < 0x90) || (lead == 0xf4 && second >= 0x90)) return 0;
   }
   return length;
-}
-
-// A data block for the page's script: base64 in an inert <script> element.
-void append_block(std::string& out, const char* id, const std::string& bytes) {
-  out += "<script type=\"text/plain\" id=\"";
-  out += id;
-  out += "\">";
-  out += base64(bytes);
-  out += "</script>\n";
 }
 
 void append_module(std::string& out, const char* id, std::string_view source) {
@@ -159,6 +140,7 @@ std::string meta_json(const page& p, bool uniform_area) {
   }
   out += "],\"load\":" + json_triples(p.marks, false) + ",\"reaction\":" + json_triples(p.marks, true) + "}";
   out += ",\"path\":" + (p.path ? path_json(*p.path) : std::string("null"));
+  out += animation_json(p);
   return out + "}";
 }
 
@@ -179,6 +161,24 @@ std::string filled(std::string_view form, const std::vector<std::pair<std::strin
 }
 
 }  // namespace
+
+// The shortest text that reads back as the same double, so the page has the values exactly.
+// JSON has no NaN or infinity: those travel as the strings JavaScript's Number() reads.
+std::string json_number(double value) {
+  if (std::isnan(value)) return "\"NaN\"";
+  if (std::isinf(value)) return value > 0 ? "\"Infinity\"" : "\"-Infinity\"";
+  char text[32];
+  const auto [end, ec] = std::to_chars(text, text + sizeof text, value);
+  return std::string(text, end);
+}
+
+void append_block(std::string& out, const char* id, const std::string& bytes) {
+  out += "<script type=\"text/plain\" id=\"";
+  out += id;
+  out += "\">";
+  out += base64(bytes);
+  out += "</script>\n";
+}
 
 std::string script_json_string(const std::string& text) {
   std::string out = "\"";
@@ -234,7 +234,7 @@ std::string render_html(const page& p) {
   const scene& s = p.shape;
   const std::vector<double>& value = colour_values(s, p.colour);
   const double limit = limit_of(value);
-  std::string initial, displacement, ends, stress, colour, area, force, stretch, material, state;
+  std::string initial, displacement, ends, stress, colour, area, force, stretch, material, state, cable;
   initial.reserve(24 * s.initial.size());
   displacement.reserve(24 * s.initial.size());
   for (std::size_t k = 0; k < s.initial.size(); ++k) {
@@ -261,6 +261,7 @@ std::string render_html(const page& p) {
       append_f64(stretch, s.stretch[e]);
       append_u32(material, static_cast<uint32_t>(s.material[e]));
       state += static_cast<char>(s.state[e]);
+      cable += static_cast<char>(e < s.cable.size() ? s.cable[e] : 0);
     }
 
   std::string data = "<script type=\"application/json\" id=\"kalvane-meta\">" + meta_json(p, uniform_area) +
@@ -275,11 +276,14 @@ std::string render_html(const page& p) {
   append_block(data, "kalvane-stretch", stretch);
   append_block(data, "kalvane-material", material);
   append_block(data, "kalvane-state", state);
+  append_block(data, "kalvane-cable", cable);
+  append_animation_blocks(data, p);
 
   std::string modules;
   append_module(modules, "three-core", page_assets::three_core);
   append_module(modules, "three-module", page_assets::three_module);
   append_module(modules, "three-orbit", page_assets::orbit_controls);
+  append_module(modules, "kalvane-animate", page_assets::animate_js);
   append_module(modules, "kalvane-page", page_assets::page_js);
 
   return filled(page_assets::page_html, {{"{{boot_hash}}", std::string(page_assets::boot_js_sha256)},

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "view/animation.hpp"
 #include "view/load_path.hpp"
 #include "view/scene.hpp"
 
@@ -26,6 +27,10 @@ struct page {
   std::vector<node_marks> marks;  // by node number
   std::optional<load_path> path;  // kalvane-path's curve, when its path.csv is there
   colour_by colour = colour_by::stress;
+  // kalvane-path's states, when its path.states is there: the page plays them, starting at
+  // the one at `start` (the report's).
+  std::optional<animation> states;
+  std::size_t start = 0;
 };
 
 // Supports, loads and reactions per node: the scene's supports and loads with the report's
@@ -43,5 +48,17 @@ std::string script_json_string(const std::string& text);
 
 // Bytes as base64 (RFC 4648, with padding).
 std::string base64(const std::string& bytes);
+
+// The shortest text that reads back as the same double; NaN and the infinities as the
+// strings JavaScript's Number() reads.
+std::string json_number(double value);
+
+// A data block for the page's script: base64 in an inert <script> element.
+void append_block(std::string& out, const char* id, const std::string& bytes);
+
+// The page's states: their rows, stages, load factors and colour scale as JSON (",\"animation\":..."
+// or nothing), and their displacements, forces, stresses and states as data blocks.
+std::string animation_json(const page& p);
+void append_animation_blocks(std::string& out, const page& p);
 
 }  // namespace kalvane::view

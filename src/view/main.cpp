@@ -20,6 +20,7 @@ int main(int argc, char** argv) {
     const kalvane::view::view_run done = kalvane::view::run_view(o);
     std::printf("read %s\n", done.model.c_str());
     for (const std::string& path : done.written) std::printf("wrote %s\n", path.c_str());
+    for (const std::string& note : done.notes) std::printf("note: %s\n", note.c_str());
   } catch (const kalvane::error& e) {
     std::fprintf(stderr, "kalvane-view: %s\n", e.what());
     return 1;

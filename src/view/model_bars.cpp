@@ -94,6 +94,7 @@ void add_model_bars(scene& s, const structure& prepared) {
   s.stretch.assign(bars, 1.0);
   s.material.assign(bars, 0);
   s.state.assign(bars, bar_state::tension);
+  s.cable.assign(bars, 0);
   for (std::size_t e = 0; e < bars; ++e) {
     const auto b = static_cast<int32_t>(e + 1);
     const member& mem = member_of(prepared, b);
@@ -104,6 +105,7 @@ void add_model_bars(scene& s, const structure& prepared) {
     s.force[e] = at.force;
     s.stretch[e] = at.lambda;
     s.material[e] = mem.material;
+    s.cable[e] = mem.behaviour == bar_behaviour::cable ? 1 : 0;
     s.state[e] = at.slack ? bar_state::slack : at.force < 0.0 ? bar_state::compression : bar_state::tension;
   }
 }

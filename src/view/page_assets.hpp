@@ -7,7 +7,8 @@ namespace kalvane::view::page_assets {
 
 extern const std::string_view page_html;  // the frame, with {{boot_hash}}, {{title}}, {{style}}, {{data}}, {{modules}}, {{boot}}
 extern const std::string_view page_css;
-extern const std::string_view page_js;         // imports 'three' and OrbitControls
+extern const std::string_view page_js;         // imports 'three', OrbitControls and './animate.js'
+extern const std::string_view animate_js;      // the path's states played: the slider, play, the curve's marker
 extern const std::string_view boot_js;         // starts page_js; the only script the page runs inline
 extern const std::string_view boot_js_sha256;  // its hash in base64, for the page's Content-Security-Policy
 extern const std::string_view three_core;      // three.core.js

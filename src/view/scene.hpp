@@ -58,6 +58,7 @@ struct scene {
   std::vector<material_entry> materials;
   std::vector<int32_t> material;
   std::vector<bar_state> state;
+  std::vector<std::uint8_t> cable;  // 1 for a tension-only cable, whose tension reads "taut"
   std::string title;              // the model's title from input.txt, printable (see title.hpp)
   int32_t iterations = 0;
   double objective = 0.0;

@@ -143,8 +143,15 @@ void append_materials(std::string& out, const scene& s) {
   }
 }
 
+// A slack cable carries nothing: grey dashes, whatever the scale, with gaps wider than the
+// round caps (half the stroke width at each end) close.
+constexpr const char* slack_colour = "#999999";
+std::string slack_dashes(double stroke) {
+  return number_text("%.0f", 2.0 * stroke + 60.0) + " " + number_text("%.0f", 2.0 * stroke + 60.0);
+}
+
 void append_legend(std::string& out, const std::pair<std::string, std::string>& heading, double limit,
-                   bool any_undefined, double load, bool marks_shown) {
+                   bool any_undefined, bool any_slack, double load, bool marks_shown) {
   append_text(out, legend_left, band_top - 560, 150, heading.first);
   // The model file's longer unit in smaller type, so that it fits the picture's edge.
   append_text(out, legend_left, band_top - 360, heading.second.size() > 20 ? 90 : 115, heading.second);
@@ -172,6 +179,13 @@ void append_legend(std::string& out, const std::pair<std::string, std::string>& 
   out += "<path d=\"M" + std::to_string(legend_left) + " " + std::to_string(y + 170) + "h" + std::to_string(band_width) +
          "\" stroke=\"#cccccc\" stroke-width=\"30\" stroke-linecap=\"round\"/>\n";
   append_text(out, legend_text, y + 210, 115, "undeformed");
+  if (any_slack) {
+    y += 300;
+    out += "<path d=\"M" + std::to_string(legend_left) + " " + std::to_string(y + 170) + "h" +
+           std::to_string(band_width) + "\" stroke=\"" + slack_colour + "\" stroke-width=\"16\" stroke-dasharray=\"" +
+           slack_dashes(16) + "\"/>\n";
+    append_text(out, legend_text, y + 210, 115, "slack cable");
+  }
   y += 570;
   append_support_sample(out, legend_left + band_width / 2, y);
   append_text(out, legend_text, y, 115, "support");
@@ -292,6 +306,11 @@ std::string render_svg(const scene& s, const svg_options& options) {
     any_undefined = any_undefined || band[e] == undefined_band;
   }
   const std::string width = number_text("%.0f", stroke_width(mean_drawn_bar(s, after)));
+  // A model file's slack cables, drawn apart from the coloured bars.
+  std::vector<bool> slack(bars, false);
+  bool any_slack = false;
+  for (std::size_t e = 0; e < s.state.size() && e < bars; ++e)
+    any_slack = (slack[e] = s.state[e] == bar_state::slack) || any_slack;
 
   std::string out;
   out.reserve(4096 + 40 * bars);
@@ -334,17 +353,26 @@ std::string render_svg(const scene& s, const svg_options& options) {
       for (int b : drawing_order()) {
         path_batch deformed = start_paths(out, " stroke=\"" + hex(band_colour(b)) + "\"");
         for (std::size_t e = 0; e < bars; ++e)
-          if (band[e] == b && static_cast<std::size_t>(s.material[e]) == m) append_shape(deformed, s, after, e);
+          if (band[e] == b && static_cast<std::size_t>(s.material[e]) == m && !slack[e]) append_shape(deformed, s, after, e);
         finish_paths(deformed);
       }
       out += "</g>\n";
     }
   }
+  if (any_slack) {
+    out += "<g id=\"slack\" stroke=\"" + std::string(slack_colour) + "\" stroke-dasharray=\"" +
+           slack_dashes(std::stod(width)) + "\"><title>slack cable</title>\n";
+    path_batch dashed = start_paths(out);
+    for (std::size_t e = 0; e < bars; ++e)
+      if (slack[e]) append_shape(dashed, s, after, e);
+    finish_paths(dashed);
+    out += "</g>\n";
+  }
   out += "</g>\n";
   append_supports(out, s, view.axes, after, marks);
   append_loads(out, s, view.axes, after, marks);
   append_numbers(out, s, after);
-  append_legend(out, colour_heading(s, options.colour), limit, any_undefined, largest_load(s), marks.shown);
+  append_legend(out, colour_heading(s, options.colour), limit, any_undefined, any_slack, largest_load(s), marks.shown);
   if (s.materials.size() > 1) append_materials(out, s);
   append_scale_bar(out, f);
   out += "</svg>\n";

@@ -59,7 +59,10 @@ std::string comment_of(const std::string& title) {
 }
 
 // The appended data: each array is a block of its byte count (UInt64) and then its bytes,
-// at the offset its DataArray element names.
+// at the offset its DataArray element names. The blocks lie in the reverse order of their
+// elements: meshio renumbers the offsets as it reads and looks each one up by its number,
+// first match in the document, so an element it has already renumbered must come after any
+// element it has yet to find, or it takes the one for the other.
 struct appended_blocks {
   struct block {
     std::size_t bytes;
@@ -67,14 +70,24 @@ struct appended_blocks {
   };
   std::vector<block> blocks;
   std::size_t size = 0;
+  std::vector<std::size_t> offsets;  // of each block, once the sizes are known; empty while they are counted
 
   // The DataArray element of a new block; `attributes` are its type, name and shape.
   std::string element(const std::string& indent, const std::string& attributes, std::size_t bytes,
                       std::function<char*(char*)> write) {
+    const std::size_t offset = offsets.empty() ? 0 : offsets[blocks.size()];
     std::string out = indent + "<DataArray " + attributes + " format=\"appended\" offset=\"" +
-                      std::to_string(size) + "\"/>\n";
+                      std::to_string(offset) + "\"/>\n";
     blocks.push_back({bytes, std::move(write)});
     size += sizeof(uint64_t) + bytes;
+    return out;
+  }
+
+  // Each block's offset with the last block first, from the sizes counted.
+  std::vector<std::size_t> reversed_offsets() const {
+    std::vector<std::size_t> out(blocks.size());
+    std::size_t at = 0;
+    for (std::size_t i = blocks.size(); i-- > 0;) out[i] = at, at += sizeof(uint64_t) + blocks[i].bytes;
     return out;
   }
 };
@@ -104,10 +117,11 @@ void check_fits(const grid_state& s) {
 
 }  // namespace
 
-std::string render_vtu(const grid_state& s) {
-  check_fits(s);
+namespace {
+
+// The XML of the file, its DataArray elements pointing into `data`.
+std::string document(const grid_state& s, appended_blocks& data) {
   const std::size_t nodes = s.initial.size(), bars = s.bars.size();
-  appended_blocks data;
   std::string xml = "<?xml version=\"1.0\"?>\n";
   if (!s.title.empty()) xml += comment_of(s.title);
   for (const std::string& note : s.notes) xml += comment_of(note);
@@ -175,6 +189,18 @@ std::string render_vtu(const grid_state& s) {
     return at + bars;
   });
   xml += "      </Cells>\n    </Piece>\n  </UnstructuredGrid>\n  <AppendedData encoding=\"raw\">\n   _";
+  return xml;
+}
+
+}  // namespace
+
+std::string render_vtu(const grid_state& s) {
+  check_fits(s);
+  appended_blocks sizes;
+  (void)document(s, sizes);
+  appended_blocks data;
+  data.offsets = sizes.reversed_offsets();
+  std::string xml = document(s, data);
 
   // The data ends with a line break before the closing tag: meshio takes the data up to it.
   const std::string closing = "\n  </AppendedData>\n</VTKFile>\n";
@@ -182,10 +208,10 @@ std::string render_vtu(const grid_state& s) {
   const std::size_t start = out.size();
   out.resize(start + data.size + closing.size());
   char* at = out.data() + start;
-  for (const auto& b : data.blocks) {
-    char* begin = put(at, static_cast<uint64_t>(b.bytes));
-    at = b.write(begin);
-    if (static_cast<std::size_t>(at - begin) != b.bytes) fail(data_error, "a block of the .vtu data has the wrong size");
+  for (auto b = data.blocks.rbegin(); b != data.blocks.rend(); ++b) {
+    char* begin = put(at, static_cast<uint64_t>(b->bytes));
+    at = b->write(begin);
+    if (static_cast<std::size_t>(at - begin) != b->bytes) fail(data_error, "a block of the .vtu data has the wrong size");
   }
   std::memcpy(at, closing.data(), closing.size());
   return out;

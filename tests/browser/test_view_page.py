@@ -189,16 +189,143 @@ def check_two_materials(args, work):
         assert items[1].startswith("rubber: Neo-Hooke, c1 = 1000"), items
         assert browser.evaluate("document.getElementById('legend-heading').textContent").startswith("axial force"), \
             "the legend names the force"
-        # Bar 1 is a steel edge cable, bar 16 a rubber cord.
-        for bar, material in ((1, "steel"), (16, "rubber")):
+        # Bar 1 is a steel edge cable (taut), bar 16 a rubber cord.
+        for bar, material, state in ((1, "steel", "taut"), (16, "rubber", "tension")):
             point = browser.evaluate(f"kalvane.barPoint({bar})")
             browser.move_mouse(point["x"], point["y"])
             browser.wait_for(f"document.documentElement.dataset.picked === 'bar {bar}'", 15)
             text = browser.evaluate("document.getElementById('pick').textContent")
             assert f"\nmaterial {material} (" in text, text
             force = float(re.search(r"axial force (\S+)", text).group(1))
-            assert force > 0 and "state tension" in text, text
+            assert force > 0 and f"state {state}" in text, text
         no_network(browser, page)
+        assert not browser.dialogs()
+
+
+# The shallow two-bar truss (steel in N and mm) loaded past its snap-through: a limit point,
+# then a jump to the inverted shape.
+SNAPPING_TRUSS = """Shallow two-bar truss
+: settings
+0.9 20 1E-6 0.0 10000 5
+: material
+1 70000.0
+: nodes
+3
+node x y z
+1 0 0 0
+2 2000 0 100
+3 4000 0 0
+: bars
+2
+bar n1 n2 area
+1 1 2 1000
+2 2 3 1000
+: prescribed displacements
+7
+node c v
+1 1 0
+1 2 0
+1 3 0
+2 2 0
+3 1 0
+3 2 0
+3 3 0
+: loads
+1
+node c v
+2 3 -12000
+"""
+
+
+def page_state(browser):
+    """The state shown, the apex on the screen, the label and the event passed."""
+    return (int(browser.attribute("data-state")), browser.evaluate("kalvane.nodePoint(2)"),
+            browser.evaluate("document.getElementById('state-label').textContent"),
+            browser.evaluate("document.getElementById('state-event').textContent"))
+
+
+def slide_to(browser, index):
+    browser.evaluate("(() => { const s = document.getElementById('state'); s.value = '%d';"
+                     " s.dispatchEvent(new Event('input')); return true; })()" % index)
+    browser.wait_for(f"document.documentElement.dataset.state === '{index}'", 15)
+
+
+def check_states(args, work):
+    """kalvane-path's states played: the slider moves the drawn shape, the curve's marker
+    follows, a click on the curve shows its state, the events are named as they are passed,
+    play runs to the end, and #state=N opens at state N."""
+    folder = os.path.join(work, "truss")
+    os.makedirs(folder)
+    with open(os.path.join(folder, "input.txt"), "w", encoding="utf-8") as f:
+        f.write(SNAPPING_TRUSS)
+    subprocess.run([args.path], cwd=folder, stdout=subprocess.DEVNULL)  # exit 3: past a snap-through
+    run = os.path.join(folder, "path")
+    subprocess.run([args.view, "--html", "--dir", run], check=True, stdout=subprocess.DEVNULL)
+    with open(os.path.join(run, "path.csv"), encoding="utf-8") as f:
+        rows = [line.split(",") for line in f.read().splitlines()[1:]]
+    limit = next(i for i, r in enumerate(rows) if r[7] == "limit")
+    page = os.path.join(run, "kalvane.html")
+    with chromium.Browser(1300, 700) as browser:
+        browser.open(page)
+        count = browser.evaluate("kalvane.animation.count")
+        assert count == len(rows), (count, len(rows))
+        # It opens on the report's state, the last, past the limit point and the jump.
+        state, apex, label, event = page_state(browser)
+        assert state == count - 1 and label.startswith(f"state {count} of {count}"), label
+        assert event.startswith("passed: jump at 0.84"), event
+        # The start: the apex at its drawn place, nothing passed yet.
+        slide_to(browser, 0)
+        _, start, label, event = page_state(browser)
+        assert label.endswith("load factor 0") and event == "", (label, event)
+        assert abs(start["y"] - apex["y"]) > 20, (start, apex)  # the inverted truss is drawn far below
+        # Just past the limit point, it is named.
+        slide_to(browser, limit)
+        _, at_limit, _, event = page_state(browser)
+        assert event.startswith("passed: limit point at 0.84"), event
+        assert at_limit["y"] > start["y"], (at_limit, start)  # lower on the screen: the apex went down
+        # The curve's marker stands on the state's point; a click on the first point shows it.
+        marker = browser.evaluate("(() => { const c = document.querySelector('#curve-plot .current');"
+                                  " return [c.getAttribute('cx'), c.getAttribute('cy')]; })()")
+        limit_marker = browser.evaluate("(() => { const l = document.querySelector('#curve-plot .limit');"
+                                        " return l.getAttribute('d'); })()")
+        assert limit_marker.startswith(f"M{marker[0]} "), (marker, limit_marker)
+        point = browser.evaluate("kalvane.curvePoint(0)")
+        browser.evaluate("(() => { document.getElementById('curve-plot').dispatchEvent(new MouseEvent('click',"
+                         " {clientX: %r, clientY: %r, bubbles: true})); return true; })()" % (point["x"], point["y"]))
+        browser.wait_for("document.documentElement.dataset.state === '0'", 15)
+        # Play runs through every state to the last and stops there.
+        browser.evaluate("document.getElementById('play').click(), true")
+        browser.wait_for(f"document.documentElement.dataset.state === '{count - 1}' &&"
+                         " document.documentElement.dataset.playing === 'false'", 30)
+        no_network(browser, page)
+        assert not browser.dialogs()
+        # A link to state 3 opens there.
+        browser.open(page + "#state=3")
+        browser.wait_for("document.documentElement.dataset.state === '2'", 15)
+
+
+def check_slack(args, work):
+    """The saddle net, some of whose cables go slack: the legend names slack cables, and a
+    picked cable says whether it is slack or taut, as bars.csv does."""
+    folder = os.path.join(work, "saddle")
+    os.makedirs(folder)
+    shutil.copy(os.path.join(args.examples, "saddle_net", "model.json"), folder)
+    subprocess.run([args.path], cwd=folder, stdout=subprocess.DEVNULL)
+    run = os.path.join(folder, "path")
+    subprocess.run([args.view, "--html", "--dir", run], check=True, stdout=subprocess.DEVNULL)
+    with open(os.path.join(run, "bars.csv"), encoding="utf-8") as f:
+        states = [line.rsplit(",", 1)[1] for line in f.read().splitlines()[1:]]
+    slack, taut = states.index("slack") + 1, states.index("taut") + 1
+    page = os.path.join(run, "kalvane.html")
+    with chromium.Browser(1300, 700) as browser:
+        browser.open(page)
+        assert not browser.evaluate("document.getElementById('legend-slack').hidden")
+        for bar, state in ((slack, "slack"), (taut, "taut")):
+            point = browser.evaluate(f"kalvane.barPoint({bar})")
+            browser.move_mouse(point["x"], point["y"])
+            browser.wait_for(f"document.documentElement.dataset.picked === 'bar {bar}'", 15)
+            text = browser.evaluate("document.getElementById('pick').textContent")
+            assert f"\nstate {state}" in text, text
         assert not browser.dialogs()
 
 
@@ -209,6 +336,8 @@ CASES = {
     "escaping": check_escaping,
     "path": check_path,
     "two_materials": check_two_materials,
+    "states": check_states,
+    "slack": check_slack,
 }
 
 

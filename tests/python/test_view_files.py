@@ -139,27 +139,41 @@ def test_the_title_does_not_disturb_the_readers(tmp_path):
     check_against_run(read_with_meshio(tmp_path / "kalvane.vtu"), tmp_path)
 
 
-def test_the_path_folder_gives_a_series_at_its_load_factors(tmp_path):
-    """kalvane-path's folder: the .pvd names each state with its load factor as its time,
-    and every state it names reads."""
+def path_rows(folder):
+    return [row.split(",") for row in (folder / "path.csv").read_text().splitlines()[1:]]
+
+
+@pytest.mark.parametrize("loading", ["staged", "together"])
+def test_the_path_folder_gives_a_series_of_its_states(loading, tmp_path):
+    """kalvane-path's folder: the .pvd names a .vtu per state of path.states, in the path's
+    order, at times that rise: the load factors where they rise (loading together), else the
+    states' rows; both readers read every state with its own load factor, and the last state
+    is the report's."""
     shutil.copyfile(SOURCE / "examples" / "cable_net" / "input.txt", tmp_path / "input.txt")
-    run([PATH], tmp_path)
+    run([PATH, "--loading", loading], tmp_path)
     folder = tmp_path / "path"
     out = run([VIEW, "--vtk-only", "--dir", str(folder)], tmp_path)
     assert f"wrote {folder}/kalvane.pvd" in out
     root = ET.parse(folder / "kalvane.pvd").getroot()
     assert root.get("type") == "Collection"
     sets = root.findall("./Collection/DataSet")
-    assert len(sets) >= 1
+    states = int.from_bytes((folder / "path.states").read_bytes()[20:24], "little")
+    rows = path_rows(folder)
+    assert len(sets) == states == len(rows)  # a small model keeps every point
     times = [float(s.get("timestep")) for s in sets]
-    assert times == sorted(times) and len(set(times)) == len(times)
-    rows = (folder / "path.csv").read_text().splitlines()[1:]
-    load_factors = {float(row.split(",")[1]) for row in rows}
+    assert all(a < b for a, b in zip(times, times[1:]))
     for entry, time in zip(sets, times):
-        assert time in load_factors
         state = folder / entry.get("file")
         for grid in (read_with_vtk(state), read_with_meshio(state)):
-            assert float(np.ravel(grid["field"]["load_factor"])[0]) == time
-        check_against_run(read_with_meshio(state), folder)
-    # The cable net reaches full load on a stable equilibrium: that is the state written.
-    assert times[-1] == 1.0
+            row = int(np.ravel(grid["field"]["row"])[0])
+            load_factor = float(np.ravel(grid["field"]["load_factor"])[0])
+            assert load_factor == float(rows[row][1])
+            assert time == (load_factor if loading == "together" else row)
+            assert set(grid["cell"]) == {"stress", "axial_force", "area", "state"}
+    # The last state is the report's, to every printed digit; the first is unmoved.
+    first, last = read_with_meshio(folder / sets[0].get("file")), read_with_meshio(folder / sets[-1].get("file"))
+    assert not first["point"]["displacement"].any()
+    report = read_report((folder / "output.txt").read_text())
+    for row, printed in zip(last["point"]["displacement"], report["displacements"]):
+        assert all(printed_as(v, p) for v, p in zip(row, printed)), (row, printed)
+    assert all(printed_as(v, p) for v, p in zip(last["cell"]["stress"], report["stresses"]))

@@ -7,7 +7,9 @@
   var core = url(text('three-core'));
   var three = url(point(text('three-module'), "'./three.core.js'", core));
   var orbit = url(point(text('three-orbit'), "'three'", three));
-  var page = url(point(point(text('kalvane-page'), "'three/addons/controls/OrbitControls.js'", orbit), "'three'", three));
+  var animate = url(text('kalvane-animate'));
+  var page = url(point(point(point(text('kalvane-page'), "'three/addons/controls/OrbitControls.js'", orbit), "'three'", three),
+                       "'./animate.js'", animate));
   import(page).catch(function (error) {
     var message = document.getElementById('message');
     message.textContent = 'The page could not start: ' + error;

@@ -1,8 +1,10 @@
 // The 3-D page of kalvane-view: the undeformed and the deformed structure as one line buffer
-// each, supports and loads, picking, and kalvane-path's load-displacement curve.
+// each (slack cables dashed), supports and loads, picking, and kalvane-path's
+// load-displacement curve with its states played (animate.js).
 // Every text of the model arrives as JSON data and reaches the document only as textContent.
 import * as THREE from 'three';
 import { OrbitControls } from 'three/addons/controls/OrbitControls.js';
+import { startAnimation } from './animate.js';
 
 const root = document.documentElement;
 const meta = JSON.parse(document.getElementById('kalvane-meta').textContent);
@@ -38,11 +40,36 @@ const barForce = decoded('kalvane-force', Float64Array);
 const barStretch = decoded('kalvane-stretch', Float64Array);
 const barMaterial = decoded('kalvane-material', Uint32Array);
 const barState = decoded('kalvane-state', Uint8Array);
+const barCable = decoded('kalvane-cable', Uint8Array);  // 1: a tension-only cable
 const materials = meta.materials;
 const stateNames = ['tension', 'compression', 'slack'];
+// The state each bar is drawn in: a model file's own, or the path's state's as it plays.
+const shownState = new Uint8Array(barCount);
+if (barState.length === barCount) shownState.set(barState);
+const statesKnown = barState.length === barCount || !!meta.animation;
 performance.mark('kalvane-decoded');
 
+// The colour scale of kalvane-view's pictures (svg.cpp's stress_colour): from grey at zero
+// to the tension or compression colour at the limit, black for a value that is not a number.
+const hex = (text) => [1, 3, 5].map((i) => parseInt(text.slice(i, i + 2), 16));
+const scale = { tension: hex(meta.scale.tension), neutral: hex(meta.scale.neutral), compression: hex(meta.scale.compression) };
+function colourOf(value, limit, out, at) {
+  let rgb;
+  if (Number.isNaN(value)) rgb = [0, 0, 0];
+  else if (value === 0) rgb = scale.neutral;
+  else {
+    let t = value / limit;
+    if (!(Math.abs(t) <= 1)) t = value > 0 ? 1 : -1;
+    const end = t > 0 ? scale.tension : scale.compression, w = Math.abs(t);
+    rgb = [0, 1, 2].map((c) => Math.round(scale.neutral[c] + (end[c] - scale.neutral[c]) * w));
+  }
+  out[at] = out[at + 3] = rgb[0];
+  out[at + 1] = out[at + 4] = rgb[1];
+  out[at + 2] = out[at + 5] = rgb[2];
+}
+
 const colour = {
+  slack: 0x999999,
   undeformed: 0xbbbbbb, nodes: 0x333333, supports: 0x1b7837, loads: 0xe66101, highlight: 0xffb000,
 };
 
@@ -141,6 +168,13 @@ for (let e = 0; e < barCount; ++e)
   for (let c = 0; c < 3; ++c) barColours[6 * e + c] = barColours[6 * e + 3 + c] = colours[3 * e + c];
 const deformed = lineObject(new Float32Array(6 * barCount), new THREE.LineBasicMaterial({ vertexColors: true }),
                             barColours);
+// Slack cables: the same positions, drawn by a second index as grey dashes; the deformed
+// shape's own index leaves them out. Both indices are rewritten in place as the states change.
+deformed.geometry.setIndex(new THREE.BufferAttribute(new Uint32Array(2 * barCount), 1));
+const slackGeometry = new THREE.BufferGeometry();
+slackGeometry.setAttribute('position', deformed.geometry.attributes.position);
+slackGeometry.setAttribute('lineDistance', new THREE.BufferAttribute(new Float32Array(2 * barCount), 1));
+slackGeometry.setIndex(new THREE.BufferAttribute(new Uint32Array(2 * barCount), 1));
 const nodeGeometry = new THREE.BufferGeometry();
 nodeGeometry.setAttribute('position', new THREE.BufferAttribute(deformedNodes, 3));
 const nodeDots = new THREE.Points(nodeGeometry, new THREE.PointsMaterial({ color: colour.nodes, size: 4, sizeAttenuation: false }));
@@ -150,7 +184,37 @@ nodeDots.visible = nodeCount <= 5000;  // dots help on a small model and hide a 
 // deformed one (a net that sags away from the viewer would otherwise vanish behind it).
 undeformed.material.depthWrite = false;
 undeformed.renderOrder = -1;
-scene.add(undeformed, deformed, nodeDots);
+const slack = new THREE.LineSegments(slackGeometry, new THREE.LineDashedMaterial({
+  color: colour.slack, dashSize: 0.12 * meanBar, gapSize: 0.08 * meanBar }));
+slack.frustumCulled = false;
+scene.add(undeformed, deformed, slack, nodeDots);
+
+// Each bar into the solid or the dashed set by its state; returns the count of slack ones.
+function sortBarsByState() {
+  const solid = deformed.geometry.index, dashed = slackGeometry.index;
+  let s = 0, d = 0;
+  for (let e = 0; e < barCount; ++e) {
+    const into = shownState[e] === 2 ? dashed.array : solid.array;
+    const at = shownState[e] === 2 ? (d += 2) - 2 : (s += 2) - 2;
+    into[at] = 2 * e;
+    into[at + 1] = 2 * e + 1;
+  }
+  deformed.geometry.setDrawRange(0, s);
+  slackGeometry.setDrawRange(0, d);
+  solid.needsUpdate = dashed.needsUpdate = true;
+  return d / 2;
+}
+
+// The dashes run along each bar from its first end.
+function placeDashes() {
+  const p = deformed.geometry.attributes.position.array, distance = slackGeometry.attributes.lineDistance;
+  for (let e = 0; e < barCount; ++e) {
+    const a = 6 * e;
+    distance.array[2 * e] = 0;
+    distance.array[2 * e + 1] = Math.hypot(p[a + 3] - p[a], p[a + 4] - p[a + 1], p[a + 5] - p[a + 2]);
+  }
+  distance.needsUpdate = true;
+}
 
 // ---- Supports and loads, drawn at the nodes of the deformed shape.
 const marks = meta.marks;
@@ -238,9 +302,11 @@ function placeDeformed() {
   nodePositions(magnify, deformedNodes);
   barPositions(deformedNodes, deformed.geometry.attributes.position.array, true);
   deformed.geometry.attributes.position.needsUpdate = true;
+  placeDashes();
   nodeGeometry.attributes.position.needsUpdate = true;
-  placeSupports(deformedNodes);
-  placeLoads(deformedNodes);
+  // Hidden marks are placed when shown: thousands of load arrows cost a state change of a large net.
+  if (supports.visible) placeSupports(deformedNodes);
+  if (loads.visible) placeLoads(deformedNodes);
   document.getElementById('magnify-value').textContent = ' ' + magnify.toPrecision(4) +
     (Math.abs(magnify - meta.auto_magnification) < 1e-9 * magnify ? ' (auto)' : '');
   root.setAttribute('data-magnification', String(magnify));
@@ -418,14 +484,16 @@ function describe(hit) {
     lines.push(`bar ${e + 1}`, `nodes ${ends[2 * e] + 1} \u2013 ${ends[2 * e + 1] + 1}`);
     if (materials.length) {
       const m = materials[barMaterial[e]];
-      lines.push(`material ${m.name} (${m.law})`, `axial force ${number(barForce[e])}`,
-                 `stress ${number(stress[e])}`, `stretch ${number(barStretch[e])}`,
-                 `state ${stateNames[barState[e]]}`);
+      lines.push(`material ${m.name} (${m.law})`, `axial force ${number(barForce[e])}`, `stress ${number(stress[e])}`);
+      // The stretch on the rest length is the report's; the path's states carry none.
+      if (atReport) lines.push(`stretch ${number(barStretch[e])}`);
     } else {
       const stretch = stretchOf(e);
       lines.push(`stress ${number(stress[e])}`, `axial force ${number(stress[e] * areaOf(e) / stretch)}`,
                  `stretch ${number(stretch)}`);
     }
+    // A cable is taut or slack; a bar is in tension or compression.
+    if (statesKnown) lines.push(`state ${barCable[e] && shownState[e] === 0 ? 'taut' : stateNames[shownState[e]]}`);
   } else {
     markIndex = markIndex || new Map(marks.node.map((node, i) => [node, i]));
     const k = hit.node, i = markIndex.get(k + 1);
@@ -510,11 +578,13 @@ window.addEventListener('keydown', (event) => {
   else if (key === 'i') fit(directions.iso);
   else if (key === 'f') fit();
 });
-const toggles = { 'show-undeformed': [undeformed], 'show-deformed': [deformed, nodeDots], 'show-supports': [supports], 'show-loads': [loads] };
+const toggles = { 'show-undeformed': [undeformed], 'show-deformed': [deformed, slack, nodeDots], 'show-supports': [supports], 'show-loads': [loads] };
 for (const [id, objects] of Object.entries(toggles)) {
   const box = document.getElementById(id);
   box.addEventListener('change', () => {
     for (const object of objects) object.visible = box.checked && (object !== nodeDots || nodeCount <= 5000);
+    if (box.checked && objects[0] === supports) placeSupports(deformedNodes);
+    if (box.checked && objects[0] === loads) placeLoads(deformedNodes);
     requestRender();
   });
 }
@@ -578,7 +648,7 @@ function drawCurve(path) {
   // points lie on the zero load line, in grey, whatever its own factor.
   const staged = path.stage.some((stage) => stage === 2);
   const points = path.stage.map((stage, i) => ({
-    stage, x: Number(path.displacement[i]), factor: Number(path.load_factor[i]), kind: path.kind[i],
+    row: i, stage, x: Number(path.displacement[i]), factor: Number(path.load_factor[i]), kind: path.kind[i],
     y: staged && stage === 1 ? 0 : Number(path.load_factor[i]), stable: path.negative_pivots[i] === 0,
   })).filter((p) => Number.isFinite(p.x) && Number.isFinite(p.y));
   document.getElementById('curve').hidden = false;
@@ -618,12 +688,42 @@ function drawCurve(path) {
     add('title', {}, marker).textContent = `stage ${p.stage}, load factor ${number(p.factor)}, ${path.label} ${number(p.x)} ` +
       `(${p.kind}${p.stable ? '' : ', unstable'})`;
   }
+  // The state shown, on the curve; a click picks the point nearest it.
+  const current = add('circle', { class: 'current', r: 6, cx: -100, cy: -100 });
+  const byRow = new Map(points.map((p) => [p.row, p]));
+  const curve = {
+    place(row) {
+      const p = byRow.get(row);
+      current.setAttribute('visibility', p ? 'visible' : 'hidden');
+      if (p) current.setAttribute('cx', sx(p.x)), current.setAttribute('cy', sy(p.y));
+    },
+    onPick(handler) {
+      svg.classList.add('pickable');
+      svg.addEventListener('click', (event) => {
+        const at = new DOMPoint(event.clientX, event.clientY).matrixTransform(svg.getScreenCTM().inverse());
+        let best = null, bestDistance = Infinity;
+        for (const p of points) {
+          const distance = Math.hypot(sx(p.x) - at.x, sy(p.y) - at.y);
+          if (distance < bestDistance) best = p, bestDistance = distance;
+        }
+        if (best) handler(best.row);
+      });
+    },
+    // Where the point of `row` is on the screen, for tests and scripts.
+    clientPoint(row) {
+      const p = byRow.get(row);
+      if (!p) return null;
+      const q = new DOMPoint(sx(p.x), sy(p.y)).matrixTransform(svg.getScreenCTM());
+      return { x: q.x, y: q.y };
+    },
+  };
   const counts = (kind) => points.filter((p) => p.kind === kind).length;
   document.getElementById('curve-legend').textContent =
     `${points.length} converged points; \u25b2 limit points: ${counts('limit')}; \u25c6 bifurcation points: ` +
     `${counts('bifurcation')}; dashed: unstable (a negative pivot)` + (staged ? '; grey: stage 1, no load yet' : '');
+  return curve;
 }
-if (meta.path) drawCurve(meta.path);
+const curve = meta.path ? drawCurve(meta.path) : null;
 
 // ---- For tests and scripts: where a bar's middle or a node is on the screen.
 function clientPoint(p) {
@@ -637,6 +737,7 @@ window.kalvane = {
     return clientPoint([0, 1, 2].map((c) => (p[6 * e + c] + p[6 * e + 3 + c]) / 2));
   },
   nodePoint: (node) => clientPoint(Array.from(deformedNodes.subarray(3 * (node - 1), 3 * node))),
+  curvePoint: (row) => (curve ? curve.clientPoint(row) : null),
 };
 
 // ---- The first frame, then the page's state for anyone who reads it.
@@ -655,6 +756,46 @@ function firstFrameDrawn() {
     root.setAttribute('data-ready', 'true');
   });
 }
+// ---- kalvane-path's states: state i's displacements, forces, stresses and bar states put in
+// place of the page's own, in the same buffers; the report's own state keeps its full digits.
+let atReport = true;
+let animation = null;
+function startStates(a) {
+  const block = (name, Type) => decoded('kalvane-states-' + name, Type);
+  const states = { displacement: block('displacement', Float32Array), force: block('force', Float32Array),
+                   stress: block('stress', Float32Array), state: block('state', Uint8Array) };
+  const report = { displacement: displacement.slice(), stress: stress.slice(), force: barForce.slice(), state: shownState.slice() };
+  const values = meta.colour.by === 'force' ? states.force : states.stress;
+  const slice = (array, i, size) => array.subarray(size * i, size * (i + 1));
+  document.getElementById('legend-high').textContent = '+' + number(a.limit);
+  document.getElementById('legend-low').textContent = '\u2212' + number(a.limit);
+  document.getElementById('legend-slack').hidden = !states.state.includes(2);
+  const show = (i) => {
+    atReport = i === a.start;
+    const from = atReport ? null : i;
+    displacement.set(from === null ? report.displacement : slice(states.displacement, i, 3 * nodeCount));
+    stress.set(from === null ? report.stress : slice(states.stress, i, barCount));
+    if (barForce.length) barForce.set(from === null ? report.force : slice(states.force, i, barCount));
+    shownState.set(from === null && barState.length ? report.state : slice(states.state, i, barCount));
+    // One scale for the whole path, so that the colours of two states compare.
+    const value = slice(values, i, barCount);
+    for (let e = 0; e < barCount; ++e) colourOf(value[e], a.limit, barColours, 6 * e);
+    deformed.geometry.attributes.color.needsUpdate = true;
+    sortBarsByState();
+    placeDeformed();
+    panel.hidden = true;
+    highlight.visible = highlightDot.visible = false;
+    requestRender();
+  };
+  return startAnimation({ animation: a, path: meta.path, root, show, curve });
+}
+
+document.getElementById('legend-slack').hidden = !shownState.includes(2);
+sortBarsByState();
 placeDeformed();
 fit(directions.start);
+if (meta.animation && curve) {
+  animation = startStates(meta.animation);
+  window.kalvane.animation = animation;
+}
 performance.mark('kalvane-built');
