@@ -158,7 +158,12 @@ std::string snapping_truss() {
 std::vector<std::string> kinds_of(const std::string& csv) {
   std::vector<std::string> kinds;
   const auto lines = kalvane_test::lines_of(csv);
-  for (std::size_t i = 1; i < lines.size(); ++i) kinds.push_back(lines[i].substr(lines[i].rfind(',') + 1));
+  // The eighth column; the ninth names a cable's bar.
+  for (std::size_t i = 1; i < lines.size(); ++i) {
+    std::size_t start = 0;
+    for (int field = 0; field < 7; ++field) start = lines[i].find(',', start) + 1;
+    kinds.push_back(lines[i].substr(start, lines[i].find(',', start) - start));
+  }
   return kinds;
 }
 

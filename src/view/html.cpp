@@ -65,7 +65,7 @@ std::string json_triples(const std::vector<node_marks>& marks, bool reactions) {
 }
 
 std::string path_json(const load_path& path) {
-  std::string stage, load, displacement, pivots, kind;
+  std::string stage, load, displacement, pivots, kind, bar;
   for (const path_point& p : path.points) {
     const char* comma = stage.empty() ? "" : ",";
     stage += comma + std::to_string(p.stage);
@@ -73,10 +73,11 @@ std::string path_json(const load_path& path) {
     displacement += comma + json_number(p.displacement);
     pivots += comma + std::to_string(p.negative_pivots);
     kind += comma + script_json_string(p.kind);
+    bar += comma + std::to_string(p.bar);
   }
   return "{\"label\":" + script_json_string(path.displacement_label) + ",\"stage\":[" + stage +
          "],\"load_factor\":[" + load + "],\"displacement\":[" + displacement + "],\"negative_pivots\":[" +
-         pivots + "],\"kind\":[" + kind + "]}";
+         pivots + "],\"kind\":[" + kind + "],\"bar\":[" + bar + "]}";
 }
 
 std::string quoted_hex(rgb c) {

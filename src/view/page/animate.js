@@ -27,7 +27,9 @@ export function startAnimation(page) {
   const events = [];
   path.kind.forEach((kind, row) => {
     if (kind !== 'regular' && !(kind === 'jump' && row > 0 && path.kind[row - 1] === 'jump'))
-      events.push({ row, text: `${eventNames[kind] || kind} at ${number(path.load_factor[row])}` });
+      events.push({ row, text: kind === 'slack' || kind === 'taut'
+        ? `cable ${path.bar[row]} went ${kind} at ${number(path.load_factor[row])}`
+        : `${eventNames[kind] || kind} at ${number(path.load_factor[row])}` });
   });
 
   let current = -1;
