@@ -5,6 +5,7 @@ import csv
 import json
 import math
 import os
+import tempfile
 
 from typing import Any, Optional, Union
 
@@ -143,19 +144,36 @@ class Result:
 
 
 class PathRun:
-    """The equilibrium kalvane-path wrote: its arrays by name (as Result reads a run) and the
-    files of the state (kalvane's three layouts and bars.csv)."""
+    """The equilibrium kalvane-path's run writes: its arrays by name (as Result reads a run)
+    and the run held in memory, which writes the state's files (kalvane's three layouts and
+    bars.csv). Pickled, it carries those files' bytes instead of the run."""
 
     _STATE_FILES = ("abaqusfile.inp", "autocad.scr", "output.txt", "bars.csv")
 
-    def __init__(self, arrays: dict[str, Any], files: dict[str, str]):
+    def __init__(self, arrays: dict[str, Any], held: Any = None, files: Optional[dict[str, bytes]] = None):
         self.__dict__.update(arrays)
-        self.files = {name: files[name] for name in self._STATE_FILES}
+        self._arrays = arrays
+        self._held_path = held
+        self._files = files
 
     def write(self, folder: str) -> None:
-        for name, text in self.files.items():
-            with open(os.path.join(folder, name), "w", encoding="utf-8", newline="") as f:
-                f.write(text)
+        if self._held_path is not None:
+            self._held_path.write_state(folder)
+            return
+        for name, data in self._files.items():
+            with open(os.path.join(folder, name), "wb") as f:
+                f.write(data)
+
+    def __reduce__(self) -> tuple:
+        files = self._files
+        if files is None:
+            with tempfile.TemporaryDirectory(prefix="kalvane-state-") as scratch:
+                self._held_path.write_state(scratch)
+                files = {}
+                for name in self._STATE_FILES:
+                    with open(os.path.join(scratch, name), "rb") as f:
+                        files[name] = f.read()
+        return (PathRun, (self._arrays, None, files))
 
 
 def _restored(model: Any, state: tuple) -> Result:
