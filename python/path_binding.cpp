@@ -3,6 +3,7 @@
 #include <pybind11/pybind11.h>
 #include <pybind11/stl.h>
 
+#include <array>
 #include <memory>
 #include <optional>
 
@@ -92,6 +93,29 @@ struct held_path {
   path::outcome outcome;
 };
 
+// The structure kalvane-path runs on, with its file's name and text. A model input.txt holds
+// goes as input.txt, read by kalvane's own reader as the program reads it, so the run and its
+// files are the program's own; any other as the model file.
+struct given_model {
+  std::string name, text;
+  bool as_input = false;
+};
+
+given_model given_of(const held_structure& h, const std::string& title_line) {
+  given_model g;
+  g.as_input = beyond_kalvane(h.s).empty();
+  g.name = g.as_input ? input_file_name : model_file_name;
+  g.text = g.as_input ? input_text_of(h.s.base, title_line) : model_file_text(h.s);
+  return g;
+}
+
+// Without the interpreter: the structure of `g`, started and prepared.
+structure started(const held_structure& h, const given_model& g) {
+  structure s = g.as_input ? read_structure_text(g.text, g.name) : h.s;
+  path::start_structure(s);
+  return s;
+}
+
 }  // namespace
 
 void define_path(py::module_& module) {
@@ -114,6 +138,17 @@ void define_path(py::module_& module) {
           },
           py::arg("folder"), "Writes kalvane-path's files into `folder`; returns their names, in order.")
       .def(
+          "state",
+          [](const held_path& h) {
+            const newton::vector x = path::free_displacements(h.run);
+            const path::applied& at = h.run.end.at;
+            return py::make_tuple(array_of(x, {static_cast<py::ssize_t>(x.size())}),
+                                  py::make_tuple(at.loads, at.prescribed, at.weight),
+                                  h.run.written.base.iteration_count);
+          },
+          "What restore_path needs to rebuild the written state: (free displacements, (loads, prescribed, weight) "
+          "applied, Newton iterations).")
+      .def(
           "write_state",
           [](const held_path& h, const std::string& folder) {
             py::gil_scoped_release unlocked;
@@ -128,11 +163,7 @@ void define_path(py::module_& module) {
         path::options o;
         o.how = together ? newton::loading::together : newton::loading::staged;
         if (watch_node > 0) o.watch = path::component_ref{watch_node, watch_component};
-        // A model input.txt holds goes as input.txt, read by kalvane's own reader as the
-        // program reads it, so the run and its files are the program's own.
-        const bool as_input = beyond_kalvane(h.s).empty();
-        const std::string name = as_input ? input_file_name : model_file_name;
-        const std::string text = as_input ? input_text_of(h.s.base, title_line) : model_file_text(h.s);
+        const given_model g = given_of(h, title_line);
 
         // The callback runs with the interpreter held; its exception stops the path and is
         // raised again here, once the path has ended.
@@ -157,9 +188,7 @@ void define_path(py::module_& module) {
         auto held = std::make_shared<held_path>();
         {
           py::gil_scoped_release unlocked;
-          structure s = as_input ? read_structure_text(text, name) : h.s;
-          path::start_structure(s);
-          held->run = path::follow_run(std::move(s), name, text, o, observer);
+          held->run = path::follow_run(started(h, g), g.name, g.text, o, observer);
           held->outcome = path::outcome_of(held->run, held->run.facts);
         }
         if (raised) throw std::move(*raised);
@@ -170,6 +199,25 @@ void define_path(py::module_& module) {
       "kalvane-path's run on `structure` in memory (input.txt's title line `title_line` where input.txt holds the "
       "model); callback(stage, load_factor, kind, energy, smallest_pivot, negative_pivots, displacements) is told "
       "of every converged point and stops the path by returning False.");
+
+  module.def(
+      "restore_path",
+      [](const held_structure& h, const std::string& title_line, const reals& x, const std::array<double, 3>& at,
+         int iterations) {
+        const given_model g = given_of(h, title_line);
+        const newton::vector free = vector_of(x);
+        auto held = std::make_shared<held_path>();
+        {
+          py::gil_scoped_release unlocked;
+          held->run = path::restore_run(started(h, g), g.name, g.text, path::applied{at[0], at[1], at[2]}, free,
+                                        iterations);
+          held->outcome = path::state_of(held->run);
+        }
+        return held;
+      },
+      py::arg("structure"), py::arg("title_line"), py::arg("x"), py::arg("at"), py::arg("iterations"),
+      "The written state of a path from HeldPath.state(), without following the path again: the same arrays and "
+      "state files, bit for bit (its curve, events and summary empty).");
 }
 
 }  // namespace kalvane::python

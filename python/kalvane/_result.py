@@ -5,7 +5,6 @@ import csv
 import json
 import math
 import os
-import tempfile
 
 from typing import Any, Optional, Union
 
@@ -128,9 +127,11 @@ class Result:
                 out.writerow([_cell(row[name]) for name in _BAR_COLUMNS])
 
     def __reduce__(self) -> tuple:
-        """A path's Result is pickled as its model and the arrays and files it holds."""
+        """Pickled as its model and what rebuilds its state: for the path the written state's
+        free displacements, for kalvane's run what the minimiser left (an executor's worker
+        sends it so); unpickled, the arrays and the files are formed again, bit for bit."""
         if isinstance(self._run, PathRun):
-            return (Result, (self.model, self._run))
+            return (_restored_path, (self.model, self._run.state()))
         return self._reduce_run()
 
     def _reduce_run(self) -> tuple:
@@ -146,34 +147,25 @@ class Result:
 class PathRun:
     """The equilibrium kalvane-path's run writes: its arrays by name (as Result reads a run)
     and the run held in memory, which writes the state's files (kalvane's three layouts and
-    bars.csv). Pickled, it carries those files' bytes instead of the run."""
+    bars.csv)."""
 
-    _STATE_FILES = ("abaqusfile.inp", "autocad.scr", "output.txt", "bars.csv")
-
-    def __init__(self, arrays: dict[str, Any], held: Any = None, files: Optional[dict[str, bytes]] = None):
+    def __init__(self, arrays: dict[str, Any], held: Any):
         self.__dict__.update(arrays)
-        self._arrays = arrays
         self._held_path = held
-        self._files = files
 
     def write(self, folder: str) -> None:
-        if self._held_path is not None:
-            self._held_path.write_state(folder)
-            return
-        for name, data in self._files.items():
-            with open(os.path.join(folder, name), "wb") as f:
-                f.write(data)
+        self._held_path.write_state(folder)
 
-    def __reduce__(self) -> tuple:
-        files = self._files
-        if files is None:
-            with tempfile.TemporaryDirectory(prefix="kalvane-state-") as scratch:
-                self._held_path.write_state(scratch)
-                files = {}
-                for name in self._STATE_FILES:
-                    with open(os.path.join(scratch, name), "rb") as f:
-                        files[name] = f.read()
-        return (PathRun, (self._arrays, None, files))
+    def state(self) -> tuple:
+        """What rebuilds the written state: its free displacements, what it applies, its
+        Newton iterations."""
+        return self._held_path.state()
+
+
+def _restored_path(model: Any, state: tuple) -> "Result":
+    from ._model import _title_line
+    held = _core.restore_path(model._structure(), _title_line(model.title), *state)
+    return Result(model, PathRun(held.answer(), held))
 
 
 def _restored(model: Any, state: tuple) -> Result:

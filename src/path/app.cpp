@@ -115,6 +115,20 @@ double settle(structure& s, const newton::vector& x, int newton_steps) {
   return w.allowable_gradient;
 }
 
+// The written state at x, its loads applied: settled into the model with the report's
+// frame, its bars' answers, and kalvane's own check of it before any file is written.
+void hold_state(path_run& held, const newton::vector& x, int newton_steps) {
+  structure& written = held.written;
+  held.facts.gradient = settle(written, x, newton_steps);
+  held.results = newton::results_at(written, x);
+  if (kalvane_can_hold(written)) {
+    run_plan checking;
+    checking.first = checking.last = stage::check;
+    checking.write_files = false;
+    run(written.base, checking);
+  }
+}
+
 // The structure of the model file (or input.txt), read and prepared: its unknowns, its
 // bars' rest lengths, its self-weight.
 structure read_prepared(const std::string& path) {
@@ -189,20 +203,11 @@ path_run follow_run(structure given, const std::string& input_name, const std::s
   // The state written carries the loads, self-weight, prescribed displacements and rest
   // lengths it stands at: full load, or short of it the last stable point's.
   followed.written = s;
-  structure& written = followed.written;
-  apply(written, s, e.at);
-  summary_facts& facts = followed.facts;
-  const int refinement = refine(written, x, pattern, factor);
-  facts.gradient = settle(written, x, path.newton_steps + refinement);
-  followed.results = newton::results_at(written, x);
-  if (kalvane_can_hold(written)) {
-    // kalvane's own check of the state, before any file is written.
-    run_plan checking;
-    checking.first = checking.last = stage::check;
-    checking.write_files = false;
-    kalvane::run(written.base, checking);
-  }
+  apply(followed.written, s, e.at);
+  const int refinement = refine(followed.written, x, pattern, factor);
+  hold_state(followed, x, path.newton_steps + refinement);
 
+  summary_facts& facts = followed.facts;
   facts.input_name = input_name;
   facts.how = o.how;
   for (const newton::load_stage& stage : recorder.stages) facts.stages.push_back(stage.kind);
@@ -249,9 +254,39 @@ std::vector<std::string> write_run(const path_run& followed, const std::string& 
   return files;
 }
 
+path_run restore_run(structure given, const std::string& input_name, const std::string& input_bytes, applied at,
+                     const newton::vector& x, int newton_steps) {
+  path_run restored;
+  restored.given = std::move(given);
+  restored.input_bytes = input_bytes;
+  restored.facts.input_name = input_name;
+  restored.end.at = at;
+  if (x.size() != static_cast<std::size_t>(restored.given.base.free_count))
+    fail(data_error, input_name + ": a path's state of " + std::to_string(x.size()) +
+                         " free displacements does not fit the model's " +
+                         std::to_string(restored.given.base.free_count));
+  restored.written = restored.given;
+  apply(restored.written, restored.given, at);
+  hold_state(restored, x, newton_steps);
+  return restored;
+}
+
+newton::vector free_displacements(const path_run& held) {
+  const model& w = held.written.base;
+  newton::vector x;
+  for (int32_t p = 1; p <= w.free_count; ++p) x.push_back(w.unknowns(p));
+  return x;
+}
+
 outcome outcome_of(const path_run& followed, const summary_facts& facts) {
-  outcome done{followed.end.status, summary_text(followed.given.base, followed.path, followed.c, followed.end, facts),
-               {}, {}, followed.results};
+  outcome done = state_of(followed);
+  done.status = followed.end.status;
+  done.summary = summary_text(followed.given.base, followed.path, followed.c, followed.end, facts);
+  return done;
+}
+
+outcome state_of(const path_run& followed) {
+  outcome done{0, {}, {}, {}, followed.results};
   const model& at = followed.written.base;
   for (int32_t k = 1; k <= at.node_count; ++k)
     for (int j = 1; j <= 3; ++j) {

@@ -68,5 +68,16 @@ std::vector<std::string> write_run(const path_run& r, const std::string& folder,
 void write_state_files(const path_run& r, const std::string& folder);
 // The status, summary and arrays of the run; the summary names the files of `facts`.
 outcome outcome_of(const path_run& r, const summary_facts& facts);
+// Only the written equilibrium's arrays (status 0, no summary).
+outcome state_of(const path_run& r);
+
+// The written state again, without following the path: from the structure (started and
+// prepared), what the state applies (the run's end.at), its free displacements and the Newton
+// iterations it took. Its state files and arrays are the run's own, bit for bit; its curve,
+// events and summary are empty. Throws data_error when x does not fit the structure.
+path_run restore_run(structure given, const std::string& input_name, const std::string& input_bytes, applied at,
+                     const newton::vector& x, int newton_steps);
+// The written state's free displacements, for restore_run.
+newton::vector free_displacements(const path_run& r);
 
 }  // namespace kalvane::path

@@ -4,6 +4,7 @@ cables and self-weight; the model file; the path on them; and the refusals."""
 import csv
 import io
 import math
+import pickle
 
 import numpy as np
 import pytest
@@ -160,6 +161,25 @@ def test_a_cable_longer_than_its_span_hangs_slack_and_carries_nothing():
     assert list(r.slack) == [True, False]
     assert r.axial_forces[0] == 0.0 and r.axial_forces[1] > 0.0
     assert r.strains[0] == pytest.approx(1000.0 / 1100.0 - 1.0, rel=1e-12)
+
+
+@needs_path
+def test_a_paths_result_travels_as_its_state_and_comes_back_the_same_bits(tmp_path):
+    """Pickled (as an executor sends it), the result of a structure beyond input.txt is
+    rebuilt from its free displacements: every array and file the same, without the path."""
+    found = kalvane.path(two_spans(prestress=None, rest_lengths=[1100.0, 800.0]))
+    travelled = pickle.loads(pickle.dumps(found.result))
+    for name in ("displacements", "reactions", "residuals", "stresses", "axial_forces", "stretches", "strains"):
+        assert bits(getattr(travelled, name)).tolist() == bits(getattr(found.result, name)).tolist(), name
+    assert (travelled.slack == found.result.slack).all() and travelled.iterations == found.result.iterations
+    assert bits([travelled.objective, travelled.allowable_gradient]).tolist() == \
+        bits([found.result.objective, found.result.allowable_gradient]).tolist()
+    found.result.write(tmp_path / "here")
+    travelled.write(tmp_path / "there")
+    for name in ("abaqusfile.inp", "autocad.scr", "output.txt", "bars.csv"):
+        assert (tmp_path / "there" / name).read_bytes() == (tmp_path / "here" / name).read_bytes(), name
+    with pytest.raises(kalvane.Error, match="free displacements does not fit"):
+        kalvane._result._restored_path(found.result.model, (np.zeros(1), (1.0, 1.0, 1.0), 0))
 
 
 @needs_path
