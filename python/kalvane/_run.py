@@ -181,7 +181,7 @@ def _check_in(model: Model, result: Result, folder: str) -> dict[str, Any]:
 PATH_STATUS = {0: "full load reached on a stable equilibrium",
                3: "full load reached on a stable state, after a snap-through, a jump or a branch switch",
                2: "no stable equilibrium at full load (a collapse, a stall, or the callback stopped the path): "
-                  "the files hold the last stable point"}
+                  "the files hold the last stable point (the callback's: the point where it stopped the path)"}
 
 
 class PathPoint(NamedTuple):
@@ -244,10 +244,10 @@ class Path:
         self.outcome: str = held.outcome
         self.summary: str = held.summary
         c = held.curve()
-        self.curve = Curve(c["watch"], c["stage"], c["load_factor"], c["watched"], c["largest_displacement"],
+        self.curve: Curve = Curve(c["watch"], c["stage"], c["load_factor"], c["watched"], c["largest_displacement"],
                            c["total_potential"], c["smallest_pivot"], c["negative_pivots"], c["kind"])
-        self.events = [Event(*e) for e in held.events()]
-        self.result = result
+        self.events: list[Event] = [Event(*e) for e in held.events()]
+        self.result: Result = result
 
     def write(self, folder: PathLike) -> list[str]:
         """Writes kalvane-path's files into `folder` (made if missing), byte for byte what the
