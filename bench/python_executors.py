@@ -4,7 +4,7 @@ process, on a two-process pool and on a two-worker Dask LocalCluster; prints eac
 and its ratio to one process. A measuring script, never a test; it fails on no figure.
 
     PYTHONPATH=build/python /usr/bin/python3 bench/python_executors.py [--generate build/kalvane-generate]
-        [--bars 2000] [--runs 200]
+        [--bars 2000] [--runs 200] [--method path|lbfgs]
 
 The pool and the cluster are started before their clock starts; the time includes sending
 the models and the pickled Results both ways."""
@@ -42,15 +42,16 @@ def main():
     parser.add_argument("--generate", default="build/kalvane-generate")
     parser.add_argument("--bars", type=int, default=2000)
     parser.add_argument("--runs", type=int, default=200)
+    parser.add_argument("--method", choices=kalvane._run.METHODS, default="path")
     a = parser.parse_args()
     with tempfile.TemporaryDirectory(prefix="kalvane-executors-") as folder:
         models = study(a.generate, a.bars, a.runs, folder)
-    print(f"{a.runs} runs of a {models[0].bar_count}-bar net ({models[0].node_count} nodes)")
+    print(f"{a.runs} runs (method={a.method!r}) of a {models[0].bar_count}-bar net ({models[0].node_count} nodes)")
 
-    rows = [("one process", *timed(lambda: kalvane.solve_many(models, workers=1)))]
+    rows = [("one process", *timed(lambda: kalvane.solve_many(models, workers=1, method=a.method)))]
     with ProcessPoolExecutor(2, mp_context=multiprocessing.get_context("spawn")) as pool:
         pool.submit(int).result()  # the workers are up
-        rows.append(("two processes", *timed(lambda: kalvane.solve_many(models, executor=pool))))
+        rows.append(("two processes", *timed(lambda: kalvane.solve_many(models, executor=pool, method=a.method))))
     try:
         import distributed
     except ImportError:
@@ -59,7 +60,7 @@ def main():
         with distributed.LocalCluster(n_workers=2, threads_per_worker=1, processes=True, dashboard_address=None,
                                       silence_logs=logging.ERROR) as cluster, distributed.Client(cluster) as client:
             rows.append(("two-worker Dask LocalCluster",
-                         *timed(lambda: kalvane.solve_many(models, executor=client.get_executor()))))
+                         *timed(lambda: kalvane.solve_many(models, executor=client.get_executor(), method=a.method))))
 
     first = rows[0][2]
     alike = all(r.stretches.tobytes() == f.stretches.tobytes() for _, _, results in rows for r, f in zip(results, first))

@@ -9,7 +9,7 @@ from . import _core
 from ._errors import Error
 from ._model import Material, Model, Settings, linear_elastic, load, mooney_rivlin, neo_hooke, point_loads, read
 from ._result import Result
-from ._run import PATH_STATUS, Path, check, path, solve, solve_many
+from ._run import PATH_STATUS, Curve, Event, Path, PathPoint, check, path, solve, solve_many
 from ._loads import Combinations, Envelope, solve_combinations, self_weight
 
 __version__: str = _core.__version__
@@ -18,6 +18,6 @@ __version__: str = _core.__version__
 __all__ = [
     "Error", "Material", "Model", "Settings", "linear_elastic", "load", "mooney_rivlin", "neo_hooke", "point_loads",
     "read",
-    "Result", "PATH_STATUS", "Path", "check", "path", "solve", "solve_many", "Combinations", "Envelope",
+    "Result", "PATH_STATUS", "Curve", "Event", "Path", "PathPoint", "check", "path", "solve", "solve_many", "Combinations", "Envelope",
     "solve_combinations", "self_weight",
 ]

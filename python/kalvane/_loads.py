@@ -82,13 +82,16 @@ class Envelope:
     force), per node the largest displacement (its length), each with the combination that
     governs it: the first, in the combinations' order, that reaches it. A bar never in
     tension has tension 0.0 governed by None; likewise for compression, and a node that no
-    combination moves."""
+    combination moves. slack_under gives per bar the names of the combinations under which
+    it is slack (a cable shorter than its rest length, carrying nothing), in the
+    combinations' order: [] for a bar taut under every one."""
     tension: np.ndarray
     tension_by: list
     compression: np.ndarray
     compression_by: list
     displacement: np.ndarray
     displacement_by: list
+    slack_under: list
 
 
 @dataclass
@@ -117,7 +120,9 @@ def envelope_of(results: dict[str, Result]) -> Envelope:
     tension, tension_by = _extremes(forces, lambda v, best: v > best)
     compression, compression_by = _extremes(forces, lambda v, best: v < best)
     displacement, displacement_by = _extremes(lengths, lambda v, best: v > best)
-    return Envelope(tension, tension_by, compression, compression_by, displacement, displacement_by)
+    bars = len(next(iter(forces.values()))) if forces else 0
+    slack_under = [[name for name, r in results.items() if r.slack[b]] for b in range(bars)]
+    return Envelope(tension, tension_by, compression, compression_by, displacement, displacement_by, slack_under)
 
 
 def solve_combinations(model: Model, cases: Mapping[str, npt.ArrayLike],

@@ -127,9 +127,11 @@ class Result:
                 out.writerow([_cell(row[name]) for name in _BAR_COLUMNS])
 
     def __reduce__(self) -> tuple:
-        """A path's Result is pickled as its model and the arrays and files it holds."""
+        """Pickled as its model and what rebuilds its state: for the path the written state's
+        free displacements, for kalvane's run what the minimiser left (an executor's worker
+        sends it so); unpickled, the arrays and the files are formed again, bit for bit."""
         if isinstance(self._run, PathRun):
-            return (Result, (self.model, self._run))
+            return (_restored_path, (self.model, self._run.state()))
         return self._reduce_run()
 
     def _reduce_run(self) -> tuple:
@@ -143,19 +145,27 @@ class Result:
 
 
 class PathRun:
-    """The equilibrium kalvane-path wrote: its arrays by name (as Result reads a run) and the
-    files of the state (kalvane's three layouts and bars.csv)."""
+    """The equilibrium kalvane-path's run writes: its arrays by name (as Result reads a run)
+    and the run held in memory, which writes the state's files (kalvane's three layouts and
+    bars.csv)."""
 
-    _STATE_FILES = ("abaqusfile.inp", "autocad.scr", "output.txt", "bars.csv")
-
-    def __init__(self, arrays: dict[str, Any], files: dict[str, str]):
+    def __init__(self, arrays: dict[str, Any], held: Any):
         self.__dict__.update(arrays)
-        self.files = {name: files[name] for name in self._STATE_FILES}
+        self._held_path = held
 
     def write(self, folder: str) -> None:
-        for name, text in self.files.items():
-            with open(os.path.join(folder, name), "w", encoding="utf-8", newline="") as f:
-                f.write(text)
+        self._held_path.write_state(folder)
+
+    def state(self) -> tuple:
+        """What rebuilds the written state: its free displacements, what it applies, its
+        Newton iterations."""
+        return self._held_path.state()
+
+
+def _restored_path(model: Any, state: tuple) -> "Result":
+    from ._model import _title_line
+    held = _core.restore_path(model._structure(), _title_line(model.title), *state)
+    return Result(model, PathRun(held.answer(), held))
 
 
 def _restored(model: Any, state: tuple) -> Result:

@@ -1,20 +1,18 @@
 """Runs: one model, many side by side, the check of a run, and the loading path."""
 
-import csv
-import io
 import json
 import os
 import tempfile
 from collections.abc import Iterable
 from concurrent.futures import Executor, ThreadPoolExecutor
 from dataclasses import dataclass
-from typing import Any, Optional, Union
+from typing import Any, Callable, NamedTuple, Optional, Union
 
 import numpy as np
 
 from . import _core
 from ._errors import DATA_ERROR, INDEX_ERROR, Error, path_argument
-from ._model import Model
+from ._model import Model, _title_line
 from ._result import PathRun, Result
 
 PathLike = Union[str, "os.PathLike[str]"]
@@ -181,68 +179,121 @@ def _check_in(model: Model, result: Result, folder: str) -> dict[str, Any]:
 
 # kalvane-path's exit statuses, as its manual gives them.
 PATH_STATUS = {0: "full load reached on a stable equilibrium",
-               3: "full load reached only after a snap-through or past a bifurcation",
-               2: "no stable equilibrium at full load: a collapse; the files hold the last stable point"}
-PATH_FILES = ("output.txt", "autocad.scr", "abaqusfile.inp", "bars.csv", "path.csv", "path.svg")
+               3: "full load reached on a stable state, after a snap-through, a jump or a branch switch",
+               2: "no stable equilibrium at full load (a collapse, a stall, or the callback stopped the path): "
+                  "the files hold the last stable point (the callback's: the point where it stopped the path)"}
+
+
+class PathPoint(NamedTuple):
+    """A converged point of the path, as kalvane.path's callback sees it.
+
+    kind is provisional: the path names a limit or bifurcation point only once the steps after
+    it show it (Path.curve.kind has the final word)."""
+    stage: int
+    load_factor: float
+    kind: str
+    energy: float
+    smallest_pivot: float
+    negative_pivots: int
+    displacements: np.ndarray  # n x 3, every node's, the prescribed at the point's fraction
+
+
+class Event(NamedTuple):
+    """Something that befell the path, in order: kind "limit", "bifurcation", "branch_switch",
+    "jump", "slack" or "taut", as kalvane-path names them; `bar` is the cable that went slack
+    or taut (None for the whole structure's events); `modes` a bifurcation's buckling modes
+    (2: double)."""
+    kind: str
+    load_factor: float
+    stage: int
+    bar: Optional[int]
+    modes: int
 
 
 @dataclass
+class Curve:
+    """path.csv's columns, one entry per converged point, as numpy arrays (kind as strings):
+    watched is the displacement of the `watch` (node, component), largest_displacement the
+    largest length of a node's displacement, bar the cable of a "slack" or "taut" point (0 at
+    every other)."""
+    watch: tuple
+    stage: np.ndarray
+    load_factor: np.ndarray
+    watched: np.ndarray
+    largest_displacement: np.ndarray
+    total_potential: np.ndarray
+    smallest_pivot: np.ndarray
+    negative_pivots: np.ndarray
+    kind: list
+    bar: np.ndarray
+
+
 class Path:
-    """What kalvane-path gives for a model.
+    """What kalvane-path finds for a model, held in memory (no file is written until write()).
 
     status   its exit status: 0, 3 or 2 (PATH_STATUS says what each means)
-    summary  the summary it prints
-    curve    path.csv's columns by name, one entry per converged point (numbers as numpy
-             arrays, the kind of each point as a list of strings)
-    files    the text of output.txt, autocad.scr, abaqusfile.inp (the equilibrium reached, in
-             kalvane's layouts), bars.csv (each bar's force, strain and length), path.csv and
-             path.svg, by name
+    outcome  how the path ended: "full_load", "unstable_at_full_load", "collapsed", "stalled",
+             "mechanism" or "stopped" (the callback stopped it)
+    summary  the summary kalvane-path prints (without its list of files written)
+    curve    a Curve: path.csv's columns as arrays
+    events   a list of Event, in order
     result   the equilibrium written, as a Result: displacements, reactions, and each bar's
              axial force and stretch on its rest length by its own material's law
     """
-    status: int
-    summary: str
-    curve: dict
-    files: dict
-    result: Result
 
-    def write(self, folder: PathLike) -> None:
-        """Writes the files into `folder` (made if missing)."""
-        folder = path_argument(folder, "folder")
-        os.makedirs(folder, exist_ok=True)
-        for name, text in self.files.items():
-            with open(os.path.join(folder, name), "w", encoding="utf-8", newline="") as f:
-                f.write(text)
+    def __init__(self, held: Any, result: Result):
+        self._held = held
+        self.status: int = held.status
+        self.outcome: str = held.outcome
+        self.summary: str = held.summary
+        c = held.curve()
+        self.curve: Curve = Curve(c["watch"], c["stage"], c["load_factor"], c["watched"], c["largest_displacement"],
+                           c["total_potential"], c["smallest_pivot"], c["negative_pivots"], c["kind"], c["bar"])
+        self.events: list[Event] = [Event(*e) for e in held.events()]
+        self.result: Result = result
+
+    def write(self, folder: PathLike) -> list[str]:
+        """Writes kalvane-path's files into `folder` (made if missing), byte for byte what the
+        program writes for the model: the model (input.txt, or model.json where input.txt
+        cannot hold it), abaqusfile.inp, autocad.scr, output.txt, bars.csv, path.csv,
+        path.svg and path.states, in that order. Returns their names."""
+        return self._held.write(path_argument(folder, "folder"))
+
+    def __repr__(self) -> str:
+        return (f"<kalvane.Path status {self.status}, {self.outcome}, {len(self.curve.load_factor)} points, "
+                f"{len(self.events)} events>")
 
 
-def path(model: Model, loading: str = "staged", watch: Optional[tuple[int, int]] = None) -> Path:
-    """kalvane-path on `model`: the equilibrium that gradual loading reaches and the
-    load-displacement curve. `loading` is "staged" (prestress and the prescribed
-    displacements first, then the self-weight, then the loads) or "together"; `watch` a
-    (node, component) to follow, else the component that moves most at full load. Every
-    model is followed, several materials, steel, rest lengths, prestress, cables and weight
-    included. Bad input raises kalvane.Error."""
-    if not hasattr(_core, "path"):
+def path(model: Model, loading: str = "staged", watch: Optional[tuple[int, int]] = None,
+         callback: Optional[Callable[[PathPoint], Any]] = None) -> Path:
+    """kalvane-path on `model`, in memory: the equilibrium that gradual loading reaches, the
+    load-displacement curve and the path's events. `loading` is "staged" (prestress and the
+    prescribed displacements first, then the self-weight, then the loads) or "together";
+    `watch` a (node, component) to follow, else the component that moves most at the end.
+    Every model is followed, several materials, steel, rest lengths, prestress, cables and
+    weight included. Bad input raises kalvane.Error.
+
+    `callback(point)`, when given, sees every converged point (a PathPoint) as the path goes;
+    returning False stops the path there (outcome "stopped", status 2, the result that point's
+    equilibrium); None or anything else goes on. An exception it raises stops the path and is
+    raised again here. The interpreter is released while the path works, and held while the
+    callback runs."""
+    if not hasattr(_core, "follow"):
         raise NotImplementedError("kalvane.path needs kalvane-path's library, which this build does not have")
     if loading not in ("staged", "together"):
         raise Error(DATA_ERROR, f'loading: "staged" or "together" is expected, not {_shown(loading)}')
+    if callback is not None and not callable(callback):
+        raise Error(DATA_ERROR, f"callback: a function of one PathPoint is expected, not {_shown(callback)}")
     _is_model(model, "model")
     structure = model._structure()
     node, component = (0, 0) if watch is None else _watched(watch, model.node_count)
-    together = loading == "together"
-    with tempfile.TemporaryDirectory(prefix="kalvane-path-") as folder:
-        out = os.path.join(folder, "path")
-        if structure.beyond_kalvane():
-            status, summary, answer = _core.path_structure(structure, out, together, node, component)
-        else:
-            # A model input.txt holds goes as input.txt, so the files are the program's own.
-            model.write(os.path.join(folder, "input.txt"))
-            status, summary, answer = _core.path(folder, out, together, node, component)
-        files = {}
-        for name in PATH_FILES:
-            with open(os.path.join(out, name), encoding="utf-8", newline="") as f:
-                files[name] = f.read()
-    return Path(status, summary, _columns(files["path.csv"]), files, Result(model, PathRun(answer, files)))
+    told = None
+    if callback is not None:
+        def told(*fields: Any) -> bool:
+            answer = callback(PathPoint(*fields))
+            return not (answer is False or (isinstance(answer, np.bool_) and not answer))
+    held = _core.follow(structure, _title_line(model.title), loading == "together", node, component, told)
+    return Path(held, Result(model, PathRun(held.answer(), held)))
 
 
 def _watched(watch: Any, node_count: int) -> tuple[int, int]:
@@ -259,15 +310,3 @@ def _watched(watch: Any, node_count: int) -> tuple[int, int]:
     if not 1 <= component <= 3:
         raise Error(INDEX_ERROR, f"watch (node {node}): the component {component} is outside 1..3")
     return int(node), int(component)
-
-
-def _columns(text: str) -> dict[str, Any]:
-    rows = list(csv.reader(io.StringIO(text)))
-    columns = {}
-    for i, name in enumerate(rows[0]):
-        values = [row[i] for row in rows[1:]]
-        try:
-            columns[name] = np.array([float(v) for v in values])
-        except ValueError:
-            columns[name] = values
-    return columns

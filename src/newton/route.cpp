@@ -54,6 +54,7 @@ std::string route_text(const path_finding& path, bool stages) {
   else if (path.outcome == path_outcome::unstable_at_full_load) text += "full load reached only on an unstable state: no stable equilibrium found at full load";
   else if (collapsed(path)) text += "no stable equilibrium found at full load";
   else if (path.outcome == path_outcome::mechanism) text += "a mechanism under its first loads";
+  else if (path.outcome == path_outcome::stopped) text += "stopped short of full load, as asked";
   else text += "stalled short of full load";
   return text;
 }

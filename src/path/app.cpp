@@ -116,6 +116,20 @@ double settle(structure& s, const newton::vector& x, int newton_steps) {
   return w.allowable_gradient;
 }
 
+// The written state at x, its loads applied: settled into the model with the report's
+// frame, its bars' answers, and kalvane's own check of it before any file is written.
+void hold_state(path_run& held, const newton::vector& x, int newton_steps) {
+  structure& written = held.written;
+  held.facts.gradient = settle(written, x, newton_steps);
+  held.results = newton::results_at(written, x);
+  if (kalvane_can_hold(written)) {
+    run_plan checking;
+    checking.first = checking.last = stage::check;
+    checking.write_files = false;
+    run(written.base, checking);
+  }
+}
+
 // The structure of the model file (or input.txt), read and prepared: its unknowns, its
 // bars' rest lengths, its self-weight.
 structure read_prepared(const std::string& path) {
@@ -153,12 +167,28 @@ outcome run_path(const options& o) {
 
 outcome run_path_on(structure given, const std::string& input_name, const std::string& input_bytes,
                     const options& o) {
-  const structure s = std::move(given);
-  const model& m = s.base;
-  check_watch(o, m);
+  check_watch(o, given.base);
   const std::string out = output_folder(o);
   // Before the path, so that a folder that cannot be made fails at once.
   make_folder(out);
+  const path_run r = follow_run(std::move(given), input_name, input_bytes, o);
+  std::error_code same_failed;
+  const bool model_there =
+      fs::equivalent(input_name, fs::path(out) / fs::path(input_name).filename(), same_failed);
+  summary_facts facts = r.facts;
+  facts.out_folder = out;
+  facts.files = write_run(r, out, model_there);
+  return outcome_of(r, facts);
+}
+
+path_run follow_run(structure given, const std::string& input_name, const std::string& input_bytes,
+                    const options& o, const point_observer& observer) {
+  path_run followed;
+  followed.given = std::move(given);
+  followed.input_bytes = input_bytes;
+  const structure& s = followed.given;
+  const model& m = s.base;
+  check_watch(o, m);
 
   newton::stiffness_pattern pattern = newton::pattern_of(m);
   newton::factorisation factor;
@@ -169,7 +199,7 @@ outcome run_path_on(structure given, const std::string& input_name, const std::s
   state_keeper keeper;
   keeper.most = states_within(o.states_budget, static_cast<std::uint32_t>(m.node_count),
                               static_cast<std::uint32_t>(bar_count(m)));
-  newton::path_finding path;
+  newton::path_finding& path = followed.path;
   {
     path_progress progress(o.progress);
     int step = 0;
@@ -177,69 +207,119 @@ outcome run_path_on(structure given, const std::string& input_name, const std::s
       recorder(p, x);
       keeper(p, x);
       progress.show(p, ++step, o.how);
-      return newton::path_control::go_on;
+      return observer ? observer(m, recorder.points.back(), x) : newton::path_control::go_on;
     });
   }
+  followed.kept = std::move(keeper.kept);
   const ending e = ending_of(path, recorder.stages);
+  followed.end = e;
   newton::vector x = path.x;
   if (e.kind == end_kind::mechanism || x.size() != static_cast<std::size_t>(m.free_count))
     x.assign(static_cast<std::size_t>(m.free_count), 0.0);
   const component_ref watch = o.watch ? *o.watch : moving_most(m, e.at, x);
-  const curve c = finish(recorder, path.points, watch);
+  followed.c = finish(recorder, path.points, watch);
 
-  // input.txt beside the results makes the folder a whole run that kalvane-check and
-  // kalvane-view read; it goes first, since they refuse a report older than its input.
-  std::vector<std::string> files;
-  std::error_code same_failed;
-  const std::string model_name = fs::path(input_name).filename().string();
-  if (!fs::equivalent(input_name, fs::path(out) / model_name, same_failed)) {
-    view::write_whole_file((fs::path(out) / model_name).string(), input_bytes);
-    files.push_back(model_name);
-  }
-  write_structure_deck(s, (fs::path(out) / "abaqusfile.inp").string());
   // The state written carries the loads, self-weight, prescribed displacements and rest
   // lengths it stands at: full load, or short of it the last stable point's.
-  structure written = s;
-  apply(written, s, e.at);
-  summary_facts facts;
-  const int refinement = refine(written, x, pattern, factor);
-  facts.gradient = settle(written, x, path.newton_steps + refinement);
-  const newton::results r = newton::results_at(written, x);
-  if (kalvane_can_hold(written)) {
+  followed.written = s;
+  apply(followed.written, s, e.at);
+  const int refinement = refine(followed.written, x, pattern, factor);
+  hold_state(followed, x, path.newton_steps + refinement);
+
+  summary_facts& facts = followed.facts;
+  facts.input_name = input_name;
+  facts.how = o.how;
+  for (const newton::load_stage& stage : recorder.stages) facts.stages.push_back(stage.kind);
+  facts.watched = displacement_at(m, e.at, x, watch.node, watch.component);
+  facts.extremes = extreme_forces(followed.results);
+  for (const member& b : s.members) facts.cables += b.behaviour == bar_behaviour::cable ? 1 : 0;
+  facts.slack_cables = slack_cables_of(followed.results);
+  return followed;
+}
+
+void write_state_files(const path_run& followed, const std::string& out) {
+  make_folder(out);
+  write_structure_deck(followed.given, (fs::path(out) / "abaqusfile.inp").string());
+  if (kalvane_can_hold(followed.written)) {
+    model written = followed.written.base;
     run_plan writing;
     writing.folder = out;
     writing.first = stage::check;
     writing.last = stage::report;
-    run(written.base, writing);
+    kalvane::run(written, writing);
   } else {
-    write_structure_script(written, r, (fs::path(out) / "autocad.scr").string());
-    write_structure_report(written, r, (fs::path(out) / "output.txt").string());
+    write_structure_script(followed.written, followed.results, (fs::path(out) / "autocad.scr").string());
+    write_structure_report(followed.written, followed.results, (fs::path(out) / "output.txt").string());
   }
-  view::write_whole_file((fs::path(out) / "bars.csv").string(), bars_csv(written, r));
+  view::write_whole_file((fs::path(out) / "bars.csv").string(), bars_csv(followed.written, followed.results));
+}
+
+std::vector<std::string> write_run(const path_run& followed, const std::string& out, bool model_there) {
+  make_folder(out);
+  // The model beside the results makes the folder a whole run that kalvane-check and
+  // kalvane-view read; it goes first, since they refuse a report older than its input.
+  std::vector<std::string> files;
+  const std::string model_name = fs::path(followed.facts.input_name).filename().string();
+  if (!model_there) {
+    view::write_whole_file((fs::path(out) / model_name).string(), followed.input_bytes);
+    files.push_back(model_name);
+  }
+  write_state_files(followed, out);
   files.insert(files.end(), {"abaqusfile.inp", "autocad.scr", "output.txt", "bars.csv"});
-  const model& at = written.base;
+  view::write_whole_file((fs::path(out) / "path.csv").string(), csv_of(followed.c));
+  view::write_whole_file((fs::path(out) / "path.svg").string(),
+                         render_curve_svg(followed.c, followed.given.base, followed.facts.how, followed.given.title));
+  // The states kept along the path, the last of them the report's own.
+  const model& at = followed.written.base;
   std::vector<double> written_displacements;
   for (int32_t k = 1; k <= at.node_count; ++k)
     for (int j = 1; j <= 3; ++j) written_displacements.push_back(displacement(at, at.unknowns, k, j));
-  view::write_whole_file((fs::path(out) / "path.csv").string(), csv_of(c));
-  view::write_whole_file((fs::path(out) / "path.svg").string(), render_curve_svg(c, m, o.how, s.title));
+  const auto row = written_row(followed.path, followed.end, followed.c, written_displacements, followed.results);
   view::write_whole_file((fs::path(out) / "path.states").string(),
-                         encode_path_states(states_of(s, c, keeper.kept, written_row(path, e, c, written_displacements, r))));
+                         encode_path_states(states_of(followed.given, followed.c, followed.kept, row)));
   files.insert(files.end(), {"path.csv", "path.svg", "path.states"});
+  return files;
+}
 
-  facts.input_name = input_name;
-  facts.out_folder = out;
-  facts.files = files;
-  facts.how = o.how;
-  for (const newton::load_stage& stage : recorder.stages) facts.stages.push_back(stage.kind);
-  facts.watched = displacement_at(m, e.at, x, watch.node, watch.component);
-  facts.extremes = extreme_forces(r);
-  for (const member& b : s.members) facts.cables += b.behaviour == bar_behaviour::cable ? 1 : 0;
-  facts.slack_cables = slack_cables_of(r);
-  outcome done{e.status, summary_text(m, path, c, e, facts), {}, {}, r};
-  done.displacements = std::move(written_displacements);
+path_run restore_run(structure given, const std::string& input_name, const std::string& input_bytes, applied at,
+                     const newton::vector& x, int newton_steps) {
+  path_run restored;
+  restored.given = std::move(given);
+  restored.input_bytes = input_bytes;
+  restored.facts.input_name = input_name;
+  restored.end.at = at;
+  if (x.size() != static_cast<std::size_t>(restored.given.base.free_count))
+    fail(data_error, input_name + ": a path's state of " + std::to_string(x.size()) +
+                         " free displacements does not fit the model's " +
+                         std::to_string(restored.given.base.free_count));
+  restored.written = restored.given;
+  apply(restored.written, restored.given, at);
+  hold_state(restored, x, newton_steps);
+  return restored;
+}
+
+newton::vector free_displacements(const path_run& held) {
+  const model& w = held.written.base;
+  newton::vector x;
+  for (int32_t p = 1; p <= w.free_count; ++p) x.push_back(w.unknowns(p));
+  return x;
+}
+
+outcome outcome_of(const path_run& followed, const summary_facts& facts) {
+  outcome done = state_of(followed);
+  done.status = followed.end.status;
+  done.summary = summary_text(followed.given.base, followed.path, followed.c, followed.end, facts);
+  return done;
+}
+
+outcome state_of(const path_run& followed) {
+  outcome done{0, {}, {}, {}, followed.results};
+  const model& at = followed.written.base;
   for (int32_t k = 1; k <= at.node_count; ++k)
-    for (int j = 1; j <= 3; ++j) done.prescribed.push_back(at.dof_map(k, j) > at.free_count ? 1 : 0);
+    for (int j = 1; j <= 3; ++j) {
+      done.displacements.push_back(displacement(at, at.unknowns, k, j));
+      done.prescribed.push_back(at.dof_map(k, j) > at.free_count ? 1 : 0);
+    }
   done.iterations = at.iteration_count;
   done.energy = at.objective_value;
   done.gradient = at.allowable_gradient;

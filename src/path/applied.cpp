@@ -22,6 +22,14 @@ double displacement_at(const model& full, applied a, const newton::vector& x, in
   return p <= full.free_count ? x[static_cast<std::size_t>(p - 1)] : a.prescribed * full.prescribed(node, c);
 }
 
+std::vector<double> node_displacements(const model& full, applied a, const newton::vector& x) {
+  std::vector<double> u;
+  u.reserve(static_cast<std::size_t>(full.node_count) * 3);
+  for (int32_t k = 1; k <= full.node_count; ++k)
+    for (int c = 1; c <= 3; ++c) u.push_back(displacement_at(full, a, x, k, c));
+  return u;
+}
+
 double largest_displacement(const model& full, applied a, const newton::vector& x) {
   double largest = 0.0;
   for (int32_t k = 1; k <= full.node_count; ++k) {

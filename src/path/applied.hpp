@@ -30,6 +30,9 @@ void apply(structure& scaled, const structure& full, applied a);
 // The displacement of component c of `node` at x, the prescribed ones at their fraction `a`.
 double displacement_at(const model& full, applied a, const newton::vector& x, int32_t node, int c);
 
+// Every node's displacement at x, node by node (3 components each, X Y Z).
+std::vector<double> node_displacements(const model& full, applied a, const newton::vector& x);
+
 // The largest displacement of a node: the length of its displacement vector, over all nodes.
 double largest_displacement(const model& full, applied a, const newton::vector& x);
 

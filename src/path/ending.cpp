@@ -12,13 +12,15 @@ int status_of(end_kind kind) {
     case end_kind::rerouted: return beyond_a_critical_point;
     case end_kind::collapse:
     case end_kind::mechanism:
-    case end_kind::stalled: break;
+    case end_kind::stalled:
+    case end_kind::stopped: break;
   }
   return no_stable_equilibrium;
 }
 
 end_kind kind_of(const newton::path_finding& path) {
   if (path.outcome == newton::path_outcome::mechanism) return end_kind::mechanism;
+  if (path.outcome == newton::path_outcome::stopped) return end_kind::stopped;
   if (reached_full_load(path)) {
     for (const newton::path_event& e : path.events)
       if (e.kind == newton::event_kind::jump || e.kind == newton::event_kind::branch_switch) return end_kind::rerouted;

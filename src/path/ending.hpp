@@ -21,6 +21,7 @@ enum class end_kind {
   collapse,          // no stable equilibrium found at full load; the files hold the last stable point
   mechanism,         // the energy falls without bound under the first loads; the files hold the unloaded shape
   stalled,           // the path could not be followed on, short of full load, on a stable branch
+  stopped,           // its observer stopped the path short of full load; the files hold the last point seen
 };
 
 struct ending {

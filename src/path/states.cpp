@@ -48,7 +48,7 @@ std::size_t states_within(std::size_t budget_bytes, std::uint32_t nodes, std::ui
   return std::max<std::size_t>(2, budget_bytes / path_state_bytes(nodes, bars));
 }
 
-path_states states_of(const structure& s, const curve& c, std::vector<kept_state>& kept,
+path_states states_of(const structure& s, const curve& c, const std::vector<kept_state>& kept,
                       const std::optional<written_state>& written) {
   const model& m = s.base;
   path_states out;
@@ -80,13 +80,12 @@ path_states states_of(const structure& s, const curve& c, std::vector<kept_state
     return r;
   };
   bool written_done = !written || written->row >= c.points.size();
-  for (kept_state& k : kept) {
+  for (const kept_state& k : kept) {
     if (k.row >= c.points.size()) break;  // the curve names only the points the path ended with
     if (!written_done && written->row < k.row) out.states.push_back(record_of(written->row, nullptr));
     const bool is_written = !written_done && written->row == k.row;
     written_done = written_done || written->row <= k.row;
     out.states.push_back(record_of(k.row, is_written ? nullptr : &k.x));
-    newton::vector().swap(k.x);  // one state's displacements at a time
   }
   if (!written_done) out.states.push_back(record_of(written->row, nullptr));
   return out;

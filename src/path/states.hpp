@@ -48,7 +48,7 @@ struct written_state {
 // The file's states: each kept state's displacements (the prescribed ones at its stage's
 // fraction) and its bars' forces, stresses and states by the structure's laws at the rest
 // lengths of that point; `written` in place of its row's.
-path_states states_of(const structure& s, const curve& c, std::vector<kept_state>& kept,
+path_states states_of(const structure& s, const curve& c, const std::vector<kept_state>& kept,
                       const std::optional<written_state>& written);
 
 }  // namespace kalvane::path

@@ -208,6 +208,10 @@ std::string summary_text(const model& full, const newton::path_finding& path, co
       if (!path.unheld_nodes.empty())
         where += "; " + nodes_text(path.unheld_nodes) + unheld_words(path.unheld_nodes);
       break;
+    case end_kind::stopped:
+      where = "short of full load: the path was stopped there, as its observer asked. The files hold the last "
+              "point reached: " + last_text;
+      break;
     case end_kind::stalled:
       where = "short of full load: the path could not be followed on (its step shrank to nothing on a stable "
               "branch), so whether a stable equilibrium holds the full load is not known. The files hold the "
@@ -230,6 +234,7 @@ std::string summary_text(const model& full, const newton::path_finding& path, co
   if (!path.held_nodes.empty())
     out += "  held where " + std::string(path.held_nodes.size() == 1 ? "it is" : "they are") + ", every member slack and no load on " +
            (path.held_nodes.size() == 1 ? "it" : "them") + ": " + nodes_text(path.held_nodes) + "\n";
+  if (facts.files.empty()) return out;  // followed in memory: nothing written yet
   out += "Wrote into " + facts.out_folder + ":";
   for (std::size_t i = 0; i < facts.files.size(); ++i) out += (i == 0 ? " " : ", ") + facts.files[i];
   out += "\n";

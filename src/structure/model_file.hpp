@@ -29,6 +29,8 @@ void write_model_file(const structure& s, const std::string& path);
 // than blanks and line ends is '{' is a model file; any other is read by kalvane's own
 // reader and becomes the structure that is exactly kalvane's model, titled by its first line.
 structure read_structure(const std::string& path);
+// The same from the file's text; `name` names it in messages.
+structure read_structure_text(const std::string& text, const std::string& name);
 // Whether `text` is a model file's by that test.
 bool is_model_file_text(const std::string& text);
 

@@ -38,11 +38,12 @@ bool is_model_file_text(const std::string& text) {
   return at < text.size() && text[at] == '{';
 }
 
-structure read_structure(const std::string& path) {
-  const std::string text = read_whole_text(path);
-  if (is_model_file_text(text)) return read_model_text(text, path);
+structure read_structure(const std::string& path) { return read_structure_text(read_whole_text(path), path); }
+
+structure read_structure_text(const std::string& text, const std::string& name) {
+  if (is_model_file_text(text)) return read_model_text(text, name);
   model m;
-  input_text(m, text, path);
+  input_text(m, text, name);
   structure s = structure_of(std::move(m));
   s.title = input_title(text);
   return s;

@@ -72,7 +72,7 @@ def study_cases():
     return {"Q": loads, "W": 0.5 * loads}
 
 
-HAS_PATH = hasattr(kalvane._core, "path")
+HAS_PATH = hasattr(kalvane._core, "follow")
 needs_path = pytest.mark.skipif(not HAS_PATH, reason="this build has no kalvane-path library")
 BAD_ARGUMENTS = [
     pytest.param(lambda m: kalvane.solve_many([m, "text"]), r"^models\[1\]: a kalvane\.Model is expected, not str 'text'",

@@ -64,6 +64,30 @@ def test_a_combination_is_one_run_of_its_summed_loads_and_the_envelope_names_wha
     assert env.displacement[1] == abs(study.results["G+1.5W"].displacements[1, 2])
 
 
+@pytest.mark.skipif(not hasattr(kalvane._core, "follow"), reason="this build has no kalvane-path library")
+def test_the_envelope_names_the_combinations_under_which_a_cable_is_slack():
+    """A node between two pretensioned steel cables, pulled along them: the cable behind it
+    goes slack once the pull exceeds twice the pretension; a bar beside it never does."""
+    area, modulus, tension = 100.0, 210000.0, 1000.0
+    model = kalvane.Model(
+        nodes=[(0.0, 0.0, 0.0), (2000.0, 0.0, 0.0), (1000.0, 0.0, 0.0), (1000.0, 1000.0, 0.0)],
+        bars=[(1, 3), (3, 2), (3, 4)], areas=[area, area, area], material=kalvane.linear_elastic(modulus),
+        prescribed=[(k, c, 0.0) for k in (1, 2, 4) for c in (1, 2, 3)] + [(3, 2, 0.0), (3, 3, 0.0)],
+        prestress=[tension, tension, np.nan], cables=[True, True, False])
+    cases = {"H": kalvane.point_loads(model, [(3, 1, 1000.0)])}
+    combinations = {"0.5H": {"H": 0.5}, "3H": {"H": 3.0}, "-1.5H": {"H": -1.5}}
+    study = kalvane.solve_combinations(model, cases, combinations)
+    assert study.envelope.slack_under == [[], ["3H"], []]
+    assert [list(r.slack) for r in study.results.values()] == [[False] * 3, [False, True, False], [False] * 3]
+    pulled = study.results["3H"]
+    # The slack cable carries nothing: the cable ahead and the bar beside take the pull.
+    assert pulled.axial_forces[1] == 0.0 and pulled.strains[1] < 0.0
+    u = pulled.displacements[2, 0]
+    side = np.hypot(1000.0, u)
+    assert pulled.axial_forces[0] + pulled.axial_forces[2] * (u / side) == pytest.approx(3000.0, rel=1e-9)
+    assert study.envelope.compression_by == [None, None, None]
+
+
 def test_solve_many_gives_the_bits_of_runs_in_turn():
     model = kalvane.read(EXAMPLES[[e.name for e in EXAMPLES].index("cable_net")] / "input.txt")
     models = [model.with_loads(level * model.load_array()) for level in (0.5, 1.0, 1.5, 2.0, 3.0)]

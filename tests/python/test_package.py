@@ -62,6 +62,7 @@ def test_the_stub_names_what_the_compiled_module_takes():
     assert all(not any(re.fullmatch(r"arg\d+", a) for a in arguments) for arguments in compiled.values())
     # The stub may describe kalvane.path's core where this build has none.
     assert {name: stubbed[name] for name in compiled} == compiled
-    assert set(stubbed) - set(compiled) <= {"path", "path_structure"}
+    assert set(stubbed) - set(compiled) <= {"follow", "restore_path"}
     classes = {node.name for node in stub.body if isinstance(node, ast.ClassDef)}
-    assert classes == {name for name, thing in vars(kalvane._core).items() if inspect.isclass(thing)}
+    compiled_classes = {name for name, thing in vars(kalvane._core).items() if inspect.isclass(thing)}
+    assert compiled_classes <= classes and classes - compiled_classes <= {"HeldPath"}

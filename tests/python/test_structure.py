@@ -4,6 +4,7 @@ cables and self-weight; the model file; the path on them; and the refusals."""
 import csv
 import io
 import math
+import pickle
 
 import numpy as np
 import pytest
@@ -11,7 +12,7 @@ import pytest
 import kalvane
 from conftest import SOURCE
 
-HAS_PATH = hasattr(kalvane._core, "path")
+HAS_PATH = hasattr(kalvane._core, "follow")
 needs_path = pytest.mark.skipif(not HAS_PATH, reason="this build has no kalvane-path library")
 
 E, AREA, T = 2.1e5, 50.0, 3000.0     # N/mm^2, mm^2, N: a steel cable
@@ -32,8 +33,9 @@ def two_spans(**changes):
     return kalvane.Model(**fields)
 
 
-def bars_table(result_or_path):
-    return list(csv.DictReader(io.StringIO(result_or_path.files["bars.csv"])))
+def bars_table(result, folder):
+    result.write(folder)
+    return list(csv.DictReader(io.StringIO((folder / "bars.csv").read_text())))
 
 
 def bits(a):
@@ -136,7 +138,7 @@ def test_a_prestress_the_law_cannot_give_is_refused_naming_the_bar():
 # ---- the path on such models, against closed forms
 
 @needs_path
-def test_prestress_by_force_and_by_rest_length_give_their_laws_forces():
+def test_prestress_by_force_and_by_rest_length_give_their_laws_forces(tmp_path):
     found = kalvane.path(two_spans())
     assert found.status == 0, found.summary
     r = found.result
@@ -145,7 +147,7 @@ def test_prestress_by_force_and_by_rest_length_give_their_laws_forces():
     stretch = 1000.0 / 800.0
     assert r.stretches[1] == pytest.approx(stretch, rel=1e-12)
     assert r.axial_forces[1] == pytest.approx(200.0 * C1 * (stretch - stretch ** -2), rel=1e-12)
-    table = bars_table(found)
+    table = bars_table(r, tmp_path)
     assert float(table[0]["rest_length"]) == pytest.approx(1000.0 / (1.0 + T / (E * AREA)), rel=1e-14)
     assert [row["material"] for row in table] == ["steel", "neo-hooke"]
     assert r.strains[1] == pytest.approx(stretch - 1.0, rel=1e-12) and not r.slack.any()
@@ -159,6 +161,25 @@ def test_a_cable_longer_than_its_span_hangs_slack_and_carries_nothing():
     assert list(r.slack) == [True, False]
     assert r.axial_forces[0] == 0.0 and r.axial_forces[1] > 0.0
     assert r.strains[0] == pytest.approx(1000.0 / 1100.0 - 1.0, rel=1e-12)
+
+
+@needs_path
+def test_a_paths_result_travels_as_its_state_and_comes_back_the_same_bits(tmp_path):
+    """Pickled (as an executor sends it), the result of a structure beyond input.txt is
+    rebuilt from its free displacements: every array and file the same, without the path."""
+    found = kalvane.path(two_spans(prestress=None, rest_lengths=[1100.0, 800.0]))
+    travelled = pickle.loads(pickle.dumps(found.result))
+    for name in ("displacements", "reactions", "residuals", "stresses", "axial_forces", "stretches", "strains"):
+        assert bits(getattr(travelled, name)).tolist() == bits(getattr(found.result, name)).tolist(), name
+    assert (travelled.slack == found.result.slack).all() and travelled.iterations == found.result.iterations
+    assert bits([travelled.objective, travelled.allowable_gradient]).tolist() == \
+        bits([found.result.objective, found.result.allowable_gradient]).tolist()
+    found.result.write(tmp_path / "here")
+    travelled.write(tmp_path / "there")
+    for name in ("abaqusfile.inp", "autocad.scr", "output.txt", "bars.csv"):
+        assert (tmp_path / "there" / name).read_bytes() == (tmp_path / "here" / name).read_bytes(), name
+    with pytest.raises(kalvane.Error, match="free displacements does not fit"):
+        kalvane._result._restored_path(found.result.model, (np.zeros(1), (1.0, 1.0, 1.0), 0))
 
 
 @needs_path
@@ -204,7 +225,7 @@ def test_the_example_with_two_materials_loads_and_solves_by_path(tmp_path):
     assert "kalvane.path" in _refusal(model)
     found = kalvane.path(model)
     assert found.status in (0, 3), found.summary
-    table = bars_table(found)
+    table = bars_table(found.result, tmp_path / "found")
     assert [float(row["axial_force"]) for row in table] == list(found.result.axial_forces)
     assert (found.result.axial_forces[[i for i, m in enumerate(model.material) if m.name == "steel"]] > 0.0).all()
     model.save(tmp_path / "model.json")
@@ -215,3 +236,25 @@ def _refusal(model):
     with pytest.raises(kalvane.Error) as refused:
         kalvane.solve(model, method="lbfgs")
     return str(refused.value)
+
+
+@needs_path
+def test_a_cable_going_slack_is_an_event_naming_it_at_its_load_factor():
+    """A cable 1 mm short of its 1000 mm span, in line with a steel bar ten times as stiff,
+    pushed back toward the cable's support: the cable's strain passes zero where the push
+    takes the bar's 1 mm, 20 kN of the 30 kN, two thirds of the live stage."""
+    model = kalvane.Model(
+        nodes=[(0.0, 0.0, 0.0), (1000.0, 0.0, 0.0), (2000.0, 0.0, 0.0)], bars=[(1, 2), (2, 3)], areas=[10.0, 100.0],
+        material=kalvane.linear_elastic(2e5),
+        prescribed=[(k, c, 0.0) for k in (1, 3) for c in (1, 2, 3)] + [(2, 2, 0.0), (2, 3, 0.0)],
+        rest_lengths=[999.0, math.nan], cables=[True, False], loads=[(2, 1, -30000.0)])
+    found = kalvane.path(model)
+    slack = [e for e in found.events if e.kind == "slack"]
+    assert len(slack) == 1
+    assert slack[0].bar == 1
+    assert slack[0].stage == found.curve.stage[-1]
+    assert slack[0].load_factor == pytest.approx(2.0 / 3.0, abs=1e-8)
+    assert list(found.result.slack) == [True, False]
+    row = found.curve.kind.index("slack")
+    assert found.curve.bar[row] == 1 and found.curve.load_factor[row] == slack[0].load_factor
+    assert "Cable 1 went slack at load factor 0.666667" in found.summary
