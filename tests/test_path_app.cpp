@@ -206,6 +206,27 @@ TEST(PathApp, FullLoadPastABifurcationExitsWithThree) {
   expect_certified_digits(folder / "path");
 }
 
+// The star dome under 30 kN on its crown and on each inner ring node snaps through at its
+// limit point, then its symmetric far branch meets a double bifurcation whose branches are
+// unstable, and it jumps again: the route names both, the state written is stable, and
+// kalvane-check certifies it as the state the structure reaches by those jumps.
+TEST(PathApp, TheStarDomeTakesTheStructuresRouteAndTheCheckCertifiesWhereItLands) {
+  scratch_folder folder;
+  newton_models::structure dome = newton_models::star_dome(30000.0);
+  for (int k = 0; k < 6; ++k) dome.loads.push_back({2 + k, 3, -30000.0});
+  kalvane_test::write_file(folder / "input.txt", newton_models::input_text(dome));
+  const program_result r = run_path(folder);
+  ASSERT_EQ(r.status, 3) << r.out << r.err;
+  EXPECT_NE(r.out.find("Route: limit point at 0.5396"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("double bifurcation at 0.9367"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("its branches unstable; jump at 0.9367"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("full load reached, stable"), std::string::npos) << r.out;
+  const kalvane::check::findings f = expect_certified_digits(folder / "path");
+  EXPECT_TRUE(f.stability.minimum());
+  EXPECT_EQ(f.status, 0) << f.verdict;
+  EXPECT_NE(f.verdict.find("the one the structure reaches"), std::string::npos) << f.verdict;
+}
+
 // The report's frame tells the path: Newton iterations in all, kalvane's total potential,
 // and the largest gradient component reached; the watched column follows the apex.
 TEST(PathApp, TheReportFrameAndTheCurveTellThePath) {
