@@ -674,19 +674,23 @@ function drawCurve(path) {
   add('rect', { class: 'axis', x: left, y: top, width: right - left, height: bottom - top });
   add('text', { x: (left + right) / 2, y: bottom + 34, 'text-anchor': 'middle' }).textContent = path.label;
   add('text', { x: 14, y: (top + bottom) / 2, 'text-anchor': 'middle', transform: `rotate(-90 14 ${(top + bottom) / 2})` }).textContent = 'load factor';
-  // Stable stretches solid, unstable ones (a negative pivot at either end) dashed.
+  // Stable stretches solid, unstable ones (a negative pivot at either end) dashed, and a
+  // jump (its two ends, at one load) dotted between them.
   for (let i = 1; i < points.length; ++i) {
     const a = points[i - 1], b = points[i];
-    const style = staged && b.stage === 1 ? 'preload' : a.stable && b.stable ? 'line' : 'line unstable';
+    const style = a.kind === 'jump' && b.kind === 'jump' ? 'line jump'
+      : staged && b.stage === 1 ? 'preload' : a.stable && b.stable ? 'line' : 'line unstable';
     add('line', { class: style, x1: sx(a.x), y1: sy(a.y), x2: sx(b.x), y2: sy(b.y) });
   }
   for (const p of points) {
     const x = sx(p.x), y = sy(p.y);
     const marker = p.kind === 'limit' ? add('path', { class: 'limit', d: `M${x} ${y - 6}L${x + 5.5} ${y + 4}L${x - 5.5} ${y + 4}Z` })
       : p.kind === 'bifurcation' ? add('path', { class: 'bifurcation', d: `M${x} ${y - 6}L${x + 6} ${y}L${x} ${y + 6}L${x - 6} ${y}Z` })
+      : p.kind === 'slack' || p.kind === 'taut' ? add('circle', { class: p.kind, cx: x, cy: y, r: 3.5 })
       : add('circle', { class: 'regular', cx: x, cy: y, r: points.length > 200 ? 1 : 2 });
+    const cable = path.bar && path.bar[p.row] > 0 ? ` cable ${path.bar[p.row]}` : '';
     add('title', {}, marker).textContent = `stage ${p.stage}, load factor ${number(p.factor)}, ${path.label} ${number(p.x)} ` +
-      `(${p.kind}${p.stable ? '' : ', unstable'})`;
+      `(${p.kind}${cable}${p.stable ? '' : ', unstable'})`;
   }
   // The state shown, on the curve; a click picks the point nearest it.
   const current = add('circle', { class: 'current', r: 6, cx: -100, cy: -100 });
@@ -720,7 +724,9 @@ function drawCurve(path) {
   const counts = (kind) => points.filter((p) => p.kind === kind).length;
   document.getElementById('curve-legend').textContent =
     `${points.length} converged points; \u25b2 limit points: ${counts('limit')}; \u25c6 bifurcation points: ` +
-    `${counts('bifurcation')}; dashed: unstable (a negative pivot)` + (staged ? '; grey: stage 1, no load yet' : '');
+    `${counts('bifurcation')}; dashed: unstable (a negative pivot)` + (staged ? '; grey: stage 1, no load yet' : '') +
+    (counts('jump') ? '; dotted: a jump to a stable state' : '') +
+    (counts('slack') || counts('taut') ? `; \u25cb cables going slack: ${counts('slack')}, \u25cf going taut: ${counts('taut')}` : '');
   return curve;
 }
 const curve = meta.path ? drawCurve(meta.path) : null;
