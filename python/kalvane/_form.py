@@ -82,7 +82,7 @@ def _per_bar(value: Any, name: str, count: int, none_allowed: bool) -> Optional[
         a = np.full(count, float(a))
     if a.shape != (count,):
         raise Error(DATA_ERROR, f"{name}: {count} numbers (one per bar) are expected, not an array of shape {a.shape}")
-    bad = ~np.isfinite(a) & ~(np.isnan(a) if none_allowed else False)
+    bad = ~np.isfinite(a) & ~np.isnan(a) if none_allowed else ~np.isfinite(a)
     if bad.any():
         i = int(np.flatnonzero(bad)[0])
         raise Error(DATA_ERROR, f"{name}[{i}] (bar {i + 1}) is {a[i]!r}, not a finite number"
