@@ -23,6 +23,11 @@ namespace kalvane::python {
 void define_path(py::module_& module);
 }
 #endif
+#ifdef KALVANE_HAS_FORM
+namespace kalvane::python {
+void define_form(py::module_& module);
+}
+#endif
 
 using namespace kalvane;
 using namespace kalvane::python;
@@ -235,6 +240,9 @@ PYBIND11_MODULE(_core, module) {
   define_structure(module);
 #ifdef KALVANE_HAS_PATH
   define_path(module);
+#endif
+#ifdef KALVANE_HAS_FORM
+  define_form(module);
 #endif
 
   // kalvane-check --json on the run in `folder` (input.txt and the three files).

@@ -136,6 +136,11 @@ TEST(FormApp, TargetForcesMetAndTheAnalysisModelStartsInEquilibrium) {
       const std::size_t moved = path.out.find(" moved ");
       ASSERT_NE(moved, std::string::npos) << path.out;
       EXPECT_LT(std::fabs(std::stod(path.out.substr(moved + 7))), 1e-12) << path.out;
+      // kalvane-check certifies that state: its displacements are all rounding, and their
+      // digits are not judged against a largest entry that is rounding too.
+      const program_result check = run(kalvane_test::check_exe(), folder, {"--dir", "analysed", "--model", "analysed/unloaded.json"});
+      EXPECT_EQ(check.status, 0) << check.out << check.err;
+      EXPECT_NE(check.out.find("verdict: certified"), std::string::npos) << check.out;
     }
   }
 }

@@ -53,9 +53,9 @@ TEST(FormFind, TargetForcesOfAnEquilibriumAreMetWithinTheTolerance) {
 }
 
 // Near a nearly flat hanging pair of bars, q <- q l / L* contracts by (s / L*)^2 a step (s
-// the half-span): 0.4% here. The stall window judges the fall over the whole window, so such
-// a slow but steady iteration runs on to the tolerance.
-TEST(FormFind, SlowButSteadyIterationIsNotCutShortAsStalled) {
+// the half-span): 0.4% here, over 1000 plain updates to 1e-9. The accelerated iteration
+// reaches the tolerance in a few dozen.
+TEST(FormFind, SlowContractionIsAccelerated) {
   problem p;
   for (point x : {point{0, 0, 0}, point{1, 0, 0}, point{2, 0, 0}}) add_node(p, x);
   add_bar(p, 0, 1, 1.0);
@@ -66,7 +66,7 @@ TEST(FormFind, SlowButSteadyIterationIsNotCutShortAsStalled) {
   p.target_length = {1.002, 1.002};
   const form_result r = find_form(p, kalvane::form::settings_of(1e-9, 20000, 10));
   ASSERT_EQ(r.outcome, form_outcome::found) << r.stop << " after " << r.iterations;
-  EXPECT_GT(r.iterations, 1000);
+  EXPECT_LT(r.iterations, 100);
   // A length within 1e-9 of L* puts the sag within L*^2 / sag x 1e-9 = 1.6e-8 of its value.
   EXPECT_NEAR(r.nodes[1][2], -std::sqrt(1.002 * 1.002 - 1.0), 2e-8);
 }
@@ -95,6 +95,38 @@ TEST(FormFind, TargetForcesNoEquilibriumCarriesAreNamedWithTheImbalance) {
         << u.why;
   }
   EXPECT_LT(r.largest_residual, 1e-12);  // the shape kept is an equilibrium of its own densities
+}
+
+// One unmeetable pair of targets (10 and 5 along one line at a free node, as above) beside a
+// net whose targets an equilibrium carries: the pair drives its node onto a support, the
+// iteration gives up the target doing it and keeps its density, and every other target,
+// the pair's second bar included, is still met.
+TEST(FormFind, UnmeetableTargetDoesNotStopTheOthers) {
+  const problem source = saddle_net(7);
+  const form_result reference = find_form(source);
+  problem p = source;
+  p.target_force.assign(p.bars.size(), std::nullopt);
+  for (std::size_t b = 0; b < p.bars.size(); ++b)
+    if (b % 3 != 0) p.target_force[b] = reference.force[b], p.density[b] = 1.0;
+  const std::size_t met = p.bars.size();
+  const int32_t a = add_node(p, {10, 0, 0}), m = add_node(p, {11, 0.2, 0}), z = add_node(p, {12, 0, 0});
+  kalvane::form::hold(p, a);
+  kalvane::form::hold(p, z);
+  add_bar(p, a, m, 1.0);
+  add_bar(p, m, z, 1.0);
+  p.target_force.push_back(10.0);
+  p.target_force.push_back(5.0);
+  const form_result r = find_form(p, kalvane::form::settings_of(1e-9, 500));
+  EXPECT_EQ(r.outcome, form_outcome::targets_not_met);
+  EXPECT_NE(r.stop.find("bar " + std::to_string(met + 1) + "'s target was given up"), std::string::npos) << r.stop;
+  ASSERT_EQ(r.unmet.size(), 1u);
+  EXPECT_EQ(r.unmet[0].bar, met);
+  EXPECT_NE(r.unmet[0].why.find("out of balance by 5 (50% of the largest force"), std::string::npos) << r.unmet[0].why;
+  for (std::size_t b = 0; b < p.bars.size(); ++b)
+    if (p.target_force[b] && b != met) {
+      EXPECT_NEAR(r.force[b], *p.target_force[b], 1e-9 * std::fabs(*p.target_force[b])) << b;
+    }
+  EXPECT_LT(r.largest_residual, 1e-10);
 }
 
 // Two bars from held ends to a loaded node: with lengths sqrt(2) over a half-span of 1 the

@@ -10,6 +10,7 @@ from ._errors import Error
 from ._model import Material, Model, Settings, linear_elastic, load, mooney_rivlin, neo_hooke, point_loads, read
 from ._result import Result
 from ._run import PATH_STATUS, Curve, Event, Path, PathPoint, check, path, solve, solve_many
+from ._form import FORM_STATUS, Form, Unmet, form_find
 from ._loads import Combinations, Envelope, solve_combinations, self_weight
 
 __version__: str = _core.__version__
@@ -19,5 +20,5 @@ __all__ = [
     "Error", "Material", "Model", "Settings", "linear_elastic", "load", "mooney_rivlin", "neo_hooke", "point_loads",
     "read",
     "Result", "PATH_STATUS", "Curve", "Event", "Path", "PathPoint", "check", "path", "solve", "solve_many", "Combinations", "Envelope",
-    "solve_combinations", "self_weight",
+    "solve_combinations", "self_weight", "FORM_STATUS", "Form", "Unmet", "form_find",
 ]

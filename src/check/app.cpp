@@ -1,6 +1,7 @@
 #include "check/app.hpp"
 
 #include <chrono>
+#include <limits>
 #include <cmath>
 #include <filesystem>
 #include <fstream>
@@ -114,8 +115,10 @@ double displacement_at(const model& m, const vector& x, int32_t node, int c) {
 // The fewest right digits among `count` entries whose printed and exact values `entry` gives,
 // each judged against the table's largest entry: an engineer reads a table by its largest
 // values, and the leading digits of an entry near zero say nothing about the equilibrium.
+// Nor do those of a table whose every entry is below `floor`, its rounding level: entries
+// are then judged against the floor.
 template <class Entry>
-digits_finding count_digits(std::size_t count, Entry entry) {
+digits_finding count_digits(std::size_t count, Entry entry, double floor = 0.0) {
   digits_finding d;
   for (std::size_t i = 0; i < count; ++i) {
     double printed, exact;
@@ -128,7 +131,7 @@ digits_finding count_digits(std::size_t count, Entry entry) {
     double printed, exact;
     std::string where;
     entry(i, printed, exact, where);
-    const int digits = digits_right(printed, exact, d.largest);
+    const int digits = digits_right(printed, exact, std::max(d.largest, floor));
     const double error = std::fabs(printed - exact);
     ++d.entries;
     if (digits < d.digits || (digits == d.digits && !(error <= worst_error))) {
@@ -137,7 +140,8 @@ digits_finding count_digits(std::size_t count, Entry entry) {
       worst_error = error;
     }
   }
-  d.error = d.largest > 0.0 ? worst_error / d.largest : worst_error > 0.0 ? INFINITY : 0.0;
+  const double size = std::max(d.largest, floor);
+  d.error = size > 0.0 ? worst_error / size : worst_error > 0.0 ? INFINITY : 0.0;
   return d;
 }
 
@@ -175,12 +179,15 @@ void refine(findings& f, const structure& s, const view::report& r, vector& x, s
   f.refinement.gradient = n.gradient;
   f.refinement.rounding = n.rounding;
   const std::vector<component_name> names = free_components(m);
+  // Displacements within a thousand roundings of the structure's size are rounding: those of
+  // a structure that stands where it is drawn (a form-found net, unloaded) are all there.
+  const double rounding = 1e3 * std::numeric_limits<double>::epsilon() * size_of_displacements(m, r).diagonal;
   f.refinement.displacements = count_digits(names.size(), [&](std::size_t p, double& printed, double& exact, std::string& where) {
     const component_name& c = names[p];
     printed = r.displacement[static_cast<std::size_t>(c.node - 1)][static_cast<std::size_t>(c.component - 1)];
     exact = x[p];
     where = name_of(c);
-  });
+  }, rounding);
   const results exact = results_at(s, x);
   f.refinement.reactions = count_digits(r.reactions.size(), [&](std::size_t i, double& printed, double& value, std::string& where) {
     const view::reaction_entry& e = r.reactions[i];

@@ -4,6 +4,8 @@
 #include <charconv>
 #include <cmath>
 
+#include <Eigen/Dense>
+
 #include "error.hpp"
 #include "form/density.hpp"
 
@@ -32,10 +34,12 @@ struct state {
   double worst() const { return std::max(force_error, length_error); }
 };
 
-void measure(const problem& p, state& s) {
+// The errors over the targets `counted` marks (all of them when it is empty).
+void measure(const problem& p, state& s, const std::vector<char>& counted = {}) {
   s.force_error = s.length_error = 0.0;
   for (std::size_t b = 0; b < p.bars.size(); ++b) {
     s.length[b] = length_of(p, s.x, b);
+    if (!counted.empty() && !counted[b]) continue;
     if (has_target_force(p, b)) {
       const double wanted = *p.target_force[b];
       s.force_error = std::max(s.force_error, std::fabs(s.q[b] * s.length[b] - wanted) / std::fabs(wanted));
@@ -46,19 +50,64 @@ void measure(const problem& p, state& s) {
   }
 }
 
-// The next densities; false when a bar with a target has shrunk to a point, so that no
-// density gives it the force or length wanted.
-bool update(const problem& p, state& s, std::size_t& collapsed) {
-  for (std::size_t b = 0; b < p.bars.size(); ++b) {
-    if (!has_target_force(p, b) && !has_target_length(p, b)) continue;
-    if (!(s.length[b] > 0.0)) {
-      collapsed = b;
-      return false;
-    }
-    s.q[b] = has_target_force(p, b) ? *p.target_force[b] / s.length[b] : s.q[b] * s.length[b] / *p.target_length[b];
-  }
-  return true;
+// The plain update of one bar's density: the fixed point's map.
+double mapped(const problem& p, const state& s, std::size_t b) {
+  return has_target_force(p, b) ? *p.target_force[b] / s.length[b] : s.q[b] * s.length[b] / *p.target_length[b];
 }
+
+// Anderson acceleration of the fixed-point iteration q <- g(q) on the densities of the bars
+// still iterated (D. G. Anderson, J. ACM 12, 1965, in the form of H. F. Walker and P. Ni,
+// SIAM J. Numer. Anal. 49, 2011): the next densities are g(q) less the combination of the
+// last `depth` differences of g whose residuals g(q) - q best cancel the present one. The
+// plain map converges linearly; this makes its slow tail fast. A step that would turn a
+// density's sign, or move it more than a factor 2 from g(q), is not taken: the plain step is,
+// and the history starts again.
+struct anderson {
+  static constexpr int depth = 5;
+  std::vector<std::size_t> bars;          // the bars iterated, in order
+  Eigen::MatrixXd dF, dG;                 // columns: differences of residuals and of map values
+  Eigen::VectorXd f, g, f_last, g_last, gamma, candidate;
+  int stored = 0, next = 0;
+  bool has_last = false;
+  Eigen::ColPivHouseholderQR<Eigen::MatrixXd> qr;
+
+  void start(const std::vector<std::size_t>& iterated) {
+    bars = iterated;
+    const auto n = static_cast<Eigen::Index>(bars.size());
+    dF.resize(n, depth), dG.resize(n, depth), f.resize(n), g.resize(n), f_last.resize(n), g_last.resize(n);
+    candidate.resize(n);
+    restart();
+  }
+  void restart() { stored = next = 0, has_last = false; }
+
+  // Sets s.q for the bars iterated from the shape s and its densities.
+  void step(const problem& p, state& s) {
+    for (std::size_t r = 0; r < bars.size(); ++r) {
+      const auto i = static_cast<Eigen::Index>(r);
+      g[i] = mapped(p, s, bars[r]);
+      f[i] = g[i] - s.q[bars[r]];
+    }
+    if (has_last) {
+      dF.col(next) = f - f_last, dG.col(next) = g - g_last;
+      stored = std::min(stored + 1, depth), next = (next + 1) % depth;
+    }
+    f_last = f, g_last = g, has_last = true;
+    bool accelerated = stored > 0;
+    if (accelerated) {
+      qr.compute(dF.leftCols(stored));
+      gamma = qr.solve(f);
+      candidate = g - dG.leftCols(stored) * gamma;
+      for (Eigen::Index i = 0; i < g.size() && accelerated; ++i)
+        accelerated = candidate[i] / g[i] >= 0.5 && candidate[i] / g[i] <= 2.0;  // false for NaN too
+    }
+    if (!accelerated) {
+      candidate = g;
+      restart();
+      f_last = f, g_last = g, has_last = true;
+    }
+    for (std::size_t r = 0; r < bars.size(); ++r) s.q[bars[r]] = candidate[static_cast<Eigen::Index>(r)];
+  }
+};
 
 bool both_ends_held(const problem& p, std::size_t b) {
   for (int32_t k : {p.bars[b].first, p.bars[b].second})
@@ -118,6 +167,37 @@ std::string why_unmet(const problem& p, const state& s, const target_balance& t,
   return "the iteration on the densities did not settle (the targets pull the shape between several equilibria)";
 }
 
+// Among the bars iterated, the one whose density has moved furthest (by ratio) from `from`:
+// the target that drove the densities to the shape they make undetermined.
+std::size_t furthest_moved(const std::vector<char>& iterated, const state& now, const state& from) {
+  std::size_t worst = iterated.size();
+  double furthest = 0.0;
+  for (std::size_t b = 0; b < iterated.size(); ++b) {
+    if (!iterated[b]) continue;
+    const double moved = std::fabs(std::log(std::fabs(now.q[b] / from.q[b])));
+    if (worst == iterated.size() || moved > furthest) worst = b, furthest = moved;
+  }
+  return worst;
+}
+
+// A bar iterated that the iteration is drawing to a point: its length below 1e-9 of its
+// length in the first shape. Its target pulls its ends together without bound.
+std::size_t collapsing(const std::vector<char>& iterated, const state& now, const std::vector<double>& first) {
+  std::size_t shortest = iterated.size();
+  for (std::size_t b = 0; b < iterated.size(); ++b)
+    if (iterated[b] && !(now.length[b] > 1e-9 * first[b]) &&
+        (shortest == iterated.size() || now.length[b] / first[b] < now.length[shortest] / first[shortest]))
+      shortest = b;
+  return shortest;
+}
+
+std::vector<std::size_t> marked(const std::vector<char>& flags) {
+  std::vector<std::size_t> out;
+  for (std::size_t b = 0; b < flags.size(); ++b)
+    if (flags[b]) out.push_back(b);
+  return out;
+}
+
 }  // namespace
 
 form_settings settings_of(double tolerance, int max_iterations, int stall_window) {
@@ -137,34 +217,66 @@ form_result find_form(const problem& p, const form_settings& settings, const ste
   validate(p);
   density_solver solver = solver_for(p);
   const std::size_t bars = p.bars.size();
-  bool targets = false;
-  for (std::size_t b = 0; b < bars && !targets; ++b) targets = has_target_force(p, b) || has_target_length(p, b);
+  // The bars whose densities are iterated: those with a target, less any given up because no
+  // equilibrium the iteration reaches carries it (their densities then stay where they were
+  // in the best shape, and the others go on to theirs).
+  std::vector<char> iterated(bars, 0);
+  for (std::size_t b = 0; b < bars; ++b) iterated[b] = has_target_force(p, b) || has_target_length(p, b);
+  const bool targets = std::find(iterated.begin(), iterated.end(), 1) != iterated.end();
+  std::string given_up;  // in words, for the stop
+  anderson accelerate;
+  accelerate.start(marked(iterated));
 
   state now{p.nodes, p.density, std::vector<double>(bars, 0.0)};
   state best;
+  std::vector<double> first_length;
   form_result result;
   int since_better = 0;        // steps since the best error last fell by 1%
   double window_start = 0.0;  // the best error then
   for (int step = 0;; ++step) {
     const shape_solve solved = solve_shape(solver, p, now.q, now.x);
+    std::size_t give_up = bars;
+    std::string why;
     if (solved.outcome == shape_outcome::indeterminate) {
       if (step == 0) fail(model_error, solved.why);
-      result.stop = "after " + std::to_string(step) + " density updates, " + solved.why;
-      break;
+      give_up = furthest_moved(iterated, now, best);
+      why = "its density, " + shortest(now.q[give_up]) + ", left the shape undetermined";
+      if (give_up == bars) {
+        result.stop = "after " + std::to_string(step) + " density updates, " + solved.why;
+        break;
+      }
+    } else {
+      now.negative_pivots = solved.negative_pivots;
+      measure(p, now, iterated);
+      if (step == 0) first_length = now.length;
+      give_up = collapsing(iterated, now, first_length);
+      if (give_up != bars) why = "the iteration drew it to a point";
     }
-    now.negative_pivots = solved.negative_pivots;
-    measure(p, now);
     result.iterations = step;
-    if (each_step) each_step(step, now.worst());
-    if (step == 0 || now.worst() < best.worst()) best = now;
-    // The stall window restarts whenever the best error has fallen by 1% since it began.
-    if (step == 0 || best.worst() < 0.99 * window_start) {
+    if (give_up != bars) {
+      iterated[give_up] = 0;
+      given_up += (given_up.empty() ? "" : "; ") + bar_name(give_up) + "'s target was given up after " +
+                  std::to_string(step) + " density updates (" + why + ")";
+      if (step == 0) best = now;
+      now = best;  // its shape and densities, judged on the targets left
+      measure(p, now, iterated);
+      best = now;
       window_start = best.worst();
       since_better = 0;
+      accelerate.start(marked(iterated));
+      if (accelerate.bars.empty()) break;
     } else {
-      ++since_better;
+      if (each_step) each_step(step, now.worst());
+      if (step == 0 || now.worst() < best.worst()) best = now;
+      // The stall window restarts whenever the best error has fallen by 1% since it began.
+      if (step == 0 || best.worst() < 0.99 * window_start) {
+        window_start = best.worst();
+        since_better = 0;
+      } else {
+        ++since_better;
+      }
+      if (!targets || now.worst() <= settings.tolerance) break;
     }
-    if (!targets || now.worst() <= settings.tolerance) break;
     if (step == settings.max_iterations) {
       result.stop = "the iteration limit of " + std::to_string(settings.max_iterations) + " density updates was reached";
       break;
@@ -173,13 +285,11 @@ form_result find_form(const problem& p, const form_settings& settings, const ste
       result.stop = "the worst error has not fallen by 1% in " + std::to_string(settings.stall_window) + " density updates";
       break;
     }
-    std::size_t collapsed = 0;
-    if (!update(p, now, collapsed)) {
-      result.stop = bar_name(collapsed) + " has shrunk to a point, so no density gives it its target";
-      break;
-    }
+    accelerate.step(p, now);
   }
 
+  measure(p, best);  // every target, those given up included
+  if (!given_up.empty()) result.stop = given_up + (result.stop.empty() ? "" : "; then " + result.stop);
   result.outcome = best.worst() <= settings.tolerance ? form_outcome::found : form_outcome::targets_not_met;
   if (result.outcome == form_outcome::found) result.stop.clear();
   result.largest_force_error = best.force_error;
