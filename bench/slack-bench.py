@@ -2,17 +2,17 @@
 """kalvane-path on a generated pretensioned cable net, side by side: a symmetric load where no
 cable goes slack against an unsymmetric one that slackens many.
 
-    bench/slack-bench.py [--bars N] [--push Q] [--build BUILD_DIR] [--keep DIR]   (defaults: 100000, 10, build)
+    bench/slack-bench.py [--bars N] [--light L] [--heavy H] [--build BUILD_DIR] [--keep DIR]
+    (defaults: 100000, 0.5, 3, build)
 
-The net is `kalvane-generate net N`'s grid, every bar a steel cable (tension only) with its
-edges held where drawn and prestressed by force. Both runs carry the generated load normal to
-the net at every interior node, which only stretches a flat net's cables. The unsymmetric run
-adds a load in the net's plane, along X, on the interior nodes of its left half, growing from
-nothing in the first row to Q times the prestress over the half-width in the last: the cables
-of a row right of the pushed nodes lose tension as one, and the rows go slack one after
-another as the load rises. Targets: the unsymmetric run within 2x of the symmetric one, at
-least 5 % of the cables slack at full load, and no more event rows (slack, taut) in
-path/path.csv than twice the slack cables.
+The net is `kalvane-generate net N`'s grid lifted into a hyperbolic paraboloid (rise and dip
+a tenth of the half-span at its edges' middles), every bar a steel cable (tension only),
+prestressed by force, its edges held where drawn. The load is downward at the generated
+net's loaded nodes, in units of the load per node that the cables hogging across (along Y)
+could carry with their prestress alone: L of it all over (symmetric: none goes slack), H of
+it on the left half only (unsymmetric: the hogging cables there lose their tension). Targets:
+the unsymmetric run within 2x of the symmetric one, at least 5 % of the cables slack at full
+load, and no more event rows (slack, taut) in path/path.csv than twice the slack cables.
 A measuring script, never a test: it fails on no figure. Each time is one run; run it on
 an idle machine.
 """
@@ -32,7 +32,7 @@ RISE = 0.1        # the saddle's rise and dip at its edges' middles, per half-sp
 
 
 def generated_net(build, bars, work):
-    """The generated net's nodes, bars and normal loads."""
+    """The generated net's nodes, bars, held nodes and loaded nodes."""
     path = os.path.join(work, "input.txt")
     subprocess.run([f"{build}/kalvane-generate", "net", str(bars), "-o", path], check=True, capture_output=True)
     sections, name = {}, None
@@ -52,9 +52,9 @@ def generated_net(build, bars, work):
 
 
 def model_file(net, load, path):
-    """The generated grid lifted into a hyperbolic paraboloid, its load `load` at every interior
-    node of the left half when `half`, else at every interior node."""
-    nodes, pairs, held, normal = net
+    """The generated grid lifted into a hyperbolic paraboloid; `load` is (pressure, half): the
+    load per node in units of the hogging cables' share, on the left half only when `half`."""
+    nodes, pairs, held, loaded = net
     xs = [p[0] for p in nodes]
     ys = [p[1] for p in nodes]
     cx, cy = 0.5 * (min(xs) + max(xs)), 0.5 * (min(ys) + max(ys))
@@ -64,7 +64,7 @@ def model_file(net, load, path):
     # prestress alone, were the sagging ones (along X) as stiff to it: 2 T times the curvature.
     threshold = 2.0 * PRESTRESS * 2.0 * RISE / half_span
     pressure, half = load
-    loads = [{"node": n, "z": -pressure * threshold} for n in sorted(normal) if not half or nodes[n - 1][0] < cx]
+    loads = [{"node": n, "z": -pressure * threshold} for n in sorted(loaded) if not half or nodes[n - 1][0] < cx]
     model = {
         "format": "kalvane-model", "version": 1,
         "title": "generated saddle net, " + ("load on its left half" if half else "load all over"),
