@@ -1,7 +1,7 @@
 #!/usr/bin/python3
 """kalvane-path on the same generated net modelled two ways, side by side on this machine.
 
-    bench/model-bench.py [--bars N] [--big BIG_N] [--build BUILD_DIR]   (defaults: 100000, 0, build)
+    bench/model-bench.py [--bars N] [--big BIG_N] [--build BUILD_DIR] [--keep DIR]   (defaults: 100000, 0, build)
 
 1. One Neo-Hooke material, prestressed by its supports' displacements (the input.txt that
    `kalvane-generate net N` writes), against the same net as a model file with three
@@ -15,6 +15,7 @@ A measuring script, never a test: it fails on no figure. Each time is one run; r
 an idle machine.
 """
 import argparse
+import contextlib
 import csv
 import json
 import os
@@ -77,11 +78,12 @@ def main():
     parser.add_argument("--bars", type=int, default=100000)
     parser.add_argument("--big", type=int, default=0)
     parser.add_argument("--build", default="build")
+    parser.add_argument("--keep", help="run in this directory and leave the runs' files there")
     a = parser.parse_args()
     build = os.path.abspath(a.build)
-    with tempfile.TemporaryDirectory() as work:
+    with (contextlib.nullcontext(os.path.abspath(a.keep)) if a.keep else tempfile.TemporaryDirectory()) as work:
         one, three = os.path.join(work, "one"), os.path.join(work, "three")
-        os.makedirs(one), os.makedirs(three)
+        os.makedirs(one, exist_ok=True), os.makedirs(three, exist_ok=True)
         subprocess.run([f"{build}/kalvane-generate", "net", str(a.bars), "-o", f"{one}/input.txt"], check=True,
                        capture_output=True)
         t_one, m_one, run = timed([f"{build}/kalvane-path"], one)
@@ -90,7 +92,7 @@ def main():
         # and its loads'; the forces of a run with no loads are the prestress alone.
         sections = read_input(f"{one}/input.txt")
         unloaded = os.path.join(work, "unloaded")
-        os.makedirs(unloaded)
+        os.makedirs(unloaded, exist_ok=True)
         with open(f"{one}/input.txt") as f, open(f"{unloaded}/input.txt", "w") as g:
             text = f.read()
             g.write(text[:text.index(": loads")] + ": loads\n0\n")
@@ -105,7 +107,7 @@ def main():
         print(f"ratio {t_three / t_one:.2f} (target at most 1.3)")
         if a.big:
             big = os.path.join(work, "big")
-            os.makedirs(big)
+            os.makedirs(big, exist_ok=True)
             subprocess.run([f"{build}/kalvane-generate", "net", str(a.big), "-o", f"{big}/input.txt"], check=True,
                            capture_output=True)
             sections = read_input(f"{big}/input.txt")

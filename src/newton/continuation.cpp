@@ -1,5 +1,6 @@
 #include "newton/continuation.hpp"
 
+#include <algorithm>
 #include <cmath>
 #include <utility>
 
@@ -30,7 +31,12 @@ double eliminate(const path_work& w, const path_state& from, const vector& b, ve
 
 void weigh_by_start(path_work& w, double speed) {
   const double extent = extent_of(w.full.base);
-  w.theta = speed > 0.0 && std::isfinite(speed) ? 1.0 / (speed * speed) : 1.0 / (extent * extent);
+  // A stage that barely moves the structure (its supports' own prestress, its weight on a
+  // taut net) would otherwise weigh a drift of micrometres like the whole load, and step
+  // through it as if it were sharply curved.
+  const double slowest = w.settings.slowest_start * extent;
+  if (!(speed > 0.0) || !std::isfinite(speed)) w.theta = 1.0 / (extent * extent);
+  else w.theta = 1.0 / (std::max(speed, slowest) * std::max(speed, slowest));
 }
 
 double path_dot(const path_work& w, const vector& ax, double at, const vector& bx, double bt) {

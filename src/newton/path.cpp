@@ -374,6 +374,7 @@ void validate(const path_settings& s) {
   if (s.cables_located_per_step < 0) refuse("cables_located_per_step must not be negative");
   fraction(s.cable_strain_tolerance, "cable_strain_tolerance");
   if (!(s.straight_stage >= 0.0 && s.straight_stage < 1.0)) refuse("straight_stage must lie in [0, 1)");
+  fraction(s.slowest_start, "slowest_start");
   fraction(s.jump_kick, "jump_kick");
 }
 

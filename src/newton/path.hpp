@@ -69,6 +69,11 @@ struct path_settings {
   // its square root's angle (cosine 1 - straight_stage) and the same inertia: a stiff
   // structure's stage is straight to well within this. 0 steps every stage.
   double straight_stage = 0.01;
+  // The path's norm weighs displacements by the stage's start speed |dx/dt|, or by this
+  // part of the structure's extent per unit load factor where the start is slower: a stage
+  // that barely moves the structure is stepped by its load, not by the drift of a few
+  // micrometres its bars' different laws make along the way.
+  double slowest_start = 1e-3;
   int slow_steps = 8;
   int corrector_steps = 12;
   // Halvings of one corrector step that left larger out-of-balance forces, before the
