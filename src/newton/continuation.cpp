@@ -4,6 +4,7 @@
 #include <cmath>
 #include <utility>
 
+#include "newton/minimise.hpp"
 #include "newton/newton.hpp"
 #include "newton/slack.hpp"
 
@@ -25,6 +26,30 @@ double eliminate(const path_work& w, const path_state& from, const vector& b, ve
   const double v = (h - w.theta * dot(from.tangent_x, y)) / (from.tangent_t - w.theta * dot(from.tangent_x, b));
   for (std::size_t p = 0; p < y.size(); ++p) y[p] -= b[p] * v;
   return v;
+}
+
+// Newton's steps on the arc flip the same cables slack and taut again and again: many cross
+// their rest lengths within the step, and the tangent of one side overshoots the other's
+// equilibrium. Under rising load the point is found at the predicted load factor instead,
+// as the minimum of the energy there, whose first derivative is continuous through every
+// cable's kink, by steps that each go as far down as the energy falls.
+corrector_outcome settle_at_load(path_work& w, const path_state& from, const vector& predicted_x, double predicted_t,
+                                 vector& x, double& t, corrector_outcome outcome) {
+  if (!(from.tangent_t > 0.0) || from.at.negative > 0) return outcome;
+  x = predicted_x;
+  t = predicted_t;
+  apply_stage(w.scaled, w.full, w.stage, t);
+  minimise_settings settings;
+  settings.exact_line_search = true;
+  settings.max_steps = 4 * w.settings.corrector_steps;
+  settings.tolerance = w.settings.corrector_tolerance * max_abs(evaluate(w.scaled, x).scale);
+  const minimise_result r = minimise_energy(w.scaled, x, w.pattern, w.f, settings);
+  outcome.steps += r.steps;
+  w.newton_steps += r.steps;
+  w.factorisations += r.factorisations;
+  w.near_factorisation = false;
+  outcome.converged = r.converged;
+  return outcome;
 }
 
 }  // namespace
@@ -86,10 +111,12 @@ corrector_outcome correct_on_arc(path_work& w, const path_state& from, double le
   double dt = 0.0;
   bool step_fresh = false;  // the last step came from a stiffness factorised where it started
   w.near_factorisation = false;
-  flip_counter flips(w.full);  // a corrector that flips cables back and forth fails: the step is halved
+  flip_counter flips(w.full);
+  const vector predicted_x = x;
+  const double predicted_t = t;
   for (;;) {
     apply_stage(w.scaled, w.full, w.stage, t);
-    if (flips.observe(w.scaled, x)) return outcome;
+    if (flips.observe(w.scaled, x)) return settle_at_load(w, from, predicted_x, predicted_t, x, t, outcome);
     state s = evaluate(w.scaled, x);
     const double size = s.finite ? max_abs(s.gradient) : INFINITY;
     // A step that left larger out-of-balance forces (or crushed a bar) was too long for the

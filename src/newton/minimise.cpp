@@ -39,6 +39,46 @@ vector negative_curvature(factorisation& f, const vector& gradient, int iteratio
   return v;
 }
 
+// The step along `direction` where the energy stops falling: the root of its slope
+// phi'(alpha) = g(x + alpha d) . d, bracketed by doubling up to `longest`, then by regula
+// falsi with the Illinois modification, until the slope is a tenth of the first (the strong
+// Wolfe curvature condition, Nocedal & Wright, section 3.1). Where a cable goes slack the
+// slope stays continuous, and along a cable net's line the energy is convex, so a few
+// evaluations find it. Returns the step of the least energy evaluated, its state in `next`.
+double exact_step(const structure& m, const vector& x, const vector& direction, double slope, double longest,
+                  const minimise_settings& settings, vector& trial, state& next) {
+  double low = 0.0, low_slope = slope;
+  double high = 0.0, high_slope = 0.0;  // high == 0: no bracket yet
+  double alpha = std::min(1.0, longest);
+  double best = 0.0, best_energy = INFINITY;
+  int kept = 0;  // Illinois: the end kept twice running has its slope halved
+  state here;
+  for (int k = 0; k < settings.line_evaluations; ++k) {
+    for (std::size_t p = 0; p < x.size(); ++p) trial[p] = x[p] + alpha * direction[p];
+    here = evaluate(m, trial);
+    const double s = here.finite ? dot(here.gradient, direction) : INFINITY;
+    if (here.finite && here.energy < best_energy) best = alpha, best_energy = here.energy, next = here;
+    if (std::fabs(s) <= 0.1 * std::fabs(slope)) break;
+    if (s < 0.0) {
+      low = alpha, low_slope = s;
+      if (kept == 1) high_slope *= 0.5;
+      kept = 1;
+      if (high == 0.0) {
+        if (alpha >= longest) break;
+        alpha = std::min(2.0 * alpha, longest);
+        continue;
+      }
+    } else {
+      high = alpha, high_slope = s;
+      if (kept == -1) low_slope *= 0.5;
+      kept = -1;
+    }
+    alpha = std::isfinite(high_slope) ? (low * high_slope - high * low_slope) / (high_slope - low_slope) : 0.5 * (low + high);
+    if (!(alpha > low && alpha < high)) alpha = 0.5 * (low + high);
+  }
+  return best;
+}
+
 }  // namespace
 
 minimise_result minimise_energy(const structure& m, vector& x, stiffness_pattern& pattern, factorisation& f,
@@ -94,7 +134,17 @@ minimise_result minimise_energy(const structure& m, vector& x, stiffness_pattern
     double alpha = 1.0;
     bool accepted = false;
     state next;
-    for (int cut = 0; cut < settings.max_cuts; ++cut) {
+    if (settings.exact_line_search && slope < 0.0) {
+      const double longest = capped ? 1.0 : radius / length;
+      alpha = exact_step(m, x, direction, slope, longest, settings, trial, next);
+      if (alpha > 0.0) {
+        for (std::size_t p = 0; p < x.size(); ++p) trial[p] = x[p] + alpha * direction[p];
+        accepted = next.energy - s.energy <= settings.sufficient_decrease * alpha * slope ||
+                   (definite && alpha == 1.0 && !capped && max_abs(next.gradient) <= 0.5 * gradient_before);
+      }
+      if (!accepted) alpha = 1.0;
+    }
+    for (int cut = 0; cut < settings.max_cuts && !accepted; ++cut) {
       for (std::size_t p = 0; p < x.size(); ++p) trial[p] = x[p] + alpha * direction[p];
       next = evaluate(m, trial);
       if (next.finite) {

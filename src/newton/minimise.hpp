@@ -30,6 +30,11 @@ struct minimise_settings {
   int max_cuts = 60;
   // The sufficient decrease constant of the line search (Nocedal & Wright's c1).
   double sufficient_decrease = 1e-4;
+  // Each step goes where the energy stops falling along it, rather than back from the full
+  // Newton step by cuts: across the kinks of many cables going slack or taut at once, the
+  // full step lands far off, and a cut takes a small part of the way down.
+  bool exact_line_search = false;
+  int line_evaluations = 30;  // energy evaluations of one exact line search
 };
 
 struct minimise_result {
