@@ -55,7 +55,7 @@ stepped one_step(const kalvane::structure& s, const kn::vector& x, double t, dou
   kn::apply_stage(scaled, s, stage, pt);
   const kn::state g = kn::evaluate(scaled, px);
   kn::vector rate;
-  kn::residual_rate(scaled, s, stage, px, rate);
+  kn::residual_rate(scaled, s, stage, pt, px, rate);
   const auto n = static_cast<Eigen::Index>(px.size());
   Eigen::MatrixXd A = Eigen::MatrixXd::Zero(n + 1, n + 1);
   Eigen::VectorXd rhs(n + 1);

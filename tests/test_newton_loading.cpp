@@ -11,6 +11,7 @@
 #include "newton/loading.hpp"
 #include "newton/path.hpp"
 #include "newton_models.hpp"
+#include "structure/law.hpp"
 
 namespace {
 
@@ -28,6 +29,14 @@ kalvane::structure weighty_net(const scratch_folder& folder, bool weight = true,
   for (std::size_t b = 0; b < s.members.size(); b += 3)
     if (cut) s.members[b].rest_length = 0.998 * s.base.bars(static_cast<long long>(b) + 1).length0;
   s.members[1].behaviour = kalvane::bar_behaviour::cable;
+  // A rubber bar among the steel, cut like them: its rest length along the prestress comes
+  // from inverting its own law.
+  kalvane::material rubber;
+  rubber.name = "rubber";
+  rubber.c1 = 2000.0;
+  rubber.weight = s.materials[0].weight;
+  s.materials.push_back(rubber);
+  s.members[3].material = 1;
   kalvane::prepare(s);
   return s;
 }
@@ -86,13 +95,20 @@ TEST(NewtonLoading, StagesWithNothingToRaiseAreSkipped_TogetherIsOneStage) {
   stages = kn::stages_of(plain, kn::loading::together);
   ASSERT_EQ(1u, stages.size());
   EXPECT_EQ(kn::stage_kind::together, stages[0].kind);
-  // Halfway, everything is halfway: loads, prescribed values, rest lengths.
+  // Halfway, everything is halfway: loads, prescribed values, and each bar's force in the
+  // drawn shape, which its rest length there gives.
   kalvane::structure half = plain;
   kn::apply_stage(half, plain, stages[0], 0.5);
   for (std::size_t i = 0; i < plain.base.loads.data.size(); ++i)
     EXPECT_EQ(0.5 * plain.base.loads.data[i], half.base.loads.data[i]);
-  const double drawn = plain.base.bars(1).length0;
-  EXPECT_DOUBLE_EQ(0.5 * (drawn + plain.members[0].rest), half.members[0].rest);
+  const double drawn = plain.base.bars(1).length0, area = plain.base.bars(1).area;
+  const kalvane::material& steel = kalvane::material_of(plain, 1);
+  auto drawn_force = [&](double rest) {
+    return kalvane::respond(steel, plain.members[0].behaviour, area, rest, drawn / rest, drawn / rest - 1.0).force;
+  };
+  ASSERT_NE(drawn, plain.members[0].rest);
+  const double full = drawn_force(plain.members[0].rest);
+  EXPECT_NEAR(0.5 * full, drawn_force(half.members[0].rest), 1e-12 * std::fabs(full));
   // A structure with nothing at all still has its one stage of (no) loads.
   scratch_folder other;
   nm::structure bare = nm::two_bar_truss(0.0);
@@ -113,7 +129,7 @@ TEST(NewtonLoading, ResidualRateMatchesCentralDifferencesInEveryStage) {
         kalvane::structure scaled = s;
         kn::apply_stage(scaled, s, stage, t);
         kn::vector rate;
-        kn::residual_rate(scaled, s, stage, x, rate);
+        kn::residual_rate(scaled, s, stage, t, x, rate);
         const double h = 1e-4;
         const kn::vector up = gradient_at(s, stage, t + h, x), down = gradient_at(s, stage, t - h, x);
         double largest = 0.0;
@@ -144,10 +160,11 @@ TEST(NewtonLoading, ResidualRateOfASlackCableIsZero) {
   kalvane::structure scaled = s;
   kn::apply_stage(scaled, s, stage, 0.5);
   kn::vector rate;
-  kn::residual_rate(scaled, s, stage, kn::vector{-20.0}, rate);
+  kn::residual_rate(scaled, s, stage, 0.5, kn::vector{-20.0}, rate);
   EXPECT_EQ(0.0, rate[0]);
-  kn::residual_rate(scaled, s, stage, kn::vector{0.0}, rate);  // taut: shortening pulls node 2 back
-  EXPECT_NEAR(200000.0 * 100.0 * 1000.0 / (995.0 * 995.0) * 10.0, rate[0], 1e-9 * rate[0]);
+  // Taut in the drawn shape, it carries p F there all along the stage: the rate is F.
+  kn::residual_rate(scaled, s, stage, 0.5, kn::vector{0.0}, rate);
+  EXPECT_NEAR(200000.0 * 100.0 * (1000.0 / 990.0 - 1.0), rate[0], 1e-9 * rate[0]);
 }
 
 }  // namespace

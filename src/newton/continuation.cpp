@@ -80,7 +80,7 @@ bool settle(path_work& w, path_state& p, const vector* along_x, double along_t, 
   }
   w.near_factorisation = false;
   if (!w.f.ok) return false;
-  residual_rate(w.scaled, w.full, w.stage, p.x, w.rate);
+  residual_rate(w.scaled, w.full, w.stage, p.t, p.x, w.rate);
   return tangent_from(w, p, along_x, along_t);
 }
 
@@ -152,7 +152,7 @@ corrector_outcome correct_on_arc(path_work& w, const path_state& from, double le
       since = 0;
       if (!w.f.ok) return outcome;
     }
-    residual_rate(w.scaled, w.full, w.stage, x, w.rate);
+    residual_rate(w.scaled, w.full, w.stage, t, x, w.rate);
     // K dx + rate dt = -g and <tangent, (dx, dt)> = -off, by block elimination: dx = y - b dt
     // with K y = -g and K b = rate. Near a limit point K is nearly singular and y and b
     // nearly parallel, so one step of refinement on the bordered system's own residual

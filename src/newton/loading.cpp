@@ -3,6 +3,11 @@
 #include "newton/path.hpp"
 #include "newton/tangent.hpp"
 
+#include <cmath>
+#include <optional>
+
+#include "structure/law.hpp"
+
 namespace kalvane::newton {
 
 namespace {
@@ -27,11 +32,41 @@ bool any_free(const model& m, const terms::fmat2& loads) {
   return false;
 }
 
-// The rest length at this fraction of the way from the drawn length; exact at both ends.
-double rest_at(double drawn, double rest, double fraction) {
-  if (fraction == 1.0) return rest;
-  if (fraction == 0.0) return drawn;
-  return (1.0 - fraction) * drawn + fraction * rest;
+// A bar's rest length at this fraction of the way from its drawn length to its own, and its
+// rate in the fraction. Where the bar carries a force F in the drawn shape at its own rest
+// length, the rest length at fraction p is the one under which it carries p F there: a net
+// prestressed by a self-balanced set of forces then stays in its drawn shape all along the
+// stage, whatever its laws, and each step of the stage is an equilibrium already. (A rest
+// length interpolated linearly makes each law's force part from p F by a different amount,
+// and the net drifts away and back.) A bar that carries nothing there, or whose law cannot
+// give the force, takes the straight interpolation. Exact at both ends.
+struct rest_motion {
+  double rest = 0.0;
+  double rate = 0.0;  // d rest / d fraction
+};
+
+rest_motion rest_along(const structure& full, int32_t b, double fraction) {
+  const double drawn = full.base.bars(b).length0, rest = member_of(full, b).rest;
+  const double straight_rate = rest - drawn;
+  if (rest == drawn) return {drawn, 0.0};
+  const material& mat = material_of(full, b);
+  const bar_behaviour behaviour = member_of(full, b).behaviour;
+  const double area = full.base.bars(b).area;
+  const double full_stretch = drawn / rest;
+  const double force = respond(mat, behaviour, area, rest, full_stretch, full_stretch - 1.0).force;
+  if (force == 0.0 || !std::isfinite(force)) {
+    if (fraction == 1.0) return {rest, straight_rate};
+    if (fraction == 0.0) return {drawn, straight_rate};
+    return {(1.0 - fraction) * drawn + fraction * rest, straight_rate};
+  }
+  const double target = fraction * force;
+  const std::optional<double> stretch = fraction == 1.0 ? std::optional<double>(full_stretch) : stretch_for_force(mat, behaviour, area, target);
+  if (!stretch) return {(1.0 - fraction) * drawn + fraction * rest, straight_rate};
+  const double at = fraction == 1.0 ? rest : fraction == 0.0 ? drawn : drawn / *stretch;
+  // N(drawn / L0) = p F: dN/dlambda dlambda/dp = F, and L0 = drawn / lambda.
+  const double slope = respond(mat, behaviour, area, at, *stretch, *stretch - 1.0).slope;
+  const double rate = slope > 0.0 ? -drawn / (*stretch * *stretch) * force / slope : straight_rate;
+  return {at, rate};
 }
 
 }  // namespace
@@ -65,13 +100,13 @@ void apply_stage(structure& scaled, const structure& full, const load_stage& sta
   for (std::size_t i = 0; i < full.base.prescribed.data.size(); ++i)
     scaled.base.prescribed.data[i] = prescribed * full.base.prescribed.data[i];
   for (int32_t b = 1; b <= bar_count(full.base); ++b)
-    scaled.members[static_cast<std::size_t>(b - 1)].rest =
-        rest_at(full.base.bars(b).length0, member_of(full, b).rest, prescribed);
+    scaled.members[static_cast<std::size_t>(b - 1)].rest = rest_along(full, b, prescribed).rest;
 }
 
-void residual_rate(const structure& scaled, const structure& full, const load_stage& stage, const vector& x,
-                   vector& rate) {
+void residual_rate(const structure& scaled, const structure& full, const load_stage& stage, double t,
+                   const vector& x, vector& rate) {
   const model& m = full.base;
+  const double fraction = stage.prescribed_base + t * stage.prescribed_rise;
   rate.assign(static_cast<std::size_t>(m.free_count), 0.0);
   const bool weighty = stage.weight_rise != 0.0 && !full.weight_loads.data.empty();
   for (int32_t i = 1; i <= m.node_count; ++i)
@@ -96,7 +131,8 @@ void residual_rate(const structure& scaled, const structure& full, const load_st
     }
     // The rise of the rest length, and with it of the axial force at fixed ends:
     // dN/dL0 = -(dN/dlambda) lambda / L0.
-    const double rest_rise = stage.prescribed_rise * (member_of(full, b).rest - bar.length0);
+    const double rest_rise =
+        member_of(full, b).rest == bar.length0 ? 0.0 : stage.prescribed_rise * rest_along(full, b, fraction).rate;
     if (!moves && rest_rise == 0.0) continue;
     double u[3];
     bar_difference(scaled.base, bar, x, u);

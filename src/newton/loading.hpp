@@ -36,8 +36,8 @@ void apply_stage(structure& scaled, const structure& full, const load_stage& sta
 
 // d(gradient)/dt at x with the displacements held: the loads' rise taken off, and the
 // prescribed displacements' and rest lengths' rise passed through the bars that they move.
-// `scaled` is the structure at the current t; rate is overwritten.
-void residual_rate(const structure& scaled, const structure& full, const load_stage& stage, const vector& x,
-                   vector& rate);
+// `scaled` is the structure at load factor t of the stage; rate is overwritten.
+void residual_rate(const structure& scaled, const structure& full, const load_stage& stage, double t,
+                   const vector& x, vector& rate);
 
 }  // namespace kalvane::newton

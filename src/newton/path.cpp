@@ -123,7 +123,7 @@ start_outcome start_stage(path_work& w, walk& k, path_state& a, bool held) {
     a.at = factorise(w.f, w.pattern);
     ++w.factorisations;
   }
-  residual_rate(w.scaled, w.full, w.stage, a.x, w.rate);
+  residual_rate(w.scaled, w.full, w.stage, a.t, a.x, w.rate);
   const bool stiff = w.f.ok && a.at.minimum();
   bool ready = stiff;
   if (!ready) {
