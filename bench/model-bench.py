@@ -23,18 +23,7 @@ import subprocess
 import tempfile
 import time
 
-
-def read_input(path):
-    """The generated input.txt's sections, as lists of numbers per line."""
-    sections, name = {}, None
-    with open(path) as f:
-        for line in f:
-            if line.startswith(":"):
-                name = line[1:].split("-")[0].strip()
-                sections[name] = []
-            elif name:
-                sections[name].append(line.split())
-    return sections
+from input_sections import read_input
 
 
 def model_file(sections, forces, path):

@@ -25,6 +25,8 @@ import subprocess
 import tempfile
 import time
 
+from input_sections import read_input
+
 PRESTRESS = 2.0   # kN in every cable
 E = 2.1e8         # kN/m2, steel
 AREA = 1.0e-4     # m2
@@ -35,14 +37,7 @@ def generated_net(build, bars, work):
     """The generated net's nodes, bars, held nodes and loaded nodes."""
     path = os.path.join(work, "input.txt")
     subprocess.run([f"{build}/kalvane-generate", "net", str(bars), "-o", path], check=True, capture_output=True)
-    sections, name = {}, None
-    with open(path) as f:
-        for line in f:
-            if line.startswith(":"):
-                name = line[1:].split("-")[0].strip()
-                sections[name] = []
-            elif name:
-                sections[name].append(line.split())
+    sections = read_input(path)
     os.remove(path)
     nodes = [[float(v) for v in row[1:4]] for row in sections["nodes"][2:]]
     pairs = [[int(row[1]), int(row[2])] for row in sections["bars"][2:]]

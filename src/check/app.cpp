@@ -12,6 +12,7 @@
 #include "check/check_progress.hpp"
 #include "progress.hpp"
 #include "newton/newton.hpp"
+#include "companion/command_line.hpp"
 #include "error.hpp"
 #include "run.hpp"
 #include "structure/model_file.hpp"
@@ -267,15 +268,10 @@ void check_members(findings& f, const structure& s, const vector& x, const std::
 
 options parse_options(const std::vector<std::string>& args) {
   options o;
-  for (std::size_t i = 0; i < args.size(); ++i) {
-    std::string arg = args[i], value;
-    const std::size_t eq = arg.find('=');
-    const bool inline_value = arg.rfind("--", 0) == 0 && eq != std::string::npos;
-    if (inline_value) value = arg.substr(eq + 1), arg = arg.substr(0, eq);
-    auto flag = [&](bool& target) {
-      if (inline_value) usage_failure(arg + " takes no value");
-      target = true;
-    };
+  companion::command_line line{args, ""};
+  while (line.next()) {
+    const std::string& arg = line.option;
+    auto flag = [&](bool& target) { line.no_value(), target = true; };
     if (arg == "--help" || arg == "-h") flag(o.help);
     else if (arg == "--version") flag(o.version);
     else if (arg == "--no-path") flag(o.no_path);
@@ -284,31 +280,21 @@ options parse_options(const std::vector<std::string>& args) {
     else if (arg == "--calculix") flag(o.calculix);
     else if (arg == "--lint") flag(o.lint);
     else if (arg == "--digits") {
-      if (!inline_value) {
-        if (i + 1 >= args.size()) usage_failure("--digits needs a value");
-        value = args[++i];
-      }
+      const std::string value = line.value();
       if (value.size() != 1 || value[0] < '0' || value[0] > '7')
         usage_failure("--digits takes a whole number from 0 to 7, not '" + value + "'");
       o.digits = value[0] - '0';
     } else if (arg == "--loading") {
-      if (!inline_value && i + 1 < args.size()) value = args[++i];
-      else if (!inline_value) usage_failure("--loading needs a value: staged or together");
+      const std::string value = line.value();
       if (value == "staged") o.loading = newton::loading::staged;
       else if (value == "together") o.loading = newton::loading::together;
       else usage_failure("--loading takes staged or together, not '" + value + "'");
     } else if (arg == "--model") {
-      if (inline_value) o.model = value;
-      else if (i + 1 < args.size()) o.model = args[++i];
-      else usage_failure("--model needs a file");
-      if (o.model.empty()) usage_failure("--model needs a file, not an empty name");
+      o.model = line.name_value("a file");
     } else if (arg == "--dir") {
-      if (inline_value) o.dir = value;
-      else if (i + 1 < args.size()) o.dir = args[++i];
-      else usage_failure("--dir needs a value");
-      if (o.dir.empty()) usage_failure("--dir needs a directory, not an empty name");
+      o.dir = line.name_value("a directory");
     } else {
-      usage_failure("unknown option '" + args[i] + "'");
+      line.unknown();
     }
   }
   return o;

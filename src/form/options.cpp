@@ -2,41 +2,22 @@
 
 #include <filesystem>
 
+#include "companion/command_line.hpp"
 #include "error.hpp"
 
 namespace kalvane::form {
 
-namespace {
-
-[[noreturn]] void usage_failure(const std::string& what) { fail(usage_error, what + " (see kalvane-form --help)"); }
-
-}  // namespace
-
 options parse_options(const std::vector<std::string>& args) {
   options o;
-  for (std::size_t i = 0; i < args.size(); ++i) {
-    std::string arg = args[i], value;
-    // Both "--dir DIR" and "--dir=DIR".
-    const std::size_t eq = arg.find('=');
-    const bool inline_value = arg.rfind("--", 0) == 0 && eq != std::string::npos;
-    if (inline_value) value = arg.substr(eq + 1), arg = arg.substr(0, eq);
-    auto take_value = [&](const char* what) {
-      if (!inline_value) {
-        if (i + 1 >= args.size()) usage_failure(arg + " needs a value");
-        value = args[++i];
-      }
-      if (value.empty()) usage_failure(arg + " needs " + what + ", not an empty name");
-      return value;
-    };
-    auto no_value = [&]() {
-      if (inline_value) usage_failure(arg + " takes no value");
-    };
-    if (arg == "--help" || arg == "-h") no_value(), o.help = true;
-    else if (arg == "--version") no_value(), o.version = true;
-    else if (arg == "--dir") o.dir = take_value("a folder");
-    else if (arg == "--out") o.out = take_value("a folder");
-    else if (arg == "--model") o.model = take_value("a file");
-    else usage_failure("unknown option '" + args[i] + "'");
+  companion::command_line line{args, " (see kalvane-form --help)"};
+  while (line.next()) {
+    const std::string& arg = line.option;
+    if (arg == "--help" || arg == "-h") line.no_value(), o.help = true;
+    else if (arg == "--version") line.no_value(), o.version = true;
+    else if (arg == "--dir") o.dir = line.name_value("a folder");
+    else if (arg == "--out") o.out = line.name_value("a folder");
+    else if (arg == "--model") o.model = line.name_value("a file");
+    else line.unknown();
   }
   return o;
 }

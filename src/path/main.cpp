@@ -1,48 +1,12 @@
 // kalvane-path: the equilibrium a structure reaches under gradual loading, and its
 // load-displacement curve.
-#include <cstdio>
-#include <exception>
-#include <new>
-
-#include "error.hpp"
+#include "companion/main.hpp"
 #include "path/app.hpp"
 #include "path/ending.hpp"
-#include "progress.hpp"
-
-namespace {
-
-// kalvane's error report: an empty line, then "raised NAME : message".
-int report(const char* name, const char* message) {
-  std::fflush(stdout);
-  std::fprintf(stderr, "\nraised %s : %s\n", name, message);
-  std::fflush(stderr);
-  return kalvane::path::bad_input;
-}
-
-}  // namespace
 
 int main(int argc, char** argv) {
   namespace path = kalvane::path;
-  try {
-    path::options o = path::parse_options(std::vector<std::string>(argv + 1, argv + argc));
-    if (o.help) {
-      std::fputs(path::usage_text().c_str(), stdout);
-      return std::fflush(stdout) == 0 ? 0 : 1;
-    }
-    if (o.version) {
-      std::puts("kalvane-path " KALVANE_VERSION);
-      return std::fflush(stdout) == 0 ? 0 : 1;
-    }
-    o.progress = kalvane::standard_error_is_terminal();
-    const path::outcome result = path::run_path(o);
-    std::fputs(result.summary.c_str(), stdout);
-    if (std::fflush(stdout) != 0) return path::bad_input;
-    return result.status;
-  } catch (const kalvane::error& e) {
-    return report(e.name.c_str(), e.what());
-  } catch (const std::bad_alloc&) {
-    return report(kalvane::storage_error, "out of memory");
-  } catch (const std::exception& e) {
-    return report("PROGRAM_ERROR", e.what());
-  }
+  return kalvane::companion::companion_main(argc, argv, "kalvane-path " KALVANE_VERSION, path::bad_input,
+                                            path::parse_options, path::usage_text,
+                                            [](const path::options& o) { return path::run_path(o); });
 }

@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include "companion/command_line.hpp"
 #include "error.hpp"
 
 namespace kalvane::path {
@@ -32,56 +33,37 @@ int component_number(const std::string& text) {
 
 options parse_options(const std::vector<std::string>& args) {
   options o;
-  for (std::size_t i = 0; i < args.size(); ++i) {
-    std::string arg = args[i], value;
-    // Both "--dir DIR" and "--dir=DIR".
-    const std::size_t eq = arg.find('=');
-    const bool inline_value = arg.rfind("--", 0) == 0 && eq != std::string::npos;
-    if (inline_value) value = arg.substr(eq + 1), arg = arg.substr(0, eq);
-    auto take_value = [&]() {
-      if (inline_value) return value;
-      if (i + 1 >= args.size()) usage_failure(arg + " needs a value");
-      return args[++i];
-    };
-    auto no_value = [&]() {
-      if (inline_value) usage_failure(arg + " takes no value");
-    };
-    auto folder = [&]() {
-      std::string name = take_value();
-      if (name.empty()) usage_failure(arg + " needs a folder, not an empty name");
-      return name;
-    };
-    if (arg == "--help" || arg == "-h") no_value(), o.help = true;
-    else if (arg == "--version") no_value(), o.version = true;
-    else if (arg == "--trace") no_value(), o.trace = true;
-    else if (arg == "--dir") o.dir = folder();
-    else if (arg == "--out") o.out = folder();
-    else if (arg == "--model") {
-      o.model = take_value();
-      if (o.model.empty()) usage_failure("--model needs a file, not an empty name");
-    }
+  companion::command_line line{args, " (see kalvane-path --help)"};
+  while (line.next()) {
+    const std::string& arg = line.option;
+    if (arg == "--help" || arg == "-h") line.no_value(), o.help = true;
+    else if (arg == "--version") line.no_value(), o.version = true;
+    else if (arg == "--trace") line.no_value(), o.trace = true;
+    else if (arg == "--dir") o.dir = line.name_value("a folder");
+    else if (arg == "--out") o.out = line.name_value("a folder");
+    else if (arg == "--model") o.model = line.name_value("a file");
     else if (arg == "--loading") {
-      const std::string how = take_value();
+      const std::string how = line.value();
       if (how == "staged") o.how = newton::loading::staged;
       else if (how == "together") o.how = newton::loading::together;
       else usage_failure("--loading takes staged or together, not '" + how + "'");
     } else if (arg == "--watch") {
       // NODE COMPONENT, or --watch=NODE,COMPONENT.
       component_ref w;
-      if (inline_value) {
+      if (line.has_inline) {
+        const std::string& value = line.inline_value;
         const std::size_t comma = value.find(',');
         if (comma == std::string::npos) usage_failure("--watch= takes NODE,COMPONENT, not '" + value + "'");
         w.node = node_number(value.substr(0, comma));
         w.component = component_number(value.substr(comma + 1));
       } else {
-        if (i + 2 >= args.size()) usage_failure("--watch needs a node and a component");
-        w.node = node_number(args[i + 1]);
-        w.component = component_number(args[i + 2]);
-        i += 2;
+        const std::vector<std::string> given = line.following(2, "--watch needs a node and a component");
+        w.node = node_number(given[0]);
+        w.component = component_number(given[1]);
       }
       o.watch = w;
     } else {
-      usage_failure("unknown option '" + args[i] + "'");
+      line.unknown();
     }
   }
   return o;
