@@ -357,7 +357,7 @@ TEST(ViewSvg, ABigModelGivesEveryBarInBothFilesAtABoundedSize) {
   const std::string svg = render_svg(s, {projection::iso, true, 1.0});
   EXPECT_LT(svg.size(), 50u * 20000u);
   EXPECT_EQ(segments_in(parse_xml(svg), "deformed").size(), 20000u);
-  const std::string vtu = render_vtu({s.initial, s.displacement, s.bars, {}, {{"stress", std::span<const double>(s.stress)}}, {}, s.title});
+  const std::string vtu = render_vtu({s.initial, s.displacement, s.bars, {}, {{"stress", std::span<const double>(s.stress)}}, {}, s.title, {}});
   EXPECT_NE(vtu.find("<Piece NumberOfPoints=\"20001\" NumberOfCells=\"20000\">"), std::string::npos);
   // Points, displacements, stresses, connectivity, offsets and types, each with its size.
   const std::size_t data = vtu.find("encoding=\"raw\">\n   _") + 20;

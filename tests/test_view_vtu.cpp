@@ -88,7 +88,7 @@ struct three_bars {
     return {initial, displacement, bars, {{"reaction", reaction}},
             {{"stress", std::span<const double>(stress)}, {"area", std::span<const double>(area)},
              {"material", std::span<const int32_t>(material)}},
-            {{"load_factor", 0.75}, {"stage", int32_t{2}}}, "Dome"};
+            {{"load_factor", 0.75}, {"stage", int32_t{2}}}, "Dome", {}};
   }
 };
 
