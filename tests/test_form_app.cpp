@@ -281,3 +281,47 @@ TEST(FormApp, BadInputIsRefusedNamingTheCause) {
 }
 
 }  // namespace
+
+TEST(FormApp, ACableFoundUnderItsLoadsIsAnalysedWithThemFromItsShape) {
+  // Six steel cables between two supports, found under five unit loads: their rest lengths
+  // hold the hanging shape only with the loads, so the staged path (prestress first) cannot
+  // start, and says why; raised together, the loads and the prestress keep the cable in the
+  // shape found all the way, and the result is certified.
+  scratch_folder folder;
+  std::string nodes, bars, loads, prescribed = "{\"node\": 1, \"x\": 0, \"y\": 0, \"z\": 0}, {\"node\": 7, \"x\": 0, \"y\": 0, \"z\": 0}";
+  for (int i = 0; i < 7; ++i) nodes += std::string(i ? ", " : "") + "[" + std::to_string(i) + ", 0, 0]";
+  for (int i = 1; i < 7; ++i)
+    bars += std::string(i > 1 ? ", " : "") + "{\"nodes\": [" + std::to_string(i) + ", " + std::to_string(i + 1) +
+            "], \"area\": 0.0001, \"material\": \"steel\", \"behaviour\": \"cable\"}";
+  for (int i = 2; i < 7; ++i) {
+    loads += std::string(i > 2 ? ", " : "") + "{\"node\": " + std::to_string(i) + ", \"z\": -1}";
+    prescribed += ", {\"node\": " + std::to_string(i) + ", \"y\": 0}";
+  }
+  kalvane_test::write_file(folder / "model.json",
+                           "{\"format\": \"kalvane-model\", \"version\": 1, \"title\": \"Hanging cable\",\n"
+                           "\"materials\": [{\"name\": \"steel\", \"law\": \"linear-elastic\", \"E\": 210000000}],\n"
+                           "\"nodes\": [" + nodes + "],\n\"bars\": [" + bars + "],\n\"prescribed\": [" + prescribed +
+                           "],\n\"loads\": [" + loads + "],\n\"form\": {\"density\": 5, \"loaded\": true}}\n");
+  const program_result found = run(kalvane_test::form_exe(), folder);
+  ASSERT_EQ(found.status, 0) << found.out << found.err;
+
+  const program_result staged = run(kalvane_test::path_exe(), folder, {"--dir", "form", "--out", "staged"});
+  EXPECT_EQ(staged.status, 2) << staged.out << staged.err;
+  EXPECT_NE(staged.out.find("the prestress stage could not start"), std::string::npos) << staged.out;
+  EXPECT_NE(staged.out.find("--loading together"), std::string::npos) << staged.out;
+
+  const program_result together =
+      run(kalvane_test::path_exe(), folder, {"--dir", "form", "--out", "together", "--loading", "together"});
+  ASSERT_EQ(together.status, 0) << together.out << together.err;
+  const std::size_t moved = together.out.find(" moved ");
+  ASSERT_NE(moved, std::string::npos) << together.out;
+  EXPECT_LT(std::fabs(std::stod(together.out.substr(moved + 7))), 1e-12) << together.out;
+
+  const program_result certified =
+      run(kalvane_test::check_exe(), folder, {"--dir", "together", "--loading", "together"});
+  EXPECT_EQ(certified.status, 0) << certified.out << certified.err;
+  // Checked with the staged path, the verdict names the loading that would confirm it.
+  const program_result refused = run(kalvane_test::check_exe(), folder, {"--dir", "together"});
+  EXPECT_NE(refused.status, 0) << refused.out;
+  EXPECT_NE(refused.out.find("--loading together checks the path"), std::string::npos) << refused.out;
+}

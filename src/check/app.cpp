@@ -10,10 +10,11 @@
 #include "check/diagnosis.hpp"
 #include "check/freshness.hpp"
 #include "check/check_progress.hpp"
-#include "progress.hpp"
-#include "newton/newton.hpp"
 #include "companion/command_line.hpp"
 #include "error.hpp"
+#include "newton/loading.hpp"
+#include "newton/newton.hpp"
+#include "progress.hpp"
 #include "run.hpp"
 #include "structure/model_file.hpp"
 
@@ -418,6 +419,9 @@ findings run_check(const options& o) {
         f.path_soft = *free;
       }
     }
+    if (f.path.outcome == path_outcome::stalled && o.loading == loading::staged && f.path.stage <= 1)
+      f.prestress_needs_loads = stages_of(s, o.loading).front().kind == stage_kind::prestress &&
+                                balanced_only_with_loads(s, settings.corrector_tolerance);
     f.seconds_path = seconds_since(t1);
     f.factorisations_path = factor.count - f.factorisations_points_1_to_4;
   }

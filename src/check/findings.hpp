@@ -114,6 +114,9 @@ struct findings {
   path_finding path;
   path_comparison comparison;
   bool path_cannot_start = false;  // unstable at zero load: no path to follow
+  // Stalled in the prestress stage of staged loading, while the drawn shape is in
+  // equilibrium under the prestress only together with the loads (a net form-found under them).
+  bool prestress_needs_loads = false;
   component_name path_soft;        // then where the stiffness gives way
   bool calculix_requested = false;
   crosscheck calculix = crosscheck::not_run;

@@ -90,6 +90,10 @@ void decide(findings& f, bool strict) {
     f.status = 3;
     f.verdict = "not certified: the loading path stalls at load factor " + load_factor_text(f.path.load_factor) +
                 ", short of full load: gradual loading does not confirm the run's equilibrium";
+    if (f.prestress_needs_loads)
+      f.verdict += ". The drawn shape is in equilibrium with the rest lengths only together with the loads (as a "
+                   "net form-found under them is), so the prestress stage, raised before any load, cannot start; "
+                   "--loading together checks the path that raises them with the prestress";
     return;
   }
   // Past a limit point the structure jumps; where the path lands at full load is the state it

@@ -1,5 +1,6 @@
 #include "newton/loading.hpp"
 
+#include "newton/newton.hpp"
 #include "newton/path.hpp"
 #include "newton/tangent.hpp"
 
@@ -101,6 +102,17 @@ void apply_stage(structure& scaled, const structure& full, const load_stage& sta
     scaled.base.prescribed.data[i] = prescribed * full.base.prescribed.data[i];
   for (int32_t b = 1; b <= bar_count(full.base); ++b)
     scaled.members[static_cast<std::size_t>(b - 1)].rest = rest_along(full, b, prescribed).rest;
+}
+
+bool balanced_only_with_loads(const structure& s, double tolerance) {
+  const vector rest(static_cast<std::size_t>(s.base.free_count), 0.0);
+  structure applied = s;
+  auto balanced = [&](double loads) {
+    apply_stage(applied, s, load_stage{1, 0.0, 1.0, 0.0, loads, 0.0, loads, stage_kind::together}, 1.0);
+    const state at = evaluate(applied, rest);
+    return at.finite && within(at, tolerance * max_abs(at.scale));
+  };
+  return balanced(1.0) && !balanced(0.0);
 }
 
 void residual_rate(const structure& scaled, const structure& full, const load_stage& stage, double t,

@@ -40,4 +40,10 @@ void apply_stage(structure& scaled, const structure& full, const load_stage& sta
 void residual_rate(const structure& scaled, const structure& full, const load_stage& stage, double t,
                    const vector& x, vector& rate);
 
+// True when the drawn shape (every free component at rest) is in equilibrium, to `tolerance`
+// of the largest term summed, under the structure's rest lengths and prescribed values with
+// its loads and self-weight, and not without them: its prestress holds the drawn shape only
+// together with its loads, as a net form-found under them does.
+bool balanced_only_with_loads(const structure& s, double tolerance);
+
 }  // namespace kalvane::newton

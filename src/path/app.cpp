@@ -9,6 +9,7 @@
 #include "error.hpp"
 #include "mechanics/element.hpp"
 #include "mechanics/objective.hpp"
+#include "newton/loading.hpp"
 #include "newton/newton.hpp"
 #include "nlp/norm.hpp"
 #include "path/curve.hpp"
@@ -234,6 +235,9 @@ path_run follow_run(structure given, const std::string& input_name, const std::s
   facts.extremes = extreme_forces(followed.results);
   for (const member& b : s.members) facts.cables += b.behaviour == bar_behaviour::cable ? 1 : 0;
   facts.slack_cables = slack_cables_of(followed.results);
+  facts.prestress_needs_loads = e.kind == end_kind::stalled && o.how == newton::loading::staged && path.stage <= 1 &&
+                                !recorder.stages.empty() && recorder.stages.front().kind == newton::stage_kind::prestress &&
+                                newton::balanced_only_with_loads(s, settings.corrector_tolerance);
   return followed;
 }
 

@@ -213,9 +213,16 @@ std::string summary_text(const model& full, const newton::path_finding& path, co
               "point reached: " + last_text;
       break;
     case end_kind::stalled:
-      where = "short of full load: the path could not be followed on (its step shrank to nothing on a stable "
-              "branch), so whether a stable equilibrium holds the full load is not known. The files hold the "
-              "last point reached: " + last_text;
+      if (facts.prestress_needs_loads)
+        where = "short of full load: the prestress stage could not start. The drawn shape is in equilibrium with "
+                "the rest lengths only together with the loads (as a net form-found under them is), and the "
+                "prestress, raised before any load, holds no stable shape near it; --loading together raises the "
+                "loads with the prestress and follows the net from its drawn shape. The files hold the last point "
+                "reached: " + last_text;
+      else
+        where = "short of full load: the path could not be followed on (its step shrank to nothing on a stable "
+                "branch), so whether a stable equilibrium holds the full load is not known. The files hold the "
+                "last point reached: " + last_text;
       break;
   }
   out += "Equilibrium written: " + where + "\n";

@@ -29,6 +29,9 @@ struct summary_facts {
   double watched = 0.0;   // the watched displacement there
   long cables = 0;                   // bars that carry tension only
   std::vector<int32_t> slack_cables;  // those slack in the state written, in rising order
+  // Stalled in the prestress stage, while the drawn shape is in equilibrium under the
+  // prestress only together with the loads (newton::balanced_only_with_loads).
+  bool prestress_needs_loads = false;
 };
 
 // The cables of `s` that the results show slack, in rising order.
