@@ -68,25 +68,48 @@ void emit(walk& k, const path_work& w, const path_state& p, point_kind kind, int
 // The cables that passed their rest lengths between a and b, before `until` along the step
 // (a fraction of it; 1: the whole step), each a point of the path: the first
 // `cables_located_per_step` located on the arc, the rest placed by interpolation between a
-// and b. True when a location moved the factorisation away from b's.
+// and b; emitted in their order along the step, the located ones where they were found.
+// True when a location moved the factorisation away from b's.
 bool emit_cable_events(path_work& w, walk& k, const path_state& a, const path_state& b,
                        const std::vector<cable_crossing>& crossed, double until) {
+  struct found_event {
+    double fraction;  // along the step
+    const cable_crossing* crossing;
+    std::size_t located;  // index into `states`, or none
+  };
+  constexpr std::size_t none = static_cast<std::size_t>(-1);
   const double length = along_tangent(w, a, b);
+  std::vector<path_state> states;
+  std::vector<found_event> events;
   bool moved = false;
   int located = 0;
   for (const cable_crossing& c : crossed) {
     if (c.fraction >= until) break;
-    const point_kind kind = c.slack ? point_kind::slack : point_kind::taut;
-    path_state event;
     if (located < w.settings.cables_located_per_step) {
       ++located;
       moved = true;
-      if (locate_event(w, a, b, watched{watch_kind::cable, c.bar}, event) &&
-          along_tangent(w, a, event) < until * length) {
-        emit(k, w, event, kind, c.bar);
-        continue;
+      path_state event;
+      if (locate_event(w, a, b, watched{watch_kind::cable, c.bar}, event)) {
+        const double fraction = length != 0.0 ? along_tangent(w, a, event) / length : c.fraction;
+        if (fraction < until) {
+          events.push_back({fraction, &c, states.size()});
+          states.push_back(std::move(event));
+          continue;
+        }
       }
     }
+    events.push_back({c.fraction, &c, none});
+  }
+  std::stable_sort(events.begin(), events.end(),
+                   [](const found_event& l, const found_event& r) { return l.fraction < r.fraction; });
+  for (const found_event& e : events) {
+    const cable_crossing& c = *e.crossing;
+    const point_kind kind = c.slack ? point_kind::slack : point_kind::taut;
+    if (e.located != none) {
+      emit(k, w, states[e.located], kind, c.bar);
+      continue;
+    }
+    path_state event;
     const double f = c.fraction;
     event.x = a.x;
     for (std::size_t p = 0; p < event.x.size(); ++p) event.x[p] += f * (b.x[p] - a.x[p]);
