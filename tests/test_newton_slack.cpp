@@ -310,6 +310,35 @@ TEST(NewtonSlack, NetWhoseCablesHoverAtTheirRestLengths_EveryPointIsAnEquilibriu
   EXPECT_LT(4 * path.halvings, path.steps) << path.steps << " steps, " << path.halvings << " halvings";
 }
 
+TEST(NewtonSlack, EveryCableOfTheSlackNetIsLocatedWhereItGoesSlackInLoadOrder) {
+  // The bundled saddle net loaded on half: four hogging cables go slack in one step of the
+  // path, some only after others have. Each is located on the path, in equilibrium, where its
+  // strain is zero, the later ones from a point past the earlier ones' kinks; written in the
+  // order the rising load meets them.
+  kalvane::structure s = kalvane::read_structure(kalvane_test::source_path("examples/slack_net/model.json"));
+  kalvane::path::start_structure(s);
+  const std::vector<kn::load_stage> stages = kn::stages_of(s, kn::loading::staged);
+  kalvane::structure at_load = s;
+  kn::stiffness_pattern pattern = kn::pattern_of(s.base);
+  kn::factorisation f;
+  std::vector<double> load_factors;
+  const kn::path_finding path = kn::follow_path(s, pattern, f, {}, [&](const kn::path_point& p, const kn::vector& x) {
+    if (p.kind != kn::point_kind::slack) return kn::path_control::go_on;
+    kn::apply_stage(at_load, s, stages[static_cast<std::size_t>(p.stage - 1)], p.load_factor);
+    double u[3];
+    kn::bar_difference(at_load.base, at_load.base.bars(p.bar), x, u);
+    const kalvane::member_state m =
+        kalvane::member_at(at_load.base.bars(p.bar), kalvane::material_of(at_load, p.bar), kalvane::member_of(at_load, p.bar), u);
+    EXPECT_LT(std::fabs(m.strain), 1e-8) << "cable " << p.bar;  // against a prestress strain of 1e-3
+    load_factors.push_back(p.load_factor);
+    return kn::path_control::go_on;
+  });
+  ASSERT_TRUE(reached_full_load(path));
+  ASSERT_EQ(4u, load_factors.size());
+  // Two cables that go slack together are located to the corrections' accuracy.
+  for (std::size_t i = 1; i < load_factors.size(); ++i) EXPECT_LE(load_factors[i - 1], load_factors[i] + 1e-7) << i;
+}
+
 TEST(NewtonSlack, FlipCounterCatchesChattering) {
   scratch_folder folder;
   const crossed c = crossed_cable(folder);

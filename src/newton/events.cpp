@@ -88,7 +88,9 @@ bool locate_event(path_work& w, const path_state& a, const path_state& b, const 
     for (std::size_t q = 0; q < p.x.size(); ++q) p.x[q] += sigma * a.tangent_x[q];
     p.t = a.t + sigma * a.tangent_t;
     const corrector_outcome c = correct_on_arc(w, a, sigma, p.x, p.t);
-    if (!c.converged || !settle(w, p, &a.tangent_x, a.tangent_t)) return k > 0;
+    // A limit or bifurcation point is named by the nearest point found; a cable's point, which
+    // must be where its strain is zero, is not found at all.
+    if (!c.converged || !settle(w, p, &a.tangent_x, a.tangent_t)) return k > 0 && f.kind != watch_kind::cable;
     p.newton_steps = c.steps;
     const double value = watched_value(w, f, a, p);
     if ((value > 0.0) == (low_value > 0.0)) {

@@ -89,7 +89,17 @@ bool emit_cable_events(path_work& w, walk& k, const path_state& a, const path_st
       ++located;
       moved = true;
       path_state event;
-      if (locate_event(w, a, b, watched{watch_kind::cable, c.bar}, event)) {
+      const watched strain{watch_kind::cable, c.bar};
+      bool found = locate_event(w, a, b, strain, event);
+      // From a, the corrections may have to cross the kinks of the cables located before this
+      // one; from the last of those this cable has not yet passed, they cross fewer.
+      const double before = watched_value(w, strain, a, a);
+      for (std::size_t i = states.size(); !found && i-- > 0;)
+        if ((watched_value(w, strain, a, states[i]) < 0.0) == (before < 0.0)) {
+          found = locate_event(w, states[i], b, strain, event);
+          break;
+        }
+      if (found) {
         const double fraction = length != 0.0 ? along_tangent(w, a, event) / length : c.fraction;
         if (fraction < until) {
           events.push_back({fraction, &c, states.size()});
