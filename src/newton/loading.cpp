@@ -100,8 +100,11 @@ void apply_stage(structure& scaled, const structure& full, const load_stage& sta
   }
   for (std::size_t i = 0; i < full.base.prescribed.data.size(); ++i)
     scaled.base.prescribed.data[i] = prescribed * full.base.prescribed.data[i];
+  // At either end of the prestress every rest length is known without its law.
   for (int32_t b = 1; b <= bar_count(full.base); ++b)
-    scaled.members[static_cast<std::size_t>(b - 1)].rest = rest_along(full, b, prescribed).rest;
+    scaled.members[static_cast<std::size_t>(b - 1)].rest = prescribed == 1.0   ? member_of(full, b).rest
+                                                          : prescribed == 0.0 ? full.base.bars(b).length0
+                                                                              : rest_along(full, b, prescribed).rest;
 }
 
 bool balanced_only_with_loads(const structure& s, double tolerance) {
