@@ -7,6 +7,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
+#include <string>
 #include <vector>
 
 #include "check_fixture.hpp"
@@ -282,27 +284,37 @@ TEST(NewtonSlack, NewtonFromEitherSideOfTheKinkConverges) {
   }
 }
 
-TEST(NewtonSlack, NetWhoseCablesHoverAtTheirRestLengths_EveryPointIsAnEquilibriumAtItsLoad) {
-  // The bundled two-material saddle: its four soft net cables stay within a few millionths
-  // of their rest lengths under the live load, and Newton's steps on the arc flip them at
-  // every step. The path goes on at the predicted load, not by halving its step; every point
-  // it gives must still be in equilibrium at the load factor it names.
-  kalvane::structure s = kalvane::read_structure(kalvane_test::source_path("examples/two_materials/model.json"));
+// The path of a bundled example's model file under staged loading; `at_point` is shown each
+// point, with the structure at that point's load and its displacements.
+using point_check = std::function<void(const kn::path_point&, const kalvane::structure&, const kn::vector&)>;
+static kn::path_finding example_path(const std::string& example, const point_check& at_point) {
+  kalvane::structure s = kalvane::read_structure(kalvane_test::source_path("examples/" + example + "/model.json"));
   kalvane::path::start_structure(s);
   const std::vector<kn::load_stage> stages = kn::stages_of(s, kn::loading::staged);
   kalvane::structure at_load = s;
   kn::stiffness_pattern pattern = kn::pattern_of(s.base);
   kn::factorisation f;
-  int checked = 0;
-  double worst = 0.0;
-  const kn::path_finding path = kn::follow_path(s, pattern, f, {}, [&](const kn::path_point& p, const kn::vector& x) {
-    if (p.kind == kn::point_kind::slack || p.kind == kn::point_kind::taut) return kn::path_control::go_on;
+  return kn::follow_path(s, pattern, f, {}, [&](const kn::path_point& p, const kn::vector& x) {
     kn::apply_stage(at_load, s, stages[static_cast<std::size_t>(p.stage - 1)], p.load_factor);
-    const kn::state here = kn::evaluate(at_load, x);
-    worst = std::max(worst, kn::max_abs(here.gradient) / kn::max_abs(here.scale));
-    ++checked;
+    at_point(p, at_load, x);
     return kn::path_control::go_on;
   });
+}
+
+TEST(NewtonSlack, NetWhoseCablesHoverAtTheirRestLengths_EveryPointIsAnEquilibriumAtItsLoad) {
+  // The bundled two-material saddle: its four soft net cables stay within a few millionths
+  // of their rest lengths under the live load, and Newton's steps on the arc flip them at
+  // every step. The path goes on at the predicted load, not by halving its step; every point
+  // it gives must still be in equilibrium at the load factor it names.
+  int checked = 0;
+  double worst = 0.0;
+  const kn::path_finding path =
+      example_path("two_materials", [&](const kn::path_point& p, const kalvane::structure& at_load, const kn::vector& x) {
+        if (p.kind == kn::point_kind::slack || p.kind == kn::point_kind::taut) return;
+        const kn::state here = kn::evaluate(at_load, x);
+        worst = std::max(worst, kn::max_abs(here.gradient) / kn::max_abs(here.scale));
+        ++checked;
+      });
   ASSERT_TRUE(reached_full_load(path));
   EXPECT_GT(checked, 10);
   EXPECT_LT(worst, 1e-8);
@@ -315,24 +327,17 @@ TEST(NewtonSlack, EveryCableOfTheSlackNetIsLocatedWhereItGoesSlackInLoadOrder) {
   // path, some only after others have. Each is located on the path, in equilibrium, where its
   // strain is zero, the later ones from a point past the earlier ones' kinks; written in the
   // order the rising load meets them.
-  kalvane::structure s = kalvane::read_structure(kalvane_test::source_path("examples/slack_net/model.json"));
-  kalvane::path::start_structure(s);
-  const std::vector<kn::load_stage> stages = kn::stages_of(s, kn::loading::staged);
-  kalvane::structure at_load = s;
-  kn::stiffness_pattern pattern = kn::pattern_of(s.base);
-  kn::factorisation f;
   std::vector<double> load_factors;
-  const kn::path_finding path = kn::follow_path(s, pattern, f, {}, [&](const kn::path_point& p, const kn::vector& x) {
-    if (p.kind != kn::point_kind::slack) return kn::path_control::go_on;
-    kn::apply_stage(at_load, s, stages[static_cast<std::size_t>(p.stage - 1)], p.load_factor);
-    double u[3];
-    kn::bar_difference(at_load.base, at_load.base.bars(p.bar), x, u);
-    const kalvane::member_state m =
-        kalvane::member_at(at_load.base.bars(p.bar), kalvane::material_of(at_load, p.bar), kalvane::member_of(at_load, p.bar), u);
-    EXPECT_LT(std::fabs(m.strain), 1e-8) << "cable " << p.bar;  // against a prestress strain of 1e-3
-    load_factors.push_back(p.load_factor);
-    return kn::path_control::go_on;
-  });
+  const kn::path_finding path =
+      example_path("slack_net", [&](const kn::path_point& p, const kalvane::structure& at_load, const kn::vector& x) {
+        if (p.kind != kn::point_kind::slack) return;
+        double u[3];
+        kn::bar_difference(at_load.base, at_load.base.bars(p.bar), x, u);
+        const kalvane::member_state m = kalvane::member_at(at_load.base.bars(p.bar), kalvane::material_of(at_load, p.bar),
+                                                           kalvane::member_of(at_load, p.bar), u);
+        EXPECT_LT(std::fabs(m.strain), 1e-8) << "cable " << p.bar;  // against a prestress strain of 1e-3
+        load_factors.push_back(p.load_factor);
+      });
   ASSERT_TRUE(reached_full_load(path));
   ASSERT_EQ(4u, load_factors.size());
   // Two cables that go slack together are located to the corrections' accuracy.
