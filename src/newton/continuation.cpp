@@ -28,9 +28,11 @@ double eliminate(const path_work& w, const path_state& from, const vector& b, ve
   return v;
 }
 
-// Newton's steps on the arc flip the same cables slack and taut again and again: many cross
-// their rest lengths within the step, and the tangent of one side overshoots the other's
-// equilibrium. Under rising load the point is found at the predicted load factor instead,
+// Newton's steps on the arc flip the same cables slack and taut again and again, or fail
+// while cables cross their rest lengths (a cascade of hogging cables losing their tension
+// together, met with the stiffness of the wrong side for most): the tangent of one side
+// overshoots the other's equilibrium, however short the step. Under rising load the point
+// is found at the predicted load factor instead,
 // as the minimum of the energy there, whose first derivative is continuous through every
 // cable's kink, by steps that each go as far down as the energy falls.
 corrector_outcome settle_at_load(path_work& w, const path_state& from, const vector& predicted_x, double predicted_t,
@@ -49,6 +51,7 @@ corrector_outcome settle_at_load(path_work& w, const path_state& from, const vec
   w.factorisations += r.factorisations;
   w.near_factorisation = false;
   outcome.converged = r.converged;
+  outcome.at_load = true;
   return outcome;
 }
 
@@ -114,9 +117,14 @@ corrector_outcome correct_on_arc(path_work& w, const path_state& from, double le
   flip_counter flips(w.full);
   const vector predicted_x = x;
   const double predicted_t = t;
+  // Chattering, or a failure while cables crossed their kinks (a cascade of them going slack
+  // together, which Newton on the arc meets with the wrong stiffness for most): at the load.
+  auto give_up = [&] {
+    return flips.flipped ? settle_at_load(w, from, predicted_x, predicted_t, x, t, outcome) : outcome;
+  };
   for (;;) {
     apply_stage(w.scaled, w.full, w.stage, t);
-    if (flips.observe(w.scaled, x)) return settle_at_load(w, from, predicted_x, predicted_t, x, t, outcome);
+    if (flips.observe(w.scaled, x)) return give_up();
     state s = evaluate(w.scaled, x);
     const double size = s.finite ? max_abs(s.gradient) : INFINITY;
     // A step that left larger out-of-balance forces (or crushed a bar) was too long for the
@@ -125,7 +133,7 @@ corrector_outcome correct_on_arc(path_work& w, const path_state& from, double le
     // stiffness's (the chord's) is undone instead, and taken again with the stiffness here.
     if (outcome.steps > 0 && !(size <= before)) {
       const double back = step_fresh ? 0.5 : 1.0;
-      if (step_fresh && cuts++ >= settings.corrector_cuts) return outcome;
+      if (step_fresh && cuts++ >= settings.corrector_cuts) return give_up();
       for (std::size_t p = 0; p < x.size(); ++p) dx[p] *= back, x[p] -= dx[p];
       dt *= back;
       t -= dt;
@@ -141,7 +149,7 @@ corrector_outcome correct_on_arc(path_work& w, const path_state& from, double le
       w.near_factorisation = since >= 0 && since <= 2 && w.near_inertia.smallest_pivot > settings.near_pivot;
       return outcome;
     }
-    if (outcome.steps >= settings.corrector_steps) return outcome;
+    if (outcome.steps >= settings.corrector_steps) return give_up();
     // The chord method while it gains fourfold; Newton's own otherwise.
     if (held && !(size <= 0.25 * before) && outcome.steps > 0) held = false;
     step_fresh = !held;
@@ -150,7 +158,7 @@ corrector_outcome correct_on_arc(path_work& w, const path_state& from, double le
       w.near_inertia = factorise(w.f, w.pattern);
       ++w.factorisations;
       since = 0;
-      if (!w.f.ok) return outcome;
+      if (!w.f.ok) return give_up();
     }
     residual_rate(w.scaled, w.full, w.stage, t, x, w.rate);
     // K dx + rate dt = -g and <tangent, (dx, dt)> = -off, by block elimination: dx = y - b dt
@@ -169,7 +177,7 @@ corrector_outcome correct_on_arc(path_work& w, const path_state& from, double le
     vector refinement = solve(w.f, residual);
     dt += eliminate(w, from, b, refinement, -off - w.theta * dot(from.tangent_x, dx) - from.tangent_t * dt);
     for (std::size_t p = 0; p < x.size(); ++p) dx[p] += refinement[p];
-    if (!std::isfinite(dt)) return outcome;
+    if (!std::isfinite(dt)) return give_up();
     for (std::size_t p = 0; p < x.size(); ++p) x[p] += dx[p];
     t += dt;
     before = size;

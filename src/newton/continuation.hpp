@@ -63,6 +63,7 @@ bool tangent_from(path_work& w, path_state& p, const vector* along_x = nullptr, 
 struct corrector_outcome {
   bool converged = false;
   int steps = 0;
+  bool at_load = false;  // found as the minimum of the energy at the predicted load factor
 };
 
 // Newton on the out-of-balance forces bordered by the constraint <tangent, (x, t) - from> =

@@ -305,12 +305,14 @@ stage_end follow_stage(path_work& w, walk& k, path_state& a) {
     }
     const bool landing = a.tangent_t > 0.0 && (overshot || a.t + step * a.tangent_t >= 1.0);
     bool converged;
+    bool at_load = false;
     if (landing) {
       converged = land(w, a, b, settings.corrector_steps);
     } else {
       predict(a, step, b.x, b.t);
       const corrector_outcome c = correct_on_arc(w, a, step, b.x, b.t);
       converged = c.converged;
+      at_load = c.at_load;
       b.newton_steps = c.steps;
       if (converged && b.t > 1.0 && a.tangent_t > 0.0) {
         overshot = true;
@@ -361,7 +363,9 @@ stage_end follow_stage(path_work& w, walk& k, path_state& a) {
     if (located) emit(k, w, event, kind);
     if (moved) settle(w, b, &a.tangent_x, a.tangent_t);  // the next step starts from b's own factorisation
     emit(k, w, b, located ? point_kind::regular : kind);
-    step = next_step(settings, step, b.newton_steps);
+    // The minimiser's iterations at the load count the kinks it crossed, not the path's
+    // curvature: a cascade of cables going slack is crossed in long steps, not ever shorter.
+    step = at_load ? std::min(settings.largest_step, 2.0 * step) : next_step(settings, step, b.newton_steps);
     a = std::move(b);
     // Going away from full load, or unstable, and ever further: it does not come back. (A
     // stable branch may carry a soft structure as far as its loads take it.)

@@ -40,7 +40,7 @@ bool flip_counter::observe(const structure& s, const vector& x) {
     flips.assign(now.size(), 0);
   } else {
     for (std::size_t b = 0; b < now.size(); ++b)
-      if (now[b] != last[b] && ++flips[b] > limit) chattering = true;
+      if (now[b] != last[b] && (flipped = true, ++flips[b] > limit)) chattering = true;
   }
   last.swap(now);
   return chattering;

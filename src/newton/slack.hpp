@@ -32,6 +32,7 @@ struct flip_counter {
   std::vector<int> flips;
   bool active = false;  // the structure has cables: otherwise every call is free
   bool chattering = false;
+  bool flipped = false;  // some cable changed at all
 
   explicit flip_counter(const structure& s, int flips_allowed = 3);
   // Records the iterate; true once some bar has flipped more than `limit` times.
