@@ -32,9 +32,9 @@ double eliminate(const path_work& w, const path_state& from, const vector& b, ve
 // while cables cross their rest lengths (a cascade of hogging cables losing their tension
 // together, met with the stiffness of the wrong side for most): the tangent of one side
 // overshoots the other's equilibrium, however short the step. Under rising load the point
-// is found at the predicted load factor instead,
-// as the minimum of the energy there, whose first derivative is continuous through every
-// cable's kink, by steps that each go as far down as the energy falls.
+// is found at the predicted load factor instead, as the minimum of the energy there, whose
+// first derivative is continuous through every cable's kink, by steps that each go as far
+// down as the energy falls.
 corrector_outcome settle_at_load(path_work& w, const path_state& from, const vector& predicted_x, double predicted_t,
                                  vector& x, double& t, corrector_outcome outcome) {
   if (!(from.tangent_t > 0.0) || from.at.negative > 0) return outcome;
@@ -103,7 +103,8 @@ bool tangent_from(path_work& w, path_state& p, const vector* along_x, double alo
   return true;
 }
 
-corrector_outcome correct_on_arc(path_work& w, const path_state& from, double length, vector& x, double& t) {
+corrector_outcome correct_on_arc(path_work& w, const path_state& from, double length, vector& x, double& t,
+                                 bool at_load_on_kinks) {
   corrector_outcome outcome;
   const path_settings& settings = w.settings;
   double before = INFINITY;
@@ -120,11 +121,12 @@ corrector_outcome correct_on_arc(path_work& w, const path_state& from, double le
   // Chattering, or a failure while cables crossed their kinks (a cascade of them going slack
   // together, which Newton on the arc meets with the wrong stiffness for most): at the load.
   auto give_up = [&] {
-    return flips.flipped ? settle_at_load(w, from, predicted_x, predicted_t, x, t, outcome) : outcome;
+    return at_load_on_kinks && flips.flipped ? settle_at_load(w, from, predicted_x, predicted_t, x, t, outcome)
+                                             : outcome;
   };
   for (;;) {
     apply_stage(w.scaled, w.full, w.stage, t);
-    if (flips.observe(w.scaled, x)) return give_up();
+    if (flips.observe(w.scaled, x)) return settle_at_load(w, from, predicted_x, predicted_t, x, t, outcome);
     state s = evaluate(w.scaled, x);
     const double size = s.finite ? max_abs(s.gradient) : INFINITY;
     // A step that left larger out-of-balance forces (or crushed a bar) was too long for the

@@ -70,6 +70,10 @@ struct corrector_outcome {
 // length, by block elimination (two solves with the one factorisation per iteration), from
 // x, t (the prediction) on. The factorisation in w.f serves while it gains fourfold per
 // iteration (the chord method); no shift is ever added, since a shift would move the fold.
-corrector_outcome correct_on_arc(path_work& w, const path_state& from, double length, vector& x, double& t);
+// One that chatters, or with `at_load_on_kinks` one that fails while cables crossed their
+// rest lengths, is found at the predicted load factor instead (under rising load on a stable
+// branch).
+corrector_outcome correct_on_arc(path_work& w, const path_state& from, double length, vector& x, double& t,
+                                 bool at_load_on_kinks = false);
 
 }  // namespace kalvane::newton

@@ -310,7 +310,7 @@ stage_end follow_stage(path_work& w, walk& k, path_state& a) {
       converged = land(w, a, b, settings.corrector_steps);
     } else {
       predict(a, step, b.x, b.t);
-      const corrector_outcome c = correct_on_arc(w, a, step, b.x, b.t);
+      const corrector_outcome c = correct_on_arc(w, a, step, b.x, b.t, true);
       converged = c.converged;
       at_load = c.at_load;
       b.newton_steps = c.steps;
