@@ -146,6 +146,26 @@ TEST(PathStates, ASmallBudgetKeepsTheStartEveryEventWithItsSidesAndTheEnd) {
   EXPECT_EQ(all.kept.size(), 200u);
 }
 
+TEST(PathStates, ACascadeOfCablesGoingSlackIsThinnedToTheBudget) {
+  // A net whose hogging cables go slack by the thousand gives as many event rows: held
+  // whatever the budget, their states once filled gigabytes. Only what turns the route is
+  // kept beyond it.
+  kalvane::path::state_keeper keeper;
+  keeper.most = 12;
+  auto kinds = path_kinds();
+  for (std::size_t i = 60; i < 110; ++i) kinds[i] = kalvane::newton::point_kind::slack;
+  for (std::size_t i = 0; i < kinds.size(); ++i) {
+    kalvane::newton::path_point p;
+    p.kind = kinds[i];
+    keeper(p, kalvane::newton::vector{static_cast<double>(i)});
+  }
+  std::vector<std::size_t> rows;
+  for (const auto& k : keeper.kept) rows.push_back(k.row);
+  for (std::size_t row : {0, 49, 50, 51, 119, 120, 121, 122, 199})
+    EXPECT_TRUE(std::find(rows.begin(), rows.end(), row) != rows.end()) << row;
+  EXPECT_LE(rows.size(), 12u + 9u) << rows.size();
+}
+
 // The shallow two-bar truss of the path's tests, past its snap-through.
 std::string snapping_truss() {
   return check_test::input_text("Shallow two-bar truss", "0.9 20 1E-6 0.0 10000 5", "1 70000.0",

@@ -10,13 +10,19 @@ namespace {
 
 using newton::point_kind;
 
+// A limit point, a bifurcation, a jump's end: few, and each turns the route. A cable's
+// events are not among them: a cascade of thousands going slack would outgrow any budget.
+bool turns_the_route(point_kind kind) {
+  return kind == point_kind::limit || kind == point_kind::bifurcation || kind == point_kind::jump;
+}
+
 // Whether the rule keeps kept[i] whatever the budget: the first point, the last one told of
-// (the next may be an event), an event, or a point beside one. Events are always kept, so
-// a neighbour of one is its neighbour in `kept` too.
+// (the next may be an event), an event that turns the route, or a point beside one. Those
+// events are always kept, so a neighbour of one is its neighbour in `kept` too.
 bool always_kept(const std::vector<kept_state>& kept, std::size_t i) {
-  if (kept[i].row == 0 || i + 1 == kept.size() || kept[i].kind != point_kind::regular) return true;
+  if (kept[i].row == 0 || i + 1 == kept.size() || turns_the_route(kept[i].kind)) return true;
   const auto event_at = [&](std::size_t j, std::size_t row) {
-    return kept[j].row == row && kept[j].kind != point_kind::regular;
+    return kept[j].row == row && turns_the_route(kept[j].kind);
   };
   return (i > 0 && event_at(i - 1, kept[i].row - 1)) || event_at(i + 1, kept[i].row + 1);
 }

@@ -1,9 +1,9 @@
 #pragma once
 // The path's states for path.states: the free displacements of the converged points, all of
 // them while they fit a budget of bytes in the file, else a subset that always holds the
-// first point, every point of a kind other than regular (limit, bifurcation, a jump's two
-// ends) with the point on either side of it, and the last point; the regular points between
-// are thinned to every second, fourth, ... row, evenly along the path.
+// first point, every limit point, bifurcation and jump's two ends with the point on either
+// side of it, and the last point; the other points between (regular ones, and cables going
+// slack or taut) are thinned to every second, fourth, ... row, evenly along the path.
 #include <cstddef>
 #include <cstdint>
 #include <optional>
