@@ -3,6 +3,7 @@
 // every misuse a usage error. Each program keeps its own options and what they mean.
 #include <cstddef>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace kalvane::companion {
@@ -16,6 +17,8 @@ struct command_line {
   bool has_inline = false;
   bool started = false;
 
+  command_line(const std::vector<std::string>& arguments, std::string usage_hint)
+      : args(arguments), hint(std::move(usage_hint)) {}
   // Moves to the next option; false when none is left.
   bool next();
   // The option's value: after its "=", or the argument that follows it.
