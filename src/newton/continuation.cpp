@@ -118,8 +118,9 @@ corrector_outcome correct_on_arc(path_work& w, const path_state& from, double le
   flip_counter flips(w.full);
   const vector predicted_x = x;
   const double predicted_t = t;
-  // Chattering, or a failure while cables crossed their kinks (a cascade of them going slack
-  // together, which Newton on the arc meets with the wrong stiffness for most): at the load.
+  // A failure while cables crossed their kinks (a cascade of them going slack together,
+  // which Newton on the arc meets with the wrong stiffness for most) is, as chattering is,
+  // found at the load, for the path's own steps; an event's location fails fast instead.
   auto give_up = [&] {
     return at_load_on_kinks && flips.flipped ? settle_at_load(w, from, predicted_x, predicted_t, x, t, outcome)
                                              : outcome;
