@@ -4,6 +4,7 @@
 
 #include <cmath>
 
+#include "error.hpp"
 #include "newton/factor.hpp"
 
 namespace kalvane::newton {
@@ -127,6 +128,27 @@ TEST(CheckFactor, AComponentNothingHoldsIsHeldAndTheRestSolvesAsWithoutIt) {
   EXPECT_DOUBLE_EQ(x[20], 1.0 / 2.0);  // held as stiffly as the stiffest component
   const std::vector<double> after(free_one.matrix.valuePtr(), free_one.matrix.valuePtr() + free_one.matrix.nonZeros());
   EXPECT_EQ(before, after);
+}
+
+// A fill-reducing order given by the caller changes the factor, not the answer; one that
+// does not fit the matrix is refused, not read past its end.
+TEST(CheckFactor, AGivenOrderSolvesAsCholmodsOwnAndAWrongOneIsRefused) {
+  const int n = 200;
+  stiffness_pattern k = chain(n, std::vector<double>(n, 2.5));
+  vector b(n);
+  for (int p = 0; p < n; ++p) b[static_cast<std::size_t>(p)] = std::cos(0.3 * p);
+  factorisation own, given;
+  for (int p = 0; p < n; ++p) given.ordering.push_back(static_cast<int32_t>((p * 37) % n));  // 37 is prime to 200
+  factorise(own, k);
+  const inertia i = factorise(given, k);
+  EXPECT_TRUE(given.positive_definite);
+  EXPECT_EQ(i.positive, n);
+  const vector x = solve(given, b), expected = solve(own, b);
+  for (std::size_t p = 0; p < x.size(); ++p) EXPECT_NEAR(x[p], expected[p], 1e-13) << p;
+
+  factorisation wrong;
+  wrong.ordering = {0, 1, 2};
+  EXPECT_THROW(factorise(wrong, k), error);
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "error.hpp"
+#include "newton/dissection.hpp"
 
 namespace kalvane::form {
 
@@ -14,26 +15,47 @@ const char* axis_letter(int c) { return c == 0 ? "X" : c == 1 ? "Y" : "Z"; }
 density_system system_for(const problem& p, const std::vector<int>& axes) {
   density_system s;
   s.axes = axes;
-  const int c = axes.front();  // every axis of the system has the same free nodes
+  const int axis = axes.front();  // every axis of the system has the same free nodes
   s.row.assign(p.nodes.size(), -1);
   for (std::size_t k = 0; k < p.nodes.size(); ++k)
-    if (!is_held(p, k, c)) {
+    if (!is_held(p, k, axis)) {
       s.row[k] = static_cast<int32_t>(s.node_of.size());
       s.node_of.push_back(static_cast<int32_t>(k));
     }
   const auto n = static_cast<int>(s.node_of.size());
-  std::vector<Eigen::Triplet<double, int>> lower;
-  lower.reserve(static_cast<std::size_t>(n) + p.bars.size());
-  for (int r = 0; r < n; ++r) lower.emplace_back(r, r, 0.0);
+  // D's lower triangle by columns, built directly: each column's rows are the diagonal and
+  // the larger rows of the free nodes it shares a bar with, sorted and each kept once.
+  std::vector<int> start(static_cast<std::size_t>(n) + 1, 1);
+  start[0] = 0;
   for (const bar_ends& b : p.bars) {
     const int32_t i = s.row[static_cast<std::size_t>(b.first)], j = s.row[static_cast<std::size_t>(b.second)];
-    if (i >= 0 && j >= 0) lower.emplace_back(std::max(i, j), std::min(i, j), 0.0);
+    if (i >= 0 && j >= 0 && i != j) ++start[static_cast<std::size_t>(std::min(i, j)) + 1];
+  }
+  for (std::size_t c = 0; c < static_cast<std::size_t>(n); ++c) start[c + 1] += start[c];
+  std::vector<int> rows(static_cast<std::size_t>(start.back()));
+  std::vector<int> fill(start.begin(), start.end() - 1);
+  for (int c = 0; c < n; ++c) rows[static_cast<std::size_t>(fill[static_cast<std::size_t>(c)]++)] = c;
+  for (const bar_ends& b : p.bars) {
+    const int32_t i = s.row[static_cast<std::size_t>(b.first)], j = s.row[static_cast<std::size_t>(b.second)];
+    if (i >= 0 && j >= 0 && i != j) rows[static_cast<std::size_t>(fill[static_cast<std::size_t>(std::min(i, j))]++)] = std::max(i, j);
   }
   Eigen::SparseMatrix<double>& d = s.pattern.matrix;
   d.resize(n, n);
-  d.setFromTriplets(lower.begin(), lower.end());
-  d.makeCompressed();
-  const int* outer = d.outerIndexPtr();
+  d.reserve(static_cast<Eigen::Index>(rows.size()));
+  int* outer = d.outerIndexPtr();
+  int kept = 0;
+  for (std::size_t c = 0; c < static_cast<std::size_t>(n); ++c) {
+    outer[c] = kept;
+    int* first = rows.data() + start[c];
+    int* last = rows.data() + start[c + 1];
+    std::sort(first, last);  // the diagonal, smallest, stays first
+    for (int* r = first; r != last; ++r)
+      if (r == first || *r != r[-1]) rows[static_cast<std::size_t>(kept++)] = *r;
+  }
+  outer[n] = kept;
+  d.resizeNonZeros(kept);
+  std::copy(rows.begin(), rows.begin() + kept, d.innerIndexPtr());
+  std::fill(d.valuePtr(), d.valuePtr() + kept, 0.0);
   const int* inner = d.innerIndexPtr();
   auto place = [&](int32_t row, int32_t col) -> int32_t {
     if (row < 0 || col < 0) return -1;
@@ -42,6 +64,8 @@ density_system system_for(const problem& p, const std::vector<int>& axes) {
   };
   s.pattern.diagonal.resize(static_cast<std::size_t>(n));
   for (int r = 0; r < n; ++r) s.pattern.diagonal[static_cast<std::size_t>(r)] = place(r, r);
+  // A large net's D factorises in about half the flops in nested dissection order.
+  if (static_cast<std::size_t>(n) >= dissected_rows) s.factor.ordering = newton::nested_dissection(d);
   s.entries.resize(p.bars.size());
   for (std::size_t b = 0; b < p.bars.size(); ++b) {
     const int32_t i = s.row[static_cast<std::size_t>(p.bars[b].first)], j = s.row[static_cast<std::size_t>(p.bars[b].second)];

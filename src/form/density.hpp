@@ -41,6 +41,10 @@ struct density_system {
   newton::vector rhs;              // one axis's right-hand side, kept from solve to solve
 };
 
+// From this many free nodes on, D is factorised in nested dissection order: on a net's
+// 2-D graph it has half the flops of the minimum degree order and takes less to find.
+inline constexpr std::size_t dissected_rows = 20000;
+
 struct density_solver {
   std::vector<density_system> systems;
 };

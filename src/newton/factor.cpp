@@ -70,7 +70,15 @@ bool cholesky(factorisation& f, Eigen::SparseMatrix<double>& matrix, double refe
   supernodal_cholesky& c = *f.cholesky;
   cholmod_sparse a = view_of(matrix);
   if (!c.factor) {
-    c.factor = cholmod_analyze(&a, &c.common);
+    if (!f.ordering.empty()) {
+      if (f.ordering.size() != a.nrow) fail(storage_error, "the fill-reducing order given for the factorisation does not match its matrix");
+      c.common.nmethods = 1;
+      c.common.method[0].ordering = CHOLMOD_GIVEN;
+      static_assert(sizeof(int32_t) == sizeof(int));
+      c.factor = cholmod_analyze_p(&a, const_cast<int*>(reinterpret_cast<const int*>(f.ordering.data())), nullptr, 0, &c.common);
+    } else {
+      c.factor = cholmod_analyze(&a, &c.common);
+    }
     if (!c.factor) fail(storage_error, "CHOLMOD could not analyse the stiffness (out of memory?)");
   }
   cholmod_factorize(&a, c.factor, &c.common);

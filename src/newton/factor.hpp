@@ -7,7 +7,9 @@
 // Sylvester's law of inertia, K has as many negative eigenvalues as D has negative entries.
 #include <Eigen/SparseCholesky>
 
+#include <cstdint>
 #include <memory>
+#include <vector>
 
 #include "newton/system.hpp"
 
@@ -37,6 +39,9 @@ struct factorisation {
   bool positive_definite = false;  // the last factorisation is the Cholesky one
   bool ok = false;                 // the last factorisation met no exact zero pivot
   long count = 0;                  // factorisations so far: what the time of a check goes into
+  // A fill-reducing order for the Cholesky factor (ordering[k] is the row eliminated k-th),
+  // set before the first factorisation; empty: CHOLMOD's own minimum degree order.
+  std::vector<int32_t> ordering;
 };
 
 // Factorises pattern.matrix with `shift` times its largest diagonal entry added to every

@@ -1,0 +1,175 @@
+#include "newton/dissection.hpp"
+
+#include <algorithm>
+#include <utility>
+
+namespace kalvane::newton {
+
+namespace {
+
+// The graph of the matrix: each row's neighbours, both triangles, no diagonal.
+struct graph {
+  std::vector<int32_t> first;  // row r's neighbours are next[first[r]] .. next[first[r + 1] - 1]
+  std::vector<int32_t> next;
+};
+
+graph graph_of(const Eigen::SparseMatrix<double>& lower) {
+  const auto n = static_cast<std::size_t>(lower.cols());
+  const int* outer = lower.outerIndexPtr();
+  const int* inner = lower.innerIndexPtr();
+  const int* counts = lower.innerNonZeroPtr();  // null when compressed
+  auto end_of = [&](std::size_t c) { return counts ? outer[c] + counts[c] : outer[c + 1]; };
+  graph g;
+  g.first.assign(n + 1, 0);
+  for (std::size_t c = 0; c < n; ++c)
+    for (int at = outer[c]; at < end_of(c); ++at)
+      if (static_cast<std::size_t>(inner[at]) != c) {
+        ++g.first[static_cast<std::size_t>(inner[at]) + 1];
+        ++g.first[c + 1];
+      }
+  for (std::size_t r = 0; r < n; ++r) g.first[r + 1] += g.first[r];
+  g.next.resize(static_cast<std::size_t>(g.first[n]));
+  std::vector<int32_t> fill(g.first.begin(), g.first.end() - 1);
+  for (std::size_t c = 0; c < n; ++c)
+    for (int at = outer[c]; at < end_of(c); ++at) {
+      const auto r = static_cast<std::size_t>(inner[at]);
+      if (r == c) continue;
+      g.next[static_cast<std::size_t>(fill[r]++)] = static_cast<int32_t>(c);
+      g.next[static_cast<std::size_t>(fill[c]++)] = static_cast<int32_t>(r);
+    }
+  return g;
+}
+
+// A part of the graph still to order, or a separator to place after the parts it separates.
+struct task {
+  std::vector<int32_t> nodes;
+  bool separator = false;
+};
+
+struct dissector {
+  const graph& g;
+  std::size_t leaf;
+  std::vector<int32_t> part;   // per node: the task it was last marked in
+  std::vector<int32_t> seen;   // per node: the last search that reached it
+  std::vector<int32_t> level;  // per node: its level in that search
+  int32_t parts = 0, searches = 0;
+  std::vector<int32_t> queue;  // the last search's nodes, level by level
+  std::vector<std::size_t> level_start;  // where each level begins in queue, then its end
+  std::vector<int32_t> kept_queue;       // the search before it, while another is tried
+  std::vector<std::size_t> kept_start;
+  std::vector<int32_t> order;
+
+  dissector(const graph& graph_, std::size_t leaf_, std::size_t n)
+      : g(graph_), leaf(leaf_), part(n, 0), seen(n, 0), level(n, 0) {}
+
+  // Breadth-first search from `root` over the nodes of part `p`: the level structure.
+  void search(int32_t root, int32_t p) {
+    const int32_t s = ++searches;
+    queue.clear();
+    level_start.assign(1, 0);
+    queue.push_back(root);
+    seen[static_cast<std::size_t>(root)] = s;
+    level[static_cast<std::size_t>(root)] = 0;
+    for (std::size_t head = 0; head < queue.size(); ++head) {
+      const auto v = static_cast<std::size_t>(queue[head]);
+      if (level[v] == static_cast<int32_t>(level_start.size())) level_start.push_back(head);
+      for (int32_t at = g.first[v]; at < g.first[v + 1]; ++at) {
+        const auto w = static_cast<std::size_t>(g.next[static_cast<std::size_t>(at)]);
+        if (part[w] != p || seen[w] == s) continue;
+        seen[w] = s;
+        level[w] = level[v] + 1;
+        queue.push_back(static_cast<int32_t>(w));
+      }
+    }
+    level_start.push_back(queue.size());
+  }
+
+  std::size_t levels() const { return level_start.size() - 1; }
+
+  // Splits `t` (one part) into what the stack takes next: its connected components, or its
+  // two sides and the separator between them; a part too small or without a separator is
+  // placed as it is.
+  void split(task& t, std::vector<task>& stack) {
+    if (t.separator || t.nodes.size() <= leaf) {
+      order.insert(order.end(), t.nodes.begin(), t.nodes.end());
+      return;
+    }
+    const int32_t p = ++parts;
+    for (int32_t v : t.nodes) part[static_cast<std::size_t>(v)] = p;
+    search(t.nodes.front(), p);
+    if (queue.size() < t.nodes.size()) {
+      // Several components: each is ordered on its own, in the order of the part.
+      // Search numbers only grow, so a node is in a component found so far when the
+      // search that last reached it is this part's first or later.
+      const int32_t first_search = searches;
+      std::vector<task> components;
+      components.push_back({queue, false});
+      for (int32_t v : t.nodes) {
+        if (seen[static_cast<std::size_t>(v)] >= first_search) continue;
+        search(v, p);
+        components.push_back({queue, false});
+      }
+      for (auto c = components.rbegin(); c != components.rend(); ++c) stack.push_back(std::move(*c));
+      return;
+    }
+    // A pseudo-peripheral root: one more search from the narrowest node of the last level,
+    // kept when it is deeper.
+    const std::size_t depth = levels();
+    int32_t far = queue[level_start[depth - 1]];
+    for (std::size_t at = level_start[depth - 1]; at < queue.size(); ++at) {
+      const auto v = static_cast<std::size_t>(queue[at]);
+      const auto f = static_cast<std::size_t>(far);
+      if (g.first[v + 1] - g.first[v] < g.first[f + 1] - g.first[f]) far = queue[at];
+    }
+    queue.swap(kept_queue);
+    level_start.swap(kept_start);
+    search(far, p);
+    if (levels() <= depth) {
+      queue.swap(kept_queue);
+      level_start.swap(kept_start);
+    }
+    if (levels() < 3) {
+      order.insert(order.end(), queue.begin(), queue.end());
+      return;
+    }
+    // The smallest level with at least 30 % of the part on each side; failing that, the
+    // level that holds the middle node.
+    const std::size_t n = queue.size();
+    std::size_t cut = 0;
+    for (std::size_t l = 1; l + 1 < levels(); ++l) {
+      const std::size_t below = level_start[l], above = n - level_start[l + 1];
+      if (10 * below < 3 * n || 10 * above < 3 * n) continue;
+      if (cut == 0 || level_start[l + 1] - level_start[l] < level_start[cut + 1] - level_start[cut]) cut = l;
+    }
+    if (cut == 0) {
+      cut = 1;
+      while (cut + 2 < levels() && 2 * level_start[cut + 1] < n) ++cut;
+    }
+    const auto at = [&](std::size_t l) { return queue.begin() + static_cast<std::ptrdiff_t>(level_start[l]); };
+    stack.push_back({std::vector<int32_t>(at(cut), at(cut + 1)), true});
+    stack.push_back({std::vector<int32_t>(at(cut + 1), queue.end()), false});
+    stack.push_back({std::vector<int32_t>(queue.begin(), at(cut)), false});
+  }
+};
+
+}  // namespace
+
+std::vector<int32_t> nested_dissection(const Eigen::SparseMatrix<double>& lower, std::size_t leaf) {
+  const auto n = static_cast<std::size_t>(lower.cols());
+  const graph g = graph_of(lower);
+  dissector d(g, std::max<std::size_t>(leaf, 1), n);
+  d.order.reserve(n);
+  std::vector<task> stack;
+  task all;
+  all.nodes.resize(n);
+  for (std::size_t r = 0; r < n; ++r) all.nodes[r] = static_cast<int32_t>(r);
+  stack.push_back(std::move(all));
+  while (!stack.empty()) {
+    task t = std::move(stack.back());
+    stack.pop_back();
+    d.split(t, stack);
+  }
+  return std::move(d.order);
+}
+
+}  // namespace kalvane::newton
