@@ -2,7 +2,11 @@
 // the inertia, and either must solve, as one factorisation object passes between them.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <omp.h>
+#include <thread>
+#include <vector>
 
 #include "error.hpp"
 #include "newton/factor.hpp"
@@ -149,6 +153,56 @@ TEST(CheckFactor, AGivenOrderSolvesAsCholmodsOwnAndAWrongOneIsRefused) {
   factorisation wrong;
   wrong.ordering = {0, 1, 2};
   EXPECT_THROW(factorise(wrong, k), error);
+}
+
+// Parallel regions that OpenMP keeps inactive run on the thread that meets them without a
+// team being started; their worksharing loops still cover every iteration once. An active
+// region still gets its team.
+TEST(CheckFactor, AnInactiveParallelRegionRunsOnItsOwnThreadAndAnActiveOneGetsItsTeam) {
+  const int levels = omp_get_max_active_levels();
+  omp_set_max_active_levels(0);
+  const std::thread::id caller = std::this_thread::get_id();
+  std::vector<int> covered(1000, 0);
+  int team = 0, number = -1;
+  bool same_thread = false;
+#pragma omp parallel num_threads(4)
+  {
+    team = omp_get_num_threads();
+    number = omp_get_thread_num();
+    same_thread = std::this_thread::get_id() == caller;
+#pragma omp for schedule(static)
+    for (int k = 0; k < 1000; ++k) ++covered[static_cast<std::size_t>(k)];
+  }
+  EXPECT_EQ(team, 1);
+  EXPECT_EQ(number, 0);
+  EXPECT_TRUE(same_thread);
+  EXPECT_EQ(std::count(covered.begin(), covered.end(), 1), 1000);
+
+  // An inactive region inside an active one is a team of one of its own, not a share of
+  // the outer team: each outer thread's inner loop covers every iteration.
+  omp_set_max_active_levels(1);
+  int active_team = 0;
+  std::vector<int> inner_team(2, 0), inner_number(2, -1), inner_covered(2, 0);
+#pragma omp parallel num_threads(2)
+  {
+#pragma omp single
+    active_team = omp_get_num_threads();
+    const auto outer = static_cast<std::size_t>(omp_get_thread_num());
+#pragma omp parallel num_threads(2)
+    {
+      inner_team[outer] = omp_get_num_threads();
+      inner_number[outer] = omp_get_thread_num();
+#pragma omp for schedule(static)
+      for (int k = 0; k < 100; ++k) ++inner_covered[outer];
+    }
+  }
+  omp_set_max_active_levels(levels);
+  EXPECT_EQ(active_team, 2);
+  for (std::size_t outer = 0; outer < 2; ++outer) {
+    EXPECT_EQ(inner_team[outer], 1) << outer;
+    EXPECT_EQ(inner_number[outer], 0) << outer;
+    EXPECT_EQ(inner_covered[outer], 100) << outer;
+  }
 }
 
 }  // namespace
