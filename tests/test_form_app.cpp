@@ -115,13 +115,15 @@ TEST(FormApp, TargetForcesMetAndTheAnalysisModelStartsInEquilibrium) {
     EXPECT_EQ(centre, 4);
 
     // Unloaded (or under the loads the form carried), the drawn shape is in equilibrium:
-    // the out-of-balance forces are rounding against the bars' forces.
+    // the out-of-balance forces are rounding against the bars' forces (3 kN at most), as
+    // D's conditioning amplifies it in the shape's solve: a few thousand units in the last
+    // place, whichever order the solve's sums take.
     kalvane::structure balance = s;
     if (!loaded)
       for (int32_t k = 1; k <= balance.base.node_count; ++k)
         for (int c = 1; c <= 3; ++c) balance.base.loads(k, c) = 0.0;
     const kalvane::newton::state at = kalvane::newton::evaluate(balance, at_drawn);
-    EXPECT_LT(largest(at.gradient), 1e-12 * 3.0);
+    EXPECT_LT(largest(at.gradient), 1e-11 * 3.0);
 
     if (!loaded) {
       // kalvane-path on the analysis model with its loads left out moves nothing beyond rounding.

@@ -84,11 +84,30 @@ TEST(CheckFactor, BothRoutesCountPivotsAndSolveAsOneObjectPassesBetweenThem) {
   EXPECT_FALSE(i.minimum());
   EXPECT_LT(residual_of(indefinite, solve(f, b), b), 1e-12);
 
+  // Several right-hand sides at once give each one's own solution.
+  vector columns(2 * n);
+  for (int p = 0; p < n; ++p) {
+    columns[static_cast<std::size_t>(p)] = b[static_cast<std::size_t>(p)];
+    columns[static_cast<std::size_t>(n + p)] = 1.0 + p;
+  }
+  solve_columns(f, columns, 2);
+  const vector first = solve(f, b);
+  EXPECT_LT(residual_of(indefinite, vector(columns.begin(), columns.begin() + n), b), 1e-12);
+  for (int p = 0; p < n; ++p) EXPECT_NEAR(columns[static_cast<std::size_t>(p)], first[static_cast<std::size_t>(p)], 1e-12);
+  vector ramp(n);
+  for (int p = 0; p < n; ++p) ramp[static_cast<std::size_t>(p)] = 1.0 + p;
+  EXPECT_LT(residual_of(indefinite, vector(columns.begin() + n, columns.end()), ramp), 1e-12);
+
   // Back to the definite matrix: the Cholesky factor is refactorised after its failure.
   i = factorise(f, definite);
   EXPECT_TRUE(f.positive_definite);
   EXPECT_EQ(i.positive, n);
   EXPECT_LT(residual_of(definite, solve(f, b), b), 1e-12);
+  vector both = b;
+  both.insert(both.end(), ramp.begin(), ramp.end());
+  solve_columns(f, both, 2);
+  EXPECT_LT(residual_of(definite, vector(both.begin(), both.begin() + n), b), 1e-12);
+  EXPECT_LT(residual_of(definite, vector(both.begin() + n, both.end()), ramp), 1e-12);
   EXPECT_EQ(f.count, 3);
 }
 

@@ -150,10 +150,12 @@ shape_solve solve_shape(density_solver& solver, const problem& p, const std::vec
     } else if (result.negative_pivots >= 0) {
       result.negative_pivots += s.inertia.negative;
     }
-    for (int c : s.axes) {
-      const auto axis = static_cast<std::size_t>(c);
-      newton::vector& rhs = s.rhs;
-      rhs.assign(n, 0.0);
+    // The axes' right-hand sides one after another, solved together.
+    const std::size_t count = s.axes.size();
+    s.rhs.assign(n * count, 0.0);
+    for (std::size_t k = 0; k < count; ++k) {
+      const auto axis = static_cast<std::size_t>(s.axes[k]);
+      double* rhs = s.rhs.data() + k * n;
       if (!p.loads.empty())
         for (std::size_t r = 0; r < n; ++r) rhs[r] = p.loads[static_cast<std::size_t>(s.node_of[r])][axis];
       for (std::size_t b = 0; b < p.bars.size(); ++b) {
@@ -162,13 +164,18 @@ shape_solve solve_shape(density_solver& solver, const problem& p, const std::vec
         if (i >= 0 && j < 0) rhs[static_cast<std::size_t>(i)] += q[b] * x[static_cast<std::size_t>(p.bars[b].second)][axis];
         if (j >= 0 && i < 0) rhs[static_cast<std::size_t>(j)] += q[b] * x[static_cast<std::size_t>(p.bars[b].first)][axis];
       }
-      if (s.by_qr) {
-        const Eigen::VectorXd solved = s.qr->solve(Eigen::Map<const Eigen::VectorXd>(rhs.data(), static_cast<Eigen::Index>(n)));
-        for (std::size_t r = 0; r < n; ++r) x[static_cast<std::size_t>(s.node_of[r])][axis] = solved[static_cast<Eigen::Index>(r)];
-      } else {
-        const newton::vector solved = newton::solve(s.factor, rhs);
-        for (std::size_t r = 0; r < n; ++r) x[static_cast<std::size_t>(s.node_of[r])][axis] = solved[r];
+    }
+    if (s.by_qr) {
+      for (std::size_t k = 0; k < count; ++k) {
+        Eigen::Map<Eigen::VectorXd> column(s.rhs.data() + k * n, static_cast<Eigen::Index>(n));
+        column = s.qr->solve(column).eval();
       }
+    } else {
+      newton::solve_columns(s.factor, s.rhs, count);
+    }
+    for (std::size_t k = 0; k < count; ++k) {
+      const auto axis = static_cast<std::size_t>(s.axes[k]);
+      for (std::size_t r = 0; r < n; ++r) x[static_cast<std::size_t>(s.node_of[r])][axis] = s.rhs[k * n + r];
     }
   }
   return result;

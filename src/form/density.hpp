@@ -38,7 +38,7 @@ struct density_system {
   // Made when an LDL^T meets a zero pivot.
   std::unique_ptr<Eigen::SparseQR<Eigen::SparseMatrix<double>, Eigen::COLAMDOrdering<int>>> qr;
   bool by_qr = false;              // the last solve's factorisation is the QR one
-  newton::vector rhs;              // one axis's right-hand side, kept from solve to solve
+  newton::vector rhs;              // the axes' right-hand sides one after another, kept from solve to solve
 };
 
 // From this many free nodes on, D is factorised in nested dissection order: on a net's

@@ -270,4 +270,26 @@ vector solve(factorisation& f, const vector& rhs) {
   return out;
 }
 
+void solve_columns(factorisation& f, vector& columns, std::size_t count) {
+  if (count == 0) return;
+  const std::size_t n = columns.size() / count;
+  if (!f.positive_definite) {
+    Eigen::Map<Eigen::MatrixXd> b(columns.data(), static_cast<Eigen::Index>(n), static_cast<Eigen::Index>(count));
+    b = f.ldlt->solve(b).eval();
+    return;
+  }
+  cholmod_dense b{};
+  b.nrow = b.d = n;
+  b.ncol = count;
+  b.nzmax = columns.size();
+  b.x = columns.data();  // only read
+  b.xtype = CHOLMOD_REAL;
+  b.dtype = CHOLMOD_DOUBLE;
+  cholmod_dense* x = cholmod_solve(CHOLMOD_A, f.cholesky->factor, &b, &f.cholesky->common);
+  if (!x) fail(storage_error, "CHOLMOD could not solve with the stiffness (out of memory?)");
+  const double* values = static_cast<const double*>(x->x);
+  std::copy(values, values + columns.size(), columns.begin());
+  cholmod_free_dense(&x, &f.cholesky->common);
+}
+
 }  // namespace kalvane::newton

@@ -62,4 +62,9 @@ std::vector<std::size_t> held_by_nothing(const stiffness_pattern& pattern);
 // Solves with the last factorisation: K dx = rhs.
 vector solve(factorisation& f, const vector& rhs);
 
+// Solves with the last factorisation for `count` right-hand sides together, stored one after
+// another in `columns` (each as long as K); the solutions replace them. One pass through the
+// factor serves them all.
+void solve_columns(factorisation& f, vector& columns, std::size_t count);
+
 }  // namespace kalvane::newton
