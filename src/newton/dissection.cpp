@@ -49,39 +49,43 @@ struct task {
 struct dissector {
   const graph& g;
   std::size_t leaf;
-  std::vector<int32_t> part;   // per node: the task it was last marked in
-  std::vector<int32_t> seen;   // per node: the last search that reached it
-  std::vector<int32_t> level;  // per node: its level in that search
-  int32_t parts = 0, searches = 0;
+  // Per node: p while it is in part p and not yet reached by the part's search, -p once
+  // reached; part numbers only grow, so older marks never match.
+  std::vector<int32_t> mark;
+  int32_t parts = 0;
   std::vector<int32_t> queue;  // the last search's nodes, level by level
   std::vector<std::size_t> level_start;  // where each level begins in queue, then its end
   std::vector<int32_t> kept_queue;       // the search before it, while another is tried
   std::vector<std::size_t> kept_start;
   std::vector<int32_t> order;
 
-  dissector(const graph& graph_, std::size_t leaf_, std::size_t n)
-      : g(graph_), leaf(leaf_), part(n, 0), seen(n, 0), level(n, 0) {}
+  dissector(const graph& graph_, std::size_t leaf_, std::size_t n) : g(graph_), leaf(leaf_), mark(n, 0) {}
 
-  // Breadth-first search from `root` over the nodes of part `p`: the level structure.
+  // Breadth-first search from `root` over the unreached nodes of part `p`, level by level:
+  // the level structure. Leaves the nodes it reached marked as reached.
   void search(int32_t root, int32_t p) {
-    const int32_t s = ++searches;
     queue.clear();
     level_start.assign(1, 0);
     queue.push_back(root);
-    seen[static_cast<std::size_t>(root)] = s;
-    level[static_cast<std::size_t>(root)] = 0;
-    for (std::size_t head = 0; head < queue.size(); ++head) {
-      const auto v = static_cast<std::size_t>(queue[head]);
-      if (level[v] == static_cast<int32_t>(level_start.size())) level_start.push_back(head);
-      for (int32_t at = g.first[v]; at < g.first[v + 1]; ++at) {
-        const auto w = static_cast<std::size_t>(g.next[static_cast<std::size_t>(at)]);
-        if (part[w] != p || seen[w] == s) continue;
-        seen[w] = s;
-        level[w] = level[v] + 1;
-        queue.push_back(static_cast<int32_t>(w));
+    mark[static_cast<std::size_t>(root)] = -p;
+    for (std::size_t head = 0; head < queue.size();) {
+      const std::size_t end = queue.size();
+      level_start.push_back(end);
+      for (; head < end; ++head) {
+        const auto v = static_cast<std::size_t>(queue[head]);
+        for (int32_t at = g.first[v]; at < g.first[v + 1]; ++at) {
+          const auto w = static_cast<std::size_t>(g.next[static_cast<std::size_t>(at)]);
+          if (mark[w] != p) continue;
+          mark[w] = -p;
+          queue.push_back(static_cast<int32_t>(w));
+        }
       }
     }
-    level_start.push_back(queue.size());
+  }
+
+  // The reached nodes of the last search back in the part, for another search of it.
+  void unreach(int32_t p) {
+    for (int32_t v : queue) mark[static_cast<std::size_t>(v)] = p;
   }
 
   std::size_t levels() const { return level_start.size() - 1; }
@@ -95,17 +99,14 @@ struct dissector {
       return;
     }
     const int32_t p = ++parts;
-    for (int32_t v : t.nodes) part[static_cast<std::size_t>(v)] = p;
+    for (int32_t v : t.nodes) mark[static_cast<std::size_t>(v)] = p;
     search(t.nodes.front(), p);
     if (queue.size() < t.nodes.size()) {
       // Several components: each is ordered on its own, in the order of the part.
-      // Search numbers only grow, so a node is in a component found so far when the
-      // search that last reached it is this part's first or later.
-      const int32_t first_search = searches;
       std::vector<task> components;
       components.push_back({queue, false});
       for (int32_t v : t.nodes) {
-        if (seen[static_cast<std::size_t>(v)] >= first_search) continue;
+        if (mark[static_cast<std::size_t>(v)] != p) continue;
         search(v, p);
         components.push_back({queue, false});
       }
@@ -121,6 +122,7 @@ struct dissector {
       const auto f = static_cast<std::size_t>(far);
       if (g.first[v + 1] - g.first[v] < g.first[f + 1] - g.first[f]) far = queue[at];
     }
+    unreach(p);
     queue.swap(kept_queue);
     level_start.swap(kept_start);
     search(far, p);
