@@ -30,6 +30,10 @@ extern "C" void GOMP_parallel(void (*body)(void*), void* data, unsigned threads,
   }
   using entry = void (*)(void (*)(void*), void*, unsigned, unsigned);
   static const auto libgomp = reinterpret_cast<entry>(dlsym(RTLD_NEXT, "GOMP_parallel"));
+  if (!libgomp) {
+    body(data);  // no libgomp behind this one: a team of one is what OpenMP may always give
+    return;
+  }
   libgomp(body, data, threads, flags);
 }
 
