@@ -165,6 +165,7 @@ TEST(CheckFactor, AGivenOrderSolvesAsCholmodsOwnAndAWrongOneIsRefused) {
   factorise(own, k);
   const inertia i = factorise(given, k);
   EXPECT_TRUE(given.positive_definite);
+  EXPECT_EQ(given.order, cholesky_order::given);
   EXPECT_EQ(i.positive, n);
   const vector x = solve(given, b), expected = solve(own, b);
   for (std::size_t p = 0; p < x.size(); ++p) EXPECT_NEAR(x[p], expected[p], 1e-13) << p;
@@ -172,6 +173,38 @@ TEST(CheckFactor, AGivenOrderSolvesAsCholmodsOwnAndAWrongOneIsRefused) {
   factorisation wrong;
   wrong.ordering = {0, 1, 2};
   EXPECT_THROW(factorise(wrong, k), error);
+}
+
+// A large matrix is factorised in whichever order takes fewer flops: nested dissection for
+// a net's 2-D grid, CHOLMOD's minimum degree for a chain (which it factorises without fill).
+TEST(CheckFactor, ALargeMatrixIsFactorisedInTheOrderOfFewerFlops) {
+  const int side = 150, n = side * side;
+  std::vector<Eigen::Triplet<double, int>> lower;
+  for (int r = 0; r < side; ++r)
+    for (int c = 0; c < side; ++c) {
+      const int k = r * side + c;
+      lower.emplace_back(k, k, 4.5);
+      if (c + 1 < side) lower.emplace_back(k + 1, k, -1.0);
+      if (r + 1 < side) lower.emplace_back(k + side, k, -1.0);
+    }
+  stiffness_pattern grid = pattern_from(n, lower);
+  stiffness_pattern long_chain = chain(n, std::vector<double>(n, 2.5));
+  vector b(n);
+  for (int p = 0; p < n; ++p) b[static_cast<std::size_t>(p)] = std::sin(0.01 * p) + 0.5;
+
+  factorisation net, cable;
+  EXPECT_TRUE(factorise(net, grid).minimum());
+  EXPECT_EQ(net.order, cholesky_order::dissection);
+  EXPECT_LT(residual_of(grid, solve(net, b), b), 1e-12);
+  EXPECT_TRUE(factorise(cable, long_chain).minimum());
+  EXPECT_EQ(cable.order, cholesky_order::cholmod);
+  EXPECT_LT(residual_of(long_chain, solve(cable, b), b), 1e-12);
+
+  // Below the size where orders are compared, CHOLMOD's own stands.
+  factorisation small;
+  stiffness_pattern short_chain = chain(200, std::vector<double>(200, 2.5));
+  factorise(small, short_chain);
+  EXPECT_EQ(small.order, cholesky_order::cholmod);
 }
 
 // Parallel regions that OpenMP keeps inactive run on the thread that meets them without a

@@ -30,6 +30,10 @@ struct supernodal_cholesky_deleter {
 
 using simplicial_ldlt = Eigen::SimplicialLDLT<Eigen::SparseMatrix<double>, Eigen::Lower, Eigen::AMDOrdering<int>>;
 
+// The order the Cholesky factor's rows are eliminated in: CHOLMOD's own choice (its
+// minimum degree order), the caller's, or nested dissection where that takes fewer flops.
+enum class cholesky_order { cholmod, given, dissection };
+
 // At most one numeric factor is held at a time: on a large net each takes as much memory as
 // everything else the check holds, and a stiffness that turns positive definite and back
 // would otherwise keep both.
@@ -40,8 +44,10 @@ struct factorisation {
   bool ok = false;                 // the last factorisation met no exact zero pivot
   long count = 0;                  // factorisations so far: what the time of a check goes into
   // A fill-reducing order for the Cholesky factor (ordering[k] is the row eliminated k-th),
-  // set before the first factorisation; empty: CHOLMOD's own minimum degree order.
+  // set before the first factorisation; empty: CHOLMOD's own minimum degree order, or for a
+  // matrix of 20 000 rows or more, nested dissection where it takes fewer flops.
   std::vector<int32_t> ordering;
+  cholesky_order order = cholesky_order::cholmod;  // the order of the Cholesky factor's analysis
 };
 
 // Factorises pattern.matrix with `shift` times its largest diagonal entry added to every
