@@ -285,26 +285,6 @@ std::vector<std::size_t> held_by_nothing(const stiffness_pattern& pattern) {
   return free;
 }
 
-vector solve(factorisation& f, const vector& rhs) {
-  if (!f.positive_definite) {
-    Eigen::Map<const Eigen::VectorXd> b(rhs.data(), static_cast<Eigen::Index>(rhs.size()));
-    const Eigen::VectorXd x = f.ldlt->solve(b);
-    return vector(x.data(), x.data() + x.size());
-  }
-  cholmod_dense b{};
-  b.nrow = b.d = b.nzmax = rhs.size();
-  b.ncol = 1;
-  b.x = const_cast<double*>(rhs.data());  // only read
-  b.xtype = CHOLMOD_REAL;
-  b.dtype = CHOLMOD_DOUBLE;
-  cholmod_dense* x = cholmod_solve(CHOLMOD_A, f.cholesky->factor, &b, &f.cholesky->common);
-  if (!x) fail(storage_error, "CHOLMOD could not solve with the stiffness (out of memory?)");
-  const double* values = static_cast<const double*>(x->x);
-  vector out(values, values + rhs.size());
-  cholmod_free_dense(&x, &f.cholesky->common);
-  return out;
-}
-
 void solve_columns(factorisation& f, vector& columns, std::size_t count) {
   if (count == 0) return;
   const std::size_t n = columns.size() / count;
@@ -325,6 +305,12 @@ void solve_columns(factorisation& f, vector& columns, std::size_t count) {
   const double* values = static_cast<const double*>(x->x);
   std::copy(values, values + columns.size(), columns.begin());
   cholmod_free_dense(&x, &f.cholesky->common);
+}
+
+vector solve(factorisation& f, const vector& rhs) {
+  vector x = rhs;
+  solve_columns(f, x, 1);
+  return x;
 }
 
 }  // namespace kalvane::newton
