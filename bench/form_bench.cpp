@@ -16,6 +16,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "companion/huge_pages.hpp"
 #include "error.hpp"
 #include "form/density.hpp"
 #include "form/find.hpp"
@@ -89,6 +90,7 @@ int time_targets(int m) {
 }  // namespace
 
 int main(int argc, char** argv) try {
+  kalvane::companion::serve_heap_from_huge_pages();  // as kalvane-form's main does
   if (argc < 2 || (std::string(argv[1]) != "--targets" && std::atoi(argv[1]) < 3)) return usage();
   if (std::string(argv[1]) == "--targets") {
     if (argc < 3 || std::atoi(argv[2]) < 3) return usage();

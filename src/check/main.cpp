@@ -4,10 +4,12 @@
 #include <new>
 
 #include "check/app.hpp"
+#include "companion/huge_pages.hpp"
 #include "error.hpp"
 
 int main(int argc, char** argv) {
   namespace check = kalvane::check;
+  kalvane::companion::serve_heap_from_huge_pages();
   try {
     const check::options o = check::parse_options(std::vector<std::string>(argv + 1, argv + argc));
     if (o.help) {

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "companion/huge_pages.hpp"
 #include "error.hpp"
 #include "progress.hpp"
 
@@ -24,6 +25,7 @@ inline int report_error(const char* name, const char* message, int bad_input) {
 // `run` an outcome with its summary and status.
 template <typename Parse, typename Usage, typename Run>
 int companion_main(int argc, char** argv, const char* version_line, int bad_input, Parse parse, Usage usage, Run run) {
+  serve_heap_from_huge_pages();
   try {
     auto o = parse(std::vector<std::string>(argv + 1, argv + argc));
     if (o.help) {

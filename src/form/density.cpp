@@ -12,8 +12,8 @@ namespace {
 
 const char* axis_letter(int c) { return c == 0 ? "X" : c == 1 ? "Y" : "Z"; }
 
-density_system system_for(const problem& p, const std::vector<int>& axes) {
-  density_system s;
+// Built where it stays: Eigen's sparse matrix has no move, so a moved system would copy D.
+void build_system(const problem& p, const std::vector<int>& axes, density_system& s) {
   s.axes = axes;
   const int axis = axes.front();  // every axis of the system has the same free nodes
   s.row.assign(p.nodes.size(), -1);
@@ -71,7 +71,6 @@ density_system system_for(const problem& p, const std::vector<int>& axes) {
     const int32_t i = s.row[static_cast<std::size_t>(p.bars[b].first)], j = s.row[static_cast<std::size_t>(p.bars[b].second)];
     s.entries[b] = {place(i, i), place(j, j), place(i, j)};
   }
-  return s;
 }
 
 void assemble(density_system& s, const std::vector<double>& q) {
@@ -109,6 +108,7 @@ long qr_nullity(density_system& s) {
 
 density_solver solver_for(const problem& p) {
   density_solver solver;
+  solver.systems.reserve(3);  // never reallocated, never copied
   for (int c = 0; c < 3; ++c) {
     // Axes whose free nodes are the same share one D.
     bool joined = false;
@@ -121,7 +121,7 @@ density_solver solver_for(const problem& p) {
         break;
       }
     }
-    if (!joined) solver.systems.push_back(system_for(p, {c}));
+    if (!joined) build_system(p, {c}, solver.systems.emplace_back());
   }
   return solver;
 }

@@ -1,6 +1,8 @@
 #include "newton/dissection.hpp"
 
 #include <algorithm>
+#include <exception>
+#include <thread>
 #include <utility>
 
 namespace kalvane::newton {
@@ -50,8 +52,10 @@ struct dissector {
   const graph& g;
   std::size_t leaf;
   // Per node: p while it is in part p and not yet reached by the part's search, -p once
-  // reached; part numbers only grow, so older marks never match.
-  std::vector<int32_t> mark;
+  // reached; part numbers only grow, so older marks never match. Shared by the dissectors of
+  // parts that no edge joins: each reads and writes its own nodes' marks only, and reads
+  // those of the separators round them, which stay as they were.
+  std::vector<int32_t>& mark;
   int32_t parts = 0;
   std::vector<int32_t> queue;  // the last search's nodes, level by level
   std::vector<std::size_t> level_start;  // where each level begins in queue, then its end
@@ -59,7 +63,17 @@ struct dissector {
   std::vector<std::size_t> kept_start;
   std::vector<int32_t> order;
 
-  dissector(const graph& graph_, std::size_t leaf_, std::size_t n) : g(graph_), leaf(leaf_), mark(n, 0) {}
+  dissector(const graph& graph_, std::size_t leaf_, std::vector<int32_t>& marks, int32_t parts_ = 0)
+      : g(graph_), leaf(leaf_), mark(marks), parts(parts_) {}
+
+  // Orders the parts on the stack, and the parts they split into, to the end.
+  void run(std::vector<task>& stack) {
+    while (!stack.empty()) {
+      task t = std::move(stack.back());
+      stack.pop_back();
+      split(t, stack);
+    }
+  }
 
   // Breadth-first search from `root` over the unreached nodes of part `p`, level by level:
   // the level structure. Leaves the nodes it reached marked as reached.
@@ -156,21 +170,45 @@ struct dissector {
 
 }  // namespace
 
-std::vector<int32_t> nested_dissection(const Eigen::SparseMatrix<double>& lower, std::size_t leaf) {
+std::vector<int32_t> nested_dissection(const Eigen::SparseMatrix<double>& lower, std::size_t leaf, bool concurrent) {
   const auto n = static_cast<std::size_t>(lower.cols());
   const graph g = graph_of(lower);
-  dissector d(g, std::max<std::size_t>(leaf, 1), n);
+  std::vector<int32_t> mark(n, 0);
+  dissector d(g, std::max<std::size_t>(leaf, 1), mark);
   d.order.reserve(n);
-  std::vector<task> stack;
-  task all;
-  all.nodes.resize(n);
-  for (std::size_t r = 0; r < n; ++r) all.nodes[r] = static_cast<int32_t>(r);
-  stack.push_back(std::move(all));
-  while (!stack.empty()) {
-    task t = std::move(stack.back());
-    stack.pop_back();
-    d.split(t, stack);
+  std::vector<task> stack(1);
+  stack[0].nodes.resize(n);
+  for (std::size_t r = 0; r < n; ++r) stack[0].nodes[r] = static_cast<int32_t>(r);
+  task whole = std::move(stack[0]);
+  stack.clear();
+  d.split(whole, stack);
+  // Split into two sides and a separator (on the stack in that order, the lower side last):
+  // the upper side is ordered on another thread, and its order goes where one thread's
+  // would, after the lower side's and before the separator.
+  if (!concurrent || n < concurrent_dissection_rows || stack.size() != 3 || !stack[0].separator) {
+    d.run(stack);
+    return std::move(d.order);
   }
+  const task separator = std::move(stack[0]);
+  std::vector<task> upper_stack(1);
+  upper_stack[0] = std::move(stack[1]);
+  stack.erase(stack.begin(), stack.begin() + 2);
+  dissector upper(g, d.leaf, mark, d.parts);
+  upper.order.reserve(upper_stack[0].nodes.size());
+  std::exception_ptr failure;
+  {
+    std::jthread worker([&] {
+      try {
+        upper.run(upper_stack);
+      } catch (...) {
+        failure = std::current_exception();
+      }
+    });
+    d.run(stack);
+  }
+  if (failure) std::rethrow_exception(failure);
+  d.order.insert(d.order.end(), upper.order.begin(), upper.order.end());
+  d.order.insert(d.order.end(), separator.nodes.begin(), separator.nodes.end());
   return std::move(d.order);
 }
 

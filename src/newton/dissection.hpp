@@ -19,8 +19,13 @@ namespace kalvane::newton {
 // Parts this small are not split further; they keep the order of their search.
 inline constexpr std::size_t dissection_leaf = 8;
 
+// From this many rows on, the two sides of the first separator are ordered at once, one on
+// another thread; the order is the same as one thread's.
+inline constexpr std::size_t concurrent_dissection_rows = 100000;
+
 // The order (order[k] is the row eliminated k-th) for the symmetric matrix whose lower
-// triangle is `lower`; only its pattern is read.
-std::vector<int32_t> nested_dissection(const Eigen::SparseMatrix<double>& lower, std::size_t leaf = dissection_leaf);
+// triangle is `lower`; only its pattern is read. `concurrent` false keeps to one thread.
+std::vector<int32_t> nested_dissection(const Eigen::SparseMatrix<double>& lower, std::size_t leaf = dissection_leaf,
+                                       bool concurrent = true);
 
 }  // namespace kalvane::newton

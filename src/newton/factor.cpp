@@ -9,9 +9,9 @@
 #include <dlfcn.h>
 #include <utility>
 #include <omp.h>
-#include <sys/mman.h>
 #include <vector>
 
+#include "companion/huge_pages.hpp"
 #include "error.hpp"
 #include "newton/dissection.hpp"
 
@@ -176,22 +176,27 @@ void ldlt(factorisation& f, Eigen::SparseMatrix<double>& matrix, double referenc
 }
 
 // The factor of a large net fills a few hundred megabytes on its first touch; in 4 KiB pages
-// the kernel's faults cost a fifth of the checks' time. Large blocks ask for huge pages.
-void* with_huge_pages(void* block, std::size_t bytes) {
-  constexpr std::uintptr_t huge = std::uintptr_t{1} << 21;
-  if (block && bytes >= 4 * huge) {
-    const std::uintptr_t first = (reinterpret_cast<std::uintptr_t>(block) + huge - 1) & ~(huge - 1);
-    const std::uintptr_t last = (reinterpret_cast<std::uintptr_t>(block) + bytes) & ~(huge - 1);
-    madvise(reinterpret_cast<void*>(first), last - first, MADV_HUGEPAGE);  // advice only: failure is harmless
-  }
+// the kernel's faults cost a fifth of the checks' time. Large blocks ask for huge pages, and
+// the largest (the factor's numbers, filled supernode by supernode) are faulted in ahead on
+// another core.
+constexpr std::size_t populated_bytes = std::size_t{64} << 20;
+
+void* large_block(void* block, std::size_t bytes) {
+  companion::advise_huge_pages(block, bytes);
+  if (bytes >= populated_bytes) companion::populate_in_background(block, bytes);
   return block;
 }
 
-void* allocate(std::size_t bytes) { return with_huge_pages(std::malloc(bytes), bytes); }
-void* allocate_zeroed(std::size_t count, std::size_t size) {
-  return with_huge_pages(std::calloc(count, size), count * size);
+void* allocate(std::size_t bytes) { return large_block(std::malloc(bytes), bytes); }
+void* allocate_zeroed(std::size_t count, std::size_t size) { return large_block(std::calloc(count, size), count * size); }
+void* reallocate(void* block, std::size_t bytes) {
+  companion::stop_populating(block);
+  return large_block(std::realloc(block, bytes), bytes);
 }
-void* reallocate(void* block, std::size_t bytes) { return with_huge_pages(std::realloc(block, bytes), bytes); }
+void release(void* block) {
+  companion::stop_populating(block);
+  std::free(block);
+}
 
 }  // namespace
 
@@ -199,6 +204,7 @@ supernodal_cholesky::supernodal_cholesky() {
   SuiteSparse_config.malloc_func = allocate;
   SuiteSparse_config.calloc_func = allocate_zeroed;
   SuiteSparse_config.realloc_func = reallocate;
+  SuiteSparse_config.free_func = release;
   // CHOLMOD's supernodal numeric step asks OpenMP for a fixed team of 4 for each
   // supernode's small scatter loops; waking and parking that team costs more than the
   // loops themselves on a machine of few cores, so every parallel region runs alone.

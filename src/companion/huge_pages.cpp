@@ -1,0 +1,92 @@
+#include "companion/huge_pages.hpp"
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdlib>
+#include <limits>
+#include <mutex>
+#include <stop_token>
+#include <thread>
+#include <sys/mman.h>
+#include <unistd.h>
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
+
+namespace kalvane::companion {
+
+namespace {
+
+constexpr std::uintptr_t huge_page = std::uintptr_t{1} << 21;
+
+std::uintptr_t round_up(std::uintptr_t at) { return (at + huge_page - 1) & ~(huge_page - 1); }
+std::uintptr_t round_down(std::uintptr_t at) { return at & ~(huge_page - 1); }
+
+// The block being populated, and its worker (joined on exit by its destructor).
+std::mutex populating_lock;
+void* populated = nullptr;
+std::jthread populator;
+
+}  // namespace
+
+void* advise_huge_pages(void* block, std::size_t bytes) {
+  if (!block || bytes < 4 * huge_page) return block;
+  const auto start = reinterpret_cast<std::uintptr_t>(block);
+  const std::uintptr_t first = round_up(start), last = round_down(start + bytes);
+  if (last > first) madvise(reinterpret_cast<void*>(first), last - first, MADV_HUGEPAGE);  // failure is harmless
+  return block;
+}
+
+void populate_in_background(void* block, std::size_t bytes) {
+#if defined(MADV_POPULATE_WRITE)
+  const std::lock_guard<std::mutex> hold(populating_lock);
+  if (populated || !block) return;
+  populated = block;
+  populator = std::jthread([block, bytes](std::stop_token stop) {
+    constexpr std::size_t slice = std::size_t{4} << 20;  // a free or resize waits at most one slice
+    const auto start = reinterpret_cast<std::uintptr_t>(block);
+    const std::uintptr_t page = static_cast<std::uintptr_t>(sysconf(_SC_PAGESIZE));
+    std::uintptr_t at = start & ~(page - 1);  // madvise takes page-aligned ranges
+    while (at < start + bytes && !stop.stop_requested()) {
+      const std::size_t length = std::min<std::uintptr_t>(slice, start + bytes - at);
+      if (madvise(reinterpret_cast<void*>(at), length, MADV_POPULATE_WRITE) != 0) break;  // no such advice: plain faults
+      at += length;
+    }
+  });
+#else
+  (void)block, (void)bytes;
+#endif
+}
+
+void stop_populating(void* block) {
+  const std::lock_guard<std::mutex> hold(populating_lock);
+  if (!block || block != populated) return;
+  populator.request_stop();
+  populator.join();
+  populated = nullptr;
+}
+
+void serve_heap_from_huge_pages() {
+#if defined(__GLIBC__)
+  static bool served = false;
+  if (served) return;
+  served = true;
+  // A gigabyte of address space, or a quarter of the memory on a small machine: the pad only
+  // reserves addresses, and a refused one leaves glibc mapping blocks as it would anyway.
+  const long pages = sysconf(_SC_PHYS_PAGES), page_size = sysconf(_SC_PAGESIZE);
+  const long memory = pages > 0 && page_size > 0 ? pages * page_size : 0;
+  const long pad = std::clamp<long>(memory / 4, 64L << 20, 1L << 30);
+  mallopt(M_ARENA_MAX, 1);  // threads too: a thread's own arena would be mapped in small pages
+  mallopt(M_MMAP_THRESHOLD, 32 << 20);
+  mallopt(M_TRIM_THRESHOLD, std::numeric_limits<int>::max());  // never: a trimmed heap regrows unadvised
+  mallopt(M_TOP_PAD, static_cast<int>(pad));
+  const auto before = reinterpret_cast<std::uintptr_t>(sbrk(0));
+  // A block the heap's free top cannot hold makes it grow by the pad now.
+  void* volatile probe = std::malloc(2 * huge_page);
+  std::free(probe);
+  const auto after = reinterpret_cast<std::uintptr_t>(sbrk(0));
+  if (after > before) advise_huge_pages(reinterpret_cast<void*>(before), after - before);
+#endif
+}
+
+}  // namespace kalvane::companion
