@@ -64,6 +64,7 @@ TEST(CompanionHugePages, PopulatingInTheBackgroundLeavesTheOwnersWritesAlone) {
   void* mapped = mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
   ASSERT_NE(mapped, MAP_FAILED);
   auto* block = static_cast<std::uint64_t*>(advise_huge_pages(mapped, bytes));
+  serve_heap_from_huge_pages();  // as a program's main does: else nothing is populated
   populate_in_background(block, bytes);
   // A second block while the first is in progress is left to fault as usual.
   std::uint64_t other[512] = {};

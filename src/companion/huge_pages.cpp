@@ -1,6 +1,7 @@
 #include "companion/huge_pages.hpp"
 
 #include <algorithm>
+#include <atomic>
 #include <cstdint>
 #include <cstdlib>
 #include <limits>
@@ -22,9 +23,15 @@ constexpr std::uintptr_t huge_page = std::uintptr_t{1} << 21;
 std::uintptr_t round_up(std::uintptr_t at) { return (at + huge_page - 1) & ~(huge_page - 1); }
 std::uintptr_t round_down(std::uintptr_t at) { return at & ~(huge_page - 1); }
 
-// The block being populated, and its worker (joined on exit by its destructor).
+// Set by a program's main: a library in someone else's process (the Python module's host)
+// starts no thread of its own to fault pages in.
+std::atomic<bool> served{false};
+
+// The block being populated, its worker (joined on exit by its destructor), and whether the
+// worker has reached the block's end (then another block may take its place).
 std::mutex populating_lock;
 void* populated = nullptr;
+std::atomic<bool> populated_all{false};
 std::jthread populator;
 
 }  // namespace
@@ -40,8 +47,10 @@ void* advise_huge_pages(void* block, std::size_t bytes) {
 void populate_in_background(void* block, std::size_t bytes) {
 #if defined(MADV_POPULATE_WRITE)
   const std::lock_guard<std::mutex> hold(populating_lock);
-  if (populated || !block) return;
+  if (!served || !block || (populated && !populated_all)) return;
+  if (populator.joinable()) populator.join();
   populated = block;
+  populated_all = false;
   populator = std::jthread([block, bytes](std::stop_token stop) {
     constexpr std::size_t slice = std::size_t{4} << 20;  // a free or resize waits at most one slice
     const auto start = reinterpret_cast<std::uintptr_t>(block);
@@ -52,6 +61,7 @@ void populate_in_background(void* block, std::size_t bytes) {
       if (madvise(reinterpret_cast<void*>(at), length, MADV_POPULATE_WRITE) != 0) break;  // no such advice: plain faults
       at += length;
     }
+    populated_all = true;
   });
 #else
   (void)block, (void)bytes;
@@ -67,10 +77,8 @@ void stop_populating(void* block) {
 }
 
 void serve_heap_from_huge_pages() {
+  if (served.exchange(true)) return;
 #if defined(__GLIBC__)
-  static bool served = false;
-  if (served) return;
-  served = true;
   // A gigabyte of address space, or a quarter of the memory on a small machine: the pad only
   // reserves addresses, and a refused one leaves glibc mapping blocks as it would anyway.
   const long pages = sysconf(_SC_PHYS_PAGES), page_size = sysconf(_SC_PAGESIZE);
