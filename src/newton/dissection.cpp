@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <exception>
+#include <numeric>
 #include <thread>
 #include <utility>
 
@@ -176,11 +177,10 @@ std::vector<int32_t> nested_dissection(const Eigen::SparseMatrix<double>& lower,
   std::vector<int32_t> mark(n, 0);
   dissector d(g, std::max<std::size_t>(leaf, 1), mark);
   d.order.reserve(n);
-  std::vector<task> stack(1);
-  stack[0].nodes.resize(n);
-  for (std::size_t r = 0; r < n; ++r) stack[0].nodes[r] = static_cast<int32_t>(r);
-  task whole = std::move(stack[0]);
-  stack.clear();
+  task whole;
+  whole.nodes.resize(n);
+  std::iota(whole.nodes.begin(), whole.nodes.end(), 0);
+  std::vector<task> stack;
   d.split(whole, stack);
   // Split into two sides and a separator (on the stack in that order, the lower side last):
   // the upper side is ordered on another thread, and its order goes where one thread's
@@ -190,11 +190,11 @@ std::vector<int32_t> nested_dissection(const Eigen::SparseMatrix<double>& lower,
     return std::move(d.order);
   }
   const task separator = std::move(stack[0]);
-  std::vector<task> upper_stack(1);
-  upper_stack[0] = std::move(stack[1]);
+  std::vector<task> upper_stack;
+  upper_stack.push_back(std::move(stack[1]));
   stack.erase(stack.begin(), stack.begin() + 2);
   dissector upper(g, d.leaf, mark, d.parts);
-  upper.order.reserve(upper_stack[0].nodes.size());
+  upper.order.reserve(upper_stack.back().nodes.size());
   std::exception_ptr failure;
   {
     std::jthread worker([&] {
