@@ -109,6 +109,58 @@ TEST(NewtonDissection, TwoThreadsGiveOneThreadsOrder) {
   EXPECT_EQ(together, nested_dissection(d, dissection_leaf, false));
 }
 
+// The elimination tree with the rows in `order`: parent[k] is the row of L's first entry
+// below the diagonal in column k, -1 for a root.
+std::vector<int> elimination_tree(const Eigen::SparseMatrix<double>& lower, const std::vector<int32_t>& order) {
+  Eigen::PermutationMatrix<Eigen::Dynamic, Eigen::Dynamic, int> p(lower.rows());
+  for (std::size_t k = 0; k < order.size(); ++k) p.indices()[order[k]] = static_cast<int>(k);
+  Eigen::SparseMatrix<double> permuted;
+  permuted = lower.selfadjointView<Eigen::Lower>().twistedBy(p);
+  Eigen::SimplicialLLT<Eigen::SparseMatrix<double>, Eigen::Lower, Eigen::NaturalOrdering<int>> llt(permuted);
+  const Eigen::SparseMatrix<double> l = llt.matrixL();
+  std::vector<int> parent(static_cast<std::size_t>(l.cols()), -1);
+  for (Eigen::Index c = 0; c < l.cols(); ++c) {
+    const int first = l.outerIndexPtr()[c], last = l.outerIndexPtr()[c + 1];
+    for (int at = first; at < last; ++at)
+      if (l.innerIndexPtr()[at] > c) {
+        parent[static_cast<std::size_t>(c)] = l.innerIndexPtr()[at];
+        break;
+      }
+  }
+  return parent;
+}
+
+TEST(NewtonDissection, PostorderingKeepsTheWorkAndMakesEverySubtreeConsecutive) {
+  triplets chain, hubs;
+  for (int k = 0; k < 400; ++k) {
+    chain.emplace_back(k, k, 3.0);
+    if (k > 0) chain.emplace_back(k, k - 1, -1.0);
+  }
+  for (int k = 0; k < 600; ++k) {
+    hubs.emplace_back(k, k, 8.0);
+    if (k % 3 != 0) hubs.emplace_back(k, k - k % 3, -1.0);  // stars of three, apart
+  }
+  for (const Eigen::SparseMatrix<double>& d : {grid(37, 23), grid(30, 30, true), lower_of(400, chain), lower_of(600, hubs)}) {
+    const int n = static_cast<int>(d.rows());
+    const std::vector<int32_t> dissected = nested_dissection(d, 4);
+    const std::vector<int32_t> order = postordered(adjacency_of(d), dissected);
+    expect_permutation(order, n);
+    EXPECT_EQ(factor_work(d, dissected), factor_work(d, order));
+    // Children before parents, and each row's subtree the rows just before it.
+    const std::vector<int> parent = elimination_tree(d, order);
+    std::vector<int> size(static_cast<std::size_t>(n), 1), lowest(static_cast<std::size_t>(n));
+    std::iota(lowest.begin(), lowest.end(), 0);
+    for (int k = 0; k < n; ++k) {
+      EXPECT_EQ(lowest[k], k - size[k] + 1) << "row " << k << " of " << n;
+      const int up = parent[static_cast<std::size_t>(k)];
+      if (up < 0) continue;
+      ASSERT_GT(up, k);
+      size[up] += size[k];
+      lowest[up] = std::min(lowest[up], lowest[k]);
+    }
+  }
+}
+
 TEST(NewtonDissection, ANetsFactorisationTakesLessWorkThanInMinimumDegreeOrder) {
   const Eigen::SparseMatrix<double> d = grid(120, 120);
   std::vector<int32_t> natural(120 * 120);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <cstdlib>
 #include <limits>
@@ -34,10 +35,43 @@ void* populated = nullptr;
 std::atomic<bool> populated_all{false};
 std::jthread populator;
 
+// 0 while not yet known, else 1 + the page_size chosen.
+std::atomic<int> chosen{0};
+
+double seconds_per_small_fault() {
+  const std::size_t page = static_cast<std::size_t>(sysconf(_SC_PAGESIZE));
+  constexpr int batches = 4, per_batch = 16;
+  const std::size_t bytes = page * (1 + batches * per_batch);
+  void* mapped = mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+  if (mapped == MAP_FAILED) return 0.0;
+  madvise(mapped, bytes, MADV_NOHUGEPAGE);
+  auto* bytes_at = static_cast<volatile unsigned char*>(mapped);
+  bytes_at[0] = 1;  // the page tables' own faults, outside the batches
+  double fastest = std::numeric_limits<double>::infinity();
+  for (int batch = 0; batch < batches; ++batch) {
+    const auto started = std::chrono::steady_clock::now();
+    for (int k = 1; k <= per_batch; ++k) bytes_at[page * (batch * per_batch + k)] = 1;
+    const std::chrono::duration<double> took = std::chrono::steady_clock::now() - started;
+    fastest = std::min(fastest, took.count() / per_batch);
+  }
+  munmap(mapped, bytes);
+  return fastest;
+}
+
 }  // namespace
 
+page_size page_size_here() {
+  int known = chosen.load();
+  if (known == 0) {
+    const int measured = 1 + static_cast<int>(page_size_for(seconds_per_small_fault()));
+    chosen.compare_exchange_strong(known, measured);  // a racing first use may have decided
+    known = chosen.load();
+  }
+  return static_cast<page_size>(known - 1);
+}
+
 void* advise_huge_pages(void* block, std::size_t bytes) {
-  if (!block || bytes < 4 * huge_page) return block;
+  if (!block || bytes < 4 * huge_page || page_size_here() != page_size::huge) return block;
   const auto start = reinterpret_cast<std::uintptr_t>(block);
   const std::uintptr_t first = round_up(start), last = round_down(start + bytes);
   if (last > first) madvise(reinterpret_cast<void*>(first), last - first, MADV_HUGEPAGE);  // failure is harmless
@@ -77,12 +111,18 @@ void stop_populating(void* block) {
 }
 
 void serve_heap_from_huge_pages() {
+  if (!served) serve_heap_from_huge_pages(page_size_here());
+}
+
+void serve_heap_from_huge_pages(page_size pages) {
   if (served.exchange(true)) return;
+  chosen = 1 + static_cast<int>(pages);
 #if defined(__GLIBC__)
   // A gigabyte of address space, or a quarter of the memory on a small machine: the pad only
   // reserves addresses, and a refused one leaves glibc mapping blocks as it would anyway.
-  const long pages = sysconf(_SC_PHYS_PAGES), page_size = sysconf(_SC_PAGESIZE);
-  const long memory = pages > 0 && page_size > 0 ? pages * page_size : 0;
+  // Kept with small pages too: what a run frees is reused, not faulted in again.
+  const long physical_pages = sysconf(_SC_PHYS_PAGES), page_bytes = sysconf(_SC_PAGESIZE);
+  const long memory = physical_pages > 0 && page_bytes > 0 ? physical_pages * page_bytes : 0;
   const long pad = std::clamp<long>(memory / 4, 64L << 20, 1L << 30);
   mallopt(M_ARENA_MAX, 1);  // threads too: a thread's own arena would be mapped in small pages
   mallopt(M_MMAP_THRESHOLD, 32 << 20);

@@ -12,6 +12,29 @@ namespace {
 
 const char* axis_letter(int c) { return c == 0 ? "X" : c == 1 ? "Y" : "Z"; }
 
+// The graph of D: the free nodes joined by a bar.
+newton::adjacency graph_of(const problem& p, const density_system& s) {
+  const std::size_t n = s.node_of.size();
+  newton::adjacency g;
+  g.first.assign(n + 1, 0);
+  for (const bar_ends& b : p.bars) {
+    const int32_t i = s.row[static_cast<std::size_t>(b.first)], j = s.row[static_cast<std::size_t>(b.second)];
+    if (i < 0 || j < 0 || i == j) continue;
+    ++g.first[static_cast<std::size_t>(i) + 1];
+    ++g.first[static_cast<std::size_t>(j) + 1];
+  }
+  for (std::size_t r = 0; r < n; ++r) g.first[r + 1] += g.first[r];
+  g.next.resize(static_cast<std::size_t>(g.first[n]));
+  std::vector<int32_t> fill(g.first.begin(), g.first.end() - 1);
+  for (const bar_ends& b : p.bars) {
+    const int32_t i = s.row[static_cast<std::size_t>(b.first)], j = s.row[static_cast<std::size_t>(b.second)];
+    if (i < 0 || j < 0 || i == j) continue;
+    g.next[static_cast<std::size_t>(fill[static_cast<std::size_t>(i)]++)] = j;
+    g.next[static_cast<std::size_t>(fill[static_cast<std::size_t>(j)]++)] = i;
+  }
+  return g;
+}
+
 // Built where it stays: Eigen's sparse matrix has no move, so a moved system would copy D.
 void build_system(const problem& p, const std::vector<int>& axes, density_system& s) {
   s.axes = axes;
@@ -23,6 +46,18 @@ void build_system(const problem& p, const std::vector<int>& axes, density_system
       s.node_of.push_back(static_cast<int32_t>(k));
     }
   const auto n = static_cast<int>(s.node_of.size());
+  if (static_cast<std::size_t>(n) >= dissected_rows) {
+    // A large net's D factorises in about half the flops in nested dissection order. Its
+    // rows are numbered in that order, postordered, so CHOLMOD factorises D as it is built,
+    // with no permuted copies of it (six of them in an analysis and a factorisation).
+    const newton::adjacency g = graph_of(p, s);
+    const std::vector<int32_t> order = newton::postordered(g, newton::nested_dissection(g));
+    std::vector<int32_t> node_of(order.size());
+    for (std::size_t k = 0; k < order.size(); ++k) node_of[k] = s.node_of[static_cast<std::size_t>(order[k])];
+    s.node_of = std::move(node_of);
+    for (std::size_t k = 0; k < s.node_of.size(); ++k) s.row[static_cast<std::size_t>(s.node_of[k])] = static_cast<int32_t>(k);
+    s.factor.in_elimination_order = true;
+  }
   // D's lower triangle by columns, built directly: each column's rows are the diagonal and
   // the larger rows of the free nodes it shares a bar with, sorted and each kept once.
   std::vector<int> start(static_cast<std::size_t>(n) + 1, 1);
@@ -64,8 +99,6 @@ void build_system(const problem& p, const std::vector<int>& axes, density_system
   };
   s.pattern.diagonal.resize(static_cast<std::size_t>(n));
   for (int r = 0; r < n; ++r) s.pattern.diagonal[static_cast<std::size_t>(r)] = place(r, r);
-  // A large net's D factorises in about half the flops in nested dissection order.
-  if (static_cast<std::size_t>(n) >= dissected_rows) s.factor.ordering = newton::nested_dissection(d);
   s.entries.resize(p.bars.size());
   for (std::size_t b = 0; b < p.bars.size(); ++b) {
     const int32_t i = s.row[static_cast<std::size_t>(p.bars[b].first)], j = s.row[static_cast<std::size_t>(p.bars[b].second)];

@@ -10,13 +10,11 @@ namespace kalvane::newton {
 
 namespace {
 
-// The graph of the matrix: each row's neighbours, both triangles, no diagonal.
-struct graph {
-  std::vector<int32_t> first;  // row r's neighbours are next[first[r]] .. next[first[r + 1] - 1]
-  std::vector<int32_t> next;
-};
+using graph = adjacency;
 
-graph graph_of(const Eigen::SparseMatrix<double>& lower) {
+}  // namespace
+
+adjacency adjacency_of(const Eigen::SparseMatrix<double>& lower) {
   const auto n = static_cast<std::size_t>(lower.cols());
   const int* outer = lower.outerIndexPtr();
   const int* inner = lower.innerIndexPtr();
@@ -42,6 +40,8 @@ graph graph_of(const Eigen::SparseMatrix<double>& lower) {
     }
   return g;
 }
+
+namespace {
 
 // A part of the graph still to order, or a separator to place after the parts it separates.
 struct task {
@@ -172,8 +172,11 @@ struct dissector {
 }  // namespace
 
 std::vector<int32_t> nested_dissection(const Eigen::SparseMatrix<double>& lower, std::size_t leaf, bool concurrent) {
-  const auto n = static_cast<std::size_t>(lower.cols());
-  const graph g = graph_of(lower);
+  return nested_dissection(adjacency_of(lower), leaf, concurrent);
+}
+
+std::vector<int32_t> nested_dissection(const adjacency& g, std::size_t leaf, bool concurrent) {
+  const std::size_t n = g.first.empty() ? 0 : g.first.size() - 1;
   std::vector<int32_t> mark(n, 0);
   dissector d(g, std::max<std::size_t>(leaf, 1), mark);
   d.order.reserve(n);
@@ -210,6 +213,53 @@ std::vector<int32_t> nested_dissection(const Eigen::SparseMatrix<double>& lower,
   d.order.insert(d.order.end(), upper.order.begin(), upper.order.end());
   d.order.insert(d.order.end(), separator.nodes.begin(), separator.nodes.end());
   return std::move(d.order);
+}
+
+std::vector<int32_t> postordered(const adjacency& g, const std::vector<int32_t>& order) {
+  const std::size_t n = order.size();
+  std::vector<int32_t> position(n);
+  for (std::size_t k = 0; k < n; ++k) position[static_cast<std::size_t>(order[k])] = static_cast<int32_t>(k);
+  // The elimination tree of the matrix in `order`: row k's earlier neighbours climb to their
+  // roots, each path compressed to k (Liu's algorithm).
+  std::vector<int32_t> parent(n, -1), ancestor(n, -1);
+  for (std::size_t k = 0; k < n; ++k) {
+    const auto v = static_cast<std::size_t>(order[k]);
+    for (int32_t at = g.first[v]; at < g.first[v + 1]; ++at) {
+      for (int32_t i = position[static_cast<std::size_t>(g.next[static_cast<std::size_t>(at)])]; i != -1 && i < static_cast<int32_t>(k);) {
+        const int32_t up = ancestor[static_cast<std::size_t>(i)];
+        ancestor[static_cast<std::size_t>(i)] = static_cast<int32_t>(k);
+        if (up == -1) parent[static_cast<std::size_t>(i)] = static_cast<int32_t>(k);
+        i = up;
+      }
+    }
+  }
+  // Depth first from each root, children in the order they come: a subtree the dissection
+  // left consecutive stays as it was.
+  std::vector<int32_t> first_child(n, -1), sibling(n, -1);
+  for (std::size_t j = n; j-- > 0;) {
+    const int32_t up = parent[j];
+    if (up == -1) continue;
+    sibling[j] = first_child[static_cast<std::size_t>(up)];
+    first_child[static_cast<std::size_t>(up)] = static_cast<int32_t>(j);
+  }
+  std::vector<int32_t> result, stack;
+  result.reserve(n);
+  for (std::size_t root = 0; root < n; ++root) {
+    if (parent[root] != -1) continue;
+    stack.push_back(static_cast<int32_t>(root));
+    while (!stack.empty()) {
+      const auto top = static_cast<std::size_t>(stack.back());
+      const int32_t child = first_child[top];
+      if (child == -1) {
+        stack.pop_back();
+        result.push_back(order[top]);
+      } else {
+        first_child[top] = sibling[static_cast<std::size_t>(child)];  // the next child, when this one is done
+        stack.push_back(child);
+      }
+    }
+  }
+  return result;
 }
 
 }  // namespace kalvane::newton

@@ -23,9 +23,26 @@ inline constexpr std::size_t dissection_leaf = 8;
 // another thread; the order is the same as one thread's.
 inline constexpr std::size_t concurrent_dissection_rows = 100000;
 
+// The graph of a symmetric matrix: row r's neighbours are next[first[r]] .. next[first[r + 1]
+// - 1], from both triangles, without the diagonal; a neighbour may be listed twice.
+struct adjacency {
+  std::vector<int32_t> first;
+  std::vector<int32_t> next;
+};
+adjacency adjacency_of(const Eigen::SparseMatrix<double>& lower);
+
 // The order (order[k] is the row eliminated k-th) for the symmetric matrix whose lower
 // triangle is `lower`; only its pattern is read. `concurrent` false keeps to one thread.
 std::vector<int32_t> nested_dissection(const Eigen::SparseMatrix<double>& lower, std::size_t leaf = dissection_leaf,
                                        bool concurrent = true);
+// The same for a matrix given by its graph.
+std::vector<int32_t> nested_dissection(const adjacency& graph, std::size_t leaf = dissection_leaf, bool concurrent = true);
+
+// `order` renumbered so that the elimination tree of the matrix in that order is
+// postordered: each subtree's rows consecutive, the root's last (the tree by Liu's
+// algorithm, J. W. H. Liu, "The role of elimination trees in sparse factorization", SIAM J.
+// Matrix Anal. Appl. 11, 1990). The factor's pattern and flops are the same; a supernodal
+// factorisation finds its supernodes in such an order as it stands, with no permuted copy.
+std::vector<int32_t> postordered(const adjacency& graph, const std::vector<int32_t>& order);
 
 }  // namespace kalvane::newton

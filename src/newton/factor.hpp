@@ -31,7 +31,8 @@ struct supernodal_cholesky_deleter {
 using simplicial_ldlt = Eigen::SimplicialLDLT<Eigen::SparseMatrix<double>, Eigen::Lower, Eigen::AMDOrdering<int>>;
 
 // The order the Cholesky factor's rows are eliminated in: CHOLMOD's own choice (its
-// minimum degree order), the caller's, or nested dissection where that takes fewer flops.
+// minimum degree order), the caller's (given, or the matrix's own), or nested dissection
+// where that takes fewer flops.
 enum class cholesky_order { cholmod, given, dissection };
 
 // At most one numeric factor is held at a time: on a large net each takes as much memory as
@@ -47,6 +48,10 @@ struct factorisation {
   // set before the first factorisation; empty: CHOLMOD's own minimum degree order, or for a
   // matrix of 20 000 rows or more, nested dissection where it takes fewer flops.
   std::vector<int32_t> ordering;
+  // Set before the first factorisation instead: the matrix's rows are already in a
+  // fill-reducing order whose elimination tree is postordered, and are factorised as they
+  // stand, with no permuted copy of the matrix.
+  bool in_elimination_order = false;
   cholesky_order order = cholesky_order::cholmod;  // the order of the Cholesky factor's analysis
 };
 
