@@ -97,12 +97,12 @@ void build_system(const problem& p, const std::vector<int>& axes, density_system
     if (row < col) std::swap(row, col);
     return static_cast<int32_t>(std::lower_bound(inner + outer[col], inner + outer[col + 1], row) - inner);
   };
-  s.pattern.diagonal.resize(static_cast<std::size_t>(n));
-  for (int r = 0; r < n; ++r) s.pattern.diagonal[static_cast<std::size_t>(r)] = place(r, r);
+  s.pattern.diagonal.assign(outer, outer + n);  // each column's first entry
+  auto diagonal = [&](int32_t row) { return row < 0 ? -1 : outer[row]; };
   s.entries.resize(p.bars.size());
   for (std::size_t b = 0; b < p.bars.size(); ++b) {
     const int32_t i = s.row[static_cast<std::size_t>(p.bars[b].first)], j = s.row[static_cast<std::size_t>(p.bars[b].second)];
-    s.entries[b] = {place(i, i), place(j, j), place(i, j)};
+    s.entries[b] = {diagonal(i), diagonal(j), place(i, j)};
   }
 }
 

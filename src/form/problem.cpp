@@ -51,12 +51,14 @@ void check_held_everywhere(const problem& p) {
     const int32_t a = root(parent, b.first), c = root(parent, b.second);
     if (a != c) parent[static_cast<std::size_t>(a)] = c;
   }
+  for (std::size_t k = 0; k < n; ++k) parent[k] = root(parent, static_cast<int32_t>(k));  // each node's part, once
+  std::vector<char> part_held(n);
   for (int c = 0; c < 3; ++c) {
-    std::vector<char> part_held(n, 0);
+    std::fill(part_held.begin(), part_held.end(), 0);
     for (std::size_t k = 0; k < n; ++k)
-      if (is_held(p, k, c)) part_held[static_cast<std::size_t>(root(parent, static_cast<int32_t>(k)))] = 1;
+      if (is_held(p, k, c)) part_held[static_cast<std::size_t>(parent[k])] = 1;
     for (std::size_t k = 0; k < n; ++k) {
-      if (is_held(p, k, c) || part_held[static_cast<std::size_t>(root(parent, static_cast<int32_t>(k)))]) continue;
+      if (is_held(p, k, c) || part_held[static_cast<std::size_t>(parent[k])]) continue;
       refuse(node_name(k) + " has no path through the bars to a node held in " + axis(c) +
              ", so its position along " + axis(c) + " is undetermined (held: " + held_summary(p) +
              "); hold a node of its part of the net");
