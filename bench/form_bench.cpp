@@ -11,6 +11,9 @@
 // With --targets, times the target-force iteration instead: the forces of densities that
 // vary from bar to bar (0.5 to 1.1) are the targets of every other bar, found again from
 // densities all 1.
+#include <Eigen/SparseCore>
+
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -128,20 +131,37 @@ int main(int argc, char** argv) try {
 
   if (argc > 2) {
     const std::string folder = argv[2];
-    const auto& d = system.pattern.matrix;
+    // In the free nodes' own order, as a Python form-finding tool would build D, whatever
+    // order kalvane numbered them in: SciPy's ordering of the matrix depends on it.
     const std::size_t n = system.node_of.size();
+    std::vector<int32_t> natural(p.nodes.size(), -1);
+    std::vector<int32_t> node_of;
+    for (std::size_t k = 0; k < p.nodes.size(); ++k)
+      if (system.row[k] >= 0) natural[k] = static_cast<int32_t>(node_of.size()), node_of.push_back(static_cast<int32_t>(k));
+    const auto& solved_d = system.pattern.matrix;
+    std::vector<Eigen::Triplet<double, int>> entries;
+    entries.reserve(static_cast<std::size_t>(solved_d.nonZeros()));
+    for (Eigen::Index c = 0; c < solved_d.outerSize(); ++c)
+      for (Eigen::SparseMatrix<double>::InnerIterator at(solved_d, c); at; ++at) {
+        const int32_t i = natural[static_cast<std::size_t>(system.node_of[static_cast<std::size_t>(at.row())])];
+        const int32_t j = natural[static_cast<std::size_t>(system.node_of[static_cast<std::size_t>(c)])];
+        entries.emplace_back(std::max(i, j), std::min(i, j), at.value());
+      }
+    Eigen::SparseMatrix<double> d(static_cast<Eigen::Index>(n), static_cast<Eigen::Index>(n));
+    d.setFromTriplets(entries.begin(), entries.end());
+    d.makeCompressed();
     dump(folder + "/d_indptr.i32", d.outerIndexPtr(), n + 1);
     dump(folder + "/d_indices.i32", d.innerIndexPtr(), static_cast<std::size_t>(d.nonZeros()));
     dump(folder + "/d_data.f64", d.valuePtr(), static_cast<std::size_t>(d.nonZeros()));
     std::vector<double> rhs(3 * n, 0.0), found(3 * n);
     for (std::size_t row = 0; row < n; ++row)
       for (std::size_t c = 0; c < 3; ++c) {
-        rhs[3 * row + c] = p.loads[static_cast<std::size_t>(system.node_of[row])][c];
-        found[3 * row + c] = x[static_cast<std::size_t>(system.node_of[row])][c];
+        rhs[3 * row + c] = p.loads[static_cast<std::size_t>(node_of[row])][c];
+        found[3 * row + c] = x[static_cast<std::size_t>(node_of[row])][c];
       }
     for (std::size_t b = 0; b < p.bars.size(); ++b) {
-      const int32_t i = system.row[static_cast<std::size_t>(p.bars[b].first)];
-      const int32_t j = system.row[static_cast<std::size_t>(p.bars[b].second)];
+      const int32_t i = natural[static_cast<std::size_t>(p.bars[b].first)];
+      const int32_t j = natural[static_cast<std::size_t>(p.bars[b].second)];
       for (std::size_t c = 0; c < 3; ++c) {
         if (i >= 0 && j < 0) rhs[3 * static_cast<std::size_t>(i) + c] += p.density[b] * p.nodes[static_cast<std::size_t>(p.bars[b].second)][c];
         if (j >= 0 && i < 0) rhs[3 * static_cast<std::size_t>(j) + c] += p.density[b] * p.nodes[static_cast<std::size_t>(p.bars[b].first)][c];
