@@ -47,6 +47,9 @@ namespace {
 struct task {
   std::vector<int32_t> nodes;
   bool separator = false;
+  // When known: the part's nodes are the level structure of a search from nodes.front(),
+  // level l from levels[l] to levels[l + 1], as the part's own search would find them.
+  std::vector<std::size_t> levels;
 };
 
 struct dissector {
@@ -114,16 +117,22 @@ struct dissector {
       return;
     }
     const int32_t p = ++parts;
-    for (int32_t v : t.nodes) mark[static_cast<std::size_t>(v)] = p;
-    search(t.nodes.front(), p);
+    if (t.levels.empty()) {
+      for (int32_t v : t.nodes) mark[static_cast<std::size_t>(v)] = p;
+      search(t.nodes.front(), p);
+    } else {
+      for (int32_t v : t.nodes) mark[static_cast<std::size_t>(v)] = -p;  // as reached by that search
+      queue.assign(t.nodes.begin(), t.nodes.end());
+      level_start.assign(t.levels.begin(), t.levels.end());
+    }
     if (queue.size() < t.nodes.size()) {
       // Several components: each is ordered on its own, in the order of the part.
       std::vector<task> components;
-      components.push_back({queue, false});
+      components.push_back({queue, false, {}});
       for (int32_t v : t.nodes) {
         if (mark[static_cast<std::size_t>(v)] != p) continue;
         search(v, p);
-        components.push_back({queue, false});
+        components.push_back({queue, false, {}});
       }
       for (auto c = components.rbegin(); c != components.rend(); ++c) stack.push_back(std::move(*c));
       return;
@@ -163,9 +172,13 @@ struct dissector {
       while (cut + 2 < levels() && 2 * level_start[cut + 1] < n) ++cut;
     }
     const auto at = [&](std::size_t l) { return queue.begin() + static_cast<std::ptrdiff_t>(level_start[l]); };
-    stack.push_back({std::vector<int32_t>(at(cut), at(cut + 1)), true});
-    stack.push_back({std::vector<int32_t>(at(cut + 1), queue.end()), false});
-    stack.push_back({std::vector<int32_t>(queue.begin(), at(cut)), false});
+    stack.push_back({std::vector<int32_t>(at(cut), at(cut + 1)), true, {}});
+    stack.push_back({std::vector<int32_t>(at(cut + 1), queue.end()), false, {}});
+    // The side before the separator is the levels of this search that lie before it: a
+    // search from the same root over that side alone finds the same levels, each in the
+    // same order, since every shortest path to them stays among them.
+    stack.push_back({std::vector<int32_t>(queue.begin(), at(cut)), false,
+                     std::vector<std::size_t>(level_start.begin(), level_start.begin() + static_cast<std::ptrdiff_t>(cut) + 1)});
   }
 };
 
