@@ -49,9 +49,9 @@ void stop_populating(void* block);
 // trimmed, so what a run frees is reused without new faults. Where `pages` is huge (by
 // default where page_size_here() is), the pad is advised once for huge pages. Larger
 // blocks are mapped on their own (CHOLMOD's are advised as they come). Also allows
-// populate_in_background. Idempotent: the first call decides, for advise_huge_pages too; the heap is left alone
-// outside glibc. The Python module calls neither, and leaves its host's heap and threads
-// alone.
+// populate_in_background. Idempotent: the first call decides, for advise_huge_pages too.
+// The heap is left alone outside glibc. The Python module calls neither, and leaves its
+// host's heap and threads alone.
 void serve_heap_from_huge_pages();
 void serve_heap_from_huge_pages(page_size pages);
 
