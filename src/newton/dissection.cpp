@@ -8,19 +8,13 @@
 
 namespace kalvane::newton {
 
-namespace {
-
-using graph = adjacency;
-
-}  // namespace
-
 adjacency adjacency_of(const Eigen::SparseMatrix<double>& lower) {
   const auto n = static_cast<std::size_t>(lower.cols());
   const int* outer = lower.outerIndexPtr();
   const int* inner = lower.innerIndexPtr();
   const int* counts = lower.innerNonZeroPtr();  // null when compressed
   auto end_of = [&](std::size_t c) { return counts ? outer[c] + counts[c] : outer[c + 1]; };
-  graph g;
+  adjacency g;
   g.first.assign(n + 1, 0);
   for (std::size_t c = 0; c < n; ++c)
     for (int at = outer[c]; at < end_of(c); ++at)
@@ -53,7 +47,7 @@ struct task {
 };
 
 struct dissector {
-  const graph& g;
+  const adjacency& g;
   std::size_t leaf;
   // Per node: p while it is in part p and not yet reached by the part's search, -p once
   // reached; part numbers only grow, so older marks never match. Shared by the dissectors of
@@ -67,7 +61,7 @@ struct dissector {
   std::vector<std::size_t> kept_start;
   std::vector<int32_t> order;
 
-  dissector(const graph& graph_, std::size_t leaf_, std::vector<int32_t>& marks, int32_t parts_ = 0)
+  dissector(const adjacency& graph_, std::size_t leaf_, std::vector<int32_t>& marks, int32_t parts_ = 0)
       : g(graph_), leaf(leaf_), mark(marks), parts(parts_) {}
 
   // Orders the parts on the stack, and the parts they split into, to the end.

@@ -99,16 +99,21 @@ void count_pivot(inertia& result, double pivot) {
 // with nested dissection.
 constexpr std::size_t compared_orders_from = 20000;
 
-// The symbolic analysis in the order `order` (order[k] the row eliminated k-th); CHOLMOD's
-// own strategy is restored for the next analysis.
-cholmod_factor* analyse_in(supernodal_cholesky& c, cholmod_sparse& a, const std::vector<int32_t>& order) {
+// The symbolic analysis in the order `order` (order[k] the row eliminated k-th), or with
+// no order (null) in the matrix's own, which is then neither ordered nor postordered
+// again: CHOLMOD keeps the matrix as it is, in its analysis and in every factorisation.
+// CHOLMOD's own strategy is restored for the next analysis.
+cholmod_factor* analyse_in(supernodal_cholesky& c, cholmod_sparse& a, const std::vector<int32_t>* order) {
   static_assert(sizeof(int32_t) == sizeof(int));
-  const int methods = c.common.nmethods, first = c.common.method[0].ordering;
+  const int methods = c.common.nmethods, first = c.common.method[0].ordering, postorder = c.common.postorder;
   c.common.nmethods = 1;
-  c.common.method[0].ordering = CHOLMOD_GIVEN;
-  cholmod_factor* factor = cholmod_analyze_p(&a, const_cast<int*>(reinterpret_cast<const int*>(order.data())), nullptr, 0, &c.common);
+  c.common.method[0].ordering = order ? CHOLMOD_GIVEN : CHOLMOD_NATURAL;
+  if (!order) c.common.postorder = 0;
+  int* given = order ? const_cast<int*>(reinterpret_cast<const int*>(order->data())) : nullptr;
+  cholmod_factor* factor = cholmod_analyze_p(&a, given, nullptr, 0, &c.common);
   c.common.nmethods = methods;
   c.common.method[0].ordering = first;
+  c.common.postorder = postorder;
   return factor;
 }
 
@@ -120,20 +125,11 @@ bool cholesky(factorisation& f, Eigen::SparseMatrix<double>& matrix, double refe
   cholmod_sparse a = view_of(matrix);
   if (!c.factor) {
     if (f.in_elimination_order) {
-      // Neither ordered nor postordered again: CHOLMOD then keeps the matrix as it is, in
-      // its analysis and in every factorisation.
-      const int methods = c.common.nmethods, first = c.common.method[0].ordering, postorder = c.common.postorder;
-      c.common.nmethods = 1;
-      c.common.method[0].ordering = CHOLMOD_NATURAL;
-      c.common.postorder = 0;
-      c.factor = cholmod_analyze(&a, &c.common);
-      c.common.nmethods = methods;
-      c.common.method[0].ordering = first;
-      c.common.postorder = postorder;
+      c.factor = analyse_in(c, a, nullptr);
       f.order = cholesky_order::given;
     } else if (!f.ordering.empty()) {
       if (f.ordering.size() != a.nrow) fail(storage_error, "the fill-reducing order given for the factorisation does not match its matrix");
-      c.factor = analyse_in(c, a, f.ordering);
+      c.factor = analyse_in(c, a, &f.ordering);
       f.order = cholesky_order::given;
     } else {
       c.factor = cholmod_analyze(&a, &c.common);
@@ -143,7 +139,8 @@ bool cholesky(factorisation& f, Eigen::SparseMatrix<double>& matrix, double refe
         // more: the factor is analysed in both and kept in the one of fewer. The analysis is
         // made once per pattern, the factorisations it serves are many.
         const double own_flops = c.common.fl;
-        cholmod_factor* dissected = analyse_in(c, a, nested_dissection(matrix));
+        const std::vector<int32_t> dissection = nested_dissection(matrix);
+        cholmod_factor* dissected = analyse_in(c, a, &dissection);
         if (dissected && c.common.fl < own_flops) {
           cholmod_free_factor(&c.factor, &c.common);
           c.factor = dissected;
