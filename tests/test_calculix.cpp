@@ -217,8 +217,8 @@ TEST(Calculix, KalvaneCheckFoldsTheCrossCheckIntoItsVerdict) {
 }
 
 // A star of two steel cables prestressed by force and a rubber bar cut short, under a load
-// and their own weight: CalculiX, with each bar's own table offset by its prestress, finds
-// kalvane-path's equilibrium.
+// and their own weight: CalculiX, with each bar's own table offset by its prestress (a
+// cable's from no force at all below its rest length), finds kalvane-path's equilibrium.
 TEST(Calculix, TwoMaterialsWithPrestressAndWeightAgree) {
   REQUIRE_CCX();
   scratch_folder folder;
@@ -232,8 +232,8 @@ TEST(Calculix, TwoMaterialsWithPrestressAndWeightAgree) {
   "gravity": [0.0, 0.0, -1.0],
   "nodes": [[2.0, 0.0, 0.0], [-1.0, 1.7320508075688772, 0.0], [-1.0, -1.7320508075688772, 0.0], [0.0, 0.0, 0.0]],
   "bars": [
-    {"nodes": [1, 4], "area": 1.0, "material": "steel", "prestress": 100.0},
-    {"nodes": [2, 4], "area": 1.0, "material": "steel", "prestress": 80.0},
+    {"nodes": [1, 4], "area": 1.0, "material": "steel", "behaviour": "cable", "prestress": 100.0},
+    {"nodes": [2, 4], "area": 1.0, "material": "steel", "behaviour": "cable", "prestress": 80.0},
     {"nodes": [3, 4], "area": 1.0, "material": "rubber", "rest_length": 1.95}
   ],
   "prescribed": [

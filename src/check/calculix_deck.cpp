@@ -2,6 +2,8 @@
 
 #include <charconv>
 #include <cstdio>
+#include <cstring>
+#include <string_view>
 #include <map>
 #include <tuple>
 #include <utility>
@@ -19,6 +21,15 @@ void put_real(std::string& out, double v) {
   char buffer[40];
   auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, v);
   int length = ec == std::errc() ? static_cast<int>(end - buffer) : field_width + 1;
+  // A number without a decimal point is an integer to the solver, and the first of a spring
+  // table's line then names a degree of freedom: a cable's "0" force refused the deck.
+  if (ec == std::errc() && std::string_view(buffer, static_cast<std::size_t>(length)).find('.') == std::string_view::npos) {
+    const auto mantissa = static_cast<int>(std::string_view(buffer, static_cast<std::size_t>(length)).find_first_of("eE"));
+    const int at = mantissa < 0 ? length : mantissa;
+    std::memmove(buffer + at + 1, buffer + at, static_cast<std::size_t>(length - at));
+    buffer[at] = '.';
+    ++length;
+  }
   for (int digits = 13; length > field_width && digits > 0; --digits)
     length = std::snprintf(buffer, sizeof buffer, "%.*E", digits, v);
   out.append(buffer, static_cast<std::size_t>(length));
