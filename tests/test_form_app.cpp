@@ -280,6 +280,11 @@ TEST(FormApp, BadInputIsRefusedNamingTheCause) {
   why = refusal(folder, {"--out", "."});
   EXPECT_NE(why.find("would overwrite"), std::string::npos) << why;
   EXPECT_EQ(read_file(folder / "model.json"), original);
+  // Nor lies beside it, where the next run in that folder could read it in its place.
+  kalvane_test::write_file(folder / "net.json", original);
+  why = refusal(folder, {"--model", "net.json", "--out", "."});
+  EXPECT_NE(why.find("holds the model read"), std::string::npos) << why;
+  EXPECT_EQ(read_file(folder / "model.json"), original);
 }
 
 }  // namespace

@@ -97,10 +97,14 @@ outcome run_form(const options& o) {
   const problem p = problem_of(s, data);
 
   const std::string out = output_folder(o, input_name);
-  // The analysis model must never overwrite the model it comes from.
+  // The analysis model must never overwrite the model it comes from, nor lie beside it: a
+  // model.json beside an input.txt is what the next run in that folder would read.
   std::error_code no_such;
   if (fs::equivalent(input_name, fs::path(out) / model_file_name, no_such))
     fail(usage_error, "the analysis model would overwrite " + input_name + ": give another folder by --out");
+  if (fs::equivalent(fs::absolute(input_name).parent_path(), out, no_such))
+    fail(usage_error, "the folder " + out + " holds the model read, " + input_name +
+                          ": the analysis model goes into a folder of its own; give another by --out");
   make_folder(out);
 
   form_result r;
