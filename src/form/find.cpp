@@ -224,6 +224,7 @@ form_result find_form(const problem& p, const form_settings& settings, const ste
   for (std::size_t b = 0; b < bars; ++b) iterated[b] = has_target_force(p, b) || has_target_length(p, b);
   const bool targets = std::find(iterated.begin(), iterated.end(), 1) != iterated.end();
   std::string given_up;  // in words, for the stop
+  std::size_t given_up_count = 0;
   anderson accelerate;
   accelerate.start(marked(iterated));
 
@@ -236,6 +237,7 @@ form_result find_form(const problem& p, const form_settings& settings, const ste
   for (int step = 0;; ++step) {
     const shape_solve solved = solve_shape(solver, p, now.q, now.x);
     std::size_t give_up = bars;
+    bool collapsed = false;  // the bar given up was drawn to a point
     std::string why;
     if (solved.outcome == shape_outcome::indeterminate) {
       if (step == 0) fail(model_error, solved.why);
@@ -250,15 +252,26 @@ form_result find_form(const problem& p, const form_settings& settings, const ste
       measure(p, now, iterated);
       if (step == 0) first_length = now.length;
       give_up = collapsing(iterated, now, first_length);
-      if (give_up != bars) why = "the iteration drew it to a point";
+      collapsed = give_up != bars;
+      if (collapsed) why = "the iteration drew it to a point";
     }
     result.iterations = step;
     if (give_up != bars) {
       iterated[give_up] = 0;
-      given_up += (given_up.empty() ? "" : "; ") + bar_name(give_up) + "'s target was given up after " +
-                  std::to_string(step) + " density updates (" + why + ")";
+      // Named up to as many as the worst bars; a net that gives up hundreds counts the rest.
+      if (++given_up_count <= unmet_listed)
+        given_up += (given_up.empty() ? "" : "; ") + bar_name(give_up) + "'s target was given up after " +
+                    std::to_string(step) + " density updates (" + why + ")";
       if (step == 0) best = now;
       now = best;  // its shape and densities, judged on the targets left
+      if (collapsed) {
+        // The best shape had already drawn this bar nearly to a point, which no analysis can
+        // take: its density goes back to the one it started from, and the shape with it.
+        now.q[give_up] = p.density[give_up];
+        const shape_solve again = solve_shape(solver, p, now.q, now.x);
+        if (again.outcome == shape_outcome::indeterminate) now = best;
+        else now.negative_pivots = again.negative_pivots;
+      }
       measure(p, now, iterated);
       best = now;
       window_start = best.worst();
@@ -289,6 +302,8 @@ form_result find_form(const problem& p, const form_settings& settings, const ste
   }
 
   measure(p, best);  // every target, those given up included
+  if (given_up_count > unmet_listed)
+    given_up += "; the targets of " + std::to_string(given_up_count - unmet_listed) + " more bars were given up too";
   if (!given_up.empty()) result.stop = given_up + (result.stop.empty() ? "" : "; then " + result.stop);
   result.outcome = best.worst() <= settings.tolerance ? form_outcome::found : form_outcome::targets_not_met;
   if (result.outcome == form_outcome::found) result.stop.clear();
