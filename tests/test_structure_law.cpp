@@ -3,6 +3,7 @@
 // and the refusal of values without physical sense.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <string>
 
@@ -57,6 +58,29 @@ TEST(StructureLaw, EachLawsForceAgainstItsInverse) {
   EXPECT_EQ(*kalvane::stretch_for_force(steel, bar_behaviour::bar, 0.02, 0.5), 1.0 + 0.5 / 0.02 / 100.0);
   EXPECT_FALSE(kalvane::stretch_for_force(steel, bar_behaviour::bar, 0.02, -2.0));  // squeezed to nothing
   EXPECT_FALSE(kalvane::stretch_for_force(steel, bar_behaviour::cable, 0.02, -0.1));  // a cable cannot push
+  // Mooney-Rivlin laws that turn: c1 < 0 reaches a largest tension (c1 = -0.5, c2 = 1: at
+  // about lambda = 1.4), c2 < 0 a largest push. Forces short of the turn are carried on the
+  // branch from the unstressed state; beyond it, at no stretch.
+  kalvane::material turning = law_of(axial_law::mooney_rivlin);
+  turning.c1 = -0.5, turning.c2 = 1.0;
+  double largest = 0.0;  // the tension at the turn, sampled finely
+  for (double lambda = 1.0; lambda < 2.0; lambda += 1e-5)
+    largest = std::max(largest, kalvane::respond(turning, bar_behaviour::bar, 1.0, 1.0, lambda, lambda - 1.0).force);
+  for (double force : {1.4e-5, 0.1, 0.999 * largest}) {
+    const auto lambda = kalvane::stretch_for_force(turning, bar_behaviour::bar, 1.0, force);
+    ASSERT_TRUE(lambda) << force;
+    const kalvane::axial_response r = kalvane::respond(turning, bar_behaviour::bar, 1.0, 1.0, *lambda, *lambda - 1.0);
+    // A few units in the last place of a stretch near 1, times the law's slope there.
+    EXPECT_NEAR(r.force, force, 1e-12 * force + 1e-14) << force;
+    EXPECT_GT(r.slope, 0.0) << force;  // on the rising branch, not beyond the turn
+  }
+  EXPECT_FALSE(kalvane::stretch_for_force(turning, bar_behaviour::bar, 1.0, 1.001 * largest));
+  turning.c1 = 2.0, turning.c2 = -1.0;
+  const auto pushed = kalvane::stretch_for_force(turning, bar_behaviour::bar, 1.0, -0.5);
+  ASSERT_TRUE(pushed);
+  const kalvane::axial_response r = kalvane::respond(turning, bar_behaviour::bar, 1.0, 1.0, *pushed, *pushed - 1.0);
+  EXPECT_NEAR(r.force, -0.5, 1e-12);
+  EXPECT_GT(r.slope, 0.0);
   // A cable shorter than its rest length carries nothing and stores nothing; at its rest
   // length the force is continuous.
   const kalvane::axial_response slack = kalvane::respond(steel, bar_behaviour::cable, 0.02, 1.0, 0.99, -0.01);

@@ -76,22 +76,42 @@ std::optional<double> stretch_for_force(const material& mat, bar_behaviour behav
     return lambda;
   }
   // Newton on s(lambda) = target inside a bracket [low, high] that always holds the root:
-  // a step leaving the bracket is replaced by bisection (safeguarded Newton). The rubber
-  // laws rise monotonically while c1 > 0 and c1 + c2 > 0 with c2 >= 0; otherwise the bracket
-  // finds a root where one exists and the search reports none where it does not.
+  // a step leaving the bracket is replaced by bisection (safeguarded Newton). The root is the
+  // one on the branch that leaves the unstressed state, where s rises with lambda: a
+  // Mooney-Rivlin law with c1 < 0 turns at a largest tension, one with c2 < 0 at a largest
+  // push, and a force beyond the turn is carried at no stretch. The search outward from 1
+  // stops at the turn (the slope's change of sign, found by bisection).
   auto residual = [&](double lambda) { return nominal_stress(mat, lambda, lambda - 1.0) - target; };
+  auto turn_between = [&](double rising, double turned) {
+    for (int i = 0; i < 200; ++i) {
+      const double middle = 0.5 * (rising + turned);
+      if (middle == rising || middle == turned) break;
+      (nominal_slope(mat, middle) > 0.0 ? rising : turned) = middle;
+    }
+    return rising;
+  };
   double low = 1.0, high = 1.0;
   if (target > 0.0) {
     while (residual(high) < 0.0) {
       low = high;
       high *= 2.0;
       if (high > 1e12) return std::nullopt;
+      if (!(nominal_slope(mat, high) > 0.0)) {
+        const double turn = turn_between(low, high);
+        if (residual(turn) < 0.0) return std::nullopt;
+        high = turn;
+      }
     }
   } else {
     while (residual(low) > 0.0) {
       high = low;
       low *= 0.5;
       if (low < 1e-12) return std::nullopt;
+      if (!(nominal_slope(mat, low) > 0.0)) {
+        const double turn = turn_between(high, low);
+        if (residual(turn) > 0.0) return std::nullopt;
+        low = turn;
+      }
     }
   }
   double lambda = 0.5 * (low + high);

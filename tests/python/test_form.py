@@ -113,13 +113,16 @@ def test_the_example_gives_kalvane_forms_files_to_the_last_bit(tmp_path):
 
 def test_targets_that_no_equilibrium_carries_give_status_2_and_name_the_bar():
     # A node between two supports balances one force along its line: 10 and 5 cannot both be
-    # met. The first is given up, the second met; the shape is still returned, with its model.
+    # met. Each target draws its bar to a point in turn and is given up, its density back where
+    # it started; the shape is still returned, with its model, and no bar in it is drawn to
+    # nothing (the node back on the line's middle).
     model = kalvane.Model([(0, 0, 0), (1, 0.2, 0), (2, 0, 0)], [(1, 2), (2, 3)], [1e-4, 1e-4], STEEL,
                           prescribed=[(k, c, 0.0) for k in (1, 3) for c in (1, 2, 3)])
     form = kalvane.form_find(model, forces=[10.0, 5.0])
     assert (form.outcome, form.status) == ("targets not met", 2)
-    assert [(u.bar, u.kind, u.wanted) for u in form.unmet] == [(1, "force", 10.0)]
-    assert "bar 1's target was given up" in form.stop
-    assert "out of balance by 5 (50% of the largest force" in form.unmet[0].why
-    assert form.forces[1] == pytest.approx(5.0, rel=1e-6) and form.forces[0] == pytest.approx(5.0, rel=1e-6)
+    assert [(u.bar, u.kind, u.wanted) for u in form.unmet] == [(1, "force", 10.0), (2, "force", 5.0)]
+    assert "bar 1's target was given up" in form.stop and "bar 2's target was given up" in form.stop
+    assert all("out of balance by 5 (50% of the largest force" in u.why for u in form.unmet)
+    assert form.lengths == pytest.approx([1.0, 1.0], rel=1e-12)
+    assert form.forces[0] == pytest.approx(form.forces[1], rel=1e-12)
     assert form.model.node_count == 3
