@@ -183,3 +183,78 @@ TEST(StructurePath, APrestressThatBarelyMovesTheNetIsSteppedByItsLoad) {
   const kn::results at = kn::results_at(r.at_full_load, r.path.x);
   for (double force : at.force) EXPECT_NEAR(force, T, 1e-12 * T);
 }
+
+// A steel column whose head a light bar holds sideways: as the head sinks the light bar
+// stretches and pulls it over, so the load rises to a peak and falls (a limit point, not a
+// bifurcation). Statics here: for each sideways displacement u of the head, its drop w
+// from d(energy)/du = 0 by bisection, the load factor from d(energy)/dw, its peak by golden
+// section. The path finds the limit point there, and no point before it lies past the peak
+// (a point whose inertia came from an iterate before the peak would hide it for a step).
+TEST(StructurePath, AColumnHeldByALightBarPeaksWhereItsStaticsSay) {
+  nm::structure column;
+  column.nodes = {{0.0, 0.0, 0.0}, {0.0, 0.0, 1.0}, {1.0, 0.0, 1.0}};
+  column.bars = {{1, 2, 1.0}, {2, 3, 0.01}};
+  nm::hold(column, 1);
+  nm::hold(column, 3);
+  nm::hold(column, 2, 2, 2);
+  const double P = 15.0;
+  column.loads.push_back({2, 3, -P});
+  scratch_folder folder;
+  kalvane::structure s = kalvane::structure_of(nm::prepared(folder, column));
+  s.materials = {steel(1000.0)};
+  kalvane::prepare(s);
+
+  // Energy 500 (l1 - 1)^2 + 5 (l2 - 1)^2 of the head at (u, 0, 1 + w); its derivatives.
+  auto derivatives = [](double u, double w, double& by_u, double& by_w) {
+    const double l1 = std::hypot(u, 1.0 + w), l2 = std::hypot(1.0 - u, w);
+    by_u = 1000.0 * (l1 - 1.0) * u / l1 - 10.0 * (l2 - 1.0) * (1.0 - u) / l2;
+    by_w = 1000.0 * (l1 - 1.0) * (1.0 + w) / l1 + 10.0 * (l2 - 1.0) * w / l2;
+  };
+  auto drop_at = [&](double u) {
+    double low = -0.05, high = 0.0, by_u, by_w;
+    derivatives(u, low, by_u, by_w);
+    const bool low_positive = by_u > 0.0;
+    for (int i = 0; i < 200; ++i) {
+      const double middle = 0.5 * (low + high);
+      derivatives(u, middle, by_u, by_w);
+      ((by_u > 0.0) == low_positive ? low : high) = middle;
+    }
+    return 0.5 * (low + high);
+  };
+  auto load_factor_at = [&](double u) {
+    double by_u, by_w;
+    derivatives(u, drop_at(u), by_u, by_w);
+    return -by_w / P;  // d(energy)/dw + P t = 0: the load -P t balances it
+  };
+  const double ratio = (std::sqrt(5.0) - 1.0) / 2.0;
+  double low = 0.005, high = 0.1;
+  while (high - low > 1e-10) {
+    const double left = high - ratio * (high - low), right = low + ratio * (high - low);
+    if (load_factor_at(left) > load_factor_at(right)) high = right;
+    else low = left;
+  }
+  const double u_peak = 0.5 * (low + high), peak = load_factor_at(u_peak), w_peak = drop_at(u_peak);
+
+  kn::stiffness_pattern pattern = kn::pattern_of(s.base);
+  kn::factorisation f;
+  const kn::path_finding path = kn::follow_path(s, pattern, f);
+  ASSERT_TRUE(reached_full_load(path));
+  const kn::path_point* limit = kn::first_point(path, kn::point_kind::limit);
+  ASSERT_NE(limit, nullptr);
+  EXPECT_NEAR(limit->load_factor, peak, 1e-7 * peak);
+  double last = -1.0;
+  for (const kn::path_point& p : path.points) {
+    if (&p == limit) break;
+    EXPECT_GT(p.load_factor, last) << "a point past the peak before the limit point";
+    EXPECT_EQ(p.negative_pivots, 0);
+    last = p.load_factor;
+  }
+  // The head where the path located the peak: the observer's copy of the limit point's x.
+  kn::vector at_limit;
+  kn::follow_path(s, pattern, f, {}, [&](const kn::path_point& p, const kn::vector& x) {
+    if (p.kind == kn::point_kind::limit && at_limit.empty()) at_limit = x;
+    return kn::path_control::go_on;
+  });
+  ASSERT_FALSE(at_limit.empty());
+  EXPECT_NEAR(z_of(s, at_limit, 2), w_peak, 1e-6);
+}

@@ -55,6 +55,28 @@ corrector_outcome settle_at_load(path_work& w, const path_state& from, const vec
   return outcome;
 }
 
+// Whether the factorisation held, made an iterate or two before the point p, still tells p's
+// inertia. v = K^-1 rate is dominated, near a limit point, by the mode of K's least
+// eigenvalue mu, and v.K v is then about (mode . rate)^2 / mu: the curvature along v at p
+// (central differences of the gradient, no factorisation), against the held stiffness's
+// own v.rate, is the ratio of the two mu. Where it changed by half or changed sign, an
+// eigenvalue is nearing or crossing zero on the way (a limit point), and p needs its own.
+bool curvature_holds(path_work& w, const path_state& p) {
+  const vector v = solve(w.f, w.rate);
+  const double held = dot(v, w.rate);
+  const double size = max_abs(v);
+  if (!(size > 0.0) || !std::isfinite(held)) return false;
+  const double h = 1e-7 * std::max(extent_of(w.full.base), max_abs(p.x)) / size;
+  vector ahead = p.x, behind = p.x;
+  for (std::size_t i = 0; i < v.size(); ++i) ahead[i] += h * v[i], behind[i] -= h * v[i];
+  const state forward = evaluate(w.scaled, ahead), backward = evaluate(w.scaled, behind);
+  if (!forward.finite || !backward.finite) return false;
+  double here = 0.0;
+  for (std::size_t i = 0; i < v.size(); ++i) here += v[i] * (forward.gradient[i] - backward.gradient[i]);
+  here /= 2.0 * h;
+  return (here > 0.0) == (held > 0.0) && std::fabs(here - held) <= 0.5 * std::fabs(held);
+}
+
 }  // namespace
 
 void weigh_by_start(path_work& w, double speed) {
@@ -73,10 +95,14 @@ double path_dot(const path_work& w, const vector& ax, double at, const vector& b
 
 bool settle(path_work& w, path_state& p, const vector* along_x, double along_t, bool reuse) {
   apply_stage(w.scaled, w.full, w.stage, p.t);
-  if (reuse && w.near_factorisation) {
+  bool fresh = !(reuse && w.near_factorisation);
+  if (!fresh) {
     p.energy = evaluate(w.scaled, p.x).energy;
     p.at = w.near_inertia;
-  } else {
+    residual_rate(w.scaled, w.full, w.stage, p.t, p.x, w.rate);
+    fresh = !curvature_holds(w, p);
+  }
+  if (fresh) {
     p.energy = evaluate(w.scaled, p.x, &w.pattern).energy;
     p.at = factorise(w.f, w.pattern);
     ++w.factorisations;
