@@ -151,8 +151,13 @@ enum class start_outcome { ready, mechanism, failed };
 start_outcome start_stage(path_work& w, walk& k, path_state& a, bool held) {
   a.t = 0.0;
   apply_stage(w.scaled, w.full, w.stage, 0.0);
-  if (!held) {
-    a.energy = evaluate(w.scaled, a.x, &w.pattern).energy;
+  // A node held only by slack cables has no stiffness. The small springs the tangent gives
+  // slack cables, to steer Newton, must not make such a start look stiff: the stage's loads
+  // on that node would be followed as if the springs held it, where it falls onto its
+  // cables at the first load.
+  const bool slack_held = w.cables && !slack_groups(w.scaled, a.x).empty();
+  if (!held || slack_held) {
+    a.energy = evaluate(w.scaled, a.x, &w.pattern, !slack_held).energy;
     a.at = factorise(w.f, w.pattern);
     ++w.factorisations;
   }
@@ -174,6 +179,7 @@ start_outcome start_stage(path_work& w, walk& k, path_state& a, bool held) {
     return start_outcome::ready;
   }
   emit(k, w, a, point_kind::regular);
+  const path_state start = a;
   apply_stage(w.scaled, w.full, w.stage, w.settings.slack_load_factor);
   const minimise_result r = minimise_energy(w.scaled, a.x, w.pattern, w.f);
   w.newton_steps += r.steps;
@@ -185,6 +191,10 @@ start_outcome start_stage(path_work& w, walk& k, path_state& a, bool held) {
   if (!settle(w, a)) return start_outcome::failed;
   weigh_by_start(w, a.speed);
   tangent_from(w, a);
+  // What nothing held fell, at the first load, onto the cables that caught it: they went
+  // taut (or others slack) at load factor 0, where the start still stands.
+  for (const cable_crossing& c : cables_crossed(w, start, a))
+    emit(k, w, start, c.slack ? point_kind::slack : point_kind::taut, c.bar);
   emit(k, w, a, point_kind::regular);
   return start_outcome::ready;
 }
