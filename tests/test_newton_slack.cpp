@@ -443,34 +443,41 @@ TEST(NewtonSlack, NodeHeldOnlyBySlackCables_HeldWithoutLoadAndNamedWithOne) {
 // load it falls onto them, so both go taut at load factor 0 of the loads' stage (not where
 // springs that only steer Newton would have let it sink to), and it hangs where statics say:
 // 2 T d / l = P, l = sqrt(1000^2 + d^2) = 1100 (1 + T / EA), by bisection on the depth d.
+// The same with node 2 held across the cables' plane, which once hid it from the search
+// for nodes only slack cables hold.
 TEST(NewtonSlack, ANodeOnCablesCutLongFallsOntoThemAtTheFirstLoad) {
-  scratch_folder folder;
-  const double P = 500.0, EA = E * 100.0;
-  kalvane::structure s = steel(folder, slack_held(P), {1, 2});
-  s.members[0].rest_length = s.members[1].rest_length = 1100.0;
-  kalvane::prepare(s);
-  kn::stiffness_pattern pattern = kn::pattern_of(s.base);
-  kn::factorisation f;
-  const kn::path_finding path = kn::follow_path(s, pattern, f);
-  ASSERT_TRUE(reached_full_load(path));
-  const int loads_stage = path.stage;
-  std::vector<int32_t> taut;
-  for (const kn::path_event& e : path.events)
-    if (e.stage == loads_stage && (e.kind == kn::event_kind::taut || e.kind == kn::event_kind::slack)) {
-      EXPECT_EQ(e.kind, kn::event_kind::taut);
-      EXPECT_EQ(e.load_factor, 0.0) << "cable " << e.bar;
-      taut.push_back(e.bar);
-    }
-  std::sort(taut.begin(), taut.end());
-  EXPECT_EQ(taut, (std::vector<int32_t>{1, 2}));
-  auto out_of_balance = [&](double d) {
-    const double l = std::hypot(1000.0, d), T = EA * (l / 1100.0 - 1.0);
-    return 2.0 * T * d / l - P;
-  };
-  double low = std::sqrt(1100.0 * 1100.0 - 1000.0 * 1000.0), high = 1000.0;
-  for (int i = 0; i < 200; ++i) (out_of_balance(0.5 * (low + high)) < 0.0 ? low : high) = 0.5 * (low + high);
-  EXPECT_NEAR(-0.5 * (low + high), path.x[at(s.base, 2, 3)], 1e-9 * 1000.0);
-  EXPECT_NEAR(0.0, path.x[at(s.base, 2, 1)], 1e-9 * 1000.0);
+  for (const bool held_across : {false, true}) {
+    SCOPED_TRACE(held_across ? "node 2 held in Y" : "node 2 free");
+    scratch_folder folder;
+    const double P = 500.0, EA = E * 100.0;
+    nm::structure input = slack_held(P);
+    if (held_across) input.prescribed.push_back({2, 2, 0.0});
+    kalvane::structure s = steel(folder, input, {1, 2});
+    s.members[0].rest_length = s.members[1].rest_length = 1100.0;
+    kalvane::prepare(s);
+    kn::stiffness_pattern pattern = kn::pattern_of(s.base);
+    kn::factorisation f;
+    const kn::path_finding path = kn::follow_path(s, pattern, f);
+    ASSERT_TRUE(reached_full_load(path));
+    const int loads_stage = path.stage;
+    std::vector<int32_t> taut;
+    for (const kn::path_event& e : path.events)
+      if (e.stage == loads_stage && (e.kind == kn::event_kind::taut || e.kind == kn::event_kind::slack)) {
+        EXPECT_EQ(e.kind, kn::event_kind::taut);
+        EXPECT_EQ(e.load_factor, 0.0) << "cable " << e.bar;
+        taut.push_back(e.bar);
+      }
+    std::sort(taut.begin(), taut.end());
+    EXPECT_EQ(taut, (std::vector<int32_t>{1, 2}));
+    auto out_of_balance = [&](double d) {
+      const double l = std::hypot(1000.0, d), T = EA * (l / 1100.0 - 1.0);
+      return 2.0 * T * d / l - P;
+    };
+    double low = std::sqrt(1100.0 * 1100.0 - 1000.0 * 1000.0), high = 1000.0;
+    for (int i = 0; i < 200; ++i) (out_of_balance(0.5 * (low + high)) < 0.0 ? low : high) = 0.5 * (low + high);
+    EXPECT_NEAR(-0.5 * (low + high), path.x[at(s.base, 2, 3)], 1e-9 * 1000.0);
+    EXPECT_NEAR(0.0, path.x[at(s.base, 2, 1)], 1e-9 * 1000.0);
+  }
 }
 
 TEST(NewtonSlack, GroupJoinedByATautBarIsOneGroupAndASupportHoldsIt) {

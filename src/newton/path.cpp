@@ -151,11 +151,13 @@ enum class start_outcome { ready, mechanism, failed };
 start_outcome start_stage(path_work& w, walk& k, path_state& a, bool held) {
   a.t = 0.0;
   apply_stage(w.scaled, w.full, w.stage, 0.0);
-  // A node held only by slack cables has no stiffness. The small springs the tangent gives
-  // slack cables, to steer Newton, must not make such a start look stiff: the stage's loads
-  // on that node would be followed as if the springs held it, where it falls onto its
-  // cables at the first load.
-  const bool slack_held = w.cables && !slack_groups(w.scaled, a.x).empty();
+  // Where cables are slack at the start, the stiffness is taken without the small springs
+  // the tangent gives them to steer Newton: a node they alone hold has none, and must not
+  // look stiff, or the stage's loads on it would be followed as if the springs held it,
+  // where it falls onto its cables at the first load.
+  std::vector<std::uint8_t> slack;
+  if (w.cables) slack_flags(w.scaled, a.x, slack);
+  const bool slack_held = std::find(slack.begin(), slack.end(), 1) != slack.end();
   if (!held || slack_held) {
     a.energy = evaluate(w.scaled, a.x, &w.pattern, !slack_held).energy;
     a.at = factorise(w.f, w.pattern);
