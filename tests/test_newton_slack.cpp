@@ -480,6 +480,42 @@ TEST(NewtonSlack, ANodeOnCablesCutLongFallsOntoThemAtTheFirstLoad) {
   }
 }
 
+// Node 2 hangs on a cable drawn at its rest length, and two bars at right angles hold it
+// from the side, both square to the load that lifts it. The first load leaves the cable
+// slack, and nothing else holds the node along the load: it swings up at once about the
+// line through the bars' supports, to the top of its circle, where the bars carry the load:
+// 2 N h / l = P with l = sqrt(L^2 / 2 + h^2), N = EA (l / L - 1) (bisection on the height h
+// over the line). No limit point on the way: the swing is a fall at load factor 0.
+TEST(NewtonSlack, ANodeLiftedOffItsCableSwingsUpOnBarsSquareToTheLoad) {
+  scratch_folder folder;
+  const double L = 1000.0, P = 40000.0, EA = E * 100.0;  // a heavy lift: the bars stretch by 0.2 %
+  nm::structure input;
+  input.nodes = {{0.0, 0.0, 0.0}, {0.0, 0.0, -L}, {L, 0.0, -L}, {0.0, L, -L}};
+  input.bars = {{1, 2, 100.0}, {2, 3, 100.0}, {2, 4, 100.0}};
+  nm::hold(input, 1);
+  nm::hold(input, 3);
+  nm::hold(input, 4);
+  input.loads = {{2, 3, P}};
+  const kalvane::structure s = steel(folder, input, {1});
+  kn::stiffness_pattern pattern = kn::pattern_of(s.base);
+  kn::factorisation f;
+  const kn::path_finding path = kn::follow_path(s, pattern, f);
+  ASSERT_TRUE(reached_full_load(path)) << kn::outcome_name(path.outcome);
+  ASSERT_FALSE(path.events.empty());
+  EXPECT_EQ(path.events.front().kind, kn::event_kind::slack);
+  EXPECT_EQ(path.events.front().load_factor, 0.0);
+  for (const kn::path_event& e : path.events) EXPECT_NE(e.kind, kn::event_kind::limit);
+  auto out_of_balance = [&](double h) {
+    const double l = std::sqrt(0.5 * L * L + h * h);
+    return 2.0 * EA * (l / L - 1.0) * h / l - P;
+  };
+  double low = std::sqrt(0.5) * L, high = 2.0 * L;
+  for (int i = 0; i < 200; ++i) (out_of_balance(0.5 * (low + high)) < 0.0 ? low : high) = 0.5 * (low + high);
+  EXPECT_NEAR(0.5 * L, path.x[at(s.base, 2, 1)], 1e-9 * L);
+  EXPECT_NEAR(0.5 * L, path.x[at(s.base, 2, 2)], 1e-9 * L);
+  EXPECT_NEAR(0.5 * (low + high), path.x[at(s.base, 2, 3)], 1e-9 * L);
+}
+
 TEST(NewtonSlack, GroupJoinedByATautBarIsOneGroupAndASupportHoldsIt) {
   // Nodes 2 and 3 joined by a bar, hung from supports 1 and 4 by slack cables: one group
   // of two nodes; the same with node 3 held in Z is held by its support.

@@ -142,6 +142,46 @@ std::vector<int32_t> nodes_held_by_slack(const structure& s, const vector& x, bo
 
 enum class start_outcome { ready, mechanism, failed };
 
+// Whether the structure stays stiff a little way along its start's tangent, where cables at
+// their rest lengths that the first loads shorten are slack (no stiffness, no steering
+// springs). A cable drawn at its rest length holds its node at the start, but a load that
+// pushes the node along it leaves it slack at once, and the node with it, if nothing else
+// holds it there, free to fall. Restores a's own factorisation when stiff; otherwise leaves
+// the stiffness there in w.pattern.
+bool stiff_past_start(path_work& w, path_state& a) {
+  std::vector<std::uint8_t> before;
+  slack_flags(w.scaled, a.x, before);
+  if (!tangent_from(w, a)) return true;
+  const double size = std::max(max_abs(a.tangent_x), std::fabs(a.tangent_t));
+  if (!(size > 0.0)) return true;
+  const double h = 1e-9 * extent_of(w.full.base) / size;
+  path_state past;
+  past.x = a.x;
+  for (std::size_t i = 0; i < past.x.size(); ++i) past.x[i] += h * a.tangent_x[i];
+  past.t = h * a.tangent_t;
+  apply_stage(w.scaled, w.full, w.stage, past.t);
+  std::vector<std::uint8_t> after;
+  slack_flags(w.scaled, past.x, after);
+  bool slackens = false;
+  for (std::size_t b = 0; b < after.size(); ++b) slackens = slackens || (after[b] && !before[b]);
+  if (!slackens) {
+    apply_stage(w.scaled, w.full, w.stage, 0.0);
+    return true;
+  }
+  evaluate(w.scaled, past.x, &w.pattern, false);
+  const inertia there = factorise(w.f, w.pattern);
+  ++w.factorisations;
+  if (w.f.ok && there.minimum() && held_by_nothing(w.pattern).empty()) {
+    apply_stage(w.scaled, w.full, w.stage, 0.0);
+    evaluate(w.scaled, a.x, &w.pattern, !std::any_of(before.begin(), before.end(), [](std::uint8_t f) { return f != 0; }));
+    a.at = factorise(w.f, w.pattern);
+    ++w.factorisations;
+    residual_rate(w.scaled, w.full, w.stage, a.t, a.x, w.rate);
+    return true;
+  }
+  return false;
+}
+
 // The stage's first point a, at load factor 0: its tangent from the stiffness there, with
 // the components that nothing holds yet, and that the loading does not pull, held still. A
 // start that still has no stiffness (or an unstable one) is left for the minimum of the
@@ -164,7 +204,11 @@ start_outcome start_stage(path_work& w, walk& k, path_state& a, bool held) {
     ++w.factorisations;
   }
   residual_rate(w.scaled, w.full, w.stage, a.t, a.x, w.rate);
-  const bool stiff = w.f.ok && a.at.minimum();
+  bool stiff = w.f.ok && a.at.minimum();
+  if (stiff && w.cables && !stiff_past_start(w, a)) {
+    stiff = false;
+    apply_stage(w.scaled, w.full, w.stage, 0.0);  // w.pattern holds the stiffness just past it
+  }
   bool ready = stiff;
   if (!ready) {
     const std::vector<std::size_t> free = held_by_nothing(w.pattern);
