@@ -323,9 +323,9 @@ route_step leave_branch(path_work& w, walk& k, const path_state& a, const path_s
   e.stage = w.stage.number;
   e.load_factor = event.t;
   e.from = kind;
-  e.landed = jump_from(w, event, mode, landed);
+  e.landing = jump_from(w, event, mode, landed);
   k.found.events.push_back(e);
-  if (!e.landed) return route_step::collapsed;
+  if (e.landing != jump_end::landed) return route_step::collapsed;
   emit(k, w, event, point_kind::jump);
   emit(k, w, landed, point_kind::jump);
   next = std::move(landed);

@@ -36,6 +36,11 @@ enum class event_kind {
   taut,           // a slack cable (`bar`) reached its rest length again
 };
 
+// How a jump ended: on a stable state; or with none found, because the energy fell without
+// bound, because every disturbance fell back to the point it started from (which is then
+// stable itself), or because the minimisation settled nowhere.
+enum class jump_end { landed, unbounded, fell_back, unsettled };
+
 struct path_event {
   event_kind kind = event_kind::limit;
   int stage = 1;
@@ -43,7 +48,7 @@ struct path_event {
   point_kind from = point_kind::regular;  // a jump's: the limit or bifurcation point it jumps from
   int modes = 0;           // a bifurcation's: its buckling modes, 2 at a double bifurcation
   bool symmetric = false;  // a switch's: the other branch is the mirror image of the one taken
-  bool landed = true;      // a jump's: false when the energy had no stable minimum to jump to
+  jump_end landing = jump_end::landed;  // a jump's
   int32_t bar = 0;         // a slack or taut cable's number
 };
 

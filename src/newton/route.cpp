@@ -41,8 +41,19 @@ std::string route_text(const path_finding& path, bool stages) {
         else text += ", branch kept";
         break;
       case event_kind::jump:
-        text += e.landed ? "jump at " + where(e, stages) + " to a stable state"
-                         : "no stable state to jump to at " + where(e, stages) + " (the energy falls on without a minimum)";
+        switch (e.landing) {
+          case jump_end::landed: text += "jump at " + where(e, stages) + " to a stable state"; break;
+          case jump_end::unbounded:
+            text += "no stable state to jump to at " + where(e, stages) + " (the energy falls on without a minimum)";
+            break;
+          case jump_end::fell_back:
+            text += "no stable state to jump to found at " + where(e, stages) +
+                    " (every disturbance along the mode fell back to the point)";
+            break;
+          case jump_end::unsettled:
+            text += "no stable state to jump to found at " + where(e, stages) + " (the minimisation of the energy settled nowhere)";
+            break;
+        }
         break;
       case event_kind::branch_switch:
       case event_kind::slack:
