@@ -5,6 +5,8 @@
 // unsymmetrically.
 #include <gtest/gtest.h>
 
+#include <utility>
+
 #include <cmath>
 #include <string>
 #include <vector>
@@ -248,3 +250,26 @@ TEST(NewtonBranch, AStarDomeUnderCrownAndRingLoadsEndsStableBelowTheSymmetricSad
 }
 
 }  // namespace
+
+// A jump that finds no stable state names its own reason in the route, each its own words.
+TEST(NewtonBranch, AJumpThatFindsNoStableStateSaysWhy) {
+  const std::pair<kn::jump_end, const char*> endings[] = {
+      {kn::jump_end::unbounded, "(the energy falls on without a minimum)"},
+      {kn::jump_end::fell_back, "(every disturbance along the mode fell back to the point)"},
+      {kn::jump_end::unsettled, "(the minimisation of the energy settled nowhere)"},
+  };
+  for (const auto& [end, words] : endings) {
+    kn::path_finding path;
+    path.outcome = kn::path_outcome::collapsed;
+    kn::path_event limit;
+    limit.load_factor = 0.5;
+    kn::path_event jump = limit;
+    jump.kind = kn::event_kind::jump;
+    jump.landing = end;
+    path.events = {limit, jump};
+    const std::string route = kn::route_text(path, false);
+    for (const auto& [other, other_words] : endings)
+      EXPECT_EQ(route.find(other_words) != std::string::npos, other == end) << route;
+    EXPECT_NE(route.find("no stable state to jump to"), std::string::npos) << route;
+  }
+}
