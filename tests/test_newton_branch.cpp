@@ -5,10 +5,9 @@
 // unsymmetrically.
 #include <gtest/gtest.h>
 
-#include <utility>
-
 #include <cmath>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "check_fixture.hpp"
