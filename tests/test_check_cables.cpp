@@ -105,3 +105,38 @@ TEST(CheckCables, ManyPushedCablesAreCountedInOneLine) {
 }
 
 }  // namespace
+
+// Node 2 on two cables cut longer than drawn, with no load: nothing holds it, and the
+// structure is a mechanism there. The stiffness's count stops at that node's empty rows no
+// longer (its three components zero, the pulled bar's one positive: every unknown counted),
+// and the verdict names the node.
+TEST(CheckCables, ANodeOnlySlackCablesReachIsNamedAndEveryPivotCounted) {
+  scratch_folder folder;
+  nm::structure input;
+  input.nodes = {{-1000.0, 0.0, 0.0}, {0.0, 0.0, 0.0}, {1000.0, 0.0, 0.0}, {2000.0, 0.0, 0.0}};
+  input.bars = {{1, 2, 100.0}, {2, 3, 100.0}, {3, 4, 100.0}};
+  nm::hold(input, 1);
+  nm::hold(input, 3);
+  nm::hold(input, 4, 2, 3);
+  input.loads = {{4, 1, 1000.0}};
+  kalvane::structure s = nm::structured(nm::prepared(folder, input));
+  s.materials[0].law = kalvane::axial_law::linear_elastic;
+  s.materials[0].E = 200000.0;
+  for (int b : {0, 1}) s.members[static_cast<std::size_t>(b)].behaviour = kalvane::bar_behaviour::cable;
+  s.members[0].rest_length = s.members[1].rest_length = 1100.0;
+  kalvane::prepare(s);
+  const kn::vector x = solved(s);
+  kn::stiffness_pattern pattern = kn::pattern_of(s.base);
+  kn::factorisation f;
+  kn::evaluate(s, x, &pattern, false);  // the structure's own tangent: slack cables have none
+  kc::findings found;
+  found.stability = kn::factorise(f, pattern);
+  EXPECT_EQ(found.stability.positive, 1);
+  EXPECT_EQ(found.stability.negative, 0);
+  EXPECT_EQ(found.stability.zero, 3);
+  found.cables = kc::cables_in(s, x, kn::results_at(s, x).stress);
+  EXPECT_EQ(found.cables.held_by_slack, std::vector<int32_t>{2});
+  kc::decide(found, false);
+  EXPECT_NE(found.verdict.find("(0 negative and 3 zero pivots)"), std::string::npos) << found.verdict;
+  EXPECT_NE(found.verdict.find("nothing holds node 2 but slack cables"), std::string::npos) << found.verdict;
+}

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "newton/slack.hpp"
 #include "path/summary.hpp"
 
 namespace {
@@ -26,9 +27,9 @@ TEST(PathSummary, SlackCablesCountedAndListed) {
 }
 
 TEST(PathSummary, NodesNamedInWords) {
-  EXPECT_EQ("node 4", kp::nodes_text({4}));
-  EXPECT_EQ("nodes 4 and 7", kp::nodes_text({4, 7}));
-  EXPECT_EQ("nodes 4, 7 and 9", kp::nodes_text({4, 7, 9}));
+  EXPECT_EQ("node 4", kalvane::newton::nodes_text({4}));
+  EXPECT_EQ("nodes 4 and 7", kalvane::newton::nodes_text({4, 7}));
+  EXPECT_EQ("nodes 4, 7 and 9", kalvane::newton::nodes_text({4, 7, 9}));
 }
 
 TEST(PathSummary, HeldAndUnheldNodesReachTheSummary) {

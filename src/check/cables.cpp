@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "check/findings.hpp"
+#include "newton/slack.hpp"
 #include "structure/law.hpp"
 
 namespace kalvane::check {
@@ -34,6 +35,10 @@ cable_finding cables_in(const structure& s, const newton::vector& x, const std::
       if (reported_stress[i] < c.most_pushed) c.most_pushed = reported_stress[i], c.most_pushed_bar = b;
     }
   }
+  if (!c.slack.empty())
+    for (const newton::slack_group& g : newton::slack_groups(s, x))
+      c.held_by_slack.insert(c.held_by_slack.end(), g.nodes.begin(), g.nodes.end());
+  std::sort(c.held_by_slack.begin(), c.held_by_slack.end());
   return c;
 }
 

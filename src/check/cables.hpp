@@ -18,6 +18,9 @@ struct cable_finding {
   std::vector<int32_t> pushed;
   int32_t most_pushed_bar = 0;  // the one pushed hardest, and its reported stress
   double most_pushed = 0.0;
+  // Free nodes that only slack cables reach, with no support: nothing holds them, and the
+  // structure is a mechanism there. In rising order.
+  std::vector<int32_t> held_by_slack;
 };
 
 // The cables of `s` at displacements x; `reported_stress` is the result's stress per bar

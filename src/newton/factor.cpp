@@ -175,6 +175,31 @@ void release_values(supernodal_cholesky& c) {
     cholmod_change_factor(CHOLMOD_PATTERN, 1, 1, 1, 1, c.factor, &c.common);
 }
 
+void count_around_empty_rows(const Eigen::SparseMatrix<double>& matrix, double reference, inertia& result) {
+  const Eigen::Index n = matrix.cols();
+  std::vector<char> empty(static_cast<std::size_t>(n), 1);
+  for (Eigen::Index c = 0; c < n; ++c)
+    for (Eigen::SparseMatrix<double>::InnerIterator it(matrix, c); it; ++it)
+      if (std::fabs(it.value()) > zero_pivot * reference)
+        empty[static_cast<std::size_t>(it.row())] = empty[static_cast<std::size_t>(c)] = 0;
+  const auto held = static_cast<long>(std::count(empty.begin(), empty.end(), 1));
+  if (held == 0) return;
+  Eigen::SparseMatrix<double> holding = matrix;
+  for (Eigen::Index c = 0; c < n; ++c)
+    if (empty[static_cast<std::size_t>(c)]) holding.coeffRef(c, c) = reference;
+  simplicial_ldlt again;
+  again.compute(holding);
+  if (again.info() != Eigen::Success) return;
+  // Each row held alone gives the pivot it was given, positive; D is in the factor's order.
+  inertia counted;
+  const auto& d = again.vectorD();
+  for (Eigen::Index i = 0; i < d.size(); ++i) count_pivot(counted, d[i] / reference);
+  counted.positive -= held;
+  counted.zero += held;
+  counted.smallest_pivot = 0.0;
+  result = counted;
+}
+
 void ldlt(factorisation& f, Eigen::SparseMatrix<double>& matrix, double reference, inertia& result) {
   if (!f.ldlt) {
     f.ldlt = std::make_unique<simplicial_ldlt>();
@@ -183,8 +208,13 @@ void ldlt(factorisation& f, Eigen::SparseMatrix<double>& matrix, double referenc
   f.ldlt->factorize(matrix);
   f.ok = f.ldlt->info() == Eigen::Success;
   if (!f.ok) {
-    // The factorisation stops at an exact zero pivot, so the rest of D is not known.
+    // The factorisation stops at an exact zero pivot, so the rest of D is not known: one
+    // zero, unless the zeros are components whose whole row is zero to rounding (what
+    // nothing holds, a node only slack cables reach). Those are counted as zero and held
+    // as the stiffest is, and the rest is factorised for its own count. f stays unusable
+    // for solves: the matrix is singular.
     result.zero = 1;
+    count_around_empty_rows(matrix, reference, result);
     return;
   }
   const auto& d = f.ldlt->vectorD();

@@ -100,4 +100,11 @@ std::vector<slack_group> slack_groups(const structure& s, const vector& x) {
   return groups;
 }
 
+std::string nodes_text(const std::vector<int32_t>& nodes) {
+  std::string text = nodes.size() == 1 ? "node " : "nodes ";
+  for (std::size_t i = 0; i < nodes.size(); ++i)
+    text += (i == 0 ? "" : i + 1 == nodes.size() ? " and " : ", ") + std::to_string(nodes[i]);
+  return text;
+}
+
 }  // namespace kalvane::newton

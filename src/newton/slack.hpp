@@ -4,6 +4,7 @@
 // stiffness, so a node held only by slack cables leaves the tangent singular; and an
 // iteration near the kink may flip the same cables slack and taut without end.
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "newton/system.hpp"
@@ -49,5 +50,8 @@ struct slack_group {
 
 // The groups at x, the structure at its current loads (live and self-weight as applied).
 std::vector<slack_group> slack_groups(const structure& s, const vector& x);
+
+// "node 4" or "nodes 4, 7 and 9": a group's nodes, as the summaries name them.
+std::string nodes_text(const std::vector<int32_t>& nodes);
 
 }  // namespace kalvane::newton

@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "newton/route.hpp"
+#include "newton/slack.hpp"
 
 namespace kalvane::path {
 
@@ -85,13 +86,6 @@ std::string slack_text(long cables, const std::vector<int32_t>& slack) {
   const std::size_t listed = std::min<std::size_t>(slack.size(), 20);
   for (std::size_t i = 0; i < listed; ++i) text += (i == 0 ? " " : ", ") + std::to_string(slack[i]);
   if (listed < slack.size()) text += " and " + std::to_string(slack.size() - listed) + " more";
-  return text;
-}
-
-std::string nodes_text(const std::vector<int32_t>& nodes) {
-  std::string text = nodes.size() == 1 ? "node " : "nodes ";
-  for (std::size_t i = 0; i < nodes.size(); ++i)
-    text += (i == 0 ? "" : i + 1 == nodes.size() ? " and " : ", ") + std::to_string(nodes[i]);
   return text;
 }
 
@@ -198,7 +192,7 @@ std::string summary_text(const model& full, const newton::path_finding& path, co
                  (how == newton::loading::staged ? " of stage " + std::to_string(point_at(e.limit_point).stage)
                                                  : std::string());
       if (!path.unheld_nodes.empty())
-        where += ": " + nodes_text(path.unheld_nodes) + unheld_words(path.unheld_nodes) + ", which no equilibrium holds";
+        where += ": " + newton::nodes_text(path.unheld_nodes) + unheld_words(path.unheld_nodes) + ", which no equilibrium holds";
       where += ". The files hold the last stable point: " + last_text;
       break;
     case end_kind::mechanism:
@@ -206,7 +200,7 @@ std::string summary_text(const model& full, const newton::path_finding& path, co
               "loaded component that no bar or support holds, or a motion the supports leave free). The files "
               "hold the unloaded shape";
       if (!path.unheld_nodes.empty())
-        where += "; " + nodes_text(path.unheld_nodes) + unheld_words(path.unheld_nodes);
+        where += "; " + newton::nodes_text(path.unheld_nodes) + unheld_words(path.unheld_nodes);
       break;
     case end_kind::stopped:
       where = "short of full load: the path was stopped there, as its observer asked. The files hold the last "
@@ -240,7 +234,7 @@ std::string summary_text(const model& full, const newton::path_finding& path, co
   if (facts.cables > 0) out += "  cables: " + slack_text(facts.cables, facts.slack_cables) + "\n";
   if (!path.held_nodes.empty())
     out += "  held where " + std::string(path.held_nodes.size() == 1 ? "it is" : "they are") + ", every member slack and no load on " +
-           (path.held_nodes.size() == 1 ? "it" : "them") + ": " + nodes_text(path.held_nodes) + "\n";
+           (path.held_nodes.size() == 1 ? "it" : "them") + ": " + newton::nodes_text(path.held_nodes) + "\n";
   if (facts.files.empty()) return out;  // followed in memory: nothing written yet
   out += "Wrote into " + facts.out_folder + ":";
   for (std::size_t i = 0; i < facts.files.size(); ++i) out += (i == 0 ? " " : ", ") + facts.files[i];

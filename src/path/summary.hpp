@@ -40,9 +40,6 @@ std::vector<int32_t> slack_cables_of(const newton::results& r);
 // "3 of 60 cables slack: 12, 31, 40" (at most 20 listed); "none of 60 cables slack".
 std::string slack_text(long cables, const std::vector<int32_t>& slack);
 
-// "node 4" or "nodes 4, 7 and 9".
-std::string nodes_text(const std::vector<int32_t>& nodes);
-
 // The loads (and prescribed displacements) a state applies, in a few words.
 std::string loads_text(const model& full, applied a);
 
