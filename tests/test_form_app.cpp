@@ -228,6 +228,13 @@ TEST(FormApp, BadInputIsRefusedNamingTheCause) {
   EXPECT_NE(why.find("bar 1"), std::string::npos) << why;
   EXPECT_NE(why.find("cannot carry"), std::string::npos) << why;
   // The same struts of rubber carry it: found, compressed below their rest lengths.
+  // A net drawn in coordinates so small that its bars' lengths underflow to 0 would be
+  // written with rest lengths of 0, which no analysis takes: refused here, naming the bar.
+  std::string tiny = two_struts("{\"name\": \"steel\", \"law\": \"linear-elastic\", \"E\": 1000}");
+  tiny.replace(tiny.find("[[0, 0, 0], [0.3, 0.2, 0], [2, 0, 0]]"), 37, "[[0, 0, 0], [3e-300, 2e-300, 0], [2e-299, 0, 0]]");
+  kalvane_test::write_file(folder / "model.json", tiny);
+  why = refusal(folder);
+  EXPECT_NE(why.find("bar 1 (line 1) is 0 long in the shape found"), std::string::npos) << why;
   kalvane_test::write_file(folder / "model.json", two_struts("{\"name\": \"rubber\", \"law\": \"neo-hooke\", \"c1\": 1}"));
   ASSERT_EQ(run(kalvane_test::form_exe(), folder).status, 0);
   const kalvane::structure struts = kalvane::read_structure(folder / "form/model.json");

@@ -1,5 +1,7 @@
 #include "form/materialise.hpp"
 
+#include <cmath>
+
 #include "error.hpp"
 #include "structure/files.hpp"
 #include "structure/law.hpp"
@@ -62,6 +64,10 @@ std::vector<double> rest_lengths(const structure& s, const form_result& r) {
     const auto b = static_cast<int32_t>(i + 1);
     const member& mem = member_of(s, b);
     const material& mat = material_of(s, b);
+    if (!std::isfinite(r.force[i]) || !std::isfinite(r.length[i]))
+      fail(model_error, kalvane::bar_name(s, b) + " comes out of the shape found with a force of " +
+                            shortest_real(r.force[i]) + " and a length of " + shortest_real(r.length[i]) +
+                            ": the numbers overflowed (loads or densities too large for the coordinates)");
     const std::optional<double> lambda = stretch_for_force(mat, mem.behaviour, s.base.bars(b).area, r.force[i]);
     if (!lambda) {
       const bool pushed_cable = mem.behaviour == bar_behaviour::cable && r.force[i] < 0.0;
@@ -73,6 +79,12 @@ std::vector<double> rest_lengths(const structure& s, const form_result& r) {
                                                 ") cannot carry at any length"));
     }
     rest[i] = r.length[i] / *lambda;
+    // A bar drawn to nothing (coordinates so small their differences underflow) has no rest
+    // length an analysis can take: refused here, not written for the analysis to refuse.
+    if (!(rest[i] > 0.0) || !std::isfinite(rest[i]))
+      fail(model_error, kalvane::bar_name(s, b) + " is " + shortest_real(r.length[i]) +
+                            " long in the shape found, which leaves it a rest length of " + shortest_real(rest[i]) +
+                            ": draw the model in units in which its bars have a length");
   }
   return rest;
 }
