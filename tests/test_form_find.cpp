@@ -153,8 +153,9 @@ TEST(FormFind, TargetLengthsAreMet) {
   EXPECT_LE(r.largest_length_error, 1e-12);
 }
 
-// A bar between two held nodes has the length the supports give it.
-TEST(FormFind, TargetLengthBetweenHeldNodesIsNamedWithTheReason) {
+// A bar between two held nodes has the length the supports give it; one from a support to a
+// free node is named with the free node.
+TEST(FormFind, AnUnmetTargetLengthIsNamedWithItsReasonAndItsFreeNode) {
   problem p = cable(3, 3.0, 0.0, 1.0, 1.0);
   add_bar(p, 0, 3, 1.0);
   p.target_length.assign(4, std::nullopt);
@@ -166,6 +167,20 @@ TEST(FormFind, TargetLengthBetweenHeldNodesIsNamedWithTheReason) {
   EXPECT_EQ(r.unmet[0].kind, kalvane::form::target_kind::length);
   EXPECT_DOUBLE_EQ(r.unmet[0].reached, 3.0);
   EXPECT_EQ(r.unmet[0].why, "both its ends are held, so the supports fix its length at 3");
+
+  // Four cables from held corners to one free node, each wanted shorter than the corners
+  // allow: the node the lengths do not fit is the free one, never a held end.
+  problem star;
+  for (const point corner : {point{0, 0, 0}, point{2, 0, 0}, point{2, 2, 0}, point{0, 2, 0}})
+    kalvane::form::hold(star, add_node(star, corner));
+  const int32_t middle = add_node(star, {1, 1, 0.5});
+  for (int32_t k = 0; k < 4; ++k) add_bar(star, k, middle, 1.0);
+  star.target_length.assign(4, 0.5);
+  const form_result short_of = find_form(star, kalvane::form::settings_of(1e-9, 50, 5));
+  EXPECT_EQ(short_of.outcome, form_outcome::targets_not_met);
+  ASSERT_EQ(short_of.unmet.size(), 4u);
+  for (const auto& u : short_of.unmet)
+    EXPECT_NE(u.why.find("allow at node 5"), std::string::npos) << u.why;
 }
 
 // Densities an update makes indeterminate end the iteration with the reason and the best

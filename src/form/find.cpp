@@ -151,10 +151,15 @@ double size_of(const point& v) { return std::sqrt(v[0] * v[0] + v[1] * v[1] + v[
 std::string why_unmet(const problem& p, const state& s, const target_balance& t, std::size_t b, target_kind kind) {
   if (both_ends_held(p, b))
     return "both its ends are held, so the supports fix its length at " + shortest(s.length[b]);
-  // The free end where the target forces balance worst.
-  std::size_t worst = static_cast<std::size_t>(p.bars[b].first);
+  // The free end where the target forces balance worst (a held end's supports take any
+  // imbalance, so it is never the one named).
+  auto free_end = [&](int32_t k) {
+    return !is_held(p, static_cast<std::size_t>(k), 0) || !is_held(p, static_cast<std::size_t>(k), 1) ||
+           !is_held(p, static_cast<std::size_t>(k), 2);
+  };
+  std::size_t worst = static_cast<std::size_t>(free_end(p.bars[b].first) ? p.bars[b].first : p.bars[b].second);
   for (int32_t k : {p.bars[b].first, p.bars[b].second})
-    if (size_of(t.out_of_balance[static_cast<std::size_t>(k)]) > size_of(t.out_of_balance[worst]))
+    if (free_end(k) && size_of(t.out_of_balance[static_cast<std::size_t>(k)]) > size_of(t.out_of_balance[worst]))
       worst = static_cast<std::size_t>(k);
   const double imbalance = size_of(t.out_of_balance[worst]);
   if (kind == target_kind::force && imbalance > 1e-6 * t.largest_force[worst])
