@@ -73,6 +73,11 @@ def _per_bar(value: Any, name: str, count: int, none_allowed: bool) -> Optional[
     (no target) only where `none_allowed`."""
     if value is None:
         return None
+    # numpy reads "2" and True as numbers; a density given as text or a flag is a mistake.
+    source = np.asarray(value) if not isinstance(value, (str, bytes, bool)) else None
+    if source is None or source.dtype.kind not in "iuf":
+        raise Error(DATA_ERROR, f"{name}: a number or {count} numbers (one per bar) are expected, "
+                                f"not {value!r}")
     try:
         a = np.array(value, dtype=np.float64)
     except (TypeError, ValueError):

@@ -67,6 +67,10 @@ def test_bad_arguments_are_refused_by_name():
         kalvane.form_find(model, densities=[1.0, 1.0, float("nan"), 1.0])
     with pytest.raises(kalvane.Error, match=r"densities: 4 numbers"):
         kalvane.form_find(model, densities=[1.0, 1.0])
+    for wrong in ("2", True, [True, False, True, True], b"1"):  # numbers to numpy, mistakes here
+        with pytest.raises(kalvane.Error, match=r"densities: a number or 4 numbers \(one per bar\)"):
+            kalvane.form_find(model, densities=wrong)
+    assert kalvane.form_find(model, densities=np.int64(2)).status == 0
     with pytest.raises(kalvane.Error, match=r"bar 2 is a cable with the negative force density -1"):
         kalvane.form_find(model, densities=[1.0, -1.0, 1.0, 1.0])
     with pytest.raises(kalvane.Error, match=r"forces\[0\] \(bar 1\) is inf"):
