@@ -253,6 +253,9 @@ TEST(FormApp, BadInputIsRefusedNamingTheCause) {
   const std::vector<std::pair<std::string, std::string>> slips = {
       {"\"densty\": 2, ", "unknown key \"densty\""},
       {"\"groups\": [{\"bars\": [41], \"density\": 2}], ", "bar 41 is outside 1..40"},
+      // A group's values refused where they stand, the group named.
+      {"\"groups\": [{\"bars\": [2, 1.5], \"density\": 2}], ", ":86:34: form: groups[0]: \"bars\" holds the number 1.5"},
+      {"\"groups\": [{\"bars\": [2], \"density\": \"2\"}], ", ":86:46: form: groups[0]: \"density\" must be a number"},
   };
   for (const auto& [extra, expected] : slips) {
     std::string net = saddle_net();

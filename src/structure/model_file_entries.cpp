@@ -1,5 +1,6 @@
 // The model file's entries, each checked key by key as a JSON value of its own, and the
 // checks that need the whole text (node numbers, material names, components given twice).
+#include <algorithm>
 #include <cstdint>
 #include <limits>
 #include <string>
@@ -119,29 +120,42 @@ bool boolean_of(const text_places& places, const json& v, std::size_t at, const 
 }
 
 // One entry of the form's "groups": the bars it names and the density or target they take.
+// `at` is the group's '{'; a group holds no object, so each key's first place after it is
+// its own, and a refusal points at the value refused.
 form_group form_group_of(const gathered& g, const json& v, std::size_t at, std::size_t index) {
   const text_places& p = g.places;
   const std::string name = "form: groups[" + std::to_string(index) + "]";
   const char* shape = "a group is an object {\"bars\": [b, ...], and \"density\", \"force\" or \"length\"}";
   if (!v.is_object()) p.refuse(at, name + ": " + shape + ", found " + describe(v));
+  auto value_at = [&](const std::string& key) {
+    const std::size_t found = p.text.find("\"" + key + "\"", at);
+    return found == std::string::npos ? at : p.next_token(found + key.size() + 2);
+  };
+  auto real = [&](const json& value, const std::string& key) {
+    if (!value.is_number()) p.refuse(value_at(key), name + ": \"" + key + "\" must be a number, found " + describe(value));
+    return value.get<double>();
+  };
   form_group group;
   for (const auto& [key, value] : v.items()) {
-    const subject what{key_form, 0, false, &key, nullptr};
     if (key == "bars") {
+      std::size_t place = value_at(key);
       if (!value.is_array() || value.empty())
-        p.refuse(at, name + ": \"bars\" is a list of one or more bar numbers, found " + describe(value));
+        p.refuse(place, name + ": \"bars\" is a list of one or more bar numbers, found " + describe(value));
       for (const json& b : value) {
-        const int64_t bar = integer_of(p, b, at, what);
-        if (bar < 1 || bar > std::numeric_limits<int32_t>::max())
-          p.refuse(at, name + ": \"bars\" holds " + describe(b) + ", not a bar number (bars count from 1)");
+        place = p.next_token(place + 1);  // past the '[' or the last number
+        const bool whole = b.is_number_integer() || b.is_number_unsigned();
+        const int64_t bar = !whole ? 0 : b.is_number_unsigned() ? static_cast<int64_t>(std::min<uint64_t>(b.get<uint64_t>(), static_cast<uint64_t>(std::numeric_limits<int64_t>::max()))) : b.get<int64_t>();
+        if (!whole || bar < 1 || bar > std::numeric_limits<int32_t>::max())
+          p.refuse(place, name + ": \"bars\" holds " + describe(b) + ", not a bar number (bars count from 1)");
         group.bars.push_back(static_cast<int32_t>(bar));
+        while (place < p.text.size() && p.text[place] != ',' && p.text[place] != ']') ++place;
       }
     } else if (key == "density") {
-      group.density = real_of(p, value, at, what);
+      group.density = real(value, key);
     } else if (key == "force") {
-      group.force = real_of(p, value, at, what);
+      group.force = real(value, key);
     } else if (key == "length") {
-      group.length = real_of(p, value, at, what);
+      group.length = real(value, key);
     } else {
       p.refuse(at, name + ": unknown key \"" + key + "\" (a group holds bars, density, force, length)");
     }
@@ -168,7 +182,6 @@ void take_form(gathered& g, const item& it) {
     else if (key == "loaded") form.loaded = boolean_of(g.places, v, at, what);
     else if (key == "groups") {
       if (!v.is_array()) g.places.refuse(at, "form: \"groups\" is a list of groups, found " + describe(v));
-      // The entries' own places: each is found again from the list's first character.
       // The entries' own places: a group holds no object, so the i-th '{' of the list begins
       // its i-th group.
       std::size_t entry_at = at;
