@@ -421,6 +421,21 @@ TEST(NewtonSlack, NodeHeldOnlyBySlackCables_HeldWithoutLoadAndNamedWithOne) {
     EXPECT_NEAR(1000.0 * 1000.0 / (E * 100.0), path.x[at(s.base, 4, 1)], 1e-9 * 1000.0);
   }
   {
+    // Drawn below its supports, where the cables' growing rest lengths would let it sink
+    // while they stay at zero force: it stays where it is drawn, to the bit.
+    nm::structure below = slack_held(0.0);
+    below.nodes[1] = {0.0, 0.0, -500.0};
+    kalvane::structure s = steel(folder, below, {1, 2});
+    s.members[0].rest_length = s.members[1].rest_length = 1200.0;
+    kalvane::prepare(s);
+    kn::stiffness_pattern pattern = kn::pattern_of(s.base);
+    kn::factorisation f;
+    const kn::path_finding path = kn::follow_path(s, pattern, f);
+    ASSERT_TRUE(reached_full_load(path));
+    EXPECT_EQ(std::vector<int32_t>{2}, path.held_nodes);
+    for (int c = 1; c <= 3; ++c) EXPECT_EQ(0.0, path.x[at(s.base, 2, c)]) << c;
+  }
+  {
     // With a load on it, and rest lengths so long that nothing catches it within any
     // structure's reach: no equilibrium holds node 2, and the path names it.
     kalvane::structure s = steel(folder, slack_held(500.0), {1, 2});

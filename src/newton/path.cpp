@@ -142,44 +142,54 @@ std::vector<int32_t> nodes_held_by_slack(const structure& s, const vector& x, bo
 
 enum class start_outcome { ready, mechanism, failed };
 
-// Whether the structure stays stiff a little way along its start's tangent, where cables at
-// their rest lengths that the first loads shorten are slack (no stiffness, no steering
-// springs). A cable drawn at its rest length holds its node at the start, but a load that
-// pushes the node along it leaves it slack at once, and the node with it, if nothing else
-// holds it there, free to fall. Restores a's own factorisation when stiff; otherwise leaves
-// the stiffness there in w.pattern.
-bool stiff_past_start(path_work& w, path_state& a) {
-  std::vector<std::uint8_t> before;
+// The start judged a little way past it, where cables at their rest lengths that the
+// stage's first rise leaves shorter are slack (no stiffness, no steering springs). Two ways
+// on are tried: the stage's own rise with every node where it is (rest lengths that grow
+// slacken cables, and what only those held is held by nothing), and, from a stiff start,
+// its tangent (a load that pushes a node along a cable drawn at its rest length slackens it
+// at once, and the node falls if nothing else holds it there). Where cables slacken and the
+// structure there is not stiff, `stiff` turns false, and w.pattern and w.rate hold the
+// stiffness and the rate there, for what nothing holds and whether the loads pull it;
+// otherwise a's own are restored.
+void judge_past_start(path_work& w, path_state& a, bool& stiff) {
+  std::vector<std::uint8_t> before, after;
   slack_flags(w.scaled, a.x, before);
-  if (!tangent_from(w, a)) return true;
-  const double size = std::max(max_abs(a.tangent_x), std::fabs(a.tangent_t));
-  if (!(size > 0.0)) return true;
-  const double h = 1e-9 * extent_of(w.full.base) / size;
+  auto slackens_at = [&](const path_state& p) {
+    apply_stage(w.scaled, w.full, w.stage, p.t);
+    slack_flags(w.scaled, p.x, after);
+    for (std::size_t b = 0; b < after.size(); ++b)
+      if (after[b] && !before[b]) return true;
+    return false;
+  };
   path_state past;
   past.x = a.x;
-  for (std::size_t i = 0; i < past.x.size(); ++i) past.x[i] += h * a.tangent_x[i];
-  past.t = h * a.tangent_t;
-  apply_stage(w.scaled, w.full, w.stage, past.t);
-  std::vector<std::uint8_t> after;
-  slack_flags(w.scaled, past.x, after);
-  bool slackens = false;
-  for (std::size_t b = 0; b < after.size(); ++b) slackens = slackens || (after[b] && !before[b]);
-  if (!slackens) {
-    apply_stage(w.scaled, w.full, w.stage, 0.0);
-    return true;
+  past.t = 1e-9;
+  bool slackens = slackens_at(past);
+  if (!slackens && stiff && tangent_from(w, a)) {
+    const double size = std::max(max_abs(a.tangent_x), std::fabs(a.tangent_t));
+    if (size > 0.0) {
+      const double h = 1e-9 * extent_of(w.full.base) / size;
+      for (std::size_t i = 0; i < past.x.size(); ++i) past.x[i] = a.x[i] + h * a.tangent_x[i];
+      past.t = h * a.tangent_t;
+      slackens = slackens_at(past);
+    }
   }
+  apply_stage(w.scaled, w.full, w.stage, 0.0);
+  if (!slackens) return;
+  apply_stage(w.scaled, w.full, w.stage, past.t);
   evaluate(w.scaled, past.x, &w.pattern, false);
   const inertia there = factorise(w.f, w.pattern);
   ++w.factorisations;
-  if (w.f.ok && there.minimum() && held_by_nothing(w.pattern).empty()) {
+  if (!(w.f.ok && there.minimum() && held_by_nothing(w.pattern).empty())) {
+    residual_rate(w.scaled, w.full, w.stage, past.t, past.x, w.rate);
     apply_stage(w.scaled, w.full, w.stage, 0.0);
-    evaluate(w.scaled, a.x, &w.pattern, !std::any_of(before.begin(), before.end(), [](std::uint8_t f) { return f != 0; }));
-    a.at = factorise(w.f, w.pattern);
-    ++w.factorisations;
-    residual_rate(w.scaled, w.full, w.stage, a.t, a.x, w.rate);
-    return true;
+    stiff = false;
+    return;
   }
-  return false;
+  apply_stage(w.scaled, w.full, w.stage, 0.0);
+  evaluate(w.scaled, a.x, &w.pattern, std::find(before.begin(), before.end(), 1) == before.end());
+  a.at = factorise(w.f, w.pattern);
+  ++w.factorisations;
 }
 
 // The stage's first point a, at load factor 0: its tangent from the stiffness there, with
@@ -205,10 +215,7 @@ start_outcome start_stage(path_work& w, walk& k, path_state& a, bool held) {
   }
   residual_rate(w.scaled, w.full, w.stage, a.t, a.x, w.rate);
   bool stiff = w.f.ok && a.at.minimum();
-  if (stiff && w.cables && !stiff_past_start(w, a)) {
-    stiff = false;
-    apply_stage(w.scaled, w.full, w.stage, 0.0);  // w.pattern holds the stiffness just past it
-  }
+  if (w.cables) judge_past_start(w, a, stiff);
   bool ready = stiff;
   if (!ready) {
     const std::vector<std::size_t> free = held_by_nothing(w.pattern);
