@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "error.hpp"
@@ -115,6 +116,24 @@ TEST(ViewCli, AReportOfAnotherModelIsRefused) {
       << r.err;
   EXPECT_FALSE(file_exists(dir / "kalvane.svg"));
   EXPECT_FALSE(file_exists(dir / "kalvane.vtu"));
+}
+
+// kalvane solves an input.txt whatever its values; the picture of a negative area or
+// modulus is refused, naming the bar or material, as every companion refuses it.
+TEST(ViewCli, AnInputWithoutPhysicalSenseIsRefusedNamingTheBar) {
+  for (const auto& [from, to, expected] : {
+           std::tuple<std::string, std::string, std::string>{"1 1 2 0.01", "1 1 2 -0.01", "bar 1 (line 14): the area must be positive"},
+           {"1 10.0", "1 -10.0", "c1 must be positive and finite, not -10"}}) {
+    scratch_folder dir;
+    std::string input = single_bar_input;
+    input.replace(input.find(from), from.size(), to);
+    write_file(dir / "input.txt", input);
+    write_file(dir / "output.txt", single_bar_report(2));
+    const program_result r = run_view(dir, {});
+    EXPECT_EQ(r.status, 1) << r.out;
+    EXPECT_NE(r.err.find(expected), std::string::npos) << r.err;
+    EXPECT_FALSE(file_exists(dir / "kalvane.svg"));
+  }
 }
 
 // The title line of input.txt reaches the picture as text, whatever characters it holds.

@@ -10,6 +10,7 @@
 #include "model/input.hpp"
 #include "run.hpp"
 #include "structure/model_file.hpp"
+#include "structure/structure.hpp"
 #include "view/bar_forces.hpp"
 #include "view/model_bars.hpp"
 #include "view/html.hpp"
@@ -105,7 +106,7 @@ void add_vtk_files(std::vector<std::pair<std::string, std::string>>& files, cons
                     {"axial_force", std::span<const double>(s.force)},
                     {"area", std::span<const double>(s.area)},
                     {"stretch", std::span<const double>(s.stretch)}},
-                   {}, s.title};
+                   {}, s.title, {}};
   // A model file's bars: the colouring quantity first (ParaView's active scalar), the
   // material by index (named in the file's comments) and the state by code.
   std::vector<int32_t> states;
@@ -262,6 +263,9 @@ view_run run_view(const options& o) {
     s = scene_of_model_file(text, done.model, r, report_path, m);
   } else {
     input_text(m, text, done.model);
+    // kalvane draws what it solved, but a picture of a negative area or modulus is no
+    // structure's: refused, naming the bar or material, as every companion refuses it.
+    validate(structure_of(m));
     s = match(m, r, done.model, report_path);
     s.title = read_title(done.model);
     s.stretch = stretches(s);
