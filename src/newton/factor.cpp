@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <dlfcn.h>
+#include <mutex>
 #include <utility>
 #include <omp.h>
 #include <vector>
@@ -46,6 +47,16 @@ extern "C" void GOMP_parallel(void (*body)(void*), void* data, unsigned threads,
 extern "C" double SuiteSparse_time() { return 0.0; }
 
 namespace kalvane::newton {
+
+namespace {
+
+// Debian's serial OpenBLAS keeps its work buffers for the whole process, with no lock: two
+// threads in it at once (paths run side by side in one process, as the Python module's
+// studies run them) overwrite each other's numbers. CHOLMOD's supernodal factorisation and
+// solve are where the Newton library calls it; they take turns.
+std::mutex blas_in_use;
+
+}  // namespace
 
 struct supernodal_cholesky {
   cholmod_common common;
@@ -152,7 +163,10 @@ bool cholesky(factorisation& f, Eigen::SparseMatrix<double>& matrix, double refe
     }
     if (!c.factor) fail(storage_error, "CHOLMOD could not analyse the stiffness (out of memory?)");
   }
-  cholmod_factorize(&a, c.factor, &c.common);
+  {
+    const std::lock_guard<std::mutex> one_at_a_time(blas_in_use);
+    cholmod_factorize(&a, c.factor, &c.common);
+  }
   if (c.common.status != CHOLMOD_OK || !c.factor->is_super || c.factor->minor < c.factor->n) return false;
   const int* super = static_cast<const int*>(c.factor->super);
   const int* pi = static_cast<const int*>(c.factor->pi);
@@ -352,7 +366,11 @@ void solve_columns(factorisation& f, vector& columns, std::size_t count) {
   b.x = columns.data();  // only read
   b.xtype = CHOLMOD_REAL;
   b.dtype = CHOLMOD_DOUBLE;
-  cholmod_dense* x = cholmod_solve(CHOLMOD_A, f.cholesky->factor, &b, &f.cholesky->common);
+  cholmod_dense* x = nullptr;
+  {
+    const std::lock_guard<std::mutex> one_at_a_time(blas_in_use);
+    x = cholmod_solve(CHOLMOD_A, f.cholesky->factor, &b, &f.cholesky->common);
+  }
   if (!x) fail(storage_error, "CHOLMOD could not solve with the stiffness (out of memory?)");
   const double* values = static_cast<const double*>(x->x);
   std::copy(values, values + columns.size(), columns.begin());
