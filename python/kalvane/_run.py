@@ -66,12 +66,15 @@ def solve(model: Model, threads: int = 0, method: str = "path") -> Result:
     The interpreter is released while a run works."""
     threads = _count(threads, "threads", 0)
     if _method(method) == "path":
-        return _path_result(model)
-    return Result(model, _core.solve(_held(model, "model"), threads))
+        _is_model(model, "model")
+        return _path_result(model.copy())
+    held = _held(model, "model")
+    return Result(model.copy(), _core.solve(held, threads))
 
 
 def _path_result(model: Model) -> Result:
-    found = path(model)
+    """The path's Result for a model of the caller's own (a copy no one else edits)."""
+    found = _follow(model)
     if found.status == 2:
         raise Error("PATH.COLLAPSE", f"{model.source}: no stable equilibrium carries the full load; "
                                      "kalvane.path(model) gives the curve to the collapse\n" + found.summary)
@@ -109,6 +112,9 @@ def solve_many(models: Iterable[Model], workers: Optional[int] = None,
             if e.message.startswith("models["):
                 raise
             raise Error(e.name, f"models[{i}]: {e.message}") from None
+    # Each result keeps its model as it was solved; a model given several times is copied once.
+    copies: dict[int, Model] = {}
+    models = [copies.setdefault(id(m), m.copy()) for m in models]
     if method == "path":
         if executor is None:
             with ThreadPoolExecutor(max_workers=workers) as threads:
@@ -285,6 +291,14 @@ def path(model: Model, loading: str = "staged", watch: Optional[tuple[int, int]]
     if callback is not None and not callable(callback):
         raise Error(DATA_ERROR, f"callback: a function of one PathPoint is expected, not {_shown(callback)}")
     _is_model(model, "model")
+    # The result keeps the model as it was followed: an edit of `model` afterwards is the
+    # caller's next model, not a change to this answer.
+    return _follow(model.copy(), loading, watch, callback)
+
+
+def _follow(model: Model, loading: str = "staged", watch: Optional[tuple[int, int]] = None,
+            callback: Optional[Callable[[PathPoint], Any]] = None) -> Path:
+    """path() on a model of the caller's own (a copy no one else edits)."""
     structure = model._structure()
     node, component = (0, 0) if watch is None else _watched(watch, model.node_count)
     told = None

@@ -11,7 +11,7 @@ import numpy as np
 import pytest
 
 import kalvane
-from conftest import EXAMPLES, SOURCE, files_in, same_run
+from conftest import EXAMPLES, SOURCE, files_in, same_bits, same_run
 
 
 def example(name):
@@ -41,6 +41,10 @@ def test_paths_side_by_side_on_threads_give_one_paths_bits():
     for result in kalvane.solve_many([model] * 8, workers=4):
         assert same_run(result, alone)
         assert result.slack.tolist() == alone.slack.tolist()
+    # The path's result keeps its model as it was followed.
+    before = alone.to_json()
+    model.areas *= 2.0
+    assert alone.to_json() == before and same_run(pickle.loads(pickle.dumps(alone)), alone)
 
 
 def test_a_process_pool_solves_as_this_process_does_and_names_a_failed_model():
@@ -57,7 +61,14 @@ def test_a_process_pool_solves_as_this_process_does_and_names_a_failed_model():
         with pytest.raises(kalvane.Error, match="^DATA_ERROR : workers: the executor decides"):
             kalvane.solve_many(models, workers=2, executor=pool)
     assert all(same_run(a, kalvane.solve(m, method="lbfgs")) for a, m in zip(pooled, models))
-    assert all(a.model is m for a, m in zip(pooled, models))
+    # Each result keeps its model as it was solved: an edit of the caller's model afterwards
+    # changes no answer already given, nor its pickle.
+    assert all(a.model is not m and same_bits(a.model.areas, m.areas) for a, m in zip(pooled, models))
+    before = pooled[0].to_json()
+    models[0].areas *= 2.0
+    models[0].nodes[5, 2] += 0.05
+    assert pooled[0].to_json() == before
+    assert same_run(pickle.loads(pickle.dumps(pooled[0])), pooled[0])
     with pytest.raises(kalvane.Error, match="^DATA_ERROR : executor: a concurrent.futures.Executor is expected"):
         kalvane.solve_many(models, executor=4)
 
