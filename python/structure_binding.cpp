@@ -90,7 +90,9 @@ py::dict structure_arrays(const structure& s) {
   a["prestress"] = array_of(force, {count});
   a["cables"] = array_of(cable, {count});
   a["gravity"] = py::make_tuple(s.gravity[0], s.gravity[1], s.gravity[2]);
-  a["title"] = s.title;
+  // An input.txt's title is whatever bytes its line holds: those that are not UTF-8 come out
+  // as U+FFFD, as kalvane.read gives them and the model file writes them.
+  a["title"] = py::reinterpret_steal<py::str>(PyUnicode_DecodeUTF8(s.title.data(), static_cast<Py_ssize_t>(s.title.size()), "replace"));
   return a;
 }
 

@@ -60,6 +60,16 @@ def test_save_and_load_give_back_every_bit(tmp_path):
     assert again.model_file_text() == (tmp_path / "model.json").read_text()
 
 
+def test_an_input_txt_whose_title_is_not_utf8_loads_with_replacement_characters(tmp_path):
+    # Its title line holds Latin-1 bytes: kalvane.load reads it as kalvane.read does (and as
+    # the model file writes it), each byte that is not UTF-8 a U+FFFD, not a UnicodeDecodeError.
+    text = (SOURCE / "examples" / "three_node" / "input.txt").read_bytes()
+    first_line_end = text.index(b"\n")
+    (tmp_path / "input.txt").write_bytes(b"Tr\xe4ger \xb5m" + text[first_line_end:])
+    loaded = kalvane.load(tmp_path)
+    assert loaded.title == kalvane.read(tmp_path / "input.txt").title == "Tr\ufffdger \ufffdm"
+
+
 def test_default_names_are_made_unique_and_clashing_names_refused():
     soft, softer = kalvane.neo_hooke(1.0), kalvane.neo_hooke(0.5)
     model = two_spans(material=[soft, softer], prestress=None, cables=None)
