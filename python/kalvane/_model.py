@@ -31,7 +31,33 @@ class Material:
     name: str = ""
 
 
+def _not_a_number(value: Any) -> bool:
+    """True for what Python or numpy would read as a number but no engineer gives as one: a
+    text ("2"), bytes, a flag (True)."""
+    return isinstance(value, (str, bytes, bool, np.bool_))
+
+
+def _numbers_only(value: Any, name: str) -> None:
+    """Refuses texts and flags anywhere in `value` (a number, a list, a table or an array),
+    which numpy would read as numbers."""
+    if isinstance(value, np.ndarray):
+        if value.dtype.kind not in "iuf":
+            _fail(DATA_ERROR, f"{name}: real numbers are expected, not an array of {value.dtype}")
+        return
+    if _not_a_number(value):
+        _fail(DATA_ERROR, f"{name}: real numbers are expected, not {value!r}")
+    try:
+        entries = np.asarray(value, dtype=object)
+    except (TypeError, ValueError):
+        return  # ragged: refused by the reading that follows, with its shape
+    for entry in entries.flat:
+        if _not_a_number(entry) or (isinstance(entry, np.ndarray) and entry.dtype.kind not in "iuf"):
+            _fail(DATA_ERROR, f"{name}: real numbers are expected, not {entry!r}")
+
+
 def _constant(value: Any, name: str) -> float:
+    if _not_a_number(value):
+        raise Error(DATA_ERROR, f"{name}: a real number is expected, not {value!r}")
     try:
         return float(value)
     except (TypeError, ValueError):
@@ -79,6 +105,7 @@ def _fail(kind, message):
 
 def _reals(value, name, columns=None):
     """`value` as a float64 array of shape (rows,) or (rows, columns), every entry finite."""
+    _numbers_only(value, name)
     try:
         a = np.array(value, dtype=np.float64)
     except (TypeError, ValueError) as e:
@@ -127,6 +154,7 @@ def _finite(values, what):
 
 def _components(at, values, name, node_count):
     """Rows (node, component) and their values, checked as the reader checks its lines."""
+    _numbers_only(at, f"{name}_at")
     at = np.array(at)
     if at.size == 0:
         at = at.reshape(0, 2)
@@ -202,9 +230,12 @@ class Model:
 
     def _checked(self):
         """Every field checked, as the arrays the core takes; stores them back normalised."""
+        if not isinstance(self.title, str):
+            _fail(DATA_ERROR, f"title: a text is expected, not {self.title!r}")
         nodes = _reals(self.nodes, "nodes", 3)
         _finite(nodes, lambda i: f"nodes[{i[0]}] (node {i[0] + 1}): the {_AXES[i[1]]} coordinate")
         n = len(nodes)
+        _numbers_only(self.bars, "bars")
         bars = np.array(self.bars)
         if bars.size == 0:
             bars = bars.reshape(0, 2)

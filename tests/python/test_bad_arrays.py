@@ -42,6 +42,12 @@ BAD = [
     pytest.param(changed(nodes=[(0.0, 0.0), (1.0, 0.0)]), r"nodes: a table of 3 real numbers a row is expected",
                  id="two coordinates a node"),
     pytest.param(changed(areas=[0.01, math.inf]), r"areas\[1\] \(bar 2\): the area is inf", id="infinite area"),
+    # Texts and flags, which numpy reads as numbers, are no engineer's numbers.
+    pytest.param(changed(areas=["0.01", "0.02"]), r"areas: real numbers are expected, not '0\.01'", id="areas as text"),
+    pytest.param(changed(areas=[True, True]), r"areas: real numbers are expected, not True", id="areas as flags"),
+    pytest.param(changed(loads=[(2, 1, True)]), r"loads: real numbers are expected, not True", id="load of True"),
+    pytest.param(changed(loads=[(True, 1, 0.05)]), r"loads: real numbers are expected, not True", id="load on node True"),
+    pytest.param(changed(title=b"bytes"), r"title: a text is expected, not b'bytes'", id="title as bytes"),
 ]
 
 
@@ -101,6 +107,9 @@ BAD_ARGUMENTS = [
     pytest.param(lambda m: kalvane.self_weight(m, 7850.0, gravity=(0.0, -9.81)), r"^gravity: three finite",
                  id="two gravity components"),
     pytest.param(lambda m: kalvane.neo_hooke("soft"), r"^c1: a real number is expected, not 'soft'", id="c1 as text"),
+    pytest.param(lambda m: kalvane.neo_hooke("2.0"), r"^c1: a real number is expected, not '2\.0'", id="c1 as a number's text"),
+    pytest.param(lambda m: kalvane.neo_hooke(2.0, weight=True), r"^weight: a real number is expected, not True",
+                 id="weight as a flag"),
     pytest.param(lambda m: kalvane.Model(**changed(settings=kalvane.Settings(memory="5"))),
                  r"^settings: memory '5' is not a number", id="setting as text"),
     pytest.param(lambda m: kalvane.read(5), r"^path: a file or folder name is expected", id="read of a number"),
