@@ -6,8 +6,10 @@
 #include <array>
 #include <memory>
 #include <optional>
+#include <string>
 
 #include "arrays.hpp"
+#include "error.hpp"
 #include "output/input_file.hpp"
 #include "path/app.hpp"
 #include "structure/model_file.hpp"
@@ -117,9 +119,26 @@ given_model given_of(const held_structure& h, const std::string& title_line) {
 
 // Without the interpreter: the structure of `g`, started and prepared.
 structure started(const held_structure& h, const given_model& g) {
-  structure s = g.as_input ? read_structure_text(g.text, g.name) : h.s;
-  path::start_structure(s);
-  return s;
+  if (!g.as_input) {
+    structure s = h.s;
+    path::start_structure(s);
+    return s;
+  }
+  try {
+    structure s = read_structure_text(g.text, g.name);
+    path::start_structure(s);
+    return s;
+  } catch (const kalvane::error& e) {
+    // The text was made here from the caller's arrays: its place ("input.txt:15: ") is no
+    // place of theirs, so the model's own name stands for it, as kalvane's own run names it.
+    std::string message = e.what();
+    const std::string place = g.name + ":";
+    if (message.rfind(place, 0) == 0) {
+      const std::size_t end = message.find(": ", place.size());
+      if (end != std::string::npos) message = h.s.base.source_name + message.substr(end);
+    }
+    throw kalvane::error(e.name, message);
+  }
 }
 
 }  // namespace

@@ -37,8 +37,8 @@ def _shown(value: Any) -> str:
 
 def _count(value: Any, name: str, least: int) -> int:
     """A whole-number argument, at least `least`."""
-    if isinstance(value, bool) or not isinstance(value, (int, np.integer)) or value < least:
-        raise Error(DATA_ERROR, f"{name}: a whole number of at least {least} is expected, not {_shown(value)}")
+    if isinstance(value, bool) or not isinstance(value, (int, np.integer)) or not least <= value <= 2**31 - 1:
+        raise Error(DATA_ERROR, f"{name}: a whole number from {least} to 2147483647 is expected, not {_shown(value)}")
     return int(value)
 
 

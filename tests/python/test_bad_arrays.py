@@ -86,8 +86,10 @@ BAD_ARGUMENTS = [
     pytest.param(lambda m: kalvane.solve_many(m), r"^models: a list of kalvane\.Model", id="one model for a list"),
     pytest.param(lambda m: kalvane.solve("input.txt"), r"^model: a kalvane\.Model is expected", id="a name for a model"),
     pytest.param(lambda m: kalvane.solve(m, threads="4"), r"^threads: a whole number", id="threads as text"),
-    pytest.param(lambda m: kalvane.solve_many([m], workers=0), r"^workers: a whole number of at least 1",
+    pytest.param(lambda m: kalvane.solve_many([m], workers=0), r"^workers: a whole number from 1 to 2147483647",
                  id="no workers"),
+    pytest.param(lambda m: kalvane.solve(m, threads=2**31), r"^threads: a whole number from 0 to 2147483647 is expected, not int",
+                 id="threads beyond 32 bits"),
     pytest.param(lambda m: kalvane.solve_combinations(m, study_cases(), {"1.5Q": {"Q": math.nan}}),
                  r"^combination '1\.5Q': the factor of load case 'Q' is nan", id="NaN factor"),
     pytest.param(lambda m: kalvane.solve_combinations(m, study_cases(), {"Q+W": {"Q": 1.0, "W": "1.5"}}),
@@ -137,6 +139,14 @@ def test_a_bad_argument_is_a_kalvane_error_naming_it(act, message):
     assert raised.value.message == raised.value.message.strip()
     assert "--" not in raised.value.message, "a Python caller is told of command-line options"
     assert re.search(message, raised.value.message), raised.value.message
+
+
+@needs_path
+def test_the_path_names_a_model_of_arrays_by_its_name_not_by_a_file_it_never_had():
+    model = kalvane.Model(**changed(nodes=[(0.0, 0.0, 0.0), (0.0, 0.0, 0.0), (1.0, 1.0, 0.0)]))
+    for run in (lambda: kalvane.path(model), lambda: kalvane.solve(model, method="lbfgs")):
+        with pytest.raises(kalvane.Error, match=r"^MODEL_ERROR : model: bar 1 has zero length"):
+            run()
 
 
 def test_a_fault_in_one_of_many_models_names_its_place():
