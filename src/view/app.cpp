@@ -279,10 +279,6 @@ view_run run_view(const options& o) {
   std::optional<load_path> curve;
   const std::string path_csv = (dir / "path.csv").string();
   if ((o.write_vtk || o.write_html) && fs::exists(path_csv)) curve = read_load_path(read_whole_file(path_csv), path_csv);
-  // The page's curve and the series alike must be the report's own path.
-  if (curve && !point_of_report(*curve, r))
-    fail(data_error, path_csv + ": no point of the path matches " + report_path +
-                         " (is it from another run? run kalvane-path again)");
   // Every text is made before any file is written, so a failure leaves no half set.
   std::vector<std::pair<std::string, std::string>> files;
   if (o.write_svg) files.emplace_back((dir / "kalvane.svg").string(), render_svg(s, picture));

@@ -74,11 +74,10 @@ load_path read_load_path(const std::string& text, const std::string& name) {
     auto [stage_end, ec] = std::from_chars(fields[0].data(), fields[0].data() + fields[0].size(), p.stage);
     if (ec != std::errc() || stage_end != fields[0].data() + fields[0].size())
       failure("'" + std::string(fields[0]) + "' is not a stage number");
-    // kalvane-path writes finite numbers only: a NaN here is no point of a path.
+    // Every point of a path has a finite load factor (its displacement may be written NaN).
     if (!parse_real(fields[1], p.load_factor) || !std::isfinite(p.load_factor))
       failure("'" + std::string(fields[1]) + "' is not a load factor");
-    if (!parse_real(fields[2], p.displacement) || !std::isfinite(p.displacement))
-      failure("'" + std::string(fields[2]) + "' is not a displacement");
+    if (!parse_real(fields[2], p.displacement)) failure("'" + std::string(fields[2]) + "' is not a displacement");
     auto [pivots_end, pivots_ec] =
         std::from_chars(fields[6].data(), fields[6].data() + fields[6].size(), p.negative_pivots);
     if (pivots_ec != std::errc() || pivots_end != fields[6].data() + fields[6].size() || p.negative_pivots < 0)
