@@ -103,6 +103,7 @@ TEST(ViewHtml, PathCsvIsReadOrRefusedWithItsLine) {
   const std::pair<std::string, std::string> bad[] = {
       {"stage,load_factor\n", "path.csv:1: expected kalvane-path's header"},
       {header + "\n1,0.5,x,0,0,0,0,regular\n", "path.csv:2: 'x' is not a displacement"},
+      {header + "\n1,nan,0,0,0,0,0,regular\n", "path.csv:2: 'nan' is not a load factor"},
       {header + "\n1,0.5,0,0,0,0,0,regular\n1,1,0,0,0,0,0\n", "path.csv:3: a row needs 8 fields, not 7"},
       {header + "\n1,0.5,0,0,0,0,0,snap\n", "path.csv:2: kind 'snap' is none of regular, limit, bifurcation"},
       {header + "\n1,0.5,0,0,0,0,-1,limit\n", "path.csv:2: '-1' is not a count of negative pivots"},
