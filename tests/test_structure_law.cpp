@@ -156,5 +156,14 @@ TEST(StructureLaw, ValuesWithoutPhysicalSenseAreRefusedNamingTheBarOrMaterial) {
     } catch (const kalvane::error& e) {
       EXPECT_NE(std::string(e.what()).find(sl.expected), std::string::npos) << e.what();
     }
+  }  // The value named as the user wrote it, in its shortest plain form, not to 17 digits.
+  kalvane::structure tiny = kalvane::structure_of(read);
+  tiny.base.bars(2).area = -0.0002;
+  try {
+    kalvane::prepare(tiny);
+    ADD_FAILURE() << "a negative area accepted";
+  } catch (const kalvane::error& e) {
+    EXPECT_TRUE(std::string(e.what()).ends_with("the area must be positive and finite, not -0.0002")) << e.what();
   }
+
 }

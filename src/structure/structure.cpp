@@ -1,14 +1,23 @@
 #include "structure/structure.hpp"
 
+#include <charconv>
 #include <cmath>
+#include <string>
 
 #include "error.hpp"
-#include "structure/files.hpp"
 #include "structure/law.hpp"
 
 namespace kalvane {
 
 namespace {
+
+// A value as a message names it: the shortest digits that read back to it, in plain notation
+// where that is as plain as %g's (-0.0002, not -2e-04 or -0.00020000000000000001).
+std::string value_text(double value) {
+  char text[32];
+  const auto end = std::to_chars(text, text + sizeof text, value, std::chars_format::general).ptr;
+  return std::string(text, end);
+}
 
 bool positive(double value) { return std::isfinite(value) && value > 0.0; }
 
@@ -67,20 +76,20 @@ void validate(const structure& s) {
   for (const material& mat : s.materials) {
     switch (mat.law) {
       case axial_law::neo_hooke:
-        if (!positive(mat.c1)) refuse_material(s, mat, "c1 must be positive and finite, not " + shortest_real(mat.c1));
+        if (!positive(mat.c1)) refuse_material(s, mat, "c1 must be positive and finite, not " + value_text(mat.c1));
         break;
       case axial_law::mooney_rivlin:
         if (!std::isfinite(mat.c1) || !std::isfinite(mat.c2) || !positive(mat.c1 + mat.c2))
-          refuse_material(s, mat, "c1 + c2 must be positive and finite, not " + shortest_real(mat.c1) + " + " +
-                                      shortest_real(mat.c2));
+          refuse_material(s, mat, "c1 + c2 must be positive and finite, not " + value_text(mat.c1) + " + " +
+                                      value_text(mat.c2));
         break;
       case axial_law::linear_elastic:
-        if (!positive(mat.E)) refuse_material(s, mat, "E must be positive and finite, not " + shortest_real(mat.E));
+        if (!positive(mat.E)) refuse_material(s, mat, "E must be positive and finite, not " + value_text(mat.E));
         break;
     }
     if (!std::isfinite(mat.weight) || mat.weight < 0.0)
       refuse_material(s, mat, "the weight per unit volume must be zero or positive and finite, not " +
-                                  shortest_real(mat.weight));
+                                  value_text(mat.weight));
   }
   const model& m = s.base;
   if (s.members.size() != static_cast<std::size_t>(bar_count(m)))
@@ -92,12 +101,12 @@ void validate(const structure& s) {
       refuse_bar(s, b, "its material " + std::to_string(mem.material + 1) + " is not one of the model's " +
                            std::to_string(s.materials.size()));
     const double area = m.bars(b).area;
-    if (!positive(area)) refuse_bar(s, b, "the area must be positive and finite, not " + shortest_real(area));
+    if (!positive(area)) refuse_bar(s, b, "the area must be positive and finite, not " + value_text(area));
     if (mem.rest_length && mem.prestress) refuse_bar(s, b, "a rest length and a prestress are both given");
     if (mem.rest_length && !positive(*mem.rest_length))
-      refuse_bar(s, b, "the rest length must be positive and finite, not " + shortest_real(*mem.rest_length));
+      refuse_bar(s, b, "the rest length must be positive and finite, not " + value_text(*mem.rest_length));
     if (mem.prestress && !std::isfinite(*mem.prestress))
-      refuse_bar(s, b, "the prestress must be finite, not " + shortest_real(*mem.prestress));
+      refuse_bar(s, b, "the prestress must be finite, not " + value_text(*mem.prestress));
   }
   bool weighty = false;
   for (const material& mat : s.materials) weighty = weighty || mat.weight > 0.0;
@@ -112,14 +121,14 @@ void prepare(structure& s) {
   for (int32_t b = 1; b <= bar_count(m); ++b) {
     member& mem = s.members[static_cast<std::size_t>(b - 1)];
     const double drawn = m.bars(b).length0;
-    if (!positive(drawn)) refuse_bar(s, b, "its drawn length must be positive and finite, not " + shortest_real(drawn));
+    if (!positive(drawn)) refuse_bar(s, b, "its drawn length must be positive and finite, not " + value_text(drawn));
     if (mem.rest_length) {
       mem.rest = *mem.rest_length;
     } else if (mem.prestress) {
       const material& mat = material_of(s, b);
       const std::optional<double> lambda = stretch_for_force(mat, mem.behaviour, m.bars(b).area, *mem.prestress);
       if (!lambda)
-        refuse_bar(s, b, "a prestress of " + shortest_real(*mem.prestress) + " cannot be carried by " +
+        refuse_bar(s, b, "a prestress of " + value_text(*mem.prestress) + " cannot be carried by " +
                              (mem.behaviour == bar_behaviour::cable ? std::string("a cable") : std::string("a bar")) +
                              " of " + law_name(mat.law) + " material \"" + mat.name + "\"");
       mem.rest = drawn / *lambda;
