@@ -2,7 +2,9 @@
 
 #include <filesystem>
 
+#include "check/freshness.hpp"
 #include "check_fixture.hpp"
+#include "error.hpp"
 
 namespace {
 
@@ -80,4 +82,18 @@ TEST(CheckFreshness, AnOlderReportIsRefusedByBothPrograms) {
   kalvane_test::write_file(folder / "input.txt", read_file(source_path("examples/three_node/input.txt")));
   fs::last_write_time(folder / "output.txt", fs::last_write_time(folder / "input.txt"));
   EXPECT_EQ(view(folder).status, 0);
+}
+
+// A model file's report is kalvane-path's: an older one is told to be run again by that name.
+TEST(CheckFreshness, AnOlderReportOfAModelFileNamesKalvanePath) {
+  scratch_folder folder;
+  kalvane_test::write_file(folder / "output.txt", "report\n");
+  kalvane_test::write_file(folder / "model.json", "{}\n");
+  touch_after(folder / "model.json", folder / "output.txt", 1);
+  try {
+    kalvane::require_newer((folder / "model.json"), (folder / "output.txt"));
+    ADD_FAILURE() << "an older report accepted";
+  } catch (const kalvane::error& e) {
+    EXPECT_TRUE(std::string(e.what()).ends_with("(did the last run fail? run kalvane-path again)")) << e.what();
+  }
 }
