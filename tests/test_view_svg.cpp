@@ -201,6 +201,17 @@ TEST(ViewSvg, ProjectionsAndMagnificationMoveTheDrawingAsAsked) {
   EXPECT_NEAR(auto_magnification(star()), 0.1 * 2 * std::sqrt(2.0) / 0.2, 1e-12);
   EXPECT_EQ(auto_magnification(star(0.0)), 1.0);
   EXPECT_NE(render_svg(star(), {projection::iso, true, 1.0}).find("\xC3\x97" "1.414 (auto"), std::string::npos);
+  // A displacement whose square overflows still gets its factor, not 1.
+  EXPECT_NEAR(auto_magnification(star(1e200)), 0.1 * 2 * std::sqrt(2.0) / 1e200, 1e-12 * 1.414e-201);
+}
+
+// Stresses near the largest double: the legend's band edges stay finite.
+TEST(ViewSvg, TheLegendOfStressesNearTheLargestDoubleIsFinite) {
+  auto m = make_model({{0, 0, 0}, {1, 0, 0}}, {{1, 2, 1}});
+  auto r = report_text(3, 0.5, {{0, 0, 0}, {0.1, 0, 0}}, {}, {1e308});
+  auto doc = parse_xml(render_svg(match(m, read_report(r, "o"), "i", "o"), {}));
+  EXPECT_EQ(texts_holding(doc, "+1e+308"), 1u);
+  EXPECT_EQ(texts_holding(doc, "inf"), 0u);
 }
 
 // The isometric view looks along the legs of this roof and draws them as points; the

@@ -170,7 +170,8 @@ void append_legend(std::string& out, const std::pair<std::string, std::string>& 
   for (int edge = bands_per_sign; edge >= -bands_per_sign; --edge) {
     if (edge != 0 && !(limit > 0)) continue;  // every bar unstressed: the scale has no range
     const int y = band_top + (bands_per_sign - edge) * band_height + 45;
-    const double value = limit * edge / bands_per_sign;
+    // The ratio first: a limit near the largest double times 6 would overflow.
+    const double value = limit * (static_cast<double>(edge) / bands_per_sign);
     append_text(out, legend_text, y, 115, edge == 0 ? "0" : number_text("%+.3g", value));
   }
   append_text(out, legend_left, bands_bottom + 230, 115, "compression");
@@ -254,14 +255,14 @@ double auto_magnification(const scene& s) {
     lo = {std::min(lo.x, p.x), std::min(lo.y, p.y), std::min(lo.z, p.z)};
     hi = {std::max(hi.x, p.x), std::max(hi.y, p.y), std::max(hi.z, p.z)};
   }
+  // hypot: squares of lengths beyond 1e154 would overflow, and the factor fall back to 1.
   double largest = 0.0;
   for (const vec3& d : s.displacement) {
-    double size = std::sqrt(d.x * d.x + d.y * d.y + d.z * d.z);
+    const double size = std::hypot(d.x, d.y, d.z);
     if (std::isfinite(size)) largest = std::max(largest, size);
   }
   if (s.initial.empty() || !(largest > 0.0)) return 1.0;
-  const double diagonal = std::sqrt((hi.x - lo.x) * (hi.x - lo.x) + (hi.y - lo.y) * (hi.y - lo.y) +
-                                    (hi.z - lo.z) * (hi.z - lo.z));
+  const double diagonal = std::hypot(hi.x - lo.x, hi.y - lo.y, hi.z - lo.z);
   if (!(diagonal > 0.0) || !std::isfinite(diagonal)) return 1.0;
   return 0.1 * diagonal / largest;
 }
