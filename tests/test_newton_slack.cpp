@@ -402,19 +402,29 @@ nm::structure slack_held(double load_on_2) {
   return s;
 }
 
+// `input` in steel, its bars 1 and 2 cables cut to `rest`, and its path to full load.
+struct cut_cables {
+  kalvane::structure s;
+  kn::path_finding path;
+};
+cut_cables followed_with_cables_cut_to(const scratch_folder& folder, const nm::structure& input, double rest) {
+  cut_cables c{steel(folder, input, {1, 2}), {}};
+  c.s.members[0].rest_length = c.s.members[1].rest_length = rest;
+  kalvane::prepare(c.s);
+  kn::stiffness_pattern pattern = kn::pattern_of(c.s.base);
+  kn::factorisation f;
+  c.path = kn::follow_path(c.s, pattern, f);
+  return c;
+}
+
 TEST(NewtonSlack, NodeHeldOnlyBySlackCables_HeldWithoutLoadAndNamedWithOne) {
   scratch_folder folder;
   {
-    kalvane::structure s = steel(folder, slack_held(0.0), {1, 2});
-    s.members[0].rest_length = s.members[1].rest_length = 1100.0;
-    kalvane::prepare(s);
+    const auto [s, path] = followed_with_cables_cut_to(folder, slack_held(0.0), 1100.0);
     const std::vector<kn::slack_group> groups = kn::slack_groups(s, kn::vector(static_cast<std::size_t>(s.base.free_count), 0.0));
     ASSERT_EQ(1u, groups.size());
     EXPECT_EQ(std::vector<int32_t>{2}, groups[0].nodes);
     EXPECT_FALSE(groups[0].loaded);
-    kn::stiffness_pattern pattern = kn::pattern_of(s.base);
-    kn::factorisation f;
-    const kn::path_finding path = kn::follow_path(s, pattern, f);
     ASSERT_TRUE(reached_full_load(path));
     EXPECT_EQ(std::vector<int32_t>{2}, path.held_nodes);
     for (int c = 1; c <= 3; ++c) EXPECT_EQ(0.0, path.x[at(s.base, 2, c)]) << c;
@@ -425,12 +435,7 @@ TEST(NewtonSlack, NodeHeldOnlyBySlackCables_HeldWithoutLoadAndNamedWithOne) {
     // while they stay at zero force: it stays where it is drawn, to the bit.
     nm::structure below = slack_held(0.0);
     below.nodes[1] = {0.0, 0.0, -500.0};
-    kalvane::structure s = steel(folder, below, {1, 2});
-    s.members[0].rest_length = s.members[1].rest_length = 1200.0;
-    kalvane::prepare(s);
-    kn::stiffness_pattern pattern = kn::pattern_of(s.base);
-    kn::factorisation f;
-    const kn::path_finding path = kn::follow_path(s, pattern, f);
+    const auto [s, path] = followed_with_cables_cut_to(folder, below, 1200.0);
     ASSERT_TRUE(reached_full_load(path));
     EXPECT_EQ(std::vector<int32_t>{2}, path.held_nodes);
     for (int c = 1; c <= 3; ++c) EXPECT_EQ(0.0, path.x[at(s.base, 2, c)]) << c;
@@ -467,12 +472,7 @@ TEST(NewtonSlack, ANodeOnCablesCutLongFallsOntoThemAtTheFirstLoad) {
     const double P = 500.0, EA = E * 100.0;
     nm::structure input = slack_held(P);
     if (held_across) input.prescribed.push_back({2, 2, 0.0});
-    kalvane::structure s = steel(folder, input, {1, 2});
-    s.members[0].rest_length = s.members[1].rest_length = 1100.0;
-    kalvane::prepare(s);
-    kn::stiffness_pattern pattern = kn::pattern_of(s.base);
-    kn::factorisation f;
-    const kn::path_finding path = kn::follow_path(s, pattern, f);
+    const auto [s, path] = followed_with_cables_cut_to(folder, input, 1100.0);
     ASSERT_TRUE(reached_full_load(path));
     const int loads_stage = path.stage;
     std::vector<int32_t> taut;
