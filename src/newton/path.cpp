@@ -207,9 +207,9 @@ start_outcome start_stage(path_work& w, walk& k, path_state& a, bool held) {
   // where it falls onto its cables at the first load.
   std::vector<std::uint8_t> slack;
   if (w.cables) slack_flags(w.scaled, a.x, slack);
-  const bool slack_held = std::find(slack.begin(), slack.end(), 1) != slack.end();
-  if (!held || slack_held) {
-    a.energy = evaluate(w.scaled, a.x, &w.pattern, !slack_held).energy;
+  const bool any_slack = std::find(slack.begin(), slack.end(), 1) != slack.end();
+  if (!held || any_slack) {
+    a.energy = evaluate(w.scaled, a.x, &w.pattern, !any_slack).energy;
     a.at = factorise(w.f, w.pattern);
     ++w.factorisations;
   }
