@@ -114,7 +114,10 @@ def solve_many(models: Iterable[Model], workers: Optional[int] = None,
             raise Error(e.name, f"models[{i}]: {e.message}") from None
     # Each result keeps its model as it was solved; a model given several times is copied once.
     copies: dict[int, Model] = {}
-    models = [copies.setdefault(id(m), m.copy()) for m in models]
+    for m in models:
+        if id(m) not in copies:
+            copies[id(m)] = m.copy()
+    models = [copies[id(m)] for m in models]
     if method == "path":
         if executor is None:
             with ThreadPoolExecutor(max_workers=workers) as threads:
