@@ -92,7 +92,8 @@ py::dict structure_arrays(const structure& s) {
   a["gravity"] = py::make_tuple(s.gravity[0], s.gravity[1], s.gravity[2]);
   // An input.txt's title is whatever bytes its line holds: those that are not UTF-8 come out
   // as U+FFFD, as kalvane.read gives them and the model file writes them.
-  a["title"] = py::reinterpret_steal<py::str>(PyUnicode_DecodeUTF8(s.title.data(), static_cast<Py_ssize_t>(s.title.size()), "replace"));
+  const auto title_bytes = static_cast<Py_ssize_t>(s.title.size());
+  a["title"] = py::reinterpret_steal<py::str>(PyUnicode_DecodeUTF8(s.title.data(), title_bytes, "replace"));
   return a;
 }
 

@@ -23,8 +23,9 @@ void put_real(std::string& out, double v) {
   int length = ec == std::errc() ? static_cast<int>(end - buffer) : field_width + 1;
   // A number without a decimal point is an integer to the solver, and the first of a spring
   // table's line then names a degree of freedom: a cable's "0" force refused the deck.
-  if (ec == std::errc() && std::string_view(buffer, static_cast<std::size_t>(length)).find('.') == std::string_view::npos) {
-    const auto mantissa = static_cast<int>(std::string_view(buffer, static_cast<std::size_t>(length)).find_first_of("eE"));
+  const std::string_view written(buffer, ec == std::errc() ? static_cast<std::size_t>(length) : 0);
+  if (ec == std::errc() && written.find('.') == std::string_view::npos) {
+    const auto mantissa = static_cast<int>(written.find_first_of("eE"));
     const int at = mantissa < 0 ? length : mantissa;
     std::memmove(buffer + at + 1, buffer + at, static_cast<std::size_t>(length - at));
     buffer[at] = '.';

@@ -64,7 +64,8 @@ void decide(findings& f, bool strict) {
     f.status = 3;
     f.verdict = "not certified: not a minimum (" + std::to_string(f.stability.negative) + " negative and " +
                 std::to_string(f.stability.zero) + " zero pivots): a saddle or a mechanism";
-    if (!f.cables.held_by_slack.empty()) f.verdict += "; nothing holds " + newton::nodes_text(f.cables.held_by_slack) + " but slack cables";
+    if (!f.cables.held_by_slack.empty())
+      f.verdict += "; nothing holds " + newton::nodes_text(f.cables.held_by_slack) + " but slack cables";
     return;
   }
   // A refinement that reached no equilibrium leaves the report's digits unknown.

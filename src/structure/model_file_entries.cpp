@@ -143,9 +143,11 @@ form_group form_group_of(const gathered& g, const json& v, std::size_t at, std::
         p.refuse(place, name + ": \"bars\" is a list of one or more bar numbers, found " + describe(value));
       for (const json& b : value) {
         place = p.next_token(place + 1);  // past the '[' or the last number
-        const bool whole = b.is_number_integer() || b.is_number_unsigned();
-        const int64_t bar = !whole ? 0 : b.is_number_unsigned() ? static_cast<int64_t>(std::min<uint64_t>(b.get<uint64_t>(), static_cast<uint64_t>(std::numeric_limits<int64_t>::max()))) : b.get<int64_t>();
-        if (!whole || bar < 1 || bar > std::numeric_limits<int32_t>::max())
+        int64_t bar = 0;  // anything but a whole number stays 0, refused below
+        constexpr auto largest = static_cast<uint64_t>(std::numeric_limits<int64_t>::max());
+        if (b.is_number_unsigned()) bar = static_cast<int64_t>(std::min<uint64_t>(b.get<uint64_t>(), largest));
+        else if (b.is_number_integer()) bar = b.get<int64_t>();
+        if (bar < 1 || bar > std::numeric_limits<int32_t>::max())
           p.refuse(place, name + ": \"bars\" holds " + describe(b) + ", not a bar number (bars count from 1)");
         group.bars.push_back(static_cast<int32_t>(bar));
         while (place < p.text.size() && p.text[place] != ',' && p.text[place] != ']') ++place;
