@@ -9,7 +9,7 @@ import numpy.typing as npt
 
 from . import _core
 from ._errors import DATA_ERROR, Error, path_argument
-from ._model import Model, _from_arrays
+from ._model import Model, _from_arrays, _text_or_flag_in
 
 FORM_STATUS = {"found": 0, "targets not met": 2}
 """kalvane-form's exit status for each outcome."""
@@ -74,8 +74,7 @@ def _per_bar(value: Any, name: str, count: int, none_allowed: bool) -> Optional[
     if value is None:
         return None
     # numpy reads "2" and True as numbers; a density given as text or a flag is a mistake.
-    source = np.asarray(value) if not isinstance(value, (str, bytes, bool)) else None
-    if source is None or source.dtype.kind not in "iuf":
+    if _text_or_flag_in(value) is not None:
         raise Error(DATA_ERROR, f"{name}: a number or {count} numbers (one per bar) are expected, "
                                 f"not {value!r}")
     try:

@@ -37,22 +37,28 @@ def _not_a_number(value: Any) -> bool:
     return isinstance(value, (str, bytes, bool, np.bool_))
 
 
-def _numbers_only(value: Any, name: str) -> None:
-    """Refuses texts and flags anywhere in `value` (a number, a list, a table or an array),
-    which numpy would read as numbers."""
+def _text_or_flag_in(value: Any) -> Optional[str]:
+    """The first text or flag anywhere in `value` (a number, a list, a table or an array),
+    which numpy would read as a number, in words; None where there is none."""
     if isinstance(value, np.ndarray):
-        if value.dtype.kind not in "iuf":
-            _fail(DATA_ERROR, f"{name}: real numbers are expected, not an array of {value.dtype}")
-        return
+        return None if value.dtype.kind in "iuf" else f"an array of {value.dtype}"
     if _not_a_number(value):
-        _fail(DATA_ERROR, f"{name}: real numbers are expected, not {value!r}")
+        return repr(value)
     try:
         entries = np.asarray(value, dtype=object)
     except (TypeError, ValueError):
-        return  # ragged: refused by the reading that follows, with its shape
+        return None  # ragged: refused by the reading that follows, with its shape
     for entry in entries.flat:
         if _not_a_number(entry) or (isinstance(entry, np.ndarray) and entry.dtype.kind not in "iuf"):
-            _fail(DATA_ERROR, f"{name}: real numbers are expected, not {entry!r}")
+            return repr(entry)
+    return None
+
+
+def _numbers_only(value: Any, name: str) -> None:
+    """Refuses texts and flags anywhere in `value`, naming the first."""
+    found = _text_or_flag_in(value)
+    if found is not None:
+        _fail(DATA_ERROR, f"{name}: real numbers are expected, not {found}")
 
 
 def _constant(value: Any, name: str) -> float:

@@ -95,21 +95,17 @@ double path_dot(const path_work& w, const vector& ax, double at, const vector& b
 
 bool settle(path_work& w, path_state& p, const vector* along_x, double along_t, bool reuse) {
   apply_stage(w.scaled, w.full, w.stage, p.t);
-  bool fresh = !(reuse && w.near_factorisation);
-  if (!fresh) {
+  residual_rate(w.scaled, w.full, w.stage, p.t, p.x, w.rate);  // p's, whichever factorisation serves
+  if (reuse && w.near_factorisation && curvature_holds(w, p)) {
     p.energy = evaluate(w.scaled, p.x).energy;
     p.at = w.near_inertia;
-    residual_rate(w.scaled, w.full, w.stage, p.t, p.x, w.rate);
-    fresh = !curvature_holds(w, p);
-  }
-  if (fresh) {
+  } else {
     p.energy = evaluate(w.scaled, p.x, &w.pattern).energy;
     p.at = factorise(w.f, w.pattern);
     ++w.factorisations;
   }
   w.near_factorisation = false;
   if (!w.f.ok) return false;
-  residual_rate(w.scaled, w.full, w.stage, p.t, p.x, w.rate);
   return tangent_from(w, p, along_x, along_t);
 }
 

@@ -142,7 +142,7 @@ std::vector<int32_t> nodes_held_by_slack(const structure& s, const vector& x, bo
 
 enum class start_outcome { ready, mechanism, failed };
 
-// The start judged a little way past it, where cables at their rest lengths that the
+// The start judged a little way past it (`before`: the cables slack at a), where cables at their rest lengths that the
 // stage's first rise leaves shorter are slack (no stiffness, no steering springs). Two ways
 // on are tried: the stage's own rise with every node where it is (rest lengths that grow
 // slacken cables, and what only those held is held by nothing), and, from a stiff start,
@@ -151,9 +151,8 @@ enum class start_outcome { ready, mechanism, failed };
 // structure there is not stiff, `stiff` turns false, and w.pattern and w.rate hold the
 // stiffness and the rate there, for what nothing holds and whether the loads pull it;
 // otherwise a's own are restored.
-void judge_past_start(path_work& w, path_state& a, bool& stiff) {
-  std::vector<std::uint8_t> before, after;
-  slack_flags(w.scaled, a.x, before);
+void judge_past_start(path_work& w, path_state& a, const std::vector<std::uint8_t>& before, bool& stiff) {
+  std::vector<std::uint8_t> after;
   auto slackens_at = [&](const path_state& p) {
     apply_stage(w.scaled, w.full, w.stage, p.t);
     slack_flags(w.scaled, p.x, after);
@@ -187,7 +186,7 @@ void judge_past_start(path_work& w, path_state& a, bool& stiff) {
     return;
   }
   apply_stage(w.scaled, w.full, w.stage, 0.0);
-  evaluate(w.scaled, a.x, &w.pattern, std::find(before.begin(), before.end(), 1) == before.end());
+  evaluate(w.scaled, a.x, &w.pattern, std::find(before.begin(), before.end(), 1) == before.end());  // as start_stage did
   a.at = factorise(w.f, w.pattern);
   ++w.factorisations;
 }
@@ -215,7 +214,7 @@ start_outcome start_stage(path_work& w, walk& k, path_state& a, bool held) {
   }
   residual_rate(w.scaled, w.full, w.stage, a.t, a.x, w.rate);
   bool stiff = w.f.ok && a.at.minimum();
-  if (w.cables) judge_past_start(w, a, stiff);
+  if (w.cables) judge_past_start(w, a, slack, stiff);
   bool ready = stiff;
   if (!ready) {
     const std::vector<std::size_t> free = held_by_nothing(w.pattern);
