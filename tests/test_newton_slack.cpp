@@ -440,10 +440,15 @@ TEST(NewtonSlack, NodeHeldOnlyBySlackCables_HeldWithoutLoadAndNamedWithOne) {
     EXPECT_EQ(std::vector<int32_t>{2}, path.held_nodes);
     for (int c = 1; c <= 3; ++c) EXPECT_EQ(0.0, path.x[at(s.base, 2, c)]) << c;
   }
-  {
+  for (const bool held_across : {false, true}) {
     // With a load on it, and rest lengths so long that nothing catches it within any
-    // structure's reach: no equilibrium holds node 2, and the path names it.
-    kalvane::structure s = steel(folder, slack_held(500.0), {1, 2});
+    // structure's reach: no equilibrium holds node 2, and the path names it; held across
+    // the cables' plane too, since that support does not bear the load.
+    SCOPED_TRACE(held_across ? "node 2 held in Y" : "node 2 free");
+    nm::structure input = slack_held(500.0);
+    if (held_across) input.prescribed.push_back({2, 2, 0.0});
+    scratch_folder own;
+    kalvane::structure s = steel(own, input, {1, 2});
     s.members[0].rest_length = s.members[1].rest_length = 1e9;
     kalvane::prepare(s);
     const std::vector<kn::slack_group> groups = kn::slack_groups(s, kn::vector(static_cast<std::size_t>(s.base.free_count), 0.0));
@@ -548,12 +553,27 @@ TEST(NewtonSlack, GroupJoinedByATautBarIsOneGroupAndASupportHoldsIt) {
   ASSERT_EQ(1u, groups.size());
   EXPECT_EQ((std::vector<int32_t>{2, 3}), groups[0].nodes);
   EXPECT_FALSE(groups[0].loaded);
-  input.prescribed.push_back({3, 3, 0.0});
-  scratch_folder other;
-  kalvane::structure held = steel(other, input, {1, 3});
-  held.members[0].rest_length = held.members[2].rest_length = 1100.0;
-  kalvane::prepare(held);
-  EXPECT_TRUE(kn::slack_groups(held, kn::vector(static_cast<std::size_t>(held.base.free_count), 0.0)).empty());
+  // Node 3 held in Z: nothing holds the pair in X or Y, so it stays a group, and a load in Z
+  // alone (borne by that support) leaves it unloaded; held along all three axes, the
+  // support holds it.
+  auto groups_with = [&](const std::vector<nm::value_line>& prescribed, const std::vector<nm::value_line>& loads) {
+    nm::structure variant = input;
+    variant.prescribed.insert(variant.prescribed.end(), prescribed.begin(), prescribed.end());
+    variant.loads = loads;
+    scratch_folder other;
+    kalvane::structure held = steel(other, variant, {1, 3});
+    held.members[0].rest_length = held.members[2].rest_length = 1100.0;
+    kalvane::prepare(held);
+    return kn::slack_groups(held, kn::vector(static_cast<std::size_t>(held.base.free_count), 0.0));
+  };
+  groups = groups_with({{3, 3, 0.0}}, {{2, 3, -100.0}});
+  ASSERT_EQ(1u, groups.size());
+  EXPECT_EQ((std::vector<int32_t>{2, 3}), groups[0].nodes);
+  EXPECT_FALSE(groups[0].loaded);
+  groups = groups_with({{3, 3, 0.0}}, {{2, 1, 100.0}});
+  ASSERT_EQ(1u, groups.size());
+  EXPECT_TRUE(groups[0].loaded);
+  EXPECT_TRUE(groups_with({{3, 1, 0.0}, {3, 2, 0.0}, {3, 3, 0.0}}, {{2, 1, 100.0}}).empty());
 }
 
 TEST(NewtonSlack, ACascadeOfHoggingCablesGoingSlackTogetherIsCrossedToFullLoad) {

@@ -68,12 +68,14 @@ std::vector<slack_group> slack_groups(const structure& s, const vector& x) {
     }
     root[find(n1)] = find(n2);
   }
-  // A set with a supported component is held; one with no slack cable is not one of ours.
+  // A set is held along each axis on which one of its nodes is supported (or prescribed): a
+  // node held in Z alone still moves in X and Y. Held along all three, or with no slack
+  // cable, it is not one of ours.
   std::vector<std::uint8_t> held(nodes, 0), slack_touched(nodes, 0);
   for (std::size_t i = 0; i < nodes; ++i) {
     const std::size_t r = find(i);
     for (int c = 1; c <= 3; ++c)
-      if (m.dof_map(static_cast<int32_t>(i + 1), c) > m.free_count) held[r] = 1;
+      if (m.dof_map(static_cast<int32_t>(i + 1), c) > m.free_count) held[r] |= static_cast<std::uint8_t>(1u << (c - 1));
     if (touches_slack[i]) slack_touched[r] = 1;
   }
   std::vector<slack_group> groups;
@@ -81,7 +83,7 @@ std::vector<slack_group> slack_groups(const structure& s, const vector& x) {
   std::vector<double> size(nodes, 0.0);
   for (std::size_t i = 0; i < nodes; ++i) {
     const std::size_t r = find(i);
-    if (held[r] || !slack_touched[r]) continue;
+    if (held[r] == 7 || !slack_touched[r]) continue;
     if (group_of[r] < 0) group_of[r] = static_cast<long>(groups.size()), groups.emplace_back();
     slack_group& g = groups[static_cast<std::size_t>(group_of[r])];
     g.nodes.push_back(static_cast<int32_t>(i + 1));
@@ -94,7 +96,9 @@ std::vector<slack_group> slack_groups(const structure& s, const vector& x) {
   for (std::size_t r = 0; r < nodes; ++r) {
     if (group_of[r] < 0) continue;
     slack_group& g = groups[static_cast<std::size_t>(group_of[r])];
-    const double resultant = std::max({std::fabs(g.load[0]), std::fabs(g.load[1]), std::fabs(g.load[2])});
+    double resultant = 0.0;  // along the axes on which nothing holds the set
+    for (int c = 0; c < 3; ++c)
+      if (!(held[r] & (1u << c))) resultant = std::max(resultant, std::fabs(g.load[c]));
     g.loaded = resultant > rounding_of(size[r]);
   }
   return groups;

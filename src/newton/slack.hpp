@@ -41,11 +41,12 @@ struct flip_counter {
 };
 
 // A set of free nodes joined by members that carry force, joined to the rest of the
-// structure only by slack cables and touching no support: nothing holds it.
+// structure only by slack cables, and supported along no more than two axes: nothing holds
+// it along the others.
 struct slack_group {
   std::vector<int32_t> nodes;     // in rising order
   double load[3] = {0.0, 0.0, 0.0};  // the resultant of its loads
-  bool loaded = false;            // the resultant is more than rounding of its loads
+  bool loaded = false;            // along an axis nothing holds, more than rounding of its loads
 };
 
 // The groups at x, the structure at its current loads (live and self-weight as applied).
