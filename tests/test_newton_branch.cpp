@@ -248,6 +248,48 @@ TEST(NewtonBranch, AStarDomeUnderCrownAndRingLoadsEndsStableBelowTheSymmetricSad
   EXPECT_LT(kn::evaluate(full, path.x).energy, kn::evaluate(full, saddle).energy);
 }
 
+// Two bars in line from node 1 to node 3, node 2 between them pulled along the line and free
+// across it in Y. Along the line the first bar stretches and the second shortens, and across
+// it their stiffness, nil unloaded, is negative as soon as the load rises: the straight
+// state bifurcates at load factor 0. The stable state is bent: node 2 off the line, where
+// N1 / l1 = -N2 / l2 = P / 2L (the balance across the line and along it), so each bar's length
+// follows from its own force, and node 2 from the two lengths.
+TEST(NewtonBranch, TwoBarsInLinePulledAtTheirJointBendAtOnce) {
+  const double L = 1000.0, A = 100.0, P = 40000.0;
+  nm::structure s;
+  s.title = "two bars in line";
+  s.nodes = {{0.0, 0.0, 0.0}, {L, 0.0, 0.0}, {2.0 * L, 0.0, 0.0}};
+  s.bars = {{1, 2, A}, {2, 3, A}};
+  nm::hold(s, 1);
+  nm::hold(s, 3);
+  nm::hold(s, 2, 3, 3);
+  s.loads = {{2, 1, P}};
+  scratch_folder folder;
+  const kalvane::model m = nm::prepared(folder, s);
+  traced trace;
+  const kn::path_finding path = follow(m, trace);
+  ASSERT_TRUE(reached_full_load(path)) << kn::outcome_name(path.outcome);
+  ASSERT_GE(path.events.size(), 2u);
+  EXPECT_EQ(path.events[0].kind, kn::event_kind::bifurcation);
+  EXPECT_EQ(path.events[0].load_factor, 0.0);
+  EXPECT_EQ(path.events[1].kind, kn::event_kind::branch_switch);
+  EXPECT_GT(path.smallest_pivot, 0.0);
+  // The length at which a bar's force over its length is `ratio` (bisection: rising in l).
+  auto length_for = [&](double ratio) {
+    double low = 0.5 * L, high = 2.0 * L;
+    for (int k = 0; k < 200; ++k) {
+      const double mid = 0.5 * (low + high), stretch = mid / L;
+      (A * s.c1 * (stretch - 1.0 / (stretch * stretch)) / mid < ratio ? low : high) = mid;
+    }
+    return 0.5 * (low + high);
+  };
+  const double l1 = length_for(0.5 * P / L), l2 = length_for(-0.5 * P / L);
+  const double u = (l1 * l1 - l2 * l2) / (4.0 * L), v = std::sqrt(l1 * l1 - (L + u) * (L + u));
+  EXPECT_NEAR(u, path.x[at(m, 2, 1)], 1e-9 * L);
+  EXPECT_NEAR(v, std::fabs(path.x[at(m, 2, 2)]), 1e-6 * v);
+  for (std::size_t i = 2; i < trace.points.size(); ++i) EXPECT_EQ(trace.points[i].negative_pivots, 0) << i;
+}
+
 }  // namespace
 
 // A jump that finds no stable state names its own reason in the route, each its own words.

@@ -30,6 +30,7 @@ struct walk {
   // their motion (a line of bars pulled across itself moves sideways at once, though its
   // rate there is zero), so the first step may turn from it as sharply as it must.
   bool start_held = false;
+  std::vector<std::size_t> held_at_start = {};  // those components
 };
 
 // `equilibrium` is false for a cable's event placed by interpolation between two points.
@@ -223,6 +224,8 @@ start_outcome start_stage(path_work& w, walk& k, path_state& a, bool held) {
     ++w.factorisations;
   }
   k.start_held = ready && !stiff;
+  k.held_at_start.clear();
+  if (k.start_held) k.held_at_start = held_by_nothing(w.pattern);
   if (ready) {
     tangent_from(w, a);
     weigh_by_start(w, a.speed);
@@ -300,17 +303,40 @@ enum class route_step { moved, collapsed };
 // stable state is left (a limit point, unstable bifurcated branches), a jump at the event's
 // load to the stable state the structure falls into. Emits the event and what follows it,
 // and leaves the state the path goes on from in `next`.
+// The first point of the branch onto which a start bifurcates: the minimum of the energy at
+// the small load factor t, from the start disturbed along the mode (the start's own state
+// there is a saddle). False when that minimum is not stable or not found.
+bool branch_from_start(path_work& w, const path_state& start, const vector& mode, double t, path_state& b) {
+  const double size = max_abs(mode);
+  if (!(size > 0.0) || !std::isfinite(size)) return false;
+  apply_stage(w.scaled, w.full, w.stage, t);
+  b.x = start.x;
+  const double kick = w.settings.jump_kick * extent_of(w.full.base) / size;
+  for (std::size_t q = 0; q < b.x.size(); ++q) b.x[q] += kick * mode[q];
+  const minimise_result r = minimise_energy(w.scaled, b.x, w.pattern, w.f);
+  w.newton_steps += r.steps;
+  w.factorisations += r.factorisations;
+  if (!r.converged) return false;
+  b.t = t;
+  b.newton_steps = r.steps;
+  return settle(w, b) && b.at.minimum();
+}
+
+// `given`: the modes of a bifurcation at the stage's start (found past it, at b).
 route_step leave_branch(path_work& w, walk& k, const path_state& a, const path_state& b, point_kind kind,
-                        const path_state& event, path_state& next) {
+                        const path_state& event, path_state& next, const buckling_modes* given = nullptr) {
   emit(k, w, event, kind);
   vector mode = event.tangent_x;  // at a limit point the null vector is the tangent, the way the path turned
   if (kind == point_kind::bifurcation) {
     const long crossed = std::labs(b.at.negative - a.at.negative);
-    const buckling_modes modes = modes_at(w, event, crossed >= 2 ? 2 : 1);
+    const buckling_modes modes = given ? *given : modes_at(w, event, crossed >= 2 ? 2 : 1);
     if (modes.count == 0) return route_step::collapsed;
     k.found.events.back().modes = modes.count;
     path_state branch;
-    const bool switched = switch_branch(w, event, modes.first, w.settings.first_step, branch);
+    // A start that bifurcates has no stiffness along the mode at all there (it only loses it
+    // as the load rises), so no corrector on the arc can leave it along the mode.
+    const bool switched = given ? branch_from_start(w, event, modes.first, std::min(w.settings.slack_load_factor, b.t), branch)
+                                : switch_branch(w, event, modes.first, w.settings.first_step, branch);
     if (switched && branch.at.minimum() && branch.t >= event.t && branch.tangent_t > 0.0) {
       path_event e = k.found.events.back();
       e.kind = event_kind::branch_switch;
@@ -336,6 +362,23 @@ route_step leave_branch(path_work& w, walk& k, const path_state& a, const path_s
   emit(k, w, landed, point_kind::jump);
   next = std::move(landed);
   return route_step::moved;
+}
+
+// The modes that go unstable between a start that held components still (k.held_at_start)
+// and b, when they are those components' motion (most of each mode's size on them): the
+// bifurcation is then the start's. Found at b, where those components have their
+// (negative) stiffness; at the start they have none, and the stiffness there is singular.
+buckling_modes modes_at_held_start(path_work& w, const walk& k, const path_state& a, const path_state& b) {
+  const long crossed = b.at.negative - a.at.negative;
+  if (k.held_at_start.empty() || crossed <= 0 || crossed > static_cast<long>(k.held_at_start.size())) return {};
+  buckling_modes modes = modes_at(w, b, crossed >= 2 ? 2 : 1);
+  auto on_held = [&](const vector& mode) {
+    double held = 0.0;
+    for (std::size_t p : k.held_at_start) held += mode[p] * mode[p];
+    return 2.0 * held >= dot(mode, mode);
+  };
+  if (modes.count == 0 || !on_held(modes.first) || (modes.count == 2 && !on_held(modes.second))) return {};
+  return modes;
 }
 
 // Steps from a to load factor 1 of the stage: predict along the tangent, correct on the
@@ -397,16 +440,24 @@ stage_end follow_stage(path_work& w, walk& k, path_state& a) {
       weigh_by_start(w, b.speed);
       tangent_from(w, b, &a.tangent_x, a.tangent_t);
     }
+    const bool from_held_start = k.start_held;
     k.start_held = false;
     const point_kind kind = event_between(a, b);
     const std::vector<cable_crossing> crossed = cables_crossed(w, a, b);
-    // The event between a and b, located; when a correction on the way fails, b is named.
-    path_state event;
-    const watched watch{kind == point_kind::limit ? watch_kind::limit : watch_kind::bifurcation, 0};
-    const bool located = kind != point_kind::regular && locate_event(w, a, b, watch, event);
     // Under rising load, stable until here: the structure leaves the branch followed.
     const bool leaves = !settings.trace && a.at.negative == 0 &&
                         (kind == point_kind::bifurcation || (kind == point_kind::limit && a.tangent_t > 0.0));
+    // A start that held still what had no stiffness, where the first step finds those
+    // components unstable, bifurcates at the start itself: their stiffness, zero there, falls
+    // below zero as soon as the load rises.
+    buckling_modes start_modes;
+    if (from_held_start && leaves && kind == point_kind::bifurcation) start_modes = modes_at_held_start(w, k, a, b);
+    // The event between a and b, located; when a correction on the way fails, b is named.
+    path_state event;
+    const watched watch{kind == point_kind::limit ? watch_kind::limit : watch_kind::bifurcation, 0};
+    bool located = start_modes.count > 0;
+    if (located) event = a;
+    else located = kind != point_kind::regular && locate_event(w, a, b, watch, event);
     if (located && leaves) {
       // The cables that changed on the way to the event, and no further: past it the path
       // is not the structure's.
@@ -414,7 +465,9 @@ stage_end follow_stage(path_work& w, walk& k, path_state& a) {
       const double until = length != 0.0 ? along_tangent(w, a, event) / length : 1.0;
       emit_cable_events(w, k, a, b, crossed, until);
       path_state next;
-      if (leave_branch(w, k, a, b, kind, event, next) == route_step::collapsed) return stage_end::gone;
+      if (leave_branch(w, k, a, b, kind, event, next, start_modes.count > 0 ? &start_modes : nullptr) ==
+          route_step::collapsed)
+        return stage_end::gone;
       a = std::move(next);
       step = settings.first_step;
       ++k.found.steps;
