@@ -427,7 +427,10 @@ stage_end follow_stage(path_work& w, walk& k, path_state& a) {
     overshot = false;
     converged = converged && settle(w, b, &a.tangent_x, a.tangent_t, !landing);
     const bool turned = converged && path_dot(w, a.tangent_x, a.tangent_t, b.tangent_x, b.tangent_t) < settings.sharpest_turn;
-    if (!converged || (turned && !k.start_held)) {
+    // A long step may carry the corrector over a limit point and the unstable branch beyond
+    // to the far branch, both ends stable and their tangents alike.
+    const bool strayed = converged && !turned && !at_load && crossed_unstable_ground(w, a, b);
+    if (!converged || (turned && !k.start_held) || strayed) {
       ++k.found.halvings;
       step = halved_step(settings, step);
       if (step == 0.0) return stage_end::stalled;

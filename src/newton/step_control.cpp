@@ -2,7 +2,29 @@
 
 #include <algorithm>
 
+#include "newton/loading.hpp"
+
 namespace kalvane::newton {
+
+bool crossed_unstable_ground(path_work& w, const path_state& a, const path_state& b) {
+  if (a.at.negative != 0 || b.at.negative != 0) return false;
+  vector d(b.x.size()), x(b.x.size());
+  for (std::size_t p = 0; p < d.size(); ++p) d[p] = b.x[p] - a.x[p];
+  if (w.chord_pattern.matrix.size() == 0) w.chord_pattern = w.pattern;  // the same places, made once
+  apply_stage(w.scaled, w.full, w.stage, b.t);
+  auto curvature_at = [&](const vector& at) {
+    evaluate(w.scaled, at, &w.chord_pattern, false);
+    return dot(d, multiply(w.chord_pattern, d));
+  };
+  const double least_end = std::min(curvature_at(a.x), curvature_at(b.x));
+  if (!(least_end > 0.0)) return false;
+  for (int k = 1; k < chord_samples; ++k) {
+    const double s = static_cast<double>(k) / chord_samples;
+    for (std::size_t p = 0; p < x.size(); ++p) x[p] = a.x[p] + s * d[p];
+    if (curvature_at(x) < -1e-6 * least_end) return true;
+  }
+  return false;
+}
 
 void predict(const path_state& a, double length, vector& x, double& t) {
   x = a.x;
