@@ -536,6 +536,34 @@ TEST(NewtonSlack, ANodeLiftedOffItsCableSwingsUpOnBarsSquareToTheLoad) {
   EXPECT_NEAR(0.5 * (low + high), path.x[at(s.base, 2, 3)], 1e-9 * L);
 }
 
+// Node 2 on a cable drawn at its rest length, sliding along the cable's line and pushed
+// toward its support: the cable goes slack at once, nothing holds the node, and it falls
+// through the support until the cable catches it on the far side, taut under the load:
+// x2 = -L (1 + P / EA). Both the slackening and the catching are events at load factor 0.
+TEST(NewtonSlack, ACablePushedTowardItsSupportGoesSlackThenCatchesItsNodeBeyond) {
+  scratch_folder folder;
+  const double L = 1000.0, P = 1000.0, EA = E * 100.0;
+  nm::structure input;
+  input.nodes = {{0.0, 0.0, 0.0}, {L, 0.0, 0.0}};
+  input.bars = {{1, 2, 100.0}};
+  nm::hold(input, 1);
+  nm::hold(input, 2, 2, 3);
+  input.loads = {{2, 1, -P}};
+  const kalvane::structure s = steel(folder, input, {1});
+  kn::stiffness_pattern pattern = kn::pattern_of(s.base);
+  kn::factorisation f;
+  const kn::path_finding path = kn::follow_path(s, pattern, f);
+  ASSERT_TRUE(reached_full_load(path)) << kn::outcome_name(path.outcome);
+  ASSERT_EQ(path.events.size(), 2u);
+  EXPECT_EQ(path.events[0].kind, kn::event_kind::slack);
+  EXPECT_EQ(path.events[1].kind, kn::event_kind::taut);
+  for (const kn::path_event& e : path.events) {
+    EXPECT_EQ(e.bar, 1);
+    EXPECT_EQ(e.load_factor, 0.0);
+  }
+  EXPECT_NEAR(-2.0 * L - L * P / EA, path.x[at(s.base, 2, 1)], 1e-9 * L);
+}
+
 TEST(NewtonSlack, GroupJoinedByATautBarIsOneGroupAndASupportHoldsIt) {
   // Nodes 2 and 3 joined by a bar, hung from supports 1 and 4 by slack cables: one group
   // of two nodes; the same with node 3 held in Z is held by its support.

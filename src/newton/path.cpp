@@ -152,14 +152,17 @@ enum class start_outcome { ready, mechanism, failed };
 // structure there is not stiff, `stiff` turns false, and w.pattern and w.rate hold the
 // stiffness and the rate there, for what nothing holds and whether the loads pull it;
 // otherwise a's own are restored.
-void judge_past_start(path_work& w, path_state& a, const std::vector<std::uint8_t>& before, bool& stiff) {
+// `slackened`: the cables slack there and not at a.
+void judge_past_start(path_work& w, path_state& a, const std::vector<std::uint8_t>& before, bool& stiff,
+                      std::vector<int32_t>& slackened) {
   std::vector<std::uint8_t> after;
   auto slackens_at = [&](const path_state& p) {
     apply_stage(w.scaled, w.full, w.stage, p.t);
     slack_flags(w.scaled, p.x, after);
+    slackened.clear();
     for (std::size_t b = 0; b < after.size(); ++b)
-      if (after[b] && !before[b]) return true;
-    return false;
+      if (after[b] && !before[b]) slackened.push_back(static_cast<int32_t>(b + 1));
+    return !slackened.empty();
   };
   path_state past;
   past.x = a.x;
@@ -215,7 +218,8 @@ start_outcome start_stage(path_work& w, walk& k, path_state& a, bool held) {
   }
   residual_rate(w.scaled, w.full, w.stage, a.t, a.x, w.rate);
   bool stiff = w.f.ok && a.at.minimum();
-  if (w.cables) judge_past_start(w, a, slack, stiff);
+  std::vector<int32_t> slackened;  // cables at their rest lengths that the first rise slackens
+  if (w.cables) judge_past_start(w, a, slack, stiff, slackened);
   bool ready = stiff;
   if (!ready) {
     const std::vector<std::size_t> free = held_by_nothing(w.pattern);
@@ -247,9 +251,20 @@ start_outcome start_stage(path_work& w, walk& k, path_state& a, bool held) {
   weigh_by_start(w, a.speed);
   tangent_from(w, a);
   // What nothing held fell, at the first load, onto the cables that caught it: they went
-  // taut (or others slack) at load factor 0, where the start still stands.
-  for (const cable_crossing& c : cables_crossed(w, start, a))
-    emit(k, w, start, c.slack ? point_kind::slack : point_kind::taut, c.bar);
+  // taut (or others slack) at load factor 0, where the start still stands. A cable at its
+  // rest length that the first rise slackened, and that caught what fell, went slack first.
+  std::vector<cable_crossing> crossed = cables_crossed(w, start, a);
+  if (!slackened.empty()) {
+    std::vector<std::uint8_t> now;
+    apply_stage(w.scaled, w.full, w.stage, a.t);
+    slack_flags(w.scaled, a.x, now);
+    for (int32_t bar : slackened) {
+      if (now[static_cast<std::size_t>(bar - 1)]) continue;  // still slack: a crossing of its own
+      emit(k, w, start, point_kind::slack, bar);
+      crossed.push_back({bar, false, 0.0});
+    }
+  }
+  for (const cable_crossing& c : crossed) emit(k, w, start, c.slack ? point_kind::slack : point_kind::taut, c.bar);
   emit(k, w, a, point_kind::regular);
   return start_outcome::ready;
 }
