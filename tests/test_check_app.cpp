@@ -75,6 +75,30 @@ TEST(CheckApp, CertifiesABarAndATwoBarTrussAgainstClosedForms) {
   }
 }
 
+// A spare node that no bar reaches, drawn beside the V truss: with no load it stays where it
+// is, and neither the path nor the certificate takes it for a mechanism.
+TEST(CheckApp, ANodeOnNoBarIsHeldWhereItIs) {
+  auto v_truss_and_spare_node = [](const char* loads) {
+    return input_text("V truss and a spare node", "0.9 20 1E-8 0.0 1000 5", "1 1000.0",
+                      "4\nnode x y z\n1 0 0 0\n2 1.5 0 -0.25\n3 3.0 0 0\n4 1.5 0 1.0\n",
+                      "2\nbar n1 n2 area\n1 1 2 0.01\n2 2 3 0.01\n",
+                      "7\nnode c v\n1 1 0\n1 2 0\n1 3 0\n2 2 0\n3 1 0\n3 2 0\n3 3 0\n", loads);
+  };
+  {
+    scratch_folder folder;
+    ASSERT_EQ(solve(folder, v_truss_and_spare_node("1\nnode c v\n2 3 -1.0\n")), 0);
+    const auto f = check_in_process(folder);
+    EXPECT_EQ(f.status, 0) << f.verdict;
+    EXPECT_EQ(f.idle_nodes, std::vector<int32_t>{4});
+    EXPECT_EQ(f.stability.positive, 2);
+    EXPECT_EQ(f.stability.zero, 0);
+    ASSERT_TRUE(reached_full_load(f.path)) << kalvane::newton::outcome_name(f.path.outcome);
+    EXPECT_EQ(f.path.held_nodes, std::vector<int32_t>{4});
+    EXPECT_EQ(f.path.nodes_on_no_bar, std::vector<int32_t>{4});
+    for (std::size_t p = 2; p < 5; ++p) EXPECT_EQ(f.path.x[p], 0.0) << p;  // node 4's X, Y and Z
+  }
+}
+
 // Stopped at the limit after three iterations, the cable net is far from its equilibrium.
 TEST(CheckApp, ARunStoppedAtItsIterationLimitIsNotCertified) {
   scratch_folder folder;

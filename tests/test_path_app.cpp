@@ -413,3 +413,28 @@ TEST(PathApp, AModelFileOfTwoMaterialsGivesEachBarsForceInBarsCsv) {
   }
   EXPECT_GT(steel, 0);
 }
+
+// A spare node that no bar reaches: unloaded, the path holds it where it is and says so;
+// loaded, nothing holds it, and the path stops at once, naming it.
+TEST(PathApp, ANodeOnNoBarIsHeldWhereItIsOrNamedWhenLoaded) {
+  auto v_truss_and_spare_node = [](const std::string& loads) {
+    return check_test::input_text("V truss and a spare node", "0.9 20 1E-8 0.0 1000 5", "1 1000.0",
+                                  "4\nnode x y z\n1 0 0 0\n2 1.5 0 -0.25\n3 3.0 0 0\n4 1.5 0 1.0\n",
+                                  "2\nbar n1 n2 area\n1 1 2 0.01\n2 2 3 0.01\n",
+                                  "7\nnode c v\n1 1 0\n1 2 0\n1 3 0\n2 2 0\n3 1 0\n3 2 0\n3 3 0\n", loads);
+  };
+  {
+    scratch_folder folder;
+    kalvane_test::write_file(folder.path + "/input.txt", v_truss_and_spare_node("1\nnode c v\n2 3 -1.0\n"));
+    const program_result r = run_path(folder);
+    EXPECT_EQ(r.status, 0) << r.out;
+    EXPECT_NE(r.out.find("held where it is, on no bar and no load on it: node 4"), std::string::npos) << r.out;
+  }
+  {
+    scratch_folder folder;
+    kalvane_test::write_file(folder.path + "/input.txt", v_truss_and_spare_node("2\nnode c v\n2 3 -1.0\n4 1 0.5\n"));
+    const program_result r = run_path(folder);
+    EXPECT_EQ(r.status, 2) << r.out;
+    EXPECT_NE(r.out.find("node 4 is on no bar and carries a load"), std::string::npos) << r.out;
+  }
+}

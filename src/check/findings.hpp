@@ -106,6 +106,7 @@ struct findings {
   refinement_finding refinement;
   accuracy_finding accuracy;
   inertia stability;   // of the structure's own tangent: slack cables with no stiffness
+  std::vector<int32_t> idle_nodes;  // on no bar and unloaded: held where they are, not counted
   cable_finding cables;
   compression_finding compression;  // of a model of plain bars only
   displacement_size displacements;

@@ -6,6 +6,7 @@
 
 #include "check/findings.hpp"
 #include "newton/route.hpp"
+#include "newton/slack.hpp"
 
 namespace kalvane::check {
 
@@ -224,6 +225,9 @@ std::string text_of(const findings& f) {
        std::to_string(s.zero) + " zero pivots (smallest " + sci(s.smallest_pivot) +
        " of the largest diagonal entry): " +
        (s.minimum() ? "a minimum" : s.negative > 0 ? "not a minimum, a saddle" : "not a minimum, a mechanism") + "\n";
+  if (!f.idle_nodes.empty())
+    t += "   held where " + std::string(f.idle_nodes.size() == 1 ? "it is" : "they are") + ", on no bar and no load on " +
+         (f.idle_nodes.size() == 1 ? "it" : "them") + " (not counted): " + newton::nodes_text(f.idle_nodes) + "\n";
   if (f.cables.cables > 0) {
     t += "   cables: " + std::to_string(f.cables.slack.size()) + " of " + std::to_string(f.cables.cables) + " slack";
     for (std::size_t i = 0; i < f.cables.slack.size() && i < 20; ++i) t += (i == 0 ? ": " : ", ") + std::to_string(f.cables.slack[i]);
@@ -274,7 +278,9 @@ std::string json_of(const findings& f) {
   const inertia& s = f.stability;
   j += "  \"stability\": {\"minimum\": " + boolean(s.minimum()) + ", \"positive\": " + std::to_string(s.positive) +
        ", \"negative\": " + std::to_string(s.negative) + ", \"zero\": " + std::to_string(s.zero) +
-       ", \"smallest_pivot\": " + number(s.smallest_pivot) + "},\n";
+       ", \"smallest_pivot\": " + number(s.smallest_pivot) + ", \"held_on_no_bar\": [";
+  for (std::size_t i = 0; i < f.idle_nodes.size(); ++i) j += (i == 0 ? "" : ", ") + std::to_string(f.idle_nodes[i]);
+  j += "]},\n";
   if (f.path_followed) {
     const path_finding& p = f.path;
     j += "  \"path\": {\"followed\": true, \"reached_full_load\": " + boolean(reached_full_load(p)) +

@@ -132,12 +132,17 @@ bool emit_cable_events(path_work& w, walk& k, const path_state& a, const path_st
   return moved;
 }
 
-// The nodes of the slack groups at x that carry a load (or none).
-std::vector<int32_t> nodes_held_by_slack(const structure& s, const vector& x, bool loaded) {
+// The nodes of the slack groups at x that carry a load (or none); those on no bar are also
+// added to `on_no_bar`.
+std::vector<int32_t> nodes_held_by_slack(const structure& s, const vector& x, bool loaded, std::vector<int32_t>& on_no_bar) {
   std::vector<int32_t> nodes;
-  for (const slack_group& g : slack_groups(s, x))
-    if (g.loaded == loaded) nodes.insert(nodes.end(), g.nodes.begin(), g.nodes.end());
+  for (const slack_group& g : slack_groups(s, x)) {
+    if (g.loaded != loaded) continue;
+    nodes.insert(nodes.end(), g.nodes.begin(), g.nodes.end());
+    if (g.on_no_bar) on_no_bar.insert(on_no_bar.end(), g.nodes.begin(), g.nodes.end());
+  }
   std::sort(nodes.begin(), nodes.end());
+  std::sort(on_no_bar.begin(), on_no_bar.end());
   return nodes;
 }
 
@@ -217,6 +222,13 @@ start_outcome start_stage(path_work& w, walk& k, path_state& a, bool held) {
     ++w.factorisations;
   }
   residual_rate(w.scaled, w.full, w.stage, a.t, a.x, w.rate);
+  // A load on a node that no bar reaches moves it without end (the tangent's hold on it only
+  // steers Newton).
+  for (int32_t p : w.pattern.unattached)
+    if (w.rate[static_cast<std::size_t>(p)] != 0.0) {
+      emit(k, w, a, point_kind::regular);
+      return start_outcome::mechanism;
+    }
   bool stiff = w.f.ok && a.at.minimum();
   std::vector<int32_t> slackened;  // cables at their rest lengths that the first rise slackens
   if (w.cables) judge_past_start(w, a, slack, stiff, slackened);
@@ -639,7 +651,7 @@ path_finding follow_path(const structure& m, stiffness_pattern& pattern, factori
     path.load_factor = 1.0;
     path.stage = w.stage.number;
     path.smallest_pivot = a.at.smallest_pivot;
-    path.held_nodes = nodes_held_by_slack(w.scaled, a.x, false);
+    path.held_nodes = nodes_held_by_slack(w.scaled, a.x, false, path.nodes_on_no_bar);
     path.x = std::move(a.x);
   } else if (end == stage_end::stopped) {
     path.outcome = path_outcome::stopped;
@@ -655,7 +667,7 @@ path_finding follow_path(const structure& m, stiffness_pattern& pattern, factori
     const bool unstable_seen = k.limit_met || k.bifurcation_met || a.at.negative > 0 || unstable_at_full_load;
     // Under the stage's loads, a node left with only slack cables has nothing to hold it.
     apply_stage(w.scaled, m, w.stage, 1.0);
-    path.unheld_nodes = nodes_held_by_slack(w.scaled, a.x, true);
+    path.unheld_nodes = nodes_held_by_slack(w.scaled, a.x, true, path.nodes_on_no_bar);
     const bool mechanism = path.outcome == path_outcome::mechanism;
     const bool collapse = !mechanism && (unstable_seen || !path.unheld_nodes.empty()) && k.stable_stage > 0;
     if (collapse) path.outcome = unstable_at_full_load ? path_outcome::unstable_at_full_load : path_outcome::collapsed;

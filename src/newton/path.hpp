@@ -171,6 +171,7 @@ struct path_finding {
   // no equilibrium holds (the path collapsed there). In rising order.
   std::vector<int32_t> held_nodes;
   std::vector<int32_t> unheld_nodes;
+  std::vector<int32_t> nodes_on_no_bar;  // those of both that no bar reaches at all
   std::vector<path_point> points;  // every converged point, in order
   vector x;                  // the last equilibrium on the path
 };

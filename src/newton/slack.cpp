@@ -58,10 +58,11 @@ std::vector<slack_group> slack_groups(const structure& s, const vector& x) {
     while (root[i] != i) i = root[i] = root[root[i]];
     return i;
   };
-  std::vector<std::uint8_t> touches_slack(nodes, 0);
+  std::vector<std::uint8_t> touches_slack(nodes, 0), on_bar(nodes, 0);
   for (int32_t b = 1; b <= bar_count(m); ++b) {
     const bar_record& bar = m.bars(b);
     const auto n1 = static_cast<std::size_t>(bar.node1 - 1), n2 = static_cast<std::size_t>(bar.node2 - 1);
+    on_bar[n1] = on_bar[n2] = 1;
     if (slack[static_cast<std::size_t>(b - 1)]) {
       touches_slack[n1] = touches_slack[n2] = 1;
       continue;
@@ -76,7 +77,7 @@ std::vector<slack_group> slack_groups(const structure& s, const vector& x) {
     const std::size_t r = find(i);
     for (int c = 1; c <= 3; ++c)
       if (m.dof_map(static_cast<int32_t>(i + 1), c) > m.free_count) held[r] |= static_cast<std::uint8_t>(1u << (c - 1));
-    if (touches_slack[i]) slack_touched[r] = 1;
+    if (touches_slack[i] || !on_bar[i]) slack_touched[r] = 1;  // a node on no bar is its own set
   }
   std::vector<slack_group> groups;
   std::vector<long> group_of(nodes, -1);
@@ -86,6 +87,7 @@ std::vector<slack_group> slack_groups(const structure& s, const vector& x) {
     if (held[r] == 7 || !slack_touched[r]) continue;
     if (group_of[r] < 0) group_of[r] = static_cast<long>(groups.size()), groups.emplace_back();
     slack_group& g = groups[static_cast<std::size_t>(group_of[r])];
+    g.on_no_bar = !on_bar[i];
     g.nodes.push_back(static_cast<int32_t>(i + 1));
     for (int c = 1; c <= 3; ++c) {
       const double load = m.loads.data.empty() ? 0.0 : m.loads(static_cast<int32_t>(i + 1), c);

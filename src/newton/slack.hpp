@@ -42,9 +42,10 @@ struct flip_counter {
 
 // A set of free nodes joined by members that carry force, joined to the rest of the
 // structure only by slack cables, and supported along no more than two axes: nothing holds
-// it along the others.
+// it along the others. Also a node that no bar reaches at all.
 struct slack_group {
   std::vector<int32_t> nodes;     // in rising order
+  bool on_no_bar = false;         // a lone node that no bar reaches
   double load[3] = {0.0, 0.0, 0.0};  // the resultant of its loads
   bool loaded = false;            // along an axis nothing holds, more than rounding of its loads
 };

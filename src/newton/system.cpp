@@ -96,6 +96,11 @@ stiffness_pattern pattern_of(const model& m) {
   };
   s.diagonal.resize(n);
   for (std::size_t p = 0; p < n; ++p) s.diagonal[p] = slot(static_cast<int32_t>(p), static_cast<int32_t>(p));
+  std::vector<std::uint8_t> reached(n, 0);
+  for (int32_t p : s.positions)
+    if (p >= 0) reached[static_cast<std::size_t>(p)] = 1;
+  for (std::size_t p = 0; p < n; ++p)
+    if (!reached[p]) s.unattached.push_back(static_cast<int32_t>(p));
   s.slots.assign(21 * bars, -1);
   for (std::size_t b = 0; b < bars; ++b) {
     const int32_t* p = &s.positions[6 * b];
@@ -182,10 +187,47 @@ state evaluate(const structure& st, const vector& x, stiffness_pattern* pattern,
         values[at] += (a < 3) == (c < 3) ? k : -k;
       }
   }
+  if (pattern && steer_slack && !pattern->unattached.empty()) {
+    // A node that no bar reaches has no stiffness: the tangent alone holds it, as the
+    // stiffest component is held, and its gradient (its load) decides where it goes.
+    double largest = 0.0;
+    for (int32_t at : pattern->diagonal) largest = std::max(largest, std::fabs(values[at]));
+    for (int32_t p : pattern->unattached) values[pattern->diagonal[static_cast<std::size_t>(p)]] = largest > 0.0 ? largest : 1.0;
+  }
   s.energy = bar_energy - load_term;
   s.finite = std::isfinite(s.energy);
   for (std::size_t p = 0; s.finite && p < n; ++p) s.finite = std::isfinite(s.gradient[p]);
   return s;
+}
+
+std::vector<int32_t> hold_idle_nodes(const structure& st, stiffness_pattern& pattern, long& components) {
+  const model& m = st.base;
+  components = 0;
+  std::vector<int32_t> nodes;
+  if (pattern.unattached.empty()) return nodes;
+  double* values = pattern.matrix.valuePtr();
+  double largest = 0.0;
+  for (int32_t at : pattern.diagonal) largest = std::max(largest, std::fabs(values[at]));
+  std::vector<std::uint8_t> unattached(static_cast<std::size_t>(m.free_count), 0);
+  for (int32_t p : pattern.unattached) unattached[static_cast<std::size_t>(p)] = 1;
+  for (int32_t i = 1; i <= m.node_count; ++i) {
+    bool on_no_bar = false, loaded = false;
+    for (int j = 1; j <= 3; ++j) {
+      const int32_t p = m.dof_map(i, j);
+      if (p > m.free_count || !unattached[static_cast<std::size_t>(p - 1)]) continue;
+      on_no_bar = true;
+      loaded = loaded || (!m.loads.data.empty() && m.loads(i, j) != 0.0);
+    }
+    if (!on_no_bar || loaded) continue;
+    nodes.push_back(i);
+    for (int j = 1; j <= 3; ++j) {
+      const int32_t p = m.dof_map(i, j);
+      if (p > m.free_count) continue;
+      values[pattern.diagonal[static_cast<std::size_t>(p - 1)]] = largest > 0.0 ? largest : 1.0;
+      ++components;
+    }
+  }
+  return nodes;
 }
 
 results results_at(const structure& st, const vector& x) {

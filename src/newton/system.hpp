@@ -22,6 +22,7 @@ struct stiffness_pattern {
   std::vector<int32_t> positions;  // 6 per bar
   std::vector<int32_t> slots;      // 21 per bar
   std::vector<int32_t> diagonal;   // index of entry (p, p) for every free p
+  std::vector<int32_t> unattached;  // free positions of nodes that no bar reaches
   Eigen::SparseMatrix<double> matrix;  // lower triangle, values overwritten by each assembly
 };
 
@@ -40,9 +41,15 @@ struct state {
 
 // Evaluates at x (free components; prescribed ones from the model). With `pattern`, also
 // assembles the tangent stiffness into pattern->matrix; `steer_slack` gives slack cables the
-// small stiffness that steers Newton's steps (slack.hpp), off for the structure's own
-// tangent, whose inertia says whether the equilibrium is stable.
+// small stiffness that steers Newton's steps (slack.hpp), and the components of a node that
+// no bar reaches the largest diagonal entry (no load, no gradient: held where it is), off
+// for the structure's own tangent, whose inertia says whether the equilibrium is stable.
 state evaluate(const structure& s, const vector& x, stiffness_pattern* pattern = nullptr, bool steer_slack = true);
+
+// Holds in pattern->matrix, as the stiffest component is held, each component of a node that
+// no bar reaches and no load pulls, and returns those nodes (rising) and how many components:
+// such a node stays where it is, and is no part of the structure's stability.
+std::vector<int32_t> hold_idle_nodes(const structure& s, stiffness_pattern& pattern, long& components);
 
 // The bar's displacement difference u(node2) - u(node1) at x.
 void bar_difference(const model& m, const bar_record& bar, const vector& x, double u[3]);

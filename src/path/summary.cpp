@@ -65,9 +65,31 @@ std::string stages_text(const std::vector<newton::stage_kind>& stages) {
 }
 
 // " is held only by slack cables and carries a load", in the number of the nodes.
-std::string unheld_words(const std::vector<int32_t>& nodes) {
-  return nodes.size() == 1 ? " is held only by slack cables and carries a load"
-                           : " are held only by slack cables and carry a load";
+// `nodes` split into those no bar reaches and the rest.
+std::pair<std::vector<int32_t>, std::vector<int32_t>> split_on_no_bar(const std::vector<int32_t>& nodes,
+                                                                      const std::vector<int32_t>& on_no_bar) {
+  std::pair<std::vector<int32_t>, std::vector<int32_t>> parts;
+  for (int32_t n : nodes)
+    (std::binary_search(on_no_bar.begin(), on_no_bar.end(), n) ? parts.first : parts.second).push_back(n);
+  return parts;
+}
+
+// "node 4 is held only by slack cables and carries a load", and of nodes on no bar alike.
+std::string unheld_text(const newton::path_finding& path) {
+  const auto [lone, slack] = split_on_no_bar(path.unheld_nodes, path.nodes_on_no_bar);
+  std::string text;
+  if (!slack.empty())
+    text += newton::nodes_text(slack) + (slack.size() == 1 ? " is held only by slack cables and carries a load"
+                                                            : " are held only by slack cables and carry a load");
+  if (!lone.empty())
+    text += (text.empty() ? "" : "; ") + newton::nodes_text(lone) +
+            (lone.size() == 1 ? " is on no bar and carries a load" : " are on no bar and carry a load");
+  return text;
+}
+
+std::string held_line(const std::vector<int32_t>& nodes, const char* why) {
+  return "  held where " + std::string(nodes.size() == 1 ? "it is" : "they are") + ", " + why + " " +
+         (nodes.size() == 1 ? "it" : "them") + ": " + newton::nodes_text(nodes) + "\n";
 }
 
 }  // namespace
@@ -191,16 +213,14 @@ std::string summary_text(const model& full, const newton::path_finding& path, co
         where += " at the limit load factor " + figure(point_at(e.limit_point).load_factor) +
                  (how == newton::loading::staged ? " of stage " + std::to_string(point_at(e.limit_point).stage)
                                                  : std::string());
-      if (!path.unheld_nodes.empty())
-        where += ": " + newton::nodes_text(path.unheld_nodes) + unheld_words(path.unheld_nodes) + ", which no equilibrium holds";
+      if (!path.unheld_nodes.empty()) where += ": " + unheld_text(path) + ", which no equilibrium holds";
       where += ". The files hold the last stable point: " + last_text;
       break;
     case end_kind::mechanism:
       where = "none: under its first loads the structure is a mechanism, whose energy falls without bound (a "
               "loaded component that no bar or support holds, or a motion the supports leave free). The files "
               "hold the unloaded shape";
-      if (!path.unheld_nodes.empty())
-        where += "; " + newton::nodes_text(path.unheld_nodes) + unheld_words(path.unheld_nodes);
+      if (!path.unheld_nodes.empty()) where += "; " + unheld_text(path);
       break;
     case end_kind::stopped:
       where = "short of full load: the path was stopped there, as its observer asked. The files hold the last "
@@ -232,9 +252,9 @@ std::string summary_text(const model& full, const newton::path_finding& path, co
               : std::string("no bar in compression")) +
          "\n";
   if (facts.cables > 0) out += "  cables: " + slack_text(facts.cables, facts.slack_cables) + "\n";
-  if (!path.held_nodes.empty())
-    out += "  held where " + std::string(path.held_nodes.size() == 1 ? "it is" : "they are") + ", every member slack and no load on " +
-           (path.held_nodes.size() == 1 ? "it" : "them") + ": " + newton::nodes_text(path.held_nodes) + "\n";
+  const auto [held_lone, held_by_slack] = split_on_no_bar(path.held_nodes, path.nodes_on_no_bar);
+  if (!held_by_slack.empty()) out += held_line(held_by_slack, "every member slack and no load on");
+  if (!held_lone.empty()) out += held_line(held_lone, "on no bar and no load on");
   if (facts.files.empty()) return out;  // followed in memory: nothing written yet
   out += "Wrote into " + facts.out_folder + ":";
   for (std::size_t i = 0; i < facts.files.size(); ++i) out += (i == 0 ? " " : ", ") + facts.files[i];
