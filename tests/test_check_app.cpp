@@ -99,6 +99,29 @@ TEST(CheckApp, ANodeOnNoBarIsHeldWhereItIs) {
   }
 }
 
+// A report whose reaction table lost a row still balances in every row it lists; the lost
+// reaction is named, not blamed on the run's tolerance.
+TEST(CheckApp, AReactionTableThatLostARowIsNotCertified) {
+  scratch_folder folder;
+  ASSERT_EQ(solve(folder, input_text("V truss", "0.9 20 1E-8 0.0 1000 5", "1 1000.0",
+                                     "3\nnode x y z\n1 0 0 0\n2 1.5 0 -0.25\n3 3.0 0 0\n",
+                                     "2\nbar n1 n2 area\n1 1 2 0.01\n2 2 3 0.01\n",
+                                     "7\nnode c v\n1 1 0\n1 2 0\n1 3 0\n2 2 0\n3 1 0\n3 2 0\n3 3 0\n",
+                                     "1\nnode c v\n2 3 -1.0\n")),
+            0);
+  const std::string report_path = folder.path + "/output.txt";
+  std::string report = kalvane_test::read_file(report_path);
+  const std::size_t table = report.find("Force X");
+  ASSERT_NE(table, std::string::npos);
+  const std::size_t row = report.find("\n    1 ", table);
+  ASSERT_NE(row, std::string::npos);
+  report.erase(row, report.find('\n', row + 1) - row);
+  kalvane_test::write_file(report_path, report);
+  const auto r = check(folder, {"--no-path"});
+  EXPECT_EQ(r.status, 2) << r.out;
+  EXPECT_TRUE(has(r.out, "verdict: not certified: the reaction table of ./output.txt leaves out node 1 X")) << r.out;
+}
+
 // Stopped at the limit after three iterations, the cable net is far from its equilibrium.
 TEST(CheckApp, ARunStoppedAtItsIterationLimitIsNotCertified) {
   scratch_folder folder;

@@ -191,6 +191,22 @@ void refine(findings& f, const structure& s, const view::report& r, vector& x, s
     where = name_of(c);
   }, rounding);
   const results exact = results_at(s, x);
+  // The table lists every reaction above the report's allowable gradient.
+  std::vector<std::uint8_t> listed(3 * static_cast<std::size_t>(m.node_count), 0);
+  for (const view::reaction_entry& e : r.reactions)
+    listed[3 * static_cast<std::size_t>(e.node - 1) + static_cast<std::size_t>(e.component - 1)] = 1;
+  double largest_reaction = 0.0;
+  for (double v : exact.reaction) largest_reaction = std::max(largest_reaction, std::fabs(v));
+  const double unlisted_floor = std::max(10.0 * r.allowable_gradient, 1e-3 * largest_reaction);
+  for (int32_t k = 1; k <= m.node_count; ++k)
+    for (int c = 1; c <= 3; ++c) {
+      const double v = exact.reaction[3 * static_cast<std::size_t>(k - 1) + static_cast<std::size_t>(c - 1)];
+      if (m.dof_map(k, c) <= m.free_count || listed[3 * static_cast<std::size_t>(k - 1) + static_cast<std::size_t>(c - 1)] ||
+          !(std::fabs(v) > unlisted_floor))
+        continue;
+      f.refinement.unlisted_reactions.push_back({k, c});
+      if (std::fabs(v) > std::fabs(f.refinement.largest_unlisted)) f.refinement.largest_unlisted = v;
+    }
   f.refinement.reactions = count_digits(r.reactions.size(), [&](std::size_t i, double& printed, double& value, std::string& where) {
     const view::reaction_entry& e = r.reactions[i];
     printed = e.value;

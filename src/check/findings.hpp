@@ -66,6 +66,10 @@ struct refinement_finding {
   double gradient = 0.0;   // largest component at the refined point
   double rounding = 0.0;   // largest rounding level there
   digits_finding displacements, reactions, stresses;
+  // Reactions of the equilibrium well above the report's allowable gradient (and a
+  // thousandth of the largest) that its table leaves out: no tolerance explains a lost row.
+  std::vector<component_name> unlisted_reactions;
+  double largest_unlisted = 0.0;  // the largest of them, at the refined equilibrium
 };
 
 struct path_comparison {

@@ -49,6 +49,16 @@ void decide(findings& f, bool strict) {
       f.verdict += "; the run stopped at its iteration limit of " + std::to_string(f.max_iterations);
     return;
   }
+  if (!f.refinement.unlisted_reactions.empty()) {
+    const auto& lost = f.refinement.unlisted_reactions;
+    f.status = 2;
+    f.verdict = "not certified: the reaction table of " + f.report_name + " leaves out " + name_of(lost.front()) +
+                (lost.size() > 1 ? " and " + std::to_string(lost.size() - 1) + " more" : std::string()) +
+                ", which the equilibrium has (" + (lost.size() > 1 ? "the largest " : "") +
+                short_sci(f.refinement.largest_unlisted) + "), though the table lists every reaction above the "
+                "allowable gradient";
+    return;
+  }
   if (f.at_iteration_limit) {
     f.status = 2;
     f.verdict = "not certified: the run stopped at its iteration limit of " + std::to_string(f.max_iterations) +
