@@ -425,16 +425,35 @@ TEST(PathApp, ANodeOnNoBarIsHeldWhereItIsOrNamedWhenLoaded) {
   };
   {
     scratch_folder folder;
-    kalvane_test::write_file(folder.path + "/input.txt", v_truss_and_spare_node("1\nnode c v\n2 3 -1.0\n"));
+    kalvane_test::write_file(folder / "input.txt", v_truss_and_spare_node("1\nnode c v\n2 3 -1.0\n"));
     const program_result r = run_path(folder);
     EXPECT_EQ(r.status, 0) << r.out;
     EXPECT_NE(r.out.find("held where it is, on no bar and no load on it: node 4"), std::string::npos) << r.out;
   }
   {
     scratch_folder folder;
-    kalvane_test::write_file(folder.path + "/input.txt", v_truss_and_spare_node("2\nnode c v\n2 3 -1.0\n4 1 0.5\n"));
+    kalvane_test::write_file(folder / "input.txt", v_truss_and_spare_node("2\nnode c v\n2 3 -1.0\n4 1 0.5\n"));
     const program_result r = run_path(folder);
     EXPECT_EQ(r.status, 2) << r.out;
     EXPECT_NE(r.out.find("node 4 is on no bar and carries a load"), std::string::npos) << r.out;
   }
+}
+
+// Every support of the V truss moved by the same offset, and no load: the path carries it
+// rigidly, its bars at rest, their printed forces rounding; the certificate judges those
+// against their rounding level, not against the largest of them.
+TEST(PathApp, ARigidMoveOfEverySupportIsCertified) {
+  scratch_folder folder;
+  kalvane_test::write_file(folder / "input.txt",
+                           check_test::input_text("V truss moved rigidly", "0.9 20 1E-8 0.0 1000 5", "1 1000.0",
+                                                  "3\nnode x y z\n1 0 0 0\n2 1.5 0 -0.25\n3 3.0 0 0\n",
+                                                  "2\nbar n1 n2 area\n1 1 2 0.01\n2 2 3 0.01\n",
+                                                  "7\nnode c v\n1 1 0.3\n1 2 0\n1 3 0.1\n2 2 0\n3 1 0.3\n3 2 0\n3 3 0.1\n",
+                                                  "0\n"));
+  ASSERT_EQ(run_path(folder).status, 0);
+  kalvane::check::options o;
+  o.dir = folder / "path";
+  const kalvane::check::findings f = kalvane::check::run_check(o);
+  EXPECT_EQ(f.status, 0) << f.verdict;
+  EXPECT_GE(f.refinement.stresses.digits, 3) << f.refinement.stresses.worst;
 }

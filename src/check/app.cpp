@@ -207,17 +207,22 @@ void refine(findings& f, const structure& s, const view::report& r, vector& x, s
       f.refinement.unlisted_reactions.push_back({k, c});
       if (std::fabs(v) > std::fabs(f.refinement.largest_unlisted)) f.refinement.largest_unlisted = v;
     }
+  // Forces within a thousand roundings of the gradient are rounding, as small displacements are: a
+  // structure moved rigidly, or loaded to no net load, carries nothing but them.
+  const double force_floor = 1e3 * n.rounding;
+  double least_area = INFINITY;
+  for (int32_t b = 1; b <= bar_count(m); ++b) least_area = std::min(least_area, m.bars(b).area);
   f.refinement.reactions = count_digits(r.reactions.size(), [&](std::size_t i, double& printed, double& value, std::string& where) {
     const view::reaction_entry& e = r.reactions[i];
     printed = e.value;
     value = exact.reaction[3 * static_cast<std::size_t>(e.node - 1) + static_cast<std::size_t>(e.component - 1)];
     where = name_of({e.node, e.component});
-  });
+  }, force_floor);
   f.refinement.stresses = count_digits(r.stress.size(), [&](std::size_t e, double& printed, double& value, std::string& where) {
     printed = r.stress[e];
     value = exact.stress[e];
     where = "bar " + std::to_string(e + 1);
-  });
+  }, least_area > 0.0 && std::isfinite(least_area) ? force_floor / least_area : 0.0);
 }
 
 // Measured in forces, as point 1 measures: the path's equilibrium differs from the refined
