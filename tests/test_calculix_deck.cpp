@@ -53,7 +53,9 @@ TEST(CalculixDeck, EveryNumberFitsTheSolversFieldAndKeepsFourteenDigits) {
       ASSERT_EQ(*end, '\0') << line;
       EXPECT_LE(field.size(), 20u) << line;
       // The solver reads a number without a point as an integer: a degree of freedom.
-      if (in_table) EXPECT_NE(field.find('.'), std::string::npos) << line;
+      if (in_table) {
+        EXPECT_NE(field.find('.'), std::string::npos) << line;
+      }
       if (in_table) table_values.push_back(v);
       ++numbers;
     }

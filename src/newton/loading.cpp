@@ -94,9 +94,13 @@ void apply_stage(structure& scaled, const structure& full, const load_stage& sta
   std::vector<double>& applied = scaled.base.loads.data;
   if (weight == 0.0 || full.weight_loads.data.empty()) {
     for (std::size_t i = 0; i < live.size(); ++i) applied[i] = loads * live[i];
+    scaled.load_sizes.data.clear();
   } else {
     const std::vector<double>& dead = full.weight_loads.data;
     for (std::size_t i = 0; i < live.size(); ++i) applied[i] = weight * dead[i] + loads * live[i];
+    if (scaled.load_sizes.data.size() != live.size()) scaled.load_sizes = scaled.base.loads;
+    for (std::size_t i = 0; i < live.size(); ++i)
+      scaled.load_sizes.data[i] = std::fabs(weight * dead[i]) + std::fabs(loads * live[i]);
   }
   for (std::size_t i = 0; i < full.base.prescribed.data.size(); ++i)
     scaled.base.prescribed.data[i] = prescribed * full.base.prescribed.data[i];

@@ -126,7 +126,7 @@ state evaluate(const structure& st, const vector& x, stiffness_pattern* pattern,
       const double load = m.loads(i, j);
       load_term += load * x[static_cast<std::size_t>(p - 1)];
       s.gradient[static_cast<std::size_t>(p - 1)] = -load;
-      s.scale[static_cast<std::size_t>(p - 1)] = std::fabs(load);
+      s.scale[static_cast<std::size_t>(p - 1)] = st.load_sizes.data.empty() ? std::fabs(load) : st.load_sizes(i, j);
     }
   double* values = pattern ? pattern->matrix.valuePtr() : nullptr;
   if (pattern) std::fill(values, values + pattern->matrix.nonZeros(), 0.0);

@@ -68,6 +68,11 @@ struct structure {
   // The lumped self-weight at every component (node, component), from the rest lengths;
   // `base.loads` holds the live loads only. Set by `prepare`.
   terms::fmat2 weight_loads;
+  // Where weight and live loads act together, the size of each applied load's two terms
+  // (|weight part| + |live part|): what rounding and tolerances are measured against, since
+  // a live load that cancels the weight leaves a sum near zero but terms that are not.
+  // Empty: each load is one term.
+  terms::fmat2 load_sizes;
   std::string title;               // the model's own words, for the pictures and reports
   std::optional<form_data> form;   // a model file's "form" section, when it has one
 };
