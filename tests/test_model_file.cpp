@@ -233,7 +233,8 @@ TEST(ModelFile, LeftOutFieldsTakeTheirDefaults) {
   // As input.txt: a tolerance that is not above zero means 0.001.
   const kalvane::structure zero = kalvane::read_model_text(
       R"({"format": "kalvane-model", "version": 1, "settings": {"tolerance": -1},
-          "materials": [{"name": "m", "law": "mooney-rivlin", "c1": 1, "c2": 2}], "nodes": [], "bars": []})", "z");
+          "materials": [{"name": "m", "law": "mooney-rivlin", "c1": 1, "c2": 2}],
+          "nodes": [[0, 0, 0], [1, 0, 0]], "bars": [{"nodes": [1, 2], "area": 1}]})", "z");
   EXPECT_EQ(zero.base.gradient_tolerance, 0.001);
   EXPECT_EQ(zero.base.material->kind, kalvane::material_law::mooney_rivlin);
   EXPECT_EQ(kalvane::c2(*zero.base.material), 2.0);
@@ -308,6 +309,9 @@ TEST(ModelFile, WhatCannotBeMeantIsRefusedWithItsPlace) {
       {"{\"format\": \"kalvane-model\", \"version\": 1, \"nodes\": [], \"bars\": [],\n"
        "\"materials\": [{\"name\": \"rope\", \"law\": \"linear-elastic\", \"E\": 0}]}",
        "m.json: material \"rope\": E must be positive and finite, not 0"},
+      // Nothing to analyse.
+      {head + "\"nodes\": [], \"bars\": []}", "m.json: the model has no nodes"},
+      {head + nodes + "\"bars\": []}", "m.json: the model has no bars"},
       // Materials.
       {"{\"materials\": [{\"name\": \"a\", \"law\": \"neo-hooke\", \"c1\": 1},\n {\"name\": \"a\", \"law\": "
        "\"neo-hooke\", \"c1\": 2}]}",

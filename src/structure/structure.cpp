@@ -113,6 +113,9 @@ void validate(const structure& s) {
   const double g = std::hypot(s.gravity[0], s.gravity[1], s.gravity[2]);
   if (weighty && !positive(g))
     fail(data_error, s.base.source_name + ": gravity must be a direction (a nonzero finite vector) when a material has weight");
+  // Nothing to analyse is said so, not met later as an index out of range.
+  if (s.base.node_count < 1) fail(data_error, s.base.source_name + ": the model has no nodes");
+  if (bar_count(s.base) < 1) fail(data_error, s.base.source_name + ": the model has no bars");
 }
 
 void prepare(structure& s) {
