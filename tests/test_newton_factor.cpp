@@ -130,6 +130,32 @@ TEST(CheckFactor, ASingularMatrixHasAZeroPivotAndAShiftLeavesItsValuesAsTheyWere
   EXPECT_EQ(before, after);
 }
 
+// Singular without an empty row: a free chain of springs (its rigid motion), alone, and
+// with a negative spring joined on (a saddle as well). The pivots past the exact zero are
+// counted all the same, and add up to the size.
+TEST(CheckFactor, APivotCountOfASingularMatrixAddsUpToItsSize) {
+  std::vector<double> diagonal(20, 2.0);
+  diagonal.front() = diagonal.back() = 1.0;
+  factorisation f;
+  stiffness_pattern free = chain(20, diagonal);
+  const inertia free_chain = factorise(f, free);
+  EXPECT_EQ(free_chain.positive, 19);
+  EXPECT_EQ(free_chain.negative, 0);
+  EXPECT_EQ(free_chain.zero, 1);
+  std::vector<Eigen::Triplet<double, int>> lower;
+  for (int p = 0; p < 20; ++p) {
+    lower.emplace_back(p, p, diagonal[static_cast<std::size_t>(p)]);
+    if (p > 0) lower.emplace_back(p, p - 1, -1.0);
+  }
+  lower.emplace_back(20, 20, -3.0);
+  factorisation g;
+  stiffness_pattern with_negative = pattern_from(21, lower);
+  const inertia saddle = factorise(g, with_negative);
+  EXPECT_EQ(saddle.positive, 19);
+  EXPECT_EQ(saddle.negative, 1);
+  EXPECT_EQ(saddle.zero, 1);
+}
+
 // An unstressed net across its plane: a component with no stiffness at all beside a held
 // chain. Holding it leaves the chain's solution what it is without it, and the matrix as it was.
 TEST(CheckFactor, AComponentNothingHoldsIsHeldAndTheRestSolvesAsWithoutIt) {

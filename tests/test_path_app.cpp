@@ -457,3 +457,25 @@ TEST(PathApp, ARigidMoveOfEverySupportIsCertified) {
   EXPECT_EQ(f.status, 0) << f.verdict;
   EXPECT_GE(f.refinement.stresses.digits, 3) << f.refinement.stresses.worst;
 }
+
+// A chain of two bars that nothing holds along itself, pulled along itself: kalvane-path
+// finds a mechanism and writes the unloaded shape. The certificate of that folder counts
+// every pivot (two positive, one zero for the chain's rigid motion) and names the
+// mechanism as the reason no equilibrium is there.
+TEST(PathApp, AMechanismsFolderIsRefusedForBeingOne) {
+  scratch_folder folder;
+  kalvane_test::write_file(folder / "input.txt",
+                           check_test::input_text("Chain free along itself", "0.9 20 1E-6 0.0 1000 5", "1 1000.0",
+                                                  "3\nnode x y z\n1 0 0 0\n2 1 0 0\n3 2 0 0\n",
+                                                  "2\nbar n1 n2 area\n1 1 2 0.01\n2 2 3 0.01\n",
+                                                  "6\nnode c v\n1 2 0\n1 3 0\n2 2 0\n2 3 0\n3 2 0\n3 3 0\n",
+                                                  "1\nnode c v\n3 1 10.0\n"));
+  ASSERT_EQ(run_path(folder).status, 2);
+  kalvane::check::options o;
+  o.dir = folder / "path";
+  const kalvane::check::findings f = kalvane::check::run_check(o);
+  EXPECT_EQ(f.stability.positive, 2);
+  EXPECT_EQ(f.stability.zero, 1);
+  EXPECT_NE(f.verdict.find("the structure is a mechanism under its loads (free to move at node"), std::string::npos)
+      << f.verdict;
+}

@@ -47,6 +47,9 @@ void decide(findings& f, bool strict) {
                 " of " + std::to_string(f.unknowns) + " components beyond their allowance)";
     if (f.at_iteration_limit)
       f.verdict += "; the run stopped at its iteration limit of " + std::to_string(f.max_iterations);
+    // Loads that a mechanism cannot carry leave no equilibrium to reach: that is the cause.
+    if (f.path_followed && f.path_cannot_start)
+      f.verdict += "; the structure is a mechanism under its loads (free to move at " + name_of(f.path_soft) + ")";
     return;
   }
   if (!f.refinement.unlisted_reactions.empty()) {

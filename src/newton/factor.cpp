@@ -189,7 +189,31 @@ void release_values(supernodal_cholesky& c) {
     cholmod_change_factor(CHOLMOD_PATTERN, 1, 1, 1, 1, c.factor, &c.common);
 }
 
-void count_around_empty_rows(const Eigen::SparseMatrix<double>& matrix, double reference, inertia& result) {
+// The inertia of a singular matrix by Sylvester's law on two shifts, K + d I and K - d I with
+// d the zero pivots' bound: the first's negative pivots count the eigenvalues below -d, the
+// second's positive ones those above d, and the rest are zero. True when both factorised.
+bool count_by_shifts(const Eigen::SparseMatrix<double>& matrix, double reference, inertia& result) {
+  const double shift = zero_pivot * reference;
+  inertia counted;
+  for (const double sign : {1.0, -1.0}) {
+    Eigen::SparseMatrix<double> shifted = matrix;
+    for (Eigen::Index c = 0; c < shifted.cols(); ++c) shifted.coeffRef(c, c) += sign * shift;
+    simplicial_ldlt shifted_ldlt;
+    shifted_ldlt.compute(shifted);
+    if (shifted_ldlt.info() != Eigen::Success) return false;
+    inertia part;
+    const auto& d = shifted_ldlt.vectorD();
+    for (Eigen::Index i = 0; i < d.size(); ++i) count_pivot(part, d[i] / reference);
+    if (sign > 0.0) counted.negative = part.negative;
+    else counted.positive = part.positive;
+  }
+  counted.zero = static_cast<long>(matrix.cols()) - counted.negative - counted.positive;
+  counted.smallest_pivot = 0.0;
+  result = counted;
+  return true;
+}
+
+bool count_around_empty_rows(const Eigen::SparseMatrix<double>& matrix, double reference, inertia& result) {
   const Eigen::Index n = matrix.cols();
   std::vector<char> empty(static_cast<std::size_t>(n), 1);
   for (Eigen::Index c = 0; c < n; ++c)
@@ -197,13 +221,13 @@ void count_around_empty_rows(const Eigen::SparseMatrix<double>& matrix, double r
       if (std::fabs(it.value()) > zero_pivot * reference)
         empty[static_cast<std::size_t>(it.row())] = empty[static_cast<std::size_t>(c)] = 0;
   const auto held = static_cast<long>(std::count(empty.begin(), empty.end(), 1));
-  if (held == 0) return;
+  if (held == 0) return false;
   Eigen::SparseMatrix<double> holding = matrix;
   for (Eigen::Index c = 0; c < n; ++c)
     if (empty[static_cast<std::size_t>(c)]) holding.coeffRef(c, c) = reference;
   simplicial_ldlt again;
   again.compute(holding);
-  if (again.info() != Eigen::Success) return;
+  if (again.info() != Eigen::Success) return false;
   // Each row held alone gives the pivot it was given, positive; D is in the factor's order.
   inertia counted;
   const auto& d = again.vectorD();
@@ -212,6 +236,7 @@ void count_around_empty_rows(const Eigen::SparseMatrix<double>& matrix, double r
   counted.zero += held;
   counted.smallest_pivot = 0.0;
   result = counted;
+  return true;
 }
 
 void ldlt(factorisation& f, Eigen::SparseMatrix<double>& matrix, double reference, inertia& result) {
@@ -225,10 +250,10 @@ void ldlt(factorisation& f, Eigen::SparseMatrix<double>& matrix, double referenc
     // The factorisation stops at an exact zero pivot, so the rest of D is not known: one
     // zero, unless the zeros are components whose whole row is zero to rounding (what
     // nothing holds, a node only slack cables reach). Those are counted as zero and held
-    // as the stiffest is, and the rest is factorised for its own count. f stays unusable
-    // for solves: the matrix is singular.
+    // as the stiffest is, and the rest is factorised for its own count; failing that, the
+    // count comes from two shifts. f stays unusable for solves: the matrix is singular.
     result.zero = 1;
-    count_around_empty_rows(matrix, reference, result);
+    if (!count_around_empty_rows(matrix, reference, result)) count_by_shifts(matrix, reference, result);
     return;
   }
   const auto& d = f.ldlt->vectorD();
