@@ -58,6 +58,24 @@ TEST(PathSummary, HeldAndUnheldNodesReachTheSummary) {
   e.kind = kp::end_kind::collapse;
   text = kp::summary_text(m, path, c, e, facts);
   EXPECT_NE(std::string::npos, text.find("node 2 is held only by slack cables and carries a load, which no equilibrium holds")) << text;
+  // A node on no bar is named for what it is.
+  path.nodes_on_no_bar = {2};
+  text = kp::summary_text(m, path, c, e, facts);
+  EXPECT_NE(std::string::npos, text.find("node 2 is on no bar and carries a load, which no equilibrium holds")) << text;
+}
+
+// A state on the way through the self-weight's stage carries that part of the weight, which
+// the loads' words say, though no live load acts yet.
+TEST(PathSummary, SelfWeightIsAmongTheLoadsAState) {
+  kalvane::model m;
+  m.node_count = 2;
+  m.loads.allocate(1, 2, 1, 3);
+  m.prescribed.allocate(1, 2, 1, 3);
+  const std::array<double, 3> weight{0.0, 0.0, -100.0};
+  EXPECT_EQ(kp::loads_text(m, {0.0, 1.0, 0.5}, weight), "self-weight at 0.5 of its value, on the free nodes (0, 0, -50)");
+  EXPECT_EQ(kp::loads_text(m, {0.0, 1.0, 0.5}), "no load");
+  m.loads(2, 1) = 4.0;
+  EXPECT_EQ(kp::loads_text(m, {1.0, 1.0, 1.0}, weight), "loads node 2 X 4, self-weight, on the free nodes (0, 0, -100)");
 }
 
 }  // namespace

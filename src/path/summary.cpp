@@ -34,7 +34,8 @@ std::string where_on_path(const newton::path_point& p, newton::loading how) {
   return text;
 }
 
-std::string point_line(const model& full, const curve& c, std::size_t i, newton::loading how) {
+std::string point_line(const model& full, const curve& c, std::size_t i, newton::loading how,
+                       const std::array<double, 3>& weight) {
   const curve_point& p = c.points[i];
   const newton::point_kind kind = p.point.kind;
   if (kind == newton::point_kind::slack || kind == newton::point_kind::taut)
@@ -46,7 +47,7 @@ std::string point_line(const model& full, const curve& c, std::size_t i, newton:
                      : lands                                   ? "Jump, lands"
                                                                : "Jump, from") +
          " at " +
-         where_on_path(p.point, how) + " (point " + std::to_string(i + 1) + "): " + loads_text(full, p.at) +
+         where_on_path(p.point, how) + " (point " + std::to_string(i + 1) + "): " + loads_text(full, p.at, weight) +
          "; node " + std::to_string(c.watch.node) + " " + axis_name(c.watch.component) + " moved " +
          figure(p.watched) + "\n";
 }
@@ -121,7 +122,7 @@ force_extremes extreme_forces(const newton::results& r) {
   return x;
 }
 
-std::string loads_text(const model& full, applied a) {
+std::string loads_text(const model& full, applied a, const std::array<double, 3>& weight) {
   std::vector<std::string> listed;
   long loaded = 0;
   double resultant[3] = {0.0, 0.0, 0.0};
@@ -134,7 +135,10 @@ std::string loads_text(const model& full, applied a) {
       if (listed.size() < 6) listed.push_back("node " + std::to_string(k) + " " + axis_name(c) + " " + figure(load));
     }
   std::string text;
-  if (loaded == 0) {
+  const bool weighty = a.weight > 0.0 && (weight[0] != 0.0 || weight[1] != 0.0 || weight[2] != 0.0);
+  if (loaded == 0 && weighty) {
+    // the self-weight alone, below
+  } else if (loaded == 0) {
     text = "no load";
   } else if (loaded <= 6) {
     text = "loads";
@@ -143,6 +147,10 @@ std::string loads_text(const model& full, applied a) {
     text = std::to_string(loaded) + " loads at " + figure(a.loads) + " of their values, resultant (" +
            figure(resultant[0]) + ", " + figure(resultant[1]) + ", " + figure(resultant[2]) + ")";
   }
+  if (weighty)
+    text += (text.empty() ? "" : ", ") + std::string("self-weight") +
+            (a.weight == 1.0 ? std::string() : " at " + figure(a.weight) + " of its value") + ", on the free nodes (" +
+            figure(a.weight * weight[0]) + ", " + figure(a.weight * weight[1]) + ", " + figure(a.weight * weight[2]) + ")";
   if (any_prescribed_motion(full) && a.prescribed != 1.0)
     text += ", prescribed displacements at " + figure(a.prescribed) + " of their values";
   return text;
@@ -166,7 +174,7 @@ std::string summary_text(const model& full, const newton::path_finding& path, co
     const newton::point_kind kind = c.points[i].point.kind;
     if (kind == newton::point_kind::regular) continue;
     const bool cable = kind == newton::point_kind::slack || kind == newton::point_kind::taut;
-    if (!cable || ++cable_events <= cable_lines) out += point_line(full, c, i, how);
+    if (!cable || ++cable_events <= cable_lines) out += point_line(full, c, i, how, facts.weight);
   }
   if (cable_events > cable_lines)
     out += "... and " + std::to_string(cable_events - cable_lines) +
@@ -180,7 +188,7 @@ std::string summary_text(const model& full, const newton::path_finding& path, co
   last.stage = path.stage;
   last.load_factor = path.load_factor;
   const std::string last_text =
-      path.stage == 0 ? std::string("the unloaded shape") : where_on_path(last, how) + ", " + loads_text(full, e.at);
+      path.stage == 0 ? std::string("the unloaded shape") : where_on_path(last, how) + ", " + loads_text(full, e.at, facts.weight);
   switch (e.kind) {
     case end_kind::stable:
       where = "at full load, a stable equilibrium on the branch that rises from the unloaded shape";

@@ -1,6 +1,7 @@
 #pragma once
 // The summary kalvane-path prints on standard output: the path's steps, every limit and
 // bifurcation point with its load factor and loads, and where the written equilibrium lies.
+#include <array>
 #include <string>
 #include <vector>
 
@@ -32,6 +33,7 @@ struct summary_facts {
   // Stalled in the prestress stage, while the drawn shape is in equilibrium under the
   // prestress only together with the loads (newton::balanced_only_with_loads).
   bool prestress_needs_loads = false;
+  std::array<double, 3> weight{};  // the full self-weight's resultant on the free nodes (zero: weightless)
 };
 
 // The cables of `s` that the results show slack, in rising order.
@@ -40,8 +42,9 @@ std::vector<int32_t> slack_cables_of(const newton::results& r);
 // "3 of 60 cables slack: 12, 31, 40" (at most 20 listed); "none of 60 cables slack".
 std::string slack_text(long cables, const std::vector<int32_t>& slack);
 
-// The loads (and prescribed displacements) a state applies, in a few words.
-std::string loads_text(const model& full, applied a);
+// The loads (and self-weight, of resultant `weight`, and prescribed displacements) a state
+// applies, in a few words.
+std::string loads_text(const model& full, applied a, const std::array<double, 3>& weight = {});
 
 std::string summary_text(const model& full, const newton::path_finding& path, const curve& c, const ending& e,
                          const summary_facts& facts);
