@@ -479,3 +479,21 @@ TEST(PathApp, AMechanismsFolderIsRefusedForBeingOne) {
   EXPECT_NE(f.verdict.find("the structure is a mechanism under its loads (free to move at node"), std::string::npos)
       << f.verdict;
 }
+
+// Results written beside another model file would be read with it: a folder that holds a
+// model.json is no place for the results of its input.txt, and nothing is written there.
+TEST(PathApp, ResultsAreNotWrittenWhereAnotherModelFileWouldBeReadWithThem) {
+  scratch_folder folder;
+  kalvane_test::write_file(folder / "input.txt",
+                           read_file(kalvane_test::source_path("examples/single_bar/input.txt")));
+  kalvane_test::write_file(folder / "model.json",
+                           read_file(kalvane_test::source_path("examples/two_materials/model.json")));
+  const program_result r = run_path(folder, {"--model", folder / "input.txt", "--out", folder.path});
+  EXPECT_EQ(r.status, 1) << r.out;
+  EXPECT_NE((r.out + r.err).find("holds model.json, which kalvane-check and kalvane-view would read there in place of"),
+            std::string::npos)
+      << r.out << r.err;
+  EXPECT_FALSE(std::filesystem::exists(folder / "output.txt"));
+  // Its own model file there is no obstacle.
+  EXPECT_EQ(run_path(folder, {"--model", folder / "model.json", "--out", folder.path}).status, 0);
+}

@@ -170,6 +170,15 @@ outcome run_path_on(structure given, const std::string& input_name, const std::s
                     const options& o) {
   check_watch(o, given.base);
   const std::string out = output_folder(o);
+  // A folder whose own model file is another than the one copied there would be read in its
+  // place by the programs that read the results (model.json before input.txt).
+  const std::string read_there = find_model(out);
+  std::error_code unknown;
+  if (fs::path(read_there).filename() != fs::path(input_name).filename() && fs::exists(read_there, unknown) &&
+      !fs::equivalent(read_there, input_name, unknown))
+    fail(usage_error, "--out " + out + " holds " + fs::path(read_there).filename().string() +
+                          ", which kalvane-check and kalvane-view would read there in place of " + input_name +
+                          ": write the results into another folder");
   // Before the path, so that a folder that cannot be made fails at once.
   make_folder(out);
   const path_run r = follow_run(std::move(given), input_name, input_bytes, o);
