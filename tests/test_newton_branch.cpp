@@ -301,6 +301,30 @@ TEST(NewtonBranch, TwoBarsInLinePulledAtTheirJointBendAtOnce) {
   for (std::size_t i = 2; i < trace.points.size(); ++i) EXPECT_EQ(trace.points[i].negative_pivots, 0) << i;
 }
 
+// A Mooney-Rivlin bar (c1 = 1, c2 = -0.99) pushed along itself far beyond its peak push:
+// one unknown, so no bifurcation can be. A first step that carried it past the peak onto
+// the branch beyond once read as a bifurcation, and "full load only on an unstable state".
+TEST(NewtonBranch, OneUnknownPushedPastItsPeakIsNoBifurcation) {
+  nm::structure bar;
+  bar.nodes = {{0.0, 0.0, 0.0}, {1.0, 0.0, 0.0}};
+  bar.bars = {{1, 2, 1.0}};
+  nm::hold(bar, 1);
+  nm::hold(bar, 2, 2, 3);
+  bar.loads = {{2, 1, -5.0}};
+  scratch_folder folder;
+  kalvane::structure s = nm::structured(nm::prepared(folder, bar));
+  s.materials[0].law = kalvane::axial_law::mooney_rivlin;
+  s.materials[0].c1 = 1.0;
+  s.materials[0].c2 = -0.99;
+  kalvane::prepare(s);
+  kn::stiffness_pattern pattern = kn::pattern_of(s.base);
+  kn::factorisation f;
+  const kn::path_finding path = kn::follow_path(s, pattern, f);
+  for (const kn::path_event& e : path.events) EXPECT_NE(e.kind, kn::event_kind::bifurcation);
+  EXPECT_NE(path.outcome, kn::path_outcome::unstable_at_full_load);
+  EXPECT_FALSE(reached_full_load(path));
+}
+
 }  // namespace
 
 // A jump that finds no stable state names its own reason in the route, each its own words.

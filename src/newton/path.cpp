@@ -456,7 +456,9 @@ stage_end follow_stage(path_work& w, walk& k, path_state& a) {
     const bool turned = converged && path_dot(w, a.tangent_x, a.tangent_t, b.tangent_x, b.tangent_t) < settings.sharpest_turn;
     // A long step may carry the corrector over a limit point and the unstable branch beyond
     // to the far branch, both ends stable and their tangents alike.
-    const bool strayed = converged && !turned && !at_load && crossed_unstable_ground(w, a, b);
+    const bool strayed = converged && !turned && !at_load &&
+                         (b.at.negative == 0 || event_between(a, b) == point_kind::bifurcation) &&
+                         crossed_unstable_ground(w, a, b);
     if (!converged || (turned && !k.start_held) || strayed) {
       ++k.found.halvings;
       step = halved_step(settings, step);

@@ -7,7 +7,8 @@
 namespace kalvane::newton {
 
 bool crossed_unstable_ground(path_work& w, const path_state& a, const path_state& b) {
-  if (a.at.negative != 0 || b.at.negative != 0) return false;
+  if (a.at.negative != 0) return false;
+  const bool b_stable = b.at.negative == 0;
   vector d(b.x.size()), x(b.x.size());
   for (std::size_t p = 0; p < d.size(); ++p) d[p] = b.x[p] - a.x[p];
   if (w.chord_pattern.matrix.size() == 0) w.chord_pattern = w.pattern;  // the same places, made once
@@ -16,7 +17,11 @@ bool crossed_unstable_ground(path_work& w, const path_state& a, const path_state
     evaluate(w.scaled, at, &w.chord_pattern, false);
     return dot(d, multiply(w.chord_pattern, d));
   };
-  const double least_end = std::min(curvature_at(a.x), curvature_at(b.x));
+  const double at_a = curvature_at(a.x), at_b = curvature_at(b.x);
+  if (!(at_a > 0.0)) return false;
+  // Past a bifurcation the structure is unstable across its path, not along it.
+  if (!b_stable) return at_b < -1e-6 * at_a;
+  const double least_end = std::min(at_a, at_b);
   if (!(least_end > 0.0)) return false;
   for (int k = 1; k < chord_samples; ++k) {
     const double s = static_cast<double>(k) / chord_samples;
