@@ -34,6 +34,13 @@ double root(const std::function<double(double)>& f, double low, double high) {
 
 bool has(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
 
+// A V of two Neo-Hooke bars (half-span 1.5, rise 0.25) loaded down at its apex by 1.
+std::string v_truss() {
+  return input_text("V truss", "0.9 20 1E-8 0.0 1000 5", "1 1000.0", "3\nnode x y z\n1 0 0 0\n2 1.5 0 -0.25\n3 3.0 0 0\n",
+                    "2\nbar n1 n2 area\n1 1 2 0.01\n2 2 3 0.01\n",
+                    "7\nnode c v\n1 1 0\n1 2 0\n1 3 0\n2 2 0\n3 1 0\n3 2 0\n3 3 0\n", "1\nnode c v\n2 3 -1.0\n");
+}
+
 }  // namespace
 
 // A bar pulled along its axis: A c1 (lambda - 1/lambda^2) = P. A V of two bars loaded at
@@ -53,11 +60,7 @@ TEST(CheckApp, CertifiesABarAndATwoBarTrussAgainstClosedForms) {
   {
     scratch_folder folder;
     const double a = 1.5, h = 0.25, c1 = 1000.0, area = 0.01, load = 1.0;
-    ASSERT_EQ(solve(folder, input_text("V truss", "0.9 20 1E-8 0.0 1000 5", "1 1000.0",
-                                       "3\nnode x y z\n1 0 0 0\n2 1.5 0 -0.25\n3 3.0 0 0\n",
-                                       "2\nbar n1 n2 area\n1 1 2 0.01\n2 2 3 0.01\n",
-                                       "7\nnode c v\n1 1 0\n1 2 0\n1 3 0\n2 2 0\n3 1 0\n3 2 0\n3 3 0\n",
-                                       "1\nnode c v\n2 3 -1.0\n")),
+    ASSERT_EQ(solve(folder, v_truss()),
               0);
     const auto f = check_in_process(folder);
     EXPECT_EQ(f.status, 0) << f.verdict;
@@ -103,11 +106,7 @@ TEST(CheckApp, ANodeOnNoBarIsHeldWhereItIs) {
 // reaction is named, not blamed on the run's tolerance.
 TEST(CheckApp, AReactionTableThatLostARowIsNotCertified) {
   scratch_folder folder;
-  ASSERT_EQ(solve(folder, input_text("V truss", "0.9 20 1E-8 0.0 1000 5", "1 1000.0",
-                                     "3\nnode x y z\n1 0 0 0\n2 1.5 0 -0.25\n3 3.0 0 0\n",
-                                     "2\nbar n1 n2 area\n1 1 2 0.01\n2 2 3 0.01\n",
-                                     "7\nnode c v\n1 1 0\n1 2 0\n1 3 0\n2 2 0\n3 1 0\n3 2 0\n3 3 0\n",
-                                     "1\nnode c v\n2 3 -1.0\n")),
+  ASSERT_EQ(solve(folder, v_truss()),
             0);
   const std::string report_path = folder.path + "/output.txt";
   std::string report = kalvane_test::read_file(report_path);

@@ -38,15 +38,15 @@ stiffness_pattern chain(int n, const std::vector<double>& diagonal) {
   return pattern_from(n, lower);
 }
 
-// The chain, and after it one more component with no stiffness at all.
-stiffness_pattern chain_and_free_component(const std::vector<double>& diagonal) {
+// The chain, and after it one more component of stiffness `last` (none at all by default).
+stiffness_pattern chain_and_free_component(const std::vector<double>& diagonal, double last = 0.0) {
   const int n = static_cast<int>(diagonal.size());
   std::vector<Eigen::Triplet<double, int>> lower;
   for (int p = 0; p < n; ++p) {
     lower.emplace_back(p, p, diagonal[static_cast<std::size_t>(p)]);
     if (p > 0) lower.emplace_back(p, p - 1, -1.0);
   }
-  lower.emplace_back(n, n, 0.0);
+  lower.emplace_back(n, n, last);
   return pattern_from(n + 1, lower);
 }
 
@@ -142,14 +142,8 @@ TEST(CheckFactor, APivotCountOfASingularMatrixAddsUpToItsSize) {
   EXPECT_EQ(free_chain.positive, 19);
   EXPECT_EQ(free_chain.negative, 0);
   EXPECT_EQ(free_chain.zero, 1);
-  std::vector<Eigen::Triplet<double, int>> lower;
-  for (int p = 0; p < 20; ++p) {
-    lower.emplace_back(p, p, diagonal[static_cast<std::size_t>(p)]);
-    if (p > 0) lower.emplace_back(p, p - 1, -1.0);
-  }
-  lower.emplace_back(20, 20, -3.0);
   factorisation g;
-  stiffness_pattern with_negative = pattern_from(21, lower);
+  stiffness_pattern with_negative = chain_and_free_component(diagonal, -3.0);
   const inertia saddle = factorise(g, with_negative);
   EXPECT_EQ(saddle.positive, 19);
   EXPECT_EQ(saddle.negative, 1);

@@ -84,6 +84,13 @@ kalvane::check::findings expect_certified_digits(const std::string& run_folder) 
   return f;
 }
 
+// kalvane-check's findings on the run kalvane-path wrote into the folder's path/.
+kalvane::check::findings check_of_run(const scratch_folder& folder) {
+  kalvane::check::options o;
+  o.dir = folder / "path";
+  return kalvane::check::run_check(o);
+}
+
 // Writes input.txt, runs kalvane-path there: a stable equilibrium at full load, which
 // kalvane-check certifies outright.
 void expect_a_whole_certified_run(const std::string& input, std::vector<std::string> args = {}) {
@@ -451,9 +458,7 @@ TEST(PathApp, ARigidMoveOfEverySupportIsCertified) {
                                                   "7\nnode c v\n1 1 0.3\n1 2 0\n1 3 0.1\n2 2 0\n3 1 0.3\n3 2 0\n3 3 0.1\n",
                                                   "0\n"));
   ASSERT_EQ(run_path(folder).status, 0);
-  kalvane::check::options o;
-  o.dir = folder / "path";
-  const kalvane::check::findings f = kalvane::check::run_check(o);
+  const kalvane::check::findings f = check_of_run(folder);
   EXPECT_EQ(f.status, 0) << f.verdict;
   EXPECT_GE(f.refinement.stresses.digits, 3) << f.refinement.stresses.worst;
 }
@@ -471,9 +476,7 @@ TEST(PathApp, AMechanismsFolderIsRefusedForBeingOne) {
                                                   "6\nnode c v\n1 2 0\n1 3 0\n2 2 0\n2 3 0\n3 2 0\n3 3 0\n",
                                                   "1\nnode c v\n3 1 10.0\n"));
   ASSERT_EQ(run_path(folder).status, 2);
-  kalvane::check::options o;
-  o.dir = folder / "path";
-  const kalvane::check::findings f = kalvane::check::run_check(o);
+  const kalvane::check::findings f = check_of_run(folder);
   EXPECT_EQ(f.stability.positive, 2);
   EXPECT_EQ(f.stability.zero, 1);
   EXPECT_NE(f.verdict.find("the structure is a mechanism under its loads (free to move at node"), std::string::npos)

@@ -189,24 +189,29 @@ void release_values(supernodal_cholesky& c) {
     cholmod_change_factor(CHOLMOD_PATTERN, 1, 1, 1, 1, c.factor, &c.common);
 }
 
+// The pivots of an LDL^T of `matrix` counted against `reference`; false when it met an
+// exact zero.
+bool count_ldlt_pivots(const Eigen::SparseMatrix<double>& matrix, double reference, inertia& counted) {
+  simplicial_ldlt factor;
+  factor.compute(matrix);
+  if (factor.info() != Eigen::Success) return false;
+  const auto& d = factor.vectorD();
+  for (Eigen::Index i = 0; i < d.size(); ++i) count_pivot(counted, d[i] / reference);
+  return true;
+}
+
 // The inertia of a singular matrix by Sylvester's law on two shifts, K + d I and K - d I with
 // d the zero pivots' bound: the first's negative pivots count the eigenvalues below -d, the
 // second's positive ones those above d, and the rest are zero. True when both factorised.
 bool count_by_shifts(const Eigen::SparseMatrix<double>& matrix, double reference, inertia& result) {
-  const double shift = zero_pivot * reference;
-  inertia counted;
-  for (const double sign : {1.0, -1.0}) {
-    Eigen::SparseMatrix<double> shifted = matrix;
-    for (Eigen::Index c = 0; c < shifted.cols(); ++c) shifted.coeffRef(c, c) += sign * shift;
-    simplicial_ldlt shifted_ldlt;
-    shifted_ldlt.compute(shifted);
-    if (shifted_ldlt.info() != Eigen::Success) return false;
-    inertia part;
-    const auto& d = shifted_ldlt.vectorD();
-    for (Eigen::Index i = 0; i < d.size(); ++i) count_pivot(part, d[i] / reference);
-    if (sign > 0.0) counted.negative = part.negative;
-    else counted.positive = part.positive;
-  }
+  inertia counted, above, below;
+  Eigen::SparseMatrix<double> shifted = matrix;
+  for (Eigen::Index c = 0; c < shifted.cols(); ++c) shifted.coeffRef(c, c) += zero_pivot * reference;
+  if (!count_ldlt_pivots(shifted, reference, above)) return false;
+  for (Eigen::Index c = 0; c < shifted.cols(); ++c) shifted.coeffRef(c, c) -= 2.0 * zero_pivot * reference;
+  if (!count_ldlt_pivots(shifted, reference, below)) return false;
+  counted.negative = above.negative;
+  counted.positive = below.positive;
   counted.zero = static_cast<long>(matrix.cols()) - counted.negative - counted.positive;
   counted.smallest_pivot = 0.0;
   result = counted;
@@ -225,13 +230,9 @@ bool count_around_empty_rows(const Eigen::SparseMatrix<double>& matrix, double r
   Eigen::SparseMatrix<double> holding = matrix;
   for (Eigen::Index c = 0; c < n; ++c)
     if (empty[static_cast<std::size_t>(c)]) holding.coeffRef(c, c) = reference;
-  simplicial_ldlt again;
-  again.compute(holding);
-  if (again.info() != Eigen::Success) return false;
-  // Each row held alone gives the pivot it was given, positive; D is in the factor's order.
+  // Each row held alone gives the pivot it was given, positive.
   inertia counted;
-  const auto& d = again.vectorD();
-  for (Eigen::Index i = 0; i < d.size(); ++i) count_pivot(counted, d[i] / reference);
+  if (!count_ldlt_pivots(holding, reference, counted)) return false;
   counted.positive -= held;
   counted.zero += held;
   counted.smallest_pivot = 0.0;
