@@ -44,7 +44,6 @@ struct path_work {
   bool near_factorisation = false;
   inertia near_inertia;
   bool cables = false;  // the structure has cables, whose passing of their rest lengths is watched
-  stiffness_pattern chord_pattern = {};  // the stiffness at a step's ends, apart from the corrector's
 };
 
 // The path's norm for a stage that starts at `speed` = |dx/dt|.

@@ -11,12 +11,8 @@ bool crossed_unstable_ground(path_work& w, const path_state& a, const path_state
   const bool b_stable = b.at.negative == 0;
   vector d(b.x.size()), x(b.x.size());
   for (std::size_t p = 0; p < d.size(); ++p) d[p] = b.x[p] - a.x[p];
-  if (w.chord_pattern.matrix.size() == 0) w.chord_pattern = w.pattern;  // the same places, made once
   apply_stage(w.scaled, w.full, w.stage, b.t);
-  auto curvature_at = [&](const vector& at) {
-    evaluate(w.scaled, at, &w.chord_pattern, false);
-    return dot(d, multiply(w.chord_pattern, d));
-  };
+  auto curvature_at = [&](const vector& at) { return curvature_along(w.scaled, at, d); };
   const double at_a = curvature_at(a.x), at_b = curvature_at(b.x);
   if (!(at_a > 0.0)) return false;
   // Past a bifurcation the structure is unstable across its path, not along it.

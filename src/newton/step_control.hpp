@@ -14,13 +14,13 @@ void predict(const path_state& a, double length, vector& x, double& t);
 double next_step(const path_settings& settings, double step, int newton_steps);
 
 // True when the straight chord from a (stable) to b crosses ground where the energy curves
-// down along it (d.K d < 0, d = b - a, K under b's loading, at the chord's eighths): a long
+// down along it (d.K d < 0, d = b - a, K under b's loading, at the chord's quarters): a long
 // step carried the corrector over a limit point and the unstable branch beyond to the far
 // branch, with both ends stable and their tangents alike. Slack cables on the way only
 // soften the chord; they do not turn it down. Where b is unstable (what a bifurcation
 // between them leaves), true when the energy curves down along the chord at b itself: the
 // instability is along the path, a limit point passed, not a bifurcation across it.
-inline constexpr int chord_samples = 8;
+inline constexpr int chord_samples = 4;
 bool crossed_unstable_ground(path_work& w, const path_state& a, const path_state& b);
 
 // The step after a failed or refused one: half, or 0 when that is below the shortest.

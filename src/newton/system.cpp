@@ -200,6 +200,27 @@ state evaluate(const structure& st, const vector& x, stiffness_pattern* pattern,
   return s;
 }
 
+double curvature_along(const structure& st, const vector& x, const vector& d) {
+  const model& m = st.base;
+  double sum = 0.0;
+  for (int32_t b = 1; b <= bar_count(m); ++b) {
+    const bar_record& bar = m.bars(b);
+    double u[3];
+    bar_difference(m, bar, x, u);
+    const member_state t = member_at(bar, material_of(st, b), member_of(st, b), u);
+    double block[3][3];
+    tangent_block(t, block);
+    double along[3];  // d at node 2 less d at node 1 (prescribed components do not move)
+    for (int j = 0; j < 3; ++j) {
+      const int32_t p1 = free_position(m, bar.node1, j + 1), p2 = free_position(m, bar.node2, j + 1);
+      along[j] = (p2 >= 0 ? d[static_cast<std::size_t>(p2)] : 0.0) - (p1 >= 0 ? d[static_cast<std::size_t>(p1)] : 0.0);
+    }
+    for (int i = 0; i < 3; ++i)
+      for (int j = 0; j < 3; ++j) sum += along[i] * block[i][j] * along[j];
+  }
+  return sum;
+}
+
 std::vector<int32_t> hold_idle_nodes(const structure& st, stiffness_pattern& pattern, long& components) {
   const model& m = st.base;
   components = 0;

@@ -46,6 +46,10 @@ struct state {
 // for the structure's own tangent, whose inertia says whether the equilibrium is stable.
 state evaluate(const structure& s, const vector& x, stiffness_pattern* pattern = nullptr, bool steer_slack = true);
 
+// d.K d of the structure's own tangent at x (slack cables with no stiffness), summed bar by
+// bar without assembling K: the energy's curvature along d.
+double curvature_along(const structure& s, const vector& x, const vector& d);
+
 // Holds in pattern->matrix, as the stiffest component is held, each component of a node that
 // no bar reaches and no load pulls, and returns those nodes (rising) and how many components:
 // such a node stays where it is, and is no part of the structure's stability.
