@@ -37,7 +37,7 @@ cable_finding cables_in(const structure& s, const newton::vector& x, const std::
   }
   if (!c.slack.empty())
     for (const newton::slack_group& g : newton::slack_groups(s, x))
-      c.held_by_slack.insert(c.held_by_slack.end(), g.nodes.begin(), g.nodes.end());
+      if (!g.on_no_bar) c.held_by_slack.insert(c.held_by_slack.end(), g.nodes.begin(), g.nodes.end());
   std::sort(c.held_by_slack.begin(), c.held_by_slack.end());
   return c;
 }

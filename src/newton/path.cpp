@@ -325,11 +325,6 @@ enum class stage_end { full_load, gone, stalled, stopped };
 // Where the path goes from an event on a stable branch, on the default route.
 enum class route_step { moved, collapsed };
 
-// The structure's way on from the event located between the stable point a and b: at a
-// bifurcation, onto the bifurcated branch when that is stable and rises in load; where no
-// stable state is left (a limit point, unstable bifurcated branches), a jump at the event's
-// load to the stable state the structure falls into. Emits the event and what follows it,
-// and leaves the state the path goes on from in `next`.
 // The first point of the branch onto which a start bifurcates: the minimum of the energy at
 // the small load factor t, from the start disturbed along the mode (the start's own state
 // there is a saddle). False when that minimum is not stable or not found.
@@ -349,6 +344,11 @@ bool branch_from_start(path_work& w, const path_state& start, const vector& mode
   return settle(w, b) && b.at.minimum();
 }
 
+// The structure's way on from the event located between the stable point a and b: at a
+// bifurcation, onto the bifurcated branch when that is stable and rises in load; where no
+// stable state is left (a limit point, unstable bifurcated branches), a jump at the event's
+// load to the stable state the structure falls into. Emits the event and what follows it,
+// and leaves the state the path goes on from in `next`.
 // `given`: the modes of a bifurcation at the stage's start (found past it, at b).
 route_step leave_branch(path_work& w, walk& k, const path_state& a, const path_state& b, point_kind kind,
                         const path_state& event, path_state& next, const buckling_modes* given = nullptr) {
