@@ -3,9 +3,12 @@
 // path ended; bad input and bad options end it in kalvane's error report.
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <charconv>
 #include <cmath>
+#include <cstring>
 #include <filesystem>
+#include <map>
 
 #include "check/app.hpp"
 #include "check_fixture.hpp"
@@ -412,4 +415,51 @@ TEST(PathApp, AModelFileOfTwoMaterialsGivesEachBarsForceInBarsCsv) {
     }
   }
   EXPECT_GT(steel, 0);
+}
+
+namespace {
+
+// Every file of a folder by name, hidden ones too (a folder's content as "<folder>").
+std::map<std::string, std::string> folder_content(const std::string& folder) {
+  std::map<std::string, std::string> content;
+  for (const std::string& name : kalvane_test::folder_entries(folder))
+    content[name] = std::filesystem::is_directory(folder + "/" + name) ? "<folder>" : read_file(folder + "/" + name);
+  return content;
+}
+
+}  // namespace
+
+// A run that cannot write all of its files (a file-size limit cuts one, a folder stands where
+// one goes) leaves the folder as the last good run left it: no file of its own, none cut
+// short, no temporary file; the message names the file and the system's reason.
+TEST(PathApp, ARunThatCannotWriteAllItsFilesLeavesTheLastRunsAsTheyWere) {
+  scratch_folder folder;
+  std::filesystem::create_directories(folder / "bar");
+  std::filesystem::create_directories(folder / "net");
+  kalvane_test::write_file(folder / "bar/input.txt", read_file(kalvane_test::source_path("examples/single_bar/input.txt")));
+  kalvane_test::write_file(folder / "net/model.json", read_file(kalvane_test::source_path("examples/two_materials/model.json")));
+  ASSERT_EQ(run_path(folder, {"--dir", "bar", "--out", "out"}).status, 0);
+
+  // The net's model.json (3.5 kB) fits within 4 kB and its deck does not; its path.svg is
+  // the first file beyond 16 kB.
+  for (const auto& [limit, cut] : {std::pair{4096LL, "abaqusfile.inp"}, std::pair{16384LL, "path.svg"}}) {
+    const auto before = folder_content(folder / "out");
+    kalvane_test::program_run run;
+    run.program = kalvane_test::path_exe();
+    run.args = {"--dir", "net", "--out", "out"};
+    run.folder = folder.path;
+    run.file_size_limit = limit;
+    const program_result r = kalvane_test::run_program(run);
+    EXPECT_EQ(r.status, 1) << r.out << r.err;
+    EXPECT_NE(r.err.find(std::string("out/") + cut + ": " + std::strerror(EFBIG)), std::string::npos) << r.err;
+    EXPECT_TRUE(folder_content(folder / "out") == before) << limit;
+  }
+
+  std::filesystem::remove(folder / "out/bars.csv");
+  std::filesystem::create_directories(folder / "out/bars.csv");
+  const auto before = folder_content(folder / "out");
+  const program_result r = run_path(folder, {"--dir", "net", "--out", "out"});
+  EXPECT_EQ(r.status, 1) << r.out << r.err;
+  EXPECT_NE(r.err.find(std::string("out/bars.csv: ") + std::strerror(EISDIR)), std::string::npos) << r.err;
+  EXPECT_TRUE(folder_content(folder / "out") == before);
 }
