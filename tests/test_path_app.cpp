@@ -463,3 +463,40 @@ TEST(PathApp, ARunThatCannotWriteAllItsFilesLeavesTheLastRunsAsTheyWere) {
   EXPECT_NE(r.err.find(std::string("out/bars.csv: ") + std::strerror(EISDIR)), std::string::npos) << r.err;
   EXPECT_TRUE(folder_content(folder / "out") == before);
 }
+
+// A material's name in bars.csv is text a spreadsheet shows and never runs: one that begins
+// as a formula would is led by an apostrophe, its control characters are replaced, and the
+// numbers beside it, negative ones too, are left as they are.
+TEST(PathApp, AMaterialNameInBarsCsvIsNeverAFormula) {
+  const std::vector<std::pair<std::string, std::string>> names = {
+      // as the model file gives it, and its cell
+      {R"x(=HYPERLINK(\"http://x.example/\",\"click\"))x", R"x("'=HYPERLINK(""http://x.example/"",""click"")")x"},
+      {R"(@SUM(1)\u001b[31m\r)", "'@SUM(1)\xEF\xBF\xBD[31m\xEF\xBF\xBD"},
+      {R"(+1\tx)", "'+1 x"},
+      {"-2", "'-2"},
+  };
+  std::string materials, bars;
+  for (std::size_t i = 0; i < names.size(); ++i) {
+    const std::string name = "\"" + names[i].first + "\"";
+    materials += std::string(i ? ", " : "") + "{\"name\": " + name + ", \"law\": \"linear-elastic\", \"E\": 200000}";
+    bars += std::string(i ? ", " : "") + "{\"nodes\": [" + std::to_string(i + 1) + ", 5], \"area\": 0.01, \"material\": " + name + "}";
+  }
+  scratch_folder folder;
+  kalvane_test::write_file(folder / "model.json",
+                           "{\"format\": \"kalvane-model\", \"version\": 1, \"materials\": [" + materials +
+                               "], \"nodes\": [[0, 0, 0], [2, 0, 0], [2, 2, 0], [0, 2, 0], [1, 1, 1.5]], \"bars\": [" +
+                               bars +
+                               "], \"prescribed\": [{\"node\": 1, \"x\": 0, \"y\": 0, \"z\": 0}, {\"node\": 2, \"x\": 0, "
+                               "\"y\": 0, \"z\": 0}, {\"node\": 3, \"x\": 0, \"y\": 0, \"z\": 0}, {\"node\": 4, \"x\": 0, "
+                               "\"y\": 0, \"z\": 0}], \"loads\": [{\"node\": 5, \"z\": -1}]}");
+  const program_result r = run_path(folder);
+  ASSERT_EQ(r.status, 0) << r.out << r.err;
+  const std::vector<std::string> rows = kalvane_test::lines_of(read_file(folder / "path/bars.csv"));
+  ASSERT_EQ(rows.size(), names.size() + 1);
+  for (std::size_t i = 0; i < names.size(); ++i) {
+    const std::string start = std::to_string(i + 1) + "," + std::to_string(i + 1) + ",5," + names[i].second + ",";
+    EXPECT_EQ(rows[i + 1].substr(0, start.size()), start);
+    EXPECT_EQ(rows[i + 1].find('\'', start.size()), std::string::npos) << rows[i + 1];
+    EXPECT_NE(rows[i + 1].find(",compression"), std::string::npos) << rows[i + 1];
+  }
+}

@@ -7,6 +7,7 @@
 
 #include "check/freshness.hpp"
 #include "companion/output_files.hpp"
+#include "companion/printable.hpp"
 #include "error.hpp"
 #include "model/input.hpp"
 #include "run.hpp"
@@ -228,7 +229,7 @@ scene scene_of_model_file(const std::string& text, const std::string& model_path
                           const std::string& report_path, model& kept) {
   structure st = read_model_text(text, model_path);
   scene s = match(st.base, r, model_path, report_path);
-  s.title = printable(st.title);
+  s.title = companion::printable(st.title);
   kept = st.base;
   run_plan starting;
   starting.first = starting.last = stage::start;
