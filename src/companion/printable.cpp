@@ -50,4 +50,15 @@ std::string printable(const std::string& raw, std::size_t max_characters) {
   return out;
 }
 
+std::string printable_lines(const std::string& raw) {
+  std::string out;
+  for (std::size_t start = 0;;) {
+    const std::size_t end = raw.find('\n', start);
+    out += printable(raw.substr(start, end - start), std::string::npos);
+    if (end == std::string::npos) return out;
+    out += '\n';
+    start = end + 1;
+  }
+}
+
 }  // namespace kalvane::companion

@@ -12,4 +12,8 @@ namespace kalvane::companion {
 // Longer than `max_characters` characters, it is cut there and ends in an ellipsis.
 std::string printable(const std::string& raw, std::size_t max_characters = 120);
 
+// A message of several lines (a reader's refusal quoting the file) made printable line by
+// line, whole, its line ends kept.
+std::string printable_lines(const std::string& raw);
+
 }  // namespace kalvane::companion
