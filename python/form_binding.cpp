@@ -11,13 +11,13 @@
 
 #include "arrays.hpp"
 #include "error.hpp"
+#include "form/app.hpp"
 #include "form/find.hpp"
 #include "form/form_csv.hpp"
 #include "form/form_svg.hpp"
 #include "form/materialise.hpp"
 #include "structure/files.hpp"
 #include "structure/model_file.hpp"
-#include "view/report_reader.hpp"
 
 namespace py = pybind11;
 
@@ -93,12 +93,7 @@ void define_form(py::module_& module) {
       .def(
           "write",
           [](const held_form& h, const std::string& folder) {
-            namespace fs = std::filesystem;
-            write_model_file(h.analysis, (fs::path(folder) / model_file_name).string());
-            view::write_whole_file((fs::path(folder) / "form.csv").string(), form::form_csv(h.problem, h.result, h.rest));
-            view::write_whole_file((fs::path(folder) / "form.svg").string(),
-                                   form::render_form_svg(h.problem, h.result, h.title));
-            return std::vector<std::string>{model_file_name, "form.csv", "form.svg"};
+            return form::write_form_files(folder, h.analysis, h.problem, h.result, h.rest, h.title);
           },
           py::arg("folder"), "Writes kalvane-form's files into `folder`; returns their names, in order.");
 

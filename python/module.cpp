@@ -8,6 +8,7 @@
 
 #include "check/app.hpp"
 #include "check/lint.hpp"
+#include "companion/output_files.hpp"
 #include "arrays.hpp"
 #include "core.hpp"
 #include "error.hpp"
@@ -137,7 +138,11 @@ PYBIND11_MODULE(_core, module) {
           "The model's fields as numpy arrays and numbers, by name.")
       .def(
           "write",
-          [](const held_model& h, const std::string& title, const std::string& path) { write_input(h.m, title, path); },
+          [](const held_model& h, const std::string& title, const std::string& path) {
+            companion::output_files files;
+            companion::add_written(files, path, [&](const std::string& temporary) { write_input(h.m, title, temporary); });
+            companion::put_in_place(files);
+          },
           py::arg("title"), py::arg("path"), "Writes input.txt at `path` with `title` as its first line.")
       .def(
           "self_weight",

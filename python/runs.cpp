@@ -1,8 +1,10 @@
 // Runs of models built in memory, through the program's run path, one or many at a time.
 #include <atomic>
 #include <exception>
+#include <filesystem>
 #include <thread>
 
+#include "companion/output_files.hpp"
 #include "core.hpp"
 #include "error.hpp"
 #include "mechanics/element.hpp"
@@ -51,13 +53,14 @@ void solve_many(std::vector<model*>& models, int workers) {
 }
 
 void write_files(model& solved, const std::string& folder) {
-  run_plan plan;
-  plan.folder = folder;
-  plan.first = plan.last = stage::deck;
-  run(solved, plan);
-  plan.first = stage::script;
-  plan.last = stage::report;
-  run(solved, plan);
+  // kalvane's writers, as its run's deck, script and report stages call them, each file
+  // replacing the folder's own only once all three were written.
+  companion::output_files files;
+  const auto in_folder = [&](const char* name) { return (std::filesystem::path(folder) / name).string(); };
+  companion::add_written(files, in_folder("abaqusfile.inp"), [&](const std::string& path) { write_deck(solved, path); });
+  companion::add_written(files, in_folder("autocad.scr"), [&](const std::string& path) { write_script(solved, path); });
+  companion::add_written(files, in_folder("output.txt"), [&](const std::string& path) { write_report(solved, path); });
+  companion::put_in_place(files);
 }
 
 solution solution_of(const model& m) {

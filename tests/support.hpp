@@ -18,6 +18,9 @@ struct scratch_folder {
   std::string operator/(const std::string& name) const { return path + "/" + name; }
 };
 
+// The names in a folder, sorted; hidden ones too.
+std::vector<std::string> folder_entries(const std::string& path);
+
 // The whole file; an empty string when it cannot be read (see file_exists).
 std::string read_file(const std::string& path);
 void write_file(const std::string& path, const std::string& text);
@@ -36,6 +39,9 @@ struct program_run {
   std::string folder;              // working folder; empty for the test's own
   std::string input;               // standard input
   std::vector<std::string> environment;  // extra NAME=value entries
+  // The largest file the program may write, in bytes (0: no limit). A write past it fails
+  // as on a full disk (EFBIG) instead of ending the program.
+  long long file_size_limit = 0;
   // Only a guard against a hang: far above any run of the tests on the slowest machine
   // (a sanitizer build under load), so that no outcome depends on speed.
   int seconds = 900;

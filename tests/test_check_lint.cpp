@@ -1,5 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <filesystem>
+
+#include <nlohmann/json.hpp>
+
 #include "check/lint.hpp"
 #include "check_fixture.hpp"
 
@@ -221,4 +226,47 @@ TEST(CheckLint, LintAfterAFailedRunAndOnAnUnreadableInput) {
   EXPECT_EQ(r.status, 1);
   EXPECT_EQ(r.out.rfind("./input.txt: no warnings; kalvane cannot read it: DATA_ERROR: ", 0), 0u) << r.out;
   EXPECT_NE(r.out.find(":15:"), std::string::npos) << r.out;
+}
+
+// The file's own bytes, quoted in a warning or in why the reader refuses: each byte that is
+// not UTF-8 becomes U+FFFD, in the text and in the JSON, which reads back; a control
+// character is escaped in the JSON and U+FFFD in the text.
+TEST(CheckLint, TheFilesBytesAreQuotedAsValidText) {
+  const std::string fffd = "\xEF\xBF\xBD";
+  const auto no_raw_bytes = [](const std::string& text) {
+    return text.find('\x01') == std::string::npos && text.find('\xFF') == std::string::npos;
+  };
+  kalvane_test::scratch_folder folder;
+  kalvane_test::write_file(folder / "input.txt", with_line("1 1 2 0.01", "1 1 2 0.01\"\xFF\x01<x>"));
+  const auto text = lint_in(folder);
+  EXPECT_NE(text.out.find("15:11: warning: '\"" + fffd + fffd + "<x>' is glued to the value '0.01'"), std::string::npos)
+      << text.out;
+  EXPECT_TRUE(no_raw_bytes(text.out)) << text.out;
+  const auto json = lint_in(folder, {"--json"});
+  ASSERT_TRUE(nlohmann::json::accept(json.out)) << json.out;
+  EXPECT_EQ(nlohmann::json::parse(json.out)["warnings"][0]["message"].get<std::string>().substr(0, 7),
+            "'\"" + fffd + "\x01<");
+
+  // The full check: the warning on standard error, the JSON on standard output.
+  ASSERT_EQ(check_test::solve(folder, kalvane_test::read_file(folder / "input.txt")), 0);
+  const auto checked = check_test::check(folder);
+  EXPECT_NE(checked.err.find("'\"" + fffd + fffd + "<x>'"), std::string::npos) << checked.err;
+  EXPECT_TRUE(no_raw_bytes(checked.err)) << checked.err;
+  EXPECT_TRUE(nlohmann::json::accept(check_test::check(folder, {"--json"}).out));
+
+  // Where the reader refuses the value.
+  kalvane_test::write_file(folder / "input.txt", with_line("1 1 2 0.01", "1 1 2 x\xFF\x01"));
+  const auto refused = lint_in(folder);
+  EXPECT_NE(refused.out.find("found 'x" + fffd + fffd + "'"), std::string::npos) << refused.out;
+  EXPECT_TRUE(no_raw_bytes(refused.out)) << refused.out;
+  const auto refused_json = lint_in(folder, {"--json"});
+  ASSERT_TRUE(nlohmann::json::accept(refused_json.out)) << refused_json.out;
+  EXPECT_NE(nlohmann::json::parse(refused_json.out)["error"].get<std::string>().find("found 'x" + fffd + "\x01'"),
+            std::string::npos);
+  // The report made newer than the input, so the check goes on to read the input.
+  std::filesystem::last_write_time(folder / "output.txt",
+                                   std::filesystem::last_write_time(folder / "input.txt") + std::chrono::seconds(1));
+  const auto refused_check = check_test::check(folder);
+  EXPECT_NE(refused_check.err.find("found 'x" + fffd + fffd + "'"), std::string::npos) << refused_check.err;
+  EXPECT_TRUE(no_raw_bytes(refused_check.err)) << refused_check.err;
 }

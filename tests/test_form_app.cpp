@@ -4,7 +4,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
+#include <cstring>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -200,6 +203,20 @@ TEST(FormApp, UnmetTargetsWriteTheBestShapeAndNameTheBars) {
       << r.out;
   EXPECT_NE(r.out.find("wanted 2: both its ends are held"), std::string::npos) << r.out;
   EXPECT_FALSE(read_file(folder / "form/model.json").empty());
+}
+
+// A folder where form.csv goes stops the run before any of its three files replaces the
+// folder's own: the model found last time stays, with no temporary file beside it.
+TEST(FormApp, AFileThatCannotBeWrittenLeavesTheFolderAsItWas) {
+  scratch_folder folder;
+  kalvane_test::write_file(folder / "model.json", saddle_net());
+  std::filesystem::create_directories(folder / "form/form.csv");
+  kalvane_test::write_file(folder / "form/model.json", "the last run's");
+  const program_result r = run(kalvane_test::form_exe(), folder);
+  EXPECT_EQ(r.status, 1) << r.out << r.err;
+  EXPECT_NE(r.err.find("form/form.csv: " + std::string(std::strerror(EISDIR))), std::string::npos) << r.err;
+  EXPECT_EQ(read_file(folder / "form/model.json"), "the last run's");
+  EXPECT_EQ(kalvane_test::folder_entries(folder / "form"), (std::vector<std::string>{"form.csv", "model.json"}));
 }
 
 // The message of a run refused as bad input.

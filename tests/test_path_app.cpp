@@ -3,9 +3,12 @@
 // path ended; bad input and bad options end it in kalvane's error report.
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <charconv>
 #include <cmath>
+#include <cstring>
 #include <filesystem>
+#include <map>
 
 #include "check/app.hpp"
 #include "check_fixture.hpp"
@@ -499,4 +502,88 @@ TEST(PathApp, ResultsAreNotWrittenWhereAnotherModelFileWouldBeReadWithThem) {
   EXPECT_FALSE(std::filesystem::exists(folder / "output.txt"));
   // Its own model file there is no obstacle.
   EXPECT_EQ(run_path(folder, {"--model", folder / "model.json", "--out", folder.path}).status, 0);
+}
+
+namespace {
+
+// Every file of a folder by name, hidden ones too (a folder's content as "<folder>").
+std::map<std::string, std::string> folder_content(const std::string& folder) {
+  std::map<std::string, std::string> content;
+  for (const std::string& name : kalvane_test::folder_entries(folder))
+    content[name] = std::filesystem::is_directory(folder + "/" + name) ? "<folder>" : read_file(folder + "/" + name);
+  return content;
+}
+
+}  // namespace
+
+// A run that cannot write all of its files (a file-size limit cuts one, a folder stands where
+// one goes) leaves the folder as the last good run left it: no file of its own, none cut
+// short, no temporary file; the message names the file and the system's reason.
+TEST(PathApp, ARunThatCannotWriteAllItsFilesLeavesTheLastRunsAsTheyWere) {
+  scratch_folder folder;
+  std::filesystem::create_directories(folder / "bar");
+  std::filesystem::create_directories(folder / "net");
+  kalvane_test::write_file(folder / "bar/input.txt", read_file(kalvane_test::source_path("examples/single_bar/input.txt")));
+  kalvane_test::write_file(folder / "net/model.json", read_file(kalvane_test::source_path("examples/two_materials/model.json")));
+  ASSERT_EQ(run_path(folder, {"--dir", "bar", "--out", "out"}).status, 0);
+
+  // The net's model.json (3.5 kB) fits within 4 kB and its deck does not; its path.svg is
+  // the first file beyond 16 kB.
+  for (const auto& [limit, cut] : {std::pair{4096LL, "abaqusfile.inp"}, std::pair{16384LL, "path.svg"}}) {
+    const auto before = folder_content(folder / "out");
+    kalvane_test::program_run run;
+    run.program = kalvane_test::path_exe();
+    run.args = {"--dir", "net", "--out", "out"};
+    run.folder = folder.path;
+    run.file_size_limit = limit;
+    const program_result r = kalvane_test::run_program(run);
+    EXPECT_EQ(r.status, 1) << r.out << r.err;
+    EXPECT_NE(r.err.find(std::string("out/") + cut + ": " + std::strerror(EFBIG)), std::string::npos) << r.err;
+    EXPECT_TRUE(folder_content(folder / "out") == before) << limit;
+  }
+
+  std::filesystem::remove(folder / "out/bars.csv");
+  std::filesystem::create_directories(folder / "out/bars.csv");
+  const auto before = folder_content(folder / "out");
+  const program_result r = run_path(folder, {"--dir", "net", "--out", "out"});
+  EXPECT_EQ(r.status, 1) << r.out << r.err;
+  EXPECT_NE(r.err.find(std::string("out/bars.csv: ") + std::strerror(EISDIR)), std::string::npos) << r.err;
+  EXPECT_TRUE(folder_content(folder / "out") == before);
+}
+
+// A material's name in bars.csv is text a spreadsheet shows and never runs: one that begins
+// as a formula would is led by an apostrophe, its control characters are replaced, and the
+// numbers beside it, negative ones too, are left as they are.
+TEST(PathApp, AMaterialNameInBarsCsvIsNeverAFormula) {
+  const std::vector<std::pair<std::string, std::string>> names = {
+      // as the model file gives it, and its cell
+      {R"x(=HYPERLINK(\"http://x.example/\",\"click\"))x", R"x("'=HYPERLINK(""http://x.example/"",""click"")")x"},
+      {R"(@SUM(1)\u001b[31m\r)", "'@SUM(1)\xEF\xBF\xBD[31m\xEF\xBF\xBD"},
+      {R"(+1\tx)", "'+1 x"},
+      {"-2", "'-2"},
+  };
+  std::string materials, bars;
+  for (std::size_t i = 0; i < names.size(); ++i) {
+    const std::string name = "\"" + names[i].first + "\"";
+    materials += std::string(i ? ", " : "") + "{\"name\": " + name + ", \"law\": \"linear-elastic\", \"E\": 200000}";
+    bars += std::string(i ? ", " : "") + "{\"nodes\": [" + std::to_string(i + 1) + ", 5], \"area\": 0.01, \"material\": " + name + "}";
+  }
+  scratch_folder folder;
+  kalvane_test::write_file(folder / "model.json",
+                           "{\"format\": \"kalvane-model\", \"version\": 1, \"materials\": [" + materials +
+                               "], \"nodes\": [[0, 0, 0], [2, 0, 0], [2, 2, 0], [0, 2, 0], [1, 1, 1.5]], \"bars\": [" +
+                               bars +
+                               "], \"prescribed\": [{\"node\": 1, \"x\": 0, \"y\": 0, \"z\": 0}, {\"node\": 2, \"x\": 0, "
+                               "\"y\": 0, \"z\": 0}, {\"node\": 3, \"x\": 0, \"y\": 0, \"z\": 0}, {\"node\": 4, \"x\": 0, "
+                               "\"y\": 0, \"z\": 0}], \"loads\": [{\"node\": 5, \"z\": -1}]}");
+  const program_result r = run_path(folder);
+  ASSERT_EQ(r.status, 0) << r.out << r.err;
+  const std::vector<std::string> rows = kalvane_test::lines_of(read_file(folder / "path/bars.csv"));
+  ASSERT_EQ(rows.size(), names.size() + 1);
+  for (std::size_t i = 0; i < names.size(); ++i) {
+    const std::string start = std::to_string(i + 1) + "," + std::to_string(i + 1) + ",5," + names[i].second + ",";
+    EXPECT_EQ(rows[i + 1].substr(0, start.size()), start);
+    EXPECT_EQ(rows[i + 1].find('\'', start.size()), std::string::npos) << rows[i + 1];
+    EXPECT_NE(rows[i + 1].find(",compression"), std::string::npos) << rows[i + 1];
+  }
 }

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <string>
 #include <tuple>
@@ -179,4 +181,26 @@ TEST(ViewCli, APathFolderGetsItsSeriesAtTheStatesLoadFactor) {
   EXPECT_EQ(other.status, 1);
   EXPECT_NE(other.err.find("path.csv: no point of the path matches"), std::string::npos) << other.err;
   EXPECT_FALSE(file_exists(dir / "kalvane.vtu") || file_exists(dir / "kalvane.svg") || file_exists(dir / "kalvane.pvd"));
+}
+
+// A page that cannot be written whole (a file-size limit cuts it) leaves the page already
+// there, and no temporary file; the message names the file and the system's reason.
+TEST(ViewCli, APageThatCannotBeWrittenWholeLeavesTheOneBefore) {
+  scratch_folder dir;
+  write_file(dir / "input.txt", single_bar_input);
+  write_file(dir / "output.txt", single_bar_report(2));
+  ASSERT_EQ(run_view(dir, {"--html"}).status, 0);
+  const std::string page = read_file(dir / "kalvane.html");
+  const std::vector<std::string> names = folder_entries(dir.path);
+
+  program_run run;
+  run.program = view_exe();
+  run.args = {"--html"};
+  run.folder = dir.path;
+  run.file_size_limit = 100000;  // the page holds three.js: above a megabyte
+  const program_result r = run_program(run);
+  EXPECT_EQ(r.status, 1) << r.out << r.err;
+  EXPECT_NE(r.err.find("kalvane.html: " + std::string(std::strerror(EFBIG))), std::string::npos) << r.err;
+  EXPECT_TRUE(read_file(dir / "kalvane.html") == page);
+  EXPECT_EQ(folder_entries(dir.path), names);
 }

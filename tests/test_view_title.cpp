@@ -1,10 +1,11 @@
 #include <gtest/gtest.h>
 
+#include "companion/printable.hpp"
 #include "error.hpp"
 #include "support.hpp"
 #include "view/title.hpp"
 
-using kalvane::view::printable;
+using kalvane::companion::printable;
 using kalvane::view::read_title;
 
 TEST(ViewTitle, IsTheFirstLineWithTextBeforeTheFirstMarker) {

@@ -7,6 +7,7 @@
 
 #include "check/calculix_dat.hpp"
 #include "check/calculix_run.hpp"
+#include "companion/output_files.hpp"
 #include "error.hpp"
 #include "mechanics/bar_law.hpp"
 #include "structure/law.hpp"
@@ -87,13 +88,6 @@ std::string last_error(const std::string& log_path) {
   return found;
 }
 
-void write_text(const std::string& path, const std::string& text) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out << text;
-  out.close();
-  if (!out) fail(name_error, path + ": cannot be written");
-}
-
 }  // namespace
 
 calculix_comparison calculix_crosscheck(const model& m, const view::report& r, const std::string& folder,
@@ -131,7 +125,7 @@ calculix_comparison calculix_crosscheck(const structure& s, const view::report& 
   const calculix_deck deck = plan_deck(s, seen, options.faults);
   std::error_code made;
   fs::create_directories(dir, made);
-  write_text(c.deck_path, deck_text(s, deck, options.faults));
+  companion::write_output_file(c.deck_path, deck_text(s, deck, options.faults));
   std::size_t rows = 0;
   double table_error = 0.0;
   for (const spring_group& g : deck.groups) {

@@ -6,6 +6,7 @@
 #include <map>
 #include <utility>
 
+#include "companion/printable.hpp"
 #include "model/number.hpp"
 
 namespace kalvane::check {
@@ -334,7 +335,9 @@ std::vector<lint_warning> lint(const std::string& text) {
 }
 
 std::string where(const std::string& name, const lint_warning& w) {
-  return name + ":" + std::to_string(w.line) + ":" + std::to_string(w.column) + ": warning: " + w.message;
+  // The message quotes the file, whose bytes may be anything: shown printable on a terminal.
+  return name + ":" + std::to_string(w.line) + ":" + std::to_string(w.column) +
+         ": warning: " + companion::printable(w.message, std::string::npos);
 }
 
 }  // namespace kalvane::check

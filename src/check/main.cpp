@@ -5,6 +5,7 @@
 
 #include "check/app.hpp"
 #include "companion/huge_pages.hpp"
+#include "companion/printable.hpp"
 #include "error.hpp"
 
 int main(int argc, char** argv) {
@@ -36,7 +37,8 @@ int main(int argc, char** argv) {
     if (std::fflush(stdout) != 0) return 1;
     return f.status;
   } catch (const kalvane::error& e) {
-    std::fprintf(stderr, "kalvane-check: %s\n", e.what());
+    // A reader's message may quote the file's bytes, which need not be text.
+    std::fprintf(stderr, "kalvane-check: %s\n", kalvane::companion::printable_lines(e.what()).c_str());
     if (e.name == kalvane::usage_error) std::fprintf(stderr, "%s\n", check::usage_line().c_str());
     return 1;
   } catch (const std::bad_alloc&) {

@@ -5,6 +5,8 @@
 #include <string>
 
 #include "check/findings.hpp"
+#include "companion/json_string.hpp"
+#include "companion/printable.hpp"
 #include "newton/route.hpp"
 #include "newton/slack.hpp"
 
@@ -131,19 +133,9 @@ std::string path_text_of_loading(const findings& f) {
          triple(f.comparison.path) + " on the path";
 }
 
-// JSON writing: strings escaped, numbers with all their digits, non-finite ones as null.
-std::string quoted(const std::string& s) {
-  std::string out = "\"";
-  for (char c : s) {
-    if (c == '"' || c == '\\') out += '\\', out += c;
-    else if (static_cast<unsigned char>(c) < 0x20) {
-      char escape[8];
-      std::snprintf(escape, sizeof escape, "\\u%04x", c);
-      out += escape;
-    } else out += c;
-  }
-  return out + "\"";
-}
+// JSON writing: strings escaped (the file's text they quote as valid UTF-8), numbers with
+// all their digits, non-finite ones as null.
+std::string quoted(const std::string& s) { return companion::json_string(s); }
 
 std::string number(double value) {
   if (!std::isfinite(value)) return "null";
@@ -318,7 +310,7 @@ std::string lint_text_of(const findings& f) {
   const std::string count = f.warnings.empty() ? "no warnings" : plural(static_cast<long>(f.warnings.size()), "warning");
   if (!f.input_error.empty())
     return t + f.input_name + ": " + count + (f.model_file ? "; it does not read: " : "; kalvane cannot read it: ") +
-           f.input_error + "\n";
+           companion::printable_lines(f.input_error) + "\n";
   return t + f.input_name + ": " + plural(f.nodes, "node") + ", " + plural(f.bars, "bar") + ", " +
          plural(f.unknowns, "unknown") + "; " + count + "\n";
 }

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <filesystem>
 
+#include "companion/output_files.hpp"
 #include "error.hpp"
 #include "form/find.hpp"
 #include "form/form_csv.hpp"
@@ -12,7 +13,6 @@
 #include "progress.hpp"
 #include "structure/files.hpp"
 #include "structure/model_file.hpp"
-#include "view/report_reader.hpp"
 
 namespace kalvane::form {
 
@@ -114,12 +114,21 @@ outcome run_form(const options& o) {
   }
   const std::vector<double> rest = rest_lengths(s, r);
   const structure analysis = materialised(s, r, rest);
-  write_model_file(analysis, (fs::path(out) / model_file_name).string());
-  view::write_whole_file((fs::path(out) / "form.csv").string(), form_csv(p, r, rest));
-  view::write_whole_file((fs::path(out) / "form.svg").string(), render_form_svg(p, r, s.title));
+  const std::vector<std::string> files = write_form_files(out, analysis, p, r, rest, s.title);
   const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
   return {r.outcome == form_outcome::found ? form_found : targets_missed,
-          summary_of(input_name, p, r, seconds, out, {model_file_name, "form.csv", "form.svg"})};
+          summary_of(input_name, p, r, seconds, out, files)};
+}
+
+std::vector<std::string> write_form_files(const std::string& folder, const structure& analysis, const problem& p,
+                                          const form_result& r, const std::vector<double>& rest,
+                                          const std::string& title) {
+  companion::output_files files;
+  companion::add_text(files, (fs::path(folder) / model_file_name).string(), model_file_text(analysis));
+  companion::add_text(files, (fs::path(folder) / "form.csv").string(), form_csv(p, r, rest));
+  companion::add_text(files, (fs::path(folder) / "form.svg").string(), render_form_svg(p, r, title));
+  companion::put_in_place(files);
+  return {model_file_name, "form.csv", "form.svg"};
 }
 
 }  // namespace kalvane::form

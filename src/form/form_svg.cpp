@@ -3,10 +3,10 @@
 #include <algorithm>
 #include <cmath>
 
+#include "companion/printable.hpp"
 #include "view/svg.hpp"
 #include "view/svg_marks.hpp"
 #include "view/svg_write.hpp"
-#include "view/title.hpp"
 
 namespace kalvane::form {
 
@@ -101,7 +101,7 @@ std::string render_form_svg(const problem& p, const form_result& r, const std::s
   for (double f : r.force)
     if (std::isfinite(f)) limit = std::max(limit, std::fabs(f));
 
-  const std::string name = view::printable(title);
+  const std::string name = companion::printable(title);
   std::string out;
   out.reserve(4096 + 40 * p.bars.size());
   out +=

@@ -1,17 +1,20 @@
 #include "path/app.hpp"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 
+#include "companion/output_files.hpp"
 #include "error.hpp"
 #include "mechanics/element.hpp"
 #include "mechanics/objective.hpp"
 #include "newton/loading.hpp"
 #include "newton/newton.hpp"
 #include "nlp/norm.hpp"
+#include "output/writers.hpp"
 #include "path/curve.hpp"
 #include "path/curve_svg.hpp"
 #include "path/ending.hpp"
@@ -21,7 +24,6 @@
 #include "run.hpp"
 #include "structure/files.hpp"
 #include "structure/model_file.hpp"
-#include "view/report_reader.hpp"
 #include "view/title.hpp"
 
 namespace kalvane::path {
@@ -170,13 +172,12 @@ outcome run_path_on(structure given, const std::string& input_name, const std::s
                     const options& o) {
   check_watch(o, given.base);
   const std::string out = output_folder(o);
-  // A folder whose own model file is another than the one copied there would be read in its
-  // place by the programs that read the results (model.json before input.txt).
-  const std::string read_there = find_model(out);
+  // The programs that read the results read a folder's model.json before its input.txt: an
+  // input.txt copied beside a model.json would be passed over for it.
+  const fs::path other = fs::path(out) / model_file_name;
   std::error_code unknown;
-  if (fs::path(read_there).filename() != fs::path(input_name).filename() && fs::exists(read_there, unknown) &&
-      !fs::equivalent(read_there, input_name, unknown))
-    fail(usage_error, "--out " + out + " holds " + fs::path(read_there).filename().string() +
+  if (fs::path(input_name).filename() != model_file_name && fs::exists(other, unknown))
+    fail(usage_error, "--out " + out + " holds " + model_file_name +
                           ", which kalvane-check and kalvane-view would read there in place of " + input_name +
                           ": write the results into another folder");
   // Before the path, so that a folder that cannot be made fails at once.
@@ -253,48 +254,71 @@ path_run follow_run(structure given, const std::string& input_name, const std::s
   return followed;
 }
 
+namespace {
+
+std::string in_folder(const std::string& out, const char* name) { return (fs::path(out) / name).string(); }
+
+// The written equilibrium's four files. Where input.txt can hold the structure, its script
+// and report come from kalvane's own writers, as its run's stages call them (the state was
+// checked as kalvane checks it when it was held).
+void add_state_files(companion::output_files& files, const path_run& followed, const std::string& out) {
+  using companion::add_written;
+  add_written(files, in_folder(out, "abaqusfile.inp"),
+              [&](const std::string& path) { write_structure_deck(followed.given, path); });
+  const structure& w = followed.written;
+  if (kalvane_can_hold(w)) {
+    add_written(files, in_folder(out, "autocad.scr"), [&](const std::string& path) { write_script(w.base, path); });
+    add_written(files, in_folder(out, "output.txt"), [&](const std::string& path) { write_report(w.base, path); });
+  } else {
+    add_written(files, in_folder(out, "autocad.scr"),
+                [&](const std::string& path) { write_structure_script(w, followed.results, path); });
+    add_written(files, in_folder(out, "output.txt"),
+                [&](const std::string& path) { write_structure_report(w, followed.results, path); });
+  }
+  companion::add_text(files, in_folder(out, "bars.csv"), bars_csv(w, followed.results));
+}
+
+}  // namespace
+
 void write_state_files(const path_run& followed, const std::string& out) {
   make_folder(out);
-  write_structure_deck(followed.given, (fs::path(out) / "abaqusfile.inp").string());
-  if (kalvane_can_hold(followed.written)) {
-    model written = followed.written.base;
-    run_plan writing;
-    writing.folder = out;
-    writing.first = stage::check;
-    writing.last = stage::report;
-    kalvane::run(written, writing);
-  } else {
-    write_structure_script(followed.written, followed.results, (fs::path(out) / "autocad.scr").string());
-    write_structure_report(followed.written, followed.results, (fs::path(out) / "output.txt").string());
-  }
-  view::write_whole_file((fs::path(out) / "bars.csv").string(), bars_csv(followed.written, followed.results));
+  companion::output_files files;
+  add_state_files(files, followed, out);
+  companion::put_in_place(files);
 }
 
 std::vector<std::string> write_run(const path_run& followed, const std::string& out, bool model_there) {
   make_folder(out);
   // The model beside the results makes the folder a whole run that kalvane-check and
-  // kalvane-view read; it goes first, since they refuse a report older than its input.
-  std::vector<std::string> files;
+  // kalvane-view read; it is written first, since they refuse a report older than its input.
+  companion::output_files files;
+  std::vector<std::string> names;
   const std::string model_name = fs::path(followed.facts.input_name).filename().string();
   if (!model_there) {
-    view::write_whole_file((fs::path(out) / model_name).string(), followed.input_bytes);
-    files.push_back(model_name);
+    companion::add_text(files, (fs::path(out) / model_name).string(), followed.input_bytes);
+    names.push_back(model_name);
   }
-  write_state_files(followed, out);
-  files.insert(files.end(), {"abaqusfile.inp", "autocad.scr", "output.txt", "bars.csv"});
-  view::write_whole_file((fs::path(out) / "path.csv").string(), csv_of(followed.c));
-  view::write_whole_file((fs::path(out) / "path.svg").string(),
-                         render_curve_svg(followed.c, followed.given.base, followed.facts.how, followed.given.title));
+  add_state_files(files, followed, out);
+  names.insert(names.end(), {"abaqusfile.inp", "autocad.scr", "output.txt", "bars.csv"});
+  companion::add_text(files, in_folder(out, "path.csv"), csv_of(followed.c));
+  companion::add_text(files, in_folder(out, "path.svg"),
+                      render_curve_svg(followed.c, followed.given.base, followed.facts.how, followed.given.title));
   // The states kept along the path, the last of them the report's own.
   const model& at = followed.written.base;
   std::vector<double> written_displacements;
   for (int32_t k = 1; k <= at.node_count; ++k)
     for (int j = 1; j <= 3; ++j) written_displacements.push_back(displacement(at, at.unknowns, k, j));
   const auto row = written_row(followed.path, followed.end, followed.c, written_displacements, followed.results);
-  view::write_whole_file((fs::path(out) / "path.states").string(),
-                         encode_path_states(states_of(followed.given, followed.c, followed.kept, row)));
-  files.insert(files.end(), {"path.csv", "path.svg", "path.states"});
-  return files;
+  companion::add_text(files, in_folder(out, "path.states"),
+                      encode_path_states(states_of(followed.given, followed.c, followed.kept, row)));
+  names.insert(names.end(), {"path.csv", "path.svg", "path.states"});
+  // The report goes in place last: should the renaming stop before it, the old report stays,
+  // older than the model copied beside it, a pair kalvane-check and kalvane-view refuse.
+  const std::string report = in_folder(out, "output.txt");
+  std::stable_partition(files.pending.begin(), files.pending.end(),
+                        [&](const companion::pending_file& f) { return f.target != report; });
+  companion::put_in_place(files);
+  return names;
 }
 
 path_run restore_run(structure given, const std::string& input_name, const std::string& input_bytes, applied at,

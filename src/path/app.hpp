@@ -65,8 +65,10 @@ path_run follow_run(structure s, const std::string& input_name, const std::strin
 // Writes the run's files into `folder` (made if missing) in kalvane-path's order: the model
 // (unless `model_there`, the very file already in the folder), abaqusfile.inp, autocad.scr,
 // output.txt, bars.csv, path.csv, path.svg, path.states. Returns their names, as the summary lists them.
+// They replace the folder's files only once all were written (the report last), so a failure
+// leaves the earlier run's files as they were.
 std::vector<std::string> write_run(const path_run& r, const std::string& folder, bool model_there = false);
-// Only the written equilibrium's four files (abaqusfile.inp to bars.csv).
+// Only the written equilibrium's four files (abaqusfile.inp to bars.csv), also all or none.
 void write_state_files(const path_run& r, const std::string& folder);
 // The status, summary and arrays of the run; the summary names the files of `facts`.
 outcome outcome_of(const path_run& r, const summary_facts& facts);

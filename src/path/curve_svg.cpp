@@ -6,8 +6,8 @@
 #include <cstdio>
 #include <vector>
 
+#include "companion/printable.hpp"
 #include "view/svg_write.hpp"
-#include "view/title.hpp"
 
 namespace kalvane::path {
 
@@ -330,14 +330,14 @@ std::vector<std::string> heading_of(const std::string& title) {
   std::size_t rest = end;
   while (rest < title.size() && title[rest] == ' ') ++rest;
   std::vector<std::string> lines{title.substr(0, end)};
-  if (rest < title.size()) lines.push_back(view::printable(title.substr(rest), per_line - 1));
+  if (rest < title.size()) lines.push_back(companion::printable(title.substr(rest), per_line - 1));
   return lines;
 }
 
 }  // namespace
 
 std::string render_curve_svg(const curve& c, const model& full, newton::loading how, const std::string& raw_title) {
-  const std::string title = view::printable(raw_title);
+  const std::string title = companion::printable(raw_title);
   range x, y;
   x.take(0.0), y.take(0.0), y.take(1.0);
   for (const curve_point& p : c.points)

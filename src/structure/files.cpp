@@ -2,6 +2,7 @@
 
 #include <charconv>
 
+#include "companion/csv_cell.hpp"
 #include "output/writers.hpp"
 #include "structure/law.hpp"
 
@@ -62,16 +63,6 @@ std::string shortest_real(double value) {
   return std::string(text, end);
 }
 
-std::string csv_field(const std::string& text) {
-  if (text.find_first_of(",\"\r\n") == std::string::npos) return text;
-  std::string quoted = "\"";
-  for (char c : text) {
-    if (c == '"') quoted += '"';
-    quoted += c;
-  }
-  return quoted + "\"";
-}
-
 const char* state_name(const structure& s, int32_t b, const bar_results& r) {
   const auto i = static_cast<std::size_t>(b - 1);
   if (member_of(s, b).behaviour == bar_behaviour::cable) return r.slack[i] ? "slack" : "taut";
@@ -88,7 +79,7 @@ std::string bars_csv(const structure& s, const bar_results& r) {
     const bar_record& bar = m.bars(b);
     const double rest = member_of(s, b).rest;
     text += std::to_string(b) + ',' + std::to_string(bar.node1) + ',' + std::to_string(bar.node2) + ',' +
-            csv_field(material_of(s, b).name) + ',' + shortest_real(bar.area) + ',' + shortest_real(rest) + ',' +
+            companion::csv_text_cell(material_of(s, b).name) + ',' + shortest_real(bar.area) + ',' + shortest_real(rest) + ',' +
             shortest_real(r.stretch[i] * rest) + ',' + shortest_real(r.stretch[i]) + ',' + shortest_real(r.strain[i]) +
             ',' + shortest_real(r.force[i]) + ',' + shortest_real(r.stress[i]) + ',' + state_name(s, b, r) + '\n';
   }

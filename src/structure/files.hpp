@@ -18,14 +18,12 @@ void write_structure_script(const structure& s, const bar_results& r, const std:
 void write_structure_report(const structure& s, const bar_results& r, const std::string& path);
 
 // bars.csv: bar, node1, node2, material, area, rest_length, length, stretch, strain,
-// axial_force, stress, state; reals in their shortest form that reads back to the same bits.
+// axial_force, stress, state; reals in their shortest form that reads back to the same bits,
+// the material's name as a text cell (companion::csv_text_cell).
 std::string bars_csv(const structure& s, const bar_results& r);
 
 // The shortest text that reads back to the same double.
 std::string shortest_real(double value);
-
-// A CSV field: quoted, with its quotes doubled, when it holds a comma, a quote or a line end.
-std::string csv_field(const std::string& text);
 
 // "taut", "slack" (a cable), or "tension" / "compression" (a bar; "unstressed" at zero).
 const char* state_name(const structure& s, int32_t b, const bar_results& r);

@@ -7,8 +7,8 @@
 #include <cstring>
 #include <fstream>
 
+#include "companion/output_files.hpp"
 #include "error.hpp"
-#include "output/text_file.hpp"
 
 namespace kalvane {
 
@@ -29,10 +29,7 @@ std::string read_whole_text(const std::string& path) {
 structure read_model_file(const std::string& path) { return read_model_text(read_whole_text(path), path); }
 
 void write_model_file(const structure& s, const std::string& path) {
-  const std::string text = model_file_text(s);
-  text_file out(path);
-  write_text(out, std::string_view(text).substr(0, text.size() - 1));  // close() ends the last line
-  close(out);
+  companion::write_output_file(path, model_file_text(s));
 }
 
 std::string find_model(const std::string& folder) {

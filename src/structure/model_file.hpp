@@ -22,7 +22,8 @@ structure read_model_file(const std::string& path);
 // the same text. Reals in their shortest form that reads back to the same bits. Throws
 // data_error for a real that is not finite (JSON has no such number).
 std::string model_file_text(const structure& s);
-// Writes model_file_text(s) to `path`; name_error or device_error when it cannot.
+// Writes model_file_text(s) to `path`, whole or not at all; name_error or device_error, naming
+// `path` and the reason, when it cannot.
 void write_model_file(const structure& s, const std::string& path);
 
 // A model file or an input.txt, told apart by content: a file whose first character other

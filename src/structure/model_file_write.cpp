@@ -6,6 +6,7 @@
 #include <cstring>
 #include <string>
 
+#include "companion/json_string.hpp"
 #include "error.hpp"
 #include "structure/model_file.hpp"
 #include "structure/model_file_names.hpp"
@@ -25,9 +26,7 @@ void add_real(std::string& out, double value, const char* what) {
 
 // A user's text, escaped; bytes that are not UTF-8 (an input.txt's title in another
 // encoding) become U+FFFD, as JSON text is UTF-8.
-void add_string(std::string& out, const std::string& text) {
-  out += json(text).dump(-1, ' ', false, json::error_handler_t::replace);
-}
+void add_string(std::string& out, const std::string& text) { out += companion::json_string(text); }
 
 void add_key(std::string& out, const char* key) {
   out += '"';

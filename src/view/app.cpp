@@ -6,6 +6,8 @@
 #include <fstream>
 
 #include "check/freshness.hpp"
+#include "companion/output_files.hpp"
+#include "companion/printable.hpp"
 #include "error.hpp"
 #include "model/input.hpp"
 #include "run.hpp"
@@ -227,7 +229,7 @@ scene scene_of_model_file(const std::string& text, const std::string& model_path
                           const std::string& report_path, model& kept) {
   structure st = read_model_text(text, model_path);
   scene s = match(st.base, r, model_path, report_path);
-  s.title = printable(st.title);
+  s.title = companion::printable(st.title);
   kept = st.base;
   run_plan starting;
   starting.first = starting.last = stage::start;
@@ -288,17 +290,20 @@ view_run run_view(const options& o) {
     add_states(p, dir, s, r, done);
     files.emplace_back((dir / "kalvane.html").string(), render_html(p));
   }
-  if (o.write_vtk && curve) remove_old_states(dir.string(), files);
+  // And every file is written before any replaces the folder's own.
+  companion::output_files staged;
   for (const auto& [path, file_text] : files) {
     // The states' folder beside the series.
     if (const fs::path folder = fs::path(path).parent_path(); !folder.empty() && !fs::is_directory(folder)) {
       std::error_code failed;
       fs::create_directories(folder, failed);
-      if (failed) fail(name_error, "cannot create the folder " + folder.string());
+      if (failed) fail(name_error, "cannot create the folder " + folder.string() + ": " + failed.message());
     }
-    write_whole_file(path, file_text);
-    done.written.push_back(path);
+    companion::add_text(staged, path, file_text);
   }
+  companion::put_in_place(staged);
+  if (o.write_vtk && curve) remove_old_states(dir.string(), files);
+  for (const auto& file : files) done.written.push_back(file.first);
   return done;
 }
 

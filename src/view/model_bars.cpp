@@ -5,8 +5,8 @@
 #include <cstdlib>
 #include <vector>
 
+#include "companion/printable.hpp"
 #include "structure/law.hpp"
-#include "view/title.hpp"
 
 namespace kalvane::view {
 
@@ -88,7 +88,7 @@ bool take_bars_csv(scene& s, const std::string& text) {
 
 void add_model_bars(scene& s, const structure& prepared) {
   s.materials.clear();
-  for (const material& m : prepared.materials) s.materials.push_back({printable(m.name, 80), law_text(m)});
+  for (const material& m : prepared.materials) s.materials.push_back({companion::printable(m.name, 80), law_text(m)});
   const std::size_t bars = s.bars.size();
   s.force.assign(bars, 0.0);
   s.stretch.assign(bars, 1.0);

@@ -258,14 +258,6 @@ std::string read_whole_file(const std::string& path) {
   return std::move(text).str();
 }
 
-void write_whole_file(const std::string& path, const std::string& text) {
-  std::ofstream file(path, std::ios::binary | std::ios::trunc);
-  if (!file) fail(name_error, "cannot create " + path);
-  file.write(text.data(), static_cast<std::streamsize>(text.size()));
-  file.close();
-  if (!file) fail(device_error, "cannot write " + path);
-}
-
 report read_report(const std::string& text, const std::string& name) {
   cursor in{split_lines(text), name};
   if (in.lines.empty()) in.failure(1, "the file is empty (did kalvane finish its run?)");

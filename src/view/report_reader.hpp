@@ -40,10 +40,6 @@ report read_report_file(const std::string& path);
 // Reads a whole file into memory; throws kalvane::error naming `path` when it cannot.
 std::string read_whole_file(const std::string& path);
 
-// Writes `text` as the whole of the file at `path`; throws kalvane::error naming `path` when
-// it cannot be created or written.
-void write_whole_file(const std::string& path, const std::string& text);
-
 // One number as the report writes it: ordinary E-form, or "NaN", "+Inf", "-Inf" padded with
 // asterisks. Returns false when `token` is none of these.
 bool parse_report_real(const std::string& token, double& value);
