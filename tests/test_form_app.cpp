@@ -5,9 +5,11 @@
 
 #include <algorithm>
 #include <cmath>
+#include <filesystem>
 #include <string>
 #include <vector>
 
+#include "error.hpp"
 #include "form/app.hpp"
 #include "form/materialise.hpp"
 #include "newton/newton.hpp"
@@ -202,13 +204,19 @@ TEST(FormApp, UnmetTargetsWriteTheBestShapeAndNameTheBars) {
   EXPECT_FALSE(read_file(folder / "form/model.json").empty());
 }
 
-// The message of a run refused as bad input.
-std::string refusal(const scratch_folder& folder, const std::vector<std::string>& args = {}) {
-  const program_result r = run(kalvane_test::form_exe(), folder, args);
+// The message of a run refused as bad input, and the error's name.
+std::string refusal_by(const std::string& program, const scratch_folder& folder,
+                       const std::vector<std::string>& args = {}, std::string* name = nullptr) {
+  const program_result r = run(program, folder, args);
   EXPECT_EQ(r.status, 1) << r.out << r.err;
-  std::string name, message;
-  EXPECT_TRUE(kalvane_test::parse_error_report(r.err, name, message)) << r.err;
+  std::string found, message;
+  EXPECT_TRUE(kalvane_test::parse_error_report(r.err, found, message)) << r.err;
+  if (name) *name = found;
   return message;
+}
+
+std::string refusal(const scratch_folder& folder, const std::vector<std::string>& args = {}) {
+  return refusal_by(kalvane_test::form_exe(), folder, args);
 }
 
 std::string two_struts(const std::string& material) {
@@ -295,6 +303,62 @@ TEST(FormApp, BadInputIsRefusedNamingTheCause) {
   why = refusal(folder, {"--model", "net.json", "--out", "."});
   EXPECT_NE(why.find("holds the model read"), std::string::npos) << why;
   EXPECT_EQ(read_file(folder / "model.json"), original);
+}
+
+// A tripod in kalvane's input.txt: nodes 1 to 3 held, node 4 loaded; bar 2 on line 17.
+std::string tripod_input(const std::string& material = "1  1000.0", const std::string& bar_2 = "2  2  4  0.01") {
+  return "Tripod\n: settings\n0.9  20  1e-6  0.0  1000  5\n: material\n" + material +
+         "\n: nodes\n4\nnode x y z\n1  0.0  0.0  0.0\n2  2.0  0.0  0.0\n3  1.0  1.7  0.0\n4  1.0  0.6  1.5\n"
+         ": bars\n3\nbar node1 node2 area\n1  1  4  0.01\n" + bar_2 + "\n3  3  4  0.01\n"
+         ": prescribed\n9\nnode component value\n1 1 0.0\n1 2 0.0\n1 3 0.0\n2 1 0.0\n2 2 0.0\n2 3 0.0\n"
+         "3 1 0.0\n3 2 0.0\n3 3 0.0\n: loads\n1\nnode component value\n4 3 -1.0\n";
+}
+
+// The same tripod as a model file of steel: bar 1, on line 5, takes `bar_1`'s keys too.
+std::string tripod_model(const std::string& bar_1 = "") {
+  return "{\"format\": \"kalvane-model\", \"version\": 1,\n"
+         "\"materials\": [{\"name\": \"steel\", \"law\": \"linear-elastic\", \"E\": 200000}],\n"
+         "\"nodes\": [[0, 0, 0], [2, 0, 0], [1, 1.7, 0], [1, 0.6, 1.5]],\n\"bars\": [\n"
+         "{\"nodes\": [1, 4], \"area\": 0.01" + bar_1 + "},\n"
+         "{\"nodes\": [2, 4], \"area\": 0.01}, {\"nodes\": [3, 4], \"area\": 0.01}],\n"
+         "\"prescribed\": [{\"node\": 1, \"x\": 0, \"y\": 0, \"z\": 0}, {\"node\": 2, \"x\": 0, \"y\": 0, \"z\": 0}, "
+         "{\"node\": 3, \"x\": 0, \"y\": 0, \"z\": 0}],\n"
+         "\"loads\": [{\"node\": 4, \"z\": -1}]}\n";
+}
+
+TEST(FormApp, ValuesWithoutPhysicalSenseAreRefusedInKalvanePathsWords) {
+  // An input.txt is read as kalvane takes it; a companion refuses what has no physical sense,
+  // naming the file and the bar or material, before any folder is made.
+  struct slip {
+    const char* file;
+    std::string text, expected;
+  };
+  const slip slips[] = {
+      {"input.txt", tripod_input("2  5.0  -5.0"),
+       "input.txt: material \"material\": c1 + c2 must be positive and finite, not 5 + -5"},
+      {"input.txt", tripod_input("1  0.0"), "input.txt: material \"material\": c1 must be positive and finite, not 0"},
+      {"input.txt", tripod_input("1  1000.0", "2  2  4  -0.01"),
+       "input.txt: bar 2 (line 17): the area must be positive and finite, not -0.01"},
+      {"input.txt", tripod_input("1  1000.0", "2  2  4  0"),
+       "input.txt: bar 2 (line 17): the area must be positive and finite, not 0"},
+      // A prestress no stretch carries, though form-finding gives each bar its own rest length.
+      {"model.json", tripod_model(", \"behaviour\": \"cable\", \"prestress\": -5"),
+       "model.json: bar 1 (line 5): a prestress of -5 cannot be carried by a cable of linear elastic material \"steel\""},
+      {"model.json", tripod_model(", \"prestress\": -1e9"),
+       "model.json: bar 1 (line 5): a prestress of -1e+09 cannot be carried by a bar of linear elastic material "
+       "\"steel\""},
+  };
+  for (const slip& s : slips) {
+    SCOPED_TRACE(s.expected);
+    scratch_folder folder;
+    kalvane_test::write_file(folder / s.file, s.text);
+    std::string name;
+    const std::string why = refusal_by(kalvane_test::form_exe(), folder, {}, &name);
+    EXPECT_TRUE(why.ends_with(s.expected)) << why;
+    EXPECT_EQ(name, kalvane::data_error);
+    EXPECT_EQ(why, refusal_by(kalvane_test::path_exe(), folder));
+    EXPECT_FALSE(kalvane_test::file_exists(folder / "form"));
+  }
 }
 
 }  // namespace

@@ -92,6 +92,9 @@ outcome run_form(const options& o) {
   const auto started = std::chrono::steady_clock::now();
   const std::string input_name = o.model.empty() ? find_model(o.dir) : o.model;
   const structure s = read_structure(input_name);
+  // An input.txt is read as kalvane takes it, values without physical sense and all; a
+  // companion refuses them, as kalvane-path and kalvane-check do.
+  validate_without_shape(s);
   const form_data data = s.form ? *s.form : form_data{};
   const form_settings settings = settings_of(data.tolerance, data.max_iterations);
   const problem p = problem_of(s, data);

@@ -88,6 +88,15 @@ std::string beyond_kalvane(const structure& s);
 // with weight present.
 void validate(const structure& s);
 
+// The stretch at which bar b's law carries the prestress the bar is given (the same at any
+// drawn length); throws `error` (data_error) naming the bar and its material when
+// no stretch carries it (a cable pushed, steel squeezed beyond E A).
+double prestress_stretch(const structure& s, int32_t b);
+
+// `validate`, and every prestress one its bar's law can carry: all that `prepare` refuses
+// but a drawn length, for a model whose drawn shape is only a first guess (form-finding).
+void validate_without_shape(const structure& s);
+
 // After `start` on s.base: validates, sets each member's rest length (from a prestress force
 // by inverting its law in the drawn shape), normalises gravity and lumps the self-weight.
 void prepare(structure& s);
