@@ -5,7 +5,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -314,8 +313,9 @@ std::string tripod_input(const std::string& material = "1  1000.0", const std::s
          "3 1 0.0\n3 2 0.0\n3 3 0.0\n: loads\n1\nnode component value\n4 3 -1.0\n";
 }
 
-// The same tripod as a model file of steel: bar 1, on line 5, takes `bar_1`'s keys too.
-std::string tripod_model(const std::string& bar_1 = "") {
+// The same tripod as a model file of steel: bar 1, on line 5, takes `bar_1`'s keys too; the
+// form section, when given, is on line 9.
+std::string tripod_model(const std::string& bar_1 = "", const std::string& form = "") {
   return "{\"format\": \"kalvane-model\", \"version\": 1,\n"
          "\"materials\": [{\"name\": \"steel\", \"law\": \"linear-elastic\", \"E\": 200000}],\n"
          "\"nodes\": [[0, 0, 0], [2, 0, 0], [1, 1.7, 0], [1, 0.6, 1.5]],\n\"bars\": [\n"
@@ -323,7 +323,7 @@ std::string tripod_model(const std::string& bar_1 = "") {
          "{\"nodes\": [2, 4], \"area\": 0.01}, {\"nodes\": [3, 4], \"area\": 0.01}],\n"
          "\"prescribed\": [{\"node\": 1, \"x\": 0, \"y\": 0, \"z\": 0}, {\"node\": 2, \"x\": 0, \"y\": 0, \"z\": 0}, "
          "{\"node\": 3, \"x\": 0, \"y\": 0, \"z\": 0}],\n"
-         "\"loads\": [{\"node\": 4, \"z\": -1}]}\n";
+         "\"loads\": [{\"node\": 4, \"z\": -1}]" + (form.empty() ? "" : ",\n" + form) + "}\n";
 }
 
 TEST(FormApp, ValuesWithoutPhysicalSenseAreRefusedInKalvanePathsWords) {
@@ -358,6 +358,51 @@ TEST(FormApp, ValuesWithoutPhysicalSenseAreRefusedInKalvanePathsWords) {
     EXPECT_EQ(name, kalvane::data_error);
     EXPECT_EQ(why, refusal_by(kalvane_test::path_exe(), folder));
     EXPECT_FALSE(kalvane_test::file_exists(folder / "form"));
+  }
+}
+
+TEST(FormApp, RefusalsNameTheFileAndThePlaceOfTheValue) {
+  struct slip {
+    const char* file;
+    std::string text, expected;
+    const char* name = kalvane::data_error;
+  };
+  const std::string cable = ", \"behaviour\": \"cable\"";
+  const slip slips[] = {
+      // A bar's ends at the bar's line.
+      {"input.txt", tripod_input("1  1000.0", "2  4  4  0.01"), "input.txt:17: bar 2 joins node 4 to itself"},
+      {"input.txt", tripod_input("1  1000.0", "2  2  9  0.01"), "input.txt:17: bar 2 names node 9, but there are 4 nodes",
+       kalvane::index_error},
+      // The form section's values where they stand, and the group that gives them.
+      {"model.json", tripod_model("", "\"form\": {\"tolerance\": 0}"),
+       "model.json:9:23: form: the tolerance on the targets must be a positive number, not 0"},
+      {"model.json", tripod_model("", "\"form\": {\"max_iterations\": -5}"),
+       "model.json:9:28: form: the iteration limit must be at least 1, not -5"},
+      {"model.json", tripod_model("", "\"form\": {\"density\": 0}"),
+       "model.json:9:21: form: bar 1 has a force density of zero: it would carry nothing and hold nothing"},
+      {"model.json", tripod_model(cable, "\"form\": {\"density\": -1}"),
+       "model.json:9:21: form: bar 1 is a cable with the negative force density -1"},
+      {"model.json", tripod_model("", "\"form\": {\"groups\": [{\"bars\": [2], \"density\": 2}, {\"bars\": [1], \"length\": 0}]}"),
+       "model.json:9:74: form: groups[1]: bar 1 has the target length 0: a length must be positive and finite"},
+      {"model.json", tripod_model(cable, "\"form\": {\"groups\": [{\"bars\": [1, 3], \"force\": -1}]}"),
+       "model.json:9:47: form: groups[0]: bar 1 is a cable with the target force -1: a cable cannot push"},
+      // A model of nothing.
+      {"model.json",
+       "{\"format\": \"kalvane-model\", \"version\": 1, \"materials\": [{\"name\": \"steel\", \"law\": "
+       "\"linear-elastic\", \"E\": 1}], \"nodes\": [], \"bars\": []}",
+       "model.json: the form problem has no nodes"},
+  };
+  // Each refused before the folder --out names is made.
+  for (const slip& s : slips) {
+    SCOPED_TRACE(s.expected);
+    scratch_folder folder;
+    kalvane_test::write_file(folder / s.file, s.text);
+    std::string name;
+    EXPECT_NE(refusal_by(kalvane_test::form_exe(), folder, {"--out", "made/for/it"}, &name).find(s.expected),
+              std::string::npos)
+        << refusal_by(kalvane_test::form_exe(), folder);
+    EXPECT_EQ(name, s.name);
+    EXPECT_FALSE(kalvane_test::file_exists(folder / "made"));
   }
 }
 

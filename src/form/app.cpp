@@ -8,6 +8,7 @@
 #include "form/find.hpp"
 #include "form/form_csv.hpp"
 #include "form/form_svg.hpp"
+#include "form/input_check.hpp"
 #include "form/materialise.hpp"
 #include "progress.hpp"
 #include "structure/files.hpp"
@@ -92,12 +93,9 @@ outcome run_form(const options& o) {
   const auto started = std::chrono::steady_clock::now();
   const std::string input_name = o.model.empty() ? find_model(o.dir) : o.model;
   const structure s = read_structure(input_name);
-  // An input.txt is read as kalvane takes it, values without physical sense and all; a
-  // companion refuses them, as kalvane-path and kalvane-check do.
-  validate_without_shape(s);
   const form_data data = s.form ? *s.form : form_data{};
-  const form_settings settings = settings_of(data.tolerance, data.max_iterations);
-  const problem p = problem_of(s, data);
+  const checked_input in = check_input(s, data);
+  const problem& p = in.p;
 
   const std::string out = output_folder(o, input_name);
   // The analysis model must never overwrite the model it comes from, nor lie beside it: a
@@ -113,7 +111,7 @@ outcome run_form(const options& o) {
   form_result r;
   {
     form_progress progress(o.progress);
-    r = find_form(p, settings, [&](int step, double worst) { progress(step, worst); });
+    r = find_form(p, in.settings, [&](int step, double worst) { progress(step, worst); });
   }
   const std::vector<double> rest = rest_lengths(s, r);
   const structure analysis = materialised(s, r, rest);
