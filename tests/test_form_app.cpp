@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -404,6 +405,21 @@ TEST(FormApp, RefusalsNameTheFileAndThePlaceOfTheValue) {
     EXPECT_EQ(name, s.name);
     EXPECT_FALSE(kalvane_test::file_exists(folder / "made"));
   }
+}
+
+// A run refused once the folder --out names is made removes what it made, and only that.
+TEST(FormApp, ARunRefusedLeavesNoFolderItMade) {
+  // Refused only by the shape found, after the folder was made: a force its steel cannot carry.
+  scratch_folder folder;
+  kalvane_test::write_file(folder / "model.json",
+                           two_struts("{\"name\": \"soft\", \"law\": \"linear-elastic\", \"E\": 1}"));
+  EXPECT_NE(refusal(folder, {"--out", "made/for/it"}).find("cannot carry"), std::string::npos);
+  EXPECT_FALSE(kalvane_test::file_exists(folder / "made"));
+  // A folder that was there stays, empty as it was.
+  std::filesystem::create_directory(folder / "kept");
+  refusal(folder, {"--out", "kept/out"});
+  EXPECT_TRUE(kalvane_test::file_exists(folder / "kept"));
+  EXPECT_FALSE(kalvane_test::file_exists(folder / "kept/out"));
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
+#include <vector>
 
 #include "error.hpp"
 #include "form/find.hpp"
@@ -51,11 +52,35 @@ struct form_progress {
   }
 };
 
-void make_folder(const std::string& folder) {
-  std::error_code failed;
-  fs::create_directories(folder, failed);
-  if (failed || !fs::is_directory(folder)) fail(name_error, "cannot create the folder " + folder);
-}
+// The folder for the files, made before the form is found so that one that cannot be made
+// fails at once. The folders it made are removed again when the run ends with them still
+// empty: a run refused leaves no empty folder behind.
+struct output_folder_made {
+  std::vector<fs::path> made;  // deepest first
+
+  explicit output_folder_made(const std::string& folder) {
+    fs::path at = fs::absolute(folder).lexically_normal();
+    if (at.filename().empty()) at = at.parent_path();
+    std::error_code failed;
+    // Only what is surely not there: a folder that cannot be looked at is left alone.
+    while (!fs::exists(at, failed) && !failed && at != at.parent_path()) {
+      made.push_back(at);
+      at = at.parent_path();
+    }
+    fs::create_directories(folder, failed);
+    if (failed || !fs::is_directory(folder)) {
+      remove_empty();
+      fail(name_error, "cannot create the folder " + folder);
+    }
+  }
+  ~output_folder_made() { remove_empty(); }
+  void remove_empty() {
+    std::error_code not_empty;
+    for (const fs::path& folder : made) fs::remove(folder, not_empty);
+  }
+  output_folder_made(const output_folder_made&) = delete;
+  output_folder_made& operator=(const output_folder_made&) = delete;
+};
 
 std::string real(double v) { return shortest_real(v); }
 
@@ -106,7 +131,7 @@ outcome run_form(const options& o) {
   if (fs::equivalent(fs::absolute(input_name).parent_path(), out, no_such))
     fail(usage_error, "the folder " + out + " holds the model read, " + input_name +
                           ": the analysis model goes into a folder of its own; give another by --out");
-  make_folder(out);
+  output_folder_made folder(out);
 
   form_result r;
   {
