@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "error.hpp"
 #include "form/app.hpp"
 #include "form/materialise.hpp"
 #include "newton/newton.hpp"
@@ -219,13 +220,19 @@ TEST(FormApp, AFileThatCannotBeWrittenLeavesTheFolderAsItWas) {
   EXPECT_EQ(kalvane_test::folder_entries(folder / "form"), (std::vector<std::string>{"form.csv", "model.json"}));
 }
 
-// The message of a run refused as bad input.
-std::string refusal(const scratch_folder& folder, const std::vector<std::string>& args = {}) {
-  const program_result r = run(kalvane_test::form_exe(), folder, args);
+// The message of a run refused as bad input, and the error's name.
+std::string refusal_by(const std::string& program, const scratch_folder& folder,
+                       const std::vector<std::string>& args = {}, std::string* name = nullptr) {
+  const program_result r = run(program, folder, args);
   EXPECT_EQ(r.status, 1) << r.out << r.err;
-  std::string name, message;
-  EXPECT_TRUE(kalvane_test::parse_error_report(r.err, name, message)) << r.err;
+  std::string found, message;
+  EXPECT_TRUE(kalvane_test::parse_error_report(r.err, found, message)) << r.err;
+  if (name) *name = found;
   return message;
+}
+
+std::string refusal(const scratch_folder& folder, const std::vector<std::string>& args = {}) {
+  return refusal_by(kalvane_test::form_exe(), folder, args);
 }
 
 std::string two_struts(const std::string& material) {
@@ -312,6 +319,123 @@ TEST(FormApp, BadInputIsRefusedNamingTheCause) {
   why = refusal(folder, {"--model", "net.json", "--out", "."});
   EXPECT_NE(why.find("holds the model read"), std::string::npos) << why;
   EXPECT_EQ(read_file(folder / "model.json"), original);
+}
+
+// A tripod in kalvane's input.txt: nodes 1 to 3 held, node 4 loaded; bar 2 on line 17.
+std::string tripod_input(const std::string& material = "1  1000.0", const std::string& bar_2 = "2  2  4  0.01") {
+  return "Tripod\n: settings\n0.9  20  1e-6  0.0  1000  5\n: material\n" + material +
+         "\n: nodes\n4\nnode x y z\n1  0.0  0.0  0.0\n2  2.0  0.0  0.0\n3  1.0  1.7  0.0\n4  1.0  0.6  1.5\n"
+         ": bars\n3\nbar node1 node2 area\n1  1  4  0.01\n" + bar_2 + "\n3  3  4  0.01\n"
+         ": prescribed\n9\nnode component value\n1 1 0.0\n1 2 0.0\n1 3 0.0\n2 1 0.0\n2 2 0.0\n2 3 0.0\n"
+         "3 1 0.0\n3 2 0.0\n3 3 0.0\n: loads\n1\nnode component value\n4 3 -1.0\n";
+}
+
+// The same tripod as a model file of steel: bar 1, on line 5, takes `bar_1`'s keys too; the
+// form section, when given, is on line 9.
+std::string tripod_model(const std::string& bar_1 = "", const std::string& form = "") {
+  return "{\"format\": \"kalvane-model\", \"version\": 1,\n"
+         "\"materials\": [{\"name\": \"steel\", \"law\": \"linear-elastic\", \"E\": 200000}],\n"
+         "\"nodes\": [[0, 0, 0], [2, 0, 0], [1, 1.7, 0], [1, 0.6, 1.5]],\n\"bars\": [\n"
+         "{\"nodes\": [1, 4], \"area\": 0.01" + bar_1 + "},\n"
+         "{\"nodes\": [2, 4], \"area\": 0.01}, {\"nodes\": [3, 4], \"area\": 0.01}],\n"
+         "\"prescribed\": [{\"node\": 1, \"x\": 0, \"y\": 0, \"z\": 0}, {\"node\": 2, \"x\": 0, \"y\": 0, \"z\": 0}, "
+         "{\"node\": 3, \"x\": 0, \"y\": 0, \"z\": 0}],\n"
+         "\"loads\": [{\"node\": 4, \"z\": -1}]" + (form.empty() ? "" : ",\n" + form) + "}\n";
+}
+
+TEST(FormApp, ValuesWithoutPhysicalSenseAreRefusedInKalvanePathsWords) {
+  // An input.txt is read as kalvane takes it; a companion refuses what has no physical sense,
+  // naming the file and the bar or material, before any folder is made.
+  struct slip {
+    const char* file;
+    std::string text, expected;
+  };
+  const slip slips[] = {
+      {"input.txt", tripod_input("2  5.0  -5.0"),
+       "input.txt: material \"material\": c1 + c2 must be positive and finite, not 5 + -5"},
+      {"input.txt", tripod_input("1  0.0"), "input.txt: material \"material\": c1 must be positive and finite, not 0"},
+      {"input.txt", tripod_input("1  1000.0", "2  2  4  -0.01"),
+       "input.txt: bar 2 (line 17): the area must be positive and finite, not -0.01"},
+      {"input.txt", tripod_input("1  1000.0", "2  2  4  0"),
+       "input.txt: bar 2 (line 17): the area must be positive and finite, not 0"},
+      // A prestress no stretch carries, though form-finding gives each bar its own rest length.
+      {"model.json", tripod_model(", \"behaviour\": \"cable\", \"prestress\": -5"),
+       "model.json: bar 1 (line 5): a prestress of -5 cannot be carried by a cable of linear elastic material \"steel\""},
+      {"model.json", tripod_model(", \"prestress\": -1e9"),
+       "model.json: bar 1 (line 5): a prestress of -1e+09 cannot be carried by a bar of linear elastic material "
+       "\"steel\""},
+  };
+  for (const slip& s : slips) {
+    SCOPED_TRACE(s.expected);
+    scratch_folder folder;
+    kalvane_test::write_file(folder / s.file, s.text);
+    std::string name;
+    const std::string why = refusal_by(kalvane_test::form_exe(), folder, {}, &name);
+    EXPECT_TRUE(why.ends_with(s.expected)) << why;
+    EXPECT_EQ(name, kalvane::data_error);
+    EXPECT_EQ(why, refusal_by(kalvane_test::path_exe(), folder));
+    EXPECT_FALSE(kalvane_test::file_exists(folder / "form"));
+  }
+}
+
+TEST(FormApp, RefusalsNameTheFileAndThePlaceOfTheValue) {
+  struct slip {
+    const char* file;
+    std::string text, expected;
+    const char* name = kalvane::data_error;
+  };
+  const std::string cable = ", \"behaviour\": \"cable\"";
+  const slip slips[] = {
+      // A bar's ends at the bar's line.
+      {"input.txt", tripod_input("1  1000.0", "2  4  4  0.01"), "input.txt:17: bar 2 joins node 4 to itself"},
+      {"input.txt", tripod_input("1  1000.0", "2  2  9  0.01"), "input.txt:17: bar 2 names node 9, but there are 4 nodes",
+       kalvane::index_error},
+      // The form section's values where they stand, and the group that gives them.
+      {"model.json", tripod_model("", "\"form\": {\"tolerance\": 0}"),
+       "model.json:9:23: form: the tolerance on the targets must be a positive number, not 0"},
+      {"model.json", tripod_model("", "\"form\": {\"max_iterations\": -5}"),
+       "model.json:9:28: form: the iteration limit must be at least 1, not -5"},
+      {"model.json", tripod_model("", "\"form\": {\"density\": 0}"),
+       "model.json:9:21: form: bar 1 has a force density of zero: it would carry nothing and hold nothing"},
+      {"model.json", tripod_model(cable, "\"form\": {\"density\": -1}"),
+       "model.json:9:21: form: bar 1 is a cable with the negative force density -1"},
+      {"model.json", tripod_model("", "\"form\": {\"groups\": [{\"bars\": [2], \"density\": 2}, {\"bars\": [1], \"length\": 0}]}"),
+       "model.json:9:74: form: groups[1]: bar 1 has the target length 0: a length must be positive and finite"},
+      {"model.json", tripod_model(cable, "\"form\": {\"groups\": [{\"bars\": [1, 3], \"force\": -1}]}"),
+       "model.json:9:47: form: groups[0]: bar 1 is a cable with the target force -1: a cable cannot push"},
+      // A model of nothing.
+      {"model.json",
+       "{\"format\": \"kalvane-model\", \"version\": 1, \"materials\": [{\"name\": \"steel\", \"law\": "
+       "\"linear-elastic\", \"E\": 1}], \"nodes\": [], \"bars\": []}",
+       "model.json: the model has no nodes"},
+  };
+  // Each refused before the folder --out names is made.
+  for (const slip& s : slips) {
+    SCOPED_TRACE(s.expected);
+    scratch_folder folder;
+    kalvane_test::write_file(folder / s.file, s.text);
+    std::string name;
+    EXPECT_NE(refusal_by(kalvane_test::form_exe(), folder, {"--out", "made/for/it"}, &name).find(s.expected),
+              std::string::npos)
+        << refusal_by(kalvane_test::form_exe(), folder);
+    EXPECT_EQ(name, s.name);
+    EXPECT_FALSE(kalvane_test::file_exists(folder / "made"));
+  }
+}
+
+// A run refused once the folder --out names is made removes what it made, and only that.
+TEST(FormApp, ARunRefusedLeavesNoFolderItMade) {
+  // Refused only by the shape found, after the folder was made: a force its steel cannot carry.
+  scratch_folder folder;
+  kalvane_test::write_file(folder / "model.json",
+                           two_struts("{\"name\": \"soft\", \"law\": \"linear-elastic\", \"E\": 1}"));
+  EXPECT_NE(refusal(folder, {"--out", "made/for/it"}).find("cannot carry"), std::string::npos);
+  EXPECT_FALSE(kalvane_test::file_exists(folder / "made"));
+  // A folder that was there stays, empty as it was.
+  std::filesystem::create_directory(folder / "kept");
+  refusal(folder, {"--out", "kept/out"});
+  EXPECT_TRUE(kalvane_test::file_exists(folder / "kept"));
+  EXPECT_FALSE(kalvane_test::file_exists(folder / "kept/out"));
 }
 
 }  // namespace

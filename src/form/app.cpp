@@ -3,12 +3,14 @@
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
+#include <vector>
 
 #include "companion/output_files.hpp"
 #include "error.hpp"
 #include "form/find.hpp"
 #include "form/form_csv.hpp"
 #include "form/form_svg.hpp"
+#include "form/input_check.hpp"
 #include "form/materialise.hpp"
 #include "progress.hpp"
 #include "structure/files.hpp"
@@ -50,11 +52,35 @@ struct form_progress {
   }
 };
 
-void make_folder(const std::string& folder) {
-  std::error_code failed;
-  fs::create_directories(folder, failed);
-  if (failed || !fs::is_directory(folder)) fail(name_error, "cannot create the folder " + folder);
-}
+// The folder for the files, made before the form is found so that one that cannot be made
+// fails at once. The folders it made are removed again when the run ends with them still
+// empty: a run refused leaves no empty folder behind.
+struct output_folder_made {
+  std::vector<fs::path> made;  // deepest first
+
+  explicit output_folder_made(const std::string& folder) {
+    fs::path at = fs::absolute(folder).lexically_normal();
+    if (at.filename().empty()) at = at.parent_path();
+    std::error_code failed;
+    // Only what is surely not there: a folder that cannot be looked at is left alone.
+    while (!fs::exists(at, failed) && !failed && at != at.parent_path()) {
+      made.push_back(at);
+      at = at.parent_path();
+    }
+    fs::create_directories(folder, failed);
+    if (failed || !fs::is_directory(folder)) {
+      remove_empty();
+      fail(name_error, "cannot create the folder " + folder);
+    }
+  }
+  ~output_folder_made() { remove_empty(); }
+  void remove_empty() {
+    std::error_code not_empty;
+    for (const fs::path& folder : made) fs::remove(folder, not_empty);
+  }
+  output_folder_made(const output_folder_made&) = delete;
+  output_folder_made& operator=(const output_folder_made&) = delete;
+};
 
 std::string real(double v) { return shortest_real(v); }
 
@@ -93,8 +119,8 @@ outcome run_form(const options& o) {
   const std::string input_name = o.model.empty() ? find_model(o.dir) : o.model;
   const structure s = read_structure(input_name);
   const form_data data = s.form ? *s.form : form_data{};
-  const form_settings settings = settings_of(data.tolerance, data.max_iterations);
-  const problem p = problem_of(s, data);
+  const checked_input in = check_input(s, data);
+  const problem& p = in.p;
 
   const std::string out = output_folder(o, input_name);
   // The analysis model must never overwrite the model it comes from, nor lie beside it: a
@@ -105,12 +131,12 @@ outcome run_form(const options& o) {
   if (fs::equivalent(fs::absolute(input_name).parent_path(), out, no_such))
     fail(usage_error, "the folder " + out + " holds the model read, " + input_name +
                           ": the analysis model goes into a folder of its own; give another by --out");
-  make_folder(out);
+  output_folder_made folder(out);
 
   form_result r;
   {
     form_progress progress(o.progress);
-    r = find_form(p, settings, [&](int step, double worst) { progress(step, worst); });
+    r = find_form(p, in.settings, [&](int step, double worst) { progress(step, worst); });
   }
   const std::vector<double> rest = rest_lengths(s, r);
   const structure analysis = materialised(s, r, rest);

@@ -205,11 +205,19 @@ std::vector<std::size_t> marked(const std::vector<char>& flags) {
 
 }  // namespace
 
+std::string tolerance_fault(double tolerance) {
+  if (tolerance > 0.0 && std::isfinite(tolerance)) return "";
+  return "the tolerance on the targets must be a positive number, not " + shortest(tolerance);
+}
+
+std::string iteration_limit_fault(int max_iterations) {
+  if (max_iterations >= 1) return "";
+  return "the iteration limit must be at least 1, not " + std::to_string(max_iterations);
+}
+
 form_settings settings_of(double tolerance, int max_iterations, int stall_window) {
-  if (!(tolerance > 0.0) || !std::isfinite(tolerance))
-    fail(usage_error, "the tolerance on the targets must be a positive number, not " + shortest(tolerance));
-  if (max_iterations < 1)
-    fail(usage_error, "the iteration limit must be at least 1, not " + std::to_string(max_iterations));
+  if (const std::string why = tolerance_fault(tolerance); !why.empty()) fail(usage_error, why);
+  if (const std::string why = iteration_limit_fault(max_iterations); !why.empty()) fail(usage_error, why);
   if (stall_window < 1) fail(usage_error, "the stall window must be at least 1 step, not " + std::to_string(stall_window));
   return {tolerance, max_iterations, stall_window};
 }

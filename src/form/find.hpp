@@ -25,6 +25,10 @@ struct form_settings {
   int stall_window = 100;
 };
 
+// Why a tolerance on the targets, or an iteration limit, cannot be one, in words; "" when it can.
+std::string tolerance_fault(double tolerance);
+std::string iteration_limit_fault(int max_iterations);
+
 // Settings checked where they are made: a tolerance positive and finite, at least one
 // iteration and a stall window of at least one step. Throws `error` (usage_error).
 form_settings settings_of(double tolerance, int max_iterations, int stall_window = 100);

@@ -10,7 +10,9 @@ namespace kalvane::form {
 
 namespace {
 
-[[noreturn]] void refuse(const std::string& message) { fail(data_error, message); }
+problem_fault fault(fault_subject subject, std::size_t index, std::string message, const char* name = data_error) {
+  return {name, std::move(message), subject, index};
+}
 
 std::string number(double value) {
   if (std::isnan(value)) return "not a number";
@@ -21,10 +23,12 @@ std::string number(double value) {
 }
 
 template <class T>
-void check_size(const std::vector<T>& v, std::size_t wanted, const char* what, const char* per, bool may_be_empty) {
-  if ((may_be_empty && v.empty()) || v.size() == wanted) return;
-  refuse(std::string("the form problem has ") + std::to_string(v.size()) + " " + what + " for " +
-         std::to_string(wanted) + " " + per);
+std::optional<problem_fault> size_fault(const std::vector<T>& v, std::size_t wanted, const char* what, const char* per,
+                                        bool may_be_empty) {
+  if ((may_be_empty && v.empty()) || v.size() == wanted) return std::nullopt;
+  return fault(fault_subject::whole, 0,
+               std::string("the form problem has ") + std::to_string(v.size()) + " " + what + " for " +
+                   std::to_string(wanted) + " " + per);
 }
 
 bool finite(const point& p) { return std::isfinite(p[0]) && std::isfinite(p[1]) && std::isfinite(p[2]); }
@@ -43,7 +47,7 @@ int32_t root(std::vector<int32_t>& parent, int32_t k) {
 
 // Each free component must reach a node holding that component through the bars: otherwise
 // the nodes of its connected part can move together along that axis and D is singular.
-void check_held_everywhere(const problem& p) {
+std::optional<problem_fault> unheld_fault(const problem& p) {
   const std::size_t n = p.nodes.size();
   std::vector<int32_t> parent(n);
   std::iota(parent.begin(), parent.end(), 0);
@@ -59,11 +63,13 @@ void check_held_everywhere(const problem& p) {
       if (is_held(p, k, c)) part_held[static_cast<std::size_t>(parent[k])] = 1;
     for (std::size_t k = 0; k < n; ++k) {
       if (is_held(p, k, c) || part_held[static_cast<std::size_t>(parent[k])]) continue;
-      refuse(node_name(k) + " has no path through the bars to a node held in " + axis(c) +
-             ", so its position along " + axis(c) + " is undetermined (held: " + held_summary(p) +
-             "); hold a node of its part of the net");
+      return fault(fault_subject::node, k,
+                   node_name(k) + " has no path through the bars to a node held in " + axis(c) +
+                       ", so its position along " + axis(c) + " is undetermined (held: " + held_summary(p) +
+                       "); hold a node of its part of the net");
     }
   }
+  return std::nullopt;
 }
 
 }  // namespace
@@ -123,54 +129,75 @@ std::string held_summary(const problem& p) {
   return out.empty() ? "nothing" : out;
 }
 
-void validate(const problem& p) {
+std::optional<problem_fault> fault_of(const problem& p) {
+  using subject = fault_subject;
+  const auto at_node = [](std::size_t k, const std::string& words) {
+    return fault(subject::node, k, node_name(k) + words);
+  };
+  const auto at_bar = [](subject what, std::size_t b, const std::string& words) {
+    return fault(what, b, bar_name(b) + words);
+  };
   const std::size_t n = p.nodes.size(), m = p.bars.size();
-  if (n == 0) refuse("the form problem has no nodes");
-  check_size(p.held, n, "held flags", "nodes", true);
-  check_size(p.loads, n, "loads", "nodes", true);
-  check_size(p.density, m, "densities", "bars", false);
-  check_size(p.behaviour, m, "bar kinds", "bars", true);
-  check_size(p.target_force, m, "target forces", "bars", true);
-  check_size(p.target_length, m, "target lengths", "bars", true);
+  if (n == 0) return fault(subject::whole, 0, "the form problem has no nodes");
+  for (const auto& size :
+       {size_fault(p.held, n, "held flags", "nodes", true), size_fault(p.loads, n, "loads", "nodes", true),
+        size_fault(p.density, m, "densities", "bars", false), size_fault(p.behaviour, m, "bar kinds", "bars", true),
+        size_fault(p.target_force, m, "target forces", "bars", true),
+        size_fault(p.target_length, m, "target lengths", "bars", true)})
+    if (size) return size;
   for (std::size_t k = 0; k < n; ++k) {
-    if (!finite(p.nodes[k])) refuse(node_name(k) + " has a coordinate that is not a finite number");
-    if (!p.loads.empty() && !finite(p.loads[k])) refuse(node_name(k) + " has a load that is not a finite number");
+    if (!finite(p.nodes[k])) return at_node(k, " has a coordinate that is not a finite number");
+    if (!p.loads.empty() && !finite(p.loads[k])) return at_node(k, " has a load that is not a finite number");
   }
   std::vector<char> reached(n, 0);
   for (std::size_t b = 0; b < m; ++b) {
     const bar_ends& e = p.bars[b];
     for (int32_t k : {e.first, e.second})
       if (k < 0 || static_cast<std::size_t>(k) >= n)
-        fail(index_error, bar_name(b) + " names node " + std::to_string(static_cast<long long>(k) + 1) +
-                              ", but there are " + std::to_string(n) + " nodes");
-    if (e.first == e.second) refuse(bar_name(b) + " joins " + node_name(static_cast<std::size_t>(e.first)) + " to itself");
+        return fault(subject::ends, b,
+                     bar_name(b) + " names node " + std::to_string(static_cast<long long>(k) + 1) +
+                         ", but there are " + std::to_string(n) + " nodes",
+                     index_error);
+    if (e.first == e.second)
+      return at_bar(subject::ends, b, " joins " + node_name(static_cast<std::size_t>(e.first)) + " to itself");
     reached[static_cast<std::size_t>(e.first)] = reached[static_cast<std::size_t>(e.second)] = 1;
     const bool cable = !p.behaviour.empty() && p.behaviour[b] == bar_behaviour::cable;
     const double q = p.density[b];
-    if (!std::isfinite(q)) refuse(bar_name(b) + " has a force density that is " + number(q));
-    if (q == 0.0) refuse(bar_name(b) + " has a force density of zero: it would carry nothing and hold nothing");
+    if (!std::isfinite(q)) return at_bar(subject::density, b, " has a force density that is " + number(q));
+    if (q == 0.0)
+      return at_bar(subject::density, b, " has a force density of zero: it would carry nothing and hold nothing");
     const bool force = has_target_force(p, b), length = has_target_length(p, b);
     if (force && length)
-      refuse(bar_name(b) + " has both a target force and a target length: with its density they would fix its "
-                           "length twice; give one");
+      return at_bar(subject::target_length, b,
+                    " has both a target force and a target length: with its density they would fix its length "
+                    "twice; give one");
     if (cable && q < 0.0 && !force && !length)
-      refuse(bar_name(b) + " is a cable with the negative force density " + number(q) +
-             ": a cable cannot push (give struts the kind of a bar)");
+      return at_bar(subject::density, b,
+                    " is a cable with the negative force density " + number(q) +
+                        ": a cable cannot push (give struts the kind of a bar)");
     if (force) {
       const double f = *p.target_force[b];
       if (!std::isfinite(f) || f == 0.0)
-        refuse(bar_name(b) + " has the target force " + number(f) + ": a bar's force must be finite and not zero");
-      if (cable && f < 0.0) refuse(bar_name(b) + " is a cable with the target force " + number(f) + ": a cable cannot push");
+        return at_bar(subject::target_force, b,
+                      " has the target force " + number(f) + ": a bar's force must be finite and not zero");
+      if (cable && f < 0.0)
+        return at_bar(subject::target_force, b,
+                      " is a cable with the target force " + number(f) + ": a cable cannot push");
     }
     if (length) {
       const double l = *p.target_length[b];
       if (!(l > 0.0) || !std::isfinite(l))
-        refuse(bar_name(b) + " has the target length " + number(l) + ": a length must be positive and finite");
+        return at_bar(subject::target_length, b,
+                      " has the target length " + number(l) + ": a length must be positive and finite");
     }
   }
   for (std::size_t k = 0; k < n; ++k)
-    if (!reached[k]) refuse(node_name(k) + " is the end of no bar: nothing gives it a place in the form");
-  check_held_everywhere(p);
+    if (!reached[k]) return at_node(k, " is the end of no bar: nothing gives it a place in the form");
+  return unheld_fault(p);
+}
+
+void validate(const problem& p) {
+  if (const std::optional<problem_fault> f = fault_of(p)) fail(f->name, f->message);
 }
 
 }  // namespace kalvane::form

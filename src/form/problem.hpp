@@ -39,12 +39,27 @@ void hold(problem& p, int32_t node);
 // of range, naming the bar.
 std::vector<double> density_by_group(const std::vector<int32_t>& group_of_bar, const std::vector<double>& group_density);
 
-// Refuses what has no form, naming the node or bar: vectors whose sizes do not match the
-// nodes or bars; a coordinate, load, density or target that is not finite; a bar naming a
-// node that does not exist or joining a node to itself; a node that no bar reaches; a
-// cable with a negative density or target force; a target force or length that is not
+// What a problem's refusal is about, so that a caller who knows where the problem's values
+// were given can say where: the problem as a whole, a node, a bar's ends, or a bar's density,
+// target force or target length.
+enum class fault_subject : std::uint8_t { whole, node, ends, density, target_force, target_length };
+
+struct problem_fault {
+  const char* name = nullptr;  // the error's name: data_error, or index_error for a node that is not there
+  std::string message;         // naming the node or bar
+  fault_subject subject = fault_subject::whole;
+  std::size_t index = 0;       // the node or bar, zero-based
+};
+
+// The first of what has no form, naming the node or bar, or none: vectors whose sizes do not
+// match the nodes or bars; a coordinate, load, density or target that is not finite; a bar
+// naming a node that does not exist or joining a node to itself; a node that no bar reaches;
+// a cable with a negative density or target force; a target force or length that is not
 // positive for a cable, zero for any bar, or given together with a target length; a free
 // component that no chain of bars with densities other than zero ties to a node holding it.
+std::optional<problem_fault> fault_of(const problem& p);
+
+// Throws fault_of's refusal as `error`.
 void validate(const problem& p);
 
 bool is_held(const problem& p, std::size_t node, int component);

@@ -37,6 +37,24 @@ struct subject {
   }
 };
 
+// The line of each offset, offsets ascending, counted in one pass; and the line and column
+// of an offset further on, counted from here without moving on.
+struct line_counter {
+  const std::string& text;
+  std::size_t at = 0, line_start = 0;
+  long line = 1;
+  long line_of(std::size_t offset) {
+    for (; at < offset && at < text.size(); ++at)
+      if (text[at] == '\n') ++line, line_start = at + 1;
+    return line;
+  }
+  text_place place_of(std::size_t offset) const {
+    line_counter ahead = *this;
+    ahead.line_of(offset);
+    return {ahead.line, static_cast<long>(ahead.at - ahead.line_start) + 1};
+  }
+};
+
 // ---- Typed values
 
 double real_of(const text_places& places, const json& v, std::size_t at, const subject& what) {
@@ -120,9 +138,10 @@ bool boolean_of(const text_places& places, const json& v, std::size_t at, const 
 }
 
 // One entry of the form's "groups": the bars it names and the density or target they take.
-// `at` is the group's '{'; a group holds no object, so each key's first place after it is
-// its own, and a refusal points at the value refused.
-form_group form_group_of(const gathered& g, const json& v, std::size_t at, std::size_t index) {
+// `at` is the group's '{', where `lines` stands; a group holds no object, so each key's first
+// place after it is its own, and a refusal points at the value refused.
+form_group form_group_of(const gathered& g, const json& v, std::size_t at, std::size_t index,
+                         const line_counter& lines) {
   const text_places& p = g.places;
   const std::string name = "form: groups[" + std::to_string(index) + "]";
   const char* shape = "a group is an object {\"bars\": [b, ...], and \"density\", \"force\" or \"length\"}";
@@ -154,10 +173,13 @@ form_group form_group_of(const gathered& g, const json& v, std::size_t at, std::
       }
     } else if (key == "density") {
       group.density = real(value, key);
+      group.density_at = lines.place_of(value_at(key));
     } else if (key == "force") {
       group.force = real(value, key);
+      group.force_at = lines.place_of(value_at(key));
     } else if (key == "length") {
       group.length = real(value, key);
+      group.length_at = lines.place_of(value_at(key));
     } else {
       p.refuse(at, name + ": unknown key \"" + key + "\" (a group holds bars, density, force, length)");
     }
@@ -175,28 +197,41 @@ void take_form(gathered& g, const item& it) {
   need_object(g, it, where,
               "the form-finding data are an object {\"density\": q, \"groups\": [...], ...}");
   form_data form;
+  // The section's keys come in any order, its groups in the order of the text.
+  line_counter section{g.places.text};
+  section.line_of(it.at);
   for (const auto& [key, v] : it.value.items()) {
     const std::size_t at = it.value_at(key);
     const subject what = where.with_key(key);
-    if (key == "density") form.density = real_of(g.places, v, at, what);
-    else if (key == "tolerance") form.tolerance = real_of(g.places, v, at, what);
-    else if (key == "max_iterations") form.max_iterations = int32_of(g.places, v, at, what);
-    else if (key == "loaded") form.loaded = boolean_of(g.places, v, at, what);
-    else if (key == "groups") {
+    if (key == "density") {
+      form.density = real_of(g.places, v, at, what);
+      form.density_at = section.place_of(at);
+    } else if (key == "tolerance") {
+      form.tolerance = real_of(g.places, v, at, what);
+      form.tolerance_at = section.place_of(at);
+    } else if (key == "max_iterations") {
+      form.max_iterations = int32_of(g.places, v, at, what);
+      form.max_iterations_at = section.place_of(at);
+    } else if (key == "loaded") {
+      form.loaded = boolean_of(g.places, v, at, what);
+    } else if (key == "groups") {
       if (!v.is_array()) g.places.refuse(at, "form: \"groups\" is a list of groups, found " + describe(v));
       // The entries' own places: a group holds no object, so the i-th '{' of the list begins
       // its i-th group.
       std::size_t entry_at = at;
+      line_counter groups = section;
       for (std::size_t i = 0; i < v.size(); ++i) {
         if (v[i].is_object()) {
           const std::size_t found = g.places.text.find('{', i == 0 ? at : entry_at + 1);
           if (found != std::string::npos) entry_at = found;
         }
-        form.groups.push_back(form_group_of(g, v[i], entry_at, i));
+        groups.line_of(entry_at);
+        form.groups.push_back(form_group_of(g, v[i], entry_at, i, groups));
         g.form_group_at.push_back(entry_at);
       }
-    } else
+    } else {
       refuse_key(g, it, where, key, "the form-finding data are density, tolerance, max_iterations, loaded, groups");
+    }
   }
   g.form = std::move(form);
 }
@@ -332,18 +367,6 @@ void take_components(gathered& g, int list, std::size_t index, const item& it) {
   if (!any) g.places.refuse(it.at, where.text() + ": " + form + ", found no component");
   (list == key_loads ? g.loads : g.prescribed).push_back(entry);
 }
-
-// The line of each offset, offsets ascending, counted in one pass.
-struct line_counter {
-  const std::string& text;
-  std::size_t at = 0;
-  long line = 1;
-  long line_of(std::size_t offset) {
-    for (; at < offset && at < text.size(); ++at)
-      if (text[at] == '\n') ++line;
-    return line;
-  }
-};
 
 }  // namespace
 

@@ -118,6 +118,23 @@ void validate(const structure& s) {
   if (bar_count(s.base) < 1) fail(data_error, s.base.source_name + ": the model has no bars");
 }
 
+double prestress_stretch(const structure& s, int32_t b) {
+  const member& mem = member_of(s, b);
+  const material& mat = material_of(s, b);
+  const std::optional<double> lambda = stretch_for_force(mat, mem.behaviour, s.base.bars(b).area, *mem.prestress);
+  if (!lambda)
+    refuse_bar(s, b, "a prestress of " + value_text(*mem.prestress) + " cannot be carried by " +
+                         (mem.behaviour == bar_behaviour::cable ? std::string("a cable") : std::string("a bar")) +
+                         " of " + law_name(mat.law) + " material \"" + mat.name + "\"");
+  return *lambda;
+}
+
+void validate_without_shape(const structure& s) {
+  validate(s);
+  for (int32_t b = 1; b <= bar_count(s.base); ++b)
+    if (member_of(s, b).prestress) prestress_stretch(s, b);
+}
+
 void prepare(structure& s) {
   validate(s);
   model& m = s.base;
@@ -128,13 +145,7 @@ void prepare(structure& s) {
     if (mem.rest_length) {
       mem.rest = *mem.rest_length;
     } else if (mem.prestress) {
-      const material& mat = material_of(s, b);
-      const std::optional<double> lambda = stretch_for_force(mat, mem.behaviour, m.bars(b).area, *mem.prestress);
-      if (!lambda)
-        refuse_bar(s, b, "a prestress of " + value_text(*mem.prestress) + " cannot be carried by " +
-                             (mem.behaviour == bar_behaviour::cable ? std::string("a cable") : std::string("a bar")) +
-                             " of " + law_name(mat.law) + " material \"" + mat.name + "\"");
-      mem.rest = drawn / *lambda;
+      mem.rest = drawn / prestress_stretch(s, b);
     } else {
       mem.rest = drawn;
     }

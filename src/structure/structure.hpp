@@ -43,13 +43,21 @@ struct member {
   double rest = 0.0;
 };
 
+// Where a value stands in the file it was read from, for messages: line and column counted
+// from 1 (the column in bytes); line 0 when it was not read from a file.
+struct text_place {
+  long line = 0, column = 0;
+};
+
 // A model file's form-finding data (its "form" section), read by kalvane-form; the analysis
-// ignores it. Bars are numbered from 1.
+// ignores it. Bars are numbered from 1. Its values are checked by kalvane-form, which alone
+// gives them a sense, so the reader keeps where each stands.
 struct form_group {
   std::vector<int32_t> bars;       // the bars the entry gives values for
   std::optional<double> density;   // force / length, positive in tension
   std::optional<double> force;     // a target force
   std::optional<double> length;    // a target length
+  text_place density_at, force_at, length_at;
 };
 
 struct form_data {
@@ -58,6 +66,7 @@ struct form_data {
   int32_t max_iterations = 1000;
   bool loaded = false;             // the model's loads act in the form-finding too
   std::vector<form_group> groups;  // as given, in order
+  text_place density_at, tolerance_at, max_iterations_at;
 };
 
 struct structure {
@@ -92,6 +101,15 @@ std::string beyond_kalvane(const structure& s);
 // and finite; a negative or non-finite weight; a material index out of range; gravity zero
 // with weight present.
 void validate(const structure& s);
+
+// The stretch at which bar b's law carries the prestress the bar is given (the same at any
+// drawn length); throws `error` (data_error) naming the bar and its material when
+// no stretch carries it (a cable pushed, steel squeezed beyond E A).
+double prestress_stretch(const structure& s, int32_t b);
+
+// `validate`, and every prestress one its bar's law can carry: all that `prepare` refuses
+// but a drawn length, for a model whose drawn shape is only a first guess (form-finding).
+void validate_without_shape(const structure& s);
 
 // After `start` on s.base: validates, sets each member's rest length (from a prestress force
 // by inverting its law in the drawn shape), normalises gravity and lumps the self-weight.
