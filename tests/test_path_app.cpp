@@ -460,10 +460,15 @@ TEST(PathApp, ARigidMoveOfEverySupportIsCertified) {
                                                   "2\nbar n1 n2 area\n1 1 2 0.01\n2 2 3 0.01\n",
                                                   "7\nnode c v\n1 1 0.3\n1 2 0\n1 3 0.1\n2 2 0\n3 1 0.3\n3 2 0\n3 3 0.1\n",
                                                   "0\n"));
-  ASSERT_EQ(run_path(folder).status, 0);
+  const program_result r = run_path(folder);
+  ASSERT_EQ(r.status, 0);
   const kalvane::check::findings f = check_of_run(folder);
   EXPECT_EQ(f.status, 0) << f.verdict;
   EXPECT_GE(f.refinement.stresses.digits, 3) << f.refinement.stresses.worst;
+  // Nor are the forces' roundings called tension or compression.
+  EXPECT_NE(r.out.find("axial forces: no bar in tension, no bar in compression"), std::string::npos) << r.out;
+  const auto rows = csv_rows(folder / "path/bars.csv");
+  for (std::size_t i = 1; i < rows.size(); ++i) EXPECT_EQ(rows[i].back(), "unstressed") << i;
 }
 
 // A chain of two bars that nothing holds along itself, pulled along itself: kalvane-path

@@ -115,6 +115,7 @@ std::string slack_text(long cables, const std::vector<int32_t>& slack) {
 force_extremes extreme_forces(const newton::results& r) {
   force_extremes x;
   for (std::size_t i = 0; i < r.force.size(); ++i) {
+    if (at_rest(r, i)) continue;
     const double force = r.force[i];
     if (force > x.tension) x.tension = force, x.tension_bar = static_cast<int32_t>(i + 1);
     if (force < x.compression) x.compression = force, x.compression_bar = static_cast<int32_t>(i + 1);

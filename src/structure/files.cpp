@@ -66,6 +66,7 @@ std::string shortest_real(double value) {
 const char* state_name(const structure& s, int32_t b, const bar_results& r) {
   const auto i = static_cast<std::size_t>(b - 1);
   if (member_of(s, b).behaviour == bar_behaviour::cable) return r.slack[i] ? "slack" : "taut";
+  if (at_rest(r, i)) return "unstressed";
   if (r.force[i] > 0.0) return "tension";
   if (r.force[i] < 0.0) return "compression";
   return "unstressed";
