@@ -23,6 +23,10 @@ def self_weight(model: Model, density: float, gravity: npt.ArrayLike = (0.0, 0.0
     held = model._structure().model()
     if not _is_real(density) or not np.isfinite(density):
         raise Error(DATA_ERROR, f"density: a finite number is expected, not {_shown(density)}")
+    # A negative density would turn the weight upward: refused as a material's negative weight is.
+    if density < 0:
+        raise Error(DATA_ERROR, f"density: the mass per unit volume must be zero or positive and finite, "
+                                f"not {_shown(density)}")
     g = _reals(gravity, "gravity")
     if g.shape != (3,) or not np.isfinite(g).all():
         raise Error(DATA_ERROR, f"gravity: three finite components are expected, not {gravity!r}")
