@@ -10,10 +10,6 @@
 
 namespace kalvane::python {
 
-// The self-weight of every bar, rho A L g, half at each end node, summed bar by bar (node1,
-// then node2) into an n x 3 row-major array. L is the undeformed length as the run forms it.
-std::vector<double> self_weight(const model& m, double density, const double gravity[3]);
-
 // What a solved run gives, per node (n x 3 row-major) and per bar.
 struct solution {
   std::vector<double> displacements;

@@ -138,15 +138,7 @@ PYBIND11_MODULE(_core, module) {
       .def(
           "write",
           [](const held_model& h, const std::string& title, const std::string& path) { write_input(h.m, title, path); },
-          py::arg("title"), py::arg("path"), "Writes input.txt at `path` with `title` as its first line.")
-      .def(
-          "self_weight",
-          [](const held_model& h, double density, double gx, double gy, double gz) {
-            const double gravity[3] = {gx, gy, gz};
-            return array_of(self_weight(h.m, density, gravity), {h.m.node_count, 3});
-          },
-          py::arg("density"), py::arg("gx"), py::arg("gy"), py::arg("gz"),
-          "The n x 3 loads of every bar's weight, half at each end node.");
+          py::arg("title"), py::arg("path"), "Writes input.txt at `path` with `title` as its first line.");
 
   py::class_<solved_run, std::shared_ptr<solved_run>>(module, "SolvedRun", "A finished run and its solution.")
       .def_property_readonly("displacements",

@@ -7,6 +7,7 @@
 
 #include "arrays.hpp"
 #include "error.hpp"
+#include "run.hpp"
 #include "structure/law.hpp"
 #include "structure/model_file.hpp"
 
@@ -69,6 +70,27 @@ std::shared_ptr<held_structure> build_structure(const held_model& h, const std::
   return held;
 }
 
+// A copy of the structure as every companion runs it: started (the bars' geometry) and
+// prepared (each bar's rest length, from its prestress where one is given).
+structure prepared_copy(const held_structure& h) {
+  structure s = h.s;
+  run_plan starting;
+  starting.first = starting.last = stage::start;
+  run(s.base, starting);
+  prepare(s);
+  return s;
+}
+
+// The n x 3 loads of every bar's weight at `density` along `gravity`, by the rule of the
+// materials' own weight: on the rest length, half at each end node, bar by bar.
+py::array_t<double> self_weight(const held_structure& h, double density, const std::array<double, 3>& gravity) {
+  const structure s = prepared_copy(h);
+  terms::fmat2 loads;
+  loads.allocate(1, s.base.node_count, 1, 3);
+  for (int32_t b = 1; b <= bar_count(s.base); ++b) add_bar_weight(s, b, density, gravity, loads);
+  return array_of(loads.data, {s.base.node_count, 3});
+}
+
 py::dict structure_arrays(const structure& s) {
   py::dict a = arrays_of(data_of(s.base));
   py::list materials;
@@ -113,6 +135,8 @@ void define_structure(py::module_& module) {
       .def(
           "beyond_kalvane", [](const held_structure& h) { return beyond_kalvane(h.s); },
           "The first thing kalvane's own input.txt cannot hold, in words, or \"\".")
+      .def("self_weight", &self_weight, py::arg("density"), py::arg("gravity"),
+           "The n x 3 loads of every bar's weight, density x A x rest length x gravity, half at each end node.")
       .def(
           "model",
           [](const held_structure& h) {

@@ -16,11 +16,11 @@ from ._run import _held, _is_model, _method, _shown, _structure_of, solve_many
 
 
 def self_weight(model: Model, density: float, gravity: npt.ArrayLike = (0.0, 0.0, -9.81)) -> np.ndarray:
-    """An n x 3 load array: each bar's weight rho A L g (L its undeformed length), half at each
-    end node. On a prescribed component the share stays in the loads, so the run's reaction
-    there carries it."""
+    """An n x 3 load array: each bar's weight rho A L g (L its rest length, as the materials'
+    own weight takes it), half at each end node. On a prescribed component the share stays in
+    the loads, so the run's reaction there carries it."""
     _is_model(model, "model")
-    held = model._structure().model()
+    structure = model._structure()
     if not _is_real(density) or not np.isfinite(density):
         raise Error(DATA_ERROR, f"density: a finite number is expected, not {_shown(density)}")
     # A negative density would turn the weight upward: refused as a material's negative weight is.
@@ -30,7 +30,7 @@ def self_weight(model: Model, density: float, gravity: npt.ArrayLike = (0.0, 0.0
     g = _reals(gravity, "gravity")
     if g.shape != (3,) or not np.isfinite(g).all():
         raise Error(DATA_ERROR, f"gravity: three finite components are expected, not {gravity!r}")
-    return held.self_weight(float(density), float(g[0]), float(g[1]), float(g[2]))
+    return structure.self_weight(float(density), (float(g[0]), float(g[1]), float(g[2])))
 
 
 def _is_real(value: Any) -> bool:

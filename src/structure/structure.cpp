@@ -141,15 +141,19 @@ void prepare(structure& s) {
     for (double& c : s.gravity) c /= g;
   s.weight_loads.allocate(1, m.node_count, 1, 3);
   for (int32_t b = 1; b <= bar_count(m); ++b) {
-    const material& mat = material_of(s, b);
-    if (mat.weight == 0.0) continue;
-    const bar_record& bar = m.bars(b);
-    const double half = 0.5 * (mat.weight * bar.area * member_of(s, b).rest);
-    for (int c = 1; c <= 3; ++c) {
-      const double share = half * s.gravity[static_cast<std::size_t>(c - 1)];
-      s.weight_loads(bar.node1, c) += share;
-      s.weight_loads(bar.node2, c) += share;
-    }
+    const double weight = material_of(s, b).weight;
+    if (weight != 0.0) add_bar_weight(s, b, weight, s.gravity, s.weight_loads);
+  }
+}
+
+void add_bar_weight(const structure& s, int32_t b, double weight, const std::array<double, 3>& gravity,
+                    terms::fmat2& loads) {
+  const bar_record& bar = s.base.bars(b);
+  const double half = 0.5 * (weight * bar.area * member_of(s, b).rest);
+  for (int c = 1; c <= 3; ++c) {
+    const double share = half * gravity[static_cast<std::size_t>(c - 1)];
+    loads(bar.node1, c) += share;
+    loads(bar.node2, c) += share;
   }
 }
 

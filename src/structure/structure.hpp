@@ -97,6 +97,11 @@ void validate(const structure& s);
 // by inverting its law in the drawn shape), normalises gravity and lumps the self-weight.
 void prepare(structure& s);
 
+// Adds bar b's weight on a prepared structure, `weight` per unit volume times its area and
+// rest length, half to each end node along `gravity`, into `loads` (node, component).
+void add_bar_weight(const structure& s, int32_t b, double weight, const std::array<double, 3>& gravity,
+                    terms::fmat2& loads);
+
 // The bar's material.
 inline const material& material_of(const structure& s, int32_t b) {
   return s.materials[static_cast<std::size_t>(s.members[static_cast<std::size_t>(b - 1)].material)];

@@ -30,6 +30,22 @@ def test_hanging_bar_carries_its_own_weight():
     assert result.stretches[0] > 1.0 and result.displacements[1, 2] < 0.0
 
 
+def test_self_weight_weighs_each_bar_on_its_rest_length_as_the_materials_weight_does():
+    """Two steel bars drawn 1000 long: one cut to 500, one prestressed to T, whose rest length
+    is 1000 / (1 + T / EA)."""
+    area, modulus, tension = 10.0, 2e5, 4e5
+    model = kalvane.Model(nodes=[(0.0, 0.0, 0.0), (1000.0, 0.0, 0.0), (2000.0, 0.0, 0.0)], bars=[(1, 2), (2, 3)],
+                          areas=[area, area], material=kalvane.linear_elastic(modulus, weight=1.0),
+                          rest_lengths=[500.0, np.nan], prestress=[np.nan, tension],
+                          prescribed=[(k, c, 0.0) for k in (1, 2, 3) for c in (1, 2, 3)])
+    loads = kalvane.self_weight(model, 1.0, (0.0, 0.0, -1.0))
+    cut, stretched = area * 500.0, area * 1000.0 / (1.0 + tension / (modulus * area))
+    assert loads[:, 2] == pytest.approx([-cut / 2, -(cut + stretched) / 2, -stretched / 2], rel=1e-15)
+    if hasattr(kalvane._core, "follow"):
+        # The path's reactions carry the materials' own weight: the same total.
+        assert kalvane.path(model).result.reactions[:, 2].sum() == pytest.approx(-loads[:, 2].sum(), rel=1e-12)
+
+
 def test_reactions_of_a_supported_structure_sum_to_its_weight():
     model = kalvane.read(EXAMPLES[[e.name for e in EXAMPLES].index("space_truss")] / "input.txt")
     density, gravity = 2.5, (0.0, 0.0, -9.81)
