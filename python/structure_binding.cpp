@@ -30,12 +30,45 @@ void sized(const std::string& source, const char* name, py::ssize_t size, int32_
                          std::to_string(bars) + " bars");
 }
 
+// A model file's form section as Python holds it, unread by the module: (density, tolerance,
+// max_iterations, loaded, groups), each group (bars, density, force, length), None where
+// absent; None for no section.
+py::object form_tuple(const std::optional<form_data>& f) {
+  if (!f) return py::none();
+  py::list groups;
+  for (const form_group& g : f->groups)
+    groups.append(py::make_tuple(py::tuple(py::cast(g.bars)), g.density, g.force, g.length));
+  return py::make_tuple(f->density, f->tolerance, f->max_iterations, f->loaded, py::tuple(groups));
+}
+
+std::optional<form_data> form_of(const py::object& given) {
+  if (given.is_none()) return std::nullopt;
+  const auto t = given.cast<py::tuple>();
+  form_data f;
+  f.density = t[0].cast<double>();
+  f.tolerance = t[1].cast<double>();
+  f.max_iterations = t[2].cast<int32_t>();
+  f.loaded = t[3].cast<bool>();
+  for (const py::handle entry : t[4].cast<py::tuple>()) {
+    const auto g = entry.cast<py::tuple>();
+    form_group group;
+    group.bars = g[0].cast<std::vector<int32_t>>();
+    group.density = g[1].cast<std::optional<double>>();
+    group.force = g[2].cast<std::optional<double>>();
+    group.length = g[3].cast<std::optional<double>>();
+    f.groups.push_back(std::move(group));
+  }
+  return f;
+}
+
 // `materials` are (name, law, c1, c2, E, weight); a NaN or 0 rest length and a NaN prestress
-// are none given. Validated as every companion validates a structure.
+// are none given; `form` a form section as form_tuple gives it, or None. Validated as every
+// companion validates a structure.
 std::shared_ptr<held_structure> build_structure(const held_model& h, const std::vector<py::tuple>& materials,
                                                 const integers& material_of_bar, const reals& rest_lengths,
                                                 const reals& prestress, const flags& cables,
-                                                const std::array<double, 3>& gravity, const std::string& title) {
+                                                const std::array<double, 3>& gravity, const std::string& title,
+                                                const py::object& form) {
   auto held = std::make_shared<held_structure>();
   structure& s = held->s;
   s = structure_of(h.m);
@@ -67,6 +100,11 @@ std::shared_ptr<held_structure> build_structure(const held_model& h, const std::
   s.gravity = gravity;
   s.title = title;
   validate(s);
+  // The form section names bars by number: it must still fit the bars the model now has.
+  s.form = form_of(form);
+  std::size_t group = 0;
+  const std::string fault = s.form ? form_fault(*s.form, static_cast<std::size_t>(count), group) : "";
+  if (!fault.empty()) fail(data_error, source + ": " + fault);
   return held;
 }
 
@@ -112,6 +150,7 @@ py::dict structure_arrays(const structure& s) {
   a["prestress"] = array_of(force, {count});
   a["cables"] = array_of(cable, {count});
   a["gravity"] = py::make_tuple(s.gravity[0], s.gravity[1], s.gravity[2]);
+  a["form"] = form_tuple(s.form);
   // An input.txt's title is whatever bytes its line holds: those that are not UTF-8 come out
   // as U+FFFD, as kalvane.read gives them and the model file writes them.
   const auto title_bytes = static_cast<Py_ssize_t>(s.title.size());
@@ -148,8 +187,10 @@ void define_structure(py::module_& module) {
 
   module.def("build_structure", &build_structure, py::arg("model"), py::arg("materials"), py::arg("material_of_bar"),
              py::arg("rest_lengths"), py::arg("prestress"), py::arg("cables"), py::arg("gravity"), py::arg("title"),
+             py::arg("form"),
              "A structure from a model and per-bar arrays (materials as (name, law, c1, c2, E, weight); NaN or 0 "
-             "rest length and NaN prestress: none), validated.");
+             "rest length and NaN prestress: none) and a model file's form section (arrays()[\"form\"], or None), "
+             "validated.");
   module.def(
       "read_structure",
       [](const std::string& path) {

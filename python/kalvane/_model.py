@@ -352,7 +352,7 @@ class Model:
         base = self._built(nodes, bars, areas, prescribed, loads, _LAW_NUMBERS.get(law, 1),
                            E / 3.0 if law == "linear-elastic" else c1, c2)
         return _core.build_structure(base, materials, which, rest, force, cables,
-                                     tuple(float(g) for g in gravity), str(self.title))
+                                     tuple(float(g) for g in gravity), str(self.title), getattr(self, "_form", None))
 
     def _built(self, nodes, bars, areas, prescribed, loads, law, c1, c2):
         s = self.settings
@@ -462,6 +462,8 @@ def _from_arrays(a, title):
         model.prestress = a["prestress"]
         model.cables = a["cables"].astype(bool)
         model.gravity = tuple(a["gravity"])
+        # A model file's form section (form_find's defaults) goes on with the model, unread here.
+        model._form = a["form"]
     else:
         law = "neo-hooke" if a["law"] == 1 else "mooney-rivlin"
         model.material = Material(law, a["c1"], a["c2"] if law == "mooney-rivlin" else 0.0)

@@ -60,6 +60,12 @@ struct form_data {
   std::vector<form_group> groups;  // as given, in order
 };
 
+// The first fault of a form section on a structure of `bars` bars, in words ("form:
+// groups[1]: bar 9 is outside 1..8"), its group's index set in `group`; "" when it has none.
+// Each bar must be in range and given one density and one target at most: a later group
+// quietly overriding an earlier one would hide a slip.
+std::string form_fault(const form_data& f, std::size_t bars, std::size_t& group);
+
 struct structure {
   model base;                      // the geometry, supports, loads and settings; bars drawn
   std::vector<material> materials;

@@ -60,6 +60,29 @@ def test_save_and_load_give_back_every_bit(tmp_path):
     assert again.model_file_text() == (tmp_path / "model.json").read_text()
 
 
+def test_a_model_files_form_section_goes_through_load_save_and_the_paths_files(tmp_path):
+    example = SOURCE / "examples" / "saddle_net" / "model.json"
+    model = kalvane.load(example)
+    model.save(tmp_path / "model.json")
+    text = (tmp_path / "model.json").read_text()
+    assert '"form": {"density": 1.0, "tolerance": 1e-09' in text and '{"bars": [15, 21, 23, 24], "force": 3.0}' in text
+    assert kalvane.load(tmp_path).model_file_text() == text
+    if hasattr(kalvane._core, "form_find"):
+        # The same defaults: the same shape, to the last bit.
+        assert (bits(kalvane.form_find(tmp_path).nodes) == bits(kalvane.form_find(example).nodes)).all()
+    if HAS_PATH:
+        kalvane.path(model).write(tmp_path / "path")
+        assert (tmp_path / "path" / "model.json").read_text() == text
+
+    # The section names bars by number: a model that lost bar 24 cannot keep it.
+    model.bars, model.areas = model.bars[:20], model.areas[:20]
+    model.material, model.rest_lengths = model.material[:20], model.rest_lengths[:20]
+    model.prestress, model.cables = model.prestress[:20], model.cables[:20]
+    with pytest.raises(kalvane.Error, match=r"form: groups\[0\]: bar 21 is outside 1\.\.20"):
+        model.save(tmp_path / "fewer.json")
+    assert not (tmp_path / "fewer.json").exists()
+
+
 def test_an_input_txt_whose_title_is_not_utf8_loads_with_replacement_characters(tmp_path):
     # Its title line holds Latin-1 bytes: kalvane.load reads it as kalvane.read does (and as
     # the model file writes it), each byte that is not UTF-8 a U+FFFD, not a UnicodeDecodeError.
