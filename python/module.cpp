@@ -214,7 +214,10 @@ PYBIND11_MODULE(_core, module) {
       py::arg("allowable_gradient"),
       "The finished run of `model` from SolvedRun.state(): the same arrays and files, as a pickled Result needs.");
 
-  module.def("solve_many", [](const std::vector<std::shared_ptr<held_model>>& held, int workers) {
+  module.def("solve_many", [](const std::vector<std::shared_ptr<held_model>>& held, int workers,
+                              const std::vector<std::string>& names) {
+    if (names.size() != held.size())
+      fail(data_error, std::to_string(names.size()) + " names for " + std::to_string(held.size()) + " models");
     std::vector<model> models;
     models.reserve(held.size());
     for (const auto& h : held) models.push_back(h->m);
@@ -222,12 +225,13 @@ PYBIND11_MODULE(_core, module) {
     for (model& m : models) pointers.push_back(&m);
     {
       py::gil_scoped_release unlocked;
-      solve_many(pointers, workers);
+      solve_many(pointers, workers, names);
     }
     std::vector<std::shared_ptr<solved_run>> runs;
     for (model& m : models) runs.push_back(solved_from(std::move(m)));
     return runs;
-  }, py::arg("models"), py::arg("workers"), "solve() on each model, side by side on `workers` threads.");
+  }, py::arg("models"), py::arg("workers"), py::arg("names"),
+     "solve() on each model, side by side on `workers` threads; a failure names its model by names[i].");
 
   define_structure(module);
 #ifdef KALVANE_HAS_PATH

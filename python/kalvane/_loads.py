@@ -12,7 +12,7 @@ import numpy.typing as npt
 from ._errors import DATA_ERROR, Error
 from ._model import Model, _reals
 from ._result import Result
-from ._run import _held, _is_model, _method, _shown, _structure_of, solve_many
+from ._run import _held, _is_model, _method, _shown, _structure_of, solved_each
 
 
 def self_weight(model: Model, density: float, gravity: npt.ArrayLike = (0.0, 0.0, -9.81)) -> np.ndarray:
@@ -151,5 +151,8 @@ def solve_combinations(model: Model, cases: Mapping[str, npt.ArrayLike],
     unloaded = np.zeros((model.node_count, 3))
     models = [model.with_loads(_or(combined_loads(cases, factors, name), unloaded))
               for name, factors in combinations.items()]
-    results = dict(zip(combinations, solve_many(models, workers, executor, method)))
+    # A failed run is named by its combination: the caller never saw its model.
+    names = [f"combination {name!r}" for name in combinations]
+    results = dict(zip(combinations, solved_each(models, names, workers, executor, method,
+                                                 "kalvane.path(model.with_loads(its summed loads))")))
     return Combinations(results, envelope_of(results))

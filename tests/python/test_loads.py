@@ -124,6 +124,28 @@ def test_a_failed_run_names_its_model_and_the_programs_error():
         kalvane.solve_many([loaded.with_loads(kalvane.self_weight(loaded, 7850.0)), held], workers=2, method="lbfgs")
 
 
+def test_a_failed_combination_is_named_by_its_combination():
+    """The caller gave one model and named combinations: a failure speaks of those, not of
+    models[i] or a kalvane.path(model) whose model they never had."""
+    held = hanging_bar()
+    held.prescribed_at = np.array([(n, c) for n in (1, 2) for c in (1, 2, 3)])
+    held.prescribed_values = np.zeros(6)
+    loads = {"G": kalvane.self_weight(held, 7850.0)}
+    with pytest.raises(kalvane.Error, match=r"^NLP\.HALT : combination 'G\+': "):
+        kalvane.solve_combinations(held, loads, {"G+": {"G": 1.0}, "G-": {"G": -1.0}}, workers=2, method="lbfgs")
+    if not hasattr(kalvane._core, "follow"):
+        return
+    # In compression the Mooney-Rivlin bar's force peaks: a push beyond the peak collapses.
+    bar = kalvane.Model(nodes=[(0.0, 0, 0), (1.0, 0, 0)], bars=[(1, 2)], areas=[1.0],
+                        material=kalvane.mooney_rivlin(1.0, -0.99),
+                        prescribed=[(1, c, 0.0) for c in (1, 2, 3)] + [(2, 2, 0.0), (2, 3, 0.0)])
+    pull = kalvane.point_loads(bar, [(2, 1, 1.0)])
+    with pytest.raises(kalvane.Error, match=r"^PATH\.COLLAPSE : combination 'push': ") as raised:
+        kalvane.solve_combinations(bar, {"P": pull}, {"pull": {"P": 0.5}, "push": {"P": -0.01}, "pull2": {"P": 1.0}})
+    assert "models[" not in raised.value.message and "kalvane.path(model)" not in raised.value.message
+    assert "kalvane.path(model.with_loads(its summed loads))" in raised.value.message
+
+
 def test_check_certifies_a_run_in_process():
     model = kalvane.read(EXAMPLES[[e.name for e in EXAMPLES].index("space_truss")] / "input.txt")
     findings = kalvane.check(model, kalvane.solve(model, method="lbfgs"))
