@@ -9,10 +9,10 @@ from typing import Any, Callable, Optional
 import numpy as np
 import numpy.typing as npt
 
-from ._errors import DATA_ERROR, Error
-from ._model import Model, _reals
+from ._errors import DATA_ERROR, Error, _shown
+from ._model import Model, _finite_real, _reals
 from ._result import Result
-from ._run import _held, _is_model, _method, _shown, _structure_of, solved_each
+from ._run import _held, _is_model, _method, _structure_of, solved_each
 
 
 def self_weight(model: Model, density: float, gravity: npt.ArrayLike = (0.0, 0.0, -9.81)) -> np.ndarray:
@@ -21,7 +21,7 @@ def self_weight(model: Model, density: float, gravity: npt.ArrayLike = (0.0, 0.0
     the loads, so the run's reaction there carries it."""
     _is_model(model, "model")
     structure = model._structure()
-    if not _is_real(density) or not np.isfinite(density):
+    if _finite_real(density) is None:
         raise Error(DATA_ERROR, f"density: a finite number is expected, not {_shown(density)}")
     # A negative density would turn the weight upward: refused as a material's negative weight is.
     if density < 0:
@@ -31,10 +31,6 @@ def self_weight(model: Model, density: float, gravity: npt.ArrayLike = (0.0, 0.0
     if g.shape != (3,) or not np.isfinite(g).all():
         raise Error(DATA_ERROR, f"gravity: three finite components are expected, not {gravity!r}")
     return structure.self_weight(float(density), (float(g[0]), float(g[1]), float(g[2])))
-
-
-def _is_real(value: Any) -> bool:
-    return not isinstance(value, bool) and isinstance(value, (int, float, np.integer, np.floating))
 
 
 _AXES = "xyz"
@@ -69,7 +65,7 @@ def combined_loads(cases: Mapping[str, np.ndarray], factors: Any, combination: s
     for name, factor in factors.items():
         if name not in cases:
             raise Error(DATA_ERROR, f"{what} names the load case {name!r}, which is not among {sorted(cases)}")
-        if not _is_real(factor) or not np.isfinite(factor):
+        if _finite_real(factor) is None:
             raise Error(DATA_ERROR, f"{what}: the factor of load case {name!r} is {factor!r}, not a finite number")
         term = float(factor) * cases[name]
         total = term if total is None else total + term

@@ -2,6 +2,7 @@
 settings, held as numpy arrays and checked entry by entry before any use."""
 
 import copy
+import math
 import os
 from dataclasses import dataclass
 from collections.abc import Sequence
@@ -11,7 +12,7 @@ import numpy as np
 import numpy.typing as npt
 
 from . import _core
-from ._errors import DATA_ERROR, INDEX_ERROR, Error, path_argument
+from ._errors import DATA_ERROR, INDEX_ERROR, Error, _shown, path_argument
 
 _INT32 = (-(2 ** 31), 2 ** 31 - 1)
 _AXES = "xyz"
@@ -35,6 +36,30 @@ def _not_a_number(value: Any) -> bool:
     """True for what Python or numpy would read as a number but no engineer gives as one: a
     text ("2"), bytes, a flag (True)."""
     return isinstance(value, (str, bytes, bool, np.bool_))
+
+
+def _finite_real(value: Any) -> Optional[float]:
+    """`value` as a float where it is one finite real number; None for a text, a flag, any
+    other kind of thing, or a number a double cannot hold finitely (nan, inf, 10**400)."""
+    if _not_a_number(value) or not isinstance(value, (int, float, np.integer, np.floating)):
+        return None
+    try:
+        real = float(value)
+    except OverflowError:
+        return None
+    return real if math.isfinite(real) else None
+
+
+def _beyond_double(value: Any) -> Any:
+    """The first entry of `value` that no double holds (a Python int past 1.8e308)."""
+    for entry in np.asarray(value, dtype=object).flat:
+        try:
+            float(entry)
+        except OverflowError:
+            return entry
+        except (TypeError, ValueError):
+            pass
+    return value
 
 
 def _text_or_flag_in(value: Any) -> Optional[str]:
@@ -68,6 +93,8 @@ def _constant(value: Any, name: str) -> float:
         return float(value)
     except (TypeError, ValueError):
         raise Error(DATA_ERROR, f"{name}: a real number is expected, not {value!r}") from None
+    except OverflowError:
+        raise Error(DATA_ERROR, f"{name}: a real number is expected, not {_shown(value)}, which no double holds") from None
 
 
 def _name(name: Any) -> str:
@@ -116,6 +143,8 @@ def _reals(value, name, columns=None):
         a = np.array(value, dtype=np.float64)
     except (TypeError, ValueError) as e:
         _fail(DATA_ERROR, f"{name}: real numbers are expected ({e})")
+    except OverflowError:
+        _fail(DATA_ERROR, f"{name}: real numbers are expected, not {_shown(_beyond_double(value))}, which no double holds")
     if a.size == 0:
         a = a.reshape((0,) if columns is None else (0, columns))
     wanted = "a list of real numbers" if columns is None else f"a table of {columns} real numbers a row"
@@ -264,12 +293,13 @@ class Model:
             if isinstance(value, bool) or not isinstance(value, (int, float, np.integer, np.floating)):
                 _fail(DATA_ERROR, f"settings: {name} {value!r} is not a number")
         for name in ("sigma", "tolerance", "reference"):
-            if not np.isfinite(getattr(s, name)):
-                _fail(DATA_ERROR, f"settings: {name} is {getattr(s, name)!r}, not a finite number")
+            if _finite_real(getattr(s, name)) is None:
+                _fail(DATA_ERROR, f"settings: {name} is {_shown(getattr(s, name))}, not a finite number")
         for name in ("line_search_steps", "max_iterations", "memory"):
             value = getattr(s, name)
-            if int(value) != value or not _INT32[0] <= value <= _INT32[1]:
-                _fail(DATA_ERROR, f"settings: {name} {value!r} is not a whole number in the 32-bit range")
+            real = _finite_real(value)
+            if real is None or real != math.trunc(real) or not _INT32[0] <= real <= _INT32[1]:
+                _fail(DATA_ERROR, f"settings: {name} {_shown(value)} is not a whole number in the 32-bit range")
         self.nodes, self.bars, self.areas = nodes, bars, areas
         self.prescribed_at, self.prescribed_values = prescribed
         self.loads_at, self.load_values = loads

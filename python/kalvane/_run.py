@@ -11,7 +11,7 @@ from typing import Any, Callable, NamedTuple, Optional, Union
 import numpy as np
 
 from . import _core
-from ._errors import DATA_ERROR, INDEX_ERROR, Error, path_argument
+from ._errors import DATA_ERROR, INDEX_ERROR, Error, _shown, path_argument
 from ._model import Model, _title_line
 from ._result import PathRun, Result
 
@@ -28,11 +28,6 @@ def _held(model: Any, name: str) -> "_core.HeldModel":
 def _is_model(model: Any, name: str) -> None:
     if not isinstance(model, Model):
         raise Error(DATA_ERROR, f"{name}: a kalvane.Model is expected, not {_shown(model)}")
-
-
-def _shown(value: Any) -> str:
-    text = repr(value)
-    return f"{type(value).__name__} {text if len(text) <= 60 else text[:57] + '...'}"
 
 
 def _count(value: Any, name: str, least: int) -> int:
