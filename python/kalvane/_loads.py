@@ -67,8 +67,14 @@ def combined_loads(cases: Mapping[str, np.ndarray], factors: Any, combination: s
             raise Error(DATA_ERROR, f"{what} names the load case {name!r}, which is not among {sorted(cases)}")
         if _finite_real(factor) is None:
             raise Error(DATA_ERROR, f"{what}: the factor of load case {name!r} is {factor!r}, not a finite number")
-        term = float(factor) * cases[name]
-        total = term if total is None else total + term
+        # Finite factors and cases can still overflow: told below, by the combination's name.
+        with np.errstate(over="ignore", invalid="ignore"):
+            term = float(factor) * cases[name]
+            total = term if total is None else total + term
+    if total is not None and not np.isfinite(total).all():
+        row, column = np.argwhere(~np.isfinite(total))[0]
+        raise Error(DATA_ERROR, f"{what}: the combined load overflowed: its {_AXES[column]} component at node {row + 1} "
+                                f"is {total[row, column]!r}, past the largest real number")
     return total
 
 
