@@ -57,7 +57,8 @@ def checked_cases(cases: Any, node_count: int) -> dict[str, np.ndarray]:
 
 
 def combined_loads(cases: Mapping[str, np.ndarray], factors: Any, combination: str) -> Optional[np.ndarray]:
-    """The sum of factor x case over the combination, in its order (None for no case)."""
+    """The sum of factor x case over the combination, in its order (None for no case); a
+    component that sums to zero is +0.0, which holds no load row."""
     what = f"combination {combination!r}"
     if not isinstance(factors, Mapping):
         raise Error(DATA_ERROR, f"{what}: a dict of factors by load case is expected, not {_shown(factors)}")
@@ -75,7 +76,9 @@ def combined_loads(cases: Mapping[str, np.ndarray], factors: Any, combination: s
         row, column = np.argwhere(~np.isfinite(total))[0]
         raise Error(DATA_ERROR, f"{what}: the combined load overflowed: its {_AXES[column]} component at node {row + 1} "
                                 f"is {total[row, column]!r}, past the largest real number")
-    return total
+    # A zero under a negative factor is -0.0, which with_loads keeps as a load row: + 0.0
+    # makes it +0.0 and leaves every other value's bits as they are.
+    return None if total is None else total + 0.0
 
 
 def _or(value: Optional[np.ndarray], default: np.ndarray) -> np.ndarray:

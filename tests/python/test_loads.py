@@ -124,6 +124,14 @@ def test_a_failed_run_names_its_model_and_the_programs_error():
         kalvane.solve_many([loaded.with_loads(kalvane.self_weight(loaded, 7850.0)), held], workers=2, method="lbfgs")
 
 
+def test_a_negative_factor_gives_no_load_rows_to_the_components_without_load():
+    model = hanging_bar()
+    up = kalvane.point_loads(model, [(2, 3, 10.0)])
+    study = kalvane.solve_combinations(model, {"U": up}, {"-U": {"U": -1.0}}, method="lbfgs")
+    down = study.results["-U"].model
+    assert down.loads_at.tolist() == [[2, 3]] and down.load_values.tolist() == [-10.0]
+
+
 def test_a_failed_combination_is_named_by_its_combination():
     """The caller gave one model and named combinations: a failure speaks of those, not of
     models[i] or a kalvane.path(model) whose model they never had."""
