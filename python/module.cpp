@@ -11,7 +11,6 @@
 #include "arrays.hpp"
 #include "core.hpp"
 #include "error.hpp"
-#include "model/input.hpp"
 #include "model/start.hpp"
 #include "output/input_file.hpp"
 #include "view/report_reader.hpp"
@@ -84,12 +83,6 @@ std::shared_ptr<held_model> build(const std::string& source, const reals& nodes,
   d.max_iterations = settings[4].cast<int32_t>();
   d.memory = settings[5].cast<int32_t>();
   return std::make_shared<held_model>(held_model{model_of(d)});
-}
-
-std::shared_ptr<held_model> read_model(const std::string& path) {
-  auto held = std::make_shared<held_model>();
-  input(held->m, path);
-  return held;
 }
 
 // The lint's warnings, as kalvane-check --lint prints them: "path:line:column: warning: ...".
@@ -175,7 +168,6 @@ PYBIND11_MODULE(_core, module) {
              py::arg("load_values"), py::arg("settings"),
              "A model from checked arrays (1-based numbers; law 1 Neo-Hooke, 2 Mooney-Rivlin; settings as the "
              "settings line of input.txt).");
-  module.def("read", &read_model, py::arg("path"), "The model of the input.txt at `path`, by the program's reader.");
   module.def("lint", &lint_lines, py::arg("path"),
              "The warnings of kalvane-check --lint on the input.txt at `path`, one line each.");
   module.def("exact_real_text", &exact_real_text, py::arg("value"),

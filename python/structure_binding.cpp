@@ -108,13 +108,19 @@ std::shared_ptr<held_structure> build_structure(const held_model& h, const std::
   return held;
 }
 
-// A copy of the structure as every companion runs it: started (the bars' geometry) and
-// prepared (each bar's rest length, from its prestress where one is given).
-structure prepared_copy(const held_structure& h) {
-  structure s = h.s;
+// The start stage of every program's run: the bars' geometry, which refuses a bar naming a
+// node that is not there or one without a length.
+void start_stage(model& m) {
   run_plan starting;
   starting.first = starting.last = stage::start;
-  run(s.base, starting);
+  run(m, starting);
+}
+
+// A copy of the structure as every companion runs it: started and prepared (each bar's rest
+// length, from its prestress where one is given).
+structure prepared_copy(const held_structure& h) {
+  structure s = h.s;
+  start_stage(s.base);
   prepare(s);
   return s;
 }
@@ -174,6 +180,14 @@ void define_structure(py::module_& module) {
       .def(
           "beyond_kalvane", [](const held_structure& h) { return beyond_kalvane(h.s); },
           "The first thing kalvane's own input.txt cannot hold, in words, or \"\".")
+      .def(
+          "start",
+          [](const held_structure& h) {
+            model m = h.s.base;
+            start_stage(m);
+          },
+          "Starts a copy as every program starts its run: a bar naming a node that is not there, or without a "
+          "length, is refused as they refuse it.")
       .def("self_weight", &self_weight, py::arg("density"), py::arg("gravity"),
            "The n x 3 loads of every bar's weight, density x A x rest length x gravity, half at each end node.")
       .def(
@@ -199,6 +213,14 @@ void define_structure(py::module_& module) {
         return held;
       },
       py::arg("path"), "The structure of a model file (or an input.txt) at `path`.");
+  module.def(
+      "read_input",
+      [](const std::string& path) {
+        auto held = std::make_shared<held_structure>();
+        held->s = read_input_structure(path);
+        return held;
+      },
+      py::arg("path"), "The structure of the input.txt at `path`, by kalvane's own reader, titled as the programs title it.");
   module.def(
       "read_structure_text",
       [](const std::string& text, const std::string& name) {

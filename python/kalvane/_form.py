@@ -152,5 +152,5 @@ def form_find(model: Union[Model, str, "os.PathLike[str]"], densities: Union[flo
                 iterations=a["iterations"], largest_force_error=a["largest_force_error"],
                 largest_length_error=a["largest_length_error"], largest_residual=a["largest_residual"],
                 negative_pivots=a["negative_pivots"], stop=a["stop"], unmet=[Unmet(*u) for u in a["unmet"]],
-                model=_from_arrays(analysis, analysis["title"]),
+                model=_from_arrays(analysis),
                 _held=held)

@@ -97,10 +97,21 @@ def _constant(value: Any, name: str) -> float:
         raise Error(DATA_ERROR, f"{name}: a real number is expected, not {_shown(value)}, which no double holds") from None
 
 
+def _writable_text(value: Any, name: str) -> str:
+    """`value` where it is a text that UTF-8, the files' encoding, can write: not bytes, and
+    no lone surrogate ('\\ud800', which Python's texts may hold)."""
+    if not isinstance(value, str):
+        raise Error(DATA_ERROR, f"{name}: a text is expected, not {value!r}")
+    try:
+        value.encode("utf-8")
+    except UnicodeEncodeError as e:
+        raise Error(DATA_ERROR, f"{name}: a text UTF-8 can write is expected, not {value!r} "
+                                f"(a lone surrogate at {e.start})") from None
+    return value
+
+
 def _name(name: Any) -> str:
-    if not isinstance(name, str):
-        raise Error(DATA_ERROR, f"name: a text is expected, not {name!r}")
-    return name
+    return _writable_text(name, "name")
 
 
 def neo_hooke(c1: float, weight: float = 0.0, name: str = "") -> Material:
@@ -265,8 +276,7 @@ class Model:
 
     def _checked(self):
         """Every field checked, as the arrays the core takes; stores them back normalised."""
-        if not isinstance(self.title, str):
-            _fail(DATA_ERROR, f"title: a text is expected, not {self.title!r}")
+        _writable_text(self.title, "title")
         nodes = _reals(self.nodes, "nodes", 3)
         _finite(nodes, lambda i: f"nodes[{i[0]}] (node {i[0] + 1}): the {_AXES[i[1]]} coordinate")
         n = len(nodes)
@@ -479,33 +489,34 @@ def _title_line(title):
     return " " + line if line.startswith(":") else line
 
 
-def _from_arrays(a, title):
-    """A Model of the fields a compiled model or structure gives."""
+def _from_arrays(a):
+    """A Model of the fields a structure gives (HeldStructure.arrays())."""
     model = Model.__new__(Model)
     model.nodes, model.bars, model.areas = a["nodes"], a["bars"], a["areas"]
-    if "materials" in a:
-        materials = [Material(law, c1, c2, E, weight, name) for name, law, c1, c2, E, weight in a["materials"]]
-        model._material_order = tuple(materials)
-        which = a["material_of_bar"]
-        model.material = materials[0] if len(materials) == 1 else [materials[i] for i in which]
-        model.rest_lengths = a["rest_lengths"]
-        model.prestress = a["prestress"]
-        model.cables = a["cables"].astype(bool)
-        model.gravity = tuple(a["gravity"])
-        # A model file's form section (form_find's defaults) goes on with the model, unread here.
-        model._form = a["form"]
-    else:
-        law = "neo-hooke" if a["law"] == 1 else "mooney-rivlin"
-        model.material = Material(law, a["c1"], a["c2"] if law == "mooney-rivlin" else 0.0)
-        model.rest_lengths = model.prestress = model.cables = None
-        model.gravity = (0.0, 0.0, -1.0)
+    materials = [Material(law, c1, c2, E, weight, name) for name, law, c1, c2, E, weight in a["materials"]]
+    model._material_order = tuple(materials)
+    which = a["material_of_bar"]
+    model.material = materials[0] if len(materials) == 1 else [materials[i] for i in which]
+    model.rest_lengths = a["rest_lengths"]
+    model.prestress = a["prestress"]
+    model.cables = a["cables"].astype(bool)
+    model.gravity = tuple(a["gravity"])
+    # A model file's form section (form_find's defaults) goes on with the model, unread here.
+    model._form = a["form"]
     model.prescribed_at, model.prescribed_values = a["prescribed_at"], a["prescribed_values"]
     model.loads_at, model.load_values = a["loads_at"], a["load_values"]
     model.settings = Settings(*a["settings"])
-    model.title = title
+    model.title = a["title"]
     model.source = a["source"]
     model.warnings = []
     return model
+
+
+def _started(structure: "_core.HeldStructure") -> Model:
+    """The Model of a file's structure, once it starts as every program starts its run: a bar
+    naming a node that is not there, or without a length, is refused with the file's place."""
+    structure.start()
+    return _from_arrays(structure.arrays())
 
 
 def load(path: Union[str, "os.PathLike[str]"]) -> Model:
@@ -516,8 +527,7 @@ def load(path: Union[str, "os.PathLike[str]"]) -> Model:
     if os.path.isdir(path):
         found = os.path.join(path, "model.json")
         path = found if os.path.exists(found) else os.path.join(path, "input.txt")
-    a = _core.read_structure(path).arrays()
-    return _from_arrays(a, a["title"])
+    return _started(_core.read_structure(path))
 
 
 def read(path: Union[str, "os.PathLike[str]"], strict: bool = False) -> Model:
@@ -529,13 +539,11 @@ def read(path: Union[str, "os.PathLike[str]"], strict: bool = False) -> Model:
     path = path_argument(path, "path")
     if os.path.isdir(path):
         path = os.path.join(path, "input.txt")
-    held = _core.read(path)
+    structure = _core.read_input(path)
     warnings = _core.lint(path)
     if strict and warnings:
         _fail(DATA_ERROR, f"{path}: {len(warnings)} warning(s), refused as strict=True asks:\n" + "\n".join(warnings))
-    with open(path, "rb") as f:
-        first = f.readline().decode("utf-8", "replace").rstrip("\r\n")
-    model = _from_arrays(held.arrays(), "" if first.startswith(":") else first)
+    model = _started(structure)
     model.warnings = warnings
     return model
 

@@ -48,6 +48,8 @@ BAD = [
     pytest.param(changed(loads=[(2, 1, True)]), r"loads: real numbers are expected, not True", id="load of True"),
     pytest.param(changed(loads=[(True, 1, 0.05)]), r"loads: real numbers are expected, not True", id="load on node True"),
     pytest.param(changed(title=b"bytes"), r"title: a text is expected, not b'bytes'", id="title as bytes"),
+    pytest.param(changed(title="a\ud800b"), r"title: a text UTF-8 can write is expected, not 'a\\ud800b'",
+                 id="title with a lone surrogate"),
 ]
 
 

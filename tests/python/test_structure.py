@@ -93,6 +93,29 @@ def test_an_input_txt_whose_title_is_not_utf8_loads_with_replacement_characters(
     assert loaded.title == kalvane.read(tmp_path / "input.txt").title == "Tr\ufffdger \ufffdm"
 
 
+def test_read_and_load_make_the_same_model_of_an_input_txt(tmp_path):
+    # A byte order mark before the title is no part of it, for kalvane.read as for every program.
+    text = (SOURCE / "examples" / "three_node" / "input.txt").read_bytes()
+    (tmp_path / "input.txt").write_bytes(b"\xef\xbb\xbf" + text)
+    read, loaded = kalvane.read(tmp_path), kalvane.load(tmp_path)
+    assert read.title == loaded.title == text[:text.index(b"\n")].decode().strip()
+    assert read.material == loaded.material and read.material.name == "material"
+    assert read.model_file_text() == loaded.model_file_text()
+
+
+def test_a_model_the_programs_refuse_at_their_start_is_refused_when_read_or_loaded(tmp_path):
+    text = (SOURCE / "examples" / "three_node" / "input.txt").read_text()
+    (tmp_path / "input.txt").write_text(text.replace("2    2      3      0.01", "2    2      9      0.01"))
+    for reading in (kalvane.read, kalvane.load):
+        with pytest.raises(kalvane.Error, match=r"^INDEX_ERROR : .*input\.txt:\d+: bar 2 names node 9, which is outside 1\.\.3"):
+            reading(tmp_path)
+    # A model of arrays may be drawn with a bar from a node to itself; its model file may not
+    # be loaded, as no program runs it.
+    two_spans(bars=[(1, 2), (3, 3)]).save(tmp_path / "model.json")
+    with pytest.raises(kalvane.Error, match=r"^MODEL_ERROR : .*model\.json:\d+: bar 2 has zero length: nodes 3 and 3"):
+        kalvane.load(tmp_path / "model.json")
+
+
 def test_default_names_are_made_unique_and_clashing_names_refused():
     soft, softer = kalvane.neo_hooke(1.0), kalvane.neo_hooke(0.5)
     model = two_spans(material=[soft, softer], prestress=None, cables=None)
