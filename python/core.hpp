@@ -10,10 +10,6 @@
 
 namespace kalvane::python {
 
-// The self-weight of every bar, rho A L g, half at each end node, summed bar by bar (node1,
-// then node2) into an n x 3 row-major array. L is the undeformed length as the run forms it.
-std::vector<double> self_weight(const model& m, double density, const double gravity[3]);
-
 // What a solved run gives, per node (n x 3 row-major) and per bar.
 struct solution {
   std::vector<double> displacements;
@@ -28,8 +24,9 @@ solution solution_of(const model& solved);
 // evaluation (0: the usual choice); writes nothing.
 void solve(model& m, int threads);
 // Solves every model on `workers` threads, each run single-threaded when workers > 1. The
-// first failure, by model order, is thrown once all have finished, prefixed with its index.
-void solve_many(std::vector<model*>& models, int workers);
+// first failure, by model order, is thrown once all have finished, prefixed with its name
+// (names[i]: "models[2]", "combination 'push'").
+void solve_many(std::vector<model*>& models, int workers, const std::vector<std::string>& names);
 // Writes the three files of a solved model into `folder`, as the program would.
 void write_files(model& solved, const std::string& folder);
 

@@ -12,7 +12,6 @@
 #include "arrays.hpp"
 #include "core.hpp"
 #include "error.hpp"
-#include "model/input.hpp"
 #include "model/start.hpp"
 #include "output/input_file.hpp"
 #include "view/report_reader.hpp"
@@ -87,12 +86,6 @@ std::shared_ptr<held_model> build(const std::string& source, const reals& nodes,
   return std::make_shared<held_model>(held_model{model_of(d)});
 }
 
-std::shared_ptr<held_model> read_model(const std::string& path) {
-  auto held = std::make_shared<held_model>();
-  input(held->m, path);
-  return held;
-}
-
 // The lint's warnings, as kalvane-check --lint prints them: "path:line:column: warning: ...".
 // Text that quotes a file, which need not be UTF-8: a byte that is not becomes U+FFFD.
 py::str text_of(const std::string& bytes) {
@@ -143,15 +136,7 @@ PYBIND11_MODULE(_core, module) {
             companion::add_written(files, path, [&](const std::string& temporary) { write_input(h.m, title, temporary); });
             companion::put_in_place(files);
           },
-          py::arg("title"), py::arg("path"), "Writes input.txt at `path` with `title` as its first line.")
-      .def(
-          "self_weight",
-          [](const held_model& h, double density, double gx, double gy, double gz) {
-            const double gravity[3] = {gx, gy, gz};
-            return array_of(self_weight(h.m, density, gravity), {h.m.node_count, 3});
-          },
-          py::arg("density"), py::arg("gx"), py::arg("gy"), py::arg("gz"),
-          "The n x 3 loads of every bar's weight, half at each end node.");
+          py::arg("title"), py::arg("path"), "Writes input.txt at `path` with `title` as its first line.");
 
   py::class_<solved_run, std::shared_ptr<solved_run>>(module, "SolvedRun", "A finished run and its solution.")
       .def_property_readonly("displacements",
@@ -188,7 +173,6 @@ PYBIND11_MODULE(_core, module) {
              py::arg("load_values"), py::arg("settings"),
              "A model from checked arrays (1-based numbers; law 1 Neo-Hooke, 2 Mooney-Rivlin; settings as the "
              "settings line of input.txt).");
-  module.def("read", &read_model, py::arg("path"), "The model of the input.txt at `path`, by the program's reader.");
   module.def("lint", &lint_lines, py::arg("path"),
              "The warnings of kalvane-check --lint on the input.txt at `path`, one line each.");
   module.def("exact_real_text", &exact_real_text, py::arg("value"),
@@ -227,7 +211,10 @@ PYBIND11_MODULE(_core, module) {
       py::arg("allowable_gradient"),
       "The finished run of `model` from SolvedRun.state(): the same arrays and files, as a pickled Result needs.");
 
-  module.def("solve_many", [](const std::vector<std::shared_ptr<held_model>>& held, int workers) {
+  module.def("solve_many", [](const std::vector<std::shared_ptr<held_model>>& held, int workers,
+                              const std::vector<std::string>& names) {
+    if (names.size() != held.size())
+      fail(data_error, std::to_string(names.size()) + " names for " + std::to_string(held.size()) + " models");
     std::vector<model> models;
     models.reserve(held.size());
     for (const auto& h : held) models.push_back(h->m);
@@ -235,12 +222,13 @@ PYBIND11_MODULE(_core, module) {
     for (model& m : models) pointers.push_back(&m);
     {
       py::gil_scoped_release unlocked;
-      solve_many(pointers, workers);
+      solve_many(pointers, workers, names);
     }
     std::vector<std::shared_ptr<solved_run>> runs;
     for (model& m : models) runs.push_back(solved_from(std::move(m)));
     return runs;
-  }, py::arg("models"), py::arg("workers"), "solve() on each model, side by side on `workers` threads.");
+  }, py::arg("models"), py::arg("workers"), py::arg("names"),
+     "solve() on each model, side by side on `workers` threads; a failure names its model by names[i].");
 
   define_structure(module);
 #ifdef KALVANE_HAS_PATH

@@ -22,7 +22,7 @@ void solve(model& m, int threads) {
   run(m, plan);
 }
 
-void solve_many(std::vector<model*>& models, int workers) {
+void solve_many(std::vector<model*>& models, int workers, const std::vector<std::string>& names) {
   const auto count = static_cast<long long>(models.size());
   if (workers > count) workers = static_cast<int>(count);
   if (workers < 1) workers = 1;
@@ -47,7 +47,7 @@ void solve_many(std::vector<model*>& models, int workers) {
     try {
       std::rethrow_exception(failures[i]);
     } catch (const error& e) {
-      throw error(e.name, "models[" + std::to_string(i) + "]: " + e.what());
+      throw error(e.name, names[i] + ": " + e.what());
     }
   }
 }

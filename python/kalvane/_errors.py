@@ -1,6 +1,7 @@
 """The module's one exception, as the program reports its errors."""
 
 import os
+from typing import Any
 
 
 class Error(Exception):
@@ -19,6 +20,12 @@ class Error(Exception):
 
 INDEX_ERROR = "INDEX_ERROR"
 DATA_ERROR = "DATA_ERROR"
+
+
+def _shown(value: Any) -> str:
+    """A value as a message names it: its type and its repr, cut short."""
+    text = repr(value)
+    return f"{type(value).__name__} {text if len(text) <= 60 else text[:57] + '...'}"
 
 
 def path_argument(value, name: str) -> str:

@@ -9,7 +9,7 @@ import numpy.typing as npt
 
 from . import _core
 from ._errors import DATA_ERROR, Error, path_argument
-from ._model import Model, _from_arrays, _text_or_flag_in
+from ._model import Model, _finite_real, _from_arrays, _text_or_flag_in
 
 FORM_STATUS = {"found": 0, "targets not met": 2}
 """kalvane-form's exit status for each outcome."""
@@ -79,7 +79,7 @@ def _per_bar(value: Any, name: str, count: int, none_allowed: bool) -> Optional[
                                 f"not {value!r}")
     try:
         a = np.array(value, dtype=np.float64)
-    except (TypeError, ValueError):
+    except (TypeError, ValueError, OverflowError):
         raise Error(DATA_ERROR, f"{name}: a number or {count} numbers (one per bar) are expected, "
                                 f"not {value!r}") from None
     if a.ndim == 0:
@@ -133,10 +133,10 @@ def form_find(model: Union[Model, str, "os.PathLike[str]"], densities: Union[flo
     f = _per_bar(forces, "forces", count, True)
     L = _per_bar(lengths, "lengths", count, True)
     if tolerance is not None:
-        if isinstance(tolerance, bool) or not isinstance(tolerance, (int, float, np.integer, np.floating)) \
-                or not (np.isfinite(tolerance) and tolerance > 0):
+        real = _finite_real(tolerance)
+        if real is None or real <= 0:
             raise Error(DATA_ERROR, f"tolerance: a positive finite number is expected, not {tolerance!r}")
-        tolerance = float(tolerance)
+        tolerance = real
     if max_iterations is not None:
         if isinstance(max_iterations, bool) or not isinstance(max_iterations, (int, np.integer)) \
                 or not 1 <= max_iterations <= 2**31 - 1:
@@ -152,5 +152,5 @@ def form_find(model: Union[Model, str, "os.PathLike[str]"], densities: Union[flo
                 iterations=a["iterations"], largest_force_error=a["largest_force_error"],
                 largest_length_error=a["largest_length_error"], largest_residual=a["largest_residual"],
                 negative_pivots=a["negative_pivots"], stop=a["stop"], unmet=[Unmet(*u) for u in a["unmet"]],
-                model=_from_arrays(analysis, analysis["title"]),
+                model=_from_arrays(analysis),
                 _held=held)

@@ -9,28 +9,28 @@ from typing import Any, Callable, Optional
 import numpy as np
 import numpy.typing as npt
 
-from ._errors import DATA_ERROR, Error
-from ._model import Model, _reals
+from ._errors import DATA_ERROR, Error, _shown
+from ._model import Model, _finite_real, _reals
 from ._result import Result
-from ._run import _held, _is_model, _method, _shown, _structure_of, solve_many
+from ._run import _held, _is_model, _method, _structure_of, solved_each
 
 
 def self_weight(model: Model, density: float, gravity: npt.ArrayLike = (0.0, 0.0, -9.81)) -> np.ndarray:
-    """An n x 3 load array: each bar's weight rho A L g (L its undeformed length), half at each
-    end node. On a prescribed component the share stays in the loads, so the run's reaction
-    there carries it."""
+    """An n x 3 load array: each bar's weight rho A L g (L its rest length, as the materials'
+    own weight takes it), half at each end node. On a prescribed component the share stays in
+    the loads, so the run's reaction there carries it."""
     _is_model(model, "model")
-    held = model._structure().model()
-    if not _is_real(density) or not np.isfinite(density):
+    structure = model._structure()
+    if _finite_real(density) is None:
         raise Error(DATA_ERROR, f"density: a finite number is expected, not {_shown(density)}")
+    # A negative density would turn the weight upward: refused as a material's negative weight is.
+    if density < 0:
+        raise Error(DATA_ERROR, f"density: the mass per unit volume must be zero or positive and finite, "
+                                f"not {_shown(density)}")
     g = _reals(gravity, "gravity")
     if g.shape != (3,) or not np.isfinite(g).all():
         raise Error(DATA_ERROR, f"gravity: three finite components are expected, not {gravity!r}")
-    return held.self_weight(float(density), float(g[0]), float(g[1]), float(g[2]))
-
-
-def _is_real(value: Any) -> bool:
-    return not isinstance(value, bool) and isinstance(value, (int, float, np.integer, np.floating))
+    return structure.self_weight(float(density), (float(g[0]), float(g[1]), float(g[2])))
 
 
 _AXES = "xyz"
@@ -57,7 +57,8 @@ def checked_cases(cases: Any, node_count: int) -> dict[str, np.ndarray]:
 
 
 def combined_loads(cases: Mapping[str, np.ndarray], factors: Any, combination: str) -> Optional[np.ndarray]:
-    """The sum of factor x case over the combination, in its order (None for no case)."""
+    """The sum of factor x case over the combination, in its order (None for no case); a
+    component that sums to zero is +0.0, which holds no load row."""
     what = f"combination {combination!r}"
     if not isinstance(factors, Mapping):
         raise Error(DATA_ERROR, f"{what}: a dict of factors by load case is expected, not {_shown(factors)}")
@@ -65,11 +66,19 @@ def combined_loads(cases: Mapping[str, np.ndarray], factors: Any, combination: s
     for name, factor in factors.items():
         if name not in cases:
             raise Error(DATA_ERROR, f"{what} names the load case {name!r}, which is not among {sorted(cases)}")
-        if not _is_real(factor) or not np.isfinite(factor):
+        if _finite_real(factor) is None:
             raise Error(DATA_ERROR, f"{what}: the factor of load case {name!r} is {factor!r}, not a finite number")
-        term = float(factor) * cases[name]
-        total = term if total is None else total + term
-    return total
+        # Finite factors and cases can still overflow: told below, by the combination's name.
+        with np.errstate(over="ignore", invalid="ignore"):
+            term = float(factor) * cases[name]
+            total = term if total is None else total + term
+    if total is not None and not np.isfinite(total).all():
+        row, column = np.argwhere(~np.isfinite(total))[0]
+        raise Error(DATA_ERROR, f"{what}: the combined load overflowed: its {_AXES[column]} component at node {row + 1} "
+                                f"is {total[row, column]!r}, past the largest real number")
+    # A zero under a negative factor is -0.0, which with_loads keeps as a load row: + 0.0
+    # makes it +0.0 and leaves every other value's bits as they are.
+    return None if total is None else total + 0.0
 
 
 def _or(value: Optional[np.ndarray], default: np.ndarray) -> np.ndarray:
@@ -147,5 +156,8 @@ def solve_combinations(model: Model, cases: Mapping[str, npt.ArrayLike],
     unloaded = np.zeros((model.node_count, 3))
     models = [model.with_loads(_or(combined_loads(cases, factors, name), unloaded))
               for name, factors in combinations.items()]
-    results = dict(zip(combinations, solve_many(models, workers, executor, method)))
+    # A failed run is named by its combination: the caller never saw its model.
+    names = [f"combination {name!r}" for name in combinations]
+    results = dict(zip(combinations, solved_each(models, names, workers, executor, method,
+                                                 "kalvane.path(model.with_loads(its summed loads))")))
     return Combinations(results, envelope_of(results))

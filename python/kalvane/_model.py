@@ -2,6 +2,7 @@
 settings, held as numpy arrays and checked entry by entry before any use."""
 
 import copy
+import math
 import os
 from dataclasses import dataclass
 from collections.abc import Sequence
@@ -11,7 +12,7 @@ import numpy as np
 import numpy.typing as npt
 
 from . import _core
-from ._errors import DATA_ERROR, INDEX_ERROR, Error, path_argument
+from ._errors import DATA_ERROR, INDEX_ERROR, Error, _shown, path_argument
 
 _INT32 = (-(2 ** 31), 2 ** 31 - 1)
 _AXES = "xyz"
@@ -35,6 +36,30 @@ def _not_a_number(value: Any) -> bool:
     """True for what Python or numpy would read as a number but no engineer gives as one: a
     text ("2"), bytes, a flag (True)."""
     return isinstance(value, (str, bytes, bool, np.bool_))
+
+
+def _finite_real(value: Any) -> Optional[float]:
+    """`value` as a float where it is one finite real number; None for a text, a flag, any
+    other kind of thing, or a number a double cannot hold finitely (nan, inf, 10**400)."""
+    if _not_a_number(value) or not isinstance(value, (int, float, np.integer, np.floating)):
+        return None
+    try:
+        real = float(value)
+    except OverflowError:
+        return None
+    return real if math.isfinite(real) else None
+
+
+def _beyond_double(value: Any) -> Any:
+    """The first entry of `value` that no double holds (a Python int past 1.8e308)."""
+    for entry in np.asarray(value, dtype=object).flat:
+        try:
+            float(entry)
+        except OverflowError:
+            return entry
+        except (TypeError, ValueError):
+            pass
+    return value
 
 
 def _text_or_flag_in(value: Any) -> Optional[str]:
@@ -68,12 +93,25 @@ def _constant(value: Any, name: str) -> float:
         return float(value)
     except (TypeError, ValueError):
         raise Error(DATA_ERROR, f"{name}: a real number is expected, not {value!r}") from None
+    except OverflowError:
+        raise Error(DATA_ERROR, f"{name}: a real number is expected, not {_shown(value)}, which no double holds") from None
+
+
+def _writable_text(value: Any, name: str) -> str:
+    """`value` where it is a text that UTF-8, the files' encoding, can write: not bytes, and
+    no lone surrogate ('\\ud800', which Python's texts may hold)."""
+    if not isinstance(value, str):
+        raise Error(DATA_ERROR, f"{name}: a text is expected, not {value!r}")
+    try:
+        value.encode("utf-8")
+    except UnicodeEncodeError as e:
+        raise Error(DATA_ERROR, f"{name}: a text UTF-8 can write is expected, not {value!r} "
+                                f"(a lone surrogate at {e.start})") from None
+    return value
 
 
 def _name(name: Any) -> str:
-    if not isinstance(name, str):
-        raise Error(DATA_ERROR, f"name: a text is expected, not {name!r}")
-    return name
+    return _writable_text(name, "name")
 
 
 def neo_hooke(c1: float, weight: float = 0.0, name: str = "") -> Material:
@@ -116,6 +154,8 @@ def _reals(value, name, columns=None):
         a = np.array(value, dtype=np.float64)
     except (TypeError, ValueError) as e:
         _fail(DATA_ERROR, f"{name}: real numbers are expected ({e})")
+    except OverflowError:
+        _fail(DATA_ERROR, f"{name}: real numbers are expected, not {_shown(_beyond_double(value))}, which no double holds")
     if a.size == 0:
         a = a.reshape((0,) if columns is None else (0, columns))
     wanted = "a list of real numbers" if columns is None else f"a table of {columns} real numbers a row"
@@ -236,8 +276,7 @@ class Model:
 
     def _checked(self):
         """Every field checked, as the arrays the core takes; stores them back normalised."""
-        if not isinstance(self.title, str):
-            _fail(DATA_ERROR, f"title: a text is expected, not {self.title!r}")
+        _writable_text(self.title, "title")
         nodes = _reals(self.nodes, "nodes", 3)
         _finite(nodes, lambda i: f"nodes[{i[0]}] (node {i[0] + 1}): the {_AXES[i[1]]} coordinate")
         n = len(nodes)
@@ -264,12 +303,13 @@ class Model:
             if isinstance(value, bool) or not isinstance(value, (int, float, np.integer, np.floating)):
                 _fail(DATA_ERROR, f"settings: {name} {value!r} is not a number")
         for name in ("sigma", "tolerance", "reference"):
-            if not np.isfinite(getattr(s, name)):
-                _fail(DATA_ERROR, f"settings: {name} is {getattr(s, name)!r}, not a finite number")
+            if _finite_real(getattr(s, name)) is None:
+                _fail(DATA_ERROR, f"settings: {name} is {_shown(getattr(s, name))}, not a finite number")
         for name in ("line_search_steps", "max_iterations", "memory"):
             value = getattr(s, name)
-            if int(value) != value or not _INT32[0] <= value <= _INT32[1]:
-                _fail(DATA_ERROR, f"settings: {name} {value!r} is not a whole number in the 32-bit range")
+            real = _finite_real(value)
+            if real is None or real != math.trunc(real) or not _INT32[0] <= real <= _INT32[1]:
+                _fail(DATA_ERROR, f"settings: {name} {_shown(value)} is not a whole number in the 32-bit range")
         self.nodes, self.bars, self.areas = nodes, bars, areas
         self.prescribed_at, self.prescribed_values = prescribed
         self.loads_at, self.load_values = loads
@@ -352,7 +392,7 @@ class Model:
         base = self._built(nodes, bars, areas, prescribed, loads, _LAW_NUMBERS.get(law, 1),
                            E / 3.0 if law == "linear-elastic" else c1, c2)
         return _core.build_structure(base, materials, which, rest, force, cables,
-                                     tuple(float(g) for g in gravity), str(self.title))
+                                     tuple(float(g) for g in gravity), str(self.title), getattr(self, "_form", None))
 
     def _built(self, nodes, bars, areas, prescribed, loads, law, c1, c2):
         s = self.settings
@@ -449,31 +489,34 @@ def _title_line(title):
     return " " + line if line.startswith(":") else line
 
 
-def _from_arrays(a, title):
-    """A Model of the fields a compiled model or structure gives."""
+def _from_arrays(a):
+    """A Model of the fields a structure gives (HeldStructure.arrays())."""
     model = Model.__new__(Model)
     model.nodes, model.bars, model.areas = a["nodes"], a["bars"], a["areas"]
-    if "materials" in a:
-        materials = [Material(law, c1, c2, E, weight, name) for name, law, c1, c2, E, weight in a["materials"]]
-        model._material_order = tuple(materials)
-        which = a["material_of_bar"]
-        model.material = materials[0] if len(materials) == 1 else [materials[i] for i in which]
-        model.rest_lengths = a["rest_lengths"]
-        model.prestress = a["prestress"]
-        model.cables = a["cables"].astype(bool)
-        model.gravity = tuple(a["gravity"])
-    else:
-        law = "neo-hooke" if a["law"] == 1 else "mooney-rivlin"
-        model.material = Material(law, a["c1"], a["c2"] if law == "mooney-rivlin" else 0.0)
-        model.rest_lengths = model.prestress = model.cables = None
-        model.gravity = (0.0, 0.0, -1.0)
+    materials = [Material(law, c1, c2, E, weight, name) for name, law, c1, c2, E, weight in a["materials"]]
+    model._material_order = tuple(materials)
+    which = a["material_of_bar"]
+    model.material = materials[0] if len(materials) == 1 else [materials[i] for i in which]
+    model.rest_lengths = a["rest_lengths"]
+    model.prestress = a["prestress"]
+    model.cables = a["cables"].astype(bool)
+    model.gravity = tuple(a["gravity"])
+    # A model file's form section (form_find's defaults) goes on with the model, unread here.
+    model._form = a["form"]
     model.prescribed_at, model.prescribed_values = a["prescribed_at"], a["prescribed_values"]
     model.loads_at, model.load_values = a["loads_at"], a["load_values"]
     model.settings = Settings(*a["settings"])
-    model.title = title
+    model.title = a["title"]
     model.source = a["source"]
     model.warnings = []
     return model
+
+
+def _started(structure: "_core.HeldStructure") -> Model:
+    """The Model of a file's structure, once it starts as every program starts its run: a bar
+    naming a node that is not there, or without a length, is refused with the file's place."""
+    structure.start()
+    return _from_arrays(structure.arrays())
 
 
 def load(path: Union[str, "os.PathLike[str]"]) -> Model:
@@ -484,8 +527,7 @@ def load(path: Union[str, "os.PathLike[str]"]) -> Model:
     if os.path.isdir(path):
         found = os.path.join(path, "model.json")
         path = found if os.path.exists(found) else os.path.join(path, "input.txt")
-    a = _core.read_structure(path).arrays()
-    return _from_arrays(a, a["title"])
+    return _started(_core.read_structure(path))
 
 
 def read(path: Union[str, "os.PathLike[str]"], strict: bool = False) -> Model:
@@ -497,13 +539,11 @@ def read(path: Union[str, "os.PathLike[str]"], strict: bool = False) -> Model:
     path = path_argument(path, "path")
     if os.path.isdir(path):
         path = os.path.join(path, "input.txt")
-    held = _core.read(path)
+    structure = _core.read_input(path)
     warnings = _core.lint(path)
     if strict and warnings:
         _fail(DATA_ERROR, f"{path}: {len(warnings)} warning(s), refused as strict=True asks:\n" + "\n".join(warnings))
-    with open(path, "rb") as f:
-        first = f.readline().decode("utf-8", "replace").rstrip("\r\n")
-    model = _from_arrays(held.arrays(), "" if first.startswith(":") else first)
+    model = _started(structure)
     model.warnings = warnings
     return model
 

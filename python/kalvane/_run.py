@@ -11,7 +11,7 @@ from typing import Any, Callable, NamedTuple, Optional, Union
 import numpy as np
 
 from . import _core
-from ._errors import DATA_ERROR, INDEX_ERROR, Error, path_argument
+from ._errors import DATA_ERROR, INDEX_ERROR, Error, _shown, path_argument
 from ._model import Model, _title_line
 from ._result import PathRun, Result
 
@@ -28,11 +28,6 @@ def _held(model: Any, name: str) -> "_core.HeldModel":
 def _is_model(model: Any, name: str) -> None:
     if not isinstance(model, Model):
         raise Error(DATA_ERROR, f"{name}: a kalvane.Model is expected, not {_shown(model)}")
-
-
-def _shown(value: Any) -> str:
-    text = repr(value)
-    return f"{type(value).__name__} {text if len(text) <= 60 else text[:57] + '...'}"
 
 
 def _count(value: Any, name: str, least: int) -> int:
@@ -72,12 +67,13 @@ def solve(model: Model, threads: int = 0, method: str = "path") -> Result:
     return Result(model.copy(), _core.solve(held, threads))
 
 
-def _path_result(model: Model) -> Result:
-    """The path's Result for a model of the caller's own (a copy no one else edits)."""
+def _path_result(model: Model, follow: str = "kalvane.path(model)") -> Result:
+    """The path's Result for a model of the caller's own (a copy no one else edits); `follow`
+    says how the caller gets the curve of a collapse."""
     found = _follow(model)
     if found.status == 2:
         raise Error("PATH.COLLAPSE", f"{model.source}: no stable equilibrium carries the full load; "
-                                     "kalvane.path(model) gives the curve to the collapse\n" + found.summary)
+                                     f"{follow} gives the curve to the collapse\n" + found.summary)
     return found.result
 
 
@@ -98,6 +94,13 @@ def solve_many(models: Iterable[Model], workers: Optional[int] = None,
     if isinstance(models, (Model, str, bytes)) or not isinstance(models, Iterable):
         raise Error(DATA_ERROR, f"models: a list of kalvane.Model is expected, not {_shown(models)}")
     models = list(models)
+    return solved_each(models, [f"models[{i}]" for i in range(len(models))], workers, executor, method)
+
+
+def solved_each(models: list[Model], names: list[str], workers: Optional[int], executor: Optional[Executor],
+                method: str, follow: str = "kalvane.path(model)") -> list[Result]:
+    """solve_many's runs, each model's faults and failed run named by names[i] (its place in
+    what the caller passed); `follow` says how to get the curve of a path that collapses."""
     if executor is None:
         workers = (os.cpu_count() or 1) if workers is None else _count(workers, "workers", 1)
     elif not isinstance(executor, Executor):
@@ -105,13 +108,13 @@ def solve_many(models: Iterable[Model], workers: Optional[int] = None,
     elif workers is not None:
         raise Error(DATA_ERROR, "workers: the executor decides where the runs go; give one or the other")
     held = []
-    for i, m in enumerate(models):
+    for m, name in zip(models, names):
         try:
-            held.append(_structure_of(m, f"models[{i}]") if method == "path" else _held(m, f"models[{i}]"))
+            held.append(_structure_of(m, name) if method == "path" else _held(m, name))
         except Error as e:
-            if e.message.startswith("models["):
+            if e.message.startswith(f"{name}: "):
                 raise
-            raise Error(e.name, f"models[{i}]: {e.message}") from None
+            raise Error(e.name, f"{name}: {e.message}") from None
     # Each result keeps its model as it was solved; a model given several times is copied once.
     copies: dict[int, Model] = {}
     for m in models:
@@ -121,11 +124,11 @@ def solve_many(models: Iterable[Model], workers: Optional[int] = None,
     if method == "path":
         if executor is None:
             with ThreadPoolExecutor(max_workers=workers) as threads:
-                return _gathered([threads.submit(_path_result, m) for m in models])
-        return _gathered([executor.submit(_path_result, m) for m in models])
+                return _gathered([threads.submit(_path_result, m, follow) for m in models], names)
+        return _gathered([executor.submit(_path_result, m, follow) for m in models], names)
     if executor is not None:
-        return _solved_by(executor, models, held)
-    runs = _core.solve_many(held, workers)
+        return _solved_by(executor, models, held, names)
+    runs = _core.solve_many(held, workers, names)
     return [Result(m, r) for m, r in zip(models, runs)]
 
 
@@ -135,9 +138,9 @@ def _structure_of(model: Any, name: str = "model") -> "_core.HeldStructure":
     return model._structure()
 
 
-def _gathered(futures: list) -> list:
+def _gathered(futures: list, names: list[str]) -> list:
     """Every future's outcome, in order; the first failure raised once every task has ended,
-    naming its model."""
+    naming its model by names[i]."""
     outcomes = []
     for future in futures:
         try:
@@ -146,7 +149,7 @@ def _gathered(futures: list) -> list:
             outcomes.append(e)
     for i, outcome in enumerate(outcomes):
         if isinstance(outcome, Error):
-            raise Error(outcome.name, f"models[{i}]: {outcome.message}") from None
+            raise Error(outcome.name, f"{names[i]}: {outcome.message}") from None
         if isinstance(outcome, Exception):
             raise outcome
     return outcomes
@@ -158,10 +161,11 @@ def _solve_alone(model: Model) -> tuple:
     return solve(model, threads=1, method="lbfgs")._run.state()
 
 
-def _solved_by(executor: Executor, models: list[Model], held: list["_core.HeldModel"]) -> list[Result]:
+def _solved_by(executor: Executor, models: list[Model], held: list["_core.HeldModel"],
+               names: list[str]) -> list[Result]:
     """Every model's Result from `executor`, in order; the first failure, in the models'
-    order, raised once every task has ended."""
-    outcomes = _gathered([executor.submit(_solve_alone, m) for m in models])
+    order, raised once every task has ended, naming its model by names[i]."""
+    outcomes = _gathered([executor.submit(_solve_alone, m) for m in models], names)
     return [Result(m, _core.restore(h, *state)) for m, h, state in zip(models, held, outcomes)]
 
 

@@ -32,6 +32,8 @@ void write_model_file(const structure& s, const std::string& path);
 structure read_structure(const std::string& path);
 // The same from the file's text; `name` names it in messages.
 structure read_structure_text(const std::string& text, const std::string& name);
+// The structure of the input.txt at `path`, by kalvane's own reader whatever the content.
+structure read_input_structure(const std::string& path);
 // Whether `text` is a model file's by that test.
 bool is_model_file_text(const std::string& text);
 

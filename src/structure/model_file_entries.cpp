@@ -529,27 +529,9 @@ structure structure_of_gathered(gathered& g) {
   s.gravity = g.gravity;
   s.title = std::move(g.title);
   if (g.form) {
-    // Each bar in range, and given one density and one target at most: a later group
-    // quietly overriding an earlier one would hide a slip.
-    std::vector<std::size_t> density_from(g.bars.size(), 0), target_from(g.bars.size(), 0);
-    for (std::size_t i = 0; i < g.form->groups.size(); ++i) {
-      const form_group& group = g.form->groups[i];
-      const std::size_t at = g.form_group_at[i];
-      const std::string name = "form: groups[" + std::to_string(i) + "]";
-      for (int32_t b : group.bars) {
-        if (static_cast<std::size_t>(b) > g.bars.size())
-          p.refuse(at, name + ": bar " + std::to_string(b) + " is outside 1.." + std::to_string(g.bars.size()));
-        const auto twice = [&](std::vector<std::size_t>& from, const char* what) {
-          std::size_t& earlier = from[static_cast<std::size_t>(b - 1)];
-          if (earlier != 0)
-            p.refuse(at, name + ": bar " + std::to_string(b) + " is given " + what + " twice (also form: groups[" +
-                             std::to_string(earlier - 1) + "])");
-          earlier = i + 1;
-        };
-        if (group.density) twice(density_from, "a density");
-        if (group.force || group.length) twice(target_from, "a target");
-      }
-    }
+    std::size_t group = 0;
+    const std::string fault = form_fault(*g.form, g.bars.size(), group);
+    if (!fault.empty()) p.refuse(g.form_group_at[group], fault);
     s.form = std::move(g.form);
   }
   return s;

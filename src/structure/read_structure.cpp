@@ -30,6 +30,15 @@ std::string input_title(const std::string& text) {
   return "";
 }
 
+// The structure that is exactly kalvane's model of the input.txt `text`.
+structure input_structure(const std::string& text, const std::string& name) {
+  model m;
+  input_text(m, text, name);
+  structure s = structure_of(std::move(m));
+  s.title = input_title(text);
+  return s;
+}
+
 }  // namespace
 
 bool is_model_file_text(const std::string& text) {
@@ -42,11 +51,9 @@ structure read_structure(const std::string& path) { return read_structure_text(r
 
 structure read_structure_text(const std::string& text, const std::string& name) {
   if (is_model_file_text(text)) return read_model_text(text, name);
-  model m;
-  input_text(m, text, name);
-  structure s = structure_of(std::move(m));
-  s.title = input_title(text);
-  return s;
+  return input_structure(text, name);
 }
+
+structure read_input_structure(const std::string& path) { return input_structure(read_whole_text(path), path); }
 
 }  // namespace kalvane

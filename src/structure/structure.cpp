@@ -71,6 +71,30 @@ std::string beyond_kalvane(const structure& s) {
 
 bool kalvane_can_hold(const structure& s) { return beyond_kalvane(s).empty(); }
 
+std::string form_fault(const form_data& f, std::size_t bars, std::size_t& group) {
+  std::vector<std::size_t> density_from(bars, 0), target_from(bars, 0);
+  for (group = 0; group < f.groups.size(); ++group) {
+    const form_group& g = f.groups[group];
+    const std::string name = "form: groups[" + std::to_string(group) + "]";
+    for (int32_t b : g.bars) {
+      if (b < 1 || static_cast<std::size_t>(b) > bars)
+        return name + ": bar " + std::to_string(b) + " is outside 1.." + std::to_string(bars);
+      const auto twice = [&](std::vector<std::size_t>& from, const char* what) -> std::string {
+        std::size_t& earlier = from[static_cast<std::size_t>(b - 1)];
+        if (earlier != 0)
+          return name + ": bar " + std::to_string(b) + " is given " + what + " twice (also form: groups[" +
+                 std::to_string(earlier - 1) + "])";
+        earlier = group + 1;
+        return "";
+      };
+      std::string fault = g.density ? twice(density_from, "a density") : "";
+      if (fault.empty() && (g.force || g.length)) fault = twice(target_from, "a target");
+      if (!fault.empty()) return fault;
+    }
+  }
+  return "";
+}
+
 void validate(const structure& s) {
   if (s.materials.empty()) fail(data_error, s.base.source_name + ": the model has no material");
   for (const material& mat : s.materials) {
@@ -155,15 +179,19 @@ void prepare(structure& s) {
     for (double& c : s.gravity) c /= g;
   s.weight_loads.allocate(1, m.node_count, 1, 3);
   for (int32_t b = 1; b <= bar_count(m); ++b) {
-    const material& mat = material_of(s, b);
-    if (mat.weight == 0.0) continue;
-    const bar_record& bar = m.bars(b);
-    const double half = 0.5 * (mat.weight * bar.area * member_of(s, b).rest);
-    for (int c = 1; c <= 3; ++c) {
-      const double share = half * s.gravity[static_cast<std::size_t>(c - 1)];
-      s.weight_loads(bar.node1, c) += share;
-      s.weight_loads(bar.node2, c) += share;
-    }
+    const double weight = material_of(s, b).weight;
+    if (weight != 0.0) add_bar_weight(s, b, weight, s.gravity, s.weight_loads);
+  }
+}
+
+void add_bar_weight(const structure& s, int32_t b, double weight, const std::array<double, 3>& gravity,
+                    terms::fmat2& loads) {
+  const bar_record& bar = s.base.bars(b);
+  const double half = 0.5 * (weight * bar.area * member_of(s, b).rest);
+  for (int c = 1; c <= 3; ++c) {
+    const double share = half * gravity[static_cast<std::size_t>(c - 1)];
+    loads(bar.node1, c) += share;
+    loads(bar.node2, c) += share;
   }
 }
 

@@ -69,6 +69,12 @@ struct form_data {
   text_place density_at, tolerance_at, max_iterations_at;
 };
 
+// The first fault of a form section on a structure of `bars` bars, in words ("form:
+// groups[1]: bar 9 is outside 1..8"), its group's index set in `group`; "" when it has none.
+// Each bar must be in range and given one density and one target at most: a later group
+// quietly overriding an earlier one would hide a slip.
+std::string form_fault(const form_data& f, std::size_t bars, std::size_t& group);
+
 struct structure {
   model base;                      // the geometry, supports, loads and settings; bars drawn
   std::vector<material> materials;
@@ -114,6 +120,11 @@ void validate_without_shape(const structure& s);
 // After `start` on s.base: validates, sets each member's rest length (from a prestress force
 // by inverting its law in the drawn shape), normalises gravity and lumps the self-weight.
 void prepare(structure& s);
+
+// Adds bar b's weight on a prepared structure, `weight` per unit volume times its area and
+// rest length, half to each end node along `gravity`, into `loads` (node, component).
+void add_bar_weight(const structure& s, int32_t b, double weight, const std::array<double, 3>& gravity,
+                    terms::fmat2& loads);
 
 // The bar's material.
 inline const material& material_of(const structure& s, int32_t b) {

@@ -79,6 +79,11 @@ def test_bad_arguments_are_refused_by_name():
         kalvane.form_find(model, forces=[math.nan, math.nan, -2.0, math.nan])
     with pytest.raises(kalvane.Error, match="tolerance"):
         kalvane.form_find(model, tolerance=0.0)
+    # Python's whole numbers past a double's range: refused by name like any other number.
+    with pytest.raises(kalvane.Error, match=r"^DATA_ERROR : tolerance: a positive finite number is expected"):
+        kalvane.form_find(model, tolerance=10**400)
+    with pytest.raises(kalvane.Error, match=r"^DATA_ERROR : densities: a number or 4 numbers"):
+        kalvane.form_find(model, densities=[1.0, 10**400, 1.0, 1.0])
     with pytest.raises(kalvane.Error, match="max_iterations"):
         kalvane.form_find(model, max_iterations=0)
     with pytest.raises(kalvane.Error, match="model: a kalvane.Model or a model file"):

@@ -30,6 +30,22 @@ def test_hanging_bar_carries_its_own_weight():
     assert result.stretches[0] > 1.0 and result.displacements[1, 2] < 0.0
 
 
+def test_self_weight_weighs_each_bar_on_its_rest_length_as_the_materials_weight_does():
+    """Two steel bars drawn 1000 long: one cut to 500, one prestressed to T, whose rest length
+    is 1000 / (1 + T / EA)."""
+    area, modulus, tension = 10.0, 2e5, 4e5
+    model = kalvane.Model(nodes=[(0.0, 0.0, 0.0), (1000.0, 0.0, 0.0), (2000.0, 0.0, 0.0)], bars=[(1, 2), (2, 3)],
+                          areas=[area, area], material=kalvane.linear_elastic(modulus, weight=1.0),
+                          rest_lengths=[500.0, np.nan], prestress=[np.nan, tension],
+                          prescribed=[(k, c, 0.0) for k in (1, 2, 3) for c in (1, 2, 3)])
+    loads = kalvane.self_weight(model, 1.0, (0.0, 0.0, -1.0))
+    cut, stretched = area * 500.0, area * 1000.0 / (1.0 + tension / (modulus * area))
+    assert loads[:, 2] == pytest.approx([-cut / 2, -(cut + stretched) / 2, -stretched / 2], rel=1e-15)
+    if hasattr(kalvane._core, "follow"):
+        # The path's reactions carry the materials' own weight: the same total.
+        assert kalvane.path(model).result.reactions[:, 2].sum() == pytest.approx(-loads[:, 2].sum(), rel=1e-12)
+
+
 def test_reactions_of_a_supported_structure_sum_to_its_weight():
     model = kalvane.read(EXAMPLES[[e.name for e in EXAMPLES].index("space_truss")] / "input.txt")
     density, gravity = 2.5, (0.0, 0.0, -9.81)
@@ -106,6 +122,36 @@ def test_a_failed_run_names_its_model_and_the_programs_error():
     with pytest.raises(kalvane.Error, match=r"models\[1\]"):
         loaded = hanging_bar()
         kalvane.solve_many([loaded.with_loads(kalvane.self_weight(loaded, 7850.0)), held], workers=2, method="lbfgs")
+
+
+def test_a_negative_factor_gives_no_load_rows_to_the_components_without_load():
+    model = hanging_bar()
+    up = kalvane.point_loads(model, [(2, 3, 10.0)])
+    study = kalvane.solve_combinations(model, {"U": up}, {"-U": {"U": -1.0}}, method="lbfgs")
+    down = study.results["-U"].model
+    assert down.loads_at.tolist() == [[2, 3]] and down.load_values.tolist() == [-10.0]
+
+
+def test_a_failed_combination_is_named_by_its_combination():
+    """The caller gave one model and named combinations: a failure speaks of those, not of
+    models[i] or a kalvane.path(model) whose model they never had."""
+    held = hanging_bar()
+    held.prescribed_at = np.array([(n, c) for n in (1, 2) for c in (1, 2, 3)])
+    held.prescribed_values = np.zeros(6)
+    loads = {"G": kalvane.self_weight(held, 7850.0)}
+    with pytest.raises(kalvane.Error, match=r"^NLP\.HALT : combination 'G\+': "):
+        kalvane.solve_combinations(held, loads, {"G+": {"G": 1.0}, "G-": {"G": -1.0}}, workers=2, method="lbfgs")
+    if not hasattr(kalvane._core, "follow"):
+        return
+    # In compression the Mooney-Rivlin bar's force peaks: a push beyond the peak collapses.
+    bar = kalvane.Model(nodes=[(0.0, 0, 0), (1.0, 0, 0)], bars=[(1, 2)], areas=[1.0],
+                        material=kalvane.mooney_rivlin(1.0, -0.99),
+                        prescribed=[(1, c, 0.0) for c in (1, 2, 3)] + [(2, 2, 0.0), (2, 3, 0.0)])
+    pull = kalvane.point_loads(bar, [(2, 1, 1.0)])
+    with pytest.raises(kalvane.Error, match=r"^PATH\.COLLAPSE : combination 'push': ") as raised:
+        kalvane.solve_combinations(bar, {"P": pull}, {"pull": {"P": 0.5}, "push": {"P": -0.01}, "pull2": {"P": 1.0}})
+    assert "models[" not in raised.value.message and "kalvane.path(model)" not in raised.value.message
+    assert "kalvane.path(model.with_loads(its summed loads))" in raised.value.message
 
 
 def test_check_certifies_a_run_in_process():

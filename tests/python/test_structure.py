@@ -60,6 +60,29 @@ def test_save_and_load_give_back_every_bit(tmp_path):
     assert again.model_file_text() == (tmp_path / "model.json").read_text()
 
 
+def test_a_model_files_form_section_goes_through_load_save_and_the_paths_files(tmp_path):
+    example = SOURCE / "examples" / "saddle_net" / "model.json"
+    model = kalvane.load(example)
+    model.save(tmp_path / "model.json")
+    text = (tmp_path / "model.json").read_text()
+    assert '"form": {"density": 1.0, "tolerance": 1e-09' in text and '{"bars": [15, 21, 23, 24], "force": 3.0}' in text
+    assert kalvane.load(tmp_path).model_file_text() == text
+    if hasattr(kalvane._core, "form_find"):
+        # The same defaults: the same shape, to the last bit.
+        assert (bits(kalvane.form_find(tmp_path).nodes) == bits(kalvane.form_find(example).nodes)).all()
+    if HAS_PATH:
+        kalvane.path(model).write(tmp_path / "path")
+        assert (tmp_path / "path" / "model.json").read_text() == text
+
+    # The section names bars by number: a model that lost bar 24 cannot keep it.
+    model.bars, model.areas = model.bars[:20], model.areas[:20]
+    model.material, model.rest_lengths = model.material[:20], model.rest_lengths[:20]
+    model.prestress, model.cables = model.prestress[:20], model.cables[:20]
+    with pytest.raises(kalvane.Error, match=r"form: groups\[0\]: bar 21 is outside 1\.\.20"):
+        model.save(tmp_path / "fewer.json")
+    assert not (tmp_path / "fewer.json").exists()
+
+
 def test_an_input_txt_whose_title_is_not_utf8_loads_with_replacement_characters(tmp_path):
     # Its title line holds Latin-1 bytes: kalvane.load reads it as kalvane.read does (and as
     # the model file writes it), each byte that is not UTF-8 a U+FFFD, not a UnicodeDecodeError.
@@ -68,6 +91,29 @@ def test_an_input_txt_whose_title_is_not_utf8_loads_with_replacement_characters(
     (tmp_path / "input.txt").write_bytes(b"Tr\xe4ger \xb5m" + text[first_line_end:])
     loaded = kalvane.load(tmp_path)
     assert loaded.title == kalvane.read(tmp_path / "input.txt").title == "Tr\ufffdger \ufffdm"
+
+
+def test_read_and_load_make_the_same_model_of_an_input_txt(tmp_path):
+    # A byte order mark before the title is no part of it, for kalvane.read as for every program.
+    text = (SOURCE / "examples" / "three_node" / "input.txt").read_bytes()
+    (tmp_path / "input.txt").write_bytes(b"\xef\xbb\xbf" + text)
+    read, loaded = kalvane.read(tmp_path), kalvane.load(tmp_path)
+    assert read.title == loaded.title == text[:text.index(b"\n")].decode().strip()
+    assert read.material == loaded.material and read.material.name == "material"
+    assert read.model_file_text() == loaded.model_file_text()
+
+
+def test_a_model_the_programs_refuse_at_their_start_is_refused_when_read_or_loaded(tmp_path):
+    text = (SOURCE / "examples" / "three_node" / "input.txt").read_text()
+    (tmp_path / "input.txt").write_text(text.replace("2    2      3      0.01", "2    2      9      0.01"))
+    for reading in (kalvane.read, kalvane.load):
+        with pytest.raises(kalvane.Error, match=r"^INDEX_ERROR : .*input\.txt:\d+: bar 2 names node 9, which is outside 1\.\.3"):
+            reading(tmp_path)
+    # A model of arrays may be drawn with a bar from a node to itself; its model file may not
+    # be loaded, as no program runs it.
+    two_spans(bars=[(1, 2), (3, 3)]).save(tmp_path / "model.json")
+    with pytest.raises(kalvane.Error, match=r"^MODEL_ERROR : .*model\.json:\d+: bar 2 has zero length: nodes 3 and 3"):
+        kalvane.load(tmp_path / "model.json")
 
 
 def test_default_names_are_made_unique_and_clashing_names_refused():
