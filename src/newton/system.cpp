@@ -111,6 +111,12 @@ stiffness_pattern pattern_of(const model& m) {
   return s;
 }
 
+member_state bar_state_at(const structure& st, const vector& x, int32_t b) {
+  double u[3];
+  bar_difference(st.base, st.base.bars(b), x, u);
+  return member_at(st.base.bars(b), material_of(st, b), member_of(st, b), u);
+}
+
 state evaluate(const structure& st, const vector& x, stiffness_pattern* pattern, bool steer_slack) {
   const model& m = st.base;
   const auto n = static_cast<std::size_t>(m.free_count);
@@ -133,9 +139,7 @@ state evaluate(const structure& st, const vector& x, stiffness_pattern* pattern,
   double bar_energy = 0.0;
   for (int32_t b = 1; b <= bar_count(m); ++b) {
     const bar_record& bar = m.bars(b);
-    double u[3];
-    bar_difference(m, bar, x, u);
-    const member_state t = member_at(bar, material_of(st, b), member_of(st, b), u);
+    const member_state t = bar_state_at(st, x, b);
     bar_energy += t.energy;
     const auto index = static_cast<std::size_t>(b - 1);
     int32_t local[6];
@@ -205,9 +209,7 @@ double curvature_along(const structure& st, const vector& x, const vector& d) {
   double sum = 0.0;
   for (int32_t b = 1; b <= bar_count(m); ++b) {
     const bar_record& bar = m.bars(b);
-    double u[3];
-    bar_difference(m, bar, x, u);
-    const member_state t = member_at(bar, material_of(st, b), member_of(st, b), u);
+    const member_state t = bar_state_at(st, x, b);
     double block[3][3];
     tangent_block(t, block);
     double along[3];  // d at node 2 less d at node 1 (prescribed components do not move)

@@ -9,6 +9,7 @@
 
 #include "model/model.hpp"
 #include "structure/bar_results.hpp"
+#include "structure/law.hpp"
 #include "structure/structure.hpp"
 
 namespace kalvane::newton {
@@ -54,6 +55,9 @@ double curvature_along(const structure& s, const vector& x, const vector& d);
 // no bar reaches and no load pulls, and returns those nodes (rising) and how many components:
 // such a node stays where it is, and is no part of the structure's stability.
 std::vector<int32_t> hold_idle_nodes(const structure& s, stiffness_pattern& pattern, long& components);
+
+// Bar b's state (strain, force, energy, axis) at x.
+member_state bar_state_at(const structure& s, const vector& x, int32_t b);
 
 // The bar's displacement difference u(node2) - u(node1) at x.
 void bar_difference(const model& m, const bar_record& bar, const vector& x, double u[3]);
