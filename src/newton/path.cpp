@@ -456,8 +456,8 @@ stage_end follow_stage(path_work& w, walk& k, path_state& a) {
     const bool turned = converged && path_dot(w, a.tangent_x, a.tangent_t, b.tangent_x, b.tangent_t) < settings.sharpest_turn;
     // A long step may carry the corrector over a limit point and the unstable branch beyond
     // to the far branch, both ends stable and their tangents alike.
-    const bool strayed = converged && !turned && !at_load &&
-                         (b.at.negative == 0 || event_between(a, b) == point_kind::bifurcation) &&
+    const point_kind kind = event_between(a, b);
+    const bool strayed = converged && !turned && !at_load && (b.at.negative == 0 || kind == point_kind::bifurcation) &&
                          crossed_unstable_ground(w, a, b);
     if (!converged || (turned && !k.start_held) || strayed) {
       ++k.found.halvings;
@@ -474,7 +474,6 @@ stage_end follow_stage(path_work& w, walk& k, path_state& a) {
     }
     const bool from_held_start = k.start_held;
     k.start_held = false;
-    const point_kind kind = event_between(a, b);
     const std::vector<cable_crossing> crossed = cables_crossed(w, a, b);
     // Under rising load, stable until here: the structure leaves the branch followed.
     const bool leaves = !settings.trace && a.at.negative == 0 &&

@@ -72,19 +72,19 @@ std::vector<slack_group> slack_groups(const structure& s, const vector& x) {
   // A set is held along each axis on which one of its nodes is supported (or prescribed): a
   // node held in Z alone still moves in X and Y. Held along all three, or with no slack
   // cable, it is not one of ours.
-  std::vector<std::uint8_t> held(nodes, 0), slack_touched(nodes, 0);
+  std::vector<std::uint8_t> held(nodes, 0), candidate(nodes, 0);
   for (std::size_t i = 0; i < nodes; ++i) {
     const std::size_t r = find(i);
     for (int c = 1; c <= 3; ++c)
       if (m.dof_map(static_cast<int32_t>(i + 1), c) > m.free_count) held[r] |= static_cast<std::uint8_t>(1u << (c - 1));
-    if (touches_slack[i] || !on_bar[i]) slack_touched[r] = 1;  // a node on no bar is its own set
+    if (touches_slack[i] || !on_bar[i]) candidate[r] = 1;  // a node on no bar is its own set
   }
   std::vector<slack_group> groups;
   std::vector<long> group_of(nodes, -1);
   std::vector<double> size(nodes, 0.0);
   for (std::size_t i = 0; i < nodes; ++i) {
     const std::size_t r = find(i);
-    if (held[r] == 7 || !slack_touched[r]) continue;
+    if (held[r] == 7 || !candidate[r]) continue;
     if (group_of[r] < 0) group_of[r] = static_cast<long>(groups.size()), groups.emplace_back();
     slack_group& g = groups[static_cast<std::size_t>(group_of[r])];
     g.on_no_bar = !on_bar[i];
