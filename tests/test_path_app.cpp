@@ -3,6 +3,7 @@
 // path ended; bad input and bad options end it in kalvane's error report.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <charconv>
 #include <cmath>
@@ -315,6 +316,39 @@ TEST(PathApp, AMechanismExitsWithTwoAndWritesTheUnloadedShape) {
   const std::string unmoved = "      0.000000E+00      0.000000E+00      0.000000E+00";
   EXPECT_EQ(report[11], "    1" + unmoved);
   EXPECT_EQ(report[12], "    2" + unmoved);
+}
+
+// A four-bar linkage in its plane, its coupler cut short: the prestress stage starts where
+// the linkage can sway, and the coupler's pull leaves it a mechanism at every shape it folds
+// to. The path cannot start: the summary says so and names the sway (not the out-of-plane
+// motion nothing pulls, which the path holds), the files hold the drawn shape rather than
+// the search's last iterate, and kalvane-check names the same cause and no compression of
+// a state that is no equilibrium.
+TEST(PathApp, ALinkageWithNoStiffnessAtItsStartIsNamedAndTheDrawnShapeWritten) {
+  scratch_folder folder;
+  kalvane_test::write_file(folder / "model.json", R"({"format": "kalvane-model", "version": 1, "title": "linkage",
+    "materials": [{"name": "steel", "law": "linear-elastic", "E": 200000000.0}],
+    "nodes": [[0, 0, 0], [0, 1, 0], [1, 1, 0], [1, 0, 0]],
+    "bars": [{"nodes": [1, 2], "area": 0.0001, "material": "steel"},
+             {"nodes": [2, 3], "area": 0.0001, "material": "steel", "rest_length": 0.9},
+             {"nodes": [3, 4], "area": 0.0001, "material": "steel"}],
+    "prescribed": [{"node": 1, "x": 0.0, "y": 0.0, "z": 0.0}, {"node": 4, "x": 0.0, "y": 0.0, "z": 0.0}],
+    "loads": [{"node": 2, "y": -1.0}]})");
+  const program_result r = run_path(folder);
+  ASSERT_EQ(r.status, 2) << r.out << r.err;
+  EXPECT_NE(r.out.find("the path could not start stage 1. There the structure has no stiffness (free to move at node "
+                       "2 X: a mechanism there)"),
+            std::string::npos)
+      << r.out;
+  EXPECT_EQ(r.out.find("shrank to nothing"), std::string::npos) << r.out;
+  const std::vector<std::string> report = kalvane_test::lines_of(read_file(folder / "path/output.txt"));
+  const std::string unmoved = "      0.000000E+00      0.000000E+00      0.000000E+00";
+  for (int node = 1; node <= 4; ++node)
+    EXPECT_NE(std::find(report.begin(), report.end(), "    " + std::to_string(node) + unmoved), report.end()) << node;
+  const kalvane::check::findings f = check_of_run(folder);
+  EXPECT_TRUE(f.path_cannot_start);
+  EXPECT_NE(f.verdict.find("free to move at node 2 X"), std::string::npos) << f.verdict;
+  EXPECT_EQ(f.compression.bars, 0);
 }
 
 TEST(PathApp, BadInputAndBadOptionsEndInKalvanesErrorReport) {

@@ -280,10 +280,10 @@ void require_report(bool model_file, const std::string& input_name, const std::s
 }
 
 // The cables at the refined state, against the stresses the report gives them; in a model
-// of plain bars, the bars in compression.
+// of plain bars, the bars in compression at the equilibrium, when the refinement reached one.
 void check_members(findings& f, const structure& s, const vector& x, const std::vector<double>& reported_stress) {
   f.cables = cables_in(s, x, reported_stress);
-  if (f.cables.cables == 0) f.compression = compression_in(s, x);
+  if (f.cables.cables == 0 && f.refinement.converged) f.compression = compression_in(s, x);
 }
 
 }  // namespace
@@ -446,6 +446,13 @@ findings run_check(const options& o) {
     if (f.path.outcome == path_outcome::stalled && o.loading == loading::staged && f.path.stage <= 1)
       f.prestress_needs_loads = stages_of(s, o.loading).front().kind == stage_kind::prestress &&
                                 balanced_only_with_loads(s, settings.corrector_tolerance);
+    // Otherwise a first stage that could not start where the structure has no stiffness is a
+    // mechanism at zero load, free where the path named it.
+    if (f.path.outcome == path_outcome::stalled && f.path.soft_start >= 0 && f.path.stage <= 1 &&
+        !f.prestress_needs_loads) {
+      f.path_cannot_start = true;
+      f.path_soft = free_components(s.base)[static_cast<std::size_t>(f.path.soft_start)];
+    }
     f.seconds_path = seconds_since(t1);
     f.factorisations_path = factor.count - f.factorisations_points_1_to_4;
   }

@@ -11,6 +11,7 @@
 #include "check/findings.hpp"
 #include "newton/minimise.hpp"
 #include "newton/path.hpp"
+#include "newton/softest.hpp"
 #include "error.hpp"
 #include "run.hpp"
 
@@ -99,26 +100,7 @@ int32_t farthest_node(const model& m, const vector& x) {
 component_name softest_component(const structure& m, const vector& x, stiffness_pattern& pattern, factorisation& f) {
   const std::vector<component_name> names = free_components(m.base);
   if (names.empty()) return {};
-  evaluate(m, x, &pattern);
-  for (double shift = 1e-10; shift <= 1.0; shift *= 100.0) {
-    factorise(f, pattern, shift);
-    if (f.ok) break;
-  }
-  // A start with a share in every direction; each solve magnifies the softest one.
-  vector v(names.size(), 1.0);
-  if (f.ok)
-    for (int k = 0; k < 4; ++k) {
-      v = solve(f, v);
-      const double size = max_abs(v);
-      if (!(size > 0.0) || !std::isfinite(size)) break;
-      for (double& value : v) value /= size;
-    }
-  // Components that move alike (a bar sliding along itself moves both ends) are equal but
-  // for rounding: the first of them is named, whichever factorisation ran.
-  std::size_t largest = 0;
-  for (std::size_t p = 1; p < v.size(); ++p)
-    if (std::fabs(v[p]) > std::fabs(v[largest]) * (1.0 + 1e-9)) largest = p;
-  return names[largest];
+  return names[softest_free_component(m, x, pattern, f)];
 }
 
 std::optional<component_name> free_at_zero_load(const structure& m, stiffness_pattern& pattern, factorisation& f) {

@@ -12,6 +12,7 @@
 #include "newton/minimise.hpp"
 #include "newton/newton.hpp"
 #include "newton/slack.hpp"
+#include "newton/softest.hpp"
 #include "newton/step_control.hpp"
 
 namespace kalvane::newton {
@@ -255,11 +256,22 @@ start_outcome start_stage(path_work& w, walk& k, path_state& a, bool held) {
   const minimise_result r = minimise_energy(w.scaled, a.x, w.pattern, w.f);
   w.newton_steps += r.steps;
   w.factorisations += r.factorisations;
-  if (r.unbounded) return start_outcome::mechanism;
-  if (!r.converged) return start_outcome::failed;
+  // Where no start is found, the stage's first point is the last point of the path: the
+  // minimiser's last iterate is no equilibrium at any load factor the path has reached.
+  auto no_start = [&](start_outcome outcome) {
+    a = start;
+    apply_stage(w.scaled, w.full, w.stage, 0.0);
+    if (outcome == start_outcome::failed) {
+      k.found.soft_start = static_cast<int32_t>(softest_free_component(w.scaled, a.x, w.pattern, w.f, true));
+      ++w.factorisations;
+    }
+    return outcome;
+  };
+  if (r.unbounded) return no_start(start_outcome::mechanism);
+  if (!r.converged) return no_start(start_outcome::failed);
   a.t = w.settings.slack_load_factor;
   a.newton_steps = r.steps;
-  if (!settle(w, a)) return start_outcome::failed;
+  if (!settle(w, a)) return no_start(start_outcome::failed);
   weigh_by_start(w, a.speed);
   tangent_from(w, a);
   // What nothing held fell, at the first load, onto the cables that caught it: they went
@@ -673,6 +685,7 @@ path_finding follow_path(const structure& m, stiffness_pattern& pattern, factori
     const bool collapse = !mechanism && (unstable_seen || !path.unheld_nodes.empty()) && k.stable_stage > 0;
     if (collapse) path.outcome = unstable_at_full_load ? path_outcome::unstable_at_full_load : path_outcome::collapsed;
     else if (!mechanism) path.outcome = path_outcome::stalled;
+    if (path.outcome != path_outcome::stalled) path.soft_start = -1;
     const path_state& last = collapse ? k.stable : a;
     path.load_factor = last.t;
     path.stage = collapse ? k.stable_stage : w.stage.number;

@@ -172,6 +172,10 @@ struct path_finding {
   std::vector<int32_t> held_nodes;
   std::vector<int32_t> unheld_nodes;
   std::vector<int32_t> nodes_on_no_bar;  // those of both that no bar reaches at all
+  // A path that stalled where its last stage starts, the structure there with no stiffness
+  // and no equilibrium found near it under the stage's first loads: the free component
+  // (from 0) the stiffness is softest at there. -1 for any other ending.
+  int32_t soft_start = -1;
   std::vector<path_point> points;  // every converged point, in order
   vector x;                  // the last equilibrium on the path
 };

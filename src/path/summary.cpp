@@ -21,6 +21,14 @@ std::string plural(long count, const std::string& word) {
   return std::to_string(count) + " " + word + (count == 1 ? "" : "s");
 }
 
+// "node 3 X" for the free component p (from 0).
+std::string free_component_text(const model& full, int32_t p) {
+  for (int32_t k = 1; k <= full.node_count; ++k)
+    for (int c = 1; c <= 3; ++c)
+      if (full.dof_map(k, c) == p + 1) return "node " + std::to_string(k) + " " + axis_name(c);
+  return "component " + std::to_string(p + 1);
+}
+
 bool any_prescribed_motion(const model& full) {
   for (double v : full.prescribed.data)
     if (v != 0.0) return true;
@@ -242,6 +250,12 @@ std::string summary_text(const model& full, const newton::path_finding& path, co
                 "prestress, raised before any load, holds no stable shape near it; --loading together raises the "
                 "loads with the prestress and follows the net from its drawn shape. The files hold the last point "
                 "reached: " + last_text;
+      else if (path.soft_start >= 0)
+        where = "short of full load: the path could not start " +
+                (how == newton::loading::staged ? "stage " + std::to_string(path.stage) : std::string("its loading")) +
+                ". There the structure has no stiffness (free to move at " + free_component_text(full, path.soft_start) +
+                ": a mechanism there), and no equilibrium was found near that shape under the first loads, so whether a stable equilibrium "
+                "holds the full load is not known. The files hold the last point reached: " + last_text;
       else
         where = "short of full load: the path could not be followed on (its step shrank to nothing on a stable "
                 "branch), so whether a stable equilibrium holds the full load is not known. The files hold the "
