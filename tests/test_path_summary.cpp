@@ -64,6 +64,44 @@ TEST(PathSummary, HeldAndUnheldNodesReachTheSummary) {
   EXPECT_NE(std::string::npos, text.find("node 2 is on no bar and carries a load, which no equilibrium holds")) << text;
 }
 
+// A stage that cannot start where the structure has no stiffness names the free component
+// by node and axis, and the cables that went slack as it began, and is no stall along a
+// stable branch.
+TEST(PathSummary, AStageThatCannotStartNamesWhereTheStructureIsFree) {
+  kalvane::model m;
+  m.node_count = 3;
+  m.free_count = 2;
+  m.loads.allocate(1, 3, 1, 3);
+  m.prescribed.allocate(1, 3, 1, 3);
+  m.dof_map.allocate(1, 3, 1, 3);
+  for (int32_t k = 1; k <= 3; ++k)
+    for (int c = 1; c <= 3; ++c) m.dof_map(k, c) = 3;  // held
+  m.dof_map(2, 1) = 1;
+  m.dof_map(3, 2) = 2;
+  kn::path_finding path;
+  path.outcome = kn::path_outcome::stalled;
+  path.stage = 2;
+  path.soft_start = 1;
+  kp::curve c;
+  c.watch.node = 2;
+  c.watch.component = 1;
+  kp::ending e;
+  e.kind = kp::end_kind::stalled;
+  kp::summary_facts facts;
+  std::string text = kp::summary_text(m, path, c, e, facts);
+  EXPECT_NE(std::string::npos, text.find("could not start stage 2. There the structure has no stiffness (free to "
+                                         "move at node 3 Y: a mechanism there)")) << text;
+  EXPECT_EQ(std::string::npos, text.find("shrank")) << text;
+  path.slack_at_soft_start = {4, 7, 9};
+  text = kp::summary_text(m, path, c, e, facts);
+  EXPECT_NE(std::string::npos, text.find("As it began, cables 4, 7 and 9 went slack, and there the structure has no "
+                                         "stiffness (free to move at node 3 Y")) << text;
+  path.slack_at_soft_start = {4};
+  facts.how = kn::loading::together;
+  text = kp::summary_text(m, path, c, e, facts);
+  EXPECT_NE(std::string::npos, text.find("could not start its loading. As it began, cable 4 went slack")) << text;
+}
+
 // A state on the way through the self-weight's stage carries that part of the weight, which
 // the loads' words say, though no live load acts yet.
 TEST(PathSummary, SelfWeightIsAmongTheLoadsAState) {

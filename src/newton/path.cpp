@@ -160,7 +160,7 @@ enum class start_outcome { ready, mechanism, failed };
 // otherwise a's own are restored.
 // `slackened`: the cables slack there and not at a.
 void judge_past_start(path_work& w, path_state& a, const std::vector<std::uint8_t>& before, bool& stiff,
-                      std::vector<int32_t>& slackened) {
+                      std::vector<int32_t>& slackened, path_state& judged) {
   std::vector<std::uint8_t> after;
   auto slackens_at = [&](const path_state& p) {
     apply_stage(w.scaled, w.full, w.stage, p.t);
@@ -193,6 +193,7 @@ void judge_past_start(path_work& w, path_state& a, const std::vector<std::uint8_
     residual_rate(w.scaled, w.full, w.stage, past.t, past.x, w.rate);
     apply_stage(w.scaled, w.full, w.stage, 0.0);
     stiff = false;
+    judged = past;
     return;
   }
   apply_stage(w.scaled, w.full, w.stage, 0.0);
@@ -232,7 +233,8 @@ start_outcome start_stage(path_work& w, walk& k, path_state& a, bool held) {
     }
   bool stiff = w.f.ok && a.at.minimum();
   std::vector<int32_t> slackened;  // cables at their rest lengths that the first rise slackens
-  if (w.cables) judge_past_start(w, a, slack, stiff, slackened);
+  path_state judged = a;            // where the stiffness was found wanting
+  if (w.cables) judge_past_start(w, a, slack, stiff, slackened, judged);
   bool ready = stiff;
   if (!ready) {
     const std::vector<std::size_t> free = held_by_nothing(w.pattern);
@@ -260,11 +262,13 @@ start_outcome start_stage(path_work& w, walk& k, path_state& a, bool held) {
   // minimiser's last iterate is no equilibrium at any load factor the path has reached.
   auto no_start = [&](start_outcome outcome) {
     a = start;
-    apply_stage(w.scaled, w.full, w.stage, 0.0);
     if (outcome == start_outcome::failed) {
-      k.found.soft_start = static_cast<int32_t>(softest_free_component(w.scaled, a.x, w.pattern, w.f, true));
+      apply_stage(w.scaled, w.full, w.stage, judged.t);
+      k.found.soft_start = static_cast<int32_t>(softest_free_component(w.scaled, judged.x, w.pattern, w.f, true));
       ++w.factorisations;
+      if (judged.t > 0.0) k.found.slack_at_soft_start = slackened;
     }
+    apply_stage(w.scaled, w.full, w.stage, 0.0);
     return outcome;
   };
   if (r.unbounded) return no_start(start_outcome::mechanism);
@@ -685,7 +689,7 @@ path_finding follow_path(const structure& m, stiffness_pattern& pattern, factori
     const bool collapse = !mechanism && (unstable_seen || !path.unheld_nodes.empty()) && k.stable_stage > 0;
     if (collapse) path.outcome = unstable_at_full_load ? path_outcome::unstable_at_full_load : path_outcome::collapsed;
     else if (!mechanism) path.outcome = path_outcome::stalled;
-    if (path.outcome != path_outcome::stalled) path.soft_start = -1;
+    if (path.outcome != path_outcome::stalled) path.soft_start = -1, path.slack_at_soft_start.clear();
     const path_state& last = collapse ? k.stable : a;
     path.load_factor = last.t;
     path.stage = collapse ? k.stable_stage : w.stage.number;

@@ -174,8 +174,12 @@ struct path_finding {
   std::vector<int32_t> nodes_on_no_bar;  // those of both that no bar reaches at all
   // A path that stalled where its last stage starts, the structure there with no stiffness
   // and no equilibrium found near it under the stage's first loads: the free component
-  // (from 0) the stiffness is softest at there. -1 for any other ending.
+  // (from 0) the stiffness is softest at there (past the start, where cables going slack
+  // took it). -1 for any other ending.
   int32_t soft_start = -1;
+  // The cables at their rest lengths that went slack as that stage began, where the
+  // stiffness was found wanting a little way on, in rising order; empty otherwise.
+  std::vector<int32_t> slack_at_soft_start;
   std::vector<path_point> points;  // every converged point, in order
   vector x;                  // the last equilibrium on the path
 };

@@ -29,6 +29,22 @@ std::string free_component_text(const model& full, int32_t p) {
   return "component " + std::to_string(p + 1);
 }
 
+// "There the structure has no stiffness (...)", or, where the stiffness was found wanting a
+// little way on, with cables gone slack: "As it began, cables 4 and 19 went slack, and there
+// ...". Whether they held it is not told: a start whose stiffness is at rounding level may
+// have had none to lose.
+std::string soft_start_text(const model& full, const newton::path_finding& path) {
+  const std::string free = "(free to move at " + free_component_text(full, path.soft_start) + ": a mechanism there)";
+  const std::vector<int32_t>& slack = path.slack_at_soft_start;
+  if (slack.empty()) return "There the structure has no stiffness " + free;
+  std::string cables = slack.size() == 1 ? "cable " : "cables ";
+  const std::size_t listed = std::min<std::size_t>(slack.size(), 20);
+  for (std::size_t i = 0; i < listed; ++i)
+    cables += (i == 0 ? "" : i + 1 == slack.size() ? " and " : ", ") + std::to_string(slack[i]);
+  if (listed < slack.size()) cables += " and " + std::to_string(slack.size() - listed) + " more";
+  return "As it began, " + cables + " went slack, and there the structure has no stiffness " + free;
+}
+
 bool any_prescribed_motion(const model& full) {
   for (double v : full.prescribed.data)
     if (v != 0.0) return true;
@@ -253,8 +269,7 @@ std::string summary_text(const model& full, const newton::path_finding& path, co
       else if (path.soft_start >= 0)
         where = "short of full load: the path could not start " +
                 (how == newton::loading::staged ? "stage " + std::to_string(path.stage) : std::string("its loading")) +
-                ". There the structure has no stiffness (free to move at " + free_component_text(full, path.soft_start) +
-                ": a mechanism there), and no equilibrium was found near that shape under the first loads, so whether a stable equilibrium "
+                ". " + soft_start_text(full, path) + ", and no equilibrium was found near that shape under the first loads, so whether a stable equilibrium "
                 "holds the full load is not known. The files hold the last point reached: " + last_text;
       else
         where = "short of full load: the path could not be followed on (its step shrank to nothing on a stable "
