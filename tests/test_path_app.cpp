@@ -525,6 +525,27 @@ TEST(PathApp, AMechanismsFolderIsRefusedForBeingOne) {
       << f.verdict;
 }
 
+// The model's copy beside the results takes the name kalvane-check and kalvane-view look
+// for, whatever the file read was called: a folder written from net.json or bridge.txt is a
+// whole run they read with no --model.
+TEST(PathApp, TheModelsCopyIsNamedForTheProgramsThatReadTheFolder) {
+  scratch_folder folder;
+  const std::string model = read_file(kalvane_test::source_path("examples/two_materials/model.json"));
+  kalvane_test::write_file(folder / "net.json", model);
+  kalvane_test::write_file(folder / "bridge.txt", read_file(kalvane_test::source_path("examples/space_truss/input.txt")));
+  ASSERT_EQ(run_path(folder, {"--model", "net.json", "--out", "net"}).status, 0);
+  ASSERT_EQ(run_path(folder, {"--model", "bridge.txt", "--out", "bridge"}).status, 0);
+  EXPECT_EQ(read_file(folder / "net/model.json"), model);
+  EXPECT_FALSE(std::filesystem::exists(folder / "net/net.json"));
+  EXPECT_TRUE(std::filesystem::exists(folder / "bridge/input.txt"));
+  EXPECT_FALSE(std::filesystem::exists(folder / "bridge/bridge.txt"));
+  for (const char* run : {"net", "bridge"}) {
+    kalvane::check::options o;
+    o.dir = folder / run;
+    EXPECT_EQ(kalvane::check::run_check(o).status, 0) << run;
+  }
+}
+
 // Results written beside another model file would be read with it: a folder that holds a
 // model.json is no place for the results of its input.txt, and nothing is written there.
 TEST(PathApp, ResultsAreNotWrittenWhereAnotherModelFileWouldBeReadWithThem) {

@@ -168,6 +168,10 @@ outcome run_path(const options& o) {
   return run_path_on(read_prepared(input_name), input_name, whole_file(input_name), o);
 }
 
+std::string copy_name_of(const std::string& input_bytes) {
+  return is_model_file_text(input_bytes) ? model_file_name : "input.txt";
+}
+
 outcome run_path_on(structure given, const std::string& input_name, const std::string& input_bytes,
                     const options& o) {
   check_watch(o, given.base);
@@ -175,8 +179,9 @@ outcome run_path_on(structure given, const std::string& input_name, const std::s
   // The programs that read the results read a folder's model.json before its input.txt: an
   // input.txt copied beside a model.json would be passed over for it.
   const fs::path other = fs::path(out) / model_file_name;
+  const std::string copy_name = copy_name_of(input_bytes);
   std::error_code unknown;
-  if (fs::path(input_name).filename() != model_file_name && fs::exists(other, unknown))
+  if (copy_name != model_file_name && fs::exists(other, unknown))
     fail(usage_error, "--out " + out + " holds " + model_file_name +
                           ", which kalvane-check and kalvane-view would read there in place of " + input_name +
                           ": write the results into another folder");
@@ -184,8 +189,7 @@ outcome run_path_on(structure given, const std::string& input_name, const std::s
   make_folder(out);
   const path_run r = follow_run(std::move(given), input_name, input_bytes, o);
   std::error_code same_failed;
-  const bool model_there =
-      fs::equivalent(input_name, fs::path(out) / fs::path(input_name).filename(), same_failed);
+  const bool model_there = fs::equivalent(input_name, fs::path(out) / copy_name, same_failed);
   summary_facts facts = r.facts;
   facts.out_folder = out;
   facts.files = write_run(r, out, model_there);
@@ -293,7 +297,7 @@ std::vector<std::string> write_run(const path_run& followed, const std::string& 
   // kalvane-view read; it is written first, since they refuse a report older than its input.
   companion::output_files files;
   std::vector<std::string> names;
-  const std::string model_name = fs::path(followed.facts.input_name).filename().string();
+  const std::string model_name = copy_name_of(followed.input_bytes);
   if (!model_there) {
     companion::add_text(files, (fs::path(out) / model_name).string(), followed.input_bytes);
     names.push_back(model_name);

@@ -62,12 +62,17 @@ using point_observer =
 // Follows the path of a started and prepared structure, as run_path_on does, writing nothing.
 path_run follow_run(structure s, const std::string& input_name, const std::string& input_bytes, const options& o,
                     const point_observer& observer = {});
-// Writes the run's files into `folder` (made if missing) in kalvane-path's order: the model
-// (unless `model_there`, the very file already in the folder), abaqusfile.inp, autocad.scr,
+// Writes the run's files into `folder` (made if missing) in kalvane-path's order: a copy of
+// the model as model.json or input.txt (unless `model_there`, the very file already in the
+// folder under that name), abaqusfile.inp, autocad.scr,
 // output.txt, bars.csv, path.csv, path.svg, path.states. Returns their names, as the summary lists them.
 // They replace the folder's files only once all were written (the report last), so a failure
 // leaves the earlier run's files as they were.
 std::vector<std::string> write_run(const path_run& r, const std::string& folder, bool model_there = false);
+
+// The name the model's copy takes beside the results, whatever the file read was called:
+// kalvane-check and kalvane-view look for a folder's model.json, then its input.txt.
+std::string copy_name_of(const std::string& input_bytes);
 // Only the written equilibrium's four files (abaqusfile.inp to bars.csv), also all or none.
 void write_state_files(const path_run& r, const std::string& folder);
 // The status, summary and arrays of the run; the summary names the files of `facts`.
