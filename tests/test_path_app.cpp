@@ -351,6 +351,36 @@ TEST(PathApp, ALinkageWithNoStiffnessAtItsStartIsNamedAndTheDrawnShapeWritten) {
   EXPECT_EQ(f.compression.bars, 0);
 }
 
+// The same linkage held in its plane and braced by two diagonal cables: the coupler's pull
+// slackens both, and the linkage sways where only their steering springs hold it, with no
+// load to drive it. Full load is reached, and the frame is named free to move, as a node
+// only slack cables reach is named held where it is; kalvane-check names the same motion.
+TEST(PathApp, AFrameWhoseBracingCablesAllWentSlackIsNamedFreeToSway) {
+  scratch_folder folder;
+  kalvane_test::write_file(folder / "model.json", R"({"format": "kalvane-model", "version": 1, "title": "braced",
+    "materials": [{"name": "steel", "law": "linear-elastic", "E": 200000000.0}],
+    "nodes": [[0, 0, 0], [0, 1, 0], [1, 1, 0], [1, 0, 0]],
+    "bars": [{"nodes": [1, 2], "area": 0.0001, "material": "steel"},
+             {"nodes": [2, 3], "area": 0.0001, "material": "steel", "rest_length": 0.9},
+             {"nodes": [3, 4], "area": 0.0001, "material": "steel"},
+             {"nodes": [1, 3], "area": 0.0001, "material": "steel", "behaviour": "cable"},
+             {"nodes": [2, 4], "area": 0.0001, "material": "steel", "behaviour": "cable"}],
+    "prescribed": [{"node": 1, "x": 0.0, "y": 0.0, "z": 0.0}, {"node": 4, "x": 0.0, "y": 0.0, "z": 0.0},
+                   {"node": 2, "z": 0.0}, {"node": 3, "z": 0.0}]})");
+  const program_result r = run_path(folder);
+  ASSERT_EQ(r.status, 0) << r.out << r.err;
+  EXPECT_NE(r.out.find("cables: 2 of 2 cables slack: 4, 5\n  held where it is, a mechanism that no load drives: free to "
+                       "move at node 2 X, where every cable across that motion is slack\n"),
+            std::string::npos)
+      << r.out;
+  const kalvane::check::findings f = check_of_run(folder);
+  EXPECT_EQ(f.stability.zero, 1);
+  EXPECT_NE(f.verdict.find("a saddle or a mechanism; free to move at node 2 X, where every cable across that motion is "
+                           "slack"),
+            std::string::npos)
+      << f.verdict;
+}
+
 TEST(PathApp, BadInputAndBadOptionsEndInKalvanesErrorReport) {
   scratch_folder folder;
   std::string name, message;

@@ -1,4 +1,5 @@
 #include "check/app.hpp"
+#include "newton/softest.hpp"
 
 #include <chrono>
 #include <limits>
@@ -281,9 +282,13 @@ void require_report(bool model_file, const std::string& input_name, const std::s
 
 // The cables at the refined state, against the stresses the report gives them; in a model
 // of plain bars, the bars in compression at the equilibrium, when the refinement reached one.
-void check_members(findings& f, const structure& s, const vector& x, const std::vector<double>& reported_stress) {
+void check_members(findings& f, const structure& s, const vector& x, const std::vector<double>& reported_stress,
+                   stiffness_pattern& pattern, factorisation& factor) {
   f.cables = cables_in(s, x, reported_stress);
   if (f.cables.cables == 0 && f.refinement.converged) f.compression = compression_in(s, x);
+  if (!f.stability.minimum() && !f.cables.slack.empty() && f.cables.held_by_slack.empty())
+    if (const int32_t free = free_but_for_slack_cables(s, x, pattern, factor); free >= 0)
+      f.cables.free_but_for_slack = free_components(s.base)[static_cast<std::size_t>(free)];
 }
 
 }  // namespace
@@ -415,7 +420,7 @@ findings run_check(const options& o) {
   f.idle_nodes = hold_idle_nodes(full, pattern, idle_components);
   f.stability = factorise(factor, pattern);
   f.stability.positive -= idle_components;
-  check_members(f, full, refined, r.stress);
+  check_members(f, full, refined, r.stress, pattern, factor);
   f.displacements = size_of_displacements(m, r);
   f.seconds_points_1_to_4 = seconds_since(t0);
   f.factorisations_points_1_to_4 = factor.count;

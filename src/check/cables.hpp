@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "check/residual.hpp"
 #include "newton/system.hpp"
 
 namespace kalvane::check {
@@ -21,6 +22,10 @@ struct cable_finding {
   // Free nodes that only slack cables reach, with no support: nothing holds them, and the
   // structure is a mechanism there. In rising order.
   std::vector<int32_t> held_by_slack;
+  // Where the structure is a mechanism but for its slack cables (every cable across some
+  // motion slack, as in a frame whose bracing cables all went slack) and no node is held by
+  // slack cables alone: the free component that moves most along that motion (node 0: none).
+  component_name free_but_for_slack;
 };
 
 // The cables of `s` at displacements x; `reported_stress` is the result's stress per bar

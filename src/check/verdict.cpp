@@ -79,6 +79,8 @@ void decide(findings& f, bool strict) {
                 std::to_string(f.stability.zero) + " zero pivots): a saddle or a mechanism";
     if (!f.cables.held_by_slack.empty())
       f.verdict += "; nothing holds " + newton::nodes_text(f.cables.held_by_slack) + " but slack cables";
+    else if (f.cables.free_but_for_slack.node > 0)
+      f.verdict += "; free to move at " + name_of(f.cables.free_but_for_slack) + ", where every cable across that motion is slack";
     return;
   }
   // A refinement that reached no equilibrium leaves the report's digits unknown.

@@ -669,6 +669,15 @@ path_finding follow_path(const structure& m, stiffness_pattern& pattern, factori
     path.stage = w.stage.number;
     path.smallest_pivot = a.at.smallest_pivot;
     path.held_nodes = nodes_held_by_slack(w.scaled, a.x, false, path.nodes_on_no_bar);
+    // The inertia along the path counts the springs that steer Newton past slack cables; the
+    // structure's own may lack them where every cable across a motion is slack.
+    const long before = f.count;
+    const int32_t free = free_but_for_slack_cables(w.scaled, a.x, pattern, f);
+    w.factorisations += static_cast<int>(f.count - before);
+    if (free >= 0) {
+      const int32_t node = free_component_at(m.base, free).node;
+      if (!std::binary_search(path.held_nodes.begin(), path.held_nodes.end(), node)) path.free_at_full_load = free;
+    }
     path.x = std::move(a.x);
   } else if (end == stage_end::stopped) {
     path.outcome = path_outcome::stopped;

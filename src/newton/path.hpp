@@ -180,6 +180,11 @@ struct path_finding {
   // The cables at their rest lengths that went slack as that stage began, where the
   // stiffness was found wanting a little way on, in rising order; empty otherwise.
   std::vector<int32_t> slack_at_soft_start;
+  // Full load reached where only the slack cables' steering springs held the structure
+  // against some motion, which no load drives (a frame whose bracing cables all went slack):
+  // the free component (from 0) that moves most along it, -1 otherwise. The nodes held only
+  // by slack cables are named in held_nodes instead.
+  int32_t free_at_full_load = -1;
   std::vector<path_point> points;  // every converged point, in order
   vector x;                  // the last equilibrium on the path
 };

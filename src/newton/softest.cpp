@@ -1,13 +1,23 @@
 #include "newton/softest.hpp"
 
+#include <algorithm>
 #include <cmath>
 
+#include "newton/slack.hpp"
+
 namespace kalvane::newton {
+
+node_component free_component_at(const model& m, int32_t p) {
+  for (int32_t k = 1; k <= m.node_count; ++k)
+    for (int c = 1; c <= 3; ++c)
+      if (m.dof_map(k, c) == p + 1) return {k, c};
+  return {};
+}
 
 std::size_t softest_free_component(const structure& m, const vector& x, stiffness_pattern& pattern, factorisation& f,
                                    bool past_empty_rows) {
   if (x.empty()) return 0;
-  evaluate(m, x, &pattern);
+  evaluate(m, x, &pattern, !past_empty_rows);
   // A start with a share in every direction, each solve magnifying the softest one. An empty
   // row is its own eigenvector, apart from the rest: a start without its share keeps none.
   vector v(x.size(), 1.0);
@@ -33,6 +43,16 @@ std::size_t softest_free_component(const structure& m, const vector& x, stiffnes
   for (std::size_t p = 1; p < v.size(); ++p)
     if (std::fabs(v[p]) > std::fabs(v[largest]) * (1.0 + 1e-9)) largest = p;
   return largest;
+}
+
+int32_t free_but_for_slack_cables(const structure& m, const vector& x, stiffness_pattern& pattern, factorisation& f) {
+  if (x.empty() || !has_cables(m)) return -1;
+  std::vector<std::uint8_t> slack;
+  slack_flags(m, x, slack);
+  if (std::find(slack.begin(), slack.end(), 1) == slack.end()) return -1;
+  evaluate(m, x, &pattern, false);
+  if (factorise_holding_free(f, pattern).minimum()) return -1;
+  return static_cast<int32_t>(softest_free_component(m, x, pattern, f, true));
 }
 
 }  // namespace kalvane::newton

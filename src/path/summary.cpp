@@ -6,6 +6,7 @@
 
 #include "newton/route.hpp"
 #include "newton/slack.hpp"
+#include "newton/softest.hpp"
 
 namespace kalvane::path {
 
@@ -23,10 +24,9 @@ std::string plural(long count, const std::string& word) {
 
 // "node 3 X" for the free component p (from 0).
 std::string free_component_text(const model& full, int32_t p) {
-  for (int32_t k = 1; k <= full.node_count; ++k)
-    for (int c = 1; c <= 3; ++c)
-      if (full.dof_map(k, c) == p + 1) return "node " + std::to_string(k) + " " + axis_name(c);
-  return "component " + std::to_string(p + 1);
+  const newton::node_component at = newton::free_component_at(full, p);
+  if (at.node == 0) return "component " + std::to_string(p + 1);
+  return "node " + std::to_string(at.node) + " " + axis_name(at.component);
 }
 
 // "There the structure has no stiffness (...)", or, where the stiffness was found wanting a
@@ -293,6 +293,9 @@ std::string summary_text(const model& full, const newton::path_finding& path, co
   const auto [held_lone, held_by_slack] = split_on_no_bar(path.held_nodes, path.nodes_on_no_bar);
   if (!held_by_slack.empty()) out += held_line(held_by_slack, "every member slack and no load on");
   if (!held_lone.empty()) out += held_line(held_lone, "on no bar and no load on");
+  if (path.free_at_full_load >= 0)
+    out += "  held where it is, a mechanism that no load drives: free to move at " +
+           free_component_text(full, path.free_at_full_load) + ", where every cable across that motion is slack\n";
   if (facts.files.empty()) return out;  // followed in memory: nothing written yet
   out += "Wrote into " + facts.out_folder + ":";
   for (std::size_t i = 0; i < facts.files.size(); ++i) out += (i == 0 ? " " : ", ") + facts.files[i];
