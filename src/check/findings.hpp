@@ -7,6 +7,7 @@
 
 #include "newton/factor.hpp"
 #include "check/cables.hpp"
+#include "check/stress_table.hpp"
 #include "check/lint.hpp"
 #include "newton/path.hpp"
 #include "check/residual.hpp"
@@ -108,6 +109,7 @@ struct findings {
   report_writer writer = report_writer::minimiser;
   bool at_iteration_limit = false;
   refinement_finding refinement;
+  stress_table_finding stress_table;  // the report's stresses against its own displacements
   accuracy_finding accuracy;
   inertia stability;   // of the structure's own tangent: slack cables with no stiffness
   std::vector<int32_t> idle_nodes;  // on no bar and unloaded: held where they are, not counted

@@ -68,6 +68,17 @@ void decide(findings& f, bool strict) {
                 " (max_iterations), not by the gradient test";
     return;
   }
+  // A stress no printed displacements give was not written from them: no tolerance explains it.
+  if (f.stress_table.mismatched > 0) {
+    const stress_table_finding& t = f.stress_table;
+    f.status = 2;
+    f.verdict = "not certified: the stresses of " + f.report_name + " do not follow from its own displacements (bar " +
+                std::to_string(t.worst_bar) + ": printed " + short_sci(t.printed) + ", its displacements give " +
+                short_sci(t.from_displacements) +
+                (t.mismatched > 1 ? "; " + std::to_string(t.mismatched - 1) + " more bars so" : std::string()) +
+                "): the table was changed after the run, or written from another state";
+    return;
+  }
   if (f.accuracy.short_of && f.refinement.converged) {
     f.status = 2;
     f.verdict = short_of_digits(f.accuracy);

@@ -1,0 +1,26 @@
+#pragma once
+// Whether a report's stresses follow from its own displacements. Each stress is a function
+// of its bar's end displacements alone, so a printed stress that no displacements within
+// their printing give was not written from them: the table was changed after the run, or
+// written from another state. No gradient tolerance explains that, and the check says so
+// rather than asking for a tighter one.
+#include <cstdint>
+#include <vector>
+
+#include "newton/system.hpp"
+
+namespace kalvane::check {
+
+struct stress_table_finding {
+  long mismatched = 0;    // bars whose printed stress no printed displacements give
+  int32_t worst_bar = 0;  // the one furthest beyond its allowance, and its two stresses
+  double printed = 0.0;
+  double from_displacements = 0.0;
+};
+
+// `printed_x`: the report's displacements of the free components; `printed_stress`: its
+// stress per bar (bar b at [b - 1]).
+stress_table_finding stresses_against_displacements(const structure& s, const newton::vector& printed_x,
+                                                    const std::vector<double>& printed_stress);
+
+}  // namespace kalvane::check

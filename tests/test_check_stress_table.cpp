@@ -1,0 +1,54 @@
+// A report's stresses against its own displacements: a stress table changed after the run is
+// named as such, not blamed on the run's gradient tolerance, and a run's own table, at
+// whatever tolerance, always follows from its displacements.
+#include <gtest/gtest.h>
+
+#include "check/app.hpp"
+#include "check_fixture.hpp"
+
+namespace {
+
+using kalvane_test::scratch_folder;
+
+bool has(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+
+// Replaces bar `bar`'s stress in the report's stress table with `value` (its printed form).
+void print_stress(const std::string& report_path, int bar, const std::string& value) {
+  std::string report = kalvane_test::read_file(report_path);
+  const std::size_t table = report.find("Stress");
+  ASSERT_NE(table, std::string::npos);
+  const std::string key = "\n" + std::string(5 - std::to_string(bar).size(), ' ') + std::to_string(bar) + "     ";
+  const std::size_t row = report.find(key, table);
+  ASSERT_NE(row, std::string::npos);
+  const std::size_t start = row + key.size();
+  report.replace(start, report.find('\n', start) - start, value);
+  kalvane_test::write_file(report_path, report);
+}
+
+}  // namespace
+
+TEST(CheckStressTable, AStressChangedAfterTheRunIsNamedAndNotBlamedOnTheTolerance) {
+  for (const char* tolerance : {"1E-6", "1E-2"}) {
+    SCOPED_TRACE(tolerance);
+    scratch_folder folder;
+    std::string input = kalvane_test::read_file(kalvane_test::source_path("examples/space_truss/input.txt"));
+    const std::size_t settings = input.find("0.9");
+    ASSERT_NE(settings, std::string::npos);
+    input.replace(settings, input.find('\n', settings) - settings, std::string("0.9 20 ") + tolerance + " 0.0 1000 5");
+    ASSERT_EQ(check_test::solve(folder, input), 0);
+    kalvane::check::options o;
+    o.dir = folder.path;
+    o.no_path = true;
+    const kalvane::check::findings as_run = kalvane::check::run_check(o);
+    EXPECT_EQ(as_run.stress_table.mismatched, 0) << as_run.verdict;
+    EXPECT_FALSE(has(as_run.verdict, "do not follow")) << as_run.verdict;
+
+    print_stress(folder.path + "/output.txt", 3, " 4.500000E+01");
+    const auto r = check_test::check(folder, {"--no-path"});
+    EXPECT_EQ(r.status, 2) << r.out;
+    EXPECT_TRUE(has(r.out, "verdict: not certified: the stresses of ./output.txt do not follow from its own "
+                           "displacements (bar 3: printed 4.5e+01, its displacements give "))
+        << r.out;
+    EXPECT_FALSE(has(r.out, "gradient tolerance leaves")) << r.out;
+  }
+}
