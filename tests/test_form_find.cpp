@@ -183,6 +183,35 @@ TEST(FormFind, AnUnmetTargetLengthIsNamedWithItsReasonAndItsFreeNode) {
     EXPECT_NE(u.why.find("allow at node 5"), std::string::npos) << u.why;
 }
 
+// A target length between two held nodes can never be met, and no update changes that: it
+// is given up at once, and the other targets are still met. (Kept in the iteration, its
+// constant error hid every gain of the others, so the first shapes were kept and targets an
+// equilibrium carries were named as out of balance.)
+TEST(FormFind, ATargetLengthTheSupportsFixDoesNotHideTheOtherTargets) {
+  problem p;
+  for (const point corner : {point{0, 0, 0}, point{1, 0, 0}, point{0, 1, 0}})
+    kalvane::form::hold(p, add_node(p, corner));
+  const int32_t middle = add_node(p, {0.3, 0.3, -0.5});
+  for (int32_t k = 0; k < 3; ++k) add_bar(p, k, middle, 1.0);
+  add_bar(p, 0, 1, 1.0);
+  p.target_force = {5.0, 5.0, 5.0, std::nullopt};  // met at the triangle's Fermat point
+  p.target_length = {std::nullopt, std::nullopt, std::nullopt, 2.0};
+  const form_result r = find_form(p, kalvane::form::settings_of(1e-9, 200));
+  EXPECT_EQ(r.outcome, form_outcome::targets_not_met);
+  EXPECT_LE(r.largest_force_error, 1e-9);
+  for (std::size_t b = 0; b < 3; ++b) EXPECT_NEAR(r.force[b], 5.0, 5e-9) << b;
+  const double fermat = (3.0 - std::sqrt(3.0)) / 6.0;
+  EXPECT_NEAR(r.nodes[3][0], fermat, 1e-8);
+  EXPECT_NEAR(r.nodes[3][1], fermat, 1e-8);
+  EXPECT_NE(r.stop.find("bar 4's target was given up after 0 density updates (both its ends are held"),
+            std::string::npos)
+      << r.stop;
+  ASSERT_EQ(r.unmet.size(), 1u);
+  EXPECT_EQ(r.unmet[0].bar, 3u);
+  EXPECT_EQ(r.unmet[0].why, "both its ends are held, so the supports fix its length at 1");
+  EXPECT_EQ(r.density[3], 1.0);  // where it started: it shapes nothing
+}
+
 // Densities an update makes indeterminate end the iteration with the reason and the best
 // shape; the first shape's indeterminacy is refused outright.
 TEST(FormFind, IndeterminateFirstShapeIsRefused) {

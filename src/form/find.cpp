@@ -235,9 +235,22 @@ form_result find_form(const problem& p, const form_settings& settings, const ste
   // in the best shape, and the others go on to theirs).
   std::vector<char> iterated(bars, 0);
   for (std::size_t b = 0; b < bars; ++b) iterated[b] = has_target_force(p, b) || has_target_length(p, b);
-  const bool targets = std::find(iterated.begin(), iterated.end(), 1) != iterated.end();
   std::string given_up;  // in words, for the stop
   std::size_t given_up_count = 0;
+  // A target length between two held nodes that the supports do not give: no density changes
+  // the bar's length, and kept in the iteration its constant error would hide every gain of
+  // the other targets (the best shape would stay the first).
+  for (std::size_t b = 0; b < bars; ++b) {
+    if (!has_target_length(p, b) || !both_ends_held(p, b)) continue;
+    const double wanted = *p.target_length[b], held = length_of(p, p.nodes, b);
+    if (std::fabs(held - wanted) <= settings.tolerance * wanted) continue;
+    iterated[b] = 0;
+    if (++given_up_count <= unmet_listed)
+      given_up += (given_up.empty() ? "" : "; ") + bar_name(b) +
+                  "'s target was given up after 0 density updates (both its ends are held: the supports fix its "
+                  "length at " + shortest(held) + ")";
+  }
+  const bool targets = std::find(iterated.begin(), iterated.end(), 1) != iterated.end();
   anderson accelerate;
   accelerate.start(marked(iterated));
 
