@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <numbers>
 
 #include "form/find.hpp"
 #include "form_fixture.hpp"
@@ -151,6 +152,25 @@ TEST(FormFind, TargetLengthsAreMet) {
   EXPECT_NEAR(r.nodes[1][2], -1.0, 1e-11);
   EXPECT_NEAR(r.density[0], 2.0, 1e-11);
   EXPECT_LE(r.largest_length_error, 1e-12);
+}
+
+// A strut wanted longer must push harder: with its neighbours' densities fixed, a larger
+// negative density lengthens it. The struts of a prism on a held base reach the lengths they
+// have at density -0.8 from -0.5 (the update that draws a cable in had let them out further).
+TEST(FormFind, StrutTargetLengthsAreMet) {
+  problem source = prism(1.0, 1.0, -0.8, std::numbers::pi / 6, 1.0);
+  for (int32_t k = 0; k < 3; ++k) kalvane::form::hold(source, k);
+  const form_result reference = find_form(source);
+  problem p = source;
+  p.target_length.assign(p.bars.size(), std::nullopt);
+  for (std::size_t b = 3; b < p.bars.size(); b += 4) p.density[b] = -0.5, p.target_length[b] = reference.length[b];
+  const form_result r = find_form(p, kalvane::form::settings_of(1e-10, 200));
+  ASSERT_EQ(r.outcome, form_outcome::found) << r.stop;
+  for (std::size_t b = 3; b < p.bars.size(); b += 4) {
+    EXPECT_NEAR(r.length[b], reference.length[b], 1e-9) << b;
+    EXPECT_NEAR(r.density[b], -0.8, 1e-8) << b;
+  }
+  EXPECT_LT(r.largest_residual, 1e-12);
 }
 
 // A bar between two held nodes has the length the supports give it; one from a support to a

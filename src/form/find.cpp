@@ -50,9 +50,13 @@ void measure(const problem& p, state& s, const std::vector<char>& counted = {}) 
   }
 }
 
-// The plain update of one bar's density: the fixed point's map.
+// The plain update of one bar's density: the fixed point's map. A larger density draws a
+// bar in, whatever its sign: a cable too long takes q l / L*, a larger pull, and a strut too
+// short q L* / l, a larger push (q l / L* would ease the push and shorten it further).
 double mapped(const problem& p, const state& s, std::size_t b) {
-  return has_target_force(p, b) ? *p.target_force[b] / s.length[b] : s.q[b] * s.length[b] / *p.target_length[b];
+  if (has_target_force(p, b)) return *p.target_force[b] / s.length[b];
+  const double wanted = *p.target_length[b];
+  return s.q[b] < 0.0 ? s.q[b] * wanted / s.length[b] : s.q[b] * s.length[b] / wanted;
 }
 
 // Anderson acceleration of the fixed-point iteration q <- g(q) on the densities of the bars
