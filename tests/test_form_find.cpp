@@ -232,6 +232,25 @@ TEST(FormFind, ATargetLengthTheSupportsFixDoesNotHideTheOtherTargets) {
   EXPECT_EQ(r.density[3], 1.0);  // where it started: it shapes nothing
 }
 
+// A tolerance finer than a double resolves cannot be met, and the reason says so: no
+// imbalance and no wavering of the iteration is to blame.
+TEST(FormFind, TargetsMetToRoundingAreNamedForTheTolerance) {
+  problem p;
+  for (const point corner : {point{0, 0, 0}, point{1, 0, 0}, point{0, 1, 0}})
+    kalvane::form::hold(p, add_node(p, corner));
+  const int32_t middle = add_node(p, {0.3, 0.3, -0.5});
+  for (int32_t k = 0; k < 3; ++k) add_bar(p, k, middle, 1.0);
+  p.target_force = {5.0, 5.0, 5.0};
+  const form_result r = find_form(p, kalvane::form::settings_of(1e-17, 200, 20));
+  if (r.outcome == form_outcome::found) GTEST_SKIP() << "every force met to the last bit";
+  ASSERT_FALSE(r.unmet.empty());
+  for (const auto& u : r.unmet) {
+    EXPECT_LE(std::fabs(u.reached - u.wanted), 1e-14) << u.bar;
+    EXPECT_NE(u.why.find("met to rounding"), std::string::npos) << u.why;
+    EXPECT_NE(u.why.find("the tolerance 1e-17"), std::string::npos) << u.why;
+  }
+}
+
 // Densities an update makes indeterminate end the iteration with the reason and the best
 // shape; the first shape's indeterminacy is refused outright.
 TEST(FormFind, IndeterminateFirstShapeIsRefused) {

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <limits>
 
 #include <Eigen/Dense>
 
@@ -363,7 +364,15 @@ form_result find_form(const problem& p, const form_settings& settings, const ste
     const auto error = [](const unmet_target& u) { return std::fabs(u.reached - u.wanted) / std::fabs(u.wanted); };
     std::stable_sort(unmet.begin(), unmet.end(), [&](const auto& a, const auto& b) { return error(a) > error(b); });
     if (unmet.size() > unmet_listed) unmet.resize(unmet_listed);
-    for (unmet_target& u : unmet) u.why = why_unmet(p, best, balance, u.bar, u.kind);
+    for (unmet_target& u : unmet) {
+      // Within a few units of the last digit: a tolerance finer than a double resolves, not
+      // the equilibrium, is what leaves it unmet.
+      const double relative = error(u);
+      u.why = relative <= 8.0 * std::numeric_limits<double>::epsilon()
+                  ? "it is met to rounding (relative error " + shortest(relative) + "): the tolerance " +
+                        shortest(settings.tolerance) + " asks for more than a double's 16 digits hold"
+                  : why_unmet(p, best, balance, u.bar, u.kind);
+    }
     result.unmet = std::move(unmet);
   }
   result.nodes = std::move(best.x);
