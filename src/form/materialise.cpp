@@ -85,6 +85,13 @@ std::vector<double> rest_lengths(const structure& s, const form_result& r) {
     // no length between them, coordinates so small that their differences underflow.
     if (!(rest[i] > 0.0) || !std::isfinite(rest[i])) {
       const int32_t n1 = s.base.bars(b).node1, n2 = s.base.bars(b).node2;
+      const auto held = [&](int32_t k) {
+        return s.base.dof_map(k, 1) != 0 && s.base.dof_map(k, 2) != 0 && s.base.dof_map(k, 3) != 0;
+      };
+      if (held(n1) && held(n2))
+        fail(model_error, kalvane::bar_name(s, b) + " is 0 long in the shape found: its ends, nodes " +
+                              std::to_string(n1) + " and " + std::to_string(n2) +
+                              ", are held at one point, which leaves it no rest length: draw them apart");
       if (r.nodes[static_cast<std::size_t>(n1 - 1)] == r.nodes[static_cast<std::size_t>(n2 - 1)])
         fail(model_error, kalvane::bar_name(s, b) + " is 0 long in the shape found: the densities draw its ends, nodes " +
                               std::to_string(n1) + " and " + std::to_string(n2) +
