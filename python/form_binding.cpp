@@ -28,6 +28,7 @@ namespace {
 // A shape found, with the problem it answers and the analysis model made of it.
 struct held_form {
   std::string title;
+  std::string source;  // the model file read, which writing must not lose; "" for none
   form::problem problem;
   form::form_result result;
   std::vector<double> rest;
@@ -93,6 +94,7 @@ void define_form(py::module_& module) {
       .def(
           "write",
           [](const held_form& h, const std::string& folder) {
+            form::refuse_folder_of_model(h.source, folder, "to Form.write");
             return form::write_form_files(folder, h.analysis, h.problem, h.result, h.rest, h.title);
           },
           py::arg("folder"), "Writes kalvane-form's files into `folder`; returns their names, in order.");
@@ -109,6 +111,7 @@ void define_form(py::module_& module) {
         const form::form_settings settings = form::settings_of(data.tolerance, data.max_iterations);
         auto held = std::make_shared<held_form>();
         held->title = h.s.title;
+        held->source = h.s.base.source_name;
         form::problem& p = held->problem;
         p = form::problem_of(h.s, data);
         const std::size_t bars = p.bars.size();

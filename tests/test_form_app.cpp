@@ -259,6 +259,33 @@ TEST(FormApp, BadInputIsRefusedNamingTheCause) {
   kalvane_test::write_file(folder / "model.json", tiny);
   why = refusal(folder);
   EXPECT_NE(why.find("bar 1 (line 1) is 0 long in the shape found"), std::string::npos) << why;
+  EXPECT_NE(why.find("units"), std::string::npos) << why;
+  // A bar whose ends the densities draw to one point (a node free in X only, no load: its one
+  // bar pulls it onto the support) is refused for that, not for the model's units.
+  kalvane_test::write_file(
+      folder / "model.json",
+      "{\"format\": \"kalvane-model\", \"version\": 1, \"materials\": [{\"name\": \"steel\", \"law\": "
+      "\"linear-elastic\", \"E\": 1000}], \"nodes\": [[0, 0, 0], [1, 0, 0]], \"bars\": [{\"nodes\": [1, 2], "
+      "\"area\": 0.5}], \"prescribed\": [{\"node\": 1, \"x\": 0, \"y\": 0, \"z\": 0}, {\"node\": 2, \"y\": 0, "
+      "\"z\": 0}]}");
+  why = refusal(folder);
+  EXPECT_NE(why.find("bar 1 (line 1) is 0 long in the shape found: the densities draw its ends, nodes 1 and 2, to one "
+                     "point"),
+            std::string::npos)
+      << why;
+  EXPECT_EQ(why.find("units"), std::string::npos) << why;
+  // Two supports drawn at one point: they, not the densities, leave the bar no length.
+  kalvane_test::write_file(
+      folder / "model.json",
+      "{\"format\": \"kalvane-model\", \"version\": 1, \"materials\": [{\"name\": \"steel\", \"law\": "
+      "\"linear-elastic\", \"E\": 1000}], \"nodes\": [[0, 0, 0], [0, 0, 0], [1, 0, 0]], \"bars\": [{\"nodes\": "
+      "[1, 2], \"area\": 0.5}, {\"nodes\": [2, 3], \"area\": 0.5}], \"prescribed\": [{\"node\": 1, \"x\": 0, "
+      "\"y\": 0, \"z\": 0}, {\"node\": 2, \"x\": 0, \"y\": 0, \"z\": 0}, {\"node\": 3, \"x\": 0, \"y\": 0, "
+      "\"z\": 0}]}");
+  why = refusal(folder);
+  EXPECT_NE(why.find("bar 1 (line 1) is 0 long in the shape found: its ends, nodes 1 and 2, are held at one point"),
+            std::string::npos)
+      << why;
   kalvane_test::write_file(folder / "model.json", two_struts("{\"name\": \"rubber\", \"law\": \"neo-hooke\", \"c1\": 1}"));
   ASSERT_EQ(run(kalvane_test::form_exe(), folder).status, 0);
   const kalvane::structure struts = kalvane::read_structure(folder / "form/model.json");

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <numbers>
 
 #include "form/find.hpp"
 #include "form_fixture.hpp"
@@ -153,6 +154,25 @@ TEST(FormFind, TargetLengthsAreMet) {
   EXPECT_LE(r.largest_length_error, 1e-12);
 }
 
+// A strut wanted longer must push harder: with its neighbours' densities fixed, a larger
+// negative density lengthens it. The struts of a prism on a held base reach the lengths they
+// have at density -0.8 from -0.5 (the update that draws a cable in had let them out further).
+TEST(FormFind, StrutTargetLengthsAreMet) {
+  problem source = prism(1.0, 1.0, -0.8, std::numbers::pi / 6, 1.0);
+  for (int32_t k = 0; k < 3; ++k) kalvane::form::hold(source, k);
+  const form_result reference = find_form(source);
+  problem p = source;
+  p.target_length.assign(p.bars.size(), std::nullopt);
+  for (std::size_t b = 3; b < p.bars.size(); b += 4) p.density[b] = -0.5, p.target_length[b] = reference.length[b];
+  const form_result r = find_form(p, kalvane::form::settings_of(1e-10, 200));
+  ASSERT_EQ(r.outcome, form_outcome::found) << r.stop;
+  for (std::size_t b = 3; b < p.bars.size(); b += 4) {
+    EXPECT_NEAR(r.length[b], reference.length[b], 1e-9) << b;
+    EXPECT_NEAR(r.density[b], -0.8, 1e-8) << b;
+  }
+  EXPECT_LT(r.largest_residual, 1e-12);
+}
+
 // A bar between two held nodes has the length the supports give it; one from a support to a
 // free node is named with the free node.
 TEST(FormFind, AnUnmetTargetLengthIsNamedWithItsReasonAndItsFreeNode) {
@@ -181,6 +201,54 @@ TEST(FormFind, AnUnmetTargetLengthIsNamedWithItsReasonAndItsFreeNode) {
   ASSERT_EQ(short_of.unmet.size(), 4u);
   for (const auto& u : short_of.unmet)
     EXPECT_NE(u.why.find("allow at node 5"), std::string::npos) << u.why;
+}
+
+// A target length between two held nodes can never be met, and no update changes that: it
+// is given up at once, and the other targets are still met. (Kept in the iteration, its
+// constant error hid every gain of the others, so the first shapes were kept and targets an
+// equilibrium carries were named as out of balance.)
+TEST(FormFind, ATargetLengthTheSupportsFixDoesNotHideTheOtherTargets) {
+  problem p;
+  for (const point corner : {point{0, 0, 0}, point{1, 0, 0}, point{0, 1, 0}})
+    kalvane::form::hold(p, add_node(p, corner));
+  const int32_t middle = add_node(p, {0.3, 0.3, -0.5});
+  for (int32_t k = 0; k < 3; ++k) add_bar(p, k, middle, 1.0);
+  add_bar(p, 0, 1, 1.0);
+  p.target_force = {5.0, 5.0, 5.0, std::nullopt};  // met at the triangle's Fermat point
+  p.target_length = {std::nullopt, std::nullopt, std::nullopt, 2.0};
+  const form_result r = find_form(p, kalvane::form::settings_of(1e-9, 200));
+  EXPECT_EQ(r.outcome, form_outcome::targets_not_met);
+  EXPECT_LE(r.largest_force_error, 1e-9);
+  for (std::size_t b = 0; b < 3; ++b) EXPECT_NEAR(r.force[b], 5.0, 5e-9) << b;
+  const double fermat = (3.0 - std::sqrt(3.0)) / 6.0;
+  EXPECT_NEAR(r.nodes[3][0], fermat, 1e-8);
+  EXPECT_NEAR(r.nodes[3][1], fermat, 1e-8);
+  EXPECT_NE(r.stop.find("bar 4's target was given up after 0 density updates (both its ends are held"),
+            std::string::npos)
+      << r.stop;
+  ASSERT_EQ(r.unmet.size(), 1u);
+  EXPECT_EQ(r.unmet[0].bar, 3u);
+  EXPECT_EQ(r.unmet[0].why, "both its ends are held, so the supports fix its length at 1");
+  EXPECT_EQ(r.density[3], 1.0);  // where it started: it shapes nothing
+}
+
+// A tolerance finer than a double resolves cannot be met, and the reason says so: no
+// imbalance and no wavering of the iteration is to blame.
+TEST(FormFind, TargetsMetToRoundingAreNamedForTheTolerance) {
+  problem p;
+  for (const point corner : {point{0, 0, 0}, point{1, 0, 0}, point{0, 1, 0}})
+    kalvane::form::hold(p, add_node(p, corner));
+  const int32_t middle = add_node(p, {0.3, 0.3, -0.5});
+  for (int32_t k = 0; k < 3; ++k) add_bar(p, k, middle, 1.0);
+  p.target_force = {5.0, 5.0, 5.0};
+  const form_result r = find_form(p, kalvane::form::settings_of(1e-17, 200, 20));
+  if (r.outcome == form_outcome::found) GTEST_SKIP() << "every force met to the last bit";
+  ASSERT_FALSE(r.unmet.empty());
+  for (const auto& u : r.unmet) {
+    EXPECT_LE(std::fabs(u.reached - u.wanted), 1e-14) << u.bar;
+    EXPECT_NE(u.why.find("met to rounding"), std::string::npos) << u.why;
+    EXPECT_NE(u.why.find("the tolerance 1e-17"), std::string::npos) << u.why;
+  }
 }
 
 // Densities an update makes indeterminate end the iteration with the reason and the best

@@ -72,6 +72,15 @@ TEST(FormProblem, CablesCannotPush) {
   p.target_force.assign(3, std::nullopt);
   p.target_force[2] = -4.0;
   expect_refused(p, "bar 3 is a cable with the target force -4");
+  // A target does not excuse a cable's negative density: with a target length its density
+  // keeps its sign, and a target force given up takes back the density it started from.
+  p.target_force[2] = 4.0;
+  p.density[2] = -1.0;
+  expect_refused(p, "bar 3 is a cable with the negative force density -1");
+  p.target_force[2].reset();
+  p.target_length.assign(3, std::nullopt);
+  p.target_length[2] = 1.5;
+  expect_refused(p, "bar 3 is a cable with the negative force density -1");
 }
 
 TEST(FormProblem, DensitiesAndTargetsOutsideSenseAreNamed) {

@@ -123,14 +123,7 @@ outcome run_form(const options& o) {
   const problem& p = in.p;
 
   const std::string out = output_folder(o, input_name);
-  // The analysis model must never overwrite the model it comes from, nor lie beside it: a
-  // model.json beside an input.txt is what the next run in that folder would read.
-  std::error_code no_such;
-  if (fs::equivalent(input_name, fs::path(out) / model_file_name, no_such))
-    fail(usage_error, "the analysis model would overwrite " + input_name + ": give another folder by --out");
-  if (fs::equivalent(fs::absolute(input_name).parent_path(), out, no_such))
-    fail(usage_error, "the folder " + out + " holds the model read, " + input_name +
-                          ": the analysis model goes into a folder of its own; give another by --out");
+  refuse_folder_of_model(input_name, out, "by --out");
   output_folder_made folder(out);
 
   form_result r;
@@ -144,6 +137,18 @@ outcome run_form(const options& o) {
   const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
   return {r.outcome == form_outcome::found ? form_found : targets_missed,
           summary_of(input_name, p, r, seconds, out, files)};
+}
+
+void refuse_folder_of_model(const std::string& input_name, const std::string& folder, const std::string& another) {
+  std::error_code no_such;
+  if (!fs::is_regular_file(input_name, no_such)) return;
+  // The analysis model must never overwrite the model it comes from, nor lie beside it: a
+  // model.json beside an input.txt is what the next run in that folder would read.
+  if (fs::equivalent(input_name, fs::path(folder) / model_file_name, no_such))
+    fail(usage_error, "the analysis model would overwrite " + input_name + ": give another folder " + another);
+  if (fs::equivalent(fs::absolute(input_name).parent_path(), folder, no_such))
+    fail(usage_error, "the folder " + folder + " holds the model read, " + input_name +
+                          ": the analysis model goes into a folder of its own; give another " + another);
 }
 
 std::vector<std::string> write_form_files(const std::string& folder, const structure& analysis, const problem& p,

@@ -23,6 +23,12 @@ struct outcome {
 // Throws kalvane::error for bad input, a bad option value or a file that cannot be written.
 outcome run_form(const options& o);
 
+// Refuses (usage_error) a folder for the files that would lose the model file read: its own
+// model.json overwritten, or an analysis model beside it, which the next run there would read
+// in its place. `another` says how to give another folder ("by --out"). A model that is no
+// file (one made in memory) has none to lose.
+void refuse_folder_of_model(const std::string& input_name, const std::string& folder, const std::string& another);
+
 // The analysis model, form.csv and form.svg into `folder`, replacing its own only once all
 // three were written; returns their names, in order.
 std::vector<std::string> write_form_files(const std::string& folder, const structure& analysis, const problem& p,

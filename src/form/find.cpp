@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <limits>
 
 #include <Eigen/Dense>
 
@@ -50,9 +51,13 @@ void measure(const problem& p, state& s, const std::vector<char>& counted = {}) 
   }
 }
 
-// The plain update of one bar's density: the fixed point's map.
+// The plain update of one bar's density: the fixed point's map. A larger density draws a
+// bar in, whatever its sign: a cable too long takes q l / L*, a larger pull, and a strut too
+// short q L* / l, a larger push (q l / L* would ease the push and shorten it further).
 double mapped(const problem& p, const state& s, std::size_t b) {
-  return has_target_force(p, b) ? *p.target_force[b] / s.length[b] : s.q[b] * s.length[b] / *p.target_length[b];
+  if (has_target_force(p, b)) return *p.target_force[b] / s.length[b];
+  const double wanted = *p.target_length[b];
+  return s.q[b] < 0.0 ? s.q[b] * wanted / s.length[b] : s.q[b] * s.length[b] / wanted;
 }
 
 // Anderson acceleration of the fixed-point iteration q <- g(q) on the densities of the bars
@@ -235,9 +240,22 @@ form_result find_form(const problem& p, const form_settings& settings, const ste
   // in the best shape, and the others go on to theirs).
   std::vector<char> iterated(bars, 0);
   for (std::size_t b = 0; b < bars; ++b) iterated[b] = has_target_force(p, b) || has_target_length(p, b);
-  const bool targets = std::find(iterated.begin(), iterated.end(), 1) != iterated.end();
   std::string given_up;  // in words, for the stop
   std::size_t given_up_count = 0;
+  // A target length between two held nodes that the supports do not give: no density changes
+  // the bar's length, and kept in the iteration its constant error would hide every gain of
+  // the other targets (the best shape would stay the first).
+  for (std::size_t b = 0; b < bars; ++b) {
+    if (!has_target_length(p, b) || !both_ends_held(p, b)) continue;
+    const double wanted = *p.target_length[b], held = length_of(p, p.nodes, b);
+    if (std::fabs(held - wanted) <= settings.tolerance * wanted) continue;
+    iterated[b] = 0;
+    if (++given_up_count <= unmet_listed)
+      given_up += (given_up.empty() ? "" : "; ") + bar_name(b) +
+                  "'s target was given up after 0 density updates (both its ends are held: the supports fix its "
+                  "length at " + shortest(held) + ")";
+  }
+  const bool targets = std::find(iterated.begin(), iterated.end(), 1) != iterated.end();
   anderson accelerate;
   accelerate.start(marked(iterated));
 
@@ -346,7 +364,15 @@ form_result find_form(const problem& p, const form_settings& settings, const ste
     const auto error = [](const unmet_target& u) { return std::fabs(u.reached - u.wanted) / std::fabs(u.wanted); };
     std::stable_sort(unmet.begin(), unmet.end(), [&](const auto& a, const auto& b) { return error(a) > error(b); });
     if (unmet.size() > unmet_listed) unmet.resize(unmet_listed);
-    for (unmet_target& u : unmet) u.why = why_unmet(p, best, balance, u.bar, u.kind);
+    for (unmet_target& u : unmet) {
+      // Within a few units of the last digit: a tolerance finer than a double resolves, not
+      // the equilibrium, is what leaves it unmet.
+      const double relative = error(u);
+      u.why = relative <= 8.0 * std::numeric_limits<double>::epsilon()
+                  ? "it is met to rounding (relative error " + shortest(relative) + "): the tolerance " +
+                        shortest(settings.tolerance) + " asks for more than a double's 16 digits hold"
+                  : why_unmet(p, best, balance, u.bar, u.kind);
+    }
     result.unmet = std::move(unmet);
   }
   result.nodes = std::move(best.x);

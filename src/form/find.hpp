@@ -5,7 +5,8 @@
 //   a bar with a target force F*:  q <- F* / l, l its length in the last shape;
 //   a bar with a target length L*: q <- q l / L*, i.e. it keeps the force q l of the last
 //   shape and takes the density that force has at the wanted length: a bar too long gets a
-//   larger density and is drawn in, one too short is let out.
+//   larger density and is drawn in, one too short is let out; a strut (q < 0) takes
+//   q <- q L* / l, since a larger push lengthens it.
 // Each step is one solve of the force density method. The iteration stops when every
 // target is met to the relative tolerance, at the iteration cap, when no step has improved
 // the worst error for `stall_window` steps, or when the densities leave the shape

@@ -79,12 +79,28 @@ std::vector<double> rest_lengths(const structure& s, const form_result& r) {
                                                 ") cannot carry at any length"));
     }
     rest[i] = r.length[i] / *lambda;
-    // A bar drawn to nothing (coordinates so small their differences underflow) has no rest
-    // length an analysis can take: refused here, not written for the analysis to refuse.
-    if (!(rest[i] > 0.0) || !std::isfinite(rest[i]))
+    // A bar drawn to nothing has no rest length an analysis can take: refused here, not
+    // written for the analysis to refuse. Ends at one point were held there or drawn there
+    // by the densities (a free node no load holds off goes onto what its bars pull it to);
+    // ends apart with no length between them are coordinates too small to subtract.
+    if (!(rest[i] > 0.0) || !std::isfinite(rest[i])) {
+      const int32_t n1 = s.base.bars(b).node1, n2 = s.base.bars(b).node2;
+      const auto held = [&](int32_t k) {
+        return s.base.dof_map(k, 1) != 0 && s.base.dof_map(k, 2) != 0 && s.base.dof_map(k, 3) != 0;
+      };
+      const std::string ends = "its ends, nodes " + std::to_string(n1) + " and " + std::to_string(n2);
+      if (r.nodes[static_cast<std::size_t>(n1 - 1)] == r.nodes[static_cast<std::size_t>(n2 - 1)]) {
+        if (held(n1) && held(n2))
+          fail(model_error, kalvane::bar_name(s, b) + " is 0 long in the shape found: " + ends +
+                                ", are held at one point, which leaves it no rest length: draw them apart");
+        fail(model_error, kalvane::bar_name(s, b) + " is 0 long in the shape found: the densities draw " + ends +
+                              ", to one point, which leaves it no rest length: give loads (\"loaded\": true), "
+                              "densities or supports that keep them apart");
+      }
       fail(model_error, kalvane::bar_name(s, b) + " is " + shortest_real(r.length[i]) +
                             " long in the shape found, which leaves it a rest length of " + shortest_real(rest[i]) +
                             ": draw the model in units in which its bars have a length");
+    }
   }
   return rest;
 }

@@ -171,7 +171,9 @@ std::optional<problem_fault> fault_of(const problem& p) {
       return at_bar(subject::target_length, b,
                     " has both a target force and a target length: with its density they would fix its length "
                     "twice; give one");
-    if (cable && q < 0.0 && !force && !length)
+    // A target does not excuse it: a target length keeps the density's sign, and a target
+    // given up takes back the density it started from.
+    if (cable && q < 0.0)
       return at_bar(subject::density, b,
                     " is a cable with the negative force density " + number(q) +
                         ": a cable cannot push (give struts the kind of a bar)");

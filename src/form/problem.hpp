@@ -54,9 +54,10 @@ struct problem_fault {
 // The first of what has no form, naming the node or bar, or none: vectors whose sizes do not
 // match the nodes or bars; a coordinate, load, density or target that is not finite; a bar
 // naming a node that does not exist or joining a node to itself; a node that no bar reaches;
-// a cable with a negative density or target force; a target force or length that is not
-// positive for a cable, zero for any bar, or given together with a target length; a free
-// component that no chain of bars with densities other than zero ties to a node holding it.
+// a cable with a negative density (also as where its iteration starts) or target force; a
+// target force or length that is not positive for a cable, zero for any bar, or given
+// together with a target length; a free component that no chain of bars with densities
+// other than zero ties to a node holding it.
 std::optional<problem_fault> fault_of(const problem& p);
 
 // Throws fault_of's refusal as `error`.

@@ -135,3 +135,27 @@ def test_targets_that_no_equilibrium_carries_give_status_2_and_name_the_bar():
     assert form.lengths == pytest.approx([1.0, 1.0], rel=1e-12)
     assert form.forces[0] == pytest.approx(form.forces[1], rel=1e-12)
     assert form.model.node_count == 3
+
+
+def test_writing_the_files_never_replaces_the_model_read(tmp_path):
+    # As kalvane-form refuses to: the analysis model written over the model file would lose
+    # it (and its form section), and one beside an input.txt is what the folder reads next.
+    net = tmp_path / "net"
+    net.mkdir()
+    text = (SOURCE / "examples" / "saddle_net" / "model.json").read_bytes()
+    (net / "model.json").write_bytes(text)
+    form = kalvane.form_find(net)
+    with pytest.raises(kalvane.Error, match=r"would overwrite .*model\.json"):
+        form.write(net)
+    with pytest.raises(kalvane.Error, match=r"would overwrite .*model\.json"):
+        kalvane.form_find(kalvane.load(net / "model.json")).write(str(net) + "/")
+    assert (net / "model.json").read_bytes() == text
+    assert sorted(os.listdir(net)) == ["model.json"]
+    cable = tmp_path / "cable"
+    cable.mkdir()
+    kalvane.Model([(0, 0, 0), (1, 0.2, 0), (2, 0, 0)], [(1, 2), (2, 3)], [1e-4, 1e-4], kalvane.neo_hooke(2.0),
+                  prescribed=[(k, c, 0.0) for k in (1, 3) for c in (1, 2, 3)]).write(cable)
+    with pytest.raises(kalvane.Error, match=r"holds the model read"):
+        kalvane.form_find(kalvane.read(cable)).write(cable)
+    assert sorted(os.listdir(cable)) == ["input.txt"]
+    assert form.write(net / "form") == ["model.json", "form.csv", "form.svg"]
