@@ -4,6 +4,7 @@
 // bars that support settlements carry rigidly, translated and swung round.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <string>
 #include <utility>
@@ -308,6 +309,36 @@ TEST(NewtonPath, AShallowDomeSnapsThroughAtItsLimitLoadToAStableFarBranch) {
   EXPECT_GT(path.smallest_pivot, 0.0);
   EXPECT_EQ(trace.points.back().negative_pivots, 0);
   EXPECT_EQ(trace.points.back().load_factor, 1.0);
+}
+
+// A path that met a limit point, jumped and landed on a stable branch, and could then go no
+// further (here its steps ran out) stalled there: it is no collapse at the limit point it
+// had left behind, and the state it gives is its last, past the jump.
+TEST(NewtonPath, AStallPastAJumpThatLandedIsAStallNotACollapse) {
+  scratch_folder folder;
+  const kalvane::model m = nm::prepared(folder, nm::star_dome(30000.0));
+  bool stalled_past_jump = false;
+  for (int max_steps = 1; max_steps < 200 && !stalled_past_jump; ++max_steps) {
+    kn::stiffness_pattern pattern = kn::pattern_of(m);
+    kn::factorisation f;
+    kn::path_settings settings;
+    settings.max_steps = max_steps;
+    std::vector<kn::path_point> points;
+    const kn::path_finding path =
+        kn::follow_path(nm::structured(m), pattern, f, settings, [&](const kn::path_point& p, const kn::vector&) {
+          points.push_back(p);
+          return kn::path_control::go_on;
+        });
+    if (reached_full_load(path)) break;
+    const bool jumped = std::any_of(path.events.begin(), path.events.end(),
+                                    [](const kn::path_event& e) { return e.kind == kn::event_kind::jump; });
+    if (!jumped || points.back().negative_pivots > 0) continue;
+    stalled_past_jump = true;
+    EXPECT_EQ(path.outcome, kn::path_outcome::stalled) << max_steps;
+    EXPECT_EQ(path.load_factor, points.back().load_factor) << max_steps;
+    EXPECT_GE(path.load_factor, kn::snap_load_factor(path)) << max_steps;
+  }
+  EXPECT_TRUE(stalled_past_jump);
 }
 
 }  // namespace

@@ -25,7 +25,6 @@ struct walk {
   const path_observer& observer;
   path_state stable;  // the last point with no negative pivot
   int stable_stage = 0;
-  bool limit_met = false, bifurcation_met = false;
   bool stop = false;  // the observer asked to stop
   // The stage's start held still the components nothing held there: its tangent lacks
   // their motion (a line of bars pulled across itself moves sideways at once, though its
@@ -48,7 +47,6 @@ void emit(walk& k, const path_work& w, const path_state& p, point_kind kind, int
   k.found.points.push_back(point);
   if (k.observer && k.observer(point, p.x) == path_control::stop) k.stop = true;
   if (kind == point_kind::limit || kind == point_kind::bifurcation) {
-    (kind == point_kind::limit ? k.limit_met : k.bifurcation_met) = true;
     path_event e;
     e.kind = kind == point_kind::limit ? event_kind::limit : event_kind::bifurcation;
     e.stage = point.stage;
@@ -689,8 +687,9 @@ path_finding follow_path(const structure& m, stiffness_pattern& pattern, factori
     path.x = std::move(a.x);
   } else {
     // Past a limit point and gone (or stuck on the unstable branch): a collapse, told by the
-    // last stable point. Short of any instability, the path only stalled where it was.
-    const bool unstable_seen = k.limit_met || k.bifurcation_met || a.at.negative > 0 || unstable_at_full_load;
+    // last stable point. Short of any instability, the path only stalled where it was, and so
+    // it did on a stable branch it went on along after an event (a jump that landed).
+    const bool unstable_seen = end == stage_end::gone || a.at.negative > 0 || unstable_at_full_load;
     // Under the stage's loads, a node left with only slack cables has nothing to hold it.
     apply_stage(w.scaled, m, w.stage, 1.0);
     path.unheld_nodes = nodes_held_by_slack(w.scaled, a.x, true, path.nodes_on_no_bar);
