@@ -121,11 +121,14 @@ TEST(ViewCli, AReportOfAnotherModelIsRefused) {
 }
 
 // kalvane solves an input.txt whatever its values; the picture of a negative area or
-// modulus is refused, naming the bar or material, as every companion refuses it.
+// modulus, or of a bar whose ends coincide, is refused, naming the bar or material, as every
+// companion refuses it.
 TEST(ViewCli, AnInputWithoutPhysicalSenseIsRefusedNamingTheBar) {
   for (const auto& [from, to, expected] : {
            std::tuple<std::string, std::string, std::string>{"1 1 2 0.01", "1 1 2 -0.01", "bar 1 (line 14): the area must be positive"},
-           {"1 10.0", "1 -10.0", "c1 must be positive and finite, not -10"}}) {
+           {"1 10.0", "1 -10.0", "c1 must be positive and finite, not -10"},
+           // kalvane, kalvane-path and kalvane-check refuse a bar without a length.
+           {"2 1.0 0.0 0.0", "2 0.0 0.0 0.0", "./input.txt:14: bar 1 has zero length: nodes 1 and 2 coincide"}}) {
     scratch_folder dir;
     std::string input = single_bar_input;
     input.replace(input.find(from), from.size(), to);

@@ -269,6 +269,11 @@ view_run run_view(const options& o) {
     // structure's: refused, naming the bar or material, as every companion refuses it.
     validate(structure_of(m));
     s = match(m, r, done.model, report_path);
+    // Started as kalvane starts it: a bar without a length is refused, naming it (its
+    // stretch and force would be NaN). After the join, which needs the read flags.
+    run_plan starting;
+    starting.first = starting.last = stage::start;
+    run(m, starting);
     s.title = read_title(done.model);
     s.stretch = stretches(s);
     s.force = axial_forces(s, s.stretch);
