@@ -200,6 +200,10 @@ TEST(ViewSvg, ProjectionsAndMagnificationMoveTheDrawingAsAsked) {
   // Auto: the largest displacement (0.2) becomes 10% of the diagonal (2 * sqrt 2).
   EXPECT_NEAR(auto_magnification(star()), 0.1 * 2 * std::sqrt(2.0) / 0.2, 1e-12);
   EXPECT_EQ(auto_magnification(star(0.0)), 1.0);
+  // Where nothing moved, the factor 1 makes no displacement 10% of anything: the caption says so.
+  const std::string still_caption = render_svg(star(0.0), {projection::iso, true, 1.0});
+  EXPECT_EQ(still_caption.find("10% of structure size"), std::string::npos);
+  EXPECT_NE(still_caption.find("\xC3\x97" "1 (auto: no displacement to magnify)"), std::string::npos);
   EXPECT_NE(render_svg(star(), {projection::iso, true, 1.0}).find("\xC3\x97" "1.414 (auto"), std::string::npos);
   // A displacement whose square overflows still gets its factor, not 1.
   EXPECT_NEAR(auto_magnification(star(1e200)), 0.1 * 2 * std::sqrt(2.0) / 1e200, 1e-12 * 1.414e-201);

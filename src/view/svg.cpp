@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
 
 #include "view/svg_marks.hpp"
 
@@ -249,7 +250,11 @@ rgb band_colour(int band) {
   return stress_colour(static_cast<double>(band) / bands_per_sign, 1.0);
 }
 
-double auto_magnification(const scene& s) {
+namespace {
+
+// The factor that makes the largest displacement 10% of the bounding box's diagonal; none
+// when no node moved by a finite amount (or the box has no finite size).
+std::optional<double> auto_factor(const scene& s) {
   vec3 lo{INFINITY, INFINITY, INFINITY}, hi{-INFINITY, -INFINITY, -INFINITY};
   for (const vec3& p : s.initial) {
     lo = {std::min(lo.x, p.x), std::min(lo.y, p.y), std::min(lo.z, p.z)};
@@ -261,14 +266,19 @@ double auto_magnification(const scene& s) {
     const double size = std::hypot(d.x, d.y, d.z);
     if (std::isfinite(size)) largest = std::max(largest, size);
   }
-  if (s.initial.empty() || !(largest > 0.0)) return 1.0;
+  if (s.initial.empty() || !(largest > 0.0)) return std::nullopt;
   const double diagonal = std::hypot(hi.x - lo.x, hi.y - lo.y, hi.z - lo.z);
-  if (!(diagonal > 0.0) || !std::isfinite(diagonal)) return 1.0;
+  if (!(diagonal > 0.0) || !std::isfinite(diagonal)) return std::nullopt;
   return 0.1 * diagonal / largest;
 }
 
+}  // namespace
+
+double auto_magnification(const scene& s) { return auto_factor(s).value_or(1.0); }
+
 std::string render_svg(const scene& s, const svg_options& options) {
-  const double k = options.auto_magnify ? auto_magnification(s) : options.magnify;
+  const std::optional<double> automatic = options.auto_magnify ? auto_factor(s) : std::nullopt;
+  const double k = options.auto_magnify ? automatic.value_or(1.0) : options.magnify;
   const view_direction view = direction_of(options.view, s);
   const std::size_t nodes = s.initial.size(), bars = s.bars.size();
 
@@ -329,7 +339,9 @@ std::string render_svg(const scene& s, const svg_options& options) {
                   std::to_string(bars) + " bars");
   append_text(out, 400, line + 200, 130,
               view.caption + ", displacements \xC3\x97" + number_text("%.4g", k) +
-                  (options.auto_magnify ? " (auto: largest displacement = 10% of structure size)" : ""));
+                  (!options.auto_magnify ? ""
+                   : automatic           ? " (auto: largest displacement = 10% of structure size)"
+                                         : " (auto: no displacement to magnify)"));
 
   out += "<g id=\"undeformed\" fill=\"none\" stroke=\"#cccccc\" stroke-linecap=\"round\" stroke-width=\"" + width +
          "\">\n";
