@@ -501,8 +501,10 @@ function describe(hit) {
     const d = displacement.subarray(3 * k, 3 * k + 3);
     lines.push(`  size ${number(Math.hypot(d[0], d[1], d[2]))}`);
     const held = i === undefined ? [] : axisNames.filter((_, c) => marks.held[i] & (1 << c));
-    lines.push(held.length ? `reaction ${held.map((name) => `${name} ${number(marks.reaction[3 * i + axisNames.indexOf(name)])}`).join(', ')}`
-                           : 'reaction none (no component held)');
+    // The report gives the reactions of its own state; the path's states carry none.
+    lines.push(!held.length ? 'reaction none (no component held)'
+      : atReport ? `reaction ${held.map((name) => `${name} ${number(marks.reaction[3 * i + axisNames.indexOf(name)])}`).join(', ')}`
+      : `reaction (held ${held.join(', ')}): given for the report's state only`);
     if (i !== undefined && (marks.load[3 * i] || marks.load[3 * i + 1] || marks.load[3 * i + 2]))
       lines.push(`load ${triple(marks.load, 3 * i)}`);
   }
