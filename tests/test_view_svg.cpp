@@ -290,6 +290,23 @@ TEST(ViewSvg, SupportsAndLoadsAreMarkedAndLoadsScaledToTheLargest) {
   EXPECT_NE(paths_in(doc, "loads")[0].attributes.at("d").find('a'), std::string::npos);
 }
 
+// A mast seen from above is a point: nothing about it is too dense to mark, and a point has
+// no length for a scale bar to measure.
+TEST(ViewSvg, AStructureSeenEndOnIsAPointWithItsMarksAndNoScale) {
+  auto m = make_model({{0, 0, 0}, {0, 0, 1}, {0, 0, 2}}, {{1, 2, 1}, {2, 3, 1}}, {{1, 1, 0}, {1, 2, 0}, {1, 3, 0}});
+  m.loads(3, 3) = -1;
+  const scene s = match(
+      m, read_report(report_text(1, 0, {{0, 0, 0}, {0, 0, -0.01}, {0, 0, -0.02}}, {{1, {false, false, true}, {0, 0, 1}}}, {-1, -1}), "o"),
+      "i", "o");
+  auto doc = parse_xml(render_svg(s, {projection::xy}));
+  EXPECT_EQ(texts_holding(doc, "too dense"), 0u);
+  EXPECT_FALSE(paths_in(doc, "supports").empty());
+  EXPECT_FALSE(paths_in(doc, "loads").empty());  // a load along the line of sight: a circle
+  EXPECT_EQ(texts_holding(doc, "model unit"), 0u);
+  // Seen from the side it is drawn to scale, with its bar.
+  EXPECT_EQ(texts_holding(parse_xml(render_svg(s, {projection::xz})), "model unit"), 1u);
+}
+
 TEST(ViewSvg, SmallModelsAreNumberedBigOnesAreNot) {
   auto doc = parse_xml(render_svg(star(), {}));
   std::vector<std::string> nodes, bars;

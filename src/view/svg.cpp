@@ -35,6 +35,7 @@ struct fit {
   double scale = 1.0;  // tenths of a pixel per model unit
   double u_mid = 0.0, v_mid = 0.0;
   double x_mid = (draw_left + draw_right) / 2, y_mid = (draw_top + draw_bottom) / 2;
+  bool to_scale = false;  // false for a single point, whose scale means nothing
 
   pixel at(const point2& p) const {
     return {std::llround(x_mid + (p.u - u_mid) * scale), std::llround(y_mid - (p.v - v_mid) * scale)};
@@ -58,7 +59,8 @@ fit fit_to_area(const std::vector<point2>& initial, const std::vector<point2>& f
   const double su = du > 0 ? (a.right - a.left) / du : INFINITY;
   const double sv = dv > 0 ? (a.bottom - a.top) / dv : INFINITY;
   f.scale = std::min(su, sv);
-  if (!std::isfinite(f.scale) || f.scale <= 0) f.scale = 1.0;  // a single point
+  f.to_scale = std::isfinite(f.scale) && f.scale > 0;
+  if (!f.to_scale) f.scale = 1.0;  // a single point
   return f;
 }
 
@@ -295,7 +297,10 @@ std::string render_svg(const scene& s, const svg_options& options) {
   // The marks keep their size on the screen: where they reach out of the area, the area
   // shrinks by as much and the structure is fitted again.
   const node_pixels first_fit = pixels_of(final, f);
-  const mark_sizes marks = sizes_for(mean_drawn_bar(s, first_fit));
+  // Every bar seen end-on (a mast from above) draws points, which no density hides: the
+  // marks keep their full size there.
+  const double drawn_bar = mean_drawn_bar(s, first_fit);
+  const mark_sizes marks = sizes_for(drawn_bar > 0 ? drawn_bar : mark_sizes{}.arrow);
   const marks_box reach = marks_extent(s, view.axes, first_fit, marks);
   if (reach.left <= reach.right) {
     drawing.left += std::max(0.0, drawing.left - static_cast<double>(reach.left));
@@ -387,7 +392,7 @@ std::string render_svg(const scene& s, const svg_options& options) {
   append_numbers(out, s, after);
   append_legend(out, colour_heading(s, options.colour), limit, any_undefined, any_slack, largest_load(s), marks.shown);
   if (s.materials.size() > 1) append_materials(out, s);
-  append_scale_bar(out, f);
+  if (f.to_scale) append_scale_bar(out, f);
   out += "</svg>\n";
   return out;
 }
