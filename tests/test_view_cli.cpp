@@ -78,7 +78,13 @@ TEST(ViewCli, MissingFilesAreNamed) {
   scratch_folder dir;
   const program_result none = run_view(dir, {});
   EXPECT_EQ(none.status, 1);
-  EXPECT_NE(none.err.find("cannot open ./input.txt"), std::string::npos) << none.err;
+  // The model is the user's own file: no run of kalvane makes it.
+  EXPECT_NE(none.err.find("cannot open ./input.txt (the folder holds no model.json, and input.txt cannot be read)"),
+            std::string::npos)
+      << none.err;
+  const program_result named = run_view(dir, {"--model", "nothere.json"});
+  EXPECT_EQ(named.status, 1);
+  EXPECT_NE(named.err.find("cannot open nothere.json (named by --model)"), std::string::npos) << named.err;
 
   write_file(dir / "input.txt", single_bar_input);
   std::filesystem::create_directories(dir / "sub");

@@ -42,6 +42,13 @@ void require_readable(const std::string& path) {
   if (!std::ifstream(path)) fail(name_error, "cannot open " + path + " (has kalvane run in this directory?)");
 }
 
+// The model is the user's own file, which no run makes: its failure says where it was sought.
+void require_model(const std::string& path, bool named) {
+  if (!std::ifstream(path))
+    fail(name_error, "cannot open " + path +
+                         (named ? " (named by --model)" : " (the folder holds no model.json, and input.txt cannot be read)"));
+}
+
 // The page's data: the scene, with what only the model and the folder hold.
 page page_of(const model& m, const report& r, const scene& s, const std::optional<load_path>& path,
              colour_by colour) {
@@ -252,7 +259,7 @@ view_run run_view(const options& o) {
   view_run done;
   done.model = o.model.empty() ? find_model(o.dir) : o.model;
   const std::string report_path = (dir / "output.txt").string();
-  require_readable(done.model);
+  require_model(done.model, !o.model.empty());
   require_readable(report_path);
   require_newer(done.model, report_path);
 
