@@ -93,6 +93,22 @@ TEST(ViewCli, MissingFilesAreNamed) {
   EXPECT_EQ(no_report.status, 1);
   EXPECT_NE(no_report.err.find("cannot open sub/output.txt"), std::string::npos) << no_report.err;
   EXPECT_FALSE(file_exists(dir / "sub/kalvane.svg"));
+
+  // kalvane cannot read a model file: its report is kalvane-path's, in the folder path/.
+  scratch_folder model_dir;
+  write_file(model_dir / "model.json", read_file(source_path("examples/two_materials/model.json")));
+  const program_result not_run = run_view(model_dir, {});
+  EXPECT_EQ(not_run.status, 1);
+  EXPECT_EQ(not_run.err.find("has kalvane run"), std::string::npos) << not_run.err;
+  EXPECT_NE(not_run.err.find("cannot open ./output.txt (has kalvane-path run? it writes a model file's report into path/)"),
+            std::string::npos)
+      << not_run.err;
+  std::filesystem::create_directories(model_dir / "path");
+  write_file(model_dir / "path/output.txt", "");
+  EXPECT_NE(run_view(model_dir, {}).err.find("cannot open ./output.txt (kalvane-path wrote this model's report into "
+                                             "./path: kalvane-view --dir ./path)"),
+            std::string::npos)
+      << run_view(model_dir, {}).err;
 }
 
 TEST(ViewCli, WritesBothFilesOrOnlyTheOneAsked) {

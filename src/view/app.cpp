@@ -42,6 +42,19 @@ void require_readable(const std::string& path) {
   if (!std::ifstream(path)) fail(name_error, "cannot open " + path + " (has kalvane run in this directory?)");
 }
 
+// kalvane reads only input.txt: a model file's report is kalvane-path's, in a folder path/
+// beside it, which the failure names when it is there.
+void require_model_file_report(const std::string& report_path, const std::filesystem::path& dir) {
+  if (std::ifstream(report_path)) return;
+  const std::filesystem::path theirs = dir / "path";
+  std::error_code failed;
+  fail(name_error, "cannot open " + report_path +
+                       (std::filesystem::exists(theirs / "output.txt", failed)
+                            ? " (kalvane-path wrote this model's report into " + theirs.string() + ": kalvane-view --dir " +
+                                  theirs.string() + ")"
+                            : " (has kalvane-path run? it writes a model file's report into path/)"));
+}
+
 // The model is the user's own file, which no run makes: its failure says where it was sought.
 void require_model(const std::string& path, bool named) {
   if (!std::ifstream(path))
@@ -260,11 +273,12 @@ view_run run_view(const options& o) {
   done.model = o.model.empty() ? find_model(o.dir) : o.model;
   const std::string report_path = (dir / "output.txt").string();
   require_model(done.model, !o.model.empty());
+  const std::string text = read_whole_text(done.model);
+  const bool model_file = is_model_file_text(text);
+  if (model_file) require_model_file_report(report_path, dir);
   require_readable(report_path);
   require_newer(done.model, report_path);
 
-  const std::string text = read_whole_text(done.model);
-  const bool model_file = is_model_file_text(text);
   model m;
   const report r = read_report_file(report_path);
   scene s;
