@@ -52,7 +52,7 @@ void require_model_file_report(const std::string& report_path, const std::filesy
                        (std::filesystem::exists(theirs / "output.txt", failed)
                             ? " (kalvane-path wrote this model's report into " + theirs.string() + ": kalvane-view --dir " +
                                   theirs.string() + ")"
-                            : " (has kalvane-path run? it writes a model file's report into path/)"));
+                            : " (has kalvane-path run? it writes a model file's report into path/, or the folder --out names)"));
 }
 
 // The model is the user's own file, which no run makes: its failure says where it was sought.
