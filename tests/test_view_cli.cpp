@@ -100,7 +100,8 @@ TEST(ViewCli, MissingFilesAreNamed) {
   const program_result not_run = run_view(model_dir, {});
   EXPECT_EQ(not_run.status, 1);
   EXPECT_EQ(not_run.err.find("has kalvane run"), std::string::npos) << not_run.err;
-  EXPECT_NE(not_run.err.find("cannot open ./output.txt (has kalvane-path run? it writes a model file's report into path/, or the folder --out names)"),
+  EXPECT_NE(not_run.err.find("cannot open ./output.txt (has kalvane-path run? it writes a model file's report into "
+                             "path/, or the folder --out names)"),
             std::string::npos)
       << not_run.err;
   std::filesystem::create_directories(model_dir / "path");
