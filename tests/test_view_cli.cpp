@@ -209,6 +209,34 @@ TEST(ViewCli, APathFolderGetsItsSeriesAtTheStatesLoadFactor) {
   EXPECT_FALSE(file_exists(dir / "kalvane.vtu") || file_exists(dir / "kalvane.svg") || file_exists(dir / "kalvane.pvd"));
 }
 
+// kalvane-path's report of a state short of full load (exit 2: a collapse, a mechanism under
+// its first loads) carries the prescribed displacements of that state: the load factor of
+// its point of the path in stage 1, where they rise, the full ones after it.
+TEST(ViewCli, APathReportShortOfFullLoadCarriesItsShareOfThePrescribedDisplacements) {
+  std::string input = single_bar_input;
+  input.replace(input.find("1 1 0.0\n"), 8, "1 1 0.01\n");
+  const std::string header =
+      "stage,load_factor,displacement node 2 X,largest_displacement,total_potential,smallest_pivot,negative_pivots,kind\n";
+  for (const auto& [node_one, row, accepted] : {std::tuple<double, std::string, bool>{0.0, "1,0,0.0051,0,0,1,0,regular\n", true},
+                                                {0.005, "1,0.5,0.0051,0,0,1,0,regular\n", true},
+                                                {0.01, "2,0.5,0.0051,0,0,1,0,regular\n", true},
+                                                {0.0, "1,0.5,0.0051,0,0,1,0,regular\n", false}}) {
+    scratch_folder dir;
+    write_file(dir / "input.txt", input);
+    std::vector<std::array<double, 3>> d{{node_one, 0, 0}, {5.1e-3, 0, 0}};
+    write_file(dir / "output.txt", view_test::report_text(9, -1.2e-4, d, {{1, {true, false, false}, {-0.05, 0, 0}}}, {4.9}));
+    write_file(dir / "path.csv", header + row);
+    const program_result r = run_view(dir, {"--svg-only"});
+    EXPECT_EQ(r.status, accepted ? 0 : 1) << row << r.err;
+    if (!accepted) {
+      EXPECT_NE(r.err.find("node 1 moves 0 in X, but ./input.txt prescribes 0.005 at load factor 0.5 of stage 1 (0.01 at "
+                           "full load)"),
+                std::string::npos)
+          << r.err;
+    }
+  }
+}
+
 // A page that cannot be written whole (a file-size limit cuts it) leaves the page already
 // there, and no temporary file; the message names the file and the system's reason.
 TEST(ViewCli, APageThatCannotBeWrittenWholeLeavesTheOneBefore) {

@@ -1,6 +1,7 @@
 #include "view/app.hpp"
 
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -246,9 +247,9 @@ namespace {
 // and the rest lengths of the state reached), else from the structure's own laws at the
 // report's displacements (whose seven digits leave a stiff cable's force about four).
 scene scene_of_model_file(const std::string& text, const std::string& model_path, const report& r,
-                          const std::string& report_path, model& kept) {
+                          const std::string& report_path, const prescribed_share& share, model& kept) {
   structure st = read_model_text(text, model_path);
-  scene s = match(st.base, r, model_path, report_path);
+  scene s = match(st.base, r, model_path, report_path, share);
   s.title = companion::printable(st.title);
   kept = st.base;
   run_plan starting;
@@ -262,6 +263,19 @@ scene scene_of_model_file(const std::string& text, const std::string& model_path
   if (fs::exists(table, failed) && fs::last_write_time(table, failed) >= fs::last_write_time(report_path, failed) && !failed)
     (void)take_bars_csv(s, read_whole_file(table.string()));
   return s;
+}
+
+// kalvane-path writes a state short of full load (exit 2) under the prescribed displacements
+// it carried: in stage 1, where they rise (staged or together), the point's load factor of
+// them, after it all of them.
+prescribed_share share_of(const std::optional<load_path>& curve, const report& r) {
+  const std::optional<std::size_t> point = curve ? point_of_report(*curve, r) : std::nullopt;
+  if (!point) return {};
+  const path_point& p = curve->points[*point];
+  if (p.stage != 1 || p.load_factor == 1.0) return {};
+  char factor[32];
+  std::snprintf(factor, sizeof factor, "%.7g", p.load_factor);
+  return {p.load_factor, std::string("at load factor ") + factor + " of stage 1"};
 }
 
 }  // namespace
@@ -281,15 +295,21 @@ view_run run_view(const options& o) {
 
   model m;
   const report r = read_report_file(report_path);
+  // kalvane-path's folder: its curve for the page, the load factor of its state for the
+  // series, and the share of the prescribed displacements its report carries.
+  std::optional<load_path> curve;
+  const std::string path_csv = (dir / "path.csv").string();
+  if (fs::exists(path_csv)) curve = read_load_path(read_whole_file(path_csv), path_csv);
+  const prescribed_share share = share_of(curve, r);
   scene s;
   if (model_file) {
-    s = scene_of_model_file(text, done.model, r, report_path, m);
+    s = scene_of_model_file(text, done.model, r, report_path, share, m);
   } else {
     input_text(m, text, done.model);
     // kalvane draws what it solved, but a picture of a negative area or modulus is no
     // structure's: refused, naming the bar or material, as every companion refuses it.
     validate(structure_of(m));
-    s = match(m, r, done.model, report_path);
+    s = match(m, r, done.model, report_path, share);
     // Started as kalvane starts it: a bar without a length is refused, naming it (its
     // stretch and force would be NaN). After the join, which needs the read flags.
     run_plan starting;
@@ -303,10 +323,6 @@ view_run run_view(const options& o) {
   svg_options picture = o.picture;
   picture.colour = colour;
 
-  // kalvane-path's folder: its curve for the page, the load factor of its state for the series.
-  std::optional<load_path> curve;
-  const std::string path_csv = (dir / "path.csv").string();
-  if ((o.write_vtk || o.write_html) && fs::exists(path_csv)) curve = read_load_path(read_whole_file(path_csv), path_csv);
   // Every text is made before any file is written, so a failure leaves no half set.
   std::vector<std::pair<std::string, std::string>> files;
   if (o.write_svg) files.emplace_back((dir / "kalvane.svg").string(), render_svg(s, picture));

@@ -40,16 +40,17 @@ bool reproduces(double reported, double prescribed) {
 }
 
 void check_supports(const model& m, const report& r, const std::string& input_name,
-                    const std::string& report_name) {
+                    const std::string& report_name, const prescribed_share& share) {
   for (int32_t k = 1; k <= m.node_count; ++k)
     for (int c = 1; c <= 3; ++c) {
       if (!is_prescribed(m, k, c)) continue;
       double reported = r.displacement[k - 1][c - 1];
-      double wanted = m.prescribed(k, c);
+      const double full = m.prescribed(k, c), wanted = share.fraction * full;
       if (!reproduces(reported, wanted))
         mismatch(report_name, r.displacement_first_line + k - 1,
-                 "node " + std::to_string(k) + " moves " + text_of(reported) + " in " +
-                     axis_name[c] + ", but " + input_name + " prescribes " + text_of(wanted),
+                 "node " + std::to_string(k) + " moves " + text_of(reported) + " in " + axis_name[c] + ", but " +
+                     input_name + " prescribes " + text_of(wanted) +
+                     (share.where.empty() ? "" : " " + share.where + " (" + text_of(full) + " at full load)"),
                  input_name);
     }
   for (const reaction_entry& e : r.reactions)
@@ -63,7 +64,7 @@ void check_supports(const model& m, const report& r, const std::string& input_na
 }  // namespace
 
 scene match(const model& m, const report& r, const std::string& input_name,
-            const std::string& report_name) {
+            const std::string& report_name, const prescribed_share& share) {
   const auto nodes = static_cast<int32_t>(r.displacement.size());
   if (nodes != m.node_count)
     mismatch(report_name, r.displacement_heading_line,
@@ -86,7 +87,7 @@ scene match(const model& m, const report& r, const std::string& input_name,
                              std::to_string(node) + ", but there are " + std::to_string(nodes) +
                              " nodes");
   }
-  check_supports(m, r, input_name, report_name);
+  check_supports(m, r, input_name, report_name, share);
 
   scene s;
   s.iterations = r.iterations;
