@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <chrono>
 #include <cstring>
 #include <filesystem>
 #include <string>
@@ -235,6 +236,15 @@ TEST(ViewCli, APathReportShortOfFullLoadCarriesItsShareOfThePrescribedDisplaceme
           << r.err;
     }
   }
+  // kalvane run again in the folder writes full load: an older path.csv says nothing of it.
+  scratch_folder again;
+  write_file(again / "input.txt", input);
+  write_file(again / "path.csv", header + "1,0.5,0.0051,0,0,1,0,regular\n");
+  write_file(again / "output.txt", view_test::report_text(9, -1.2e-4, {{0.01, 0, 0}, {5.1e-3, 0, 0}},
+                                                          {{1, {true, false, false}, {-0.05, 0, 0}}}, {4.9}));
+  std::filesystem::last_write_time(again / "path.csv",
+                                   std::filesystem::last_write_time(again / "output.txt") - std::chrono::seconds(10));
+  EXPECT_EQ(run_view(again, {"--svg-only"}).status, 0) << run_view(again, {"--svg-only"}).err;
 }
 
 // A page that cannot be written whole (a file-size limit cuts it) leaves the page already
