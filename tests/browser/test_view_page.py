@@ -282,6 +282,7 @@ def check_states(args, work):
         assert state == count - 1 and label.startswith(f"state {count} of {count}"), label
         assert event.startswith("passed: jump at 0.84"), event
         assert "reaction X" in pick_node(browser, 3)
+        assert pick_node(browser, 2).endswith("\nload 0, 0, -12000")
         # The start: the apex at its drawn place, nothing passed yet.
         slide_to(browser, 0)
         _, start, label, event = page_state(browser)
@@ -289,6 +290,9 @@ def check_states(args, work):
         # A held node's reaction is the report's, at full load: the unloaded state shows none of it.
         reaction = pick_node(browser, 3)
         assert "reaction X" not in reaction and "report's state only" in reaction, reaction
+        # The load a node carries is the state's share of the model's: none yet.
+        load = pick_node(browser, 2)
+        assert "\nload 0, 0, 0 at this state (the model's 0, 0, -12000)" in load, load
         assert abs(start["y"] - apex["y"]) > 20, (start, apex)  # the inverted truss is drawn far below
         # Just past the limit point, it is named.
         slide_to(browser, limit)
