@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <chrono>
 #include <cstring>
 #include <filesystem>
 #include <string>
@@ -78,7 +79,13 @@ TEST(ViewCli, MissingFilesAreNamed) {
   scratch_folder dir;
   const program_result none = run_view(dir, {});
   EXPECT_EQ(none.status, 1);
-  EXPECT_NE(none.err.find("cannot open ./input.txt"), std::string::npos) << none.err;
+  // The model is the user's own file: no run of kalvane makes it.
+  EXPECT_NE(none.err.find("cannot open ./input.txt (the folder holds no model.json, and input.txt cannot be read)"),
+            std::string::npos)
+      << none.err;
+  const program_result named = run_view(dir, {"--model", "nothere.json"});
+  EXPECT_EQ(named.status, 1);
+  EXPECT_NE(named.err.find("cannot open nothere.json (named by --model)"), std::string::npos) << named.err;
 
   write_file(dir / "input.txt", single_bar_input);
   std::filesystem::create_directories(dir / "sub");
@@ -87,6 +94,23 @@ TEST(ViewCli, MissingFilesAreNamed) {
   EXPECT_EQ(no_report.status, 1);
   EXPECT_NE(no_report.err.find("cannot open sub/output.txt"), std::string::npos) << no_report.err;
   EXPECT_FALSE(file_exists(dir / "sub/kalvane.svg"));
+
+  // kalvane cannot read a model file: its report is kalvane-path's, in the folder path/.
+  scratch_folder model_dir;
+  write_file(model_dir / "model.json", read_file(source_path("examples/two_materials/model.json")));
+  const program_result not_run = run_view(model_dir, {});
+  EXPECT_EQ(not_run.status, 1);
+  EXPECT_EQ(not_run.err.find("has kalvane run"), std::string::npos) << not_run.err;
+  EXPECT_NE(not_run.err.find("cannot open ./output.txt (has kalvane-path run? it writes a model file's report into "
+                             "path/, or the folder --out names)"),
+            std::string::npos)
+      << not_run.err;
+  std::filesystem::create_directories(model_dir / "path");
+  write_file(model_dir / "path/output.txt", "");
+  EXPECT_NE(run_view(model_dir, {}).err.find("cannot open ./output.txt (kalvane-path wrote this model's report into "
+                                             "./path: kalvane-view --dir ./path)"),
+            std::string::npos)
+      << run_view(model_dir, {}).err;
 }
 
 TEST(ViewCli, WritesBothFilesOrOnlyTheOneAsked) {
@@ -121,11 +145,14 @@ TEST(ViewCli, AReportOfAnotherModelIsRefused) {
 }
 
 // kalvane solves an input.txt whatever its values; the picture of a negative area or
-// modulus is refused, naming the bar or material, as every companion refuses it.
+// modulus, or of a bar whose ends coincide, is refused, naming the bar or material, as every
+// companion refuses it.
 TEST(ViewCli, AnInputWithoutPhysicalSenseIsRefusedNamingTheBar) {
   for (const auto& [from, to, expected] : {
            std::tuple<std::string, std::string, std::string>{"1 1 2 0.01", "1 1 2 -0.01", "bar 1 (line 14): the area must be positive"},
-           {"1 10.0", "1 -10.0", "c1 must be positive and finite, not -10"}}) {
+           {"1 10.0", "1 -10.0", "c1 must be positive and finite, not -10"},
+           // kalvane, kalvane-path and kalvane-check refuse a bar without a length.
+           {"2 1.0 0.0 0.0", "2 0.0 0.0 0.0", "./input.txt:14: bar 1 has zero length: nodes 1 and 2 coincide"}}) {
     scratch_folder dir;
     std::string input = single_bar_input;
     input.replace(input.find(from), from.size(), to);
@@ -181,6 +208,43 @@ TEST(ViewCli, APathFolderGetsItsSeriesAtTheStatesLoadFactor) {
   EXPECT_EQ(other.status, 1);
   EXPECT_NE(other.err.find("path.csv: no point of the path matches"), std::string::npos) << other.err;
   EXPECT_FALSE(file_exists(dir / "kalvane.vtu") || file_exists(dir / "kalvane.svg") || file_exists(dir / "kalvane.pvd"));
+}
+
+// kalvane-path's report of a state short of full load (exit 2: a collapse, a mechanism under
+// its first loads) carries the prescribed displacements of that state: the load factor of
+// its point of the path in stage 1, where they rise, the full ones after it.
+TEST(ViewCli, APathReportShortOfFullLoadCarriesItsShareOfThePrescribedDisplacements) {
+  std::string input = single_bar_input;
+  input.replace(input.find("1 1 0.0\n"), 8, "1 1 0.01\n");
+  const std::string header =
+      "stage,load_factor,displacement node 2 X,largest_displacement,total_potential,smallest_pivot,negative_pivots,kind\n";
+  for (const auto& [node_one, row, accepted] : {std::tuple<double, std::string, bool>{0.0, "1,0,0.0051,0,0,1,0,regular\n", true},
+                                                {0.005, "1,0.5,0.0051,0,0,1,0,regular\n", true},
+                                                {0.01, "2,0.5,0.0051,0,0,1,0,regular\n", true},
+                                                {0.0, "1,0.5,0.0051,0,0,1,0,regular\n", false}}) {
+    scratch_folder dir;
+    write_file(dir / "input.txt", input);
+    std::vector<std::array<double, 3>> d{{node_one, 0, 0}, {5.1e-3, 0, 0}};
+    write_file(dir / "output.txt", view_test::report_text(9, -1.2e-4, d, {{1, {true, false, false}, {-0.05, 0, 0}}}, {4.9}));
+    write_file(dir / "path.csv", header + row);
+    const program_result r = run_view(dir, {"--svg-only"});
+    EXPECT_EQ(r.status, accepted ? 0 : 1) << row << r.err;
+    if (!accepted) {
+      EXPECT_NE(r.err.find("node 1 moves 0 in X, but ./input.txt prescribes 0.005 at load factor 0.5 of stage 1 (0.01 at "
+                           "full load)"),
+                std::string::npos)
+          << r.err;
+    }
+  }
+  // kalvane run again in the folder writes full load: an older path.csv says nothing of it.
+  scratch_folder again;
+  write_file(again / "input.txt", input);
+  write_file(again / "path.csv", header + "1,0.5,0.0051,0,0,1,0,regular\n");
+  write_file(again / "output.txt", view_test::report_text(9, -1.2e-4, {{0.01, 0, 0}, {5.1e-3, 0, 0}},
+                                                          {{1, {true, false, false}, {-0.05, 0, 0}}}, {4.9}));
+  std::filesystem::last_write_time(again / "path.csv",
+                                   std::filesystem::last_write_time(again / "output.txt") - std::chrono::seconds(10));
+  EXPECT_EQ(run_view(again, {"--svg-only"}).status, 0) << run_view(again, {"--svg-only"}).err;
 }
 
 // A page that cannot be written whole (a file-size limit cuts it) leaves the page already

@@ -69,6 +69,17 @@ TEST(ViewMatch, ReportsFromAnotherModelAreRefused) {
             std::string::npos)
       << failure_of(triangle(), triangle_report(wrong_support, {}));
 
+  // kalvane reads only input.txt: a model file's report is kalvane-path's to write again.
+  EXPECT_NE(failure_of(triangle(), triangle_report(four_nodes, {}, {1, 2, 3})).find("run kalvane again)"), std::string::npos);
+  try {
+    match(triangle(), read_report(triangle_report(four_nodes, {}, {1, 2, 3}), "d/output.txt"), "d/model.json", "d/output.txt");
+    ADD_FAILURE() << "a report of 4 nodes was joined with a model of 3";
+  } catch (const kalvane::error& e) {
+    EXPECT_NE(std::string(e.what()).find("d/model.json has 3 (is output.txt from an earlier run? run kalvane-path again)"),
+              std::string::npos)
+        << e.what();
+  }
+
   // A reaction where the model has no support (node 2 is free).
   EXPECT_NE(failure_of(triangle(), triangle_report(moved, {{2, {false, true, false}, {0, 7, 0}}}))
                 .find("d/output.txt:20: a reaction at node 2 in Y, which d/input.txt leaves free"),

@@ -116,6 +116,21 @@ TEST(ViewModelFile, BarsFollowTheStructuresOwnLaws) {
   EXPECT_EQ(s.force, kept);
 }
 
+// bars.csv calls a bar "unstressed" within its rounding of zero; its force keeps a sign, which
+// the picture colours by, so the state picked on the page follows that sign.
+TEST(ViewModelFile, AnUnstressedBarOfBarsCsvIsInTheStateItsForceShows) {
+  kalvane::view::scene s;
+  s.bars = {{0, 1}, {1, 2}};
+  s.stress = {-2e-7, 2e-7};
+  const std::string table =
+      "bar,node1,node2,material,area,rest_length,length,stretch,strain,axial_force,stress,state\n"
+      "1,1,2,steel,0.001,1,1,1,0,-2e-10,-2e-07,unstressed\n"
+      "2,2,3,steel,0.001,1,1,1,0,2e-10,2e-07,unstressed\n";
+  ASSERT_TRUE(kalvane::view::take_bars_csv(s, table));
+  EXPECT_EQ(s.state[0], kalvane::view::bar_state::compression);
+  EXPECT_EQ(s.state[1], kalvane::view::bar_state::tension);
+}
+
 // The folder's model.json is read (and said so), the bars coloured by force by default and
 // by stress on request, the materials drawn apart and named, and ParaView given each bar's
 // material and state.

@@ -107,6 +107,11 @@ TEST(ViewReport, ReportsTheLineOfEachFault) {
   // A run that stopped while writing leaves a report without its stress table.
   std::string cut = good.substr(0, good.find("\n\n\n" + std::string(23, '-') + "\n") + 1);
   EXPECT_NE(failure_of(cut).find("run/output.txt:21: the file ends"), std::string::npos) << failure_of(cut);
+  // One cut inside its last row would read 1.000000E+1 for 1.000000E+100: every line of a
+  // report ends with a line feed.
+  const std::string cut_row = good.substr(0, good.size() - 3);
+  EXPECT_NE(failure_of(cut_row).find("run/output.txt:26: the last line has no line end"), std::string::npos)
+      << failure_of(cut_row);
 
   std::string skipped = good;
   skipped.replace(skipped.find("    2     -1.416"), 5, "    3");

@@ -200,6 +200,10 @@ TEST(ViewSvg, ProjectionsAndMagnificationMoveTheDrawingAsAsked) {
   // Auto: the largest displacement (0.2) becomes 10% of the diagonal (2 * sqrt 2).
   EXPECT_NEAR(auto_magnification(star()), 0.1 * 2 * std::sqrt(2.0) / 0.2, 1e-12);
   EXPECT_EQ(auto_magnification(star(0.0)), 1.0);
+  // Where nothing moved, the factor 1 makes no displacement 10% of anything: the caption says so.
+  const std::string still_caption = render_svg(star(0.0), {projection::iso, true, 1.0});
+  EXPECT_EQ(still_caption.find("10% of structure size"), std::string::npos);
+  EXPECT_NE(still_caption.find("\xC3\x97" "1 (auto: no displacement to magnify)"), std::string::npos);
   EXPECT_NE(render_svg(star(), {projection::iso, true, 1.0}).find("\xC3\x97" "1.414 (auto"), std::string::npos);
   // A displacement whose square overflows still gets its factor, not 1.
   EXPECT_NEAR(auto_magnification(star(1e200)), 0.1 * 2 * std::sqrt(2.0) / 1e200, 1e-12 * 1.414e-201);
@@ -284,6 +288,23 @@ TEST(ViewSvg, SupportsAndLoadsAreMarkedAndLoadsScaledToTheLargest) {
   // Seen along X, node 2's load points at the viewer: a circle.
   doc = parse_xml(render_svg(s, {projection::yz}));
   EXPECT_NE(paths_in(doc, "loads")[0].attributes.at("d").find('a'), std::string::npos);
+}
+
+// A mast seen from above is a point: nothing about it is too dense to mark, and a point has
+// no length for a scale bar to measure.
+TEST(ViewSvg, AStructureSeenEndOnIsAPointWithItsMarksAndNoScale) {
+  auto m = make_model({{0, 0, 0}, {0, 0, 1}, {0, 0, 2}}, {{1, 2, 1}, {2, 3, 1}}, {{1, 1, 0}, {1, 2, 0}, {1, 3, 0}});
+  m.loads(3, 3) = -1;
+  const scene s = match(
+      m, read_report(report_text(1, 0, {{0, 0, 0}, {0, 0, -0.01}, {0, 0, -0.02}}, {{1, {false, false, true}, {0, 0, 1}}}, {-1, -1}), "o"),
+      "i", "o");
+  auto doc = parse_xml(render_svg(s, {projection::xy}));
+  EXPECT_EQ(texts_holding(doc, "too dense"), 0u);
+  EXPECT_FALSE(paths_in(doc, "supports").empty());
+  EXPECT_FALSE(paths_in(doc, "loads").empty());  // a load along the line of sight: a circle
+  EXPECT_EQ(texts_holding(doc, "model unit"), 0u);
+  // Seen from the side it is drawn to scale, with its bar.
+  EXPECT_EQ(texts_holding(parse_xml(render_svg(s, {projection::xz})), "model unit"), 1u);
 }
 
 TEST(ViewSvg, SmallModelsAreNumberedBigOnesAreNot) {

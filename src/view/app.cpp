@@ -1,6 +1,7 @@
 #include "view/app.hpp"
 
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -40,6 +41,26 @@ double magnification(const std::string& text) {
 
 void require_readable(const std::string& path) {
   if (!std::ifstream(path)) fail(name_error, "cannot open " + path + " (has kalvane run in this directory?)");
+}
+
+// kalvane reads only input.txt: a model file's report is kalvane-path's, in a folder path/
+// beside it, which the failure names when it is there.
+void require_model_file_report(const std::string& report_path, const std::filesystem::path& dir) {
+  if (std::ifstream(report_path)) return;
+  const std::filesystem::path theirs = dir / "path";
+  std::error_code failed;
+  fail(name_error, "cannot open " + report_path +
+                       (std::filesystem::exists(theirs / "output.txt", failed)
+                            ? " (kalvane-path wrote this model's report into " + theirs.string() + ": kalvane-view --dir " +
+                                  theirs.string() + ")"
+                            : " (has kalvane-path run? it writes a model file's report into path/, or the folder --out names)"));
+}
+
+// The model is the user's own file, which no run makes: its failure says where it was sought.
+void require_model(const std::string& path, bool named) {
+  if (!std::ifstream(path))
+    fail(name_error, "cannot open " + path +
+                         (named ? " (named by --model)" : " (the folder holds no model.json, and input.txt cannot be read)"));
 }
 
 // The page's data: the scene, with what only the model and the folder hold.
@@ -226,9 +247,9 @@ namespace {
 // and the rest lengths of the state reached), else from the structure's own laws at the
 // report's displacements (whose seven digits leave a stiff cable's force about four).
 scene scene_of_model_file(const std::string& text, const std::string& model_path, const report& r,
-                          const std::string& report_path, model& kept) {
+                          const std::string& report_path, const prescribed_share& share, model& kept) {
   structure st = read_model_text(text, model_path);
-  scene s = match(st.base, r, model_path, report_path);
+  scene s = match(st.base, r, model_path, report_path, share);
   s.title = companion::printable(st.title);
   kept = st.base;
   run_plan starting;
@@ -244,6 +265,19 @@ scene scene_of_model_file(const std::string& text, const std::string& model_path
   return s;
 }
 
+// kalvane-path writes a state short of full load (exit 2) under the prescribed displacements
+// it carried: in stage 1, where they rise (staged or together), the point's load factor of
+// them, after it all of them.
+prescribed_share share_of(const std::optional<load_path>& curve, const report& r) {
+  const std::optional<std::size_t> point = curve ? point_of_report(*curve, r) : std::nullopt;
+  if (!point) return {};
+  const path_point& p = curve->points[*point];
+  if (p.stage != 1 || p.load_factor == 1.0) return {};
+  char factor[32];
+  std::snprintf(factor, sizeof factor, "%.7g", p.load_factor);
+  return {p.load_factor, std::string("at load factor ") + factor + " of stage 1"};
+}
+
 }  // namespace
 
 view_run run_view(const options& o) {
@@ -252,23 +286,40 @@ view_run run_view(const options& o) {
   view_run done;
   done.model = o.model.empty() ? find_model(o.dir) : o.model;
   const std::string report_path = (dir / "output.txt").string();
-  require_readable(done.model);
+  require_model(done.model, !o.model.empty());
+  const std::string text = read_whole_text(done.model);
+  const bool model_file = is_model_file_text(text);
+  if (model_file) require_model_file_report(report_path, dir);
   require_readable(report_path);
   require_newer(done.model, report_path);
 
-  const std::string text = read_whole_text(done.model);
-  const bool model_file = is_model_file_text(text);
   model m;
   const report r = read_report_file(report_path);
+  // kalvane-path's folder: its curve for the page, the load factor of its state for the
+  // series, and the share of the prescribed displacements its report carries.
+  std::optional<load_path> curve;
+  const std::string path_csv = (dir / "path.csv").string();
+  if (fs::exists(path_csv)) curve = read_load_path(read_whole_file(path_csv), path_csv);
+  // Only path.csv written with the report (not older) tells its state: kalvane run again in
+  // the folder writes full load.
+  std::error_code unknown;
+  const bool curve_of_report =
+      curve && fs::last_write_time(path_csv, unknown) >= fs::last_write_time(report_path, unknown) && !unknown;
+  const prescribed_share share = curve_of_report ? share_of(curve, r) : prescribed_share{};
   scene s;
   if (model_file) {
-    s = scene_of_model_file(text, done.model, r, report_path, m);
+    s = scene_of_model_file(text, done.model, r, report_path, share, m);
   } else {
     input_text(m, text, done.model);
     // kalvane draws what it solved, but a picture of a negative area or modulus is no
     // structure's: refused, naming the bar or material, as every companion refuses it.
     validate(structure_of(m));
-    s = match(m, r, done.model, report_path);
+    s = match(m, r, done.model, report_path, share);
+    // Started as kalvane starts it: a bar without a length is refused, naming it (its
+    // stretch and force would be NaN). After the join, which needs the read flags.
+    run_plan starting;
+    starting.first = starting.last = stage::start;
+    run(m, starting);
     s.title = read_title(done.model);
     s.stretch = stretches(s);
     s.force = axial_forces(s, s.stretch);
@@ -277,10 +328,6 @@ view_run run_view(const options& o) {
   svg_options picture = o.picture;
   picture.colour = colour;
 
-  // kalvane-path's folder: its curve for the page, the load factor of its state for the series.
-  std::optional<load_path> curve;
-  const std::string path_csv = (dir / "path.csv").string();
-  if ((o.write_vtk || o.write_html) && fs::exists(path_csv)) curve = read_load_path(read_whole_file(path_csv), path_csv);
   // Every text is made before any file is written, so a failure leaves no half set.
   std::vector<std::pair<std::string, std::string>> files;
   if (o.write_svg) files.emplace_back((dir / "kalvane.svg").string(), render_svg(s, picture));

@@ -21,18 +21,19 @@ bool by_force(const page& p) { return p.colour == colour_by::force && !p.shape.f
 std::string animation_json(const page& p) {
   if (!p.states || p.states->states.empty()) return "";
   const std::vector<path_state_record>& states = p.states->states;
-  std::string rows, stages, factors;
+  std::string rows, stages, factors, loads;
   double limit = 0.0;  // one scale for every state, so that the colours compare
   for (const path_state_record& r : states) {
     const char* comma = rows.empty() ? "" : ",";
     rows += comma + std::to_string(r.row);
     stages += comma + std::to_string(r.stage);
     factors += comma + json_number(r.load_factor);
+    loads += comma + json_number(r.loads);
     for (double v : by_force(p) ? r.force : r.stress)
       if (std::isfinite(v)) limit = std::max(limit, std::fabs(v));
   }
   return ",\"animation\":{\"rows\":[" + rows + "],\"stage\":[" + stages + "],\"load_factor\":[" + factors +
-         "],\"limit\":" + json_number(limit) + ",\"start\":" + std::to_string(p.start) +
+         "],\"loads\":[" + loads + "],\"limit\":" + json_number(limit) + ",\"start\":" + std::to_string(p.start) +
          ",\"in_file\":" + std::to_string(p.states->in_file) + "}";
 }
 

@@ -78,7 +78,10 @@ bool take_bars_csv(scene& s, const std::string& text) {
       return false;
     // The report prints the stress to seven significant digits.
     if (!(std::fabs(stress - s.stress[e]) <= 1e-6 * std::fabs(stress))) return false;
-    state[e] = f[11] == "slack" ? bar_state::slack : f[11] == "compression" ? bar_state::compression : bar_state::tension;
+    // "unstressed" is a bar within rounding of zero: its state follows its force's sign, as
+    // the colour does (the states have no code of their own for it).
+    const bool compressed = f[11] == "compression" || (f[11] == "unstressed" && force[e] < 0.0);
+    state[e] = f[11] == "slack" ? bar_state::slack : compressed ? bar_state::compression : bar_state::tension;
   }
   s.force = std::move(force);
   s.stretch = std::move(stretch);

@@ -266,6 +266,11 @@ report read_report(const std::string& text, const std::string& name) {
   read_displacements(in, r);
   read_reactions(in, r);
   read_stresses(in, r);
+  // kalvane ends every line with a line feed: a last row without one was cut short as it
+  // was written (a full disk), and its number may have lost digits of its exponent.
+  if (text.back() != '\n' && !in.lines.back().empty())
+    in.failure(static_cast<int>(in.lines.size()),
+               "the last line has no line end, so it was cut short (is it a complete report from kalvane?)");
   return r;
 }
 

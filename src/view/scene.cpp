@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <filesystem>
 
 #include "error.hpp"
 
@@ -17,9 +18,15 @@ std::string text_of(double value) {
   return buffer;
 }
 
-[[noreturn]] void mismatch(const std::string& report_name, int line, const std::string& what) {
-  fail(data_error, report_name + ":" + std::to_string(line) + ": " + what +
-                       " (is output.txt from an earlier run? run kalvane again)");
+// kalvane reads only input.txt; a model file's report is kalvane-path's.
+std::string solver_of(const std::string& input_name) {
+  return std::filesystem::path(input_name).filename() == "input.txt" ? "kalvane" : "kalvane-path";
+}
+
+[[noreturn]] void mismatch(const std::string& report_name, int line, const std::string& what,
+                           const std::string& input_name) {
+  fail(data_error, report_name + ":" + std::to_string(line) + ": " + what + " (is output.txt from an earlier run? run " +
+                       solver_of(input_name) + " again)");
 }
 
 bool is_prescribed(const model& m, int32_t node, int component) {
@@ -33,38 +40,43 @@ bool reproduces(double reported, double prescribed) {
 }
 
 void check_supports(const model& m, const report& r, const std::string& input_name,
-                    const std::string& report_name) {
+                    const std::string& report_name, const prescribed_share& share) {
   for (int32_t k = 1; k <= m.node_count; ++k)
     for (int c = 1; c <= 3; ++c) {
       if (!is_prescribed(m, k, c)) continue;
       double reported = r.displacement[k - 1][c - 1];
-      double wanted = m.prescribed(k, c);
+      const double full = m.prescribed(k, c), wanted = share.fraction * full;
       if (!reproduces(reported, wanted))
         mismatch(report_name, r.displacement_first_line + k - 1,
-                 "node " + std::to_string(k) + " moves " + text_of(reported) + " in " +
-                     axis_name[c] + ", but " + input_name + " prescribes " + text_of(wanted));
+                 "node " + std::to_string(k) + " moves " + text_of(reported) + " in " + axis_name[c] + ", but " +
+                     input_name + " prescribes " + text_of(wanted) +
+                     (share.where.empty() ? "" : " " + share.where + " (" + text_of(full) + " at full load)"),
+                 input_name);
     }
   for (const reaction_entry& e : r.reactions)
     if (!is_prescribed(m, e.node, e.component))
       mismatch(report_name, e.line,
                "a reaction at node " + std::to_string(e.node) + " in " + axis_name[e.component] +
-                   ", which " + input_name + " leaves free");
+                   ", which " + input_name + " leaves free",
+               input_name);
 }
 
 }  // namespace
 
 scene match(const model& m, const report& r, const std::string& input_name,
-            const std::string& report_name) {
+            const std::string& report_name, const prescribed_share& share) {
   const auto nodes = static_cast<int32_t>(r.displacement.size());
   if (nodes != m.node_count)
     mismatch(report_name, r.displacement_heading_line,
              "the displacement table lists " + std::to_string(nodes) + " nodes, but " + input_name +
-                 " has " + std::to_string(m.node_count));
+                 " has " + std::to_string(m.node_count),
+             input_name);
   const auto bars = static_cast<int32_t>(r.stress.size());
   if (bars != bar_count(m))
     mismatch(report_name, r.stress_heading_line,
              "the stress table lists " + std::to_string(bars) + " bars, but " + input_name + " has " +
-                 std::to_string(bar_count(m)));
+                 std::to_string(bar_count(m)),
+             input_name);
   // kalvane stops before writing its report when a bar names a missing node, so a report
   // can only meet such a model when it is not this model's report.
   for (int32_t e = 1; e <= bars; ++e) {
@@ -75,7 +87,7 @@ scene match(const model& m, const report& r, const std::string& input_name,
                              std::to_string(node) + ", but there are " + std::to_string(nodes) +
                              " nodes");
   }
-  check_supports(m, r, input_name, report_name);
+  check_supports(m, r, input_name, report_name, share);
 
   scene s;
   s.iterations = r.iterations;

@@ -64,12 +64,20 @@ struct scene {
   double objective = 0.0;
 };
 
+// The share of its prescribed displacements a report's state carries: all of them, but for
+// kalvane-path's report of a state short of full load (exit 2), which carries those of its
+// point of the path.
+struct prescribed_share {
+  double fraction = 1.0;
+  std::string where;  // e.g. "at load factor 0.5 of stage 1"; empty for the whole
+};
+
 // Joins a model as the input reader leaves it (dof_map still holding 0/1 prescribed flags)
 // with its report. Fails, naming the files and the report's line, when the node or bar
 // counts differ, a bar names a node that does not exist, or the report contradicts the
 // model's supports (a prescribed displacement not reproduced, a reaction at a free
 // component): those mean the report comes from another model.
 scene match(const model& m, const report& r, const std::string& input_name,
-            const std::string& report_name);
+            const std::string& report_name, const prescribed_share& share = {});
 
 }  // namespace kalvane::view

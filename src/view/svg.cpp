@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
 
 #include "view/svg_marks.hpp"
 
@@ -34,6 +35,7 @@ struct fit {
   double scale = 1.0;  // tenths of a pixel per model unit
   double u_mid = 0.0, v_mid = 0.0;
   double x_mid = (draw_left + draw_right) / 2, y_mid = (draw_top + draw_bottom) / 2;
+  bool to_scale = false;  // false for a single point, whose scale means nothing
 
   pixel at(const point2& p) const {
     return {std::llround(x_mid + (p.u - u_mid) * scale), std::llround(y_mid - (p.v - v_mid) * scale)};
@@ -57,7 +59,8 @@ fit fit_to_area(const std::vector<point2>& initial, const std::vector<point2>& f
   const double su = du > 0 ? (a.right - a.left) / du : INFINITY;
   const double sv = dv > 0 ? (a.bottom - a.top) / dv : INFINITY;
   f.scale = std::min(su, sv);
-  if (!std::isfinite(f.scale) || f.scale <= 0) f.scale = 1.0;  // a single point
+  f.to_scale = std::isfinite(f.scale) && f.scale > 0;
+  if (!f.to_scale) f.scale = 1.0;  // a single point
   return f;
 }
 
@@ -249,7 +252,11 @@ rgb band_colour(int band) {
   return stress_colour(static_cast<double>(band) / bands_per_sign, 1.0);
 }
 
-double auto_magnification(const scene& s) {
+namespace {
+
+// The factor that makes the largest displacement 10% of the bounding box's diagonal; none
+// when no node moved by a finite amount (or the box has no finite size).
+std::optional<double> auto_factor(const scene& s) {
   vec3 lo{INFINITY, INFINITY, INFINITY}, hi{-INFINITY, -INFINITY, -INFINITY};
   for (const vec3& p : s.initial) {
     lo = {std::min(lo.x, p.x), std::min(lo.y, p.y), std::min(lo.z, p.z)};
@@ -261,14 +268,19 @@ double auto_magnification(const scene& s) {
     const double size = std::hypot(d.x, d.y, d.z);
     if (std::isfinite(size)) largest = std::max(largest, size);
   }
-  if (s.initial.empty() || !(largest > 0.0)) return 1.0;
+  if (s.initial.empty() || !(largest > 0.0)) return std::nullopt;
   const double diagonal = std::hypot(hi.x - lo.x, hi.y - lo.y, hi.z - lo.z);
-  if (!(diagonal > 0.0) || !std::isfinite(diagonal)) return 1.0;
+  if (!(diagonal > 0.0) || !std::isfinite(diagonal)) return std::nullopt;
   return 0.1 * diagonal / largest;
 }
 
+}  // namespace
+
+double auto_magnification(const scene& s) { return auto_factor(s).value_or(1.0); }
+
 std::string render_svg(const scene& s, const svg_options& options) {
-  const double k = options.auto_magnify ? auto_magnification(s) : options.magnify;
+  const std::optional<double> automatic = options.auto_magnify ? auto_factor(s) : std::nullopt;
+  const double k = options.auto_magnify ? automatic.value_or(1.0) : options.magnify;
   const view_direction view = direction_of(options.view, s);
   const std::size_t nodes = s.initial.size(), bars = s.bars.size();
 
@@ -285,7 +297,10 @@ std::string render_svg(const scene& s, const svg_options& options) {
   // The marks keep their size on the screen: where they reach out of the area, the area
   // shrinks by as much and the structure is fitted again.
   const node_pixels first_fit = pixels_of(final, f);
-  const mark_sizes marks = sizes_for(mean_drawn_bar(s, first_fit));
+  // Every bar seen end-on (a mast from above) draws points, which no density hides: the
+  // marks keep their full size there.
+  const double drawn_bar = mean_drawn_bar(s, first_fit);
+  const mark_sizes marks = sizes_for(drawn_bar > 0 ? drawn_bar : mark_sizes{}.arrow);
   const marks_box reach = marks_extent(s, view.axes, first_fit, marks);
   if (reach.left <= reach.right) {
     drawing.left += std::max(0.0, drawing.left - static_cast<double>(reach.left));
@@ -329,7 +344,9 @@ std::string render_svg(const scene& s, const svg_options& options) {
                   std::to_string(bars) + " bars");
   append_text(out, 400, line + 200, 130,
               view.caption + ", displacements \xC3\x97" + number_text("%.4g", k) +
-                  (options.auto_magnify ? " (auto: largest displacement = 10% of structure size)" : ""));
+                  (!options.auto_magnify ? ""
+                   : automatic           ? " (auto: largest displacement = 10% of structure size)"
+                                         : " (auto: no displacement to magnify)"));
 
   out += "<g id=\"undeformed\" fill=\"none\" stroke=\"#cccccc\" stroke-linecap=\"round\" stroke-width=\"" + width +
          "\">\n";
@@ -375,7 +392,7 @@ std::string render_svg(const scene& s, const svg_options& options) {
   append_numbers(out, s, after);
   append_legend(out, colour_heading(s, options.colour), limit, any_undefined, any_slack, largest_load(s), marks.shown);
   if (s.materials.size() > 1) append_materials(out, s);
-  append_scale_bar(out, f);
+  if (f.to_scale) append_scale_bar(out, f);
   out += "</svg>\n";
   return out;
 }

@@ -244,6 +244,14 @@ def page_state(browser):
             browser.evaluate("document.getElementById('state-event').textContent"))
 
 
+def pick_node(browser, node):
+    """The pick panel's text for a node of the shape shown."""
+    point = browser.evaluate(f"kalvane.nodePoint({node})")
+    browser.move_mouse(point["x"], point["y"])
+    browser.wait_for(f"document.documentElement.dataset.picked === 'node {node}'", 15)
+    return browser.evaluate("document.getElementById('pick').textContent")
+
+
 def slide_to(browser, index):
     browser.evaluate("(() => { const s = document.getElementById('state'); s.value = '%d';"
                      " s.dispatchEvent(new Event('input')); return true; })()" % index)
@@ -273,10 +281,18 @@ def check_states(args, work):
         state, apex, label, event = page_state(browser)
         assert state == count - 1 and label.startswith(f"state {count} of {count}"), label
         assert event.startswith("passed: jump at 0.84"), event
+        assert "reaction X" in pick_node(browser, 3)
+        assert pick_node(browser, 2).endswith("\nload 0, 0, -12000")
         # The start: the apex at its drawn place, nothing passed yet.
         slide_to(browser, 0)
         _, start, label, event = page_state(browser)
         assert label.endswith("load factor 0") and event == "", (label, event)
+        # A held node's reaction is the report's, at full load: the unloaded state shows none of it.
+        reaction = pick_node(browser, 3)
+        assert "reaction X" not in reaction and "report's state only" in reaction, reaction
+        # The load a node carries is the state's share of the model's: none yet.
+        load = pick_node(browser, 2)
+        assert "\nload 0, 0, 0 at this state (the model's 0, 0, -12000)" in load, load
         assert abs(start["y"] - apex["y"]) > 20, (start, apex)  # the inverted truss is drawn far below
         # Just past the limit point, it is named.
         slide_to(browser, limit)

@@ -501,10 +501,15 @@ function describe(hit) {
     const d = displacement.subarray(3 * k, 3 * k + 3);
     lines.push(`  size ${number(Math.hypot(d[0], d[1], d[2]))}`);
     const held = i === undefined ? [] : axisNames.filter((_, c) => marks.held[i] & (1 << c));
-    lines.push(held.length ? `reaction ${held.map((name) => `${name} ${number(marks.reaction[3 * i + axisNames.indexOf(name)])}`).join(', ')}`
-                           : 'reaction none (no component held)');
+    // The report gives the reactions of its own state; the path's states carry none.
+    lines.push(!held.length ? 'reaction none (no component held)'
+      : atReport ? `reaction ${held.map((name) => `${name} ${number(marks.reaction[3 * i + axisNames.indexOf(name)])}`).join(', ')}`
+      : `reaction (held ${held.join(', ')}): given for the report's state only`);
+    // A state of the path carries its share of the model's loads (none yet in a prestress stage).
     if (i !== undefined && (marks.load[3 * i] || marks.load[3 * i + 1] || marks.load[3 * i + 2]))
-      lines.push(`load ${triple(marks.load, 3 * i)}`);
+      lines.push(loadShare === 1 ? `load ${triple(marks.load, 3 * i)}`
+        : `load ${triple([0, 1, 2].map((c) => loadShare * marks.load[3 * i + c]), 0)} at this state (the model's ` +
+          `${triple(marks.load, 3 * i)})`);
   }
   return lines.join('\n');
 }
@@ -765,6 +770,7 @@ function firstFrameDrawn() {
 // ---- kalvane-path's states: state i's displacements, forces, stresses and bar states put in
 // place of the page's own, in the same buffers; the report's own state keeps its full digits.
 let atReport = true;
+let loadShare = 1;  // the shown state's fraction of the model's loads
 let animation = null;
 function startStates(a) {
   const block = (name, Type) => decoded('kalvane-states-' + name, Type);
@@ -778,6 +784,7 @@ function startStates(a) {
   document.getElementById('legend-slack').hidden = !states.state.includes(2);
   const show = (i) => {
     atReport = i === a.start;
+    loadShare = a.loads ? Number(a.loads[i]) : 1;
     const from = atReport ? null : i;
     displacement.set(from === null ? report.displacement : slice(states.displacement, i, 3 * nodeCount));
     stress.set(from === null ? report.stress : slice(states.stress, i, barCount));
