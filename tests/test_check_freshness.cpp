@@ -97,3 +97,27 @@ TEST(CheckFreshness, AnOlderReportOfAModelFileNamesKalvanePath) {
     EXPECT_TRUE(std::string(e.what()).ends_with("(did the last run fail? run kalvane-path again)")) << e.what();
   }
 }
+
+// kalvane-path's report of a state short of full load (a mechanism under its first loads,
+// its prescribed displacement not yet applied) is no earlier run's: the check says what it
+// is, and that there is nothing to check.
+TEST(CheckFreshness, APathsReportShortOfFullLoadIsNamedForWhatItIs) {
+  scratch_folder folder;
+  kalvane_test::write_file(folder / "input.txt",
+                           check_test::input_text("Mechanism", "0.9 20 1E-3 0.0 1000 5", "1 10.0",
+                                                  "3\nnode x y z\n1 0 0 0\n2 1 0 0\n3 5 5 5\n",
+                                                  "1\nbar n1 n2 area\n1 1 2 0.01\n",
+                                                  "7\nnode c v\n1 1 0.01\n1 2 0\n1 3 0\n2 2 0\n2 3 0\n3 1 0\n3 2 0\n",
+                                                  "2\nnode c v\n3 3 1.0\n2 1 -1.0\n"));
+  kalvane_test::program_run path;
+  path.program = kalvane_test::path_exe();
+  path.args = {"--loading", "together"};
+  path.folder = folder.path;
+  ASSERT_EQ(kalvane_test::run_program(path).status, 2);
+  const auto r = check_test::check(folder, {"--dir", "path", "--loading", "together"});
+  EXPECT_EQ(r.status, 1) << r.out << r.err;
+  EXPECT_TRUE(has(r.err, "kalvane-path wrote there the state it reached short of full load (load factor 0 of stage 1, "
+                         "path.csv)"))
+      << r.err;
+  EXPECT_FALSE(has(r.err, "earlier run")) << r.err;
+}

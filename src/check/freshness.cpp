@@ -1,8 +1,11 @@
 #include "check/freshness.hpp"
 
+#include <cstdio>
 #include <filesystem>
+#include <optional>
 
 #include "error.hpp"
+#include "view/load_path.hpp"
 #include "view/scene.hpp"
 
 namespace kalvane {
@@ -21,11 +24,48 @@ void require_newer(const std::string& input_path, const std::string& report_path
                          (input_txt ? "kalvane" : "kalvane-path") + " again)");
 }
 
+namespace {
+
+// kalvane-path's path.csv beside the report, written with it: the load factor and stage of
+// the report's state when that is short of full load (a collapse or a mechanism, exit 2),
+// in words; "" otherwise.
+std::string short_of_full_load(const view::report& r, const std::string& report_path) {
+  namespace fs = std::filesystem;
+  const fs::path csv = fs::path(report_path).parent_path() / "path.csv";
+  std::error_code failed;
+  if (!fs::exists(csv, failed) || fs::last_write_time(csv, failed) < fs::last_write_time(report_path, failed)) return "";
+  try {
+    const view::load_path path = view::read_load_path(view::read_whole_file(csv.string()), csv.string());
+    const std::optional<std::size_t> at = view::point_of_report(path, r);
+    if (!at || path.points.empty()) return "";
+    const view::path_point& p = path.points[*at];
+    if (p.load_factor == 1.0 && p.stage == path.points.back().stage) return "";
+    char factor[32];
+    std::snprintf(factor, sizeof factor, "%.7g", p.load_factor);
+    return std::string("load factor ") + factor + " of stage " + std::to_string(p.stage);
+  } catch (const error&) {
+    return "";  // a path.csv that does not read says nothing of the report
+  }
+}
+
+}  // namespace
+
 void require_same_model(const model& m, const view::report& r, const std::string& input_path,
                         const std::string& report_path) {
   // The viewer's join checks the counts and the prescribed displacements; what it builds
   // is not needed here.
-  (void)view::match(m, r, input_path, report_path);
+  try {
+    (void)view::match(m, r, input_path, report_path);
+  } catch (const error& e) {
+    // A report of kalvane-path's that stopped short of full load holds part of the prescribed
+    // displacements: it is no earlier run's, and no answer to check either.
+    const std::string where = short_of_full_load(r, report_path);
+    if (where.empty()) throw;
+    fail(data_error, report_path + ": kalvane-path wrote there the state it reached short of full load (" + where +
+                         ", path.csv), which carries only part of " + input_path +
+                         "'s prescribed displacements and is no answer to check: kalvane-path's summary says why the "
+                         "path stopped");
+  }
 }
 
 }  // namespace kalvane
