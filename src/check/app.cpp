@@ -12,6 +12,7 @@
 #include "check/freshness.hpp"
 #include "check/check_progress.hpp"
 #include "companion/command_line.hpp"
+#include "companion/run_folder.hpp"
 #include "error.hpp"
 #include "newton/loading.hpp"
 #include "newton/newton.hpp"
@@ -24,10 +25,6 @@ namespace kalvane::check {
 namespace {
 
 [[noreturn]] void usage_failure(const std::string& what) { fail(usage_error, what); }
-
-void require_readable(const std::string& path) {
-  if (!std::ifstream(path)) fail(name_error, "cannot open " + path + " (has kalvane run in this directory?)");
-}
 
 // The model as kalvane's run has it before it minimises (`start` on the read state).
 void start(model& m) {
@@ -263,7 +260,7 @@ void compare(findings& f, const structure& s, const view::report& r, const vecto
 void require_report(bool model_file, const std::string& input_name, const std::string& report_name,
                     check_progress& progress) {
   try {
-    require_readable(report_name);
+    companion::require_report(report_name, std::filesystem::path(report_name).parent_path(), model_file, "kalvane-check");
     require_newer(input_name, report_name);
   } catch (const error& e) {
     // The diagnosis minimises kalvane's own energy, which is not a model file's.
@@ -373,7 +370,7 @@ findings run_check(const options& o) {
   f.input_name = model_name(o);
   f.report_name = (dir / "output.txt").string();
   f.calculix_requested = o.calculix;
-  require_readable(f.input_name);
+  companion::require_model(f.input_name, !o.model.empty());
   const std::string text = read_whole_text(f.input_name);
   f.model_file = is_model_file_text(text);
   check_progress progress(standard_error_is_terminal());
@@ -487,7 +484,7 @@ findings run_lint(const options& o) {
   findings f;
   f.lint_only = true;
   f.input_name = model_name(o);
-  require_readable(f.input_name);
+  companion::require_model(f.input_name, !o.model.empty());
   const std::string text = read_whole_text(f.input_name);
   f.model_file = is_model_file_text(text);
   // A model file's reader takes nothing in silence: what it refuses is the lint.

@@ -9,6 +9,7 @@
 #include "check/freshness.hpp"
 #include "companion/output_files.hpp"
 #include "companion/printable.hpp"
+#include "companion/run_folder.hpp"
 #include "error.hpp"
 #include "model/input.hpp"
 #include "run.hpp"
@@ -37,30 +38,6 @@ double magnification(const std::string& text) {
   if (text.empty() || *end != '\0' || !std::isfinite(k) || k < 0)
     usage_failure("--magnify takes 'auto' or a number of zero or more, not '" + text + "'");
   return k;
-}
-
-void require_readable(const std::string& path) {
-  if (!std::ifstream(path)) fail(name_error, "cannot open " + path + " (has kalvane run in this directory?)");
-}
-
-// kalvane reads only input.txt: a model file's report is kalvane-path's, in a folder path/
-// beside it, which the failure names when it is there.
-void require_model_file_report(const std::string& report_path, const std::filesystem::path& dir) {
-  if (std::ifstream(report_path)) return;
-  const std::filesystem::path theirs = dir / "path";
-  std::error_code failed;
-  fail(name_error, "cannot open " + report_path +
-                       (std::filesystem::exists(theirs / "output.txt", failed)
-                            ? " (kalvane-path wrote this model's report into " + theirs.string() + ": kalvane-view --dir " +
-                                  theirs.string() + ")"
-                            : " (has kalvane-path run? it writes a model file's report into path/, or the folder --out names)"));
-}
-
-// The model is the user's own file, which no run makes: its failure says where it was sought.
-void require_model(const std::string& path, bool named) {
-  if (!std::ifstream(path))
-    fail(name_error, "cannot open " + path +
-                         (named ? " (named by --model)" : " (the folder holds no model.json, and input.txt cannot be read)"));
 }
 
 // The page's data: the scene, with what only the model and the folder hold.
@@ -286,11 +263,10 @@ view_run run_view(const options& o) {
   view_run done;
   done.model = o.model.empty() ? find_model(o.dir) : o.model;
   const std::string report_path = (dir / "output.txt").string();
-  require_model(done.model, !o.model.empty());
+  companion::require_model(done.model, !o.model.empty());
   const std::string text = read_whole_text(done.model);
   const bool model_file = is_model_file_text(text);
-  if (model_file) require_model_file_report(report_path, dir);
-  require_readable(report_path);
+  companion::require_report(report_path, dir, model_file, "kalvane-view");
   require_newer(done.model, report_path);
 
   model m;
