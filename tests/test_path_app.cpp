@@ -398,6 +398,13 @@ TEST(PathApp, BadInputAndBadOptionsEndInKalvanesErrorReport) {
   EXPECT_EQ(name, "DATA_ERROR");
   EXPECT_NE(message.find("input.txt:10:10:"), std::string::npos) << message;
   EXPECT_EQ(malformed.out, "");
+  // A refusal quoting the user's bytes shows them printable: a byte that is not UTF-8 is
+  // U+FFFD on the terminal, not the raw byte.
+  kalvane_test::write_file(folder / "bad.json", "{\"format\": \"kalvane-model\", \"version\": 1, \"title\": \"Mi\xe9x\"}");
+  const program_result bytes = run_path(folder, {"--model", "bad.json"});
+  EXPECT_EQ(bytes.status, 1);
+  EXPECT_NE(bytes.err.find("Mi\xef\xbf\xbdx"), std::string::npos) << bytes.err;
+  EXPECT_EQ(bytes.err.find("Mi\xe9x"), std::string::npos) << bytes.err;
 
   kalvane_test::write_file(folder / "input.txt", two_bar_truss(1000.0));
   for (const std::vector<std::string>& args :

@@ -9,14 +9,17 @@
 #include <vector>
 
 #include "companion/huge_pages.hpp"
+#include "companion/printable.hpp"
 #include "error.hpp"
 #include "progress.hpp"
 
 namespace kalvane::companion {
 
+// The message may quote the user's file (a name, a line of it): shown printable, as every
+// other place the user's text lands.
 inline int report_error(const char* name, const char* message, int bad_input) {
   std::fflush(stdout);
-  std::fprintf(stderr, "\nraised %s : %s\n", name, message);
+  std::fprintf(stderr, "\nraised %s : %s\n", name, printable_lines(message).c_str());
   std::fflush(stderr);
   return bad_input;
 }
