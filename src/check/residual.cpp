@@ -23,15 +23,6 @@ std::string name_of(const component_name& c) {
   return "node " + std::to_string(c.node) + " " + axis[c.component];
 }
 
-double half_printed_unit(double value) {
-  if (value == 0.0 || !std::isfinite(value)) return 0.0;
-  // The exponent as the report writes it: %.6e rounds a 7-digit value back to itself.
-  char text[32];
-  std::snprintf(text, sizeof text, "%.6e", std::fabs(value));
-  const int exponent = std::atoi(std::strchr(text, 'e') + 1);
-  return 0.5 * std::pow(10.0, exponent - 6);
-}
-
 vector printed_unknowns(const model& m, const view::report& r) {
   vector x(static_cast<std::size_t>(m.free_count), 0.0);
   for (int32_t k = 1; k <= m.node_count; ++k)

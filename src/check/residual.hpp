@@ -39,8 +39,7 @@ struct residual_finding {
   bool within() const { return outside == 0; }
 };
 
-// Half a unit in the last digit of `value` as the report prints it (7 significant digits).
-double half_printed_unit(double value);
+using view::half_printed_unit;
 
 // The free displacements as the report prints them.
 vector printed_unknowns(const model& m, const view::report& r);

@@ -1,6 +1,9 @@
 #include "view/report_reader.hpp"
 
 #include <charconv>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <cmath>
 #include <fstream>
 #include <limits>
@@ -247,6 +250,15 @@ bool parse_report_real(const std::string& token, double& value) {
   auto [end, ec] = std::from_chars(first, head.data() + head.size(), value);
   if (ec == std::errc::result_out_of_range) return false;
   return ec == std::errc() && end == head.data() + head.size();
+}
+
+double half_printed_unit(double value) {
+  if (value == 0.0 || !std::isfinite(value)) return 0.0;
+  // The exponent as the report writes it: %.6e rounds a 7-digit value back to itself.
+  char text[32];
+  std::snprintf(text, sizeof text, "%.6e", std::fabs(value));
+  const int exponent = std::atoi(std::strchr(text, 'e') + 1);
+  return 0.5 * std::pow(10.0, exponent - 6);
 }
 
 std::string read_whole_file(const std::string& path) {

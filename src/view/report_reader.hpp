@@ -40,6 +40,10 @@ report read_report_file(const std::string& path);
 // Reads a whole file into memory; throws kalvane::error naming `path` when it cannot.
 std::string read_whole_file(const std::string& path);
 
+// Half a unit in the last digit of `value` as the report prints it (7 significant digits;
+// CalculiX's model.dat prints as many).
+double half_printed_unit(double value);
+
 // One number as the report writes it: ordinary E-form, or "NaN", "+Inf", "-Inf" padded with
 // asterisks. Returns false when `token` is none of these.
 bool parse_report_real(const std::string& token, double& value);
