@@ -205,8 +205,10 @@ void judge_past_start(path_work& w, path_state& a, const std::vector<std::uint8_
 // start that still has no stiffness (or an unstable one) is left for the minimum of the
 // energy at a small load factor, from which the path goes on.
 // `held`: w.f holds the stiffness at a, a's inertia is known (the last stage's end, the
-// same structure under the same loading).
-start_outcome start_stage(path_work& w, walk& k, path_state& a, bool held) {
+// same structure under the same loading). `again`: a was taken for stiff, and not one step
+// from it converged (a structure that a small stress barely holds, its pivots a few orders
+// above rounding): it is started again as one without stiffness, its first point emitted.
+start_outcome start_stage(path_work& w, walk& k, path_state& a, bool held, bool again = false) {
   a.t = 0.0;
   apply_stage(w.scaled, w.full, w.stage, 0.0);
   // Where cables are slack at the start, the stiffness is taken without the small springs
@@ -229,12 +231,12 @@ start_outcome start_stage(path_work& w, walk& k, path_state& a, bool held) {
       emit(k, w, a, point_kind::regular);
       return start_outcome::mechanism;
     }
-  bool stiff = w.f.ok && a.at.minimum();
+  bool stiff = !again && w.f.ok && a.at.minimum();
   std::vector<int32_t> slackened;  // cables at their rest lengths that the first rise slackens
   path_state judged = a;            // where the stiffness was found wanting
-  if (w.cables) judge_past_start(w, a, slack, stiff, slackened, judged);
+  if (w.cables && !again) judge_past_start(w, a, slack, stiff, slackened, judged);
   bool ready = stiff;
-  if (!ready) {
+  if (!ready && !again) {
     const std::vector<std::size_t> free = held_by_nothing(w.pattern);
     const bool pulled = std::any_of(free.begin(), free.end(), [&](std::size_t p) { return w.rate[p] != 0.0; });
     ready = !pulled && factorise_holding_free(w.f, w.pattern).minimum() && w.f.ok;
@@ -250,7 +252,7 @@ start_outcome start_stage(path_work& w, walk& k, path_state& a, bool held) {
     emit(k, w, a, point_kind::regular);
     return start_outcome::ready;
   }
-  emit(k, w, a, point_kind::regular);
+  if (!again) emit(k, w, a, point_kind::regular);
   const path_state start = a;
   apply_stage(w.scaled, w.full, w.stage, w.settings.slack_load_factor);
   const minimise_result r = minimise_energy(w.scaled, a.x, w.pattern, w.f);
@@ -648,7 +650,18 @@ path_finding follow_path(const structure& m, stiffness_pattern& pattern, factori
       end = stage_end::stalled;
       break;
     }
+    const path_state stage_start = a;
+    const std::size_t points = k.found.points.size();
     end = follow_stage(w, k, a);
+    if (end == stage_end::stalled && k.found.points.size() == points && !k.stop) {
+      a = stage_start;
+      const start_outcome again = start_stage(w, k, a, false, true);
+      if (again != start_outcome::ready) {
+        if (again == start_outcome::mechanism) path.outcome = path_outcome::mechanism;
+        break;
+      }
+      end = follow_stage(w, k, a);
+    }
     if (end != stage_end::full_load) break;
   }
   path.newton_steps = w.newton_steps;
