@@ -11,6 +11,7 @@
 #include "error.hpp"
 #include "mechanics/bar_law.hpp"
 #include "structure/law.hpp"
+#include "structure/printing_spread.hpp"
 
 namespace kalvane::check {
 
@@ -199,20 +200,12 @@ calculix_comparison calculix_crosscheck(const structure& s, const view::report& 
     // ccx prints seven digits of each displacement: along a stiff bar their last digits alone
     // move its force by far more than the tolerance (steel of EA 2e4 a metre long, its ends
     // at about 1: 0.04 of a 4 kN force). That much is no disagreement.
-    const auto& c1 = u[static_cast<std::size_t>(bar.node1 - 1)];
-    const auto& c2 = u[static_cast<std::size_t>(bar.node2 - 1)];
-    const double axis_length = std::hypot(at.axis[0], at.axis[1], at.axis[2]);
-    double reach = 0.0;
-    for (int j = 0; j < 3; ++j)
-      reach += (axis_length > 0.0 ? std::fabs(at.axis[j]) / axis_length : 1.0) *
-               (view::half_printed_unit(c1[j]) + view::half_printed_unit(c2[j]));
-    double explained = 0.0;
-    for (double sign : {-1.0, 1.0}) {
-      double moved[3];
-      for (int j = 0; j < 3; ++j)
-        moved[j] = difference[j] + sign * reach * (axis_length > 0.0 ? at.axis[j] / axis_length : 0.0);
-      explained = std::fmax(explained, std::fabs(member_at(bar, material_of(s, b), member_of(s, b), moved).force - at.force));
+    double half1[3], half2[3];
+    for (int j = 0; j < 3; ++j) {
+      half1[j] = view::half_printed_unit(u[static_cast<std::size_t>(bar.node1 - 1)][j]);
+      half2[j] = view::half_printed_unit(u[static_cast<std::size_t>(bar.node2 - 1)][j]);
     }
+    const double explained = spread_of_printing(bar, material_of(s, b), member_of(s, b), difference, at, half1, half2).force;
     force.add(reported, interpolate(g.table, elongation_of(m, bar, u)), "bar " + std::to_string(b), explained);
   }
   c.displacement_difference = displacement.relative();

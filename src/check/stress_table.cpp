@@ -5,7 +5,7 @@
 #include <limits>
 
 #include "check/residual.hpp"
-#include "structure/law.hpp"
+#include "structure/printing_spread.hpp"
 
 namespace kalvane::check {
 
@@ -32,21 +32,12 @@ stress_table_finding stresses_against_displacements(const structure& s, const ne
     double u[3];
     newton::bar_difference(m, bar, printed_x, u);
     const member_state at = member_at(bar, material_of(s, b), member_of(s, b), u);
-    // The longest the printing of both ends' displacements can make or take from the bar,
-    // along its deformed axis, and the stresses at either end of that reach.
-    const double axis_length = std::hypot(at.axis[0], at.axis[1], at.axis[2]);
-    double reach = 0.0;
+    double half1[3], half2[3];
     for (int c = 0; c < 3; ++c) {
-      const double along = axis_length > 0.0 ? std::fabs(at.axis[c]) / axis_length : 1.0;
-      reach += along * (half_unit_at(m, printed_x, bar.node1, c + 1) + half_unit_at(m, printed_x, bar.node2, c + 1));
+      half1[c] = half_unit_at(m, printed_x, bar.node1, c + 1);
+      half2[c] = half_unit_at(m, printed_x, bar.node2, c + 1);
     }
-    double spread = 0.0;
-    for (double sign : {-1.0, 1.0}) {
-      double moved[3];
-      for (int c = 0; c < 3; ++c)
-        moved[c] = u[c] + sign * reach * (axis_length > 0.0 ? at.axis[c] / axis_length : 0.0);
-      spread = std::max(spread, std::fabs(member_at(bar, material_of(s, b), member_of(s, b), moved).stress - at.stress));
-    }
+    const double spread = spread_of_printing(bar, material_of(s, b), member_of(s, b), u, at, half1, half2).stress;
     const double printed = printed_stress[static_cast<std::size_t>(b - 1)];
     // Four times what printing explains, and rounding far below the table's last digit.
     const double allowed = 4.0 * (spread + half_printed_unit(printed) + half_printed_unit(at.stress)) +
