@@ -318,6 +318,20 @@ TEST(PathApp, AMechanismExitsWithTwoAndWritesTheUnloadedShape) {
   EXPECT_EQ(report[12], "    2" + unmoved);
 }
 
+// A four-bar linkage in the XY plane on supports 1 and 4, its coupler 2-3 cut to 0.9 of its
+// drawn length, with more bars, supports and a loads entry given as model-file text.
+std::string linkage(const std::string& more_bars, const std::string& more_prescribed, const std::string& loads) {
+  return R"({"format": "kalvane-model", "version": 1, "title": "linkage",
+    "materials": [{"name": "steel", "law": "linear-elastic", "E": 200000000.0}],
+    "nodes": [[0, 0, 0], [0, 1, 0], [1, 1, 0], [1, 0, 0]],
+    "bars": [{"nodes": [1, 2], "area": 0.0001, "material": "steel"},
+             {"nodes": [2, 3], "area": 0.0001, "material": "steel", "rest_length": 0.9},
+             {"nodes": [3, 4], "area": 0.0001, "material": "steel"})" +
+         more_bars + R"(],
+    "prescribed": [{"node": 1, "x": 0.0, "y": 0.0, "z": 0.0}, {"node": 4, "x": 0.0, "y": 0.0, "z": 0.0})" +
+         more_prescribed + "]" + loads + "}";
+}
+
 // A four-bar linkage in its plane, its coupler cut short: the prestress stage starts where
 // the linkage can sway, and the coupler's pull leaves it a mechanism at every shape it folds
 // to. The path cannot start: the summary says so and names the sway (not the out-of-plane
@@ -326,14 +340,7 @@ TEST(PathApp, AMechanismExitsWithTwoAndWritesTheUnloadedShape) {
 // a state that is no equilibrium.
 TEST(PathApp, ALinkageWithNoStiffnessAtItsStartIsNamedAndTheDrawnShapeWritten) {
   scratch_folder folder;
-  kalvane_test::write_file(folder / "model.json", R"({"format": "kalvane-model", "version": 1, "title": "linkage",
-    "materials": [{"name": "steel", "law": "linear-elastic", "E": 200000000.0}],
-    "nodes": [[0, 0, 0], [0, 1, 0], [1, 1, 0], [1, 0, 0]],
-    "bars": [{"nodes": [1, 2], "area": 0.0001, "material": "steel"},
-             {"nodes": [2, 3], "area": 0.0001, "material": "steel", "rest_length": 0.9},
-             {"nodes": [3, 4], "area": 0.0001, "material": "steel"}],
-    "prescribed": [{"node": 1, "x": 0.0, "y": 0.0, "z": 0.0}, {"node": 4, "x": 0.0, "y": 0.0, "z": 0.0}],
-    "loads": [{"node": 2, "y": -1.0}]})");
+  kalvane_test::write_file(folder / "model.json", linkage("", "", R"(, "loads": [{"node": 2, "y": -1.0}])"));
   const program_result r = run_path(folder);
   ASSERT_EQ(r.status, 2) << r.out << r.err;
   EXPECT_NE(r.out.find("the path could not start stage 1. There the structure has no stiffness (free to move at node "
@@ -404,16 +411,11 @@ TEST(PathApp, AStartBarelyHeldIsStartedAgainWhenNoStepFromItConverges) {
 // only slack cables reach is named held where it is; kalvane-check names the same motion.
 TEST(PathApp, AFrameWhoseBracingCablesAllWentSlackIsNamedFreeToSway) {
   scratch_folder folder;
-  kalvane_test::write_file(folder / "model.json", R"({"format": "kalvane-model", "version": 1, "title": "braced",
-    "materials": [{"name": "steel", "law": "linear-elastic", "E": 200000000.0}],
-    "nodes": [[0, 0, 0], [0, 1, 0], [1, 1, 0], [1, 0, 0]],
-    "bars": [{"nodes": [1, 2], "area": 0.0001, "material": "steel"},
-             {"nodes": [2, 3], "area": 0.0001, "material": "steel", "rest_length": 0.9},
-             {"nodes": [3, 4], "area": 0.0001, "material": "steel"},
+  kalvane_test::write_file(folder / "model.json",
+                           linkage(R"(,
              {"nodes": [1, 3], "area": 0.0001, "material": "steel", "behaviour": "cable"},
-             {"nodes": [2, 4], "area": 0.0001, "material": "steel", "behaviour": "cable"}],
-    "prescribed": [{"node": 1, "x": 0.0, "y": 0.0, "z": 0.0}, {"node": 4, "x": 0.0, "y": 0.0, "z": 0.0},
-                   {"node": 2, "z": 0.0}, {"node": 3, "z": 0.0}]})");
+             {"nodes": [2, 4], "area": 0.0001, "material": "steel", "behaviour": "cable"})",
+                                   R"(, {"node": 2, "z": 0.0}, {"node": 3, "z": 0.0})", ""));
   const program_result r = run_path(folder);
   ASSERT_EQ(r.status, 0) << r.out << r.err;
   EXPECT_NE(r.out.find("cables: 2 of 2 cables slack: 4, 5\n  held where it is, a mechanism that no load drives: free to "
