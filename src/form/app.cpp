@@ -96,6 +96,9 @@ std::string summary_of(const std::string& input_name, const problem& p, const fo
   if (r.negative_pivots > 0)
     s += "  negative pivots:         " + std::to_string(r.negative_pivots) +
          " (struts outweigh the cables somewhere: the shape's stiffness comes from its prestress)\n";
+  else if (r.negative_pivots < 0)
+    s += "  negative pivots:         not counted (D's LDLT met a zero pivot and a QR solved it: whether struts "
+         "outweigh the cables somewhere is not known)\n";
   char time[64];
   std::snprintf(time, sizeof time, "  time:                    %.3f s\n", seconds);
   s += time;
