@@ -1,5 +1,4 @@
 #include "check/app.hpp"
-#include "newton/softest.hpp"
 
 #include <chrono>
 #include <limits>
@@ -16,6 +15,7 @@
 #include "error.hpp"
 #include "newton/loading.hpp"
 #include "newton/newton.hpp"
+#include "newton/softest.hpp"
 #include "progress.hpp"
 #include "run.hpp"
 #include "structure/model_file.hpp"
