@@ -50,5 +50,7 @@ TEST(CheckStressTable, AStressChangedAfterTheRunIsNamedAndNotBlamedOnTheToleranc
                            "displacements (bar 3: printed 4.5e+01, its displacements give "))
         << r.out;
     EXPECT_FALSE(has(r.out, "gradient tolerance leaves")) << r.out;
+    const auto json = check_test::check(folder, {"--no-path", "--json"});
+    EXPECT_TRUE(has(json.out, "\"stress_table\": {\"mismatched\": 1, \"worst_bar\": 3, \"printed\": 45,")) << json.out;
   }
 }

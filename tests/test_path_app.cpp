@@ -428,6 +428,14 @@ TEST(PathApp, AFrameWhoseBracingCablesAllWentSlackIsNamedFreeToSway) {
                            "slack"),
             std::string::npos)
       << f.verdict;
+  EXPECT_EQ(f.cables.free_but_for_slack.node, 2);
+  EXPECT_EQ(f.cables.free_but_for_slack.component, 1);
+  kalvane_test::program_run json;
+  json.program = kalvane_test::check_exe();
+  json.args = {"--dir", "path", "--json"};
+  json.folder = folder.path;
+  EXPECT_NE(kalvane_test::run_program(json).out.find("\"free_but_for_slack_cables\": {\"node\": 2, \"component\": 1}"),
+            std::string::npos);
 }
 
 TEST(PathApp, BadInputAndBadOptionsEndInKalvanesErrorReport) {

@@ -260,6 +260,12 @@ std::string json_of(const findings& f) {
        ", \"gradient\": " + number(n.gradient) + ", \"rounding\": " + number(n.rounding) +
        ", \"displacements\": " + json_digits(n.displacements) + ", \"reactions\": " + json_digits(n.reactions) +
        ", \"stresses\": " + json_digits(n.stresses) + "},\n";
+  const stress_table_finding& st = f.stress_table;
+  j += "  \"stress_table\": {\"mismatched\": " + std::to_string(st.mismatched);
+  if (st.mismatched > 0)
+    j += ", \"worst_bar\": " + std::to_string(st.worst_bar) + ", \"printed\": " + number(st.printed) +
+         ", \"from_displacements\": " + number(st.from_displacements);
+  j += "},\n";
   const accuracy_finding& a = f.accuracy;
   j += "  \"accuracy\": {\"digits_wanted\": " + std::to_string(a.wanted) + ", \"short\": " + boolean(a.short_of);
   if (a.short_of)
@@ -273,7 +279,11 @@ std::string json_of(const findings& f) {
        ", \"negative\": " + std::to_string(s.negative) + ", \"zero\": " + std::to_string(s.zero) +
        ", \"smallest_pivot\": " + number(s.smallest_pivot) + ", \"held_on_no_bar\": [";
   for (std::size_t i = 0; i < f.idle_nodes.size(); ++i) j += (i == 0 ? "" : ", ") + std::to_string(f.idle_nodes[i]);
-  j += "]},\n";
+  j += "], \"free_but_for_slack_cables\": ";
+  const component_name& free = f.cables.free_but_for_slack;
+  j += free.node > 0 ? "{\"node\": " + std::to_string(free.node) + ", \"component\": " + std::to_string(free.component) + "}"
+                     : std::string("null");
+  j += "},\n";
   if (f.path_followed) {
     const path_finding& p = f.path;
     j += "  \"path\": {\"followed\": true, \"reached_full_load\": " + boolean(reached_full_load(p)) +
