@@ -343,10 +343,14 @@ class Model:
                 _fail(DATA_ERROR, f"{names(i)}: neo_hooke(c1), mooney_rivlin(c1, c2) or linear_elastic(E) is "
                                   f"expected, not {m!r}")
         order = list(getattr(self, "_material_order", ()))
-        distinct = [m for m in order if m in per_bar]
+        added = []  # materials in use that the model file read did not list
         for m in per_bar:
-            if m not in distinct:
-                distinct.append(m)
+            if m not in order and m not in added:
+                added.append(m)
+        # The file's materials stay in its order, those no bar uses included, as kalvane-path
+        # keeps them (its deck lists them), unless a material added in use took the name.
+        added_names = {m.name for m in added if m.name}
+        distinct = [m for m in order if m in per_bar or not (m.name and m.name in added_names)] + added
         if isinstance(given, Material) and not distinct:
             distinct = [given]
         taken = {}

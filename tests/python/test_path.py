@@ -82,6 +82,26 @@ def test_path_in_memory_gives_what_kalvane_path_writes(tmp_path):
     assert kalvane.solve(model, method="lbfgs").displacements[1, 2] < -200.0
 
 
+@pytest.mark.skipif(not HAS_PATH, reason="this build has no kalvane-path library")
+def test_a_model_files_material_that_no_bar_uses_is_kept_as_kalvane_path_keeps_it(tmp_path):
+    """kalvane-path lists every material of the file in its deck; the module dropped those no
+    bar uses, so its deck differed from the program's, and saving the model lost them."""
+    text = (SOURCE / "examples" / "two_materials" / "model.json").read_text()
+    text = text.replace('{"name": "rubber", "law": "neo-hooke", "c1": 1000.0, "weight": 11.0}',
+                        '{"name": "rubber", "law": "neo-hooke", "c1": 1000.0, "weight": 11.0},\n'
+                        '    {"name": "spare", "law": "mooney-rivlin", "c1": 300.0, "c2": 20.0}')
+    assert '"spare"' in text
+    (tmp_path / "model.json").write_text(text)
+    model = kalvane.load(tmp_path / "model.json")
+    model.save(tmp_path / "saved.json")
+    assert '"spare"' in (tmp_path / "saved.json").read_text()
+    kalvane.path(model).write(tmp_path / "ours")
+    done = kalvane_path_in(tmp_path)
+    assert done.returncode == 0, done.stdout + done.stderr
+    for name in ("abaqusfile.inp", "output.txt", "bars.csv", "path.csv"):
+        assert (tmp_path / "ours" / name).read_bytes() == (tmp_path / "path" / name).read_bytes(), name
+
+
 def snap_load(half_span, rise, area, c1):
     """The largest apex load the shallow truss carries on its near branch: the maximum of the
     vertical balance below, by golden-section search between the unloaded shape and the rise."""
