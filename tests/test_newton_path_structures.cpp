@@ -335,6 +335,7 @@ TEST(NewtonPath, AStallPastAJumpThatLandedIsAStallNotACollapse) {
     if (!jumped || points.back().negative_pivots > 0) continue;
     stalled_past_jump = true;
     EXPECT_EQ(path.outcome, kn::path_outcome::stalled) << max_steps;
+    EXPECT_EQ(path.step_limit, max_steps);  // its steps ran out
     EXPECT_EQ(path.load_factor, points.back().load_factor) << max_steps;
     EXPECT_GE(path.load_factor, kn::snap_load_factor(path)) << max_steps;
   }

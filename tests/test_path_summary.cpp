@@ -100,6 +100,14 @@ TEST(PathSummary, AStageThatCannotStartNamesWhereTheStructureIsFree) {
   facts.how = kn::loading::together;
   text = kp::summary_text(m, path, c, e, facts);
   EXPECT_NE(std::string::npos, text.find("could not start its loading. As it began, cable 4 went slack")) << text;
+  // A path whose steps ran out did not find its step shrinking to nothing.
+  path.soft_start = -1;
+  path.slack_at_soft_start.clear();
+  path.step_limit = 400;
+  text = kp::summary_text(m, path, c, e, facts);
+  EXPECT_NE(std::string::npos, text.find("the path took the 400 steps it is allowed (steps and halvings together)"))
+      << text;
+  EXPECT_EQ(std::string::npos, text.find("shrank")) << text;
 }
 
 // A state on the way through the self-weight's stage carries that part of the weight, which

@@ -95,7 +95,11 @@ std::string path_text_of_loading(const findings& f) {
   // A path that stopped short with no limit point met did not snap through: it stalled.
   if (p.outcome == path_outcome::stalled)
     return "the path stalls at load factor " + load_factor_text(p.load_factor) + " of stage " + std::to_string(p.stage) +
-           " (" + steps + "): it found no next equilibrium on the stable branch it was following, short of full load" +
+           " (" + steps + "): " +
+           (p.step_limit > 0 ? "it took the " + std::to_string(p.step_limit) + " steps it is allowed on the stable branch "
+                               "it was following, short of full load"
+                             : std::string("it found no next equilibrium on the stable branch it was following, "
+                                           "short of full load")) +
            (p.events.empty() ? std::string() : " (its route there: " + route_text(p, false) + ")");
   // A route that left the branch from the unloaded shape (a jump, a branch switch), or
   // reached full load only on an unstable state: each event in order, and the pivot at the

@@ -438,7 +438,10 @@ stage_end follow_stage(path_work& w, walk& k, path_state& a) {
   bool whole = !k.start_held && a.t == 0.0 && settings.straight_stage > 0.0;
   while (a.t < 1.0) {
     if (k.stop) return stage_end::stopped;
-    if (k.found.steps + k.found.halvings >= settings.max_steps) return stage_end::stalled;
+    if (k.found.steps + k.found.halvings >= settings.max_steps) {
+      k.found.step_limit = settings.max_steps;
+      return stage_end::stalled;
+    }
     path_state b;
     if (whole) {
       whole = false;
@@ -710,7 +713,7 @@ path_finding follow_path(const structure& m, stiffness_pattern& pattern, factori
     const bool collapse = !mechanism && (unstable_seen || !path.unheld_nodes.empty()) && k.stable_stage > 0;
     if (collapse) path.outcome = unstable_at_full_load ? path_outcome::unstable_at_full_load : path_outcome::collapsed;
     else if (!mechanism) path.outcome = path_outcome::stalled;
-    if (path.outcome != path_outcome::stalled) path.soft_start = -1, path.slack_at_soft_start.clear();
+    if (path.outcome != path_outcome::stalled) path.soft_start = -1, path.slack_at_soft_start.clear(), path.step_limit = 0;
     const path_state& last = collapse ? k.stable : a;
     path.load_factor = last.t;
     path.stage = collapse ? k.stable_stage : w.stage.number;

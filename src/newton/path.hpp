@@ -185,6 +185,9 @@ struct path_finding {
   // the free component (from 0) that moves most along it, -1 otherwise. The nodes held only
   // by slack cables are named in held_nodes instead.
   int32_t free_at_full_load = -1;
+  // A path that stalled because its steps ran out (steps and halvings together), not because
+  // a step shrank to nothing: the steps it was allowed; 0 otherwise.
+  int step_limit = 0;
   std::vector<path_point> points;  // every converged point, in order
   vector x;                  // the last equilibrium on the path
 };
