@@ -16,6 +16,17 @@ using kalvane::form::form_outcome;
 using kalvane::form::form_result;
 using kalvane::form::form_settings;
 
+// Three held corners of a right triangle and a free node below them, a bar of density 1 to
+// each corner (bars 1 to 3).
+problem tripod() {
+  problem p;
+  for (const point corner : {point{0, 0, 0}, point{1, 0, 0}, point{0, 1, 0}})
+    kalvane::form::hold(p, add_node(p, corner));
+  const int32_t middle = add_node(p, {0.3, 0.3, -0.5});
+  for (int32_t k = 0; k < 3; ++k) add_bar(p, k, middle, 1.0);
+  return p;
+}
+
 // A saddle net: a grid whose edge follows x^2 - y^2, densities that vary from bar to bar.
 problem saddle_net(int m) {
   problem p = grid(m, 1.0, [](double x, double y) { return 0.1 * (x * x - y * y); });
@@ -208,11 +219,7 @@ TEST(FormFind, AnUnmetTargetLengthIsNamedWithItsReasonAndItsFreeNode) {
 // constant error hid every gain of the others, so the first shapes were kept and targets an
 // equilibrium carries were named as out of balance.)
 TEST(FormFind, ATargetLengthTheSupportsFixDoesNotHideTheOtherTargets) {
-  problem p;
-  for (const point corner : {point{0, 0, 0}, point{1, 0, 0}, point{0, 1, 0}})
-    kalvane::form::hold(p, add_node(p, corner));
-  const int32_t middle = add_node(p, {0.3, 0.3, -0.5});
-  for (int32_t k = 0; k < 3; ++k) add_bar(p, k, middle, 1.0);
+  problem p = tripod();
   add_bar(p, 0, 1, 1.0);
   p.target_force = {5.0, 5.0, 5.0, std::nullopt};  // met at the triangle's Fermat point
   p.target_length = {std::nullopt, std::nullopt, std::nullopt, 2.0};
@@ -235,11 +242,7 @@ TEST(FormFind, ATargetLengthTheSupportsFixDoesNotHideTheOtherTargets) {
 // A tolerance finer than a double resolves cannot be met, and the reason says so: no
 // imbalance and no wavering of the iteration is to blame.
 TEST(FormFind, TargetsMetToRoundingAreNamedForTheTolerance) {
-  problem p;
-  for (const point corner : {point{0, 0, 0}, point{1, 0, 0}, point{0, 1, 0}})
-    kalvane::form::hold(p, add_node(p, corner));
-  const int32_t middle = add_node(p, {0.3, 0.3, -0.5});
-  for (int32_t k = 0; k < 3; ++k) add_bar(p, k, middle, 1.0);
+  problem p = tripod();
   p.target_force = {5.0, 5.0, 5.0};
   const form_result r = find_form(p, kalvane::form::settings_of(1e-17, 200, 20));
   if (r.outcome == form_outcome::found) GTEST_SKIP() << "every force met to the last bit";

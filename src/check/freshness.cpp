@@ -32,8 +32,7 @@ namespace {
 std::string short_of_full_load(const view::report& r, const std::string& report_path) {
   namespace fs = std::filesystem;
   const fs::path csv = fs::path(report_path).parent_path() / "path.csv";
-  std::error_code failed;
-  if (!fs::exists(csv, failed) || fs::last_write_time(csv, failed) < fs::last_write_time(report_path, failed)) return "";
+  if (!view::written_with_report(csv.string(), report_path)) return "";
   try {
     const view::load_path path = view::read_load_path(view::read_whole_file(csv.string()), csv.string());
     const std::optional<std::size_t> at = view::point_of_report(path, r);

@@ -8,16 +8,6 @@
 
 namespace kalvane::check {
 
-std::vector<component_name> free_components(const model& m) {
-  std::vector<component_name> names(static_cast<std::size_t>(m.free_count));
-  for (int32_t k = 1; k <= m.node_count; ++k)
-    for (int c = 1; c <= 3; ++c) {
-      const int32_t p = m.dof_map(k, c);
-      if (p <= m.free_count) names[static_cast<std::size_t>(p - 1)] = {k, c};
-    }
-  return names;
-}
-
 std::string name_of(const component_name& c) {
   static const char* const axis[] = {"", "X", "Y", "Z"};
   return "node " + std::to_string(c.node) + " " + axis[c.component];

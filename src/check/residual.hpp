@@ -15,12 +15,6 @@ namespace kalvane::check {
 // The check speaks the Newton library's vocabulary: states, vectors, patterns, factorisations.
 using namespace kalvane::newton;
 
-// Node and component (1 = X, 2 = Y, 3 = Z) of each free position, at [p - 1].
-struct component_name {
-  int32_t node = 0;
-  int component = 0;
-};
-std::vector<component_name> free_components(const model& m);
 std::string name_of(const component_name& c);  // "node 7 Z"
 
 struct component_residual {

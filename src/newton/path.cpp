@@ -689,7 +689,7 @@ path_finding follow_path(const structure& m, stiffness_pattern& pattern, factori
     const int32_t free = free_but_for_slack_cables(w.scaled, a.x, pattern, f);
     w.factorisations += static_cast<int>(f.count - before);
     if (free >= 0) {
-      const int32_t node = free_component_at(m.base, free).node;
+      const int32_t node = free_components(m.base)[static_cast<std::size_t>(free)].node;
       if (!std::binary_search(path.held_nodes.begin(), path.held_nodes.end(), node)) path.free_at_full_load = free;
     }
     path.x = std::move(a.x);

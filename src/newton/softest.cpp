@@ -7,13 +7,6 @@
 
 namespace kalvane::newton {
 
-node_component free_component_at(const model& m, int32_t p) {
-  for (int32_t k = 1; k <= m.node_count; ++k)
-    for (int c = 1; c <= 3; ++c)
-      if (m.dof_map(k, c) == p + 1) return {k, c};
-  return {};
-}
-
 std::size_t softest_free_component(const structure& m, const vector& x, stiffness_pattern& pattern, factorisation& f,
                                    bool past_empty_rows) {
   if (x.empty()) return 0;

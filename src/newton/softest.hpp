@@ -8,13 +8,6 @@
 
 namespace kalvane::newton {
 
-// The node and component (1 to 3) of the free component p (from 0); {0, 0} when none is.
-struct node_component {
-  int32_t node = 0;
-  int component = 0;
-};
-node_component free_component_at(const model& m, int32_t p);
-
 // By a few steps of inverse iteration with a small shift (Golub and Van Loan, 7.6.1); the
 // free component's index, from 0. Leaves f factorised at x (shifted).
 // `past_empty_rows`: components whose row of the stiffness is empty (what nothing holds, and

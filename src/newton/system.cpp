@@ -59,6 +59,16 @@ double largest_rounding(const state& s) {
   return largest;
 }
 
+std::vector<component_name> free_components(const model& m) {
+  std::vector<component_name> names(static_cast<std::size_t>(m.free_count));
+  for (int32_t k = 1; k <= m.node_count; ++k)
+    for (int c = 1; c <= 3; ++c) {
+      const int32_t p = m.dof_map(k, c);
+      if (p <= m.free_count) names[static_cast<std::size_t>(p - 1)] = {k, c};
+    }
+  return names;
+}
+
 double max_abs(const vector& v) {
   double largest = 0.0;
   for (double value : v) largest = std::max(largest, std::fabs(value));

@@ -78,6 +78,13 @@ using results = bar_results;
 results results_at(const structure& s, const vector& x);
 
 double max_abs(const vector& v);
+
+// Node and component (1 = X, 2 = Y, 3 = Z) of each free position p, at [p - 1].
+struct component_name {
+  int32_t node = 0;
+  int component = 0;
+};
+std::vector<component_name> free_components(const model& m);
 double dot(const vector& a, const vector& b);
 
 // The largest span of the undeformed structure along X, Y or Z (1 for a point): the length

@@ -6,7 +6,7 @@
 
 #include "newton/route.hpp"
 #include "newton/slack.hpp"
-#include "newton/softest.hpp"
+#include "newton/system.hpp"
 
 namespace kalvane::path {
 
@@ -24,8 +24,7 @@ std::string plural(long count, const std::string& word) {
 
 // "node 3 X" for the free component p (from 0).
 std::string free_component_text(const model& full, int32_t p) {
-  const newton::node_component at = newton::free_component_at(full, p);
-  if (at.node == 0) return "component " + std::to_string(p + 1);
+  const newton::component_name at = newton::free_components(full)[static_cast<std::size_t>(p)];
   return "node " + std::to_string(at.node) + " " + axis_name(at.component);
 }
 

@@ -276,12 +276,8 @@ view_run run_view(const options& o) {
   std::optional<load_path> curve;
   const std::string path_csv = (dir / "path.csv").string();
   if (fs::exists(path_csv)) curve = read_load_path(read_whole_file(path_csv), path_csv);
-  // Only path.csv written with the report (not older) tells its state: kalvane run again in
-  // the folder writes full load.
-  std::error_code unknown;
-  const bool curve_of_report =
-      curve && fs::last_write_time(path_csv, unknown) >= fs::last_write_time(report_path, unknown) && !unknown;
-  const prescribed_share share = curve_of_report ? share_of(curve, r) : prescribed_share{};
+  const prescribed_share share =
+      curve && written_with_report(path_csv, report_path) ? share_of(curve, r) : prescribed_share{};
   scene s;
   if (model_file) {
     s = scene_of_model_file(text, done.model, r, report_path, share, m);

@@ -1,6 +1,7 @@
 #include "view/load_path.hpp"
 
 #include <charconv>
+#include <filesystem>
 #include <cmath>
 #include <string_view>
 
@@ -129,6 +130,14 @@ std::optional<std::size_t> point_of_report(const load_path& path, const report& 
       best = i, best_distance = distance;
   }
   return best;
+}
+
+bool written_with_report(const std::string& csv_path, const std::string& report_path) {
+  std::error_code unknown;
+  const auto csv = std::filesystem::last_write_time(csv_path, unknown);
+  if (unknown) return false;
+  const auto report = std::filesystem::last_write_time(report_path, unknown);
+  return !unknown && csv >= report;
 }
 
 }  // namespace kalvane::view

@@ -39,6 +39,11 @@ std::optional<watched_component> watched_of(const load_path& path);
 // of the report.
 std::optional<std::size_t> point_of_report(const load_path& path, const report& r);
 
+// Whether the path.csv at `csv_path` was written with the report at `report_path` (not
+// before it) and so tells the report's state: kalvane run again in the folder writes a report
+// of full load beside the older path.csv. False when either cannot be read.
+bool written_with_report(const std::string& csv_path, const std::string& report_path);
+
 // Parses the file's text; `name` begins every error message ("name:line: what"). Throws
 // kalvane::error when the header is not kalvane-path's or a row does not fit it.
 load_path read_load_path(const std::string& text, const std::string& name);
