@@ -268,3 +268,35 @@ TEST(ViewCli, APageThatCannotBeWrittenWholeLeavesTheOneBefore) {
   EXPECT_TRUE(read_file(dir / "kalvane.html") == page);
   EXPECT_EQ(folder_entries(dir.path), names);
 }
+
+// kalvane-path's report of a collapse (exit 2) holds the state at the limit load, a part of
+// the load: the picture says so, and its load is drawn, and its legend's largest given, at
+// what that state carries (14.14, the bar's strength), not the 20 that has no equilibrium.
+TEST(ViewCli, APathReportShortOfFullLoadIsCaptionedSoAndItsLoadsDrawnAtTheirShare) {
+  scratch_folder dir;
+  write_file(dir / "input.txt",
+             "Softening bar\n: settings\n0.9 20 1E-6 0.0 10000 5\n: material\n2 -1.0 10.0\n: nodes\n2\nnode x y z\n"
+             "1 0 0 0\n2 1 0 0\n: bars\n1\nbar n1 n2 area\n1 1 2 1.0\n: prescribed\n5\nnode c v\n"
+             "1 1 0\n1 2 0\n1 3 0\n2 2 0\n2 3 0\n: loads\n1\nnode c v\n2 1 20.0\n");
+  program_run path;
+  path.program = path_exe();
+  path.args = {"--out", "."};
+  path.folder = dir.path;
+  ASSERT_EQ(run_program(path).status, 2);
+  const program_result r = run_view(dir, {"--svg-only"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  const std::string svg = read_file(dir / "kalvane.svg");
+  EXPECT_NE(svg.find(">kalvane-path: "), std::string::npos);
+  EXPECT_NE(svg.find(" Newton iterations, objective"), std::string::npos);
+  EXPECT_NE(svg.find(">the state short of full load, at load factor 0.7069623 of stage 1;"), std::string::npos);
+  EXPECT_NE(svg.find("largest 14.14"), std::string::npos);
+
+  // A path.csv older than the report (kalvane run in the folder since) tells nothing of it.
+  std::filesystem::last_write_time(dir / "path.csv",
+                                   std::filesystem::last_write_time(dir / "output.txt") - std::chrono::hours(1));
+  ASSERT_EQ(run_view(dir, {"--svg-only"}).status, 0);
+  const std::string again = read_file(dir / "kalvane.svg");
+  EXPECT_NE(again.find(">kalvane: "), std::string::npos);
+  EXPECT_EQ(again.find("short of full load"), std::string::npos);
+  EXPECT_NE(again.find("largest 20"), std::string::npos);
+}

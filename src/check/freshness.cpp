@@ -1,6 +1,5 @@
 #include "check/freshness.hpp"
 
-#include <cstdio>
 #include <filesystem>
 #include <optional>
 
@@ -36,12 +35,7 @@ std::string short_of_full_load(const view::report& r, const std::string& report_
   try {
     const view::load_path path = view::read_load_path(view::read_whole_file(csv.string()), csv.string());
     const std::optional<std::size_t> at = view::point_of_report(path, r);
-    if (!at || path.points.empty()) return "";
-    const view::path_point& p = path.points[*at];
-    if (p.load_factor == 1.0 && p.stage == path.points.back().stage) return "";
-    char factor[32];
-    std::snprintf(factor, sizeof factor, "%.7g", p.load_factor);
-    return std::string("load factor ") + factor + " of stage " + std::to_string(p.stage);
+    return at ? view::short_of_full_load(path, *at) : "";
   } catch (const error&) {
     return "";  // a path.csv that does not read says nothing of the report
   }

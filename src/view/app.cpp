@@ -67,10 +67,12 @@ std::optional<path_states> folder_states(const std::filesystem::path& dir, const
   return read_states(read_whole_file(file.string()), file.string(), s, curve);
 }
 
-// The page's states from path.states, when the folder has one, starting at the report's.
-void add_states(page& p, const std::filesystem::path& dir, const scene& s, const report& r, view_run& done) {
+// The page's states from path.states (`all`, when read already), when the folder has one,
+// starting at the report's.
+void add_states(page& p, const std::filesystem::path& dir, const scene& s, const report& r, view_run& done,
+                std::optional<path_states> all) {
   if (!p.path) return;
-  std::optional<path_states> all = folder_states(dir, s, *p.path, done);
+  if (!all) all = folder_states(dir, s, *p.path, done);
   if (!all) return;
   const std::filesystem::path file = dir / "path.states";
   const std::optional<std::size_t> report_row = point_of_report(*p.path, r);
@@ -255,6 +257,32 @@ prescribed_share share_of(const std::optional<load_path>& curve, const report& r
   return {p.load_factor, std::string("at load factor ") + factor + " of stage 1"};
 }
 
+// A report of kalvane-path's state short of full load (exit 2) is said so, and its loads are
+// drawn at the share of them that state carries (none in a stage before the loads), which
+// path.states records; without it they are drawn whole, and the caption says so.
+void mark_short_of_full_load(scene& s, const load_path& curve, const report& r, const std::filesystem::path& dir,
+                             std::optional<path_states>& states, view_run& done) {
+  const std::optional<std::size_t> point = point_of_report(curve, r);
+  const std::string where = point ? short_of_full_load(curve, *point) : "";
+  if (where.empty()) return;
+  s.reached = "short of full load, at " + where;
+  states = folder_states(dir, s, curve, done);
+  const path_state_record* state = nullptr;
+  if (states)
+    for (const path_state_record& record : states->states)
+      if (record.row == *point) state = &record;
+  if (!state) {
+    if (!s.loads.empty()) s.reached += " (its loads drawn whole)";
+    return;
+  }
+  std::vector<nodal_load> carried;
+  for (nodal_load load : s.loads) {
+    load.force = {load.force.x * state->loads, load.force.y * state->loads, load.force.z * state->loads};
+    if (state->loads != 0.0) carried.push_back(load);
+  }
+  s.loads = std::move(carried);
+}
+
 }  // namespace
 
 view_run run_view(const options& o) {
@@ -296,6 +324,11 @@ view_run run_view(const options& o) {
     s.stretch = stretches(s);
     s.force = axial_forces(s, s.stretch);
   }
+  std::optional<path_states> states;  // read once, for the loads of a state short of full load and the page
+  if (curve && written_with_report(path_csv, report_path)) {
+    s.solver = "kalvane-path";
+    mark_short_of_full_load(s, *curve, r, dir, states, done);
+  }
   const colour_by colour = o.colour ? *o.colour : model_file ? colour_by::force : colour_by::stress;
   svg_options picture = o.picture;
   picture.colour = colour;
@@ -306,7 +339,7 @@ view_run run_view(const options& o) {
   if (o.write_vtk) add_vtk_files(files, dir, s, r, curve, colour, done);
   if (o.write_html) {
     page p = page_of(m, r, s, curve, colour);
-    add_states(p, dir, s, r, done);
+    add_states(p, dir, s, r, done, std::move(states));
     files.emplace_back((dir / "kalvane.html").string(), render_html(p));
   }
   // And every file is written before any replaces the folder's own.

@@ -123,6 +123,7 @@ std::string materials_json(const scene& s) {
 std::string meta_json(const page& p, bool uniform_area) {
   const scene& s = p.shape;
   std::string out = "{\"title\":" + script_json_string(s.title) + ",\"material\":" + script_json_string(p.material);
+  out += ",\"solver\":" + script_json_string(s.solver) + ",\"reached\":" + script_json_string(s.reached);
   out += ",\"iterations\":" + std::to_string(s.iterations) + ",\"objective\":" + json_number(s.objective);
   out += ",\"nodes\":" + std::to_string(s.initial.size()) + ",\"bars\":" + std::to_string(s.bars.size());
   out += ",\"auto_magnification\":" + json_number(auto_magnification(s));

@@ -3,6 +3,7 @@
 #include <charconv>
 #include <filesystem>
 #include <cmath>
+#include <cstdio>
 #include <string_view>
 
 #include "error.hpp"
@@ -117,19 +118,32 @@ std::optional<std::size_t> point_of_report(const load_path& path, const report& 
   if (!watched || watched->node < 1 || static_cast<std::size_t>(watched->node) > r.displacement.size())
     return std::nullopt;
   const double reported = r.displacement[static_cast<std::size_t>(watched->node - 1)][static_cast<std::size_t>(watched->component - 1)];
+  // A located limit or bifurcation point is where a pivot passes zero, so its count of
+  // negative ones is incidental: a collapse's report holds its limit point.
+  const auto eligible = [](const path_point& p) {
+    return p.negative_pivots == 0 || p.kind == "limit" || p.kind == "bifurcation";
+  };
   bool any_stable = false;
-  for (const path_point& p : path.points) any_stable = any_stable || p.negative_pivots == 0;
+  for (const path_point& p : path.points) any_stable = any_stable || eligible(p);
   std::optional<std::size_t> best;
   double best_distance = INFINITY;
   for (std::size_t i = 0; i < path.points.size(); ++i) {
     const path_point& p = path.points[i];
-    if (any_stable && p.negative_pivots != 0) continue;
+    if (any_stable && !eligible(p)) continue;
     // A distance that is not a number ranks last.
     const double gap = std::fabs(p.displacement - reported), distance = std::isnan(gap) ? INFINITY : gap;
     if (!best || distance <= best_distance)
       best = i, best_distance = distance;
   }
   return best;
+}
+
+std::string short_of_full_load(const load_path& path, std::size_t point) {
+  const path_point& p = path.points[point];
+  if (p.load_factor == 1.0 && p.stage == path.points.back().stage) return "";
+  char factor[32];
+  std::snprintf(factor, sizeof factor, "%.7g", p.load_factor);
+  return std::string("load factor ") + factor + " of stage " + std::to_string(p.stage);
 }
 
 bool written_with_report(const std::string& csv_path, const std::string& report_path) {

@@ -33,11 +33,15 @@ struct watched_component {
 };
 std::optional<watched_component> watched_of(const load_path& path);
 
-// The point of the path whose state the folder's report holds: of the stable points (all
-// points when none is stable), the one whose watched displacement is nearest the report's,
+// The point of the path whose state the folder's report holds: of the stable points and the
+// located limit and bifurcation points (all points when there are none), the one whose watched displacement is nearest the report's,
 // the later one of equals. nullopt when the path has no point or its label names no node
 // of the report.
 std::optional<std::size_t> point_of_report(const load_path& path, const report& r);
+
+// Where the report's point lies when it is short of full load (exit 2), in words ("load
+// factor 0.5 of stage 2"); "" when it is the full load of the path's last stage.
+std::string short_of_full_load(const load_path& path, std::size_t point);
 
 // Whether the path.csv at `csv_path` was written with the report at `report_path` (not
 // before it) and so tells the report's state: kalvane run again in the folder writes a report

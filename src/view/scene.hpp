@@ -60,6 +60,11 @@ struct scene {
   std::vector<bar_state> state;
   std::vector<std::uint8_t> cable;  // 1 for a tension-only cable, whose tension reads "taut"
   std::string title;              // the model's title from input.txt, printable (see title.hpp)
+  // Whose report it is: kalvane's (its minimiser's iterations) or kalvane-path's (Newton's).
+  std::string solver = "kalvane";
+  // kalvane-path's state short of full load (exit 2), in words, e.g. "short of full load, at
+  // load factor 0.5 of stage 2"; empty for a state at full load.
+  std::string reached;
   int32_t iterations = 0;
   double objective = 0.0;
 };

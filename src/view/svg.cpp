@@ -339,11 +339,12 @@ std::string render_svg(const scene& s, const svg_options& options) {
   int line = 300;
   if (!s.title.empty()) append_text(out, 400, line, 180, s.title), line += 220;
   append_text(out, 400, line, s.title.empty() ? 180 : 140,
-              "kalvane: " + std::to_string(s.iterations) + " minor iterations, objective " +
+              s.solver + ": " + std::to_string(s.iterations) +
+                  (s.solver == "kalvane" ? " minor iterations" : " Newton iterations") + ", objective " +
                   number_text("%.6E", s.objective) + ", " + std::to_string(nodes) + " nodes, " +
                   std::to_string(bars) + " bars");
   append_text(out, 400, line + 200, 130,
-              view.caption + ", displacements \xC3\x97" + number_text("%.4g", k) +
+              (s.reached.empty() ? "" : "the state " + s.reached + "; ") + view.caption + ", displacements \xC3\x97" + number_text("%.4g", k) +
                   (!options.auto_magnify ? ""
                    : automatic           ? " (auto: largest displacement = 10% of structure size)"
                                          : " (auto: no displacement to magnify)"));

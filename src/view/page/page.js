@@ -608,7 +608,8 @@ slider.addEventListener('input', () => {
 // ---- Texts and legend.
 document.getElementById('title').textContent = meta.title || 'kalvane result';
 document.getElementById('summary').textContent = [
-  `${nodeCount} nodes, ${barCount} bars`, meta.material, `${meta.iterations} minor iterations`,
+  meta.reached && `${meta.solver}: ${meta.reached}`, `${nodeCount} nodes, ${barCount} bars`, meta.material,
+  `${meta.iterations} ${meta.solver === 'kalvane' ? 'minor' : 'Newton'} iterations`,
   `objective ${number(meta.objective)}`].filter(Boolean).join(' \u00b7 ');
 document.getElementById('legend-heading').textContent = meta.colour.heading;
 document.getElementById('legend-high').textContent = '+' + number(meta.colour.limit);
