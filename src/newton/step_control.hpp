@@ -20,7 +20,10 @@ double next_step(const path_settings& settings, double step, int newton_steps);
 // soften the chord; they do not turn it down. Where b is unstable (what a bifurcation
 // between them leaves), true when the energy curves down along the chord at b itself: the
 // instability is along the path, a limit point passed, not a bifurcation across it.
+// Where the chord turns down, the cubic through both ends with their tangents is asked too,
+// at `curve_samples` points: a turn the chord's straightness made there is no crossing.
 inline constexpr int chord_samples = 4;
+inline constexpr int curve_samples = 32;
 bool crossed_unstable_ground(path_work& w, const path_state& a, const path_state& b);
 
 // The step after a failed or refused one: half, or 0 when that is below the shortest.

@@ -1,0 +1,52 @@
+// Whether a step crossed unstable ground: a bar swinging about its pin, stretched, is stable
+// all round its arc, though the straight chord between two of its positions shortens it
+// into compression. The chord alone would refuse every such step; the cubic through both
+// ends with their tangents follows the arc, and the step stands. (A step that does cross from
+// one branch to another, the two-bar truss's snap, is refused: test_newton_branch.cpp.)
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <numbers>
+
+#include "check_fixture.hpp"
+#include "newton/step_control.hpp"
+#include "newton_models.hpp"
+
+namespace {
+
+using kalvane_test::scratch_folder;
+namespace nm = newton_models;
+namespace kn = kalvane::newton;
+
+// Node 2 of a unit bar pinned at node 1, free in X and Y, at `angle` on a circle of radius
+// `radius` about the pin, moving round it.
+kn::path_state on_circle(double radius, double angle) {
+  kn::path_state p;
+  p.x = {radius * std::cos(angle) - 1.0, radius * std::sin(angle)};
+  p.tangent_x = {-std::sin(angle), std::cos(angle)};
+  p.t = 1.0;
+  return p;
+}
+
+TEST(NewtonStepControl, ABarSwingingStretchedRoundItsPinCrossesNoUnstableGround) {
+  nm::structure s;
+  s.nodes = {{0, 0, 0}, {1, 0, 0}};
+  s.bars = {{1, 2, 1.0}};
+  nm::hold(s, 1);
+  nm::hold(s, 2, 3, 3);
+  s.loads = {{2, 1, 1.0}};
+  scratch_folder folder;
+  const kalvane::structure bar = nm::structured(nm::prepared(folder, s));
+  kn::stiffness_pattern pattern = kn::pattern_of(bar.base);
+  kn::factorisation f;
+  const kn::path_settings settings;
+  const kn::load_stage stage = kn::stages_of(bar, kn::loading::staged).back();
+  kn::path_work w{bar, bar, stage, pattern, f, settings, 1.0, {}, 0, 0, false, {}, false};
+
+  const double swing = 40.0 * std::numbers::pi / 180.0;
+  // Stretched by 1 %: the chord's middle is 6 % short of the rest length.
+  const kn::path_state a = on_circle(1.01, 0.0), b = on_circle(1.01, swing);
+  EXPECT_FALSE(kn::crossed_unstable_ground(w, a, b));
+}
+
+}  // namespace
