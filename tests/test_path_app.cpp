@@ -299,6 +299,44 @@ TEST(PathApp, ACollapseExitsWithTwoAtTheLimitLoadAndWritesTheLastStablePoint) {
   EXPECT_LT(number(report[3].substr(48, 13)), 1e-9 * 20.0);  // an equilibrium, Newton-refined
 }
 
+// The shallow arch of softening bars snaps through at a small load and lands stable,
+// hanging; on that branch its tension rises to the bars' strength, where it collapses. The
+// summary names that second limit point, the largest of 2 f(l) z / (l L0) over the hanging
+// depth z (f the bar's force at stretch l), not the snap it came through.
+TEST(PathApp, ACollapseAfterASnapThroughIsNamedAtTheLimitPointItCollapsesFrom) {
+  scratch_folder folder;
+  kalvane_test::write_file(folder / "input.txt",
+                           check_test::input_text("Softening arch", "0.9 20 1E-6 0.0 10000 5", "2 -1.0 10.0",
+                                                  "3\nnode x y z\n1 0 0 0\n2 1 0 0.2\n3 2 0 0\n",
+                                                  "2\nbar n1 n2 area\n1 1 2 1.0\n2 2 3 1.0\n",
+                                                  "7\nnode c v\n1 1 0\n1 2 0\n1 3 0\n2 2 0\n3 1 0\n3 2 0\n3 3 0\n",
+                                                  "1\nnode c v\n2 3 -40.0\n"));
+  const program_result r = run_path(folder);
+  ASSERT_EQ(r.status, 2) << r.out << r.err;
+  const double rest = std::sqrt(1.04);
+  const auto load = [&](double z) {
+    const double l = std::sqrt(1.0 + z * z), stretch = l / rest;
+    return 2.0 * 2.0 * (stretch - 1.0 / (stretch * stretch)) * (-1.0 + 10.0 / stretch) * z / l;
+  };
+  double low = 0.5, high = 5.0;  // golden section for the strongest depth
+  for (int k = 0; k < 200; ++k) {
+    const double a = high - 0.618033988749895 * (high - low), b = low + 0.618033988749895 * (high - low);
+    (load(a) < load(b) ? low : high) = load(a) < load(b) ? a : b;
+  }
+  const double strength = load(0.5 * (low + high));
+  const auto rows = csv_rows(folder / "path/path.csv");
+  std::vector<double> limits;
+  for (std::size_t i = 1; i < rows.size(); ++i)
+    if (rows[i][7] == "limit") limits.push_back(number(rows[i][1]));
+  ASSERT_EQ(limits.size(), 2u) << r.out;
+  EXPECT_NEAR(40.0 * limits[1], strength, 1e-6 * strength);
+  char figure[32];
+  std::snprintf(figure, sizeof figure, "%g", limits[1]);
+  EXPECT_NE(r.out.find(std::string("the structure collapses at the limit load factor ") + figure + " of stage 1."),
+            std::string::npos)
+      << r.out;
+}
+
 // A bar that nothing holds along its axis, pushed that way: no equilibrium at any load. The
 // summary names the mechanism, and the files hold the unloaded shape, not where the search
 // for a minimum had wandered.

@@ -42,6 +42,7 @@ ending ending_of(const newton::path_finding& path, const std::vector<newton::loa
     const newton::point_kind kind = path.points[static_cast<std::size_t>(i)].kind;
     if (kind == newton::point_kind::limit && e.limit_point < 0) e.limit_point = i;
     if (kind == newton::point_kind::bifurcation && e.bifurcation_point < 0) e.bifurcation_point = i;
+    if (kind == newton::point_kind::limit || kind == newton::point_kind::bifurcation) e.last_critical = i;
   }
   e.kind = kind_of(path);
   e.status = status_of(e.kind);

@@ -30,6 +30,9 @@ struct ending {
   applied at = full_load;      // what the written state applies
   int limit_point = -1;        // the first limit point, -1 when none was named
   int bifurcation_point = -1;  // the first bifurcation point, -1 when none was named
+  // The last limit or bifurcation point: where a collapse leaves its branch (the earlier ones
+  // it jumped from landed on stable states), -1 when none was named.
+  int last_critical = -1;
 };
 
 ending ending_of(const newton::path_finding& path, const std::vector<newton::load_stage>& stages);

@@ -241,10 +241,13 @@ std::string summary_text(const model& full, const newton::path_finding& path, co
         break;
       }
       where = "no stable equilibrium found at full load: the structure collapses";
-      if (e.limit_point >= 0)
-        where += " at the limit load factor " + figure(point_at(e.limit_point).load_factor) +
-                 (how == newton::loading::staged ? " of stage " + std::to_string(point_at(e.limit_point).stage)
-                                                 : std::string());
+      if (e.last_critical >= 0) {
+        const auto& critical = point_at(e.last_critical);
+        where += std::string(critical.kind == newton::point_kind::limit ? " at the limit load factor "
+                                                                        : " at the bifurcation load factor ") +
+                 figure(critical.load_factor) +
+                 (how == newton::loading::staged ? " of stage " + std::to_string(critical.stage) : std::string());
+      }
       if (!path.unheld_nodes.empty()) where += ": " + unheld_text(path) + ", which no equilibrium holds";
       where += ". The files hold the last stable point: " + last_text;
       break;
