@@ -630,3 +630,65 @@ TEST(NewtonSlack, ACascadeOfHoggingCablesGoingSlackTogetherIsCrossedToFullLoad) 
 
 }  // namespace
 
+
+// A steel cable (EA 2e4, cut 1 mm short) holds node 2 against a soft bar (EA 20, cut to half
+// its length), a steel bar across; the load pushes the node toward the cable's support and
+// ten times as hard along the steel bar. Where the cable goes slack the node's motion turns
+// from mostly along the steel bar to along the soft bar: the path turns by more than 80
+// degrees however short the step, a corner of the path that the step control once took for a
+// jump to another branch, halving the step until the path stalled at it. At the event the
+// cable carries nothing, so the node stands where the two bars alone hold it under that
+// load, at the cable's rest length from its support: solved here by bisection on the load.
+TEST(NewtonSlack, ThePathTurnsSharplyWhereACableGoesSlackAndGoesOnToFullLoad) {
+  const kalvane::structure s = kalvane::read_structure_text(
+      R"({"format":"kalvane-model","version":1,"title":"corner",)"
+      R"("materials":[{"name":"steel","law":"linear-elastic","E":2e8},{"name":"soft","law":"linear-elastic","E":200}],)"
+      R"("nodes":[[-1,0,0],[0,0,0],[0,-1,0],[1,0,0]],)"
+      R"("bars":[{"nodes":[1,2],"material":"steel","area":1e-4,"behaviour":"cable","rest_length":0.999},)"
+      R"({"nodes":[2,4],"material":"soft","area":0.1,"rest_length":0.5},{"nodes":[3,2],"material":"steel","area":1e-4}],)"
+      R"("prescribed":[{"node":1,"x":0,"y":0,"z":0},{"node":3,"x":0,"y":0,"z":0},{"node":4,"x":0,"y":0,"z":0},)"
+      R"({"node":2,"z":0}],"loads":[{"node":2,"x":-40,"y":400}]})",
+      "model.json");
+  const kn::path_finding path = path_of(s, [](const kn::path_point&, const kalvane::structure&, const kn::vector&) {});
+  ASSERT_TRUE(reached_full_load(path));
+
+  // The node under load factor t held by the two bars alone (Newton on their two forces).
+  const auto held_by_bars = [](double t) {
+    double x = 0.0, y = 0.0;
+    const auto force = [](double x, double y, double ax, double ay, double ea, double rest, double out[2]) {
+      const double dx = ax - x, dy = ay - y, l = std::hypot(dx, dy), n = ea * (l / rest - 1.0);
+      out[0] = n * dx / l, out[1] = n * dy / l;
+    };
+    const auto residual = [&](double x, double y, double r[2]) {
+      double soft[2], steel[2];
+      force(x, y, 1.0, 0.0, 20.0, 0.5, soft);
+      force(x, y, 0.0, -1.0, 2e4, 1.0, steel);
+      r[0] = soft[0] + steel[0] - 40.0 * t, r[1] = soft[1] + steel[1] + 400.0 * t;
+    };
+    for (int k = 0; k < 50; ++k) {
+      double r[2], rx[2], ry[2];
+      const double h = 1e-7;
+      residual(x, y, r), residual(x + h, y, rx), residual(x, y + h, ry);
+      const double a = (rx[0] - r[0]) / h, b = (ry[0] - r[0]) / h, c = (rx[1] - r[1]) / h, d = (ry[1] - r[1]) / h;
+      const double det = a * d - b * c;
+      x -= (d * r[0] - b * r[1]) / det, y -= (a * r[1] - c * r[0]) / det;
+    }
+    return std::array<double, 2>{x, y};
+  };
+  double low = 0.0, high = 1.0;
+  for (int k = 0; k < 60; ++k) {
+    const double mid = 0.5 * (low + high);
+    const auto p = held_by_bars(mid);
+    (std::hypot(p[0] + 1.0, p[1]) > 0.999 ? low : high) = mid;
+  }
+  std::vector<kn::path_event> slack;
+  for (const kn::path_event& e : path.events)
+    if (e.kind == kn::event_kind::slack) slack.push_back(e);
+  ASSERT_EQ(1u, slack.size());
+  EXPECT_EQ(1, slack[0].bar);
+  EXPECT_EQ(2, slack[0].stage);
+  EXPECT_NEAR(0.5 * (low + high), slack[0].load_factor, 1e-8);
+  kalvane::structure started = s;
+  kalvane::path::start_structure(started);
+  EXPECT_EQ(1, kn::results_at(started, path.x).slack[0]);
+}

@@ -45,7 +45,16 @@ double along_tangent(const path_work& w, const path_state& a, const path_state& 
 // falsi (its Illinois variant) on the function's value, ending when that is within its
 // tolerance (a limit point's load component, a cable's strain), or, at a bifurcation, when
 // the bracket round the change of inertia has shrunk to its width. Gives the located point,
-// settled; false when a correction failed.
-bool locate_event(path_work& w, const path_state& a, const path_state& b, const watched& f, path_state& found);
+// settled: `found`; `correction_failed` when a correction failed (a limit or bifurcation
+// point is then named by the nearest point found after the first); for a cable whose
+// corrections all converged but none brought its strain within `cable_strain_accepted`,
+// `short_of_tolerance`, the nearest given. `along_chord` corrects on planes square to the
+// chord from a to b instead, and steps by the secant of the last two points where both lie
+// on one side: past a cable's kink the path may turn so sharply that the planes square to
+// a's tangent cut it twice, once on either leg, and the strain, gentle on one side of its
+// zero and steep on the other, leaves regula falsi creeping.
+enum class location { found, correction_failed, short_of_tolerance };
+location locate_event(path_work& w, const path_state& a, const path_state& b, const watched& f, path_state& found,
+                      bool along_chord = false);
 
 }  // namespace kalvane::newton

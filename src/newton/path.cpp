@@ -90,15 +90,20 @@ bool emit_cable_events(path_work& w, walk& k, const path_state& a, const path_st
       moved = true;
       path_state event;
       const watched strain{watch_kind::cable, c.bar};
-      bool found = locate_event(w, a, b, strain, event);
+      location got = locate_event(w, a, b, strain, event);
+      bool crept = got == location::short_of_tolerance;
       // From a, the corrections may have to cross the kinks of the cables located before this
       // one; from the last of those this cable has not yet passed, they cross fewer.
       const double before = watched_value(w, strain, a, a);
-      for (std::size_t i = states.size(); !found && i-- > 0;)
+      for (std::size_t i = states.size(); got != location::found && i-- > 0;)
         if ((watched_value(w, strain, a, states[i]) < 0.0) == (before < 0.0)) {
-          found = locate_event(w, states[i], b, strain, event);
+          got = locate_event(w, states[i], b, strain, event);
+          crept = crept || got == location::short_of_tolerance;
           break;
         }
+      // Corrections that all converged but crept short of the kink: along the chord instead.
+      if (got != location::found && crept) got = locate_event(w, a, b, strain, event, true);
+      bool found = got == location::found;
       if (found) {
         const double fraction = length != 0.0 ? along_tangent(w, a, event) / length : c.fraction;
         if (fraction < until) {
@@ -436,6 +441,9 @@ stage_end follow_stage(path_work& w, walk& k, path_state& a) {
   bool overshot = false;  // the last corrector went past load factor 1: land instead
   // A stage that starts where nothing is held still may be straight: tried whole first.
   bool whole = !k.start_held && a.t == 0.0 && settings.straight_stage > 0.0;
+  // The angle by which the last step refused from a for turning turned, over cables crossing
+  // their rest lengths; 0 when none was.
+  double refused_turn = 0.0;
   while (a.t < 1.0) {
     if (k.stop) return stage_end::stopped;
     if (k.found.steps + k.found.halvings >= settings.max_steps) {
@@ -472,7 +480,17 @@ stage_end follow_stage(path_work& w, walk& k, path_state& a) {
     }
     overshot = false;
     converged = converged && settle(w, b, &a.tangent_x, a.tangent_t, !landing);
-    const bool turned = converged && path_dot(w, a.tangent_x, a.tangent_t, b.tangent_x, b.tangent_t) < settings.sharpest_turn;
+    const double turn = converged ? path_dot(w, a.tangent_x, a.tangent_t, b.tangent_x, b.tangent_t) : 1.0;
+    bool turned = turn < settings.sharpest_turn;
+    // A cable's kink turns the path by itself, and by as much however short the step: a turn
+    // over cables crossing their rest lengths that halving the step left as sharp (by three
+    // quarters of its angle, where a smooth branch's would halve) is that corner of the path,
+    // not a jump to another branch.
+    if (turned && w.cables && !cables_crossed(w, a, b).empty()) {
+      const double angle = std::acos(std::clamp(turn, -1.0, 1.0));
+      turned = !(refused_turn > 0.0 && angle >= 0.75 * refused_turn);
+      if (turned) refused_turn = angle;
+    }
     // A long step may carry the corrector over a limit point and the unstable branch beyond
     // to the far branch, both ends stable and their tangents alike.
     const point_kind kind = event_between(a, b);
@@ -485,6 +503,7 @@ stage_end follow_stage(path_work& w, walk& k, path_state& a) {
       continue;
     }
     ++k.found.steps;
+    refused_turn = 0.0;
     // The path's norm weighs displacements by the start's speed, which lacked the motion of
     // what the start held still: the first point's speed has it.
     if (k.start_held) {
@@ -507,7 +526,7 @@ stage_end follow_stage(path_work& w, walk& k, path_state& a) {
     const watched watch{kind == point_kind::limit ? watch_kind::limit : watch_kind::bifurcation, 0};
     bool located = start_modes.count > 0;
     if (located) event = a;
-    else located = kind != point_kind::regular && locate_event(w, a, b, watch, event);
+    else located = kind != point_kind::regular && locate_event(w, a, b, watch, event) == location::found;
     if (located && leaves) {
       // The cables that changed on the way to the event, and no further: past it the path
       // is not the structure's.
@@ -575,6 +594,7 @@ void validate(const path_settings& s) {
   positive(s.reach, "reach");
   if (s.cables_located_per_step < 0) refuse("cables_located_per_step must not be negative");
   fraction(s.cable_strain_tolerance, "cable_strain_tolerance");
+  fraction(s.cable_strain_accepted, "cable_strain_accepted");
   if (!(s.straight_stage >= 0.0 && s.straight_stage < 1.0)) refuse("straight_stage must lie in [0, 1)");
   fraction(s.slowest_start, "slowest_start");
   fraction(s.jump_kick, "jump_kick");

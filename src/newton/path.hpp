@@ -122,6 +122,9 @@ struct path_settings {
   // them, and the rest are placed by interpolation between the step's two equilibria.
   int cables_located_per_step = 8;
   double cable_strain_tolerance = 1e-13;
+  // A cable's point whose corrections left its strain above this is not taken as located:
+  // far above the corrections' rounding, far below any prestress.
+  double cable_strain_accepted = 1e-8;
   // A jump's start disturbed along the mode by this times the structure's extent: far above
   // the located point's error, far below the distance to where it jumps to.
   double jump_kick = 1e-3;
