@@ -293,7 +293,8 @@ def path(model: Model, loading: str = "staged", watch: Optional[tuple[int, int]]
     callback runs."""
     if not hasattr(_core, "follow"):
         raise NotImplementedError("kalvane.path needs kalvane-path's library, which this build does not have")
-    if loading not in ("staged", "together"):
+    # A text first: `in` on an array compares element by element and cannot say yes or no.
+    if not isinstance(loading, str) or loading not in ("staged", "together"):
         raise Error(DATA_ERROR, f'loading: "staged" or "together" is expected, not {_shown(loading)}')
     if callback is not None and not callable(callback):
         raise Error(DATA_ERROR, f"callback: a function of one PathPoint is expected, not {_shown(callback)}")

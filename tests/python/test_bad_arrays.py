@@ -152,6 +152,8 @@ BAD_ARGUMENTS = [
                  id="point loads on an array"),
     pytest.param(lambda m: kalvane.path(m, loading="sideways"), r'^loading: "staged" or "together" is expected, '
                  r"not str 'sideways'", id="unknown loading", marks=needs_path),
+    pytest.param(lambda m: kalvane.path(m, loading=np.array(["staged", "together"])),
+                 r'^loading: "staged" or "together" is expected, not ndarray', id="loading as an array", marks=needs_path),
     pytest.param(lambda m: kalvane.path(m, watch=(4, 1)), r"^watch: the node 4 is outside 1\.\.3", id="watch node 4",
                  marks=needs_path),
     pytest.param(lambda m: kalvane.path(m, watch=(2, 0)), r"^watch \(node 2\): the component 0 is outside 1\.\.3",
