@@ -29,8 +29,16 @@ def _shown(value: Any) -> str:
 
 
 def path_argument(value, name: str) -> str:
-    """A file or folder argument as text; anything else is refused naming the argument."""
+    """A file or folder argument as text (bytes, as os takes them, decoded as os decodes
+    them); anything else is refused naming the argument."""
     try:
-        return os.fspath(value)
+        path = os.fsdecode(os.fspath(value))
     except TypeError:
         raise Error(DATA_ERROR, f"{name}: a file or folder name is expected, not {value!r}") from None
+    # The programs' files are named in UTF-8: a name with bytes it cannot hold is refused here,
+    # not by the compiled part as an argument of the wrong type.
+    try:
+        path.encode("utf-8")
+    except UnicodeEncodeError:
+        raise Error(DATA_ERROR, f"{name}: a file or folder name in UTF-8 is expected, not {value!r}") from None
+    return path

@@ -221,3 +221,15 @@ def test_a_file_that_is_not_utf8_is_warned_of_and_refused_as_any_other(tmp_path)
     (tmp_path / "bad" / "input.txt").write_bytes(text.replace(b"1    1      2      0.01", b"1    1      2      \xb50.01"))
     with pytest.raises(kalvane.Error, match="\ufffd"):
         kalvane.read(tmp_path / "bad")
+
+
+def test_a_file_name_given_as_bytes_is_taken_as_its_text(tmp_path):
+    model = kalvane.Model(**good())
+    folder = tmp_path / "run"
+    folder.mkdir()
+    model.write(bytes(folder))
+    assert kalvane.read(bytes(folder)).load_values.tolist() == model.load_values.tolist()
+    model.save(bytes(folder))
+    assert kalvane.load(bytes(folder)).model_file_text() == model.model_file_text()
+    kalvane.solve(model, method="lbfgs").to_csv(bytes(folder))
+    assert (folder / "nodes.csv").is_file()
