@@ -11,7 +11,7 @@ from typing import Any, Callable, NamedTuple, Optional, Union
 import numpy as np
 
 from . import _core
-from ._errors import DATA_ERROR, INDEX_ERROR, Error, _shown, path_argument
+from ._errors import DATA_ERROR, INDEX_ERROR, Error, _shown, made_folder, path_argument
 from ._model import Model, _title_line
 from ._result import PathRun, Result
 
@@ -183,7 +183,7 @@ def check(model: Model, result: Result, folder: Optional[PathLike] = None) -> di
 
 
 def _check_in(model: Model, result: Result, folder: str) -> dict[str, Any]:
-    os.makedirs(folder, exist_ok=True)
+    made_folder(folder)
     # input.txt first: the check refuses a report older than its input.
     model.write(os.path.join(folder, "input.txt"))
     result.write(folder)

@@ -233,3 +233,15 @@ def test_a_file_name_given_as_bytes_is_taken_as_its_text(tmp_path):
     assert kalvane.load(bytes(folder)).model_file_text() == model.model_file_text()
     kalvane.solve(model, method="lbfgs").to_csv(bytes(folder))
     assert (folder / "nodes.csv").is_file()
+
+
+def test_a_place_that_cannot_be_written_is_a_kalvane_error_naming_it(tmp_path):
+    result = kalvane.solve(kalvane.Model(**good()), method="lbfgs")
+    blocker = tmp_path / "a file"
+    blocker.write_text("")
+    # A file where a folder must go, a folder where a file must go: the programs' NAME_ERROR.
+    for act in (lambda: result.write(blocker), lambda: result.to_csv(blocker), lambda: result.to_csv(blocker / "run"),
+                lambda: result.to_json(tmp_path / "missing" / "run.json"), lambda: result.to_json(tmp_path)):
+        with pytest.raises(kalvane.Error) as raised:
+            act()
+        assert raised.value.name == "NAME_ERROR" and str(tmp_path) in raised.value.message, raised.value
