@@ -29,7 +29,8 @@ class Result:
     residuals           n x 3, the same sum at free components: what the minimiser left
                         there, below the allowable gradient; 0.0 at prescribed components
     prescribed          n x 3 booleans, True where the component is prescribed
-    stresses            B true stresses, positive in tension
+    stresses            B stresses, positive in tension: true stresses (for the path each
+                        bar's own law's: the axial force over the area for steel)
     axial_forces        B axial forces, positive in tension: for kalvane's run the stress
                         times the current area A / stretch; for the path each bar's own law
                         on its rest length

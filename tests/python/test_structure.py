@@ -254,6 +254,10 @@ def test_a_stiff_and_a_soft_bar_in_parallel_share_the_load_by_their_own_laws():
     assert r.stretches == pytest.approx([stretch, stretch], rel=1e-12)
     assert r.axial_forces[0] == pytest.approx(E * 0.01 * (stretch - 1.0), rel=1e-9)
     assert r.axial_forces[1] == pytest.approx(100.0 * (stretch - stretch ** -2), rel=1e-9)
+    # Each bar's stress by its own law: the force over the area for steel, the true stress
+    # (the force over the incompressible bar's current area A / stretch) for rubber.
+    assert r.stresses[0] == pytest.approx(r.axial_forces[0] / 0.01, rel=1e-12)
+    assert r.stresses[1] == pytest.approx(r.axial_forces[1] * stretch / 100.0, rel=1e-12)
     # Statics at the free node: the bars' x components carry the load.
     assert (r.axial_forces * (100.0 + u) / (stretch * drawn)).sum() == pytest.approx(load, rel=1e-9)
     assert r.axial_forces[0] > r.axial_forces[1] > 0.0
