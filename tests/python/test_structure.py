@@ -3,6 +3,7 @@ cables and self-weight; the model file; the path on them; and the refusals."""
 
 import csv
 import io
+import json
 import math
 import pickle
 
@@ -134,6 +135,28 @@ def test_a_plain_model_saved_and_loaded_still_writes_the_same_input_txt(tmp_path
     kalvane.load(tmp_path / "model.json").write(tmp_path / "second.txt")
     assert (tmp_path / "first.txt").read_bytes() == (tmp_path / "second.txt").read_bytes()
     assert kalvane.load(tmp_path / "first.txt").beyond_kalvane() == ""
+
+
+
+def test_a_material_given_in_place_of_the_files_own_replaces_it(tmp_path):
+    """An input.txt's one material, replaced on every bar, is no second material: the model is
+    still input.txt's, for Model.write and kalvane's own run. A model file's material that no bar
+    used is still kept."""
+    for reader in (kalvane.read, kalvane.load):
+        model = reader(SOURCE / "examples" / "cable_net")
+        model.material = kalvane.neo_hooke(2.0)
+        assert model.beyond_kalvane() == ""
+        model.write(tmp_path / "input.txt")
+        assert kalvane.read(tmp_path).material == kalvane.neo_hooke(2.0, name="material")
+        assert kalvane.solve(model, method="lbfgs").iterations > 0
+
+    text = (SOURCE / "examples" / "two_materials" / "model.json").read_text()
+    spare = '{"name": "spare", "law": "mooney-rivlin", "c1": 300.0, "c2": 20.0}'
+    (tmp_path / "model.json").write_text(text.replace('"materials": [', '"materials": [\n    ' + spare + ','))
+    model = kalvane.load(tmp_path / "model.json")
+    model.material = kalvane.neo_hooke(500.0, name="cord")
+    names = [m["name"] for m in json.loads(model.model_file_text())["materials"]]
+    assert names == ["spare", "cord"]
 
 
 # ---- what input.txt and kalvane's own run cannot hold
