@@ -159,3 +159,13 @@ def test_check_certifies_a_run_in_process():
     findings = kalvane.check(model, kalvane.solve(model, method="lbfgs"))
     assert findings["residual"]["within"] and findings["refinement"]["converged"]
     assert findings["nodes"] == model.node_count and findings["bars"] == model.bar_count
+
+
+def test_check_checks_the_model_given_in_a_folder_holding_another_models_file(tmp_path):
+    """kalvane-check reads a folder's model.json before its input.txt: the one check writes
+    is the model it was given, whatever model file the folder held before."""
+    model = kalvane.read(EXAMPLES[[e.name for e in EXAMPLES].index("space_truss")] / "input.txt")
+    hanging_bar().save(tmp_path)
+    findings = kalvane.check(model, kalvane.solve(model, method="lbfgs"), folder=tmp_path)
+    assert findings["input"] == str(tmp_path / "input.txt")
+    assert findings["nodes"] == model.node_count and findings["residual"]["within"]
