@@ -21,6 +21,7 @@ class Error(Exception):
 INDEX_ERROR = "INDEX_ERROR"
 DATA_ERROR = "DATA_ERROR"
 NAME_ERROR = "NAME_ERROR"
+USAGE_ERROR = "USAGE_ERROR"
 
 
 def _shown(value: Any) -> str:

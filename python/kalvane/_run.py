@@ -11,7 +11,7 @@ from typing import Any, Callable, NamedTuple, Optional, Union
 import numpy as np
 
 from . import _core
-from ._errors import DATA_ERROR, INDEX_ERROR, Error, _shown, made_folder, path_argument
+from ._errors import DATA_ERROR, INDEX_ERROR, USAGE_ERROR, Error, _shown, made_folder, path_argument
 from ._model import Model, _title_line
 from ._result import PathRun, Result
 
@@ -269,12 +269,38 @@ class Path:
         """Writes kalvane-path's files into `folder` (made if missing), byte for byte what the
         program writes for the model: the model (input.txt, or model.json where input.txt
         cannot hold it), abaqusfile.inp, autocad.scr, output.txt, bars.csv, path.csv,
-        path.svg and path.states, in that order. Returns their names."""
-        return self._held.write(path_argument(folder, "folder"))
+        path.svg and path.states, in that order. Returns their names. As kalvane-path, it makes
+        no copy of the model into the folder holding the file it was read from, and refuses a
+        folder holding a model.json where the copy is an input.txt."""
+        folder = path_argument(folder, "folder")
+        model = self.result.model
+        copy = "input.txt" if model.beyond_kalvane() == "" else "model.json"
+        # kalvane-check and kalvane-view read a folder's model.json before its input.txt.
+        beside = os.path.join(folder, "model.json")
+        if copy == "input.txt" and os.path.exists(beside) and not _reads_as(beside, model):
+            raise Error(USAGE_ERROR, f"{folder} holds model.json, another model, which kalvane-check and kalvane-view "
+                                     f"would read there in place of the model's input.txt: write the results into "
+                                     f"another folder")
+        there = os.path.join(folder, copy)
+        model_there = os.path.isfile(model.source) and os.path.exists(there) and os.path.samefile(model.source, there)
+        # The file read stays as it is (its remarks and layout); a model changed since would
+        # leave it describing another model than the results beside it.
+        if model_there and not _reads_as(model.source, model):
+            raise Error(USAGE_ERROR, f"the folder {folder} holds the model read, {model.source}, and the model was "
+                                     f"changed since: its copy would replace that file; give another folder")
+        return self._held.write(folder, model_there)
 
     def __repr__(self) -> str:
         return (f"<kalvane.Path status {self.status}, {self.outcome}, {len(self.curve.load_factor)} points, "
                 f"{len(self.events)} events>")
+
+
+def _reads_as(file: str, model: Model) -> bool:
+    """True where the model file or input.txt `file` reads as `model`, every real to its bits."""
+    try:
+        return _core.read_structure(file).text() == model.model_file_text()
+    except Error:
+        return False
 
 
 def path(model: Model, loading: str = "staged", watch: Optional[tuple[int, int]] = None,
