@@ -185,7 +185,9 @@ def check(model: Model, result: Result, folder: Optional[PathLike] = None) -> di
 def _check_in(model: Model, result: Result, folder: str) -> dict[str, Any]:
     made_folder(folder)
     # input.txt first: the check refuses a report older than its input.
-    model.write(os.path.join(folder, "input.txt"))
+    there = os.path.join(folder, "input.txt")
+    if not _read_there(model, there):
+        model.write(there)
     result.write(folder)
     return json.loads(_core.check(folder))
 
@@ -281,18 +283,24 @@ class Path:
             raise Error(USAGE_ERROR, f"{folder} holds model.json, another model, which kalvane-check and kalvane-view "
                                      f"would read there in place of the model's input.txt: write the results into "
                                      f"another folder")
-        there = os.path.join(folder, copy)
-        model_there = os.path.isfile(model.source) and os.path.exists(there) and os.path.samefile(model.source, there)
-        # The file read stays as it is (its remarks and layout); a model changed since would
-        # leave it describing another model than the results beside it.
-        if model_there and not _reads_as(model.source, model):
-            raise Error(USAGE_ERROR, f"the folder {folder} holds the model read, {model.source}, and the model was "
-                                     f"changed since: its copy would replace that file; give another folder")
-        return self._held.write(folder, model_there)
+        return self._held.write(folder, _read_there(model, os.path.join(folder, copy)))
 
     def __repr__(self) -> str:
         return (f"<kalvane.Path status {self.status}, {self.outcome}, {len(self.curve.load_factor)} points, "
                 f"{len(self.events)} events>")
+
+
+def _read_there(model: Model, there: str) -> bool:
+    """True where `there`, the model's copy among a run's files, is the file the model was read
+    from, and reads as the model still: it stays as it is, its remarks and layout with it. A
+    model changed since is refused: its copy would replace that file."""
+    if not (os.path.isfile(model.source) and os.path.exists(there) and os.path.samefile(model.source, there)):
+        return False
+    if not _reads_as(there, model):
+        raise Error(USAGE_ERROR, f"the folder {os.path.dirname(there) or '.'} holds the model read, {model.source}, "
+                                 f"and the model was changed since: its copy would replace that file; give another "
+                                 f"folder")
+    return True
 
 
 def _reads_as(file: str, model: Model) -> bool:
