@@ -38,6 +38,7 @@ def _count(value: Any, name: str, least: int) -> int:
 
 
 METHODS = ("path", "lbfgs")
+MOST_THREADS = 1024
 
 
 def _method(method: Any) -> str:
@@ -60,6 +61,11 @@ def solve(model: Model, threads: int = 0, method: str = "path") -> Result:
 
     The interpreter is released while a run works."""
     threads = _count(threads, "threads", 0)
+    # Each thread asked for is started: past the program's own bound on OMP_NUM_THREADS the
+    # run would end in std::bad_alloc, or start thousands of threads.
+    if threads > MOST_THREADS:
+        raise Error(DATA_ERROR, f"threads: at most {MOST_THREADS} threads an evaluation, as the program takes "
+                                f"OMP_NUM_THREADS, not {threads}")
     if _method(method) == "path":
         _is_model(model, "model")
         return _path_result(model.copy())
