@@ -4,6 +4,7 @@
 #include <pybind11/pybind11.h>
 #include <pybind11/stl.h>
 
+#include <filesystem>
 #include <memory>
 
 #include "check/app.hpp"
@@ -14,6 +15,7 @@
 #include "error.hpp"
 #include "model/start.hpp"
 #include "output/input_file.hpp"
+#include "structure/model_file.hpp"
 #include "view/report_reader.hpp"
 
 namespace py = pybind11;
@@ -242,6 +244,9 @@ PYBIND11_MODULE(_core, module) {
   module.def("check", [](const std::string& folder) {
     check::options o;
     o.dir = folder;
+    // The input.txt written there, by name: the check would take a model.json the folder
+    // held before, another model's, over it.
+    o.model = (std::filesystem::path(folder) / input_file_name).string();
     o.json = true;
     std::string text;
     {

@@ -157,11 +157,13 @@ void define_path(py::module_& module) {
            "The written equilibrium's arrays, by name.")
       .def(
           "write",
-          [](const held_path& h, const std::string& folder) {
+          [](const held_path& h, const std::string& folder, bool model_there) {
             py::gil_scoped_release unlocked;
-            return path::write_run(h.run, folder);
+            return path::write_run(h.run, folder, model_there);
           },
-          py::arg("folder"), "Writes kalvane-path's files into `folder`; returns their names, in order.")
+          py::arg("folder"), py::arg("model_there"),
+          "Writes kalvane-path's files into `folder` (without the model's copy where `model_there`: the folder "
+          "holds the model read); returns their names, in order.")
       .def(
           "state",
           [](const held_path& h) {

@@ -8,7 +8,7 @@ import numpy as np
 import numpy.typing as npt
 
 from . import _core
-from ._errors import DATA_ERROR, Error, path_argument
+from ._errors import DATA_ERROR, Error, made_folder, path_argument
 from ._model import Model, _finite_real, _from_arrays, _text_or_flag_in
 
 FORM_STATUS = {"found": 0, "targets not met": 2}
@@ -64,7 +64,7 @@ class Form:
         """Writes kalvane-form's files (model.json, form.csv, form.svg) into `folder`, made if
         missing; returns their names."""
         folder = path_argument(folder, "folder")
-        os.makedirs(folder, exist_ok=True)
+        made_folder(folder)
         return self._held.write(folder)
 
 

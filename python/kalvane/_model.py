@@ -343,14 +343,17 @@ class Model:
                 _fail(DATA_ERROR, f"{names(i)}: neo_hooke(c1), mooney_rivlin(c1, c2) or linear_elastic(E) is "
                                   f"expected, not {m!r}")
         order = list(getattr(self, "_material_order", ()))
+        spare = getattr(self, "_spare_materials", ())
         added = []  # materials in use that the model file read did not list
         for m in per_bar:
             if m not in order and m not in added:
                 added.append(m)
-        # The file's materials stay in its order, those no bar uses included, as kalvane-path
-        # keeps them (its deck lists them), unless a material added in use took the name.
+        # The file's materials stay in its order, those no bar of the file used included, as
+        # kalvane-path keeps them (its deck lists them), unless a material added in use took the
+        # name. One the file gave to bars that none keeps was replaced: it goes.
         added_names = {m.name for m in added if m.name}
-        distinct = [m for m in order if m in per_bar or not (m.name and m.name in added_names)] + added
+        distinct = [m for m in order
+                    if m in per_bar or (m in spare and not (m.name and m.name in added_names))] + added
         if isinstance(given, Material) and not distinct:
             distinct = [given]
         taken = {}
@@ -500,6 +503,8 @@ def _from_arrays(a):
     materials = [Material(law, c1, c2, E, weight, name) for name, law, c1, c2, E, weight in a["materials"]]
     model._material_order = tuple(materials)
     which = a["material_of_bar"]
+    used = set(which.tolist())
+    model._spare_materials = tuple(m for i, m in enumerate(materials) if i not in used)
     model.material = materials[0] if len(materials) == 1 else [materials[i] for i in which]
     model.rest_lengths = a["rest_lengths"]
     model.prestress = a["prestress"]

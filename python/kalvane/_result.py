@@ -11,7 +11,7 @@ from typing import Any, Optional, Union
 import numpy as np
 
 from . import _core
-from ._errors import path_argument
+from ._errors import made_folder, opened_for_writing, path_argument
 
 PathLike = Union[str, "os.PathLike[str]"]
 
@@ -29,7 +29,8 @@ class Result:
     residuals           n x 3, the same sum at free components: what the minimiser left
                         there, below the allowable gradient; 0.0 at prescribed components
     prescribed          n x 3 booleans, True where the component is prescribed
-    stresses            B true stresses, positive in tension
+    stresses            B stresses, positive in tension: true stresses (for the path each
+                        bar's own law's: the axial force over the area for steel)
     axial_forces        B axial forces, positive in tension: for kalvane's run the stress
                         times the current area A / stretch; for the path each bar's own law
                         on its rest length
@@ -72,7 +73,7 @@ class Result:
         byte for byte as the program writes them for this model (for the path's Result, as
         kalvane-path wrote them, with bars.csv)."""
         folder = path_argument(folder, "folder")
-        os.makedirs(folder, exist_ok=True)
+        made_folder(folder)
         self._run.write(folder)
 
     # ---- the tables at full precision
@@ -105,7 +106,7 @@ class Result:
             text += f',\n "{name}": [\n  {lines}\n ]' if rows else f',\n "{name}": []'
         text += "\n}\n"
         if path is not None:
-            with open(path_argument(path, "path"), "w", encoding="utf-8") as f:
+            with opened_for_writing(path_argument(path, "path"), encoding="utf-8") as f:
                 f.write(text)
         return text
 
@@ -113,14 +114,14 @@ class Result:
         """Writes nodes.csv and bars.csv into `folder` at full precision; a reaction cell is
         empty at a free component."""
         folder = path_argument(folder, "folder")
-        os.makedirs(folder, exist_ok=True)
-        with open(os.path.join(folder, "nodes.csv"), "w", newline="", encoding="utf-8") as f:
+        made_folder(folder)
+        with opened_for_writing(os.path.join(folder, "nodes.csv"), newline="", encoding="utf-8") as f:
             out = csv.writer(f)
             out.writerow(_NODE_COLUMNS)
             for row in self.node_rows():
                 out.writerow([row["node"], *map(_cell, row["coordinates"]), *map(_cell, row["displacement"]),
                               *map(_cell, row["reaction"])])
-        with open(os.path.join(folder, "bars.csv"), "w", newline="", encoding="utf-8") as f:
+        with opened_for_writing(os.path.join(folder, "bars.csv"), newline="", encoding="utf-8") as f:
             out = csv.writer(f)
             out.writerow(_BAR_COLUMNS)
             for row in self.bar_rows():

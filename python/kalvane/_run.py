@@ -11,7 +11,7 @@ from typing import Any, Callable, NamedTuple, Optional, Union
 import numpy as np
 
 from . import _core
-from ._errors import DATA_ERROR, INDEX_ERROR, Error, _shown, path_argument
+from ._errors import DATA_ERROR, INDEX_ERROR, USAGE_ERROR, Error, _shown, made_folder, path_argument
 from ._model import Model, _title_line
 from ._result import PathRun, Result
 
@@ -38,6 +38,7 @@ def _count(value: Any, name: str, least: int) -> int:
 
 
 METHODS = ("path", "lbfgs")
+MOST_THREADS = 1024
 
 
 def _method(method: Any) -> str:
@@ -60,6 +61,11 @@ def solve(model: Model, threads: int = 0, method: str = "path") -> Result:
 
     The interpreter is released while a run works."""
     threads = _count(threads, "threads", 0)
+    # Each thread asked for is started: past the program's own bound on OMP_NUM_THREADS the
+    # run would end in std::bad_alloc, or start thousands of threads.
+    if threads > MOST_THREADS:
+        raise Error(DATA_ERROR, f"threads: at most {MOST_THREADS} threads an evaluation, as the program takes "
+                                f"OMP_NUM_THREADS, not {threads}")
     if _method(method) == "path":
         _is_model(model, "model")
         return _path_result(model.copy())
@@ -183,9 +189,11 @@ def check(model: Model, result: Result, folder: Optional[PathLike] = None) -> di
 
 
 def _check_in(model: Model, result: Result, folder: str) -> dict[str, Any]:
-    os.makedirs(folder, exist_ok=True)
+    made_folder(folder)
     # input.txt first: the check refuses a report older than its input.
-    model.write(os.path.join(folder, "input.txt"))
+    there = os.path.join(folder, "input.txt")
+    if not _read_there(model, there):
+        model.write(there)
     result.write(folder)
     return json.loads(_core.check(folder))
 
@@ -269,12 +277,44 @@ class Path:
         """Writes kalvane-path's files into `folder` (made if missing), byte for byte what the
         program writes for the model: the model (input.txt, or model.json where input.txt
         cannot hold it), abaqusfile.inp, autocad.scr, output.txt, bars.csv, path.csv,
-        path.svg and path.states, in that order. Returns their names."""
-        return self._held.write(path_argument(folder, "folder"))
+        path.svg and path.states, in that order. Returns their names. As kalvane-path, it makes
+        no copy of the model into the folder holding the file it was read from, and refuses a
+        folder holding a model.json where the copy is an input.txt."""
+        folder = path_argument(folder, "folder")
+        model = self.result.model
+        copy = "input.txt" if model.beyond_kalvane() == "" else "model.json"
+        # kalvane-check and kalvane-view read a folder's model.json before its input.txt.
+        beside = os.path.join(folder, "model.json")
+        if copy == "input.txt" and os.path.exists(beside) and not _reads_as(beside, model):
+            raise Error(USAGE_ERROR, f"{folder} holds model.json, another model, which kalvane-check and kalvane-view "
+                                     f"would read there in place of the model's input.txt: write the results into "
+                                     f"another folder")
+        return self._held.write(folder, _read_there(model, os.path.join(folder, copy)))
 
     def __repr__(self) -> str:
         return (f"<kalvane.Path status {self.status}, {self.outcome}, {len(self.curve.load_factor)} points, "
                 f"{len(self.events)} events>")
+
+
+def _read_there(model: Model, there: str) -> bool:
+    """True where `there`, the model's copy among a run's files, is the file the model was read
+    from, and reads as the model still: it stays as it is, its remarks and layout with it. A
+    model changed since is refused: its copy would replace that file."""
+    if not (os.path.isfile(model.source) and os.path.exists(there) and os.path.samefile(model.source, there)):
+        return False
+    if not _reads_as(there, model):
+        raise Error(USAGE_ERROR, f"the folder {os.path.dirname(there) or '.'} holds the model read, {model.source}, "
+                                 f"and the model was changed since: its copy would replace that file; give another "
+                                 f"folder")
+    return True
+
+
+def _reads_as(file: str, model: Model) -> bool:
+    """True where the model file or input.txt `file` reads as `model`, every real to its bits."""
+    try:
+        return _core.read_structure(file).text() == model.model_file_text()
+    except Error:
+        return False
 
 
 def path(model: Model, loading: str = "staged", watch: Optional[tuple[int, int]] = None,
@@ -293,7 +333,8 @@ def path(model: Model, loading: str = "staged", watch: Optional[tuple[int, int]]
     callback runs."""
     if not hasattr(_core, "follow"):
         raise NotImplementedError("kalvane.path needs kalvane-path's library, which this build does not have")
-    if loading not in ("staged", "together"):
+    # A text first: `in` on an array compares element by element and cannot say yes or no.
+    if not isinstance(loading, str) or loading not in ("staged", "together"):
         raise Error(DATA_ERROR, f'loading: "staged" or "together" is expected, not {_shown(loading)}')
     if callback is not None and not callable(callback):
         raise Error(DATA_ERROR, f"callback: a function of one PathPoint is expected, not {_shown(callback)}")

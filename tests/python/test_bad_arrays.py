@@ -92,6 +92,9 @@ BAD_ARGUMENTS = [
                  id="no workers"),
     pytest.param(lambda m: kalvane.solve(m, threads=2**31), r"^threads: a whole number from 0 to 2147483647 is expected, not int",
                  id="threads beyond 32 bits"),
+    pytest.param(lambda m: kalvane.solve(m, method="lbfgs", threads=2**31 - 1),
+                 r"^threads: at most 1024 threads an evaluation, as the program takes OMP_NUM_THREADS, not 2147483647",
+                 id="threads past any machine's"),
     pytest.param(lambda m: kalvane.solve_combinations(m, study_cases(), {"1.5Q": {"Q": math.nan}}),
                  r"^combination '1\.5Q': the factor of load case 'Q' is nan", id="NaN factor"),
     pytest.param(lambda m: kalvane.solve_combinations(m, study_cases(), {"Q+W": {"Q": 1.0, "W": "1.5"}}),
@@ -152,6 +155,8 @@ BAD_ARGUMENTS = [
                  id="point loads on an array"),
     pytest.param(lambda m: kalvane.path(m, loading="sideways"), r'^loading: "staged" or "together" is expected, '
                  r"not str 'sideways'", id="unknown loading", marks=needs_path),
+    pytest.param(lambda m: kalvane.path(m, loading=np.array(["staged", "together"])),
+                 r'^loading: "staged" or "together" is expected, not ndarray', id="loading as an array", marks=needs_path),
     pytest.param(lambda m: kalvane.path(m, watch=(4, 1)), r"^watch: the node 4 is outside 1\.\.3", id="watch node 4",
                  marks=needs_path),
     pytest.param(lambda m: kalvane.path(m, watch=(2, 0)), r"^watch \(node 2\): the component 0 is outside 1\.\.3",
@@ -219,3 +224,27 @@ def test_a_file_that_is_not_utf8_is_warned_of_and_refused_as_any_other(tmp_path)
     (tmp_path / "bad" / "input.txt").write_bytes(text.replace(b"1    1      2      0.01", b"1    1      2      \xb50.01"))
     with pytest.raises(kalvane.Error, match="\ufffd"):
         kalvane.read(tmp_path / "bad")
+
+
+def test_a_file_name_given_as_bytes_is_taken_as_its_text(tmp_path):
+    model = kalvane.Model(**good())
+    folder = tmp_path / "run"
+    folder.mkdir()
+    model.write(bytes(folder))
+    assert kalvane.read(bytes(folder)).load_values.tolist() == model.load_values.tolist()
+    model.save(bytes(folder))
+    assert kalvane.load(bytes(folder)).model_file_text() == model.model_file_text()
+    kalvane.solve(model, method="lbfgs").to_csv(bytes(folder))
+    assert (folder / "nodes.csv").is_file()
+
+
+def test_a_place_that_cannot_be_written_is_a_kalvane_error_naming_it(tmp_path):
+    result = kalvane.solve(kalvane.Model(**good()), method="lbfgs")
+    blocker = tmp_path / "a file"
+    blocker.write_text("")
+    # A file where a folder must go, a folder where a file must go: the programs' NAME_ERROR.
+    for act in (lambda: result.write(blocker), lambda: result.to_csv(blocker), lambda: result.to_csv(blocker / "run"),
+                lambda: result.to_json(tmp_path / "missing" / "run.json"), lambda: result.to_json(tmp_path)):
+        with pytest.raises(kalvane.Error) as raised:
+            act()
+        assert raised.value.name == "NAME_ERROR" and str(tmp_path) in raised.value.message, raised.value

@@ -159,3 +159,25 @@ def test_check_certifies_a_run_in_process():
     findings = kalvane.check(model, kalvane.solve(model, method="lbfgs"))
     assert findings["residual"]["within"] and findings["refinement"]["converged"]
     assert findings["nodes"] == model.node_count and findings["bars"] == model.bar_count
+
+
+def test_check_checks_the_model_given_in_a_folder_holding_another_models_file(tmp_path):
+    """kalvane-check reads a folder's model.json before its input.txt: the one check writes
+    is the model it was given, whatever model file the folder held before."""
+    model = kalvane.read(EXAMPLES[[e.name for e in EXAMPLES].index("space_truss")] / "input.txt")
+    hanging_bar().save(tmp_path)
+    findings = kalvane.check(model, kalvane.solve(model, method="lbfgs"), folder=tmp_path)
+    assert findings["input"] == str(tmp_path / "input.txt")
+    assert findings["nodes"] == model.node_count and findings["residual"]["within"]
+
+
+def test_check_in_the_folder_of_the_input_txt_read_keeps_that_file(tmp_path):
+    text = (EXAMPLES[[e.name for e in EXAMPLES].index("space_truss")] / "input.txt").read_text()
+    (tmp_path / "input.txt").write_text(text + "checked by hand on Monday\n")
+    model = kalvane.read(tmp_path)
+    assert kalvane.check(model, kalvane.solve(model, method="lbfgs"), folder=tmp_path)["residual"]["within"]
+    assert (tmp_path / "input.txt").read_text() == text + "checked by hand on Monday\n"
+    changed = model.with_loads(2.0 * model.load_array())
+    with pytest.raises(kalvane.Error, match="holds the model read"):
+        kalvane.check(changed, kalvane.solve(changed, method="lbfgs"), folder=tmp_path)
+    assert (tmp_path / "input.txt").read_text() == text + "checked by hand on Monday\n"

@@ -7,6 +7,7 @@ import os
 import pickle
 import subprocess
 
+import numpy as np
 import pytest
 
 import kalvane
@@ -100,6 +101,36 @@ def test_a_model_files_material_that_no_bar_uses_is_kept_as_kalvane_path_keeps_i
     assert done.returncode == 0, done.stdout + done.stderr
     for name in ("abaqusfile.inp", "output.txt", "bars.csv", "path.csv"):
         assert (tmp_path / "ours" / name).read_bytes() == (tmp_path / "path" / name).read_bytes(), name
+
+
+@pytest.mark.skipif(not HAS_PATH, reason="this build has no kalvane-path library")
+def test_writing_beside_the_model_read_never_replaces_it(tmp_path):
+    """kalvane-path --out into the model's own folder makes no copy of it; a folder holding a
+    model.json is refused where the copy is an input.txt, which the readers would pass over."""
+    text = (SOURCE / "examples" / "single_bar" / "input.txt").read_text() + "a remark of the engineer's\n"
+    (tmp_path / "input.txt").write_text(text)
+    model = kalvane.read(tmp_path)
+    names = kalvane.path(model).write(tmp_path)
+    assert (tmp_path / "input.txt").read_text() == text
+    done = subprocess.run([os.environ.get("KALVANE_PATH_EXE", str(SOURCE / "build" / "kalvane-path")),
+                           "--out", str(tmp_path / "theirs")], cwd=tmp_path, capture_output=True, text=True)
+    assert done.returncode == 0, done.stderr
+    # As the program's files there, but for the copy of the model the folder holds already.
+    assert sorted(names) == sorted(n for n in os.listdir(tmp_path / "theirs") if n != "input.txt")
+
+    changed = model.copy()
+    changed.load_values = changed.load_values * 2.0
+    with pytest.raises(kalvane.Error, match="holds the model read"):
+        kalvane.path(changed).write(tmp_path)
+    assert (tmp_path / "input.txt").read_text() == text
+
+    (tmp_path / "beside").mkdir()
+    shallow_truss().with_loads(np.zeros((3, 3))).save(tmp_path / "beside")
+    with pytest.raises(kalvane.Error, match="model.json"):
+        kalvane.path(model).write(tmp_path / "beside")
+    assert not (tmp_path / "beside" / "input.txt").exists()
+    model.save(tmp_path / "beside")  # the same model: its input.txt beside it misleads no one
+    assert "input.txt" in kalvane.path(kalvane.load(tmp_path / "beside")).write(tmp_path / "beside")
 
 
 def snap_load(half_span, rise, area, c1):

@@ -3,6 +3,7 @@ cables and self-weight; the model file; the path on them; and the refusals."""
 
 import csv
 import io
+import json
 import math
 import pickle
 
@@ -136,6 +137,28 @@ def test_a_plain_model_saved_and_loaded_still_writes_the_same_input_txt(tmp_path
     assert kalvane.load(tmp_path / "first.txt").beyond_kalvane() == ""
 
 
+
+def test_a_material_given_in_place_of_the_files_own_replaces_it(tmp_path):
+    """An input.txt's one material, replaced on every bar, is no second material: the model is
+    still input.txt's, for Model.write and kalvane's own run. A model file's material that no bar
+    used is still kept."""
+    for reader in (kalvane.read, kalvane.load):
+        model = reader(SOURCE / "examples" / "cable_net")
+        model.material = kalvane.neo_hooke(2.0)
+        assert model.beyond_kalvane() == ""
+        model.write(tmp_path / "input.txt")
+        assert kalvane.read(tmp_path).material == kalvane.neo_hooke(2.0, name="material")
+        assert kalvane.solve(model, method="lbfgs").iterations > 0
+
+    text = (SOURCE / "examples" / "two_materials" / "model.json").read_text()
+    spare = '{"name": "spare", "law": "mooney-rivlin", "c1": 300.0, "c2": 20.0}'
+    (tmp_path / "model.json").write_text(text.replace('"materials": [', '"materials": [\n    ' + spare + ','))
+    model = kalvane.load(tmp_path / "model.json")
+    model.material = kalvane.neo_hooke(500.0, name="cord")
+    names = [m["name"] for m in json.loads(model.model_file_text())["materials"]]
+    assert names == ["spare", "cord"]
+
+
 # ---- what input.txt and kalvane's own run cannot hold
 
 @pytest.mark.parametrize("changes, reason", [
@@ -254,6 +277,10 @@ def test_a_stiff_and_a_soft_bar_in_parallel_share_the_load_by_their_own_laws():
     assert r.stretches == pytest.approx([stretch, stretch], rel=1e-12)
     assert r.axial_forces[0] == pytest.approx(E * 0.01 * (stretch - 1.0), rel=1e-9)
     assert r.axial_forces[1] == pytest.approx(100.0 * (stretch - stretch ** -2), rel=1e-9)
+    # Each bar's stress by its own law: the force over the area for steel, the true stress
+    # (the force over the incompressible bar's current area A / stretch) for rubber.
+    assert r.stresses[0] == pytest.approx(r.axial_forces[0] / 0.01, rel=1e-12)
+    assert r.stresses[1] == pytest.approx(r.axial_forces[1] * stretch / 100.0, rel=1e-12)
     # Statics at the free node: the bars' x components carry the load.
     assert (r.axial_forces * (100.0 + u) / (stretch * drawn)).sum() == pytest.approx(load, rel=1e-9)
     assert r.axial_forces[0] > r.axial_forces[1] > 0.0
