@@ -216,3 +216,45 @@ TEST(CheckModelFile, ASaddleNetWhoseCablesGoSlackIsCertifiedAndItsBarAnswerIsNot
   EXPECT_NE(refused.status, 0);
   EXPECT_TRUE(has(refused.verdict, "not certified")) << refused.verdict;
 }
+
+// kalvane-path's files of a mechanism hold the unloaded shape; the cause is a loaded node that
+// nothing holds, which the check names, not the unloaded shape's softest motion (two cables in
+// line, before their prestress, free across themselves) nor a snap-through at load factor 0.
+TEST(CheckModelFile, AMechanismUnderItsFirstLoadsNamesTheLoadedNodeNothingHolds) {
+  {
+    scratch_folder folder;
+    write_file(folder / "model.json",
+               R"({"format": "kalvane-model", "version": 1,
+ "settings": {"tolerance": 1e-8, "max_iterations": 5000},
+ "materials": [{"name": "steel", "law": "linear-elastic", "E": 2e8}],
+ "nodes": [[0, 0, 0], [1, 0, 0], [2, 0, 0], [1, 1, 0]],
+ "bars": [{"nodes": [1, 2], "area": 1e-4, "behaviour": "cable", "prestress": 10.0},
+          {"nodes": [2, 3], "area": 1e-4, "behaviour": "cable", "prestress": 10.0}],
+ "prescribed": [{"node": 1, "x": 0, "y": 0, "z": 0}, {"node": 3, "x": 0, "y": 0, "z": 0}],
+ "loads": [{"node": 2, "z": -1.0}, {"node": 4, "y": 1.0}]}
+)");
+    const program_result path = run_path(folder);
+    ASSERT_EQ(path.status, 2) << path.out << path.err;
+    const kalvane::check::findings f = check_in_process(folder / "path");
+    EXPECT_EQ(f.status, 2) << f.verdict;
+    EXPECT_TRUE(has(f.verdict, "the structure is a mechanism under its loads (node 4 is on no bar and carries a load)"))
+        << f.verdict;
+    EXPECT_FALSE(has(f.verdict, "node 2")) << f.verdict;
+    EXPECT_TRUE(has(kalvane::check::json_of(f), "\"unheld\": \"node 4 is on no bar and carries a load\""));
+  }
+  {
+    scratch_folder folder;
+    write_file(folder / "input.txt",
+               check_test::input_text("Bar and a loaded spare node", "0.9 20 1E-6 0.0 1000 5", "1 10.0",
+                                      "3\nnode x y z\n1 0 0 0\n2 1 0 0\n3 0.5 1 0\n", "1\nbar n1 n2 area\n1 1 2 0.01\n",
+                                      "5\nnode c v\n1 1 0\n1 2 0\n1 3 0\n2 2 0\n2 3 0\n",
+                                      "2\nnode c v\n2 1 0.05\n3 2 1.0\n"));
+    ASSERT_EQ(run_path(folder).status, 2);
+    const kalvane::check::findings f = check_in_process(folder / "path");
+    const std::string text = kalvane::check::text_of(f);
+    EXPECT_TRUE(has(text, "the path cannot start (0 steps, 0 halvings): the structure is a mechanism under its first "
+                          "loads: node 3 is on no bar and carries a load")) << text;
+    EXPECT_FALSE(has(text, "snaps through")) << text;
+    EXPECT_TRUE(has(f.verdict, "(node 3 is on no bar and carries a load)")) << f.verdict;
+  }
+}

@@ -15,6 +15,7 @@
 #include "error.hpp"
 #include "newton/loading.hpp"
 #include "newton/newton.hpp"
+#include "newton/route.hpp"
 #include "newton/softest.hpp"
 #include "progress.hpp"
 #include "run.hpp"
@@ -441,7 +442,12 @@ findings run_check(const options& o) {
     // A structure whose energy falls without bound under its first loads has no path to
     // follow, however far the first step got before it gave way.
     else if (f.path.outcome == path_outcome::mechanism) {
-      if (const auto free = free_at_zero_load(s, pattern, factor)) {
+      // A loaded node that nothing holds is the cause the path names; the unloaded shape's
+      // softest motion may lie elsewhere (cables in line, before their prestress).
+      if (!f.path.unheld_nodes.empty()) {
+        f.path_cannot_start = true;
+        f.path_unheld = unheld_text(f.path);
+      } else if (const auto free = free_at_zero_load(s, pattern, factor)) {
         f.path_cannot_start = true;
         f.path_soft = *free;
       }

@@ -25,6 +25,11 @@ std::string power_of_ten(double value);
 // A load factor of the path, to four decimals.
 std::string load_factor_text(double value);
 
+struct findings;
+// Why the loading path cannot start: "free to move at node 2 Y", or the loaded nodes that
+// nothing holds.
+std::string cannot_start_text(const findings& f);
+
 // The cross-check against an independent finite-element solve, when the build has one.
 enum class crosscheck { not_run, agree, disagree };
 
@@ -125,6 +130,9 @@ struct findings {
   // equilibrium under the prestress only together with the loads (a net form-found under them).
   bool prestress_needs_loads = false;
   component_name path_soft;        // then where the stiffness gives way
+  // Or, under the first loads, the loaded nodes nothing holds ("node 3 is on no bar and
+  // carries a load"): the cause, where the path names one; empty otherwise.
+  std::string path_unheld;
   bool calculix_requested = false;
   crosscheck calculix = crosscheck::not_run;
   calculix_finding calculix_result;

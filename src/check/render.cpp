@@ -89,6 +89,8 @@ std::string path_text(const findings& f) {
 std::string path_text_of_loading(const findings& f) {
   const path_finding& p = f.path;
   const std::string steps = plural(p.steps, "step") + ", " + plural(p.halvings, "halving");
+  if (f.path_cannot_start && !f.path_unheld.empty())
+    return "the path cannot start (" + steps + "): the structure is a mechanism under its first loads: " + f.path_unheld;
   if (f.path_cannot_start)
     return "the path cannot start (" + steps + "): the structure is a mechanism (or unstable) at zero load, free to move at " +
            name_of(f.path_soft);
@@ -291,7 +293,8 @@ std::string json_of(const findings& f) {
   if (f.path_followed) {
     const path_finding& p = f.path;
     j += "  \"path\": {\"followed\": true, \"reached_full_load\": " + boolean(reached_full_load(p)) +
-         ", \"load_factor\": " + number(p.load_factor) + ", \"cannot_start\": " + boolean(f.path_cannot_start) + ", \"steps\": " + std::to_string(p.steps) +
+         ", \"load_factor\": " + number(p.load_factor) + ", \"cannot_start\": " + boolean(f.path_cannot_start) +
+         (f.path_unheld.empty() ? std::string() : ", \"unheld\": " + quoted(f.path_unheld)) + ", \"steps\": " + std::to_string(p.steps) +
          ", \"halvings\": " + std::to_string(p.halvings) + ", \"loading\": " + quoted(loading_name(f.path_loading)) +
          ", \"snapped\": " + boolean(snapped(p)) + ", \"past_bifurcation\": " + boolean(past_bifurcation(p)) +
          ", \"outcome\": " + quoted(outcome_name(p.outcome)) +

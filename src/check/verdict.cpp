@@ -27,6 +27,10 @@ std::string short_of_digits(const accuracy_finding& a) {
 
 }  // namespace
 
+std::string cannot_start_text(const findings& f) {
+  return f.path_unheld.empty() ? "free to move at " + name_of(f.path_soft) : f.path_unheld;
+}
+
 // The first failed test, in the report's order, decides.
 void decide(findings& f, bool strict) {
   if (strict && !f.warnings.empty()) {
@@ -49,7 +53,7 @@ void decide(findings& f, bool strict) {
       f.verdict += "; the run stopped at its iteration limit of " + std::to_string(f.max_iterations);
     // Loads that a mechanism cannot carry leave no equilibrium to reach: that is the cause.
     if (f.path_followed && f.path_cannot_start)
-      f.verdict += "; the structure is a mechanism under its loads (free to move at " + name_of(f.path_soft) + ")";
+      f.verdict += "; the structure is a mechanism under its loads (" + cannot_start_text(f) + ")";
     return;
   }
   if (!f.refinement.unlisted_reactions.empty()) {
@@ -111,8 +115,11 @@ void decide(findings& f, bool strict) {
   }
   if (f.path_followed && f.path_cannot_start) {
     f.status = 3;
-    f.verdict = "not certified: the loading path cannot start: the structure is a mechanism (or unstable) at zero load, at " +
-                name_of(f.path_soft);
+    f.verdict = f.path_unheld.empty()
+                    ? "not certified: the loading path cannot start: the structure is a mechanism (or unstable) at zero load, at " +
+                          name_of(f.path_soft)
+                    : "not certified: the loading path cannot start: the structure is a mechanism under its loads: " +
+                          f.path_unheld;
     return;
   }
   if (f.path_followed && f.path.outcome == path_outcome::stalled) {
