@@ -50,7 +50,11 @@ TEST(CheckStressTable, AStressChangedAfterTheRunIsNamedAndNotBlamedOnTheToleranc
                            "displacements (bar 3: printed 4.5e+01, its displacements give "))
         << r.out;
     EXPECT_FALSE(has(r.out, "gradient tolerance leaves")) << r.out;
+    // Nor does point 3 name a tolerance that would give the changed table's digits.
+    EXPECT_TRUE(has(r.out, "stresses 0 (worst bar 3")) << r.out;
+    EXPECT_FALSE(has(r.out, "a gradient tolerance of about")) << r.out;
     const auto json = check_test::check(folder, {"--no-path", "--json"});
     EXPECT_TRUE(has(json.out, "\"stress_table\": {\"mismatched\": 1, \"worst_bar\": 3, \"printed\": 45,")) << json.out;
+    EXPECT_TRUE(has(json.out, "\"tolerance_estimate\": null")) << json.out;
   }
 }
