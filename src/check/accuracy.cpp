@@ -33,7 +33,9 @@ accuracy_finding accuracy_of(const findings& f, int wanted, double gradient_tole
     a.short_of = true;
     // A table that does not follow from the report's own displacements was not written by a
     // run at any tolerance: no tolerance would give its digits.
-    if (d == &f.refinement.stresses && f.stress_table.mismatched > 0) not_from_a_run = true;
+    if ((d == &f.refinement.stresses && f.stress_table.mismatched > 0) ||
+        (d == &f.refinement.reactions && f.reaction_table.mismatched > 0))
+      not_from_a_run = true;
     // The next run may stop anywhere below its allowable gradient, so its error is bounded by
     // this one's scaled by the ratio of that allowable to the residual this run stopped at.
     const double error = d->error * d->largest;

@@ -412,6 +412,7 @@ findings run_check(const options& o) {
   progress.show("3. refinement by Newton's method from a largest gradient of " + sci(f.residual.largest));
   refine(f, full, r, refined, pattern, factor);
   f.stress_table = stresses_against_displacements(full, printed, r.stress);
+  f.reaction_table = reactions_against_displacements(full, printed, r.reactions);
   f.accuracy = accuracy_of(f, o.digits, m.gradient_tolerance);
   progress.show("4. stability: factorising the stiffness");
   evaluate(full, refined, &pattern, false);

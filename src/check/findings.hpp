@@ -115,6 +115,7 @@ struct findings {
   bool at_iteration_limit = false;
   refinement_finding refinement;
   stress_table_finding stress_table;  // the report's stresses against its own displacements
+  reaction_table_finding reaction_table;  // and its reactions
   accuracy_finding accuracy;
   inertia stability;   // of the structure's own tangent: slack cables with no stiffness
   std::vector<int32_t> idle_nodes;  // on no bar and unloaded: held where they are, not counted

@@ -272,6 +272,12 @@ std::string json_of(const findings& f) {
     j += ", \"worst_bar\": " + std::to_string(st.worst_bar) + ", \"printed\": " + number(st.printed) +
          ", \"from_displacements\": " + number(st.from_displacements);
   j += "},\n";
+  const reaction_table_finding& rt = f.reaction_table;
+  j += "  \"reaction_table\": {\"mismatched\": " + std::to_string(rt.mismatched);
+  if (rt.mismatched > 0)
+    j += ", \"worst\": " + quoted(name_of(rt.worst)) + ", \"printed\": " + number(rt.printed) +
+         ", \"from_displacements\": " + number(rt.from_displacements);
+  j += "},\n";
   const accuracy_finding& a = f.accuracy;
   j += "  \"accuracy\": {\"digits_wanted\": " + std::to_string(a.wanted) + ", \"short\": " + boolean(a.short_of);
   if (a.short_of)

@@ -83,6 +83,16 @@ void decide(findings& f, bool strict) {
                 "): the table was changed after the run, or written from another state";
     return;
   }
+  if (f.reaction_table.mismatched > 0) {
+    const reaction_table_finding& t = f.reaction_table;
+    f.status = 2;
+    f.verdict = "not certified: the reactions of " + f.report_name + " do not follow from its own displacements (" +
+                name_of(t.worst) + ": printed " + short_sci(t.printed) + ", its displacements give " +
+                short_sci(t.from_displacements) +
+                (t.mismatched > 1 ? "; " + std::to_string(t.mismatched - 1) + " more so" : std::string()) +
+                "): the table was changed after the run, or written from another state";
+    return;
+  }
   if (f.accuracy.short_of && f.refinement.converged) {
     f.status = 2;
     f.verdict = short_of_digits(f.accuracy);
