@@ -114,3 +114,14 @@ TEST(CheckStressTable, AReactionChangedAfterTheRunIsNamedAndNotBlamedOnTheTolera
     EXPECT_EQ(f.reaction_table.mismatched, 0) << f.verdict;
   }
 }
+
+// A stress changed in its fifth digit: the verdict's two figures are told apart, not both
+// printed as 6.0e+00.
+TEST(CheckStressTable, TheVerdictsFiguresAreToldApart) {
+  scratch_folder folder;
+  ASSERT_EQ(check_test::solve(folder, kalvane_test::read_file(kalvane_test::source_path("examples/single_bar/input.txt"))), 0);
+  print_stress(folder.path + "/output.txt", 1, " 5.986920E+00");  // the run printed 5.986820E+00
+  const auto r = check_test::check(folder, {"--no-path"});
+  EXPECT_EQ(r.status, 2) << r.out;
+  EXPECT_TRUE(has(r.out, "(bar 1: printed 5.9869e+00, its displacements give 5.9868e+00)")) << r.out;
+}

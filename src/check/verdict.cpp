@@ -25,6 +25,18 @@ std::string short_of_digits(const accuracy_finding& a) {
   return v + "kalvane-path gives the exact equilibrium";
 }
 
+// "printed 5.9869e+00, its displacements give 5.9868e+00": two figures to as few digits as
+// tell them apart (two at least), or the message would show one number twice.
+std::string printed_against(double printed, double from) {
+  char a[32], b[32];
+  for (int decimals = 1;; ++decimals) {
+    std::snprintf(a, sizeof a, "%.*e", decimals, printed);
+    std::snprintf(b, sizeof b, "%.*e", decimals, from);
+    if (decimals >= 16 || std::string(a) != b) break;
+  }
+  return std::string("printed ") + a + ", its displacements give " + b;
+}
+
 }  // namespace
 
 std::string cannot_start_text(const findings& f) {
@@ -77,8 +89,7 @@ void decide(findings& f, bool strict) {
     const stress_table_finding& t = f.stress_table;
     f.status = 2;
     f.verdict = "not certified: the stresses of " + f.report_name + " do not follow from its own displacements (bar " +
-                std::to_string(t.worst_bar) + ": printed " + short_sci(t.printed) + ", its displacements give " +
-                short_sci(t.from_displacements) +
+                std::to_string(t.worst_bar) + ": " + printed_against(t.printed, t.from_displacements) +
                 (t.mismatched > 1 ? "; " + std::to_string(t.mismatched - 1) + " more bars so" : std::string()) +
                 "): the table was changed after the run, or written from another state";
     return;
@@ -87,8 +98,7 @@ void decide(findings& f, bool strict) {
     const reaction_table_finding& t = f.reaction_table;
     f.status = 2;
     f.verdict = "not certified: the reactions of " + f.report_name + " do not follow from its own displacements (" +
-                name_of(t.worst) + ": printed " + short_sci(t.printed) + ", its displacements give " +
-                short_sci(t.from_displacements) +
+                name_of(t.worst) + ": " + printed_against(t.printed, t.from_displacements) +
                 (t.mismatched > 1 ? "; " + std::to_string(t.mismatched - 1) + " more so" : std::string()) +
                 "): the table was changed after the run, or written from another state";
     return;
