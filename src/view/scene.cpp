@@ -23,9 +23,13 @@ std::string solver_of(const std::string& input_name) {
   return std::filesystem::path(input_name).filename() == "input.txt" ? "kalvane" : "kalvane-path";
 }
 
+// `cut`: the report's last table lists too few rows, which a file cut short at a line end
+// gives as well as an earlier run's.
 [[noreturn]] void mismatch(const std::string& report_name, int line, const std::string& what,
-                           const std::string& input_name) {
-  fail(data_error, report_name + ":" + std::to_string(line) + ": " + what + " (is output.txt from an earlier run? run " +
+                           const std::string& input_name, bool cut = false) {
+  fail(data_error, report_name + ":" + std::to_string(line) + ": " + what +
+                       (cut ? " (was output.txt cut short, or is it from an earlier run? run "
+                            : " (is output.txt from an earlier run? run ") +
                        solver_of(input_name) + " again)");
 }
 
@@ -76,7 +80,7 @@ scene match(const model& m, const report& r, const std::string& input_name,
     mismatch(report_name, r.stress_heading_line,
              "the stress table lists " + std::to_string(bars) + " bars, but " + input_name + " has " +
                  std::to_string(bar_count(m)),
-             input_name);
+             input_name, bars < bar_count(m));
   // kalvane stops before writing its report when a bar names a missing node, so a report
   // can only meet such a model when it is not this model's report.
   for (int32_t e = 1; e <= bars; ++e) {
