@@ -280,6 +280,17 @@ TEST(CheckApp, AFailedRunOfAMechanismIsDiagnosed) {
         << r.err;
     EXPECT_FALSE(has(r.err, "node 2")) << r.err;
   }
+  {
+    // The bar stretched by a prescribed displacement of its free end, all of whose components
+    // are then prescribed: the run has no unknowns, though the bar is loaded.
+    scratch_folder folder;
+    EXPECT_EQ(solve(folder, input_text("Bar stretched by its end", "0.9 20 1E-6 0.0 1000 5", "1 10.0", nodes, bar,
+                                       "6\nnode c v\n1 1 0\n1 2 0\n1 3 0\n2 1 0.1\n2 2 0\n2 3 0\n", "0\nnode c v\n")),
+              1);
+    const auto r = check(folder);
+    EXPECT_TRUE(has(r.err, "every displacement component is prescribed, so the run has no unknowns")) << r.err;
+    EXPECT_FALSE(has(r.err, "nothing loads the structure")) << r.err;
+  }
 }
 
 // A node held by one bar and loaded across it swings round until the bar hangs along the

@@ -140,6 +140,11 @@ std::string diagnose_without_report(const model& m, const std::function<void(con
            sci(r.gradient) + ", the stiffness softest at " + softest_text(st, x, pattern, f);
   const std::string found = "the structure has a stable equilibrium under its loads (" + steps +
                             " from the unloaded shape find it); ";
+  // With every component prescribed the gradient has no component at all, however the
+  // prescribed displacements strain the bars.
+  if (m.free_count == 0)
+    return found + "every displacement component is prescribed, so the run has no unknowns and its minimiser "
+                   "cannot start";
   if (!(m.allowable_gradient > 0.0))
     return found + "nothing loads the structure at the start, so its allowable gradient is 0, which no run reaches";
   // The least gradient any run can stop at is the rounding level of the sums it is made of.
