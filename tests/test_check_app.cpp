@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cmath>
+#include <filesystem>
 #include <functional>
 
 #include "check/app.hpp"
@@ -455,4 +457,28 @@ TEST(CheckApp, KalvanesAnswerAfterARigidSettlementIsCertified) {
   EXPECT_TRUE(has(text, "2. Stopping: " + std::to_string(f.iterations) + " iteration")) << text;
   EXPECT_TRUE(has(text, " of at most 1000: stopped by the gradient test\n")) << text;
   EXPECT_TRUE(has(text, "5. Loading path: full load reached")) << text;
+}
+
+// The single bar's report (tolerance 1e-3) beside the same bar at a tolerance of 1e-2: its
+// allowable gradient is not this input's, and with no path.csv beside it the report is no
+// kalvane-path's, whose frame gives the gradient it reached.
+TEST(CheckApp, AReportOfAnotherToleranceIsNotTakenForKalvanePaths) {
+  scratch_folder folder;
+  const std::string input = kalvane_test::read_file(kalvane_test::source_path("examples/single_bar/input.txt"));
+  ASSERT_EQ(solve(folder, input), 0);
+  std::string looser = input;
+  const std::size_t at = looser.find("0.001");
+  ASSERT_NE(at, std::string::npos);
+  looser.replace(at, 5, "0.01");
+  kalvane_test::write_file(folder / "input.txt", looser);
+  const auto written = std::filesystem::last_write_time(folder / "input.txt");
+  std::filesystem::last_write_time(folder / "output.txt", written + std::chrono::seconds(1));
+  const auto f = check_in_process(folder, false);
+  EXPECT_EQ(f.writer, kalvane::check::report_writer::other);
+  const std::string text = kalvane::check::text_of(f);
+  EXPECT_TRUE(has(text, "2. Stopping: 1 iteration; the report's allowable gradient, 5.00e-05, is not " +
+                        f.input_name + "'s, 5.00e-04, and no path.csv of kalvane-path's was written with it: the run of "
+                        "another input")) << text;
+  EXPECT_FALSE(has(text, "kalvane-path's loading path")) << text;
+  EXPECT_TRUE(has(kalvane::check::json_of(f), "\"counted_by\": \"another input\""));
 }

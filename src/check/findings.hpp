@@ -96,7 +96,9 @@ struct calculix_finding {
 // Whose stopping the report's frame records: kalvane's minimiser, stopped by the input's
 // allowable gradient or at its iteration limit; or kalvane-path, whose frame counts the
 // Newton iterations of its loading path and gives the gradient it reached.
-enum class report_writer { minimiser, path };
+// A report of input.txt whose allowable gradient is not the input's, with no path.csv of
+// kalvane-path's written with it, is neither's run of this input: `other`.
+enum class report_writer { minimiser, path, other };
 
 struct findings {
   bool lint_only = false;   // --lint: only input.txt was read
@@ -112,6 +114,7 @@ struct findings {
   residual_finding residual;
   int32_t iterations = 0, max_iterations = 0;
   report_writer writer = report_writer::minimiser;
+  double report_allowable = 0.0;  // the allowable gradient the report's frame gives
   bool at_iteration_limit = false;
   refinement_finding refinement;
   stress_table_finding stress_table;  // the report's stresses against its own displacements

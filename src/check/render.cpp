@@ -67,6 +67,11 @@ std::string digits_text(const char* table, const digits_finding& d) {
 std::string stopping_text(const findings& f) {
   if (f.writer == report_writer::path)
     return plural(f.iterations, "Newton iteration") + " of kalvane-path's loading path (not kalvane's minimiser)";
+  if (f.writer == report_writer::other)
+    return plural(f.iterations, "iteration") + "; the report's allowable gradient, " + sci(f.report_allowable) +
+           ", is not " + f.input_name + "'s, " + sci(f.residual.allowable) +
+           ", and no path.csv of kalvane-path's was written with it: the run of another input (its tolerance or "
+           "loads), or a report changed after its run, so how it stopped is not known";
   return plural(f.iterations, "iteration") + " of at most " + std::to_string(f.max_iterations) + ": " +
          (f.at_iteration_limit ? "the run stopped at its iteration limit (max_iterations), not by the gradient test"
                                : "stopped by the gradient test");
@@ -260,7 +265,8 @@ std::string json_of(const findings& f) {
   j += "]},\n";
   j += "  \"stopping\": {\"iterations\": " + std::to_string(f.iterations) + ", \"max_iterations\": " +
        std::to_string(f.max_iterations) + ", \"at_limit\": " + boolean(f.at_iteration_limit) + ", \"counted_by\": " +
-       quoted(f.writer == report_writer::path ? "kalvane-path" : "minimiser") + "},\n";
+       quoted(f.writer == report_writer::path ? "kalvane-path" : f.writer == report_writer::other ? "another input" : "minimiser") +
+       "},\n";
   const refinement_finding& n = f.refinement;
   j += "  \"refinement\": {\"steps\": " + std::to_string(n.steps) + ", \"converged\": " + boolean(n.converged) +
        ", \"gradient\": " + number(n.gradient) + ", \"rounding\": " + number(n.rounding) +
