@@ -15,8 +15,10 @@ void require_newer(const std::string& input_path, const std::string& report_path
   const auto input_time = fs::last_write_time(input_path, input_failed);
   const auto report_time = fs::last_write_time(report_path, report_failed);
   if (input_failed || report_failed) return;  // opening the files reports what is wrong with them
-  // kalvane reads only input.txt; a model file's report is kalvane-path's.
-  const bool input_txt = fs::path(input_path).filename() == "input.txt";
+  // kalvane reads only input.txt; a model file's report is kalvane-path's, and so is one that
+  // path.csv was written with.
+  const bool input_txt = fs::path(input_path).filename() == "input.txt" &&
+                         !view::written_with_report((fs::path(report_path).parent_path() / "path.csv").string(), report_path);
   if (report_time < input_time)
     fail(data_error, report_path + ":1: written before " + input_path +
                          " was last changed, so it is not the result of this input (did the last run fail? run " +

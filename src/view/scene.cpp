@@ -5,6 +5,7 @@
 #include <filesystem>
 
 #include "error.hpp"
+#include "view/load_path.hpp"
 
 namespace kalvane::view {
 
@@ -18,9 +19,13 @@ std::string text_of(double value) {
   return buffer;
 }
 
-// kalvane reads only input.txt; a model file's report is kalvane-path's.
-std::string solver_of(const std::string& input_name) {
-  return std::filesystem::path(input_name).filename() == "input.txt" ? "kalvane" : "kalvane-path";
+// kalvane reads only input.txt; a model file's report is kalvane-path's, and so is one that
+// path.csv was written with.
+std::string solver_of(const std::string& input_name, const std::string& report_name) {
+  const std::string csv = (std::filesystem::path(report_name).parent_path() / "path.csv").string();
+  return std::filesystem::path(input_name).filename() == "input.txt" && !written_with_report(csv, report_name)
+             ? "kalvane"
+             : "kalvane-path";
 }
 
 // `cut`: the report's last table lists too few rows, which a file cut short at a line end
@@ -30,7 +35,7 @@ std::string solver_of(const std::string& input_name) {
   fail(data_error, report_name + ":" + std::to_string(line) + ": " + what +
                        (cut ? " (was output.txt cut short, or is it from an earlier run? run "
                             : " (is output.txt from an earlier run? run ") +
-                       solver_of(input_name) + " again)");
+                       solver_of(input_name, report_name) + " again)");
 }
 
 bool is_prescribed(const model& m, int32_t node, int component) {
