@@ -481,4 +481,15 @@ TEST(CheckApp, AReportOfAnotherToleranceIsNotTakenForKalvanePaths) {
                         "another input")) << text;
   EXPECT_FALSE(has(text, "kalvane-path's loading path")) << text;
   EXPECT_TRUE(has(kalvane::check::json_of(f), "\"counted_by\": \"another input\""));
+
+  // kalvane-path's report of the bar, copied without its path.csv, is still known for its:
+  // the gradient its frame gives is at rounding level.
+  scratch_folder copied;
+  kalvane_test::program_run path;
+  path.program = kalvane_test::path_exe();
+  path.args = {"--dir", folder.path, "--out", folder / "path"};
+  ASSERT_EQ(kalvane_test::run_program(path).status, 0);
+  kalvane_test::write_file(copied / "input.txt", looser);
+  kalvane_test::write_file(copied / "output.txt", kalvane_test::read_file(folder / "path/output.txt"));
+  EXPECT_EQ(check_in_process(copied, false).writer, kalvane::check::report_writer::path);
 }

@@ -407,15 +407,17 @@ findings run_check(const options& o) {
   // so a report of one is kalvane-path's.
   const bool own_threshold = !f.model_file && std::fabs(r.allowable_gradient - m.allowable_gradient) <=
                                                   half_printed_unit(m.allowable_gradient);
-  // kalvane-path writes path.csv with its report; without one, another allowable gradient
-  // is another input's run (its tolerance or its loads), not kalvane-path's.
-  const bool path_wrote = f.model_file || view::written_with_report((dir / "path.csv").string(), f.report_name);
-  f.writer = own_threshold ? report_writer::minimiser : path_wrote ? report_writer::path : report_writer::other;
   f.report_allowable = r.allowable_gradient;
   f.at_iteration_limit = own_threshold && r.iterations >= std::max(m.max_iterations, 1);
   vector refined = printed;
   progress.show("3. refinement by Newton's method from a largest gradient of " + sci(f.residual.largest));
   refine(f, full, r, refined, pattern, factor);
+  // kalvane-path writes path.csv with its report, and gives the gradient it reached, at
+  // rounding level; another allowable gradient is another input's run (its tolerance or its
+  // loads), or a report changed after its run.
+  const bool path_wrote = f.model_file || view::written_with_report((dir / "path.csv").string(), f.report_name) ||
+                          r.allowable_gradient <= 16.0 * f.refinement.rounding;
+  f.writer = own_threshold ? report_writer::minimiser : path_wrote ? report_writer::path : report_writer::other;
   f.stress_table = stresses_against_displacements(full, printed, r.stress);
   f.reaction_table = reactions_against_displacements(full, printed, r.reactions);
   f.accuracy = accuracy_of(f, o.digits, m.gradient_tolerance);
