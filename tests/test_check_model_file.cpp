@@ -258,3 +258,33 @@ TEST(CheckModelFile, AMechanismUnderItsFirstLoadsNamesTheLoadedNodeNothingHolds)
     EXPECT_TRUE(has(f.verdict, "(node 3 is on no bar and carries a load)")) << f.verdict;
   }
 }
+
+// A V of steel cables hung by its weight, then lifted at its joint by more than the weight:
+// kalvane-path stops where the cables go slack and writes that state, short of full load.
+// The check's verdict says whose state it is, and point 3 names no tolerance for it.
+TEST(CheckModelFile, APathsStateShortOfFullLoadIsNamedNotBlamedOnTheTolerance) {
+  scratch_folder folder;
+  write_file(folder / "model.json",
+             R"({"format": "kalvane-model", "version": 1,
+ "settings": {"tolerance": 1e-8, "max_iterations": 5000},
+ "materials": [{"name": "steel", "law": "linear-elastic", "E": 2e8, "weight": 78.5}],
+ "nodes": [[0, 0, 1], [1, 0, 0], [2, 0, 1]],
+ "bars": [{"nodes": [1, 2], "area": 1e-4, "behaviour": "cable"},
+          {"nodes": [2, 3], "area": 1e-4, "behaviour": "cable"}],
+ "prescribed": [{"node": 1, "x": 0, "y": 0, "z": 0}, {"node": 3, "x": 0, "y": 0, "z": 0}],
+ "loads": [{"node": 2, "z": 0.05}]}
+)");
+  ASSERT_EQ(run_path(folder).status, 2);
+  const kalvane::check::findings f = check_in_process(folder / "path");
+  EXPECT_EQ(f.status, 2) << f.verdict;
+  EXPECT_TRUE(has(f.verdict, "; kalvane-path wrote there the state it reached short of full load (load factor 0.22"))
+      << f.verdict;
+  const std::string text = kalvane::check::text_of(f);
+  EXPECT_FALSE(has(text, "a gradient tolerance of about")) << text;
+
+  // Its state at full load is certified as ever.
+  scratch_folder full;
+  write_file(full / "model.json", read_file(kalvane_test::source_path("examples/two_materials/model.json")));
+  ASSERT_EQ(run_path(full).status, 0);
+  EXPECT_TRUE(check_in_process(full / "path").short_of_full_load.empty());
+}

@@ -42,6 +42,8 @@ accuracy_finding accuracy_of(const findings& f, int wanted, double gradient_tole
     if (error > 0.0 && std::isfinite(error) && residual > 0.0)
       estimate = std::min(estimate, gradient_tolerance * residual / allowable * allowed_error(d->largest, wanted) / error);
   }
+  // Nor does one to a state short of full load that kalvane-path wrote.
+  if (!f.short_of_full_load.empty()) not_from_a_run = true;
   if (!a.short_of || not_from_a_run || !std::isfinite(estimate) || !(estimate > 0.0)) return a;
   a.estimate = std::pow(10.0, std::floor(std::log10(estimate)));
   // Below the rounding level of the gradient no run stops by its gradient test.

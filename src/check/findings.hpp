@@ -111,6 +111,9 @@ struct findings {
   int32_t nodes = 0, bars = 0, unknowns = 0;
   std::vector<lint_warning> warnings;
 
+  // The report is kalvane-path's of a state short of full load: where ("load factor 0.2219
+  // of stage 2"), else empty. Its tables are no run's at full load, at any tolerance.
+  std::string short_of_full_load;
   residual_finding residual;
   int32_t iterations = 0, max_iterations = 0;
   report_writer writer = report_writer::minimiser;

@@ -25,11 +25,6 @@ void require_newer(const std::string& input_path, const std::string& report_path
                          (input_txt ? "kalvane" : "kalvane-path") + " again)");
 }
 
-namespace {
-
-// kalvane-path's path.csv beside the report, written with it: the load factor and stage of
-// the report's state when that is short of full load (a collapse or a mechanism, exit 2),
-// in words; "" otherwise.
 std::string short_of_full_load(const view::report& r, const std::string& report_path) {
   namespace fs = std::filesystem;
   const fs::path csv = fs::path(report_path).parent_path() / "path.csv";
@@ -42,8 +37,6 @@ std::string short_of_full_load(const view::report& r, const std::string& report_
     return "";  // a path.csv that does not read says nothing of the report
   }
 }
-
-}  // namespace
 
 void require_same_model(const model& m, const view::report& r, const std::string& input_path,
                         const std::string& report_path) {

@@ -63,6 +63,9 @@ void decide(findings& f, bool strict) {
                 " of " + std::to_string(f.unknowns) + " components beyond their allowance)";
     if (f.at_iteration_limit)
       f.verdict += "; the run stopped at its iteration limit of " + std::to_string(f.max_iterations);
+    if (!f.short_of_full_load.empty())
+      f.verdict += "; kalvane-path wrote there the state it reached short of full load (" + f.short_of_full_load +
+                   ", path.csv): its summary says why the path stopped";
     // Loads that a mechanism cannot carry leave no equilibrium to reach: that is the cause.
     if (f.path_followed && f.path_cannot_start)
       f.verdict += "; the structure is a mechanism under its loads (" + cannot_start_text(f) + ")";
