@@ -124,4 +124,12 @@ TEST(CheckStressTable, TheVerdictsFiguresAreToldApart) {
   const auto r = check_test::check(folder, {"--no-path"});
   EXPECT_EQ(r.status, 2) << r.out;
   EXPECT_TRUE(has(r.out, "(bar 1: printed 5.9869e+00, its displacements give 5.9868e+00)")) << r.out;
+
+  // The space truss with the stresses of bars 6 and 7 swapped: one more bar is counted as one.
+  scratch_folder truss;
+  ASSERT_EQ(check_test::solve(truss, kalvane_test::read_file(kalvane_test::source_path("examples/space_truss/input.txt"))), 0);
+  print_stress(truss.path + "/output.txt", 6, "-2.695706E+04");
+  print_stress(truss.path + "/output.txt", 7, " 1.012915E+04");
+  const auto swapped = check_test::check(truss, {"--no-path"});
+  EXPECT_TRUE(has(swapped.out, "; 1 more bar so)")) << swapped.out;
 }

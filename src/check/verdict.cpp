@@ -93,7 +93,8 @@ void decide(findings& f, bool strict) {
     f.status = 2;
     f.verdict = "not certified: the stresses of " + f.report_name + " do not follow from its own displacements (bar " +
                 std::to_string(t.worst_bar) + ": " + printed_against(t.printed, t.from_displacements) +
-                (t.mismatched > 1 ? "; " + std::to_string(t.mismatched - 1) + " more bars so" : std::string()) +
+                (t.mismatched > 1 ? "; " + std::to_string(t.mismatched - 1) + (t.mismatched == 2 ? " more bar so" : " more bars so")
+                                   : std::string()) +
                 "): the table was changed after the run, or written from another state";
     return;
   }
