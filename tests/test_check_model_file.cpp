@@ -288,3 +288,20 @@ TEST(CheckModelFile, APathsStateShortOfFullLoadIsNamedNotBlamedOnTheTolerance) {
   ASSERT_EQ(run_path(full).status, 0);
   EXPECT_TRUE(check_in_process(full / "path").short_of_full_load.empty());
 }
+
+// kalvane's run of an input.txt with the same structure's model file beside it (saved from
+// it): the check reads the model file, and the report is still the minimiser's, stopped by
+// its gradient test, not kalvane-path's Newton iterations.
+TEST(CheckModelFile, KalvanesRunBesideTheSameStructuresModelFileIsTheMinimisers) {
+  scratch_folder folder;
+  ASSERT_EQ(check_test::solve(folder, read_file(kalvane_test::source_path("examples/single_bar/input.txt"))), 0);
+  kalvane::write_model_file(kalvane::read_structure(folder / "input.txt"), folder / "model.json");
+  std::filesystem::last_write_time(folder / "output.txt", std::filesystem::last_write_time(folder / "model.json"));
+  const kalvane::check::findings f = check_in_process(folder.path);
+  EXPECT_TRUE(f.model_file);
+  EXPECT_TRUE(f.other_input.empty()) << f.other_input;
+  EXPECT_EQ(f.writer, kalvane::check::report_writer::minimiser);
+  EXPECT_TRUE(has(kalvane::check::text_of(f), "2. Stopping: 1 iteration of at most 1000: stopped by the gradient test"))
+      << kalvane::check::text_of(f);
+  EXPECT_EQ(f.status, 0) << f.verdict;
+}

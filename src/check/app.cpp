@@ -402,23 +402,22 @@ findings run_check(const options& o) {
   f.residual = check_residual(full, printed, pattern);
   f.iterations = r.iterations;
   f.max_iterations = m.max_iterations;
-  // Only a report stopped against the input's own allowable gradient counts iterations
-  // against its limit: kalvane-path's frame gives the gradient it reached, and counts Newton
-  // iterations, which no limit of the minimiser's bounds. kalvane never reads a model file,
-  // so a report of one is kalvane-path's.
-  const bool own_threshold = !f.model_file && std::fabs(r.allowable_gradient - m.allowable_gradient) <=
-                                                  half_printed_unit(m.allowable_gradient);
   f.report_allowable = r.allowable_gradient;
-  f.at_iteration_limit = own_threshold && r.iterations >= std::max(m.max_iterations, 1);
   vector refined = printed;
   progress.show("3. refinement by Newton's method from a largest gradient of " + sci(f.residual.largest));
   refine(f, full, r, refined, pattern, factor);
-  // kalvane-path writes path.csv with its report, and gives the gradient it reached, at
-  // rounding level; another allowable gradient is another input's run (its tolerance or its
-  // loads), or a report changed after its run.
-  const bool path_wrote = f.model_file || view::written_with_report((dir / "path.csv").string(), f.report_name) ||
-                          r.allowable_gradient <= 16.0 * f.refinement.rounding;
-  f.writer = own_threshold ? report_writer::minimiser : path_wrote ? report_writer::path : report_writer::other;
+  // Whose stopping the frame records. kalvane-path writes path.csv with its report, and gives
+  // the gradient it reached, at rounding level, and counts Newton iterations, which no limit
+  // of the minimiser's bounds; kalvane's minimiser gives the input's own allowable gradient
+  // (kalvane never reads a model file, but a folder may hold one beside the input.txt it
+  // ran). Another allowable gradient is another input's run, or a report changed after it.
+  const bool own_threshold =
+      std::fabs(r.allowable_gradient - m.allowable_gradient) <= half_printed_unit(m.allowable_gradient);
+  if (view::written_with_report((dir / "path.csv").string(), f.report_name)) f.writer = report_writer::path;
+  else if (own_threshold) f.writer = report_writer::minimiser;
+  else if (f.model_file || r.allowable_gradient <= 16.0 * f.refinement.rounding) f.writer = report_writer::path;
+  else f.writer = report_writer::other;
+  f.at_iteration_limit = f.writer == report_writer::minimiser && r.iterations >= std::max(m.max_iterations, 1);
   f.stress_table = stresses_against_displacements(full, printed, r.stress);
   f.reaction_table = reactions_against_displacements(full, printed, r.reactions);
   f.accuracy = accuracy_of(f, o.digits, m.gradient_tolerance);
