@@ -63,12 +63,12 @@ void decide(findings& f, bool strict) {
                 " of " + std::to_string(f.unknowns) + " components beyond their allowance)";
     if (f.at_iteration_limit)
       f.verdict += "; the run stopped at its iteration limit of " + std::to_string(f.max_iterations);
+    // Loads that a mechanism cannot carry leave no equilibrium to reach: that is the cause.
+    const bool mechanism = f.path_followed && f.path_cannot_start;
+    if (mechanism) f.verdict += "; the structure is a mechanism under its loads (" + cannot_start_text(f) + ")";
     if (!f.short_of_full_load.empty())
       f.verdict += "; kalvane-path wrote there the state it reached short of full load (" + f.short_of_full_load +
-                   ", path.csv): its summary says why the path stopped";
-    // Loads that a mechanism cannot carry leave no equilibrium to reach: that is the cause.
-    if (f.path_followed && f.path_cannot_start)
-      f.verdict += "; the structure is a mechanism under its loads (" + cannot_start_text(f) + ")";
+                   ", path.csv)" + (mechanism ? "" : ": its summary says why the path stopped");
     return;
   }
   if (!f.refinement.unlisted_reactions.empty()) {
