@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cmath>
+#include <filesystem>
 #include <functional>
 
 #include "check/app.hpp"
@@ -266,6 +268,31 @@ TEST(CheckApp, AFailedRunOfAMechanismIsDiagnosed) {
     EXPECT_TRUE(has(r.err, "the structure is a mechanism under its loads: its energy falls without bound")) << r.err;
     EXPECT_FALSE(has(r.err, "tolerance")) << r.err;
   }
+  {
+    // A bar held and pulled as in examples/single_bar, and a spare node that no bar reaches,
+    // loaded: that node is the mechanism, not the bar's stiff end.
+    scratch_folder folder;
+    EXPECT_EQ(solve(folder, input_text("Bar and a loaded spare node", "0.9 20 1E-6 0.0 1000 5", "1 10.0",
+                                       "3\nnode x y z\n1 0 0 0\n2 1 0 0\n3 0.5 1 0\n", bar,
+                                       "5\nnode c v\n1 1 0\n1 2 0\n1 3 0\n2 2 0\n2 3 0\n",
+                                       "2\nnode c v\n2 1 0.05\n3 2 1.0\n")),
+              1);
+    const auto r = check(folder);
+    EXPECT_TRUE(has(r.err, "./input.txt: the structure is a mechanism under its loads: node 3 is on no bar and carries a load"))
+        << r.err;
+    EXPECT_FALSE(has(r.err, "node 2")) << r.err;
+  }
+  {
+    // The bar stretched by a prescribed displacement of its free end, all of whose components
+    // are then prescribed: the run has no unknowns, though the bar is loaded.
+    scratch_folder folder;
+    EXPECT_EQ(solve(folder, input_text("Bar stretched by its end", "0.9 20 1E-6 0.0 1000 5", "1 10.0", nodes, bar,
+                                       "6\nnode c v\n1 1 0\n1 2 0\n1 3 0\n2 1 0.1\n2 2 0\n2 3 0\n", "0\nnode c v\n")),
+              1);
+    const auto r = check(folder);
+    EXPECT_TRUE(has(r.err, "every displacement component is prescribed, so the run has no unknowns")) << r.err;
+    EXPECT_FALSE(has(r.err, "nothing loads the structure")) << r.err;
+  }
 }
 
 // A node held by one bar and loaded across it swings round until the bar hangs along the
@@ -430,4 +457,39 @@ TEST(CheckApp, KalvanesAnswerAfterARigidSettlementIsCertified) {
   EXPECT_TRUE(has(text, "2. Stopping: " + std::to_string(f.iterations) + " iteration")) << text;
   EXPECT_TRUE(has(text, " of at most 1000: stopped by the gradient test\n")) << text;
   EXPECT_TRUE(has(text, "5. Loading path: full load reached")) << text;
+}
+
+// The single bar's report (tolerance 1e-3) beside the same bar at a tolerance of 1e-2: its
+// allowable gradient is not this input's, and with no path.csv beside it the report is no
+// kalvane-path's, whose frame gives the gradient it reached.
+TEST(CheckApp, AReportOfAnotherToleranceIsNotTakenForKalvanePaths) {
+  scratch_folder folder;
+  const std::string input = kalvane_test::read_file(kalvane_test::source_path("examples/single_bar/input.txt"));
+  ASSERT_EQ(solve(folder, input), 0);
+  std::string looser = input;
+  const std::size_t at = looser.find("0.001");
+  ASSERT_NE(at, std::string::npos);
+  looser.replace(at, 5, "0.01");
+  kalvane_test::write_file(folder / "input.txt", looser);
+  const auto written = std::filesystem::last_write_time(folder / "input.txt");
+  std::filesystem::last_write_time(folder / "output.txt", written + std::chrono::seconds(1));
+  const auto f = check_in_process(folder, false);
+  EXPECT_EQ(f.writer, kalvane::check::report_writer::other);
+  const std::string text = kalvane::check::text_of(f);
+  EXPECT_TRUE(has(text, "2. Stopping: 1 iteration; the report's allowable gradient, 5.00e-05, is not " +
+                        f.input_name + "'s, 5.00e-04, and no path.csv of kalvane-path's was written with it: the run of "
+                        "another input")) << text;
+  EXPECT_FALSE(has(text, "kalvane-path's loading path")) << text;
+  EXPECT_TRUE(has(kalvane::check::json_of(f), "\"counted_by\": \"another input\""));
+
+  // kalvane-path's report of the bar, copied without its path.csv, is still known for its:
+  // the gradient its frame gives is at rounding level.
+  scratch_folder copied;
+  kalvane_test::program_run path;
+  path.program = kalvane_test::path_exe();
+  path.args = {"--dir", folder.path, "--out", folder / "path"};
+  ASSERT_EQ(kalvane_test::run_program(path).status, 0);
+  kalvane_test::write_file(copied / "input.txt", looser);
+  kalvane_test::write_file(copied / "output.txt", kalvane_test::read_file(folder / "path/output.txt"));
+  EXPECT_EQ(check_in_process(copied, false).writer, kalvane::check::report_writer::path);
 }

@@ -98,6 +98,31 @@ TEST(CheckFreshness, AnOlderReportOfAModelFileNamesKalvanePath) {
   }
 }
 
+// kalvane-path's report of an input.txt, written with its path.csv, is told to be run again by
+// that name too, whether the input changed after it or the tables do not fit it.
+TEST(CheckFreshness, AnOlderReportOfKalvanePathsNamesKalvanePath) {
+  scratch_folder folder;
+  kalvane_test::write_file(folder / "input.txt", read_file(source_path("examples/three_node/input.txt")));
+  kalvane_test::program_run path;
+  path.program = kalvane_test::path_exe();
+  path.folder = folder.path;
+  ASSERT_EQ(kalvane_test::run_program(path).status, 0);
+  const std::string input = folder / "path/input.txt";
+  std::string changed = read_file(input);
+  changed.replace(changed.find("-10.0"), 5, "-20.0");
+  kalvane_test::write_file(input, changed);
+  touch_after(input, folder / "path/output.txt", 1);
+  const auto older = check_test::check(folder, {"--dir", "path"});
+  EXPECT_EQ(older.status, 1);
+  EXPECT_TRUE(has(older.err, "(did the last run fail? run kalvane-path again)")) << older.err;
+
+  kalvane_test::write_file(input, read_file(source_path("examples/single_bar/input.txt")));
+  fs::last_write_time(input, fs::last_write_time(folder / "path/output.txt"));
+  const auto other = check_test::check(folder, {"--dir", "path"});
+  EXPECT_EQ(other.status, 1);
+  EXPECT_TRUE(has(other.err, "(is output.txt from an earlier run? run kalvane-path again)")) << other.err;
+}
+
 // kalvane-path's report of a state short of full load (a mechanism under its first loads,
 // its prescribed displacement not yet applied) is no earlier run's: the check says what it
 // is, and that there is nothing to check.

@@ -216,3 +216,92 @@ TEST(CheckModelFile, ASaddleNetWhoseCablesGoSlackIsCertifiedAndItsBarAnswerIsNot
   EXPECT_NE(refused.status, 0);
   EXPECT_TRUE(has(refused.verdict, "not certified")) << refused.verdict;
 }
+
+// kalvane-path's files of a mechanism hold the unloaded shape; the cause is a loaded node that
+// nothing holds, which the check names, not the unloaded shape's softest motion (two cables in
+// line, before their prestress, free across themselves) nor a snap-through at load factor 0.
+TEST(CheckModelFile, AMechanismUnderItsFirstLoadsNamesTheLoadedNodeNothingHolds) {
+  {
+    scratch_folder folder;
+    write_file(folder / "model.json",
+               R"({"format": "kalvane-model", "version": 1,
+ "settings": {"tolerance": 1e-8, "max_iterations": 5000},
+ "materials": [{"name": "steel", "law": "linear-elastic", "E": 2e8}],
+ "nodes": [[0, 0, 0], [1, 0, 0], [2, 0, 0], [1, 1, 0]],
+ "bars": [{"nodes": [1, 2], "area": 1e-4, "behaviour": "cable", "prestress": 10.0},
+          {"nodes": [2, 3], "area": 1e-4, "behaviour": "cable", "prestress": 10.0}],
+ "prescribed": [{"node": 1, "x": 0, "y": 0, "z": 0}, {"node": 3, "x": 0, "y": 0, "z": 0}],
+ "loads": [{"node": 2, "z": -1.0}, {"node": 4, "y": 1.0}]}
+)");
+    const program_result path = run_path(folder);
+    ASSERT_EQ(path.status, 2) << path.out << path.err;
+    const kalvane::check::findings f = check_in_process(folder / "path");
+    EXPECT_EQ(f.status, 2) << f.verdict;
+    EXPECT_TRUE(has(f.verdict, "the structure is a mechanism under its loads (node 4 is on no bar and carries a load)"))
+        << f.verdict;
+    EXPECT_FALSE(has(f.verdict, "node 2")) << f.verdict;
+    EXPECT_TRUE(has(kalvane::check::json_of(f), "\"unheld\": \"node 4 is on no bar and carries a load\""));
+  }
+  {
+    scratch_folder folder;
+    write_file(folder / "input.txt",
+               check_test::input_text("Bar and a loaded spare node", "0.9 20 1E-6 0.0 1000 5", "1 10.0",
+                                      "3\nnode x y z\n1 0 0 0\n2 1 0 0\n3 0.5 1 0\n", "1\nbar n1 n2 area\n1 1 2 0.01\n",
+                                      "5\nnode c v\n1 1 0\n1 2 0\n1 3 0\n2 2 0\n2 3 0\n",
+                                      "2\nnode c v\n2 1 0.05\n3 2 1.0\n"));
+    ASSERT_EQ(run_path(folder).status, 2);
+    const kalvane::check::findings f = check_in_process(folder / "path");
+    const std::string text = kalvane::check::text_of(f);
+    EXPECT_TRUE(has(text, "the path cannot start (0 steps, 0 halvings): the structure is a mechanism under its first "
+                          "loads: node 3 is on no bar and carries a load")) << text;
+    EXPECT_FALSE(has(text, "snaps through")) << text;
+    EXPECT_TRUE(has(f.verdict, "(node 3 is on no bar and carries a load)")) << f.verdict;
+  }
+}
+
+// A V of steel cables hung by its weight, then lifted at its joint by more than the weight:
+// kalvane-path stops where the cables go slack and writes that state, short of full load.
+// The check's verdict says whose state it is, and point 3 names no tolerance for it.
+TEST(CheckModelFile, APathsStateShortOfFullLoadIsNamedNotBlamedOnTheTolerance) {
+  scratch_folder folder;
+  write_file(folder / "model.json",
+             R"({"format": "kalvane-model", "version": 1,
+ "settings": {"tolerance": 1e-8, "max_iterations": 5000},
+ "materials": [{"name": "steel", "law": "linear-elastic", "E": 2e8, "weight": 78.5}],
+ "nodes": [[0, 0, 1], [1, 0, 0], [2, 0, 1]],
+ "bars": [{"nodes": [1, 2], "area": 1e-4, "behaviour": "cable"},
+          {"nodes": [2, 3], "area": 1e-4, "behaviour": "cable"}],
+ "prescribed": [{"node": 1, "x": 0, "y": 0, "z": 0}, {"node": 3, "x": 0, "y": 0, "z": 0}],
+ "loads": [{"node": 2, "z": 0.05}]}
+)");
+  ASSERT_EQ(run_path(folder).status, 2);
+  const kalvane::check::findings f = check_in_process(folder / "path");
+  EXPECT_EQ(f.status, 2) << f.verdict;
+  EXPECT_TRUE(has(f.verdict, "; kalvane-path wrote there the state it reached short of full load (load factor 0.22"))
+      << f.verdict;
+  const std::string text = kalvane::check::text_of(f);
+  EXPECT_FALSE(has(text, "a gradient tolerance of about")) << text;
+
+  // Its state at full load is certified as ever.
+  scratch_folder full;
+  write_file(full / "model.json", read_file(kalvane_test::source_path("examples/two_materials/model.json")));
+  ASSERT_EQ(run_path(full).status, 0);
+  EXPECT_TRUE(check_in_process(full / "path").short_of_full_load.empty());
+}
+
+// kalvane's run of an input.txt with the same structure's model file beside it (saved from
+// it): the check reads the model file, and the report is still the minimiser's, stopped by
+// its gradient test, not kalvane-path's Newton iterations.
+TEST(CheckModelFile, KalvanesRunBesideTheSameStructuresModelFileIsTheMinimisers) {
+  scratch_folder folder;
+  ASSERT_EQ(check_test::solve(folder, read_file(kalvane_test::source_path("examples/single_bar/input.txt"))), 0);
+  kalvane::write_model_file(kalvane::read_structure(folder / "input.txt"), folder / "model.json");
+  std::filesystem::last_write_time(folder / "output.txt", std::filesystem::last_write_time(folder / "model.json"));
+  const kalvane::check::findings f = check_in_process(folder.path);
+  EXPECT_TRUE(f.model_file);
+  EXPECT_TRUE(f.other_input.empty()) << f.other_input;
+  EXPECT_EQ(f.writer, kalvane::check::report_writer::minimiser);
+  EXPECT_TRUE(has(kalvane::check::text_of(f), "2. Stopping: 1 iteration of at most 1000: stopped by the gradient test"))
+      << kalvane::check::text_of(f);
+  EXPECT_EQ(f.status, 0) << f.verdict;
+}

@@ -15,10 +15,12 @@
 #include "error.hpp"
 #include "newton/loading.hpp"
 #include "newton/newton.hpp"
+#include "newton/route.hpp"
 #include "newton/softest.hpp"
 #include "progress.hpp"
 #include "run.hpp"
 #include "structure/model_file.hpp"
+#include "view/load_path.hpp"
 
 namespace kalvane::check {
 
@@ -383,6 +385,7 @@ findings run_check(const options& o) {
   const view::report r = view::read_report_file(f.report_name);
   require_newer(f.input_name, f.report_name);
   require_same_model(s.base, r, f.input_name, f.report_name);
+  f.short_of_full_load = short_of_full_load(r, f.report_name);
   start(s.base);
   prepare(s);
   // The report's state stands at full load; the path starts from the unloaded structure.
@@ -399,18 +402,24 @@ findings run_check(const options& o) {
   f.residual = check_residual(full, printed, pattern);
   f.iterations = r.iterations;
   f.max_iterations = m.max_iterations;
-  // Only a report stopped against the input's own allowable gradient counts iterations
-  // against its limit: kalvane-path's frame gives the gradient it reached, and counts Newton
-  // iterations, which no limit of the minimiser's bounds. kalvane never reads a model file,
-  // so a report of one is kalvane-path's.
-  const bool own_threshold = !f.model_file && std::fabs(r.allowable_gradient - m.allowable_gradient) <=
-                                                  half_printed_unit(m.allowable_gradient);
-  f.writer = own_threshold ? report_writer::minimiser : report_writer::path;
-  f.at_iteration_limit = own_threshold && r.iterations >= std::max(m.max_iterations, 1);
+  f.report_allowable = r.allowable_gradient;
   vector refined = printed;
   progress.show("3. refinement by Newton's method from a largest gradient of " + sci(f.residual.largest));
   refine(f, full, r, refined, pattern, factor);
+  // Whose stopping the frame records. kalvane-path writes path.csv with its report, and gives
+  // the gradient it reached, at rounding level, and counts Newton iterations, which no limit
+  // of the minimiser's bounds; kalvane's minimiser gives the input's own allowable gradient
+  // (kalvane never reads a model file, but a folder may hold one beside the input.txt it
+  // ran). Another allowable gradient is another input's run, or a report changed after it.
+  const bool own_threshold =
+      std::fabs(r.allowable_gradient - m.allowable_gradient) <= half_printed_unit(m.allowable_gradient);
+  if (view::written_with_report((dir / "path.csv").string(), f.report_name)) f.writer = report_writer::path;
+  else if (own_threshold) f.writer = report_writer::minimiser;
+  else if (f.model_file || r.allowable_gradient <= 16.0 * f.refinement.rounding) f.writer = report_writer::path;
+  else f.writer = report_writer::other;
+  f.at_iteration_limit = f.writer == report_writer::minimiser && r.iterations >= std::max(m.max_iterations, 1);
   f.stress_table = stresses_against_displacements(full, printed, r.stress);
+  f.reaction_table = reactions_against_displacements(full, printed, r.reactions);
   f.accuracy = accuracy_of(f, o.digits, m.gradient_tolerance);
   progress.show("4. stability: factorising the stiffness");
   evaluate(full, refined, &pattern, false);
@@ -441,7 +450,12 @@ findings run_check(const options& o) {
     // A structure whose energy falls without bound under its first loads has no path to
     // follow, however far the first step got before it gave way.
     else if (f.path.outcome == path_outcome::mechanism) {
-      if (const auto free = free_at_zero_load(s, pattern, factor)) {
+      // A loaded node that nothing holds is the cause the path names; the unloaded shape's
+      // softest motion may lie elsewhere (cables in line, before their prestress).
+      if (!f.path.unheld_nodes.empty()) {
+        f.path_cannot_start = true;
+        f.path_unheld = unheld_text(f.path);
+      } else if (const auto free = free_at_zero_load(s, pattern, factor)) {
         f.path_cannot_start = true;
         f.path_soft = *free;
       }

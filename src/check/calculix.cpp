@@ -217,8 +217,8 @@ calculix_comparison calculix_crosscheck(const structure& s, const view::report& 
   c.lines.push_back(table_line("displacement", displacement));
   c.lines.push_back(table_line("reaction", reaction));
   c.lines.push_back(table_line("axial force", force));
-  c.lines.push_back(std::string(c.agrees ? "  CalculiX agrees" : "  CalculiX DISAGREES") + " within " +
-                    format("%.1E", t) + " of the largest value of each kind");
+  c.lines.push_back(c.agrees ? "  CalculiX agrees within " + format("%.1E", t) + " of the largest value of each kind"
+                              : "  CalculiX DISAGREES beyond " + format("%.1E", t) + " of the largest value of a kind");
   c.lines.push_back(how_to);
   return c;
 }

@@ -11,6 +11,7 @@
 #include "check/findings.hpp"
 #include "newton/minimise.hpp"
 #include "newton/path.hpp"
+#include "newton/slack.hpp"
 #include "newton/softest.hpp"
 #include "error.hpp"
 #include "run.hpp"
@@ -118,6 +119,13 @@ std::string diagnose_without_report(const model& m, const std::function<void(con
   stiffness_pattern pattern = pattern_of(m);
   factorisation f;
   vector x(static_cast<std::size_t>(m.free_count), 0.0);
+  // A loaded node that no bar reaches is the mechanism, whatever the minimiser meets first.
+  std::vector<int32_t> lone;
+  for (const slack_group& g : slack_groups(st, x))
+    if (g.on_no_bar && g.loaded) lone.insert(lone.end(), g.nodes.begin(), g.nodes.end());
+  if (!lone.empty())
+    return "the structure is a mechanism under its loads: " + nodes_text(lone) +
+           (lone.size() == 1 ? " is on no bar and carries a load" : " are on no bar and carry a load");
   if (tell) tell("no report: minimising the energy from the unloaded shape");
   const minimise_result r = minimise_energy(st, x, pattern, f);
   const std::string steps = std::to_string(r.steps) + " Newton step" + (r.steps == 1 ? "" : "s");
@@ -132,6 +140,11 @@ std::string diagnose_without_report(const model& m, const std::function<void(con
            sci(r.gradient) + ", the stiffness softest at " + softest_text(st, x, pattern, f);
   const std::string found = "the structure has a stable equilibrium under its loads (" + steps +
                             " from the unloaded shape find it); ";
+  // With every component prescribed the gradient has no component at all, however the
+  // prescribed displacements strain the bars.
+  if (m.free_count == 0)
+    return found + "every displacement component is prescribed, so the run has no unknowns and its minimiser "
+                   "cannot start";
   if (!(m.allowable_gradient > 0.0))
     return found + "nothing loads the structure at the start, so its allowable gradient is 0, which no run reaches";
   // The least gradient any run can stop at is the rounding level of the sums it is made of.

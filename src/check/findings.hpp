@@ -25,6 +25,11 @@ std::string power_of_ten(double value);
 // A load factor of the path, to four decimals.
 std::string load_factor_text(double value);
 
+struct findings;
+// Why the loading path cannot start: "free to move at node 2 Y", or the loaded nodes that
+// nothing holds.
+std::string cannot_start_text(const findings& f);
+
 // The cross-check against an independent finite-element solve, when the build has one.
 enum class crosscheck { not_run, agree, disagree };
 
@@ -91,7 +96,9 @@ struct calculix_finding {
 // Whose stopping the report's frame records: kalvane's minimiser, stopped by the input's
 // allowable gradient or at its iteration limit; or kalvane-path, whose frame counts the
 // Newton iterations of its loading path and gives the gradient it reached.
-enum class report_writer { minimiser, path };
+// A report of input.txt whose allowable gradient is not the input's, with no path.csv of
+// kalvane-path's written with it, is neither's run of this input: `other`.
+enum class report_writer { minimiser, path, other };
 
 struct findings {
   bool lint_only = false;   // --lint: only input.txt was read
@@ -104,12 +111,17 @@ struct findings {
   int32_t nodes = 0, bars = 0, unknowns = 0;
   std::vector<lint_warning> warnings;
 
+  // The report is kalvane-path's of a state short of full load: where ("load factor 0.2219
+  // of stage 2"), else empty. Its tables are no run's at full load, at any tolerance.
+  std::string short_of_full_load;
   residual_finding residual;
   int32_t iterations = 0, max_iterations = 0;
   report_writer writer = report_writer::minimiser;
+  double report_allowable = 0.0;  // the allowable gradient the report's frame gives
   bool at_iteration_limit = false;
   refinement_finding refinement;
   stress_table_finding stress_table;  // the report's stresses against its own displacements
+  reaction_table_finding reaction_table;  // and its reactions
   accuracy_finding accuracy;
   inertia stability;   // of the structure's own tangent: slack cables with no stiffness
   std::vector<int32_t> idle_nodes;  // on no bar and unloaded: held where they are, not counted
@@ -125,6 +137,9 @@ struct findings {
   // equilibrium under the prestress only together with the loads (a net form-found under them).
   bool prestress_needs_loads = false;
   component_name path_soft;        // then where the stiffness gives way
+  // Or, under the first loads, the loaded nodes nothing holds ("node 3 is on no bar and
+  // carries a load"): the cause, where the path names one; empty otherwise.
+  std::string path_unheld;
   bool calculix_requested = false;
   crosscheck calculix = crosscheck::not_run;
   calculix_finding calculix_result;

@@ -15,19 +15,16 @@ void require_newer(const std::string& input_path, const std::string& report_path
   const auto input_time = fs::last_write_time(input_path, input_failed);
   const auto report_time = fs::last_write_time(report_path, report_failed);
   if (input_failed || report_failed) return;  // opening the files reports what is wrong with them
-  // kalvane reads only input.txt; a model file's report is kalvane-path's.
-  const bool input_txt = fs::path(input_path).filename() == "input.txt";
+  // kalvane reads only input.txt; a model file's report is kalvane-path's, and so is one that
+  // path.csv was written with.
+  const bool input_txt = fs::path(input_path).filename() == "input.txt" &&
+                         !view::written_with_report((fs::path(report_path).parent_path() / "path.csv").string(), report_path);
   if (report_time < input_time)
     fail(data_error, report_path + ":1: written before " + input_path +
                          " was last changed, so it is not the result of this input (did the last run fail? run " +
                          (input_txt ? "kalvane" : "kalvane-path") + " again)");
 }
 
-namespace {
-
-// kalvane-path's path.csv beside the report, written with it: the load factor and stage of
-// the report's state when that is short of full load (a collapse or a mechanism, exit 2),
-// in words; "" otherwise.
 std::string short_of_full_load(const view::report& r, const std::string& report_path) {
   namespace fs = std::filesystem;
   const fs::path csv = fs::path(report_path).parent_path() / "path.csv";
@@ -40,8 +37,6 @@ std::string short_of_full_load(const view::report& r, const std::string& report_
     return "";  // a path.csv that does not read says nothing of the report
   }
 }
-
-}  // namespace
 
 void require_same_model(const model& m, const view::report& r, const std::string& input_path,
                         const std::string& report_path) {

@@ -67,6 +67,11 @@ std::string digits_text(const char* table, const digits_finding& d) {
 std::string stopping_text(const findings& f) {
   if (f.writer == report_writer::path)
     return plural(f.iterations, "Newton iteration") + " of kalvane-path's loading path (not kalvane's minimiser)";
+  if (f.writer == report_writer::other)
+    return plural(f.iterations, "iteration") + "; the report's allowable gradient, " + sci(f.report_allowable) +
+           ", is not " + f.input_name + "'s, " + sci(f.residual.allowable) +
+           ", and no path.csv of kalvane-path's was written with it: the run of another input (its tolerance or "
+           "loads), or a report changed after its run, so how it stopped is not known";
   return plural(f.iterations, "iteration") + " of at most " + std::to_string(f.max_iterations) + ": " +
          (f.at_iteration_limit ? "the run stopped at its iteration limit (max_iterations), not by the gradient test"
                                : "stopped by the gradient test");
@@ -89,6 +94,8 @@ std::string path_text(const findings& f) {
 std::string path_text_of_loading(const findings& f) {
   const path_finding& p = f.path;
   const std::string steps = plural(p.steps, "step") + ", " + plural(p.halvings, "halving");
+  if (f.path_cannot_start && !f.path_unheld.empty())
+    return "the path cannot start (" + steps + "): the structure is a mechanism under its first loads: " + f.path_unheld;
   if (f.path_cannot_start)
     return "the path cannot start (" + steps + "): the structure is a mechanism (or unstable) at zero load, free to move at " +
            name_of(f.path_soft);
@@ -258,7 +265,8 @@ std::string json_of(const findings& f) {
   j += "]},\n";
   j += "  \"stopping\": {\"iterations\": " + std::to_string(f.iterations) + ", \"max_iterations\": " +
        std::to_string(f.max_iterations) + ", \"at_limit\": " + boolean(f.at_iteration_limit) + ", \"counted_by\": " +
-       quoted(f.writer == report_writer::path ? "kalvane-path" : "minimiser") + "},\n";
+       quoted(f.writer == report_writer::path ? "kalvane-path" : f.writer == report_writer::other ? "another input" : "minimiser") +
+       "},\n";
   const refinement_finding& n = f.refinement;
   j += "  \"refinement\": {\"steps\": " + std::to_string(n.steps) + ", \"converged\": " + boolean(n.converged) +
        ", \"gradient\": " + number(n.gradient) + ", \"rounding\": " + number(n.rounding) +
@@ -269,6 +277,12 @@ std::string json_of(const findings& f) {
   if (st.mismatched > 0)
     j += ", \"worst_bar\": " + std::to_string(st.worst_bar) + ", \"printed\": " + number(st.printed) +
          ", \"from_displacements\": " + number(st.from_displacements);
+  j += "},\n";
+  const reaction_table_finding& rt = f.reaction_table;
+  j += "  \"reaction_table\": {\"mismatched\": " + std::to_string(rt.mismatched);
+  if (rt.mismatched > 0)
+    j += ", \"worst\": " + quoted(name_of(rt.worst)) + ", \"printed\": " + number(rt.printed) +
+         ", \"from_displacements\": " + number(rt.from_displacements);
   j += "},\n";
   const accuracy_finding& a = f.accuracy;
   j += "  \"accuracy\": {\"digits_wanted\": " + std::to_string(a.wanted) + ", \"short\": " + boolean(a.short_of);
@@ -291,7 +305,8 @@ std::string json_of(const findings& f) {
   if (f.path_followed) {
     const path_finding& p = f.path;
     j += "  \"path\": {\"followed\": true, \"reached_full_load\": " + boolean(reached_full_load(p)) +
-         ", \"load_factor\": " + number(p.load_factor) + ", \"cannot_start\": " + boolean(f.path_cannot_start) + ", \"steps\": " + std::to_string(p.steps) +
+         ", \"load_factor\": " + number(p.load_factor) + ", \"cannot_start\": " + boolean(f.path_cannot_start) +
+         (f.path_unheld.empty() ? std::string() : ", \"unheld\": " + quoted(f.path_unheld)) + ", \"steps\": " + std::to_string(p.steps) +
          ", \"halvings\": " + std::to_string(p.halvings) + ", \"loading\": " + quoted(loading_name(f.path_loading)) +
          ", \"snapped\": " + boolean(snapped(p)) + ", \"past_bifurcation\": " + boolean(past_bifurcation(p)) +
          ", \"outcome\": " + quoted(outcome_name(p.outcome)) +

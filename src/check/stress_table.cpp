@@ -56,4 +56,59 @@ stress_table_finding stresses_against_displacements(const structure& s, const ne
   return found;
 }
 
+reaction_table_finding reactions_against_displacements(const structure& s, const newton::vector& printed_x,
+                                                       const std::vector<view::reaction_entry>& printed_reactions) {
+  const model& m = s.base;
+  const std::size_t n = 3 * static_cast<std::size_t>(m.node_count);
+  // At each node: what printing spreads of the end forces summed there (a bar's force, and
+  // its direction turned by the half units across it), and their sizes, for rounding.
+  std::vector<double> spread(n, 0.0), size(n, 0.0);
+  for (int32_t b = 1; b <= bar_count(m); ++b) {
+    const bar_record& bar = m.bars(b);
+    double u[3];
+    newton::bar_difference(m, bar, printed_x, u);
+    const member_state at = member_at(bar, material_of(s, b), member_of(s, b), u);
+    double half1[3], half2[3], reach = 0.0, length2 = 0.0;
+    const double drawn[3] = {m.x0(bar.node2) - m.x0(bar.node1), m.y0(bar.node2) - m.y0(bar.node1),
+                             m.z0(bar.node2) - m.z0(bar.node1)};
+    for (int c = 0; c < 3; ++c) {
+      half1[c] = half_unit_at(m, printed_x, bar.node1, c + 1);
+      half2[c] = half_unit_at(m, printed_x, bar.node2, c + 1);
+      reach += half1[c] + half2[c];
+      length2 += (drawn[c] + u[c]) * (drawn[c] + u[c]);
+    }
+    const double turned = length2 > 0.0 ? std::fabs(at.force) * reach / std::sqrt(length2) : INFINITY;
+    const double along = spread_of_printing(bar, material_of(s, b), member_of(s, b), u, at, half1, half2).force;
+    for (int32_t node : {bar.node1, bar.node2})
+      for (std::size_t c = 0; c < 3; ++c) {
+        const std::size_t i = 3 * static_cast<std::size_t>(node - 1) + c;
+        spread[i] += along + turned;
+        size[i] += std::fabs(at.force);
+      }
+  }
+  const std::vector<double> reaction = newton::results_at(s, printed_x).reaction;
+  double largest = 0.0;
+  for (const view::reaction_entry& e : printed_reactions) largest = std::max(largest, std::fabs(e.value));
+  reaction_table_finding found;
+  double worst_ratio = 1.0;
+  for (const view::reaction_entry& e : printed_reactions) {
+    const std::size_t i = 3 * static_cast<std::size_t>(e.node - 1) + static_cast<std::size_t>(e.component - 1);
+    const double from = reaction[i];
+    // Four times what printing explains, and rounding far below the table's last digit.
+    const double allowed = 4.0 * (spread[i] + half_printed_unit(e.value) + half_printed_unit(from)) +
+                           1e3 * std::numeric_limits<double>::epsilon() * (largest + size[i] + std::fabs(m.loads(e.node, e.component)));
+    const double off = std::fabs(e.value - from);
+    if (!(off > allowed)) continue;
+    ++found.mismatched;
+    const double ratio = allowed > 0.0 ? off / allowed : INFINITY;
+    if (found.worst.node == 0 || ratio > worst_ratio) {
+      worst_ratio = ratio;
+      found.worst = {e.node, e.component};
+      found.printed = e.value;
+      found.from_displacements = from;
+    }
+  }
+  return found;
+}
+
 }  // namespace kalvane::check

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "newton/system.hpp"
+#include "view/report_reader.hpp"
 
 namespace kalvane::check {
 
@@ -22,5 +23,17 @@ struct stress_table_finding {
 // stress per bar (bar b at [b - 1]).
 stress_table_finding stresses_against_displacements(const structure& s, const newton::vector& printed_x,
                                                     const std::vector<double>& printed_stress);
+
+// The same of the reaction table: a reaction is the end forces of the bars at its node less
+// the load there, so it too follows from the displacements within what their printing spreads.
+struct reaction_table_finding {
+  long mismatched = 0;          // listed reactions that no printed displacements give
+  newton::component_name worst;  // the one furthest beyond its allowance, and its two values
+  double printed = 0.0;
+  double from_displacements = 0.0;
+};
+
+reaction_table_finding reactions_against_displacements(const structure& s, const newton::vector& printed_x,
+                                                       const std::vector<view::reaction_entry>& printed_reactions);
 
 }  // namespace kalvane::check

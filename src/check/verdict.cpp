@@ -25,7 +25,23 @@ std::string short_of_digits(const accuracy_finding& a) {
   return v + "kalvane-path gives the exact equilibrium";
 }
 
+// "printed 5.9869e+00, its displacements give 5.9868e+00": two figures to as few digits as
+// tell them apart (two at least), or the message would show one number twice.
+std::string printed_against(double printed, double from) {
+  char a[32], b[32];
+  for (int decimals = 1;; ++decimals) {
+    std::snprintf(a, sizeof a, "%.*e", decimals, printed);
+    std::snprintf(b, sizeof b, "%.*e", decimals, from);
+    if (decimals >= 16 || std::string(a) != b) break;
+  }
+  return std::string("printed ") + a + ", its displacements give " + b;
+}
+
 }  // namespace
+
+std::string cannot_start_text(const findings& f) {
+  return f.path_unheld.empty() ? "free to move at " + name_of(f.path_soft) : f.path_unheld;
+}
 
 // The first failed test, in the report's order, decides.
 void decide(findings& f, bool strict) {
@@ -48,8 +64,11 @@ void decide(findings& f, bool strict) {
     if (f.at_iteration_limit)
       f.verdict += "; the run stopped at its iteration limit of " + std::to_string(f.max_iterations);
     // Loads that a mechanism cannot carry leave no equilibrium to reach: that is the cause.
-    if (f.path_followed && f.path_cannot_start)
-      f.verdict += "; the structure is a mechanism under its loads (free to move at " + name_of(f.path_soft) + ")";
+    const bool mechanism = f.path_followed && f.path_cannot_start;
+    if (mechanism) f.verdict += "; the structure is a mechanism under its loads (" + cannot_start_text(f) + ")";
+    if (!f.short_of_full_load.empty())
+      f.verdict += "; kalvane-path wrote there the state it reached short of full load (" + f.short_of_full_load +
+                   ", path.csv)" + (mechanism ? "" : ": its summary says why the path stopped");
     return;
   }
   if (!f.refinement.unlisted_reactions.empty()) {
@@ -73,9 +92,18 @@ void decide(findings& f, bool strict) {
     const stress_table_finding& t = f.stress_table;
     f.status = 2;
     f.verdict = "not certified: the stresses of " + f.report_name + " do not follow from its own displacements (bar " +
-                std::to_string(t.worst_bar) + ": printed " + short_sci(t.printed) + ", its displacements give " +
-                short_sci(t.from_displacements) +
-                (t.mismatched > 1 ? "; " + std::to_string(t.mismatched - 1) + " more bars so" : std::string()) +
+                std::to_string(t.worst_bar) + ": " + printed_against(t.printed, t.from_displacements) +
+                (t.mismatched > 1 ? "; " + std::to_string(t.mismatched - 1) + (t.mismatched == 2 ? " more bar so" : " more bars so")
+                                   : std::string()) +
+                "): the table was changed after the run, or written from another state";
+    return;
+  }
+  if (f.reaction_table.mismatched > 0) {
+    const reaction_table_finding& t = f.reaction_table;
+    f.status = 2;
+    f.verdict = "not certified: the reactions of " + f.report_name + " do not follow from its own displacements (" +
+                name_of(t.worst) + ": " + printed_against(t.printed, t.from_displacements) +
+                (t.mismatched > 1 ? "; " + std::to_string(t.mismatched - 1) + " more so" : std::string()) +
                 "): the table was changed after the run, or written from another state";
     return;
   }
@@ -111,8 +139,11 @@ void decide(findings& f, bool strict) {
   }
   if (f.path_followed && f.path_cannot_start) {
     f.status = 3;
-    f.verdict = "not certified: the loading path cannot start: the structure is a mechanism (or unstable) at zero load, at " +
-                name_of(f.path_soft);
+    f.verdict = f.path_unheld.empty()
+                    ? "not certified: the loading path cannot start: the structure is a mechanism (or unstable) at zero load, at " +
+                          name_of(f.path_soft)
+                    : "not certified: the loading path cannot start: the structure is a mechanism under its loads: " +
+                          f.path_unheld;
     return;
   }
   if (f.path_followed && f.path.outcome == path_outcome::stalled) {

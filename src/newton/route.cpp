@@ -1,7 +1,10 @@
 #include "newton/route.hpp"
 
+#include <algorithm>
 #include <cstdio>
 #include <vector>
+
+#include "newton/slack.hpp"
 
 namespace kalvane::newton {
 
@@ -67,6 +70,20 @@ std::string route_text(const path_finding& path, bool stages) {
   else if (path.outcome == path_outcome::mechanism) text += "a mechanism under its first loads";
   else if (path.outcome == path_outcome::stopped) text += "stopped short of full load, as asked";
   else text += "stalled short of full load";
+  return text;
+}
+
+std::string unheld_text(const path_finding& path) {
+  std::vector<int32_t> lone, slack;
+  for (int32_t n : path.unheld_nodes)
+    (std::binary_search(path.nodes_on_no_bar.begin(), path.nodes_on_no_bar.end(), n) ? lone : slack).push_back(n);
+  std::string text;
+  if (!slack.empty())
+    text += nodes_text(slack) + (slack.size() == 1 ? " is held only by slack cables and carries a load"
+                                                    : " are held only by slack cables and carry a load");
+  if (!lone.empty())
+    text += (text.empty() ? "" : "; ") + nodes_text(lone) +
+            (lone.size() == 1 ? " is on no bar and carries a load" : " are on no bar and carry a load");
   return text;
 }
 

@@ -11,4 +11,8 @@ namespace kalvane::newton {
 // `stages`: name each event's stage (a staged path of more than one stage).
 std::string route_text(const path_finding& path, bool stages);
 
+// The path's unheld nodes, those on no bar apart: "node 4 is held only by slack cables and
+// carries a load; node 7 is on no bar and carries a load"; "" when there are none.
+std::string unheld_text(const path_finding& path);
+
 }  // namespace kalvane::newton

@@ -88,7 +88,6 @@ std::string stages_text(const std::vector<newton::stage_kind>& stages) {
   return text + ")";
 }
 
-// " is held only by slack cables and carries a load", in the number of the nodes.
 // `nodes` split into those no bar reaches and the rest.
 std::pair<std::vector<int32_t>, std::vector<int32_t>> split_on_no_bar(const std::vector<int32_t>& nodes,
                                                                       const std::vector<int32_t>& on_no_bar) {
@@ -96,19 +95,6 @@ std::pair<std::vector<int32_t>, std::vector<int32_t>> split_on_no_bar(const std:
   for (int32_t n : nodes)
     (std::binary_search(on_no_bar.begin(), on_no_bar.end(), n) ? parts.first : parts.second).push_back(n);
   return parts;
-}
-
-// "node 4 is held only by slack cables and carries a load", and of nodes on no bar alike.
-std::string unheld_text(const newton::path_finding& path) {
-  const auto [lone, slack] = split_on_no_bar(path.unheld_nodes, path.nodes_on_no_bar);
-  std::string text;
-  if (!slack.empty())
-    text += newton::nodes_text(slack) + (slack.size() == 1 ? " is held only by slack cables and carries a load"
-                                                            : " are held only by slack cables and carry a load");
-  if (!lone.empty())
-    text += (text.empty() ? "" : "; ") + newton::nodes_text(lone) +
-            (lone.size() == 1 ? " is on no bar and carries a load" : " are on no bar and carry a load");
-  return text;
 }
 
 std::string held_line(const std::vector<int32_t>& nodes, const char* why) {
@@ -248,14 +234,14 @@ std::string summary_text(const model& full, const newton::path_finding& path, co
                  figure(critical.load_factor) +
                  (how == newton::loading::staged ? " of stage " + std::to_string(critical.stage) : std::string());
       }
-      if (!path.unheld_nodes.empty()) where += ": " + unheld_text(path) + ", which no equilibrium holds";
+      if (!path.unheld_nodes.empty()) where += ": " + newton::unheld_text(path) + ", which no equilibrium holds";
       where += ". The files hold the last stable point: " + last_text;
       break;
     case end_kind::mechanism:
       where = "none: under its first loads the structure is a mechanism, whose energy falls without bound (a "
               "loaded component that no bar or support holds, or a motion the supports leave free). The files "
               "hold the unloaded shape";
-      if (!path.unheld_nodes.empty()) where += "; " + unheld_text(path);
+      if (!path.unheld_nodes.empty()) where += "; " + newton::unheld_text(path);
       break;
     case end_kind::stopped:
       where = "short of full load: the path was stopped there, as its observer asked. The files hold the last "

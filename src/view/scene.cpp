@@ -5,6 +5,7 @@
 #include <filesystem>
 
 #include "error.hpp"
+#include "view/load_path.hpp"
 
 namespace kalvane::view {
 
@@ -18,15 +19,23 @@ std::string text_of(double value) {
   return buffer;
 }
 
-// kalvane reads only input.txt; a model file's report is kalvane-path's.
-std::string solver_of(const std::string& input_name) {
-  return std::filesystem::path(input_name).filename() == "input.txt" ? "kalvane" : "kalvane-path";
+// kalvane reads only input.txt; a model file's report is kalvane-path's, and so is one that
+// path.csv was written with.
+std::string solver_of(const std::string& input_name, const std::string& report_name) {
+  const std::string csv = (std::filesystem::path(report_name).parent_path() / "path.csv").string();
+  return std::filesystem::path(input_name).filename() == "input.txt" && !written_with_report(csv, report_name)
+             ? "kalvane"
+             : "kalvane-path";
 }
 
+// `cut`: the report's last table lists too few rows, which a file cut short at a line end
+// gives as well as an earlier run's.
 [[noreturn]] void mismatch(const std::string& report_name, int line, const std::string& what,
-                           const std::string& input_name) {
-  fail(data_error, report_name + ":" + std::to_string(line) + ": " + what + " (is output.txt from an earlier run? run " +
-                       solver_of(input_name) + " again)");
+                           const std::string& input_name, bool cut = false) {
+  fail(data_error, report_name + ":" + std::to_string(line) + ": " + what +
+                       (cut ? " (was output.txt cut short, or is it from an earlier run? run "
+                            : " (is output.txt from an earlier run? run ") +
+                       solver_of(input_name, report_name) + " again)");
 }
 
 bool is_prescribed(const model& m, int32_t node, int component) {
@@ -76,7 +85,7 @@ scene match(const model& m, const report& r, const std::string& input_name,
     mismatch(report_name, r.stress_heading_line,
              "the stress table lists " + std::to_string(bars) + " bars, but " + input_name + " has " +
                  std::to_string(bar_count(m)),
-             input_name);
+             input_name, bars < bar_count(m));
   // kalvane stops before writing its report when a bar names a missing node, so a report
   // can only meet such a model when it is not this model's report.
   for (int32_t e = 1; e <= bars; ++e) {
