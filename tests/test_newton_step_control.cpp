@@ -2,7 +2,9 @@
 // all round its arc, though the straight chord between two of its positions shortens it
 // into compression. The chord alone would refuse every such step; the cubic through both
 // ends with their tangents follows the arc, and the step stands. (A step that does cross from
-// one branch to another, the two-bar truss's snap, is refused: test_newton_branch.cpp.)
+// one branch to another, the two-bar truss's snap, is refused: test_newton_branch.cpp.) And
+// whether a step squeezed a bar through a point: pushed along its axis past its pin, not
+// swung round it.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -28,15 +30,19 @@ kn::path_state on_circle(double radius, double angle) {
   return p;
 }
 
-TEST(NewtonStepControl, ABarSwingingStretchedRoundItsPinCrossesNoUnstableGround) {
+kalvane::structure pinned_bar(const scratch_folder& folder) {
   nm::structure s;
   s.nodes = {{0, 0, 0}, {1, 0, 0}};
   s.bars = {{1, 2, 1.0}};
   nm::hold(s, 1);
   nm::hold(s, 2, 3, 3);
   s.loads = {{2, 1, 1.0}};
+  return nm::structured(nm::prepared(folder, s));
+}
+
+TEST(NewtonStepControl, ABarSwingingStretchedRoundItsPinCrossesNoUnstableGround) {
   scratch_folder folder;
-  const kalvane::structure bar = nm::structured(nm::prepared(folder, s));
+  const kalvane::structure bar = pinned_bar(folder);
   kn::stiffness_pattern pattern = kn::pattern_of(bar.base);
   kn::factorisation f;
   const kn::path_settings settings;
@@ -47,6 +53,24 @@ TEST(NewtonStepControl, ABarSwingingStretchedRoundItsPinCrossesNoUnstableGround)
   // Stretched by 1 %: the chord's middle is 6 % short of the rest length.
   const kn::path_state a = on_circle(1.01, 0.0), b = on_circle(1.01, swing);
   EXPECT_FALSE(kn::crossed_unstable_ground(w, a, b));
+}
+
+TEST(NewtonStepControl, ABarPushedThroughItsPinIsSqueezedThroughAPointAndOneSwungRoundItIsNot) {
+  scratch_folder folder;
+  const kalvane::structure bar = pinned_bar(folder);
+  kn::stiffness_pattern pattern = kn::pattern_of(bar.base);
+  kn::factorisation f;
+  const kn::path_settings settings;
+  const kn::load_stage stage = kn::stages_of(bar, kn::loading::staged).back();
+  kn::path_work w{bar, bar, stage, pattern, f, settings, 1.0, {}, 0, 0, false, {}, false};
+  const double quarter = 0.5 * std::numbers::pi;
+  EXPECT_EQ(0, kn::bar_squeezed_through_a_point(w, on_circle(1.0, 0.0), on_circle(0.2, quarter)));
+  EXPECT_EQ(1, kn::bar_squeezed_through_a_point(w, on_circle(0.1, 0.0), on_circle(3.0, 2 * quarter)));
+  // Short of its pin, and past it off the axis by more than a hundredth of the bar: no.
+  EXPECT_EQ(0, kn::bar_squeezed_through_a_point(w, on_circle(1.0, 0.0), on_circle(0.005, 0.0)));
+  kn::path_state beside = on_circle(0.5, 2 * quarter);
+  beside.x[1] = 0.05;
+  EXPECT_EQ(0, kn::bar_squeezed_through_a_point(w, on_circle(0.5, 0.0), beside));
 }
 
 }  // namespace

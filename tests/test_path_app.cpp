@@ -337,6 +337,29 @@ TEST(PathApp, ACollapseAfterASnapThroughIsNamedAtTheLimitPointItCollapsesFrom) {
       << r.out;
 }
 
+// A linear-elastic bar pushes with at most E A, nearing it only as its length goes to
+// nothing; pushed harder, along its axis, the path once went on through zero length to the
+// bar turned inside out beyond its pin, in tension, "full load reached, stable". It stops
+// where the bar is squeezed to nothing, at the load E A, and says so.
+TEST(PathApp, ABarPushedBeyondEAIsSqueezedToNothingNotTurnedInsideOut) {
+  scratch_folder folder;
+  kalvane_test::write_file(folder / "model.json",
+                           R"({"format":"kalvane-model","version":1,"title":"pushed",)"
+                           R"("materials":[{"name":"steel","law":"linear-elastic","E":1.0}],"nodes":[[0,0,0],[1,0,0]],)"
+                           R"("bars":[{"nodes":[1,2],"material":"steel","area":1.0}],)"
+                           R"("prescribed":[{"node":1,"x":0,"y":0,"z":0},{"node":2,"y":0,"z":0}],)"
+                           R"("loads":[{"node":2,"x":-2.0}]})");
+  const program_result r = run_path(folder);
+  ASSERT_EQ(r.status, 2) << r.out << r.err;
+  EXPECT_NE(r.out.find("bar 1 is squeezed to nothing there"), std::string::npos) << r.out;
+  const auto rows = csv_rows(folder / "path/path.csv");
+  const double reached = number(rows.back()[1]);
+  EXPECT_GT(reached, 0.49);
+  EXPECT_LT(reached, 0.5);
+  EXPECT_LT(number(rows.back()[2]), 0.0);
+  EXPECT_GT(number(rows.back()[2]), -1.0);  // short of the pin, not past it
+}
+
 // A bar that nothing holds along its axis, pushed that way: no equilibrium at any load. The
 // summary names the mechanism, and the files hold the unloaded shape, not where the search
 // for a minimum had wandered.

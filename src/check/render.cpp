@@ -103,7 +103,9 @@ std::string path_text_of_loading(const findings& f) {
   if (p.outcome == path_outcome::stalled)
     return "the path stalls at load factor " + load_factor_text(p.load_factor) + " of stage " + std::to_string(p.stage) +
            " (" + steps + "): " +
-           (p.step_limit > 0 ? "it took the " + std::to_string(p.step_limit) + " steps it is allowed on the stable branch "
+           (p.squeezed_bar > 0 ? "bar " + std::to_string(p.squeezed_bar) +
+                                     " is squeezed to nothing there: every step on took its length through zero"
+            : p.step_limit > 0 ? "it took the " + std::to_string(p.step_limit) + " steps it is allowed on the stable branch "
                                "it was following, short of full load"
                              : std::string("it found no next equilibrium on the stable branch it was following, "
                                            "short of full load")) +

@@ -496,7 +496,9 @@ stage_end follow_stage(path_work& w, walk& k, path_state& a) {
     const point_kind kind = event_between(a, b);
     const bool strayed = converged && !turned && !at_load && (b.at.negative == 0 || kind == point_kind::bifurcation) &&
                          crossed_unstable_ground(w, a, b);
-    if (!converged || (turned && !k.start_held) || strayed) {
+    const int32_t squeezed = converged ? bar_squeezed_through_a_point(w, a, b) : 0;
+    if (squeezed != 0) k.found.squeezed_bar = squeezed;
+    if (!converged || (turned && !k.start_held) || strayed || squeezed != 0) {
       ++k.found.halvings;
       step = halved_step(settings, step);
       if (step == 0.0) return stage_end::stalled;
@@ -504,6 +506,7 @@ stage_end follow_stage(path_work& w, walk& k, path_state& a) {
     }
     ++k.found.steps;
     refused_turn = 0.0;
+    k.found.squeezed_bar = 0;
     // The path's norm weighs displacements by the start's speed, which lacked the motion of
     // what the start held still: the first point's speed has it.
     if (k.start_held) {
@@ -733,7 +736,8 @@ path_finding follow_path(const structure& m, stiffness_pattern& pattern, factori
     const bool collapse = !mechanism && (unstable_seen || !path.unheld_nodes.empty()) && k.stable_stage > 0;
     if (collapse) path.outcome = unstable_at_full_load ? path_outcome::unstable_at_full_load : path_outcome::collapsed;
     else if (!mechanism) path.outcome = path_outcome::stalled;
-    if (path.outcome != path_outcome::stalled) path.soft_start = -1, path.slack_at_soft_start.clear(), path.step_limit = 0;
+    if (path.outcome != path_outcome::stalled)
+      path.soft_start = -1, path.slack_at_soft_start.clear(), path.step_limit = 0, path.squeezed_bar = 0;
     const path_state& last = collapse ? k.stable : a;
     path.load_factor = last.t;
     path.stage = collapse ? k.stable_stage : w.stage.number;

@@ -191,6 +191,9 @@ struct path_finding {
   // A path that stalled because its steps ran out (steps and halvings together), not because
   // a step shrank to nothing: the steps it was allowed; 0 otherwise.
   int step_limit = 0;
+  // A path that stalled where a bar's length went to nothing (each step from the last point
+  // that carried it past zero length was refused): that bar, from 1; 0 otherwise.
+  int32_t squeezed_bar = 0;
   std::vector<path_point> points;  // every converged point, in order
   vector x;                  // the last equilibrium on the path
 };

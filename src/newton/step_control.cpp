@@ -64,6 +64,36 @@ bool crossed_unstable_ground(path_work& w, const path_state& a, const path_state
   return dips && curve_turns_down(w, a, b, d, curve_samples);
 }
 
+int32_t bar_squeezed_through_a_point(path_work& w, const path_state& a, const path_state& b) {
+  apply_stage(w.scaled, w.full, w.stage, b.t);
+  const model& m = w.scaled.base;
+  for (int32_t e = 1; e <= bar_count(m); ++e) {
+    const member& bar = member_of(w.scaled, e);
+    if (bar.behaviour == bar_behaviour::cable) continue;
+    const bar_record& ends = m.bars(e);
+    double from[3], to[3];
+    bar_difference(m, ends, a.x, from);
+    bar_difference(m, ends, b.x, to);
+    // The bar as a vector: its drawn one and the displacement difference.
+    const double drawn[3] = {m.x0(ends.node2) - m.x0(ends.node1), m.y0(ends.node2) - m.y0(ends.node1),
+                             m.z0(ends.node2) - m.z0(ends.node1)};
+    double start[3], along[3], start_along = 0.0, along_along = 0.0;
+    for (int c = 0; c < 3; ++c) {
+      start[c] = drawn[c] + from[c];
+      along[c] = to[c] - from[c];
+      start_along += start[c] * along[c];
+      along_along += along[c] * along[c];
+    }
+    if (!(along_along > 0.0)) continue;
+    const double s = -start_along / along_along;
+    if (!(s > 0.0 && s < 1.0)) continue;
+    double closest = 0.0;
+    for (int c = 0; c < 3; ++c) closest += (start[c] + s * along[c]) * (start[c] + s * along[c]);
+    if (std::sqrt(closest) < 0.01 * bar.rest) return e;
+  }
+  return 0;
+}
+
 void predict(const path_state& a, double length, vector& x, double& t) {
   x = a.x;
   for (std::size_t p = 0; p < x.size(); ++p) x[p] += length * a.tangent_x[p];

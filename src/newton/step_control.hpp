@@ -26,6 +26,13 @@ inline constexpr int chord_samples = 4;
 inline constexpr int curve_samples = 32;
 bool crossed_unstable_ground(path_work& w, const path_state& a, const path_state& b);
 
+// The first bar (from 1; 0 for none), not a cable, whose length passes through nothing over
+// the step from a to b: the straight chord between its ends' differences at a and at b comes
+// within a hundredth of its rest length of zero, between the two. Past zero length a bar
+// would turn inside out, which no bar does; only a law whose push stays finite as the bar
+// shortens to nothing (linear elastic, at most E A) lets the path get there at all.
+int32_t bar_squeezed_through_a_point(path_work& w, const path_state& a, const path_state& b);
+
 // The step after a failed or refused one: half, or 0 when that is below the shortest.
 double halved_step(const path_settings& settings, double step);
 

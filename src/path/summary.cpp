@@ -259,6 +259,11 @@ std::string summary_text(const model& full, const newton::path_finding& path, co
                 (how == newton::loading::staged ? "stage " + std::to_string(path.stage) : std::string("its loading")) +
                 ". " + soft_start_text(full, path) + ", and no equilibrium was found near that shape under the first loads, so whether a stable equilibrium "
                 "holds the full load is not known. The files hold the last point reached: " + last_text;
+      else if (path.squeezed_bar > 0)
+        where = "short of full load: bar " + std::to_string(path.squeezed_bar) +
+                " is squeezed to nothing there: every step on took its length through zero, past which it would "
+                "turn inside out (a linear-elastic bar's push comes near E A only as its length goes to nothing), "
+                "so the path goes no further on this branch. The files hold the last point reached: " + last_text;
       else if (path.step_limit > 0)
         where = "short of full load: the path took the " + std::to_string(path.step_limit) +
                 " steps it is allowed (steps and halvings together) on a stable branch, so whether a stable "
