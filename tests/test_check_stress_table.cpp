@@ -3,6 +3,8 @@
 // whatever tolerance, always follows from its displacements.
 #include <gtest/gtest.h>
 
+#include <cstring>
+
 #include <cstdio>
 #include <string>
 
@@ -113,6 +115,52 @@ TEST(CheckStressTable, AReactionChangedAfterTheRunIsNamedAndNotBlamedOnTheTolera
     const kalvane::check::findings f = kalvane::check::run_check(o);
     EXPECT_EQ(f.reaction_table.mismatched, 0) << f.verdict;
   }
+}
+
+// The Objective is the total potential at the report's displacements: changed in its fourth
+// digit it is named, of kalvane's run at a tight and at a loose tolerance (where the gradient
+// left is far from zero) and of kalvane-path's on a model file (the potential above the
+// unstressed bars); as written, never.
+TEST(CheckStressTable, AnObjectiveChangedAfterTheRunIsNamed) {
+  const auto tamper = [](const std::string& report_path) {
+    std::string report = kalvane_test::read_file(report_path);
+    const std::size_t row = report.find("| Objective");
+    const std::size_t at = report.find_first_not_of(' ', report.find('|', row + 1) + 1);
+    const double was = std::stod(report.substr(at, 13));
+    char changed[32];
+    std::snprintf(changed, sizeof changed, "%.6E", was * 1.001);
+    report.replace(at, std::strlen(changed), changed);
+    kalvane_test::write_file(report_path, report);
+  };
+  for (const char* tolerance : {"1E-6", "1E-2"}) {
+    SCOPED_TRACE(tolerance);
+    scratch_folder folder;
+    std::string input = kalvane_test::read_file(kalvane_test::source_path("examples/space_truss/input.txt"));
+    const std::size_t settings = input.find("0.9");
+    input.replace(settings, input.find('\n', settings) - settings, std::string("0.9 20 ") + tolerance + " 0.0 1000 5");
+    ASSERT_EQ(check_test::solve(folder, input), 0);
+    kalvane::check::options o;
+    o.dir = folder.path;
+    o.no_path = true;
+    EXPECT_FALSE(kalvane::check::run_check(o).objective.mismatched);
+    tamper(folder.path + "/output.txt");
+    const auto r = check_test::check(folder, {"--no-path"});
+    EXPECT_EQ(r.status, 2) << r.out;
+    EXPECT_TRUE(has(r.out, "verdict: not certified: the Objective of ./output.txt does not follow from its own "
+                           "displacements (printed 8.33e+04, its displacements give 8.32e+04)"))
+        << r.out;
+  }
+  scratch_folder folder;
+  kalvane_test::program_run path;
+  path.program = kalvane_test::path_exe();
+  path.args = {"--dir", kalvane_test::source_path("examples/two_materials"), "--out", folder.path};
+  ASSERT_EQ(kalvane_test::run_program(path).status, 0);
+  kalvane::check::options o;
+  o.dir = folder.path;
+  o.no_path = true;
+  EXPECT_FALSE(kalvane::check::run_check(o).objective.mismatched);
+  tamper(folder.path + "/output.txt");
+  EXPECT_TRUE(kalvane::check::run_check(o).objective.mismatched);
 }
 
 // A stress changed in its fifth digit: the verdict's two figures are told apart, not both

@@ -420,6 +420,9 @@ findings run_check(const options& o) {
   f.at_iteration_limit = f.writer == report_writer::minimiser && r.iterations >= std::max(m.max_iterations, 1);
   f.stress_table = stresses_against_displacements(full, printed, r.stress);
   f.reaction_table = reactions_against_displacements(full, printed, r.reactions);
+  // A state short of full load carries part of the loads, whose potential the full load's is not.
+  if (f.short_of_full_load.empty()) f.objective = objective_against_displacements(full, printed, r.objective);
+  else f.objective.printed = r.objective, f.objective.from_displacements = NAN;
   f.accuracy = accuracy_of(f, o.digits, m.gradient_tolerance);
   progress.show("4. stability: factorising the stiffness");
   evaluate(full, refined, &pattern, false);

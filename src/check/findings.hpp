@@ -122,6 +122,7 @@ struct findings {
   refinement_finding refinement;
   stress_table_finding stress_table;  // the report's stresses against its own displacements
   reaction_table_finding reaction_table;  // and its reactions
+  objective_finding objective;            // and its Objective
   accuracy_finding accuracy;
   inertia stability;   // of the structure's own tangent: slack cables with no stiffness
   std::vector<int32_t> idle_nodes;  // on no bar and unloaded: held where they are, not counted

@@ -286,6 +286,8 @@ std::string json_of(const findings& f) {
     j += ", \"worst\": " + quoted(name_of(rt.worst)) + ", \"printed\": " + number(rt.printed) +
          ", \"from_displacements\": " + number(rt.from_displacements);
   j += "},\n";
+  j += "  \"objective\": {\"mismatched\": " + boolean(f.objective.mismatched) + ", \"printed\": " +
+       number(f.objective.printed) + ", \"from_displacements\": " + number(f.objective.from_displacements) + "},\n";
   const accuracy_finding& a = f.accuracy;
   j += "  \"accuracy\": {\"digits_wanted\": " + std::to_string(a.wanted) + ", \"short\": " + boolean(a.short_of);
   if (a.short_of)

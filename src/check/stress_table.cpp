@@ -5,6 +5,7 @@
 #include <limits>
 
 #include "check/residual.hpp"
+#include "mechanics/objective.hpp"
 #include "structure/printing_spread.hpp"
 
 namespace kalvane::check {
@@ -108,6 +109,34 @@ reaction_table_finding reactions_against_displacements(const structure& s, const
       found.from_displacements = from;
     }
   }
+  return found;
+}
+
+objective_finding objective_against_displacements(const structure& s, const newton::vector& printed_x,
+                                                  double printed_objective) {
+  objective_finding found;
+  found.printed = printed_objective;
+  const model& m = s.base;
+  const newton::state at = newton::evaluate(s, printed_x);
+  if (kalvane_can_hold(s)) {
+    terms::fmat1 x, g;
+    x.allocate(1, m.free_count);
+    g.allocate(1, m.free_count);
+    for (int32_t p = 1; p <= m.free_count; ++p) x(p) = printed_x[static_cast<std::size_t>(p - 1)];
+    found.from_displacements = objective(m, m.free_count, x, g);
+  } else {
+    found.from_displacements = at.energy;
+  }
+  double spread = 0.0, size = std::fabs(found.from_displacements);
+  for (std::size_t p = 0; p < printed_x.size(); ++p) {
+    spread += at.scale[p] * half_printed_unit(printed_x[p]);
+    size += at.scale[p] * std::fabs(printed_x[p]);
+  }
+  // Four times what printing explains, as the tables are allowed, and rounding far below it.
+  const double allowed = 4.0 * (spread + half_printed_unit(printed_objective) +
+                                half_printed_unit(found.from_displacements)) +
+                         1e3 * std::numeric_limits<double>::epsilon() * size;
+  found.mismatched = !(std::fabs(printed_objective - found.from_displacements) <= allowed);
   return found;
 }
 

@@ -36,4 +36,17 @@ struct reaction_table_finding {
 reaction_table_finding reactions_against_displacements(const structure& s, const newton::vector& printed_x,
                                                        const std::vector<view::reaction_entry>& printed_reactions);
 
+// The same of the report's Objective, the total potential at its displacements (as kalvane
+// forms it, with its constant per bar, where kalvane can hold the structure; else above the
+// unstressed bars): what each component's printing spreads of it is at most the terms summed
+// there times half its printed unit, and the Objective's own last digit.
+struct objective_finding {
+  bool mismatched = false;
+  double printed = 0.0;
+  double from_displacements = 0.0;
+};
+
+objective_finding objective_against_displacements(const structure& s, const newton::vector& printed_x,
+                                                  double printed_objective);
+
 }  // namespace kalvane::check

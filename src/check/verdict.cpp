@@ -107,6 +107,13 @@ void decide(findings& f, bool strict) {
                 "): the table was changed after the run, or written from another state";
     return;
   }
+  if (f.objective.mismatched) {
+    f.status = 2;
+    f.verdict = "not certified: the Objective of " + f.report_name + " does not follow from its own displacements (" +
+                printed_against(f.objective.printed, f.objective.from_displacements) +
+                "): the report was changed after the run, or written from another state";
+    return;
+  }
   if (f.accuracy.short_of && f.refinement.converged) {
     f.status = 2;
     f.verdict = short_of_digits(f.accuracy);
