@@ -17,6 +17,19 @@ using kalvane_test::scratch_folder;
 
 bool has(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
 
+// The bundled space truss at the gradient tolerance given, run by kalvane in `folder`; the
+// check's options for it, the path not followed.
+kalvane::check::options space_truss_at(const scratch_folder& folder, const char* tolerance) {
+  std::string input = kalvane_test::read_file(kalvane_test::source_path("examples/space_truss/input.txt"));
+  const std::size_t settings = input.find("0.9");
+  input.replace(settings, input.find('\n', settings) - settings, std::string("0.9 20 ") + tolerance + " 0.0 1000 5");
+  EXPECT_EQ(check_test::solve(folder, input), 0);
+  kalvane::check::options o;
+  o.dir = folder.path;
+  o.no_path = true;
+  return o;
+}
+
 // Replaces bar `bar`'s stress in the report's stress table with `value` (its printed form).
 void print_stress(const std::string& report_path, int bar, const std::string& value) {
   std::string report = kalvane_test::read_file(report_path);
@@ -36,14 +49,7 @@ TEST(CheckStressTable, AStressChangedAfterTheRunIsNamedAndNotBlamedOnTheToleranc
   for (const char* tolerance : {"1E-6", "1E-2"}) {
     SCOPED_TRACE(tolerance);
     scratch_folder folder;
-    std::string input = kalvane_test::read_file(kalvane_test::source_path("examples/space_truss/input.txt"));
-    const std::size_t settings = input.find("0.9");
-    ASSERT_NE(settings, std::string::npos);
-    input.replace(settings, input.find('\n', settings) - settings, std::string("0.9 20 ") + tolerance + " 0.0 1000 5");
-    ASSERT_EQ(check_test::solve(folder, input), 0);
-    kalvane::check::options o;
-    o.dir = folder.path;
-    o.no_path = true;
+    const kalvane::check::options o = space_truss_at(folder, tolerance);
     const kalvane::check::findings as_run = kalvane::check::run_check(o);
     EXPECT_EQ(as_run.stress_table.mismatched, 0) << as_run.verdict;
     EXPECT_FALSE(has(as_run.verdict, "do not follow")) << as_run.verdict;
@@ -71,14 +77,7 @@ TEST(CheckStressTable, AReactionChangedAfterTheRunIsNamedAndNotBlamedOnTheTolera
   for (const char* tolerance : {"1E-6", "1E-2"}) {
     SCOPED_TRACE(tolerance);
     scratch_folder folder;
-    std::string input = kalvane_test::read_file(kalvane_test::source_path("examples/space_truss/input.txt"));
-    const std::size_t settings = input.find("0.9");
-    ASSERT_NE(settings, std::string::npos);
-    input.replace(settings, input.find('\n', settings) - settings, std::string("0.9 20 ") + tolerance + " 0.0 1000 5");
-    ASSERT_EQ(check_test::solve(folder, input), 0);
-    kalvane::check::options o;
-    o.dir = folder.path;
-    o.no_path = true;
+    const kalvane::check::options o = space_truss_at(folder, tolerance);
     EXPECT_EQ(kalvane::check::run_check(o).reaction_table.mismatched, 0);
 
     const std::string report_path = folder.path + "/output.txt";
@@ -135,13 +134,7 @@ TEST(CheckStressTable, AnObjectiveChangedAfterTheRunIsNamed) {
   for (const char* tolerance : {"1E-6", "1E-2"}) {
     SCOPED_TRACE(tolerance);
     scratch_folder folder;
-    std::string input = kalvane_test::read_file(kalvane_test::source_path("examples/space_truss/input.txt"));
-    const std::size_t settings = input.find("0.9");
-    input.replace(settings, input.find('\n', settings) - settings, std::string("0.9 20 ") + tolerance + " 0.0 1000 5");
-    ASSERT_EQ(check_test::solve(folder, input), 0);
-    kalvane::check::options o;
-    o.dir = folder.path;
-    o.no_path = true;
+    const kalvane::check::options o = space_truss_at(folder, tolerance);
     EXPECT_FALSE(kalvane::check::run_check(o).objective.mismatched);
     tamper(folder.path + "/output.txt");
     const auto r = check_test::check(folder, {"--no-path"});

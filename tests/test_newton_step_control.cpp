@@ -40,7 +40,8 @@ kalvane::structure pinned_bar(const scratch_folder& folder) {
   return nm::structured(nm::prepared(folder, s));
 }
 
-TEST(NewtonStepControl, ABarSwingingStretchedRoundItsPinCrossesNoUnstableGround) {
+// The path's work on the pinned bar, as the step control sees it.
+struct pinned_bar_work {
   scratch_folder folder;
   const kalvane::structure bar = pinned_bar(folder);
   kn::stiffness_pattern pattern = kn::pattern_of(bar.base);
@@ -48,6 +49,11 @@ TEST(NewtonStepControl, ABarSwingingStretchedRoundItsPinCrossesNoUnstableGround)
   const kn::path_settings settings;
   const kn::load_stage stage = kn::stages_of(bar, kn::loading::staged).back();
   kn::path_work w{bar, bar, stage, pattern, f, settings, 1.0, {}, 0, 0, false, {}, false};
+};
+
+TEST(NewtonStepControl, ABarSwingingStretchedRoundItsPinCrossesNoUnstableGround) {
+  pinned_bar_work pinned;
+  kn::path_work& w = pinned.w;
 
   const double swing = 40.0 * std::numbers::pi / 180.0;
   // Stretched by 1 %: the chord's middle is 6 % short of the rest length.
@@ -56,13 +62,8 @@ TEST(NewtonStepControl, ABarSwingingStretchedRoundItsPinCrossesNoUnstableGround)
 }
 
 TEST(NewtonStepControl, ABarPushedThroughItsPinIsSqueezedThroughAPointAndOneSwungRoundItIsNot) {
-  scratch_folder folder;
-  const kalvane::structure bar = pinned_bar(folder);
-  kn::stiffness_pattern pattern = kn::pattern_of(bar.base);
-  kn::factorisation f;
-  const kn::path_settings settings;
-  const kn::load_stage stage = kn::stages_of(bar, kn::loading::staged).back();
-  kn::path_work w{bar, bar, stage, pattern, f, settings, 1.0, {}, 0, 0, false, {}, false};
+  pinned_bar_work pinned;
+  kn::path_work& w = pinned.w;
   const double quarter = 0.5 * std::numbers::pi;
   EXPECT_EQ(0, kn::bar_squeezed_through_a_point(w, on_circle(1.0, 0.0), on_circle(0.2, quarter)));
   EXPECT_EQ(1, kn::bar_squeezed_through_a_point(w, on_circle(0.1, 0.0), on_circle(3.0, 2 * quarter)));

@@ -49,6 +49,16 @@ std::string softening_bar() {
                                 "5\nnode c v\n1 1 0\n1 2 0\n1 3 0\n2 2 0\n2 3 0\n", "1\nnode c v\n2 1 20.0\n");
 }
 
+// The largest value of f, unimodal on [low, high], by golden-section search.
+template <typename F>
+double largest_of(const F& f, double low, double high) {
+  for (int k = 0; k < 200; ++k) {
+    const double a = high - 0.618033988749895 * (high - low), b = low + 0.618033988749895 * (high - low);
+    (f(a) < f(b) ? low : high) = f(a) < f(b) ? a : b;
+  }
+  return f(0.5 * (low + high));
+}
+
 // A number of a file: shortest form or a report field, blanks around it.
 double number(const std::string& text) {
   const std::size_t first = text.find_first_not_of(' ');
@@ -278,13 +288,7 @@ TEST(PathApp, ACollapseExitsWithTwoAtTheLimitLoadAndWritesTheLastStablePoint) {
   ASSERT_EQ(r.status, 2) << r.out << r.err;
   EXPECT_NE(r.out.find("no stable equilibrium found at full load"), std::string::npos) << r.out;
   EXPECT_NE(r.out.find("The files hold the last stable point"), std::string::npos) << r.out;
-  const auto force = [](double l) { return 2.0 * (l - 1.0 / (l * l)) * (-1.0 + 10.0 / l); };
-  double low = 1.0, high = 5.0;  // golden section for the strongest stretch
-  for (int k = 0; k < 200; ++k) {
-    const double a = high - 0.618033988749895 * (high - low), b = low + 0.618033988749895 * (high - low);
-    (force(a) < force(b) ? low : high) = force(a) < force(b) ? a : b;
-  }
-  const double strength = force(0.5 * (low + high));
+  const double strength = largest_of([](double l) { return 2.0 * (l - 1.0 / (l * l)) * (-1.0 + 10.0 / l); }, 1.0, 5.0);
   const auto rows = csv_rows(folder / "path/path.csv");
   double limit = 0.0;
   for (std::size_t i = 1; i < rows.size(); ++i)
@@ -318,12 +322,7 @@ TEST(PathApp, ACollapseAfterASnapThroughIsNamedAtTheLimitPointItCollapsesFrom) {
     const double l = std::sqrt(1.0 + z * z), stretch = l / rest;
     return 2.0 * 2.0 * (stretch - 1.0 / (stretch * stretch)) * (-1.0 + 10.0 / stretch) * z / l;
   };
-  double low = 0.5, high = 5.0;  // golden section for the strongest depth
-  for (int k = 0; k < 200; ++k) {
-    const double a = high - 0.618033988749895 * (high - low), b = low + 0.618033988749895 * (high - low);
-    (load(a) < load(b) ? low : high) = load(a) < load(b) ? a : b;
-  }
-  const double strength = load(0.5 * (low + high));
+  const double strength = largest_of(load, 0.5, 5.0);
   const auto rows = csv_rows(folder / "path/path.csv");
   std::vector<double> limits;
   for (std::size_t i = 1; i < rows.size(); ++i)
