@@ -692,3 +692,28 @@ TEST(NewtonSlack, ThePathTurnsSharplyWhereACableGoesSlackAndGoesOnToFullLoad) {
   kalvane::path::start_structure(started);
   EXPECT_EQ(1, kn::results_at(started, path.x).slack[0]);
 }
+
+// A V of two steel cables hung from (+-1, 0, 1), node 2 at the origin held across its plane,
+// their weight on it, lifted by 0.1 as the loads rise: both go slack where the lift meets the
+// weight, 2 x 78.5 x 1e-4 x sqrt 2 / 2 = 0.0111016, at load factor 0.111016, and nothing
+// holds the node past it. The path stops there, the cables at their rest lengths (the node
+// where it was drawn), instead of floating the node up on the springs that steer Newton past
+// slack cables until its steps ran out, at the same load factor a metre higher.
+TEST(NewtonSlack, ANodeLiftedOffItsCablesStopsThePathWhereTheyGoSlack) {
+  const kalvane::structure s = kalvane::read_structure_text(
+      R"({"format":"kalvane-model","version":1,"title":"lifted V",)"
+      R"("materials":[{"name":"steel","law":"linear-elastic","E":2e8,"weight":78.5}],)"
+      R"("nodes":[[-1,0,1],[0,0,0],[1,0,1]],)"
+      R"("bars":[{"nodes":[1,2],"material":"steel","area":1e-4,"behaviour":"cable"},)"
+      R"({"nodes":[2,3],"material":"steel","area":1e-4,"behaviour":"cable"}],)"
+      R"("prescribed":[{"node":1,"x":0,"y":0,"z":0},{"node":3,"x":0,"y":0,"z":0},{"node":2,"y":0}],)"
+      R"("loads":[{"node":2,"z":0.1}]})",
+      "model.json");
+  const kn::path_finding path = path_of(s, [](const kn::path_point&, const kalvane::structure&, const kn::vector&) {});
+  EXPECT_TRUE(collapsed(path));
+  EXPECT_EQ(std::vector<int32_t>{2}, path.unheld_nodes);
+  EXPECT_EQ(2, path.stage);
+  EXPECT_NEAR(78.5e-4 * std::sqrt(2.0) / 0.1, path.load_factor, 1e-9);
+  EXPECT_LT(std::fabs(path.x[1]), 1e-9);  // node 2's Z
+  EXPECT_LT(path.steps + path.halvings, 20);
+}

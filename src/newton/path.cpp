@@ -547,6 +547,18 @@ stage_end follow_stage(path_work& w, walk& k, path_state& a) {
     }
     bool moved = located;
     if (!crossed.empty()) moved |= emit_cable_events(w, k, a, b, crossed, 1.0);
+    // A node (or group) whose every link is now a slack cable, pulled by the rising load:
+    // past where its last cable went slack nothing holds it, and the path stops there, its
+    // last stable point that cable's event, rather than float it on the springs that steer
+    // Newton past slack cables.
+    if (w.cables) {
+      apply_stage(w.scaled, w.full, w.stage, b.t);
+      std::vector<int32_t> on_no_bar;
+      if (!nodes_held_by_slack(w.scaled, b.x, true, on_no_bar).empty()) {
+        a = std::move(b);  // where the summary finds the node nothing holds
+        return stage_end::gone;
+      }
+    }
     if (located) emit(k, w, event, kind);
     if (moved) settle(w, b, &a.tangent_x, a.tangent_t);  // the next step starts from b's own factorisation
     emit(k, w, b, located ? point_kind::regular : kind);

@@ -234,7 +234,12 @@ std::string summary_text(const model& full, const newton::path_finding& path, co
                  figure(critical.load_factor) +
                  (how == newton::loading::staged ? " of stage " + std::to_string(critical.stage) : std::string());
       }
-      if (!path.unheld_nodes.empty()) where += ": " + newton::unheld_text(path) + ", which no equilibrium holds";
+      // A node on no bar has no equilibrium; one on slack cables may yet fall onto them,
+      // turned inside out, but nothing holds it where they went slack.
+      if (!path.unheld_nodes.empty())
+        where += ": " + newton::unheld_text(path) +
+                 (path.unheld_nodes.size() == path.nodes_on_no_bar.size() ? ", which no equilibrium holds"
+                                                                          : ", which nothing holds where its cables went slack");
       where += ". The files hold the last stable point: " + last_text;
       break;
     case end_kind::mechanism:
