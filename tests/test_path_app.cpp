@@ -359,6 +359,22 @@ TEST(PathApp, ABarPushedBeyondEAIsSqueezedToNothingNotTurnedInsideOut) {
   EXPECT_GT(number(rows.back()[2]), -1.0);  // short of the pin, not past it
 }
 
+// A random grid of steel, rubber and cables, prestressed: its path rises over full load to a
+// limit point just beyond it (at 1.046) within one step, and comes back under 1. Full load
+// was passed on the way: the stage ends there, not in "no stable equilibrium found at full
+// load" at a limit point past it, the files holding a state prestressed 4.6 % too much.
+TEST(PathApp, AStageThatPassesFullLoadOnTheWayToALimitPointEndsAtFullLoad) {
+  scratch_folder folder;
+  kalvane_test::write_file(folder / "model.json",
+                           kalvane_test::read_file(kalvane_test::source_path("tests/path_regressions/limit_past_full_load.json")));
+  const program_result r = run_path(folder);
+  EXPECT_EQ(r.status, 0) << r.out << r.err;
+  EXPECT_NE(r.out.find("Route: full load reached"), std::string::npos) << r.out;
+  const auto rows = csv_rows(folder / "path/path.csv");
+  for (std::size_t i = 1; i < rows.size(); ++i) EXPECT_LE(number(rows[i][1]), 1.0) << "row " << i;
+  EXPECT_EQ(number(rows.back()[1]), 1.0);
+}
+
 // A bar that nothing holds along its axis, pushed that way: no equilibrium at any load. The
 // summary names the mechanism, and the files hold the unloaded shape, not where the search
 // for a minimum had wandered.

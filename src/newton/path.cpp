@@ -530,6 +530,12 @@ stage_end follow_stage(path_work& w, walk& k, path_state& a) {
     bool located = start_modes.count > 0;
     if (located) event = a;
     else located = kind != point_kind::regular && locate_event(w, a, b, watch, event) == location::found;
+    // Rising to a limit point beyond full load, the path passed full load on the way: the
+    // stage ends there, landed on from a, not at the limit point past it.
+    if (located && kind == point_kind::limit && event.t > 1.0 && a.tangent_t > 0.0) {
+      overshot = true;
+      continue;
+    }
     if (located && leaves) {
       // The cables that changed on the way to the event, and no further: past it the path
       // is not the structure's.
