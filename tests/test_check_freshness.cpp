@@ -5,6 +5,7 @@
 #include "check/freshness.hpp"
 #include "check_fixture.hpp"
 #include "error.hpp"
+#include "structure/model_file.hpp"
 
 namespace {
 
@@ -145,4 +146,81 @@ TEST(CheckFreshness, APathsReportShortOfFullLoadIsNamedForWhatItIs) {
                          "path.csv)"))
       << r.err;
   EXPECT_FALSE(has(r.err, "earlier run")) << r.err;
+}
+
+// A cable of 8 segments between supports 8 apart, a load of 1 down at each inner node,
+// hung by kalvane-form under its loads with density 2 (sags 1.75, 3, 3.75, 4).
+void hanging_cable(const scratch_folder& folder) {
+  std::string nodes, bars, held = "{\"node\": 1, \"x\": 0, \"y\": 0, \"z\": 0}, {\"node\": 9, \"x\": 0, \"y\": 0, \"z\": 0}",
+                          loads;
+  for (int i = 0; i <= 8; ++i) nodes += std::string(i ? ", " : "") + "[" + std::to_string(i) + ", 0, 0]";
+  for (int i = 1; i <= 8; ++i)
+    bars += std::string(i > 1 ? ", " : "") + "{\"nodes\": [" + std::to_string(i) + ", " + std::to_string(i + 1) +
+            "], \"area\": 0.0001, \"behaviour\": \"cable\"}";
+  for (int i = 2; i <= 8; ++i) {
+    held += ", {\"node\": " + std::to_string(i) + ", \"y\": 0}";
+    loads += std::string(i > 2 ? ", " : "") + "{\"node\": " + std::to_string(i) + ", \"z\": -1}";
+  }
+  kalvane_test::write_file(folder / "model.json",
+                           "{\"format\": \"kalvane-model\", \"version\": 1, \"title\": \"hanging cable\", "
+                           "\"materials\": [{\"name\": \"steel\", \"law\": \"linear-elastic\", \"E\": 2.1e8}], "
+                           "\"nodes\": [" + nodes + "], \"bars\": [" + bars + "], \"prescribed\": [" + held +
+                               "], \"loads\": [" + loads + "], \"form\": {\"density\": 2, \"loaded\": true}}\n");
+}
+
+// A cable hung under its loads by kalvane-form, raised together with them by kalvane-path,
+// stays in the shape found: its path moves by rounding only (1e-15 on a span of 8). The
+// report is the full load's, neither captioned short of full load nor spared the check of
+// its Objective, which a point at load factor 0.03125 would carry no part of.
+TEST(CheckFreshness, APathThatMovesByRoundingOnlyEndsAtFullLoad) {
+  scratch_folder folder;
+  hanging_cable(folder);
+  kalvane_test::program_run step;
+  step.program = kalvane_test::form_exe();
+  step.folder = folder.path;
+  ASSERT_EQ(kalvane_test::run_program(step).status, 0);
+  step.program = kalvane_test::path_exe();
+  step.args = {"--dir", "form", "--loading", "together"};
+  ASSERT_EQ(kalvane_test::run_program(step).status, 0);
+  const std::string report = folder / "form/path/output.txt";
+  const kalvane::view::report r = kalvane::view::read_report_file(report);
+  EXPECT_EQ(kalvane::short_of_full_load(kalvane::read_structure(folder / "form/path/model.json").base, r, report), "");
+  step.program = kalvane_test::view_exe();
+  step.args = {"--dir", "form/path", "--svg-only"};
+  ASSERT_EQ(kalvane_test::run_program(step).status, 0);
+  EXPECT_FALSE(has(read_file(folder / "form/path/kalvane.svg"), "short of full load"));
+  // An Objective changed after the run is found out, as at any full load.
+  std::string text = read_file(report);
+  const std::size_t objective = text.find("Objective");
+  ASSERT_NE(objective, std::string::npos);
+  const std::size_t digit = text.find_first_of("123456789", text.find('|', objective) + 1);
+  text[digit] = text[digit] == '9' ? '1' : static_cast<char>(text[digit] + 1);
+  kalvane_test::write_file(report, text);
+  for (const char* later : {"path.csv", "path.states", "bars.csv"})
+    touch_after(folder / ("form/path/" + std::string(later)), report, 1);
+  const auto checked = check_test::check(folder, {"--dir", "form/path", "--loading", "together"});
+  EXPECT_EQ(checked.status, 2) << checked.out;
+  EXPECT_TRUE(has(checked.out, "the Objective of")) << checked.out;
+}
+
+// The same cable followed by staged loading: its prestress stage cannot start (a hanging
+// cable has no shape under its prestress alone), and kalvane-path writes the unstressed
+// state at load factor 0 of stage 1. That state happens to be in balance under the full
+// loads at the drawn shape, so the check reaches its tables: the verdict must say whose
+// state they hold, not only that a reaction is left out.
+TEST(CheckFreshness, APrestressThatCannotStartIsNamedInTheVerdict) {
+  scratch_folder folder;
+  hanging_cable(folder);
+  kalvane_test::program_run step;
+  step.program = kalvane_test::form_exe();
+  step.folder = folder.path;
+  ASSERT_EQ(kalvane_test::run_program(step).status, 0);
+  step.program = kalvane_test::path_exe();
+  step.args = {"--dir", "form"};
+  ASSERT_EQ(kalvane_test::run_program(step).status, 2);
+  const auto checked = check_test::check(folder, {"--dir", "form/path"});
+  EXPECT_EQ(checked.status, 2) << checked.out;
+  EXPECT_TRUE(has(checked.out, "kalvane-path wrote there the state it reached short of full load (load factor 0 "
+                               "of stage 1, path.csv)"))
+      << checked.out;
 }

@@ -239,6 +239,33 @@ TEST(FormFind, ATargetLengthTheSupportsFixDoesNotHideTheOtherTargets) {
   EXPECT_EQ(r.density[3], 1.0);  // where it started: it shapes nothing
 }
 
+// Targets an equilibrium carries, stopped by the iteration limit before they are met: the
+// reason is the limit, not an equilibrium that cannot carry them (the forces of an iterate
+// are out of balance at every node, and its lengths fit no equilibrium, until it settles).
+TEST(FormFind, TargetsCutShortByTheIterationLimitAreNamedForIt) {
+  problem forces = tripod();
+  forces.target_force = {5.0, 5.0, 5.0};  // met at the triangle's Fermat point
+  problem lengths;
+  for (point x : {point{0, 0, 0}, point{1, 0, 0}, point{2, 0, 0}}) add_node(lengths, x);
+  add_bar(lengths, 0, 1, 1.0);
+  add_bar(lengths, 1, 2, 1.0);
+  kalvane::form::hold(lengths, 0);
+  kalvane::form::hold(lengths, 2);
+  load(lengths, 1, {0, 0, -4.0});
+  lengths.target_length = {std::sqrt(2.0), std::sqrt(2.0)};  // met with density 2
+  for (const problem& p : {forces, lengths}) {
+    ASSERT_EQ(find_form(p, kalvane::form::settings_of(1e-9, 200)).outcome, form_outcome::found);
+    const form_result r = find_form(p, kalvane::form::settings_of(1e-9, 1));
+    ASSERT_EQ(r.outcome, form_outcome::targets_not_met);
+    EXPECT_EQ(r.stop, "the iteration limit of 1 density updates was reached");
+    ASSERT_FALSE(r.unmet.empty());
+    for (const auto& u : r.unmet)
+      EXPECT_EQ(u.why, "not met yet when the iteration limit of 1 density updates was reached: more updates may "
+                       "meet it (max_iterations)")
+          << u.bar;
+  }
+}
+
 // A tolerance finer than a double resolves cannot be met, and the reason says so: no
 // imbalance and no wavering of the iteration is to blame.
 TEST(FormFind, TargetsMetToRoundingAreNamedForTheTolerance) {

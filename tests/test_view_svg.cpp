@@ -205,6 +205,12 @@ TEST(ViewSvg, ProjectionsAndMagnificationMoveTheDrawingAsAsked) {
   EXPECT_EQ(still_caption.find("10% of structure size"), std::string::npos);
   EXPECT_NE(still_caption.find("\xC3\x97" "1 (auto: no displacement to magnify)"), std::string::npos);
   EXPECT_NE(render_svg(star(), {projection::iso, true, 1.0}).find("\xC3\x97" "1.414 (auto"), std::string::npos);
+  // A structure that moved by rounding only (a form-found net at rest, 3e-16 on a size of
+  // 2.8) has nothing to magnify: 10% of its size would draw the rounding (x9e14).
+  EXPECT_EQ(auto_magnification(star(3e-16)), 1.0);
+  EXPECT_NE(render_svg(star(3e-16), {projection::iso, true, 1.0}).find("\xC3\x97" "1 (auto: no displacement to magnify)"),
+            std::string::npos);
+  EXPECT_NEAR(auto_magnification(star(1e-6)), 0.1 * 2 * std::sqrt(2.0) / 1e-6, 1e-6);
   // A displacement whose square overflows still gets its factor, not 1.
   EXPECT_NEAR(auto_magnification(star(1e200)), 0.1 * 2 * std::sqrt(2.0) / 1e200, 1e-12 * 1.414e-201);
 }

@@ -103,8 +103,8 @@ def form_find(model: Union[Model, str, "os.PathLike[str]"], densities: Union[flo
     give them; then each bar's rest length from its force by its law, and the analysis model
     that stands unloaded in equilibrium at the shape found.
 
-    model           a kalvane.Model, or a model file (or a folder holding model.json): its
-                    "form" section gives the defaults of every argument below
+    model           a kalvane.Model, or a model file (or a folder: its model.json, else its
+                    input.txt): its "form" section gives the defaults of every argument below
     densities       one density for every bar, or one per bar (positive in tension; negative
                     for struts); where a bar has a target, where its iteration starts
     forces          per-bar target forces, NaN where a bar has none
@@ -126,7 +126,9 @@ def form_find(model: Union[Model, str, "os.PathLike[str]"], densities: Union[flo
             raise Error(DATA_ERROR, f"model: a kalvane.Model or a model file is expected, not {model!r}")
         path = path_argument(model, "model")
         if os.path.isdir(path):
-            path = os.path.join(path, "model.json")
+            # As kalvane-form --dir: the folder's model.json, else its input.txt.
+            found = os.path.join(path, "model.json")
+            path = found if os.path.exists(found) else os.path.join(path, "input.txt")
         structure = _core.read_structure(path)
     count = len(structure.arrays()["bars"])
     q = _per_bar(densities, "densities", count, False)

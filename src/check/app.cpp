@@ -385,7 +385,7 @@ findings run_check(const options& o) {
   const view::report r = view::read_report_file(f.report_name);
   require_newer(f.input_name, f.report_name);
   require_same_model(s.base, r, f.input_name, f.report_name);
-  f.short_of_full_load = short_of_full_load(r, f.report_name);
+  f.short_of_full_load = short_of_full_load(s.base, r, f.report_name);
   start(s.base);
   prepare(s);
   // The report's state stands at full load; the path starts from the unloaded structure.

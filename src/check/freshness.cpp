@@ -25,13 +25,13 @@ void require_newer(const std::string& input_path, const std::string& report_path
                          (input_txt ? "kalvane" : "kalvane-path") + " again)");
 }
 
-std::string short_of_full_load(const view::report& r, const std::string& report_path) {
+std::string short_of_full_load(const model& m, const view::report& r, const std::string& report_path) {
   namespace fs = std::filesystem;
   const fs::path csv = fs::path(report_path).parent_path() / "path.csv";
   if (!view::written_with_report(csv.string(), report_path)) return "";
   try {
     const view::load_path path = view::read_load_path(view::read_whole_file(csv.string()), csv.string());
-    const std::optional<std::size_t> at = view::point_of_report(path, r);
+    const std::optional<std::size_t> at = view::point_of_report(path, r, view::alike_displacement(m));
     return at ? view::short_of_full_load(path, *at) : "";
   } catch (const error&) {
     return "";  // a path.csv that does not read says nothing of the report
@@ -47,7 +47,7 @@ void require_same_model(const model& m, const view::report& r, const std::string
   } catch (const error& e) {
     // A report of kalvane-path's that stopped short of full load holds part of the prescribed
     // displacements: it is no earlier run's, and no answer to check either.
-    const std::string where = short_of_full_load(r, report_path);
+    const std::string where = short_of_full_load(m, r, report_path);
     if (where.empty()) throw;
     fail(data_error, report_path + ": kalvane-path wrote there the state it reached short of full load (" + where +
                          ", path.csv), which carries only part of " + input_path +

@@ -15,8 +15,8 @@ void require_newer(const std::string& input_path, const std::string& report_path
 
 // When kalvane-path wrote the report (its path.csv beside it, written with it) of a state
 // short of full load (a collapse, a stall, a mechanism; exit 2): that state in words, "load
-// factor 0.2219 of stage 2"; "" otherwise.
-std::string short_of_full_load(const view::report& r, const std::string& report_path);
+// factor 0.2219 of stage 2"; "" otherwise. `m` is the report's model.
+std::string short_of_full_load(const model& m, const view::report& r, const std::string& report_path);
 
 // `m` as the reader leaves it (dof_map holding 0/1 flags); fails when the report's tables
 // do not fit it.

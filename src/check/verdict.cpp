@@ -37,6 +37,14 @@ std::string printed_against(double printed, double from) {
   return std::string("printed ") + a + ", its displacements give " + b;
 }
 
+// A report kalvane-path wrote of a state short of full load holds that state's tables, not
+// the full load's: a table that disagrees with the full load says so, and this says why.
+std::string whose_state(const findings& f) {
+  if (f.short_of_full_load.empty()) return "";
+  return "; kalvane-path wrote there the state it reached short of full load (" + f.short_of_full_load +
+         ", path.csv): its summary says why the path stopped";
+}
+
 }  // namespace
 
 std::string cannot_start_text(const findings& f) {
@@ -78,7 +86,7 @@ void decide(findings& f, bool strict) {
                 (lost.size() > 1 ? " and " + std::to_string(lost.size() - 1) + " more" : std::string()) +
                 ", which the equilibrium has (" + (lost.size() > 1 ? "the largest " : "") +
                 short_sci(f.refinement.largest_unlisted) + "), though the table lists every reaction above the "
-                "allowable gradient";
+                "allowable gradient" + whose_state(f);
     return;
   }
   if (f.at_iteration_limit) {
@@ -95,7 +103,7 @@ void decide(findings& f, bool strict) {
                 std::to_string(t.worst_bar) + ": " + printed_against(t.printed, t.from_displacements) +
                 (t.mismatched > 1 ? "; " + std::to_string(t.mismatched - 1) + (t.mismatched == 2 ? " more bar so" : " more bars so")
                                    : std::string()) +
-                "): the table was changed after the run, or written from another state";
+                "): the table was changed after the run, or written from another state" + whose_state(f);
     return;
   }
   if (f.reaction_table.mismatched > 0) {
@@ -104,7 +112,7 @@ void decide(findings& f, bool strict) {
     f.verdict = "not certified: the reactions of " + f.report_name + " do not follow from its own displacements (" +
                 name_of(t.worst) + ": " + printed_against(t.printed, t.from_displacements) +
                 (t.mismatched > 1 ? "; " + std::to_string(t.mismatched - 1) + " more so" : std::string()) +
-                "): the table was changed after the run, or written from another state";
+                "): the table was changed after the run, or written from another state" + whose_state(f);
     return;
   }
   if (f.objective.mismatched) {

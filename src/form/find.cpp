@@ -263,6 +263,7 @@ form_result find_form(const problem& p, const form_settings& settings, const ste
   state best;
   std::vector<double> first_length;
   form_result result;
+  bool at_limit = false;       // stopped by the iteration limit
   int since_better = 0;        // steps since the best error last fell by 1%
   double window_start = 0.0;  // the best error then
   for (int step = 0;; ++step) {
@@ -323,6 +324,7 @@ form_result find_form(const problem& p, const form_settings& settings, const ste
     }
     if (step == settings.max_iterations) {
       result.stop = "the iteration limit of " + std::to_string(settings.max_iterations) + " density updates was reached";
+      at_limit = true;
       break;
     }
     if (since_better >= settings.stall_window) {
@@ -368,10 +370,16 @@ form_result find_form(const problem& p, const form_settings& settings, const ste
       // Within a few units of the last digit: a tolerance finer than a double resolves, not
       // the equilibrium, is what leaves it unmet.
       const double relative = error(u);
-      u.why = relative <= 8.0 * std::numeric_limits<double>::epsilon()
-                  ? "it is met to rounding (relative error " + shortest(relative) + "): the tolerance " +
-                        shortest(settings.tolerance) + " asks for more than a double's 16 digits hold"
-                  : why_unmet(p, best, balance, u.bar, u.kind);
+      if (relative <= 8.0 * std::numeric_limits<double>::epsilon())
+        u.why = "it is met to rounding (relative error " + shortest(relative) + "): the tolerance " +
+                shortest(settings.tolerance) + " asks for more than a double's 16 digits hold";
+      // An iterate cut short is out of balance and fits no equilibrium until it settles: that
+      // tells nothing of the targets, only of the limit. A target given up has its own reason.
+      else if (at_limit && iterated[u.bar])
+        u.why = "not met yet when the iteration limit of " + std::to_string(settings.max_iterations) +
+                " density updates was reached: more updates may meet it (max_iterations)";
+      else
+        u.why = why_unmet(p, best, balance, u.bar, u.kind);
     }
     result.unmet = std::move(unmet);
   }

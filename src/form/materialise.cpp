@@ -1,5 +1,6 @@
 #include "form/materialise.hpp"
 
+#include <algorithm>
 #include <cmath>
 
 #include "error.hpp"
@@ -60,6 +61,13 @@ problem problem_of(const structure& s, const form_data& f) {
 
 std::vector<double> rest_lengths(const structure& s, const form_result& r) {
   std::vector<double> rest(r.force.size());
+  // Ends closer than this in every coordinate are one point to the rounding of the solve: a
+  // node drawn onto another comes out a few units of the last digit away from it.
+  double largest = 0.0;
+  for (const point& x : r.nodes)
+    for (double c : x)
+      if (std::isfinite(c)) largest = std::max(largest, std::fabs(c));
+  const double one_point = 1e-10 * largest;
   for (std::size_t i = 0; i < rest.size(); ++i) {
     const auto b = static_cast<int32_t>(i + 1);
     const member& mem = member_of(s, b);
@@ -79,21 +87,26 @@ std::vector<double> rest_lengths(const structure& s, const form_result& r) {
                                                 ") cannot carry at any length"));
     }
     rest[i] = r.length[i] / *lambda;
+    const int32_t n1 = s.base.bars(b).node1, n2 = s.base.bars(b).node2;
+    const point& x1 = r.nodes[static_cast<std::size_t>(n1 - 1)];
+    const point& x2 = r.nodes[static_cast<std::size_t>(n2 - 1)];
+    const bool drawn_together = std::fabs(x1[0] - x2[0]) <= one_point && std::fabs(x1[1] - x2[1]) <= one_point &&
+                                std::fabs(x1[2] - x2[2]) <= one_point;
     // A bar drawn to nothing has no rest length an analysis can take: refused here, not
     // written for the analysis to refuse. Ends at one point were held there or drawn there
     // by the densities (a free node no load holds off goes onto what its bars pull it to);
     // ends apart with no length between them are coordinates too small to subtract.
-    if (!(rest[i] > 0.0) || !std::isfinite(rest[i])) {
-      const int32_t n1 = s.base.bars(b).node1, n2 = s.base.bars(b).node2;
+    if (!(rest[i] > 0.0) || !std::isfinite(rest[i]) || drawn_together) {
       const auto held = [&](int32_t k) {
         return s.base.dof_map(k, 1) != 0 && s.base.dof_map(k, 2) != 0 && s.base.dof_map(k, 3) != 0;
       };
       const std::string ends = "its ends, nodes " + std::to_string(n1) + " and " + std::to_string(n2);
-      if (r.nodes[static_cast<std::size_t>(n1 - 1)] == r.nodes[static_cast<std::size_t>(n2 - 1)]) {
+      if (x1 == x2 || drawn_together) {
+        const std::string long_by = " is " + shortest_real(r.length[i]) + " long in the shape found: ";
         if (held(n1) && held(n2))
-          fail(model_error, kalvane::bar_name(s, b) + " is 0 long in the shape found: " + ends +
+          fail(model_error, kalvane::bar_name(s, b) + long_by + ends +
                                 ", are held at one point, which leaves it no rest length: draw them apart");
-        fail(model_error, kalvane::bar_name(s, b) + " is 0 long in the shape found: the densities draw " + ends +
+        fail(model_error, kalvane::bar_name(s, b) + long_by + "the densities draw " + ends +
                               ", to one point, which leaves it no rest length: give loads (\"loaded\": true), "
                               "densities or supports that keep them apart");
       }

@@ -69,13 +69,13 @@ std::optional<path_states> folder_states(const std::filesystem::path& dir, const
 
 // The page's states from path.states (`all`, when read already), when the folder has one,
 // starting at the report's.
-void add_states(page& p, const std::filesystem::path& dir, const scene& s, const report& r, view_run& done,
-                std::optional<path_states> all) {
+void add_states(page& p, const std::filesystem::path& dir, const scene& s, const report& r, double alike,
+                view_run& done, std::optional<path_states> all) {
   if (!p.path) return;
   if (!all) all = folder_states(dir, s, *p.path, done);
   if (!all) return;
   const std::filesystem::path file = dir / "path.states";
-  const std::optional<std::size_t> report_row = point_of_report(*p.path, r);
+  const std::optional<std::size_t> report_row = point_of_report(*p.path, r, alike);
   p.states = animation_of(std::move(*all), *p.path, report_row.value_or(p.path->points.size()), page_states_budget);
   const std::vector<path_state_record>& states = p.states->states;
   p.start = states.empty() ? 0 : states.size() - 1;
@@ -100,8 +100,8 @@ std::vector<vec3> reactions_of(const scene& s, const report& r) {
 // kalvane.vtu, and in kalvane-path's folder kalvane.pvd, the series ParaView plays: every
 // state of path.states, or where the folder has none the one state its report holds.
 void add_vtk_files(std::vector<std::pair<std::string, std::string>>& files, const std::filesystem::path& dir,
-                   const scene& s, const report& r, const std::optional<load_path>& path, colour_by colour,
-                   view_run& done) {
+                   const scene& s, const report& r, const std::optional<load_path>& path, double alike,
+                   colour_by colour, view_run& done) {
   const std::vector<vec3> reactions = reactions_of(s, r);
   grid_state state{s.initial, s.displacement, s.bars, {{"reaction", reactions}},
                    {{"stress", std::span<const double>(s.stress)},
@@ -123,7 +123,7 @@ void add_vtk_files(std::vector<std::pair<std::string, std::string>>& files, cons
   }
   std::optional<std::size_t> point;
   if (path) {
-    point = point_of_report(*path, r);
+    point = point_of_report(*path, r, alike);
     if (!point)
       fail(data_error, (dir / "path.csv").string() + ": no point of the path matches " + (dir / "output.txt").string() +
                            " (is it from another run? run kalvane-path again)");
@@ -225,9 +225,8 @@ namespace {
 // states from kalvane-path's bars.csv of the same state when it is there (full precision,
 // and the rest lengths of the state reached), else from the structure's own laws at the
 // report's displacements (whose seven digits leave a stiff cable's force about four).
-scene scene_of_model_file(const std::string& text, const std::string& model_path, const report& r,
+scene scene_of_model_file(structure st, const std::string& model_path, const report& r,
                           const std::string& report_path, const prescribed_share& share, model& kept) {
-  structure st = read_model_text(text, model_path);
   scene s = match(st.base, r, model_path, report_path, share);
   s.title = companion::printable(st.title);
   kept = st.base;
@@ -247,8 +246,8 @@ scene scene_of_model_file(const std::string& text, const std::string& model_path
 // kalvane-path writes a state short of full load (exit 2) under the prescribed displacements
 // it carried: in stage 1, where they rise (staged or together), the point's load factor of
 // them, after it all of them.
-prescribed_share share_of(const std::optional<load_path>& curve, const report& r) {
-  const std::optional<std::size_t> point = curve ? point_of_report(*curve, r) : std::nullopt;
+prescribed_share share_of(const std::optional<load_path>& curve, const report& r, double alike) {
+  const std::optional<std::size_t> point = curve ? point_of_report(*curve, r, alike) : std::nullopt;
   if (!point) return {};
   const path_point& p = curve->points[*point];
   if (p.stage != 1 || p.load_factor == 1.0) return {};
@@ -260,9 +259,9 @@ prescribed_share share_of(const std::optional<load_path>& curve, const report& r
 // A report of kalvane-path's state short of full load (exit 2) is said so, and its loads are
 // drawn at the share of them that state carries (none in a stage before the loads), which
 // path.states records; without it they are drawn whole, and the caption says so.
-void mark_short_of_full_load(scene& s, const load_path& curve, const report& r, const std::filesystem::path& dir,
-                             std::optional<path_states>& states, view_run& done) {
-  const std::optional<std::size_t> point = point_of_report(curve, r);
+void mark_short_of_full_load(scene& s, const load_path& curve, const report& r, double alike,
+                             const std::filesystem::path& dir, std::optional<path_states>& states, view_run& done) {
+  const std::optional<std::size_t> point = point_of_report(curve, r, alike);
   const std::string where = point ? short_of_full_load(curve, *point) : "";
   if (where.empty()) return;
   s.reached = "short of full load, at " + where;
@@ -304,13 +303,18 @@ view_run run_view(const options& o) {
   std::optional<load_path> curve;
   const std::string path_csv = (dir / "path.csv").string();
   if (fs::exists(path_csv)) curve = read_load_path(read_whole_file(path_csv), path_csv);
-  const prescribed_share share =
-      curve && written_with_report(path_csv, report_path) ? share_of(curve, r) : prescribed_share{};
+  const bool curve_of_report = curve && written_with_report(path_csv, report_path);
   scene s;
+  double alike = 0.0;
   if (model_file) {
-    s = scene_of_model_file(text, done.model, r, report_path, share, m);
+    structure st = read_model_text(text, done.model);
+    alike = alike_displacement(st.base);
+    const prescribed_share share = curve_of_report ? share_of(curve, r, alike) : prescribed_share{};
+    s = scene_of_model_file(std::move(st), done.model, r, report_path, share, m);
   } else {
     input_text(m, text, done.model);
+    alike = alike_displacement(m);
+    const prescribed_share share = curve_of_report ? share_of(curve, r, alike) : prescribed_share{};
     // kalvane draws what it solved, but a picture of a negative area or modulus is no
     // structure's: refused, naming the bar or material, as every companion refuses it.
     validate(structure_of(m));
@@ -325,9 +329,9 @@ view_run run_view(const options& o) {
     s.force = axial_forces(s, s.stretch);
   }
   std::optional<path_states> states;  // read once, for the loads of a state short of full load and the page
-  if (curve && written_with_report(path_csv, report_path)) {
+  if (curve_of_report) {
     s.solver = "kalvane-path";
-    mark_short_of_full_load(s, *curve, r, dir, states, done);
+    mark_short_of_full_load(s, *curve, r, alike, dir, states, done);
   }
   const colour_by colour = o.colour ? *o.colour : model_file ? colour_by::force : colour_by::stress;
   svg_options picture = o.picture;
@@ -336,10 +340,10 @@ view_run run_view(const options& o) {
   // Every text is made before any file is written, so a failure leaves no half set.
   std::vector<std::pair<std::string, std::string>> files;
   if (o.write_svg) files.emplace_back((dir / "kalvane.svg").string(), render_svg(s, picture));
-  if (o.write_vtk) add_vtk_files(files, dir, s, r, curve, colour, done);
+  if (o.write_vtk) add_vtk_files(files, dir, s, r, curve, alike, colour, done);
   if (o.write_html) {
     page p = page_of(m, r, s, curve, colour);
-    add_states(p, dir, s, r, done, std::move(states));
+    add_states(p, dir, s, r, alike, done, std::move(states));
     files.emplace_back((dir / "kalvane.html").string(), render_html(p));
   }
   // And every file is written before any replaces the folder's own.

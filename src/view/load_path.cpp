@@ -1,5 +1,6 @@
 #include "view/load_path.hpp"
 
+#include <algorithm>
 #include <charconv>
 #include <filesystem>
 #include <cmath>
@@ -113,7 +114,7 @@ std::optional<watched_component> watched_of(const load_path& path) {
   return w;
 }
 
-std::optional<std::size_t> point_of_report(const load_path& path, const report& r) {
+std::optional<std::size_t> point_of_report(const load_path& path, const report& r, double alike) {
   const auto watched = watched_of(path);
   if (!watched || watched->node < 1 || static_cast<std::size_t>(watched->node) > r.displacement.size())
     return std::nullopt;
@@ -131,11 +132,23 @@ std::optional<std::size_t> point_of_report(const load_path& path, const report& 
     const path_point& p = path.points[i];
     if (any_stable && !eligible(p)) continue;
     // A distance that is not a number ranks last.
-    const double gap = std::fabs(p.displacement - reported), distance = std::isnan(gap) ? INFINITY : gap;
+    const double gap = std::fabs(p.displacement - reported);
+    const double distance = std::isnan(gap) ? INFINITY : gap <= alike ? 0.0 : gap;
     if (!best || distance <= best_distance)
       best = i, best_distance = distance;
   }
   return best;
+}
+
+double alike_displacement(const model& m) {
+  double lo[3] = {INFINITY, INFINITY, INFINITY}, hi[3] = {-INFINITY, -INFINITY, -INFINITY};
+  for (int32_t k = 1; k <= m.node_count; ++k) {
+    const double x[3] = {m.x0(k), m.y0(k), m.z0(k)};
+    for (int c = 0; c < 3; ++c) lo[c] = std::min(lo[c], x[c]), hi[c] = std::max(hi[c], x[c]);
+  }
+  if (m.node_count < 1) return 0.0;
+  const double diagonal = std::hypot(hi[0] - lo[0], hi[1] - lo[1], hi[2] - lo[2]);
+  return std::isfinite(diagonal) ? 1e-10 * diagonal : 0.0;
 }
 
 std::string short_of_full_load(const load_path& path, std::size_t point) {

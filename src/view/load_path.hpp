@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "model/model.hpp"
 #include "view/report_reader.hpp"
 
 namespace kalvane::view {
@@ -35,9 +36,14 @@ std::optional<watched_component> watched_of(const load_path& path);
 
 // The point of the path whose state the folder's report holds: of the stable points and the
 // located limit and bifurcation points (all points when there are none), the one whose watched displacement is nearest the report's,
-// the later one of equals. nullopt when the path has no point or its label names no node
-// of the report.
-std::optional<std::size_t> point_of_report(const load_path& path, const report& r);
+// the later one of equals. Displacements within `alike` of the report's are equals: a net
+// that stays in its drawn shape moves by rounding only, which tells no point from another.
+// nullopt when the path has no point or its label names no node of the report.
+std::optional<std::size_t> point_of_report(const load_path& path, const report& r, double alike);
+
+// The `alike` of point_of_report for a structure: 1e-10 of its drawn size (the diagonal of
+// its nodes' box), far above rounding and far below a step of any path.
+double alike_displacement(const model& m);
 
 // Where the report's point lies when it is short of full load (exit 2), in words ("load
 // factor 0.5 of stage 2"); "" when it is the full load of the path's last stage.

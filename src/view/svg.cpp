@@ -255,7 +255,8 @@ rgb band_colour(int band) {
 namespace {
 
 // The factor that makes the largest displacement 10% of the bounding box's diagonal; none
-// when no node moved by a finite amount (or the box has no finite size).
+// when no node moved by a finite amount (or the box has no finite size), or only by rounding
+// (a form-found net at rest moves 1e-16 of its size, which 10% of it would draw as a shape).
 std::optional<double> auto_factor(const scene& s) {
   vec3 lo{INFINITY, INFINITY, INFINITY}, hi{-INFINITY, -INFINITY, -INFINITY};
   for (const vec3& p : s.initial) {
@@ -270,7 +271,7 @@ std::optional<double> auto_factor(const scene& s) {
   }
   if (s.initial.empty() || !(largest > 0.0)) return std::nullopt;
   const double diagonal = std::hypot(hi.x - lo.x, hi.y - lo.y, hi.z - lo.z);
-  if (!(diagonal > 0.0) || !std::isfinite(diagonal)) return std::nullopt;
+  if (!(diagonal > 0.0) || !std::isfinite(diagonal) || largest <= 1e-10 * diagonal) return std::nullopt;
   return 0.1 * diagonal / largest;
 }
 

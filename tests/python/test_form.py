@@ -120,6 +120,17 @@ def test_the_example_gives_kalvane_forms_files_to_the_last_bit(tmp_path):
     assert same_bits(again.nodes, form.nodes) and again.iterations == form.iterations
 
 
+def test_a_folder_of_an_input_txt_is_found_as_kalvane_form_finds_it(tmp_path):
+    # kalvane-form --dir takes the folder's model.json, else its input.txt; so does form_find.
+    folder = tmp_path / "cable"
+    folder.mkdir()
+    kalvane.Model([(0, 0, 0), (1, 0.2, 0), (2, 0, 0)], [(1, 2), (2, 3)], [1e-4, 1e-4], kalvane.neo_hooke(2.0),
+                  prescribed=[(k, c, 0.0) for k in (1, 3) for c in (1, 2, 3)]).write(folder)
+    done = kalvane_form("--dir", str(folder), "--out", str(tmp_path / "program"))
+    assert done.returncode == 0, done.stderr
+    assert kalvane.form_find(folder).csv() == (tmp_path / "program" / "form.csv").read_text()
+
+
 def test_targets_that_no_equilibrium_carries_give_status_2_and_name_the_bar():
     # A node between two supports balances one force along its line: 10 and 5 cannot both be
     # met. Each target draws its bar to a point in turn and is given up, its density back where
