@@ -7,6 +7,7 @@
 
 #include "newton/loading.hpp"
 #include "newton/path.hpp"
+#include "newton/route.hpp"
 #include "newton_models.hpp"
 
 namespace {
@@ -257,4 +258,34 @@ TEST(StructurePath, AColumnHeldByALightBarPeaksWhereItsStaticsSay) {
   });
   ASSERT_FALSE(at_limit.empty());
   EXPECT_NEAR(z_of(s, at_limit, 2), w_peak, 1e-6);
+}
+
+// A steel V drawn sagging and stress-free, its supports drawn apart until it is straight
+// and on: its bars swing unstrained until they line up (the load factor turns there on the
+// branch of unstrained shapes), then stretch in line. Statics: straight at s = L0 - a of
+// each support's pull s, then N = EA ((a + s) / L0 - 1) with the middle node on the line;
+// nothing falls, so no jump and no collapse: the load rises on the stretched branch.
+TEST(StructurePath, ASaggingVPulledStraightByItsSupportsStretchesOnInLine) {
+  const double a = 1000.0, sag = 100.0, area = 10.0, E = 210000.0, s = 10.0;
+  for (const bool cables : {false, true}) {
+    nm::structure v;
+    v.nodes = {{0.0, 0.0, 0.0}, {a, 0.0, -sag}, {2.0 * a, 0.0, 0.0}};
+    v.bars = {{1, 2, area}, {2, 3, area}};
+    v.prescribed = {{1, 1, -s}, {1, 2, 0.0}, {1, 3, 0.0}, {3, 1, s}, {3, 2, 0.0}, {3, 3, 0.0}, {2, 1, 0.0}, {2, 2, 0.0}};
+    scratch_folder folder;
+    kalvane::structure st = kalvane::structure_of(nm::prepared(folder, v));
+    st.materials = {steel(E)};
+    if (cables)
+      for (kalvane::member& m : st.members) m.behaviour = kalvane::bar_behaviour::cable;
+    kalvane::prepare(st);
+    const solved r = follow(st);
+    ASSERT_TRUE(reached_full_load(r.path)) << cables << " " << kn::outcome_name(r.path.outcome);
+    EXPECT_FALSE(kn::snapped(r.path));
+    for (const kn::path_event& e : r.path.events) EXPECT_NE(e.kind, kn::event_kind::jump);
+    EXPECT_NE(kn::route_text(r.path, false).find("held there, branch switched"), std::string::npos);
+    const double L0 = std::hypot(a, sag);
+    EXPECT_NEAR(z_of(st, r.path.x, 2), sag, 1e-9 * sag);
+    const kn::results at = kn::results_at(r.at_full_load, r.path.x);
+    for (double force : at.force) EXPECT_NEAR(force, E * area * ((a + s) / L0 - 1.0), 1e-9 * E * area) << cables;
+  }
 }
