@@ -289,3 +289,49 @@ TEST(StructurePath, ASaggingVPulledStraightByItsSupportsStretchesOnInLine) {
     for (double force : at.force) EXPECT_NEAR(force, E * area * ((a + s) / L0 - 1.0), 1e-9 * E * area) << cables;
   }
 }
+
+// A steel column of two bars, its top guided down its line and loaded, its joint held
+// sideways by two long light bars: an unstable symmetric bifurcation. Regula falsi lands on
+// the bifurcation itself, where the arc's system is singular and the correction fails; the
+// bracket's middle goes on, and the load is found to about 1e-9, not left at the last point
+// past it (3e-7 off). Statics on the straight branch: the upper bar carries P, the lower P
+// less the light bars' pull up on the joint they hold as it sinks; the joint's lateral
+// stiffness, their axial stiffness times the square of their X cosine and tension over
+// length times the rest, less the two bars' compression over length, vanishes at the load.
+TEST(StructurePath, AColumnsBifurcationLoadIsLocatedToNineDigits) {
+  const double L = 1000.0, S = 1000.0, A = 100.0, a = 0.5, E = 200000.0;
+  nm::structure column;
+  column.nodes = {{0.0, 0.0, 0.0}, {0.0, 0.0, L}, {0.0, 0.0, 2.0 * L}, {S, 0.0, L}, {-S, 0.0, L}};
+  column.bars = {{1, 2, A}, {2, 3, A}, {2, 4, a}, {2, 5, a}};
+  nm::hold(column, 1);
+  nm::hold(column, 4);
+  nm::hold(column, 5);
+  column.prescribed.push_back({2, 2, 0.0});
+  nm::hold(column, 3, 1, 2);
+  auto lateral_stiffness = [&](double P) {
+    double drop = 0.0, lower = P, ls = S, T = 0.0;
+    for (int i = 0; i < 100; ++i) {  // the joint's drop: a contraction, the light bars' pull is tiny
+      ls = std::hypot(S, drop);
+      T = E * a * (ls / S - 1.0);
+      lower = P - 2.0 * T * drop / ls;
+      drop = L * lower / (E * A);
+    }
+    const double l1 = L - drop, l2 = L * (1.0 - P / (E * A)), cosine = S / ls;
+    return 2.0 * (E * a / S * cosine * cosine + T / ls * (1.0 - cosine * cosine)) - lower / l1 - P / l2;
+  };
+  double low = 0.0, high = 0.5 * E * A;
+  for (int i = 0; i < 200; ++i) {
+    const double middle = 0.5 * (low + high);
+    (lateral_stiffness(middle) > 0.0 ? low : high) = middle;
+  }
+  const double critical = 0.5 * (low + high), full = 1.5 * critical;
+  column.loads.push_back({3, 3, -full});
+  scratch_folder folder;
+  kalvane::structure s = kalvane::structure_of(nm::prepared(folder, column));
+  s.materials = {steel(E)};
+  kalvane::prepare(s);
+  const solved r = follow(s);
+  const kn::path_point* bifurcation = kn::first_point(r.path, kn::point_kind::bifurcation);
+  ASSERT_NE(bifurcation, nullptr);
+  EXPECT_NEAR(bifurcation->load_factor * full, critical, 1e-8 * critical);
+}
