@@ -260,9 +260,20 @@ start_outcome start_stage(path_work& w, walk& k, path_state& a, bool held, bool 
   if (!again) emit(k, w, a, point_kind::regular);
   const path_state start = a;
   apply_stage(w.scaled, w.full, w.stage, w.settings.slack_load_factor);
-  const minimise_result r = minimise_energy(w.scaled, a.x, w.pattern, w.f);
+  minimise_result r = minimise_energy(w.scaled, a.x, w.pattern, w.f);
   w.newton_steps += r.steps;
   w.factorisations += r.factorisations;
+  if (!r.converged && !r.unbounded) {
+    // Newton's steps through slack cables are the load over their small springs: a light
+    // load falls through a sag by thousands of them. Each step then goes as far as the
+    // energy falls.
+    a.x = start.x;
+    minimise_settings settings;
+    settings.exact_line_search = true;
+    r = minimise_energy(w.scaled, a.x, w.pattern, w.f, settings);
+    w.newton_steps += r.steps;
+    w.factorisations += r.factorisations;
+  }
   // Where no start is found, the stage's first point is the last point of the path: the
   // minimiser's last iterate is no equilibrium at any load factor the path has reached.
   auto no_start = [&](start_outcome outcome) {
