@@ -290,6 +290,32 @@ TEST(StructurePath, ASaggingVPulledStraightByItsSupportsStretchesOnInLine) {
   }
 }
 
+// The same V drawn tight by its rest lengths instead, cut to 995 of its drawn 1005: its bars
+// swing unstressed until they line up, and their strains, formed from lengths of a thousand,
+// leave out-of-balance forces far above the rounding their near-zero forces tell, which no
+// corrector could meet: the path stalled at load factor 0.12. Straight at the end, N = EA
+// (1000 / 995 - 1).
+TEST(StructurePath, ASaggingVDrawnTightByItsRestLengthsStretchesOnInLine) {
+  const double a = 1000.0, sag = 100.0, area = 10.0, E = 210000.0, rest = 995.0;
+  nm::structure v;
+  v.nodes = {{0.0, 0.0, 0.0}, {a, 0.0, -sag}, {2.0 * a, 0.0, 0.0}};
+  v.bars = {{1, 2, area}, {2, 3, area}};
+  nm::hold(v, 1);
+  nm::hold(v, 3);
+  v.prescribed.push_back({2, 1, 0.0});
+  v.prescribed.push_back({2, 2, 0.0});
+  scratch_folder folder;
+  kalvane::structure st = kalvane::structure_of(nm::prepared(folder, v));
+  st.materials = {steel(E)};
+  for (kalvane::member& m : st.members) m.rest_length = rest;
+  kalvane::prepare(st);
+  const solved r = follow(st);
+  ASSERT_TRUE(reached_full_load(r.path)) << kn::outcome_name(r.path.outcome);
+  EXPECT_NEAR(z_of(st, r.path.x, 2), sag, 1e-9 * sag);
+  const kn::results at = kn::results_at(r.at_full_load, r.path.x);
+  for (double force : at.force) EXPECT_NEAR(force, E * area * (a / rest - 1.0), 1e-9 * E * area);
+}
+
 // A steel column of two bars, its top guided down its line and loaded, its joint held
 // sideways by two long light bars: an unstable symmetric bifurcation. Regula falsi lands on
 // the bifurcation itself, where the arc's system is singular and the correction fails; the
