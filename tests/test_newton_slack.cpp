@@ -536,6 +536,33 @@ TEST(NewtonSlack, ANodeLiftedOffItsCableSwingsUpOnBarsSquareToTheLoad) {
   EXPECT_NEAR(0.5 * (low + high), path.x[at(s.base, 2, 3)], 1e-9 * L);
 }
 
+// A V of cables hanging stress-free, its node lifted by a light load: the cables go slack
+// and the node falls up through the supports' line onto them, to hang above it, 2 EA
+// (l / L0 - 1) h / l = P at height h over the line, l = hypot(1000, h). Newton's steps
+// through slack cables are the load over their small springs, about half a millimetre
+// here, where the node falls 2000 mm: the minimiser's 200 fell short, and the stage "could
+// not start".
+TEST(NewtonSlack, ALightLoadLiftsASaggingVOfCablesOverTheLineOfItsSupports) {
+  for (const double P : {1.0, 1000.0}) {
+    SCOPED_TRACE(P);
+    scratch_folder folder;
+    const kalvane::structure s = steel(folder, v_of_cables(0.0, -P), {1, 2});
+    kn::stiffness_pattern pattern = kn::pattern_of(s.base);
+    kn::factorisation f;
+    const kn::path_finding path = kn::follow_path(s, pattern, f);
+    ASSERT_TRUE(reached_full_load(path)) << kn::outcome_name(path.outcome);
+    const double EA = E * 100.0, L0 = std::hypot(1000.0, 1000.0);
+    auto out_of_balance = [&](double h) {
+      const double l = std::hypot(1000.0, h);
+      return 2.0 * EA * (l / L0 - 1.0) * h / l - P;
+    };
+    double low = 1000.0, high = 2000.0;
+    for (int i = 0; i < 200; ++i) (out_of_balance(0.5 * (low + high)) < 0.0 ? low : high) = 0.5 * (low + high);
+    EXPECT_NEAR(1000.0 + 0.5 * (low + high), path.x[at(s.base, 2, 3)], 1e-9 * 1000.0);
+    EXPECT_NEAR(0.0, path.x[at(s.base, 2, 1)], 1e-9 * 1000.0);
+  }
+}
+
 // Node 2 on a cable drawn at its rest length, sliding along the cable's line and pushed
 // toward its support: the cable goes slack at once, nothing holds the node, and it falls
 // through the support until the cable catches it on the far side, taut under the load:

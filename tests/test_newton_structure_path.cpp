@@ -7,6 +7,7 @@
 
 #include "newton/loading.hpp"
 #include "newton/path.hpp"
+#include "newton/route.hpp"
 #include "newton_models.hpp"
 
 namespace {
@@ -257,4 +258,106 @@ TEST(StructurePath, AColumnHeldByALightBarPeaksWhereItsStaticsSay) {
   });
   ASSERT_FALSE(at_limit.empty());
   EXPECT_NEAR(z_of(s, at_limit, 2), w_peak, 1e-6);
+}
+
+// A steel V drawn sagging and stress-free, its supports drawn apart until it is straight
+// and on: its bars swing unstrained until they line up (the load factor turns there on the
+// branch of unstrained shapes), then stretch in line. Statics: straight at s = L0 - a of
+// each support's pull s, then N = EA ((a + s) / L0 - 1) with the middle node on the line;
+// nothing falls, so no jump and no collapse: the load rises on the stretched branch.
+TEST(StructurePath, ASaggingVPulledStraightByItsSupportsStretchesOnInLine) {
+  const double a = 1000.0, sag = 100.0, area = 10.0, E = 210000.0, s = 10.0;
+  for (const bool cables : {false, true}) {
+    nm::structure v;
+    v.nodes = {{0.0, 0.0, 0.0}, {a, 0.0, -sag}, {2.0 * a, 0.0, 0.0}};
+    v.bars = {{1, 2, area}, {2, 3, area}};
+    v.prescribed = {{1, 1, -s}, {1, 2, 0.0}, {1, 3, 0.0}, {3, 1, s}, {3, 2, 0.0}, {3, 3, 0.0}, {2, 1, 0.0}, {2, 2, 0.0}};
+    scratch_folder folder;
+    kalvane::structure st = kalvane::structure_of(nm::prepared(folder, v));
+    st.materials = {steel(E)};
+    if (cables)
+      for (kalvane::member& m : st.members) m.behaviour = kalvane::bar_behaviour::cable;
+    kalvane::prepare(st);
+    const solved r = follow(st);
+    ASSERT_TRUE(reached_full_load(r.path)) << cables << " " << kn::outcome_name(r.path.outcome);
+    EXPECT_FALSE(kn::snapped(r.path));
+    for (const kn::path_event& e : r.path.events) EXPECT_NE(e.kind, kn::event_kind::jump);
+    EXPECT_NE(kn::route_text(r.path, false).find("held there, branch switched"), std::string::npos);
+    const double L0 = std::hypot(a, sag);
+    EXPECT_NEAR(z_of(st, r.path.x, 2), sag, 1e-9 * sag);
+    const kn::results at = kn::results_at(r.at_full_load, r.path.x);
+    for (double force : at.force) EXPECT_NEAR(force, E * area * ((a + s) / L0 - 1.0), 1e-9 * E * area) << cables;
+  }
+}
+
+// The same V drawn tight by its rest lengths instead, cut to 995 of its drawn 1005: its bars
+// swing unstressed until they line up, and their strains, formed from lengths of a thousand,
+// leave out-of-balance forces far above the rounding their near-zero forces tell, which no
+// corrector could meet: the path stalled at load factor 0.12. Straight at the end, N = EA
+// (1000 / 995 - 1).
+TEST(StructurePath, ASaggingVDrawnTightByItsRestLengthsStretchesOnInLine) {
+  const double a = 1000.0, sag = 100.0, area = 10.0, E = 210000.0, rest = 995.0;
+  nm::structure v;
+  v.nodes = {{0.0, 0.0, 0.0}, {a, 0.0, -sag}, {2.0 * a, 0.0, 0.0}};
+  v.bars = {{1, 2, area}, {2, 3, area}};
+  nm::hold(v, 1);
+  nm::hold(v, 3);
+  v.prescribed.push_back({2, 1, 0.0});
+  v.prescribed.push_back({2, 2, 0.0});
+  scratch_folder folder;
+  kalvane::structure st = kalvane::structure_of(nm::prepared(folder, v));
+  st.materials = {steel(E)};
+  for (kalvane::member& m : st.members) m.rest_length = rest;
+  kalvane::prepare(st);
+  const solved r = follow(st);
+  ASSERT_TRUE(reached_full_load(r.path)) << kn::outcome_name(r.path.outcome);
+  EXPECT_NEAR(z_of(st, r.path.x, 2), sag, 1e-9 * sag);
+  const kn::results at = kn::results_at(r.at_full_load, r.path.x);
+  for (double force : at.force) EXPECT_NEAR(force, E * area * (a / rest - 1.0), 1e-9 * E * area);
+}
+
+// A steel column of two bars, its top guided down its line and loaded, its joint held
+// sideways by two long light bars: an unstable symmetric bifurcation. Regula falsi lands on
+// the bifurcation itself, where the arc's system is singular and the correction fails; the
+// bracket's middle goes on, and the load is found to about 1e-9, not left at the last point
+// past it (3e-7 off). Statics on the straight branch: the upper bar carries P, the lower P
+// less the light bars' pull up on the joint they hold as it sinks; the joint's lateral
+// stiffness, their axial stiffness times the square of their X cosine and tension over
+// length times the rest, less the two bars' compression over length, vanishes at the load.
+TEST(StructurePath, AColumnsBifurcationLoadIsLocatedToNineDigits) {
+  const double L = 1000.0, S = 1000.0, A = 100.0, a = 0.5, E = 200000.0;
+  nm::structure column;
+  column.nodes = {{0.0, 0.0, 0.0}, {0.0, 0.0, L}, {0.0, 0.0, 2.0 * L}, {S, 0.0, L}, {-S, 0.0, L}};
+  column.bars = {{1, 2, A}, {2, 3, A}, {2, 4, a}, {2, 5, a}};
+  nm::hold(column, 1);
+  nm::hold(column, 4);
+  nm::hold(column, 5);
+  column.prescribed.push_back({2, 2, 0.0});
+  nm::hold(column, 3, 1, 2);
+  auto lateral_stiffness = [&](double P) {
+    double drop = 0.0, lower = P, ls = S, T = 0.0;
+    for (int i = 0; i < 100; ++i) {  // the joint's drop: a contraction, the light bars' pull is tiny
+      ls = std::hypot(S, drop);
+      T = E * a * (ls / S - 1.0);
+      lower = P - 2.0 * T * drop / ls;
+      drop = L * lower / (E * A);
+    }
+    const double l1 = L - drop, l2 = L * (1.0 - P / (E * A)), cosine = S / ls;
+    return 2.0 * (E * a / S * cosine * cosine + T / ls * (1.0 - cosine * cosine)) - lower / l1 - P / l2;
+  };
+  double low = 0.0, high = 0.5 * E * A;
+  for (int i = 0; i < 200; ++i) {
+    const double middle = 0.5 * (low + high);
+    (lateral_stiffness(middle) > 0.0 ? low : high) = middle;
+  }
+  const double critical = 0.5 * (low + high), full = 1.5 * critical;
+  column.loads.push_back({3, 3, -full});
+  scratch_folder folder;
+  kalvane::structure s = kalvane::structure_of(nm::prepared(folder, column));
+  s.materials = {steel(E)};
+  kalvane::prepare(s);
+  const solved r = follow(s);
+  const kn::path_point* bifurcation = kn::first_point(r.path, kn::point_kind::bifurcation);
+  ASSERT_NE(bifurcation, nullptr);
+  EXPECT_NEAR(bifurcation->load_factor * full, critical, 1e-8 * critical);
 }

@@ -125,3 +125,36 @@ TEST(PathSummary, SelfWeightIsAmongTheLoadsAState) {
 }
 
 }  // namespace
+
+namespace {
+
+// The first line under loading together names what its one load factor raises: a model with
+// only its self-weight has no load and no prescribed displacement to raise.
+TEST(PathSummary, LoadingTogetherNamesWhatItRaises) {
+  kalvane::model m;
+  m.node_count = 2;
+  m.free_count = 1;
+  m.loads.allocate(1, 2, 1, 3);
+  m.prescribed.allocate(1, 2, 1, 3);
+  m.dof_map.allocate(1, 2, 1, 3);
+  for (int32_t k = 1; k <= 2; ++k)
+    for (int c = 1; c <= 3; ++c) m.dof_map(k, c) = 2;  // held
+  m.dof_map(2, 3) = 1;
+  kn::path_finding path;
+  path.outcome = kn::path_outcome::full_load;
+  kp::curve c;
+  c.watch.node = 2;
+  c.watch.component = 3;
+  kp::ending e;
+  kp::summary_facts facts;
+  facts.how = kn::loading::together;
+  facts.raised = {kn::stage_kind::weight};
+  std::string text = kp::summary_text(m, path, c, e, facts);
+  EXPECT_NE(std::string::npos, text.find("; loading together (one here: self-weight)\n")) << text;
+  facts.raised = {kn::stage_kind::prestress, kn::stage_kind::weight, kn::stage_kind::live};
+  text = kp::summary_text(m, path, c, e, facts);
+  EXPECT_NE(std::string::npos, text.find("; loading together, by one load factor (the prestress: prescribed "
+                                         "displacements and rest lengths; self-weight; the loads)\n")) << text;
+}
+
+}  // namespace

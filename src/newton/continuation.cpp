@@ -125,6 +125,9 @@ bool tangent_from(path_work& w, path_state& p, const vector* along_x, double alo
   return true;
 }
 
+// Sixteen roundings of a number of unit size.
+constexpr double rounding_steps = 16.0 * 2.220446049250313e-16;
+
 corrector_outcome correct_on_arc(path_work& w, const path_state& from, double length, vector& x, double& t,
                                  bool at_load_on_kinks) {
   corrector_outcome outcome;
@@ -152,6 +155,15 @@ corrector_outcome correct_on_arc(path_work& w, const path_state& from, double le
     if (flips.observe(w.scaled, x)) return settle_at_load(w, from, predicted_x, predicted_t, x, t, outcome);
     state s = evaluate(w.scaled, x);
     const double size = s.finite ? max_abs(s.gradient) : INFINITY;
+    // A fresh Newton step below the coordinates' rounding met the gradient's floor: bars that
+    // swing unstressed (a sagging string drawn tight by its rest lengths) form their strains,
+    // and so their forces, from lengths far larger than the forces' own terms tell.
+    if (outcome.steps > 0 && step_fresh && s.finite && max_abs(dx) <= rounding_steps * extent_of(w.full.base) &&
+        std::fabs(off_plane(w, from, x, t, length)) <= settings.corrector_tolerance * std::fabs(length)) {
+      outcome.converged = true;
+      w.near_factorisation = since >= 0 && since <= 2 && w.near_inertia.smallest_pivot > settings.near_pivot;
+      return outcome;
+    }
     // A step that left larger out-of-balance forces (or crushed a bar) was too long for the
     // curvature, as Newton's first steps on a net that is nearly slack are: back along it by
     // halves, judged by the residual itself, not by the energy. A step of an older

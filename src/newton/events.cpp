@@ -108,9 +108,12 @@ location locate_event(path_work& w, const path_state& a, const path_state& b, co
       const double at = (before_sigma * last_value - last_sigma * before_value) / (last_value - before_value);
       if (at > std::min(low, high) && at < std::max(low, high)) secant = at;
     }
+    // Regula falsi may land on a bifurcation itself, where the arc's system is singular and
+    // the correction fails: the bracket's middle, away from it, goes on shrinking it.
+    const double middle = bifurcation ? 0.5 * (low + high) : NAN;
     path_state p;
     bool corrected = false;
-    for (const double at : {secant, sigma}) {
+    for (const double at : {secant, sigma, middle}) {
       if (std::isnan(at)) continue;
       p = path_state{};
       p.x = a.x;

@@ -260,9 +260,20 @@ start_outcome start_stage(path_work& w, walk& k, path_state& a, bool held, bool 
   if (!again) emit(k, w, a, point_kind::regular);
   const path_state start = a;
   apply_stage(w.scaled, w.full, w.stage, w.settings.slack_load_factor);
-  const minimise_result r = minimise_energy(w.scaled, a.x, w.pattern, w.f);
+  minimise_result r = minimise_energy(w.scaled, a.x, w.pattern, w.f);
   w.newton_steps += r.steps;
   w.factorisations += r.factorisations;
+  if (!r.converged && !r.unbounded) {
+    // Newton's steps through slack cables are the load over their small springs: a light
+    // load falls through a sag by thousands of them. Each step then goes as far as the
+    // energy falls.
+    a.x = start.x;
+    minimise_settings settings;
+    settings.exact_line_search = true;
+    r = minimise_energy(w.scaled, a.x, w.pattern, w.f, settings);
+    w.newton_steps += r.steps;
+    w.factorisations += r.factorisations;
+  }
   // Where no start is found, the stage's first point is the last point of the path: the
   // minimiser's last iterate is no equilibrium at any load factor the path has reached.
   auto no_start = [&](start_outcome outcome) {
@@ -365,6 +376,27 @@ bool branch_from_start(path_work& w, const path_state& start, const vector& mode
   return settle(w, b) && b.at.minimum();
 }
 
+// A point that every disturbance of a jump fell back to holds at its load: the branch
+// followed turns back there, but another crosses it on which the load rises (a sagging
+// string pulled straight by its supports). Its first point: the minimum of the energy a
+// little higher, from the point, when stable and within the disturbances' reach of it.
+bool rise_from(path_work& w, const path_state& p, path_state& b) {
+  const double t = p.t + std::min(w.settings.slack_load_factor, 1.0 - p.t);
+  if (!(t > p.t)) return false;
+  apply_stage(w.scaled, w.full, w.stage, t);
+  b.x = p.x;
+  const minimise_result r = minimise_energy(w.scaled, b.x, w.pattern, w.f);
+  w.newton_steps += r.steps;
+  w.factorisations += r.factorisations;
+  if (!r.converged) return false;
+  vector apart = b.x;
+  for (std::size_t q = 0; q < apart.size(); ++q) apart[q] -= p.x[q];
+  if (!(max_abs(apart) <= 0.1 * extent_of(w.full.base))) return false;
+  b.t = t;
+  b.newton_steps = r.steps;
+  return settle(w, b) && b.at.minimum() && b.tangent_t > 0.0;
+}
+
 // The structure's way on from the event located between the stable point a and b: at a
 // bifurcation, onto the bifurcated branch when that is stable and rises in load; where no
 // stable state is left (a limit point, unstable bifurcated branches), a jump at the event's
@@ -404,6 +436,15 @@ route_step leave_branch(path_work& w, walk& k, const path_state& a, const path_s
   e.load_factor = event.t;
   e.from = kind;
   e.landing = jump_from(w, event, mode, landed);
+  if (e.landing == jump_end::fell_back && rise_from(w, event, landed)) {
+    path_event rise = k.found.events.back();
+    rise.kind = event_kind::branch_switch;
+    rise.symmetric = false;
+    k.found.events.push_back(rise);
+    emit(k, w, landed, point_kind::regular);
+    next = std::move(landed);
+    return route_step::moved;
+  }
   k.found.events.push_back(e);
   if (e.landing != jump_end::landed) return route_step::collapsed;
   emit(k, w, event, point_kind::jump);
@@ -628,9 +669,14 @@ bool collapsed(const path_finding& path) {
 }
 
 bool snapped(const path_finding& path) {
-  return reached_full_load(path) && std::any_of(path.events.begin(), path.events.end(), [](const path_event& e) {
-           return e.kind == event_kind::limit || e.kind == event_kind::jump;
-         });
+  if (!reached_full_load(path)) return false;
+  const std::vector<path_event>& events = path.events;
+  for (std::size_t i = 0; i < events.size(); ++i) {
+    // A limit point where the load rose on another branch held: nothing snapped there.
+    const bool held = i + 1 < events.size() && events[i + 1].kind == event_kind::branch_switch;
+    if (events[i].kind == event_kind::jump || (events[i].kind == event_kind::limit && !held)) return true;
+  }
+  return false;
 }
 
 bool past_bifurcation(const path_finding& path) {

@@ -30,7 +30,7 @@ enum class point_kind { regular, limit, bifurcation, jump, slack, taut };
 enum class event_kind {
   limit,          // a limit point, followed round (traced)
   bifurcation,    // a bifurcation point, the branch from the unloaded shape followed on (traced, or no switch possible)
-  branch_switch,  // a bifurcation point, and the path switched to the bifurcated branch
+  branch_switch,  // a bifurcation point (or a limit point that held), and the path switched to the branch crossing there
   jump,           // no stable state left on the branch: the structure jumped to a stable one
   slack,          // a cable (`bar`) became shorter than its rest length
   taut,           // a slack cable (`bar`) reached its rest length again

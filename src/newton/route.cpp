@@ -34,7 +34,8 @@ std::string route_text(const path_finding& path, bool stages) {
     switch (e.kind) {
       case event_kind::limit:
         text += "limit point at " + where(e, stages);
-        if (!then || then->kind != event_kind::jump) text += ", followed round";
+        if (then && then->kind == event_kind::branch_switch) text += ", held there, branch switched to one the load rises on";
+        else if (!then || then->kind != event_kind::jump) text += ", followed round";
         break;
       case event_kind::bifurcation:
         text += std::string(e.modes == 2 ? "double " : "") + "bifurcation at " + where(e, stages);

@@ -245,6 +245,7 @@ path_run follow_run(structure given, const std::string& input_name, const std::s
   facts.input_name = input_name;
   facts.how = o.how;
   for (const newton::load_stage& stage : recorder.stages) facts.stages.push_back(stage.kind);
+  for (const newton::load_stage& stage : newton::stages_of(s, newton::loading::staged)) facts.raised.push_back(stage.kind);
   for (int32_t k = 1; k <= m.node_count && !s.weight_loads.data.empty(); ++k)
     for (int c = 1; c <= 3; ++c)
       if (m.dof_map(k, c) <= m.free_count) facts.weight[static_cast<std::size_t>(c - 1)] += s.weight_loads(k, c);

@@ -76,15 +76,30 @@ std::string point_line(const model& full, const curve& c, std::size_t i, newton:
 }
 
 // "loading in stages (prestress, then the live loads)".
-std::string stages_text(const std::vector<newton::stage_kind>& stages) {
+std::vector<std::string> stage_names(const std::vector<newton::stage_kind>& stages) {
   std::vector<std::string> names;
   for (newton::stage_kind kind : stages)
     names.push_back(kind == newton::stage_kind::prestress ? "the prestress: prescribed displacements and rest lengths"
                     : kind == newton::stage_kind::weight  ? "self-weight"
                                                           : "the loads");
+  return names;
+}
+
+std::string stages_text(const std::vector<newton::stage_kind>& stages) {
+  const std::vector<std::string> names = stage_names(stages);
   if (names.size() == 1) return "loading in stages (one here: " + names.front() + ")";
   std::string text = "loading in stages (";
   for (std::size_t i = 0; i < names.size(); ++i) text += (i == 0 ? "" : i + 1 == names.size() ? ", then " : ", ") + names[i];
+  return text + ")";
+}
+
+// What one load factor raises, named as the stages are: a model may have no live load at all.
+std::string together_text(const std::vector<newton::stage_kind>& raised) {
+  const std::vector<std::string> names = stage_names(raised);
+  if (names.empty()) return "loading together";
+  if (names.size() == 1) return "loading together (one here: " + names.front() + ")";
+  std::string text = "loading together, by one load factor (";
+  for (std::size_t i = 0; i < names.size(); ++i) text += (i == 0 ? "" : "; ") + names[i];
   return text + ")";
 }
 
@@ -171,7 +186,7 @@ std::string summary_text(const model& full, const newton::path_finding& path, co
   const newton::loading how = facts.how;
   std::string out = "kalvane-path: " + facts.input_name + ": " + plural(full.node_count, "node") + ", " +
                     plural(bar_count(full), "bar") + ", " + plural(full.free_count, "unknown") + "; " +
-                    (how == newton::loading::together ? "loads and prescribed displacements raised together"
+                    (how == newton::loading::together ? together_text(facts.raised)
                                                       : stages_text(facts.stages)) +
                     "\n";
   out += "Path: " + plural(path.steps, "step") + ", " + plural(path.halvings, "halving") + ", " +

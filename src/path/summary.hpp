@@ -25,6 +25,8 @@ struct summary_facts {
   std::vector<std::string> files;  // names written into out_folder
   newton::loading how = newton::loading::staged;
   std::vector<newton::stage_kind> stages;  // the path's stages, in order
+  // Under loading together, what its one load factor raises: the stages staged loading runs.
+  std::vector<newton::stage_kind> raised;
   double gradient = 0.0;  // largest gradient component of the written state
   force_extremes extremes;
   double watched = 0.0;   // the watched displacement there
