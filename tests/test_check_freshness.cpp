@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
 #include <filesystem>
 
 #include "check/freshness.hpp"
@@ -168,20 +171,29 @@ void hanging_cable(const scratch_folder& folder) {
                                "], \"loads\": [" + loads + "], \"form\": {\"density\": 2, \"loaded\": true}}\n");
 }
 
+// The hanging cable found by kalvane-form in `folder`, then followed by kalvane-path in its
+// form/ folder with `path_args`: kalvane-path's status (-1 when the form was not found).
+int hanging_cable_found_and_followed(const scratch_folder& folder, std::vector<std::string> path_args) {
+  hanging_cable(folder);
+  kalvane_test::program_run step;
+  step.program = kalvane_test::form_exe();
+  step.folder = folder.path;
+  if (kalvane_test::run_program(step).status != 0) return -1;
+  step.program = kalvane_test::path_exe();
+  step.args = {"--dir", "form"};
+  step.args.insert(step.args.end(), path_args.begin(), path_args.end());
+  return kalvane_test::run_program(step).status;
+}
+
 // A cable hung under its loads by kalvane-form, raised together with them by kalvane-path,
 // stays in the shape found: its path moves by rounding only (1e-15 on a span of 8). The
 // report is the full load's, neither captioned short of full load nor spared the check of
 // its Objective, which a point at load factor 0.03125 would carry no part of.
 TEST(CheckFreshness, APathThatMovesByRoundingOnlyEndsAtFullLoad) {
   scratch_folder folder;
-  hanging_cable(folder);
+  ASSERT_EQ(hanging_cable_found_and_followed(folder, {"--loading", "together"}), 0);
   kalvane_test::program_run step;
-  step.program = kalvane_test::form_exe();
   step.folder = folder.path;
-  ASSERT_EQ(kalvane_test::run_program(step).status, 0);
-  step.program = kalvane_test::path_exe();
-  step.args = {"--dir", "form", "--loading", "together"};
-  ASSERT_EQ(kalvane_test::run_program(step).status, 0);
   const std::string report = folder / "form/path/output.txt";
   const kalvane::view::report r = kalvane::view::read_report_file(report);
   EXPECT_EQ(kalvane::short_of_full_load(kalvane::read_structure(folder / "form/path/model.json").base, r, report), "");
@@ -210,14 +222,7 @@ TEST(CheckFreshness, APathThatMovesByRoundingOnlyEndsAtFullLoad) {
 // state they hold, not only that a reaction is left out.
 TEST(CheckFreshness, APrestressThatCannotStartIsNamedInTheVerdict) {
   scratch_folder folder;
-  hanging_cable(folder);
-  kalvane_test::program_run step;
-  step.program = kalvane_test::form_exe();
-  step.folder = folder.path;
-  ASSERT_EQ(kalvane_test::run_program(step).status, 0);
-  step.program = kalvane_test::path_exe();
-  step.args = {"--dir", "form"};
-  ASSERT_EQ(kalvane_test::run_program(step).status, 2);
+  ASSERT_EQ(hanging_cable_found_and_followed(folder, {}), 2);
   const auto checked = check_test::check(folder, {"--dir", "form/path"});
   EXPECT_EQ(checked.status, 2) << checked.out;
   EXPECT_TRUE(has(checked.out, "kalvane-path wrote there the state it reached short of full load (load factor 0 "
