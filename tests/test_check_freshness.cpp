@@ -1,9 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 #include <vector>
-
-#include <filesystem>
 
 #include "check/freshness.hpp"
 #include "check_fixture.hpp"

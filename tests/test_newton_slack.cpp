@@ -682,14 +682,14 @@ TEST(NewtonSlack, ThePathTurnsSharplyWhereACableGoesSlackAndGoesOnToFullLoad) {
   // The node under load factor t held by the two bars alone (Newton on their two forces).
   const auto held_by_bars = [](double t) {
     double x = 0.0, y = 0.0;
-    const auto force = [](double x, double y, double ax, double ay, double ea, double rest, double out[2]) {
-      const double dx = ax - x, dy = ay - y, l = std::hypot(dx, dy), n = ea * (l / rest - 1.0);
+    const auto force = [](double px, double py, double ax, double ay, double ea, double rest, double out[2]) {
+      const double dx = ax - px, dy = ay - py, l = std::hypot(dx, dy), n = ea * (l / rest - 1.0);
       out[0] = n * dx / l, out[1] = n * dy / l;
     };
-    const auto residual = [&](double x, double y, double r[2]) {
+    const auto residual = [&](double px, double py, double r[2]) {
       double soft[2], steel[2];
-      force(x, y, 1.0, 0.0, 20.0, 0.5, soft);
-      force(x, y, 0.0, -1.0, 2e4, 1.0, steel);
+      force(px, py, 1.0, 0.0, 20.0, 0.5, soft);
+      force(px, py, 0.0, -1.0, 2e4, 1.0, steel);
       r[0] = soft[0] + steel[0] - 40.0 * t, r[1] = soft[1] + steel[1] + 400.0 * t;
     };
     for (int k = 0; k < 50; ++k) {

@@ -69,14 +69,13 @@ reaction_table_finding reactions_against_displacements(const structure& s, const
     double u[3];
     newton::bar_difference(m, bar, printed_x, u);
     const member_state at = member_at(bar, material_of(s, b), member_of(s, b), u);
-    double half1[3], half2[3], reach = 0.0, length2 = 0.0;
-    const double drawn[3] = {m.x0(bar.node2) - m.x0(bar.node1), m.y0(bar.node2) - m.y0(bar.node1),
-                             m.z0(bar.node2) - m.z0(bar.node1)};
+    double half1[3], half2[3], reach = 0.0, length2 = 0.0, deformed[3];
+    newton::bar_vector(m, bar, printed_x, deformed);
     for (int c = 0; c < 3; ++c) {
       half1[c] = half_unit_at(m, printed_x, bar.node1, c + 1);
       half2[c] = half_unit_at(m, printed_x, bar.node2, c + 1);
       reach += half1[c] + half2[c];
-      length2 += (drawn[c] + u[c]) * (drawn[c] + u[c]);
+      length2 += deformed[c] * deformed[c];
     }
     const double turned = length2 > 0.0 ? std::fabs(at.force) * reach / std::sqrt(length2) : INFINITY;
     const double along = spread_of_printing(bar, material_of(s, b), member_of(s, b), u, at, half1, half2).force;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <utility>
 
 #include "newton/minimise.hpp"
@@ -126,7 +127,7 @@ bool tangent_from(path_work& w, path_state& p, const vector* along_x, double alo
 }
 
 // Sixteen roundings of a number of unit size.
-constexpr double rounding_steps = 16.0 * 2.220446049250313e-16;
+constexpr double rounding_steps = 16.0 * std::numeric_limits<double>::epsilon();
 
 corrector_outcome correct_on_arc(path_work& w, const path_state& from, double length, vector& x, double& t,
                                  bool at_load_on_kinks) {

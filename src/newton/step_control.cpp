@@ -70,17 +70,11 @@ int32_t bar_squeezed_through_a_point(path_work& w, const path_state& a, const pa
   for (int32_t e = 1; e <= bar_count(m); ++e) {
     const member& bar = member_of(w.scaled, e);
     if (bar.behaviour == bar_behaviour::cable) continue;
-    const bar_record& ends = m.bars(e);
-    double from[3], to[3];
-    bar_difference(m, ends, a.x, from);
-    bar_difference(m, ends, b.x, to);
-    // The bar as a vector: its drawn one and the displacement difference.
-    const double drawn[3] = {m.x0(ends.node2) - m.x0(ends.node1), m.y0(ends.node2) - m.y0(ends.node1),
-                             m.z0(ends.node2) - m.z0(ends.node1)};
-    double start[3], along[3], start_along = 0.0, along_along = 0.0;
+    double start[3], end[3], along[3], start_along = 0.0, along_along = 0.0;
+    bar_vector(m, m.bars(e), a.x, start);
+    bar_vector(m, m.bars(e), b.x, end);
     for (int c = 0; c < 3; ++c) {
-      start[c] = drawn[c] + from[c];
-      along[c] = to[c] - from[c];
+      along[c] = end[c] - start[c];
       start_along += start[c] * along[c];
       along_along += along[c] * along[c];
     }

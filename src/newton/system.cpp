@@ -31,6 +31,13 @@ void bar_difference(const model& m, const bar_record& bar, const vector& x, doub
   for (int j = 1; j <= 3; ++j) u[j - 1] = component(m, x, bar.node2, j) - component(m, x, bar.node1, j);
 }
 
+void bar_vector(const model& m, const bar_record& bar, const vector& x, double v[3]) {
+  bar_difference(m, bar, x, v);
+  v[0] += m.x0(bar.node2) - m.x0(bar.node1);
+  v[1] += m.y0(bar.node2) - m.y0(bar.node1);
+  v[2] += m.z0(bar.node2) - m.z0(bar.node1);
+}
+
 double rounding_of(double scale) { return 64.0 * std::numeric_limits<double>::epsilon() * scale; }
 
 double rounding_of(const state& s, std::size_t p) { return rounding_of(s.scale[p] + s.carried[p]); }

@@ -62,6 +62,10 @@ member_state bar_state_at(const structure& s, const vector& x, int32_t b);
 // The bar's displacement difference u(node2) - u(node1) at x.
 void bar_difference(const model& m, const bar_record& bar, const vector& x, double u[3]);
 
+// The deformed bar at x as a vector from its first end to its second: its drawn vector plus
+// that difference.
+void bar_vector(const model& m, const bar_record& bar, const vector& x, double v[3]);
+
 // Largest rounding error the summed gradient can carry at each component.
 double rounding_of(double scale);
 

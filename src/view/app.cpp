@@ -251,9 +251,7 @@ prescribed_share share_of(const std::optional<load_path>& curve, const report& r
   if (!point) return {};
   const path_point& p = curve->points[*point];
   if (p.stage != 1 || p.load_factor == 1.0) return {};
-  char factor[32];
-  std::snprintf(factor, sizeof factor, "%.7g", p.load_factor);
-  return {p.load_factor, std::string("at load factor ") + factor + " of stage 1"};
+  return {p.load_factor, "at " + short_of_full_load(*curve, *point)};
 }
 
 // A report of kalvane-path's state short of full load (exit 2) is said so, and its loads are
