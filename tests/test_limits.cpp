@@ -65,9 +65,10 @@ TEST(Limits, MechanismUnderLoadEndsWithAReport) {
 
 // A file large enough to hold 715_827_883 nodes is out of a test's reach, so the model is
 // made by hand: the count of components overflows 32 bits and is reported before anything
-// is allocated or touched.
+// is allocated or touched. A negative count's triple below the range once wrapped round to
+// millions of unknowns.
 TEST(Limits, ComponentCountBeyond32BitsIsReported) {
-  for (int32_t nodes : {715827883, 2147483647}) {
+  for (int32_t nodes : {715827883, 2147483647, -715827883, -1431655000}) {
     kalvane::model m;
     m.node_count = nodes;
     try {

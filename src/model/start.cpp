@@ -12,8 +12,10 @@ namespace kalvane {
 namespace {
 
 void count_unknowns(model& m) {
+  // A negative count is beyond the range too when its triple is: cast down, it would wrap
+  // to an arbitrary positive number of unknowns.
   const long long components = 3LL * m.node_count;
-  if (components > std::numeric_limits<int32_t>::max())
+  if (components > std::numeric_limits<int32_t>::max() || components < std::numeric_limits<int32_t>::min())
     fail(overflow_error,
          m.source_name + ": 3 x node count " + std::to_string(m.node_count) + " is beyond the 32-bit range");
   int32_t free_count = static_cast<int32_t>(components);

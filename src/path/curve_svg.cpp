@@ -346,10 +346,10 @@ std::string render_curve_svg(const curve& c, const model& full, newton::loading 
   const std::string watched = component_text(c.watch);
   const reference_load load = reference_of(full, c.watch);
 
-  std::string out =
-      "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-      "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"800\" height=\"600\" viewBox=\"0 0 800 600\" "
-      "font-family=\"sans-serif\">\n";
+  const std::string w = std::to_string(static_cast<int>(width)), h = std::to_string(static_cast<int>(height));
+  std::string out = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+                    "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" + w + "\" height=\"" + h +
+                    "\" viewBox=\"0 0 " + w + " " + h + "\" font-family=\"sans-serif\">\n";
   out += "<title>" + escaped(title.empty() ? "kalvane-path" : title) + "</title>\n";
   out += "<rect width=\"100%\" height=\"100%\" fill=\"white\"/>\n";
   const std::vector<std::string> heading = heading_of(title);
