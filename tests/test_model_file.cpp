@@ -360,6 +360,16 @@ TEST(ModelFile, FilesAreFoundAndToldApartByContent) {
   write_file(dir / "model.json", kalvane::model_file_text(kalvane::read_model_text(rich_model(), "rich.json")));
   EXPECT_EQ(kalvane::find_model(dir.path), dir / "model.json");
   EXPECT_EQ(kalvane::find_model(""), fs::exists("model.json") ? "model.json" : "input.txt");
+  // A folder that is not there, or a file in its place, is named as what it is.
+  for (const fs::path wrong : {dir / "missing", dir / "model.json"}) {
+    try {
+      kalvane::find_model(wrong.string());
+      ADD_FAILURE() << wrong;
+    } catch (const kalvane::error& e) {
+      EXPECT_NE(std::string(e.what()).find(wrong.string() + (wrong == dir / "missing" ? ": it does not exist" : " is a file")),
+                std::string::npos) << e.what();
+    }
+  }
   EXPECT_EQ(kalvane::read_model_file(dir / "model.json").base.source_name, dir / "model.json");
   try {
     kalvane::read_model_file(dir / "missing.json");
