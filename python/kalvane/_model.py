@@ -79,9 +79,20 @@ def _text_or_flag_in(value: Any) -> Optional[str]:
     return None
 
 
+def _gap_in(value: Any) -> bool:
+    if isinstance(value, np.ndarray):
+        return value.dtype.kind == "O" and any(entry is None for entry in value.flat)
+    try:
+        entries = np.asarray(value, dtype=object)
+    except (TypeError, ValueError):
+        return False  # ragged: refused by the reading that follows, with its shape
+    return any(entry is None for entry in entries.flat)
+
+
 def _numbers_only(value: Any, name: str) -> None:
-    """Refuses texts and flags anywhere in `value`, naming the first."""
-    found = _text_or_flag_in(value)
+    """Refuses texts, flags and gaps (None) anywhere in `value`, naming the first; numpy
+    would read a gap as nan and the refusal would name a nan the user never wrote."""
+    found = "None" if value is None or _gap_in(value) else _text_or_flag_in(value)
     if found is not None:
         _fail(DATA_ERROR, f"{name}: real numbers are expected, not {found}")
 

@@ -47,6 +47,8 @@ BAD = [
     pytest.param(changed(areas=[True, True]), r"areas: real numbers are expected, not True", id="areas as flags"),
     pytest.param(changed(loads=[(2, 1, True)]), r"loads: real numbers are expected, not True", id="load of True"),
     pytest.param(changed(loads=[(True, 1, 0.05)]), r"loads: real numbers are expected, not True", id="load on node True"),
+    pytest.param(changed(areas=[0.01, None]), r"areas: real numbers are expected, not None", id="area left out"),
+    pytest.param(changed(loads=[(2, 1, None)]), r"loads: real numbers are expected, not None", id="load left out"),
     pytest.param(changed(title=b"bytes"), r"title: a text is expected, not b'bytes'", id="title as bytes"),
     pytest.param(changed(title="a\ud800b"), r"title: a text UTF-8 can write is expected, not 'a\\ud800b'",
                  id="title with a lone surrogate"),
