@@ -1,5 +1,5 @@
 // form.svg: the model's title escaped wherever it lands, every bar drawn in the colour of
-// its force's sign, the held nodes and loads marked.
+// its force's sign, the held nodes and loads marked, the loads' scale in the legend.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -45,6 +45,12 @@ TEST(FormSvg, TitleIsEscapedAndStrutsAndCablesAreDrawnInTheirColours) {
     EXPECT_EQ(kalvane::view::stress_band(r.force[b], limit) < 0, b % 4 == 3) << "bar " << b + 1;
   EXPECT_NE(svg.find("id=\"supports\""), std::string::npos);
   EXPECT_NE(svg.find("id=\"loads\""), std::string::npos);
+  // The arrows' scale in the legend: the largest load, and none on an unloaded shape.
+  EXPECT_NE(svg.find(">largest 0.01<"), std::string::npos);
+  problem unloaded = p;
+  unloaded.loads.clear();
+  EXPECT_EQ(kalvane::form::render_form_svg(unloaded, kalvane::form::find_form(unloaded), "").find(">largest "),
+            std::string::npos);
   EXPECT_NE(svg.find("12 bars"), std::string::npos);
   EXPECT_EQ(svg.substr(svg.size() - 7), "</svg>\n");
 }

@@ -59,7 +59,7 @@ view::node_pixels fitted(const view::scene& s, const view::screen_axes& axes) {
   return at;
 }
 
-void append_legend(std::string& out, double limit) {
+void append_legend(std::string& out, double limit, double load, bool marks_shown) {
   constexpr int left = 8650, top = 1500, width = 220, height = 300;
   append_text(out, left, top - 560, 150, "force");
   append_text(out, left, top - 360, 115, "in the model's units");
@@ -78,7 +78,15 @@ void append_legend(std::string& out, double limit) {
     append_text(out, left + width + 80, y, 115,
                 edge == 0 ? "0" : number_text("%+.3g", limit * edge / view::bands_per_sign));
   }
-  append_text(out, left, top + 2 * view::bands_per_sign * height + 230, 115, "compression");
+  const int below = top + 2 * view::bands_per_sign * height + 230;
+  append_text(out, left, below, 115, "compression");
+  // The shape stands under the loads drawn: their scale is told as the analysis's picture tells it.
+  if (load > 0) {
+    const int y = below + 560;
+    view::append_load_sample(out, left + width / 2, y);
+    append_text(out, left + width + 80, y - 140, 115, "load");
+    append_text(out, left + width + 80, y + 20, 95, marks_shown ? "largest " + number_text("%.4g", load) : "too dense to draw");
+  }
 }
 
 }  // namespace
@@ -137,7 +145,7 @@ std::string render_form_svg(const problem& p, const form_result& r, const std::s
   view::append_supports(out, s, view_from.axes, at, marks);
   view::append_loads(out, s, view_from.axes, at, marks);
   view::append_numbers(out, s, at);
-  append_legend(out, limit);
+  append_legend(out, limit, view::largest_load(s), marks.shown);
   out += "</svg>\n";
   return out;
 }
