@@ -366,7 +366,7 @@ TEST(ModelFile, FilesAreFoundAndToldApartByContent) {
       kalvane::find_model(wrong.string());
       ADD_FAILURE() << wrong;
     } catch (const kalvane::error& e) {
-      EXPECT_NE(std::string(e.what()).find(wrong.string() + (wrong == dir / "missing" ? ": it does not exist" : " is a file")),
+      EXPECT_NE(std::string(e.what()).find(wrong.string() + (wrong == dir / "missing" ? ": it does not exist" : " is not a folder")),
                 std::string::npos) << e.what();
     }
   }

@@ -37,8 +37,9 @@ std::string find_model(const std::string& folder) {
   struct stat info {};
   // A folder that is not there is named as such, not as the input.txt it does not hold.
   if (!folder.empty() && ::stat(folder.c_str(), &info) != 0)
-    fail(name_error, "cannot open the folder " + folder + ": it does not exist");
-  if (!folder.empty() && !S_ISDIR(info.st_mode)) fail(name_error, folder + " is a file, not a folder");
+    fail(name_error, "cannot open the folder " + folder + ": " +
+                         (errno == ENOENT || errno == ENOTDIR ? "it does not exist" : std::strerror(errno)));
+  if (!folder.empty() && !S_ISDIR(info.st_mode)) fail(name_error, folder + " is not a folder");
   if (::stat((prefix + model_file_name).c_str(), &info) == 0) return prefix + model_file_name;
   return prefix + input_file_name;
 }
