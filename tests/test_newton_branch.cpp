@@ -332,6 +332,7 @@ TEST(NewtonBranch, AJumpThatFindsNoStableStateSaysWhy) {
   const std::pair<kn::jump_end, const char*> endings[] = {
       {kn::jump_end::unbounded, "(the energy falls on without a minimum)"},
       {kn::jump_end::fell_back, "(every disturbance along the mode fell back to the point)"},
+      {kn::jump_end::crushed, "(bar 0 is crushed: shortened past its largest compressive force, it gives way toward a point)"},
       {kn::jump_end::unsettled, "(the minimisation of the energy settled nowhere)"},
   };
   for (const auto& [end, words] : endings) {

@@ -361,3 +361,42 @@ TEST(StructurePath, AColumnsBifurcationLoadIsLocatedToNineDigits) {
   ASSERT_NE(bifurcation, nullptr);
   EXPECT_NEAR(bifurcation->load_factor * full, critical, 1e-8 * critical);
 }
+
+// A Mooney-Rivlin bar with c2 < 0 pushed along its line: its force N = 2 A (c1 + c2 / l)
+// (l - 1 / l^2) peaks in compression where c1 l^4 + 2 c1 l + 3 c2 = 0, and shortened further
+// it gives way toward a point, its energy falling without bound. The path's limit point is
+// that peak; the jump from it names the bar crushed, not a minimisation that "settled
+// nowhere".
+TEST(StructurePath, AMooneyRivlinBarPushedPastItsPeakIsNamedCrushed) {
+  const double c1 = 1.0, c2 = -0.5, push = 5.0;
+  nm::structure bar;
+  bar.nodes = {{0.0, 0.0, 0.0}, {1.0, 0.0, 0.0}};
+  bar.bars = {{1, 2, 1.0}};
+  nm::hold(bar, 1);
+  bar.prescribed.push_back({2, 2, 0.0});
+  bar.prescribed.push_back({2, 3, 0.0});
+  bar.loads.push_back({2, 1, -push});
+  scratch_folder folder;
+  kalvane::structure s = kalvane::structure_of(nm::prepared(folder, bar));
+  s.materials[0].law = kalvane::axial_law::mooney_rivlin;
+  s.materials[0].c1 = c1;
+  s.materials[0].c2 = c2;
+  kalvane::prepare(s);
+  double peak = 0.65;  // Newton on c1 l^4 + 2 c1 l + 3 c2 = 0
+  for (int i = 0; i < 50; ++i)
+    peak -= (c1 * std::pow(peak, 4) + 2.0 * c1 * peak + 3.0 * c2) / (4.0 * c1 * std::pow(peak, 3) + 2.0 * c1);
+  const double largest_push = -2.0 * (c1 + c2 / peak) * (peak - 1.0 / (peak * peak));
+  const solved r = follow(s);
+  ASSERT_TRUE(kn::collapsed(r.path)) << kn::outcome_name(r.path.outcome);
+  const kn::path_point* limit = kn::first_point(r.path, kn::point_kind::limit);
+  ASSERT_NE(limit, nullptr);
+  EXPECT_NEAR(limit->load_factor * push, largest_push, 1e-7 * largest_push);
+  ASSERT_FALSE(r.path.events.empty());
+  const kn::path_event& jump = r.path.events.back();
+  EXPECT_EQ(jump.kind, kn::event_kind::jump);
+  EXPECT_EQ(jump.landing, kn::jump_end::crushed);
+  EXPECT_EQ(jump.bar, 1);
+  EXPECT_NE(kn::route_text(r.path, false).find("(bar 1 is crushed: shortened past its largest compressive force"),
+            std::string::npos)
+      << kn::route_text(r.path, false);
+}

@@ -3,10 +3,34 @@
 #include <cmath>
 
 #include "newton/minimise.hpp"
+#include "structure/law.hpp"
 
 namespace kalvane::newton {
+namespace {
 
-jump_end jump_from(path_work& w, const path_state& p, const vector& mode, path_state& b) {
+// A bar shortened past its largest compressive force, where its force falls off as it
+// shortens further: a Mooney-Rivlin bar with c2 < 0 (dN/dlambda = 2A (c1 + 2 c1 / lambda^3 +
+// 3 c2 / lambda^4) turns negative), whose energy falls without bound toward a point. The
+// minimisation crushes it, a step at a time, rather than settling; no law of another kind
+// softens so.
+int32_t crushed_bar(const structure& s, const vector& x) {
+  const model& m = s.base;
+  for (int32_t e = 1; e <= bar_count(m); ++e) {
+    const member& bar = member_of(s, e);
+    double v[3];
+    bar_vector(m, m.bars(e), x, v);
+    const double lambda = std::sqrt((v[0] * v[0] + v[1] * v[1]) + v[2] * v[2]) / bar.rest;
+    if (!(lambda < 1.0)) continue;
+    const axial_response r = respond(material_of(s, e), bar.behaviour, m.bars(e).area, bar.rest, lambda, lambda - 1.0);
+    if (!r.slack && r.slope < 0.0) return e;
+  }
+  return 0;
+}
+
+}  // namespace
+
+jump_end jump_from(path_work& w, const path_state& p, const vector& mode, path_state& b, int32_t& crushed) {
+  crushed = 0;
   const double extent = extent_of(w.full.base);
   const double size = max_abs(mode);
   if (!(size > 0.0) || !std::isfinite(size)) return jump_end::unsettled;
@@ -20,6 +44,9 @@ jump_end jump_from(path_work& w, const path_state& p, const vector& mode, path_s
     w.factorisations += r.factorisations;
     if (r.unbounded) return jump_end::unbounded;
     if (!r.converged) {
+      // A larger disturbance only crushes the bar further.
+      crushed = crushed_bar(w.scaled, b.x);
+      if (crushed != 0) return jump_end::crushed;
       end = jump_end::unsettled;
       continue;
     }

@@ -435,7 +435,7 @@ route_step leave_branch(path_work& w, walk& k, const path_state& a, const path_s
   e.stage = w.stage.number;
   e.load_factor = event.t;
   e.from = kind;
-  e.landing = jump_from(w, event, mode, landed);
+  e.landing = jump_from(w, event, mode, landed, e.bar);
   if (e.landing == jump_end::fell_back && rise_from(w, event, landed)) {
     path_event rise = k.found.events.back();
     rise.kind = event_kind::branch_switch;

@@ -38,8 +38,9 @@ enum class event_kind {
 
 // How a jump ended: on a stable state; or with none found, because the energy fell without
 // bound, because every disturbance fell back to the point it started from (which is then
-// stable itself), or because the minimisation settled nowhere.
-enum class jump_end { landed, unbounded, fell_back, unsettled };
+// stable itself), because a bar shortened past its largest compressive force was being
+// crushed toward a point, or because the minimisation settled nowhere.
+enum class jump_end { landed, unbounded, fell_back, crushed, unsettled };
 
 struct path_event {
   event_kind kind = event_kind::limit;
@@ -49,7 +50,7 @@ struct path_event {
   int modes = 0;           // a bifurcation's: its buckling modes, 2 at a double bifurcation
   bool symmetric = false;  // a switch's: the other branch is the mirror image of the one taken
   jump_end landing = jump_end::landed;  // a jump's
-  int32_t bar = 0;         // a slack or taut cable's number
+  int32_t bar = 0;         // a slack or taut cable's number; a jump's crushed bar
 };
 
 struct path_settings {

@@ -54,6 +54,10 @@ std::string route_text(const path_finding& path, bool stages) {
             text += "no stable state to jump to found at " + where(e, stages) +
                     " (every disturbance along the mode fell back to the point)";
             break;
+          case jump_end::crushed:
+            text += "no stable state to jump to at " + where(e, stages) + " (bar " + std::to_string(e.bar) +
+                    " is crushed: shortened past its largest compressive force, it gives way toward a point)";
+            break;
           case jump_end::unsettled:
             text += "no stable state to jump to found at " + where(e, stages) + " (the minimisation of the energy settled nowhere)";
             break;
