@@ -22,6 +22,14 @@ inline std::string sliding_bar() {
                     "1\nnode c v\n2 1 0.05\n");
 }
 
+// A bar held at one end and pulled at the other, as in examples/single_bar, beside a spare
+// node that no bar reaches, loaded: that node is the mechanism.
+inline std::string bar_and_loaded_spare_node() {
+  return input_text("Bar and a loaded spare node", "0.9 20 1E-6 0.0 1000 5", "1 10.0",
+                    "3\nnode x y z\n1 0 0 0\n2 1 0 0\n3 0.5 1 0\n", "1\nbar n1 n2 area\n1 1 2 0.01\n",
+                    "5\nnode c v\n1 1 0\n1 2 0\n1 3 0\n2 2 0\n2 3 0\n", "2\nnode c v\n2 1 0.05\n3 2 1.0\n");
+}
+
 // A crown over a ring of six fixed nodes of radius 10 and height 0 (inch, lbf; E = 3e7 as
 // Neo-Hooke c1 = 1e7, area 0.0155), the crown `rise` above the ring, loaded down by `load`.
 inline std::string dome(double rise, double load) {

@@ -286,14 +286,9 @@ TEST(CheckApp, AFailedRunOfAMechanismIsDiagnosed) {
     EXPECT_FALSE(has(r.err, "tolerance")) << r.err;
   }
   {
-    // A bar held and pulled as in examples/single_bar, and a spare node that no bar reaches,
-    // loaded: that node is the mechanism, not the bar's stiff end.
+    // The loaded spare node is the mechanism, not the bar's stiff end.
     scratch_folder folder;
-    EXPECT_EQ(solve(folder, input_text("Bar and a loaded spare node", "0.9 20 1E-6 0.0 1000 5", "1 10.0",
-                                       "3\nnode x y z\n1 0 0 0\n2 1 0 0\n3 0.5 1 0\n", bar,
-                                       "5\nnode c v\n1 1 0\n1 2 0\n1 3 0\n2 2 0\n2 3 0\n",
-                                       "2\nnode c v\n2 1 0.05\n3 2 1.0\n")),
-              1);
+    EXPECT_EQ(solve(folder, check_test::bar_and_loaded_spare_node()), 1);
     const auto r = check(folder);
     EXPECT_TRUE(has(r.err, "./input.txt: the structure is a mechanism under its loads: node 3 is on no bar and carries a load"))
         << r.err;

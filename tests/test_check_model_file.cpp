@@ -244,11 +244,7 @@ TEST(CheckModelFile, AMechanismUnderItsFirstLoadsNamesTheLoadedNodeNothingHolds)
   }
   {
     scratch_folder folder;
-    write_file(folder / "input.txt",
-               check_test::input_text("Bar and a loaded spare node", "0.9 20 1E-6 0.0 1000 5", "1 10.0",
-                                      "3\nnode x y z\n1 0 0 0\n2 1 0 0\n3 0.5 1 0\n", "1\nbar n1 n2 area\n1 1 2 0.01\n",
-                                      "5\nnode c v\n1 1 0\n1 2 0\n1 3 0\n2 2 0\n2 3 0\n",
-                                      "2\nnode c v\n2 1 0.05\n3 2 1.0\n"));
+    write_file(folder / "input.txt", check_test::bar_and_loaded_spare_node());
     ASSERT_EQ(run_path(folder).status, 2);
     const kalvane::check::findings f = check_in_process(folder / "path");
     const std::string text = kalvane::check::text_of(f);

@@ -27,6 +27,18 @@ problem tripod() {
   return p;
 }
 
+// Two bars of density 1 hung between held ends at x = 0 and 2, their joint at x = 1 loaded.
+problem hanging_pair(const point& load_at_joint) {
+  problem p;
+  for (point x : {point{0, 0, 0}, point{1, 0, 0}, point{2, 0, 0}}) add_node(p, x);
+  add_bar(p, 0, 1, 1.0);
+  add_bar(p, 1, 2, 1.0);
+  kalvane::form::hold(p, 0);
+  kalvane::form::hold(p, 2);
+  load(p, 1, load_at_joint);
+  return p;
+}
+
 // A saddle net: a grid whose edge follows x^2 - y^2, densities that vary from bar to bar.
 problem saddle_net(int m) {
   problem p = grid(m, 1.0, [](double x, double y) { return 0.1 * (x * x - y * y); });
@@ -68,13 +80,7 @@ TEST(FormFind, TargetForcesOfAnEquilibriumAreMetWithinTheTolerance) {
 // the half-span): 0.4% here, over 1000 plain updates to 1e-9. The accelerated iteration
 // reaches the tolerance in a few dozen.
 TEST(FormFind, SlowContractionIsAccelerated) {
-  problem p;
-  for (point x : {point{0, 0, 0}, point{1, 0, 0}, point{2, 0, 0}}) add_node(p, x);
-  add_bar(p, 0, 1, 1.0);
-  add_bar(p, 1, 2, 1.0);
-  kalvane::form::hold(p, 0);
-  kalvane::form::hold(p, 2);
-  load(p, 1, {0, 0, -1.0});
+  problem p = hanging_pair({0, 0, -1.0});
   p.target_length = {1.002, 1.002};
   const form_result r = find_form(p, kalvane::form::settings_of(1e-9, 20000, 10));
   ASSERT_EQ(r.outcome, form_outcome::found) << r.stop << " after " << r.iterations;
@@ -150,13 +156,7 @@ TEST(FormFind, UnmeetableTargetDoesNotStopTheOthers) {
 // node hangs 1 below the supports, which the load P carries with q = P / 2. The update
 // q <- q l / L* contracts by a half near there, so it converges.
 TEST(FormFind, TargetLengthsAreMet) {
-  problem p;
-  for (point x : {point{0, 0, 0}, point{1, 0, 0}, point{2, 0, 0}}) add_node(p, x);
-  add_bar(p, 0, 1, 1.0);
-  add_bar(p, 1, 2, 1.0);
-  kalvane::form::hold(p, 0);
-  kalvane::form::hold(p, 2);
-  load(p, 1, {0, 0, -4.0});
+  problem p = hanging_pair({0, 0, -4.0});
   p.target_length = {std::sqrt(2.0), std::sqrt(2.0)};
   const form_result r = find_form(p, kalvane::form::settings_of(1e-12, 200));
   ASSERT_EQ(r.outcome, form_outcome::found) << r.stop;
@@ -245,13 +245,7 @@ TEST(FormFind, ATargetLengthTheSupportsFixDoesNotHideTheOtherTargets) {
 TEST(FormFind, TargetsCutShortByTheIterationLimitAreNamedForIt) {
   problem forces = tripod();
   forces.target_force = {5.0, 5.0, 5.0};  // met at the triangle's Fermat point
-  problem lengths;
-  for (point x : {point{0, 0, 0}, point{1, 0, 0}, point{2, 0, 0}}) add_node(lengths, x);
-  add_bar(lengths, 0, 1, 1.0);
-  add_bar(lengths, 1, 2, 1.0);
-  kalvane::form::hold(lengths, 0);
-  kalvane::form::hold(lengths, 2);
-  load(lengths, 1, {0, 0, -4.0});
+  problem lengths = hanging_pair({0, 0, -4.0});
   lengths.target_length = {std::sqrt(2.0), std::sqrt(2.0)};  // met with density 2
   for (const problem& p : {forces, lengths}) {
     ASSERT_EQ(find_form(p, kalvane::form::settings_of(1e-9, 200)).outcome, form_outcome::found);

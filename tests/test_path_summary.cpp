@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "newton/slack.hpp"
@@ -12,6 +13,27 @@ namespace {
 
 namespace kp = kalvane::path;
 namespace kn = kalvane::newton;
+
+// A model of `nodes` nodes with no load and no prescribed displacement.
+kalvane::model unloaded(int32_t nodes) {
+  kalvane::model m;
+  m.node_count = nodes;
+  m.loads.allocate(1, nodes, 1, 3);
+  m.prescribed.allocate(1, nodes, 1, 3);
+  return m;
+}
+
+// The same, started: every component held but the (node, component) pairs in `free`,
+// numbered in their order.
+kalvane::model held_but(int32_t nodes, const std::vector<std::pair<int32_t, int>>& free) {
+  kalvane::model m = unloaded(nodes);
+  m.free_count = static_cast<int32_t>(free.size());
+  m.dof_map.allocate(1, nodes, 1, 3);
+  for (int32_t k = 1; k <= nodes; ++k)
+    for (int c = 1; c <= 3; ++c) m.dof_map(k, c) = m.free_count + 1;
+  for (std::size_t i = 0; i < free.size(); ++i) m.dof_map(free[i].first, free[i].second) = static_cast<int32_t>(i + 1);
+  return m;
+}
 
 TEST(PathSummary, SlackCablesCountedAndListed) {
   EXPECT_EQ("3 of 60 cables slack: 12, 31, 40", kp::slack_text(60, {12, 31, 40}));
@@ -33,10 +55,7 @@ TEST(PathSummary, NodesNamedInWords) {
 }
 
 TEST(PathSummary, HeldAndUnheldNodesReachTheSummary) {
-  kalvane::model m;
-  m.node_count = 3;
-  m.loads.allocate(1, 3, 1, 3);
-  m.prescribed.allocate(1, 3, 1, 3);
+  kalvane::model m = unloaded(3);
   kn::path_finding path;
   path.outcome = kalvane::newton::path_outcome::full_load;
   path.stage = 1;
@@ -68,16 +87,7 @@ TEST(PathSummary, HeldAndUnheldNodesReachTheSummary) {
 // by node and axis, and the cables that went slack as it began, and is no stall along a
 // stable branch.
 TEST(PathSummary, AStageThatCannotStartNamesWhereTheStructureIsFree) {
-  kalvane::model m;
-  m.node_count = 3;
-  m.free_count = 2;
-  m.loads.allocate(1, 3, 1, 3);
-  m.prescribed.allocate(1, 3, 1, 3);
-  m.dof_map.allocate(1, 3, 1, 3);
-  for (int32_t k = 1; k <= 3; ++k)
-    for (int c = 1; c <= 3; ++c) m.dof_map(k, c) = 3;  // held
-  m.dof_map(2, 1) = 1;
-  m.dof_map(3, 2) = 2;
+  kalvane::model m = held_but(3, {{2, 1}, {3, 2}});
   kn::path_finding path;
   path.outcome = kn::path_outcome::stalled;
   path.stage = 2;
@@ -113,10 +123,7 @@ TEST(PathSummary, AStageThatCannotStartNamesWhereTheStructureIsFree) {
 // A state on the way through the self-weight's stage carries that part of the weight, which
 // the loads' words say, though no live load acts yet.
 TEST(PathSummary, SelfWeightIsAmongTheLoadsAState) {
-  kalvane::model m;
-  m.node_count = 2;
-  m.loads.allocate(1, 2, 1, 3);
-  m.prescribed.allocate(1, 2, 1, 3);
+  kalvane::model m = unloaded(2);
   const std::array<double, 3> weight{0.0, 0.0, -100.0};
   EXPECT_EQ(kp::loads_text(m, {0.0, 1.0, 0.5}, weight), "self-weight at 0.5 of its value, on the free nodes (0, 0, -50)");
   EXPECT_EQ(kp::loads_text(m, {0.0, 1.0, 0.5}), "no load");
@@ -131,15 +138,7 @@ namespace {
 // The first line under loading together names what its one load factor raises: a model with
 // only its self-weight has no load and no prescribed displacement to raise.
 TEST(PathSummary, LoadingTogetherNamesWhatItRaises) {
-  kalvane::model m;
-  m.node_count = 2;
-  m.free_count = 1;
-  m.loads.allocate(1, 2, 1, 3);
-  m.prescribed.allocate(1, 2, 1, 3);
-  m.dof_map.allocate(1, 2, 1, 3);
-  for (int32_t k = 1; k <= 2; ++k)
-    for (int c = 1; c <= 3; ++c) m.dof_map(k, c) = 2;  // held
-  m.dof_map(2, 3) = 1;
+  kalvane::model m = held_but(2, {{2, 3}});
   kn::path_finding path;
   path.outcome = kn::path_outcome::full_load;
   kp::curve c;

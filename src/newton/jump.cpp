@@ -3,7 +3,6 @@
 #include <cmath>
 
 #include "newton/minimise.hpp"
-#include "structure/law.hpp"
 
 namespace kalvane::newton {
 namespace {
@@ -14,15 +13,9 @@ namespace {
 // minimisation crushes it, a step at a time, rather than settling; no law of another kind
 // softens so.
 int32_t crushed_bar(const structure& s, const vector& x) {
-  const model& m = s.base;
-  for (int32_t e = 1; e <= bar_count(m); ++e) {
-    const member& bar = member_of(s, e);
-    double v[3];
-    bar_vector(m, m.bars(e), x, v);
-    const double lambda = std::sqrt((v[0] * v[0] + v[1] * v[1]) + v[2] * v[2]) / bar.rest;
-    if (!(lambda < 1.0)) continue;
-    const axial_response r = respond(material_of(s, e), bar.behaviour, m.bars(e).area, bar.rest, lambda, lambda - 1.0);
-    if (!r.slack && r.slope < 0.0) return e;
+  for (int32_t e = 1; e <= bar_count(s.base); ++e) {
+    const member_state bar = bar_state_at(s, x, e);
+    if (bar.lambda < 1.0 && !bar.slack && bar.slope < 0.0) return e;
   }
   return 0;
 }
