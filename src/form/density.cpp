@@ -51,7 +51,7 @@ void build_system(const problem& p, const std::vector<int>& axes, density_system
     // rows are numbered in that order, postordered, so CHOLMOD factorises D as it is built,
     // with no permuted copies of it (six of them in an analysis and a factorisation).
     const newton::adjacency g = graph_of(p, s);
-    const std::vector<int32_t> order = newton::postordered(g, newton::nested_dissection(g));
+    const std::vector<int32_t> order = newton::postordered(g, newton::nested_dissection(g), &s.factor.elimination_tree);
     std::vector<int32_t> node_of(order.size());
     for (std::size_t k = 0; k < order.size(); ++k) node_of[k] = s.node_of[static_cast<std::size_t>(order[k])];
     s.node_of = std::move(node_of);

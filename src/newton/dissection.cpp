@@ -153,13 +153,18 @@ struct dissector {
       return;
     }
     // The smallest level with at least 30 % of the part on each side; failing that, the
-    // level that holds the middle node.
+    // level that holds the middle node. A large graph's first cut keeps 45 % on each side
+    // where a level does: its two sides are ordered, and factorised, on the two cores.
     const std::size_t n = queue.size();
+    const std::size_t least_side = p == 1 && n >= concurrent_dissection_rows ? 45 : 30;  // per cent
     std::size_t cut = 0;
-    for (std::size_t l = 1; l + 1 < levels(); ++l) {
-      const std::size_t below = level_start[l], above = n - level_start[l + 1];
-      if (10 * below < 3 * n || 10 * above < 3 * n) continue;
-      if (cut == 0 || level_start[l + 1] - level_start[l] < level_start[cut + 1] - level_start[cut]) cut = l;
+    for (std::size_t share : {least_side, std::size_t{30}}) {
+      for (std::size_t l = 1; l + 1 < levels(); ++l) {
+        const std::size_t below = level_start[l], above = n - level_start[l + 1];
+        if (100 * below < share * n || 100 * above < share * n) continue;
+        if (cut == 0 || level_start[l + 1] - level_start[l] < level_start[cut + 1] - level_start[cut]) cut = l;
+      }
+      if (cut != 0) break;
     }
     if (cut == 0) {
       cut = 1;
@@ -222,7 +227,7 @@ std::vector<int32_t> nested_dissection(const adjacency& g, std::size_t leaf, boo
   return std::move(d.order);
 }
 
-std::vector<int32_t> postordered(const adjacency& g, const std::vector<int32_t>& order) {
+std::vector<int32_t> postordered(const adjacency& g, const std::vector<int32_t>& order, std::vector<int32_t>* tree) {
   const std::size_t n = order.size();
   std::vector<int32_t> position(n);
   for (std::size_t k = 0; k < n; ++k) position[static_cast<std::size_t>(order[k])] = static_cast<int32_t>(k);
@@ -249,8 +254,9 @@ std::vector<int32_t> postordered(const adjacency& g, const std::vector<int32_t>&
     sibling[j] = first_child[static_cast<std::size_t>(up)];
     first_child[static_cast<std::size_t>(up)] = static_cast<int32_t>(j);
   }
-  std::vector<int32_t> result, stack;
+  std::vector<int32_t> result, stack, place;  // place[k]: where row k of `order` goes
   result.reserve(n);
+  if (tree) place.resize(n);
   for (std::size_t root = 0; root < n; ++root) {
     if (parent[root] != -1) continue;
     stack.push_back(static_cast<int32_t>(root));
@@ -259,12 +265,18 @@ std::vector<int32_t> postordered(const adjacency& g, const std::vector<int32_t>&
       const int32_t child = first_child[top];
       if (child == -1) {
         stack.pop_back();
+        if (tree) place[top] = static_cast<int32_t>(result.size());
         result.push_back(order[top]);
       } else {
         first_child[top] = sibling[static_cast<std::size_t>(child)];  // the next child, when this one is done
         stack.push_back(child);
       }
     }
+  }
+  if (tree) {
+    tree->assign(n, -1);
+    for (std::size_t k = 0; k < n; ++k)
+      if (parent[k] != -1) (*tree)[static_cast<std::size_t>(place[k])] = place[static_cast<std::size_t>(parent[k])];
   }
   return result;
 }

@@ -43,6 +43,9 @@ std::vector<int32_t> nested_dissection(const adjacency& graph, std::size_t leaf 
 // algorithm, J. W. H. Liu, "The role of elimination trees in sparse factorization", SIAM J.
 // Matrix Anal. Appl. 11, 1990). The factor's pattern and flops are the same; a supernodal
 // factorisation finds its supernodes in such an order as it stands, with no permuted copy.
-std::vector<int32_t> postordered(const adjacency& graph, const std::vector<int32_t>& order);
+// `tree`, when given, receives that elimination tree: the parent of each row of the result
+// (-1 at a root).
+std::vector<int32_t> postordered(const adjacency& graph, const std::vector<int32_t>& order,
+                                 std::vector<int32_t>* tree = nullptr);
 
 }  // namespace kalvane::newton

@@ -1,7 +1,5 @@
 #include "newton/factor.hpp"
 
-#include <cholmod.h>
-
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
@@ -14,7 +12,9 @@
 
 #include "companion/huge_pages.hpp"
 #include "error.hpp"
+#include "newton/cholmod_factor.hpp"
 #include "newton/dissection.hpp"
+#include "newton/split_factor.hpp"
 
 // CHOLMOD's supernodal step opens an OpenMP parallel region for each supernode's scatter
 // loops, and every region here is kept inactive (see supernodal_cholesky's constructor).
@@ -47,25 +47,6 @@ extern "C" void GOMP_parallel(void (*body)(void*), void* data, unsigned threads,
 extern "C" double SuiteSparse_time() { return 0.0; }
 
 namespace kalvane::newton {
-
-namespace {
-
-// Debian's serial OpenBLAS keeps its work buffers for the whole process, with no lock: two
-// threads in it at once (paths run side by side in one process, as the Python module's
-// studies run them) overwrite each other's numbers. CHOLMOD's supernodal factorisation and
-// solve are where the Newton library calls it; they take turns.
-std::mutex blas_in_use;
-
-}  // namespace
-
-struct supernodal_cholesky {
-  cholmod_common common;
-  cholmod_factor* factor = nullptr;  // analysed once per pattern, refactorised in place
-  supernodal_cholesky();
-  ~supernodal_cholesky();
-  supernodal_cholesky(const supernodal_cholesky&) = delete;
-  supernodal_cholesky& operator=(const supernodal_cholesky&) = delete;
-};
 
 void supernodal_cholesky_deleter::operator()(supernodal_cholesky* c) const { delete c; }
 
@@ -131,6 +112,13 @@ cholmod_factor* analyse_in(supernodal_cholesky& c, cholmod_sparse& a, const std:
 // L L^T succeeds exactly when the matrix is positive definite (to rounding); the pivots of
 // its LDL^T are then the squares of L's diagonal, stored first in each supernode's block.
 bool cholesky(factorisation& f, Eigen::SparseMatrix<double>& matrix, double reference, inertia& result) {
+  if (!f.cholesky && !f.split && f.in_elimination_order && !f.elimination_tree.empty())
+    f.split = split_factor_of(matrix, halves_of(f.elimination_tree));
+  if (f.split) {
+    f.order = cholesky_order::given;
+    const std::lock_guard<std::mutex> one_at_a_time(blas_in_use());
+    return factorise_split(*f.split, matrix, [&](double squared) { count_pivot(result, squared / reference); });
+  }
   if (!f.cholesky) f.cholesky.reset(new supernodal_cholesky);
   supernodal_cholesky& c = *f.cholesky;
   cholmod_sparse a = view_of(matrix);
@@ -164,7 +152,8 @@ bool cholesky(factorisation& f, Eigen::SparseMatrix<double>& matrix, double refe
     if (!c.factor) fail(storage_error, "CHOLMOD could not analyse the stiffness (out of memory?)");
   }
   {
-    const std::lock_guard<std::mutex> one_at_a_time(blas_in_use);
+    const std::lock_guard<std::mutex> one_at_a_time(blas_in_use());
+    const blas_on_calling_thread alone;
     cholmod_factorize(&a, c.factor, &c.common);
   }
   if (c.common.status != CHOLMOD_OK || !c.factor->is_super || c.factor->minor < c.factor->n) return false;
@@ -269,7 +258,7 @@ constexpr std::size_t populated_bytes = std::size_t{64} << 20;
 
 void* large_block(void* block, std::size_t bytes) {
   companion::advise_huge_pages(block, bytes);
-  if (bytes >= populated_bytes) companion::populate_in_background(block, bytes);
+  if (bytes >= populated_bytes && a_core_is_idle()) companion::populate_in_background(block, bytes);
   return block;
 }
 
@@ -291,10 +280,7 @@ supernodal_cholesky::supernodal_cholesky() {
   SuiteSparse_config.calloc_func = allocate_zeroed;
   SuiteSparse_config.realloc_func = reallocate;
   SuiteSparse_config.free_func = release;
-  // CHOLMOD's supernodal numeric step asks OpenMP for a fixed team of 4 for each
-  // supernode's small scatter loops; waking and parking that team costs more than the
-  // loops themselves on a machine of few cores, so every parallel region runs alone.
-  omp_set_max_active_levels(0);
+  keep_openmp_regions_inactive();
   cholmod_start(&common);
   common.supernodal = CHOLMOD_SUPERNODAL;
   common.final_ll = 1;
@@ -342,6 +328,7 @@ inertia factorise_changed(factorisation& f, stiffness_pattern& pattern, Change c
     f.ok = false;
   } else {
     if (f.cholesky) release_values(*f.cholesky);
+    if (f.split) release_split_values(*f.split);
     ldlt(f, pattern.matrix, reference, result);
   }
   if (result.smallest_pivot == INFINITY) result.smallest_pivot = 0.0;  // no pivot known
@@ -385,6 +372,11 @@ void solve_columns(factorisation& f, vector& columns, std::size_t count) {
     b = f.ldlt->solve(b).eval();
     return;
   }
+  if (f.split) {
+    const std::lock_guard<std::mutex> one_at_a_time(blas_in_use());
+    solve_split(*f.split, columns.data(), count);
+    return;
+  }
   cholmod_dense b{};
   b.nrow = b.d = n;
   b.ncol = count;
@@ -394,7 +386,8 @@ void solve_columns(factorisation& f, vector& columns, std::size_t count) {
   b.dtype = CHOLMOD_DOUBLE;
   cholmod_dense* x = nullptr;
   {
-    const std::lock_guard<std::mutex> one_at_a_time(blas_in_use);
+    const std::lock_guard<std::mutex> one_at_a_time(blas_in_use());
+    const blas_on_calling_thread alone;
     x = cholmod_solve(CHOLMOD_A, f.cholesky->factor, &b, &f.cholesky->common);
   }
   if (!x) fail(storage_error, "CHOLMOD could not solve with the stiffness (out of memory?)");

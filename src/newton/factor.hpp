@@ -11,6 +11,7 @@
 #include <memory>
 #include <vector>
 
+#include "newton/split_factor.hpp"
 #include "newton/system.hpp"
 
 namespace kalvane::newton {
@@ -52,6 +53,10 @@ struct factorisation {
   // fill-reducing order whose elimination tree is postordered, and are factorised as they
   // stand, with no permuted copy of the matrix.
   bool in_elimination_order = false;
+  // With it, the elimination tree of the rows as they stand (postordered; -1 at a root): a
+  // large matrix whose tree splits into two halves is factorised a half on each core.
+  std::vector<int32_t> elimination_tree;
+  split_factor_ptr split;  // made at the first factorisation, when it splits
   cholesky_order order = cholesky_order::cholmod;  // the order of the Cholesky factor's analysis
 };
 
