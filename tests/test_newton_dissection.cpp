@@ -143,11 +143,13 @@ TEST(NewtonDissection, PostorderingKeepsTheWorkAndMakesEverySubtreeConsecutive) 
   for (const Eigen::SparseMatrix<double>& d : {grid(37, 23), grid(30, 30, true), lower_of(400, chain), lower_of(600, hubs)}) {
     const int n = static_cast<int>(d.rows());
     const std::vector<int32_t> dissected = nested_dissection(d, 4);
-    const std::vector<int32_t> order = postordered(adjacency_of(d), dissected);
+    std::vector<int32_t> tree;
+    const std::vector<int32_t> order = postordered(adjacency_of(d), dissected, &tree);
     expect_permutation(order, n);
     EXPECT_EQ(factor_work(d, dissected), factor_work(d, order));
     // Children before parents, and each row's subtree the rows just before it.
     const std::vector<int> parent = elimination_tree(d, order);
+    EXPECT_EQ(std::vector<int>(tree.begin(), tree.end()), parent);
     std::vector<int> size(static_cast<std::size_t>(n), 1), lowest(static_cast<std::size_t>(n));
     std::iota(lowest.begin(), lowest.end(), 0);
     for (int k = 0; k < n; ++k) {

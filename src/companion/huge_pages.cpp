@@ -102,6 +102,18 @@ void populate_in_background(void* block, std::size_t bytes) {
 #endif
 }
 
+void populate_now(void* block, std::size_t bytes) {
+#if defined(MADV_POPULATE_WRITE)
+  if (!served || !block) return;
+  const std::uintptr_t page = static_cast<std::uintptr_t>(sysconf(_SC_PAGESIZE));
+  const auto start = reinterpret_cast<std::uintptr_t>(block);
+  const std::uintptr_t first = start & ~(page - 1);
+  madvise(reinterpret_cast<void*>(first), start + bytes - first, MADV_POPULATE_WRITE);  // failure: plain faults
+#else
+  (void)block, (void)bytes;
+#endif
+}
+
 void stop_populating(void* block) {
   const std::lock_guard<std::mutex> hold(populating_lock);
   if (!block || block != populated) return;

@@ -43,6 +43,9 @@ void* advise_huge_pages(void* block, std::size_t bytes);
 void populate_in_background(void* block, std::size_t bytes);
 // Ends the background population of `block`, if any: before it is freed or resized.
 void stop_populating(void* block);
+// Faults a block in now, on the calling thread, in one call rather than a trap a page: for
+// a thread with no idle core beside it. Only in such a program, as above.
+void populate_now(void* block, std::size_t bytes);
 
 // For a program's main, before its model is read: every block below glibc's largest mmap
 // threshold (32 MiB) is taken from the heap, which grows by a large pad and is never

@@ -2,6 +2,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <exception>
+#include <optional>
+#include <thread>
 
 #include "error.hpp"
 #include "newton/dissection.hpp"
@@ -51,7 +54,7 @@ void build_system(const problem& p, const std::vector<int>& axes, density_system
     // rows are numbered in that order, postordered, so CHOLMOD factorises D as it is built,
     // with no permuted copies of it (six of them in an analysis and a factorisation).
     const newton::adjacency g = graph_of(p, s);
-    const std::vector<int32_t> order = newton::postordered(g, newton::nested_dissection(g), &s.factor.elimination_tree);
+    const std::vector<int32_t> order = newton::postordered(g, newton::nested_dissection(g, dissection_leaf_rows), &s.factor.elimination_tree);
     std::vector<int32_t> node_of(order.size());
     for (std::size_t k = 0; k < order.size(); ++k) node_of[k] = s.node_of[static_cast<std::size_t>(order[k])];
     s.node_of = std::move(node_of);
@@ -159,13 +162,65 @@ density_solver solver_for(const problem& p) {
   return solver;
 }
 
+density_solver validated_solver_for(const problem& p) {
+  if (const std::optional<problem_fault> f = fault_before_holding(p)) fail(f->name, f->message);
+  std::optional<problem_fault> unheld;
+  std::exception_ptr failure;
+  auto check = [&] {
+    try {
+      unheld = unheld_fault(p);
+    } catch (...) {
+      failure = std::current_exception();
+    }
+  };
+  std::jthread beside;
+  if (p.nodes.size() >= dissected_rows) beside = std::jthread(check);
+  else check();
+  density_solver solver = solver_for(p);
+  if (beside.joinable()) beside.join();
+  if (failure) std::rethrow_exception(failure);
+  if (unheld) fail(unheld->name, unheld->message);
+  return solver;
+}
+
+namespace {
+
+// The right-hand sides of the system's axes, one after another, into `rhs` (sized for them
+// and zero): the loads, and what the bars to held nodes pull.
+void build_rhs(const problem& p, const density_system& s, const std::vector<double>& q, const std::vector<point>& x,
+               std::vector<double>& rhs) {
+  const std::size_t n = s.node_of.size(), count = s.axes.size();
+  for (std::size_t k = 0; k < count; ++k) {
+    const auto axis = static_cast<std::size_t>(s.axes[k]);
+    double* column = rhs.data() + k * n;
+    if (!p.loads.empty())
+      for (std::size_t r = 0; r < n; ++r) column[r] = p.loads[static_cast<std::size_t>(s.node_of[r])][axis];
+    for (std::size_t b = 0; b < p.bars.size(); ++b) {
+      const int32_t i = s.row[static_cast<std::size_t>(p.bars[b].first)];
+      const int32_t j = s.row[static_cast<std::size_t>(p.bars[b].second)];
+      if (i >= 0 && j < 0) column[static_cast<std::size_t>(i)] += q[b] * x[static_cast<std::size_t>(p.bars[b].second)][axis];
+      if (j >= 0 && i < 0) column[static_cast<std::size_t>(j)] += q[b] * x[static_cast<std::size_t>(p.bars[b].first)][axis];
+    }
+  }
+}
+
+}  // namespace
+
 shape_solve solve_shape(density_solver& solver, const problem& p, const std::vector<double>& q, std::vector<point>& x) {
   shape_solve result;
   for (density_system& s : solver.systems) {
     const std::size_t n = s.node_of.size();
     if (n == 0) continue;
     assemble(s, q);
-    s.inertia = newton::factorise(s.factor, s.pattern);
+    {
+      // A large net's right-hand sides are built beside its factorisation, on the core that
+      // finishes its half first.
+      s.rhs.assign(n * s.axes.size(), 0.0);
+      std::jthread beside;
+      if (n >= dissected_rows) beside = std::jthread([&] { build_rhs(p, s, q, x, s.rhs); });
+      else build_rhs(p, s, q, x, s.rhs);
+      s.inertia = newton::factorise(s.factor, s.pattern);
+    }
     s.by_qr = s.inertia.zero > 0 || !s.factor.ok;
     if (s.by_qr) {
       const long nullity = qr_nullity(s);
@@ -183,21 +238,8 @@ shape_solve solve_shape(density_solver& solver, const problem& p, const std::vec
     } else if (result.negative_pivots >= 0) {
       result.negative_pivots += s.inertia.negative;
     }
-    // The axes' right-hand sides one after another, solved together.
+    // The axes' right-hand sides, solved together.
     const std::size_t count = s.axes.size();
-    s.rhs.assign(n * count, 0.0);
-    for (std::size_t k = 0; k < count; ++k) {
-      const auto axis = static_cast<std::size_t>(s.axes[k]);
-      double* rhs = s.rhs.data() + k * n;
-      if (!p.loads.empty())
-        for (std::size_t r = 0; r < n; ++r) rhs[r] = p.loads[static_cast<std::size_t>(s.node_of[r])][axis];
-      for (std::size_t b = 0; b < p.bars.size(); ++b) {
-        const int32_t i = s.row[static_cast<std::size_t>(p.bars[b].first)];
-        const int32_t j = s.row[static_cast<std::size_t>(p.bars[b].second)];
-        if (i >= 0 && j < 0) rhs[static_cast<std::size_t>(i)] += q[b] * x[static_cast<std::size_t>(p.bars[b].second)][axis];
-        if (j >= 0 && i < 0) rhs[static_cast<std::size_t>(j)] += q[b] * x[static_cast<std::size_t>(p.bars[b].first)][axis];
-      }
-    }
     if (s.by_qr) {
       for (std::size_t k = 0; k < count; ++k) {
         Eigen::Map<Eigen::VectorXd> column(s.rhs.data() + k * n, static_cast<Eigen::Index>(n));
@@ -215,8 +257,7 @@ shape_solve solve_shape(density_solver& solver, const problem& p, const std::vec
 }
 
 std::vector<point> shape_of(const problem& p) {
-  validate(p);
-  density_solver solver = solver_for(p);
+  density_solver solver = validated_solver_for(p);
   std::vector<point> x = p.nodes;
   const shape_solve solved = solve_shape(solver, p, p.density, x);
   if (solved.outcome == shape_outcome::indeterminate) fail(model_error, solved.why);

@@ -232,8 +232,7 @@ const char* outcome_name(form_outcome outcome) {
 }
 
 form_result find_form(const problem& p, const form_settings& settings, const step_observer& each_step) {
-  validate(p);
-  density_solver solver = solver_for(p);
+  density_solver solver = validated_solver_for(p);
   const std::size_t bars = p.bars.size();
   // The bars whose densities are iterated: those with a target, less any given up because no
   // equilibrium the iteration reaches carries it (their densities then stay where they were

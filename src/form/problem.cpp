@@ -45,6 +45,8 @@ int32_t root(std::vector<int32_t>& parent, int32_t k) {
   return k;
 }
 
+}  // namespace
+
 // Each free component must reach a node holding that component through the bars: otherwise
 // the nodes of its connected part can move together along that axis and D is singular.
 std::optional<problem_fault> unheld_fault(const problem& p) {
@@ -71,8 +73,6 @@ std::optional<problem_fault> unheld_fault(const problem& p) {
   }
   return std::nullopt;
 }
-
-}  // namespace
 
 void hold(problem& p, int32_t node) {
   if (p.held.empty()) p.held.assign(p.nodes.size(), {false, false, false});
@@ -130,6 +130,11 @@ std::string held_summary(const problem& p) {
 }
 
 std::optional<problem_fault> fault_of(const problem& p) {
+  if (std::optional<problem_fault> f = fault_before_holding(p)) return f;
+  return unheld_fault(p);
+}
+
+std::optional<problem_fault> fault_before_holding(const problem& p) {
   using subject = fault_subject;
   const auto at_node = [](std::size_t k, const std::string& words) {
     return fault(subject::node, k, node_name(k) + words);
@@ -195,7 +200,7 @@ std::optional<problem_fault> fault_of(const problem& p) {
   }
   for (std::size_t k = 0; k < n; ++k)
     if (!reached[k]) return at_node(k, " is the end of no bar: nothing gives it a place in the form");
-  return unheld_fault(p);
+  return std::nullopt;
 }
 
 void validate(const problem& p) {

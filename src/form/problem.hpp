@@ -59,6 +59,10 @@ struct problem_fault {
 // together with a target length; a free component that no chain of bars with densities
 // other than zero ties to a node holding it.
 std::optional<problem_fault> fault_of(const problem& p);
+// fault_of in two parts: everything but the last check, then the last alone (which needs
+// the first part's passed).
+std::optional<problem_fault> fault_before_holding(const problem& p);
+std::optional<problem_fault> unheld_fault(const problem& p);
 
 // Throws fault_of's refusal as `error`.
 void validate(const problem& p);

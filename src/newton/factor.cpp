@@ -117,6 +117,7 @@ bool cholesky(factorisation& f, Eigen::SparseMatrix<double>& matrix, double refe
   if (f.split) {
     f.order = cholesky_order::given;
     const std::lock_guard<std::mutex> one_at_a_time(blas_in_use());
+    const blas_on_calling_thread alone;
     return factorise_split(*f.split, matrix, [&](double squared) { count_pivot(result, squared / reference); });
   }
   if (!f.cholesky) f.cholesky.reset(new supernodal_cholesky);
@@ -253,12 +254,14 @@ void ldlt(factorisation& f, Eigen::SparseMatrix<double>& matrix, double referenc
 // The factor of a large net fills a few hundred megabytes on its first touch; in 4 KiB pages
 // the kernel's faults cost a fifth of the checks' time. Large blocks ask for huge pages, and
 // the largest (the factor's numbers, filled supernode by supernode) are faulted in ahead on
-// another core.
+// another core, or, where both cores factorise, at once in one call.
 constexpr std::size_t populated_bytes = std::size_t{64} << 20;
 
 void* large_block(void* block, std::size_t bytes) {
   companion::advise_huge_pages(block, bytes);
-  if (bytes >= populated_bytes && a_core_is_idle()) companion::populate_in_background(block, bytes);
+  if (bytes < populated_bytes) return block;
+  if (a_core_is_idle()) companion::populate_in_background(block, bytes);
+  else companion::populate_now(block, bytes);
   return block;
 }
 
@@ -374,6 +377,7 @@ void solve_columns(factorisation& f, vector& columns, std::size_t count) {
   }
   if (f.split) {
     const std::lock_guard<std::mutex> one_at_a_time(blas_in_use());
+    const blas_on_calling_thread alone;
     solve_split(*f.split, columns.data(), count);
     return;
   }

@@ -30,6 +30,7 @@ struct half_matrix {
   std::vector<double> chain_block;  // Th, chain x chain by columns (lower; zero above)
   std::vector<double> gram;         // Th Th', lower
   std::vector<double> work;         // right-hand sides in the half's rows, then the chain's
+  std::vector<double> squared_pivots;  // the half's own rows', taken on its core
   bool factorised = false;
 };
 
@@ -43,9 +44,9 @@ struct split_factor {
 
 void split_factor_deleter::operator()(split_factor* f) const { delete f; }
 
-matrix_halves halves_of(const std::vector<int32_t>& tree) {
+matrix_halves halves_of(const std::vector<int32_t>& tree, std::size_t least_rows) {
   const auto n = static_cast<int32_t>(tree.size());
-  if (tree.size() < split_rows) return {};
+  if (tree.size() < least_rows || tree.empty()) return {};
   std::vector<int32_t> children(tree.size(), 0);
   int32_t roots = 0;
   for (int32_t parent : tree) {
@@ -167,7 +168,12 @@ void factorise_half(half_matrix& h, int32_t chain) {
   if (!h.factorised) return;
   const auto size = static_cast<std::size_t>(chain);
   h.chain_block.assign(size * size, 0.0);
+  h.squared_pivots.resize(static_cast<std::size_t>(h.rows));
   for_each_supernode(*c.factor, [&](int first, int columns, const int* rows, int row_count, const double* block) {
+    for (int j = first; j < std::min(first + columns, h.rows); ++j) {
+      const double l = block[static_cast<std::size_t>(j - first) * (row_count + 1)];
+      h.squared_pivots[static_cast<std::size_t>(j)] = l * l;
+    }
     for (int j = std::max(first, h.rows); j < first + columns; ++j) {
       const int local = j - first;
       double* column = h.chain_block.data() + static_cast<std::size_t>(j - h.rows) * size;
@@ -183,6 +189,9 @@ void factorise_half(half_matrix& h, int32_t chain) {
 // once; one after the other where it does not.
 template <class Work>
 void on_both_halves(split_factor& f, Work work) {
+  // A threaded BLAS runs each call on its caller's thread for the whole of both halves, set
+  // and restored here, so neither half's calls change with the other's timing.
+  const blas_on_calling_thread alone;
   if (!blas_takes_two_callers()) {
     work(f.one);
     work(f.two);
@@ -193,14 +202,12 @@ void on_both_halves(split_factor& f, Work work) {
     std::jthread other([&] {
       try {
         keep_openmp_regions_inactive();
-        const blas_on_calling_thread alone;
         const both_cores_busy busy;
         work(f.two);
       } catch (...) {
         failure = std::current_exception();
       }
     });
-    const blas_on_calling_thread alone;
     const both_cores_busy busy;
     work(f.one);
   }
@@ -257,12 +264,7 @@ bool factorise_split(split_factor& f, const Eigen::SparseMatrix<double>& lower,
   if (chain > 0) dpotrf_("L", &chain, f.schur.data(), &chain, &info);
   if (info != 0) return false;
   for (const half_matrix* h : {&f.one, &f.two})
-    for_each_supernode(*h->cholmod.factor, [&](int first, int columns, const int*, int row_count, const double* block) {
-      for (int j = first; j < std::min(first + columns, h->rows); ++j) {
-        const double l = block[static_cast<std::size_t>(j - first) * (row_count + 1)];
-        squared_pivot(l * l);
-      }
-    });
+    for (double pivot : h->squared_pivots) squared_pivot(pivot);
   for (std::size_t j = 0; j < size; ++j) squared_pivot(f.schur[j * size + j] * f.schur[j * size + j]);
   return true;
 }

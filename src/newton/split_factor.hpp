@@ -33,7 +33,8 @@ struct matrix_halves {
 // Where the matrix whose postordered elimination tree is `tree` (tree[r] the parent of row
 // r, -1 at a root) splits into halves worth a core each: at least a quarter of the rows in
 // each, and a chain short enough to be handled dense (its square at most twice the rows).
-matrix_halves halves_of(const std::vector<int32_t>& tree);
+// A matrix of fewer than `least_rows` rows is not split.
+matrix_halves halves_of(const std::vector<int32_t>& tree, std::size_t least_rows = split_rows);
 
 struct split_factor;
 struct split_factor_deleter {
