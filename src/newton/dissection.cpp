@@ -153,10 +153,10 @@ struct dissector {
       return;
     }
     // The smallest level with at least 30 % of the part on each side; failing that, the
-    // level that holds the middle node. A large graph's first cut keeps 45 % on each side
+    // level that holds the middle node. A large graph's first cut keeps 48 % on each side
     // where a level does: its two sides are ordered, and factorised, on the two cores.
     const std::size_t n = queue.size();
-    const std::size_t least_side = p == 1 && n >= concurrent_dissection_rows ? 45 : 30;  // per cent
+    const std::size_t least_side = p == 1 && n >= concurrent_dissection_rows ? 48 : 30;  // per cent
     std::size_t cut = 0;
     for (std::size_t share : {least_side, std::size_t{30}}) {
       for (std::size_t l = 1; l + 1 < levels(); ++l) {

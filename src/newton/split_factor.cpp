@@ -31,6 +31,16 @@ struct half_matrix {
   std::vector<double> gram;         // Th Th', lower
   std::vector<double> work;         // right-hand sides in the half's rows, then the chain's
   std::vector<double> squared_pivots;  // the half's own rows', taken on its core
+  cholmod_dense* solution = nullptr;  // CHOLMOD's solve's, and its workspace, kept for the next
+  cholmod_dense* solve_work = nullptr;
+  cholmod_dense* solve_extra = nullptr;
+  half_matrix() = default;
+  half_matrix(const half_matrix&) = delete;
+  half_matrix& operator=(const half_matrix&) = delete;
+  ~half_matrix() {
+    for (cholmod_dense** d : {&solution, &solve_work, &solve_extra})
+      if (*d) cholmod_free_dense(d, &cholmod.common);
+  }
   bool factorised = false;
 };
 
@@ -218,11 +228,11 @@ void on_both_halves(split_factor& f, Work work) {
 void solve_in_half(half_matrix& h, int system, std::size_t count) {
   const std::size_t size = h.start.size() - 1;
   cholmod_dense b = view_of(h.work, size, count);
-  cholmod_dense* x = cholmod_solve(system, h.cholmod.factor, &b, &h.cholmod.common);
-  if (!x) fail(storage_error, "CHOLMOD could not solve with the stiffness (out of memory?)");
-  const double* values = static_cast<const double*>(x->x);
+  if (!cholmod_solve2(system, h.cholmod.factor, &b, nullptr, &h.solution, nullptr, &h.solve_work, &h.solve_extra,
+                      &h.cholmod.common))
+    fail(storage_error, "CHOLMOD could not solve with the stiffness (out of memory?)");
+  const double* values = static_cast<const double*>(h.solution->x);
   std::copy(values, values + size * count, h.work.begin());
-  cholmod_free_dense(&x, &h.cholmod.common);
 }
 
 }  // namespace
