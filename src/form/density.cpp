@@ -103,9 +103,18 @@ void build_system(const problem& p, const std::vector<int>& axes, density_system
   s.pattern.diagonal.assign(outer, outer + n);  // each column's first entry
   auto diagonal = [&](int32_t row) { return row < 0 ? -1 : outer[row]; };
   s.entries.resize(p.bars.size());
-  for (std::size_t b = 0; b < p.bars.size(); ++b) {
-    const int32_t i = s.row[static_cast<std::size_t>(p.bars[b].first)], j = s.row[static_cast<std::size_t>(p.bars[b].second)];
-    s.entries[b] = {diagonal(i), diagonal(j), place(i, j)};
+  auto place_bars = [&](std::size_t first, std::size_t last) {
+    for (std::size_t b = first; b < last; ++b) {
+      const int32_t i = s.row[static_cast<std::size_t>(p.bars[b].first)], j = s.row[static_cast<std::size_t>(p.bars[b].second)];
+      s.entries[b] = {diagonal(i), diagonal(j), place(i, j)};
+    }
+  };
+  // A large net's bars are placed half on each core: each search reads D and writes its bar.
+  const std::size_t half = static_cast<std::size_t>(n) >= dissected_rows ? p.bars.size() / 2 : 0;
+  {
+    std::jthread beside;
+    if (half > 0) beside = std::jthread(place_bars, half, p.bars.size());
+    place_bars(0, half > 0 ? half : p.bars.size());
   }
 }
 
