@@ -51,7 +51,8 @@ using dgemm_type = void (*)(const char*, const char*, const int*, const int*, co
 void dgemm_(const char* transa, const char* transb, const int* m, const int* n, const int* k, const double* alpha,
             const double* a, const int* lda, const double* b, const int* ldb, const double* beta, double* c,
             const int* ldc) {
-  const bool known = (is(transa, 'N') || is_transpose(transa)) && (is(transb, 'N') || is_transpose(transb));
+  const bool known = (is(transa, 'N') || is_transpose(transa)) && (is(transb, 'N') || is_transpose(transb)) &&
+                     *m >= 0 && *n >= 0 && *k >= 0;
   if (!known || *alpha == 0.0 || !done_here(double(*m) * *n * *k)) {
     static const auto blas = next_definition<dgemm_type>("dgemm_");
     blas(transa, transb, m, n, k, alpha, a, lda, b, ldb, beta, c, ldc);
@@ -64,7 +65,7 @@ using dsyrk_type = void (*)(const char*, const char*, const int*, const int*, co
                             const double*, double*, const int*);
 void dsyrk_(const char* uplo, const char* trans, const int* n, const int* k, const double* alpha, const double* a,
             const int* lda, const double* beta, double* c, const int* ldc) {
-  if (!is(uplo, 'L') || !is(trans, 'N') || *alpha == 0.0 || !done_here(double(*n) * *n * *k / 2.0)) {
+  if (!is(uplo, 'L') || !is(trans, 'N') || *n < 0 || *k < 0 || *alpha == 0.0 || !done_here(double(*n) * *n * *k / 2.0)) {
     static const auto blas = next_definition<dsyrk_type>("dsyrk_");
     blas(uplo, trans, n, k, alpha, a, lda, beta, c, ldc);
     return;
@@ -78,7 +79,7 @@ void dtrsm_(const char* side, const char* uplo, const char* transa, const char* 
             const double* alpha, const double* a, const int* lda, double* b, const int* ldb) {
   const bool left = is(side, 'L'), plain = is(transa, 'N');
   const bool known = (left || is(side, 'R')) && is(uplo, 'L') && is(diag, 'N') && (plain || is_transpose(transa)) &&
-                     (left || !plain);
+                     (left || !plain) && *m >= 0 && *n >= 0;
   const double order = left ? *m : *n;  // the triangle's
   if (!known || *alpha != 1.0 || !done_here(order * order * (left ? *n : *m) / 2.0)) {
     static const auto blas = next_definition<dtrsm_type>("dtrsm_");
@@ -90,7 +91,7 @@ void dtrsm_(const char* side, const char* uplo, const char* transa, const char* 
 
 using dpotrf_type = void (*)(const char*, const int*, double*, const int*, int*);
 void dpotrf_(const char* uplo, const int* n, double* a, const int* lda, int* info) {
-  if (!is(uplo, 'L') || !done_here(double(*n) * *n * *n / 6.0)) {
+  if (!is(uplo, 'L') || *n < 0 || !done_here(double(*n) * *n * *n / 6.0)) {
     static const auto lapack = next_definition<dpotrf_type>("dpotrf_");
     lapack(uplo, n, a, lda, info);
     return;

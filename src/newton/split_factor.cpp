@@ -74,9 +74,9 @@ matrix_halves halves_of(const std::vector<int32_t>& tree, std::size_t least_rows
   // Each subtree under the chain ends at its root, a child of `top`: the halves part where
   // one ends, nearest the middle.
   int32_t first = 0;
+  auto off_middle = [&](int64_t end) { return std::abs(2 * end - chain_start); };
   for (int32_t r = 0; r < chain_start; ++r)
-    if (tree[static_cast<std::size_t>(r)] == top && r + 1 < chain_start &&
-        std::abs(2 * (r + 1) - chain_start) < std::abs(2 * first - chain_start))
+    if (tree[static_cast<std::size_t>(r)] == top && r + 1 < chain_start && off_middle(r + 1) < off_middle(first))
       first = r + 1;
   const int32_t second = chain_start - first, chain = n - chain_start;
   if (4 * static_cast<int64_t>(first) < n || 4 * static_cast<int64_t>(second) < n ||
