@@ -18,6 +18,24 @@ struct supernodal_cholesky {
   supernodal_cholesky& operator=(const supernodal_cholesky&) = delete;
 };
 
+// A lower triangle by columns as CHOLMOD reads it, without a copy: n columns, column c's
+// rows (sorted) row[start[c]] .. row[start[c + 1] - 1] with their values.
+inline cholmod_sparse lower_triangle_view(std::size_t n, int* start, int* row, double* value) {
+  cholmod_sparse a{};
+  a.nrow = a.ncol = n;
+  a.nzmax = static_cast<std::size_t>(start[n]);
+  a.p = start;
+  a.i = row;
+  a.x = value;
+  a.stype = -1;
+  a.itype = CHOLMOD_INT;
+  a.xtype = CHOLMOD_REAL;
+  a.dtype = CHOLMOD_DOUBLE;
+  a.sorted = 1;
+  a.packed = 1;
+  return a;
+}
+
 // CHOLMOD's supernodal step asks OpenMP for a team for each supernode's small scatter loops;
 // waking and parking it costs more than the loops, so every region runs alone. The setting
 // is each thread's own: a thread that calls CHOLMOD makes it first.

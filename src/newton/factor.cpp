@@ -65,19 +65,8 @@ double largest_diagonal(const stiffness_pattern& pattern) {
 
 // The lower triangle as CHOLMOD reads it, without a copy.
 cholmod_sparse view_of(Eigen::SparseMatrix<double>& matrix) {
-  cholmod_sparse a{};
-  a.nrow = a.ncol = static_cast<std::size_t>(matrix.rows());
-  a.nzmax = static_cast<std::size_t>(matrix.nonZeros());
-  a.p = matrix.outerIndexPtr();
-  a.i = matrix.innerIndexPtr();
-  a.x = matrix.valuePtr();
-  a.stype = -1;
-  a.itype = CHOLMOD_INT;
-  a.xtype = CHOLMOD_REAL;
-  a.dtype = CHOLMOD_DOUBLE;
-  a.sorted = 1;
-  a.packed = 1;
-  return a;
+  return lower_triangle_view(static_cast<std::size_t>(matrix.rows()), matrix.outerIndexPtr(), matrix.innerIndexPtr(),
+                             matrix.valuePtr());
 }
 
 void count_pivot(inertia& result, double pivot) {

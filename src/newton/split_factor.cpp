@@ -122,19 +122,7 @@ void take_values(half_matrix& h, const Eigen::SparseMatrix<double>& lower, int32
 }
 
 cholmod_sparse view_of(half_matrix& h) {
-  cholmod_sparse a{};
-  a.nrow = a.ncol = h.start.size() - 1;
-  a.nzmax = h.row.size();
-  a.p = h.start.data();
-  a.i = h.row.data();
-  a.x = h.value.data();
-  a.stype = -1;
-  a.itype = CHOLMOD_INT;
-  a.xtype = CHOLMOD_REAL;
-  a.dtype = CHOLMOD_DOUBLE;
-  a.sorted = 1;
-  a.packed = 1;
-  return a;
+  return lower_triangle_view(h.start.size() - 1, h.start.data(), h.row.data(), h.value.data());
 }
 
 cholmod_dense view_of(std::vector<double>& work, std::size_t rows, std::size_t count) {
