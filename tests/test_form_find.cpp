@@ -27,14 +27,21 @@ problem tripod() {
   return p;
 }
 
-// Two bars of density 1 hung between held ends at x = 0 and 2, their joint at x = 1 loaded.
-problem hanging_pair(const point& load_at_joint) {
+// Two bars of density 1 between held ends at x = 0 and 2, their joint first guessed at
+// `joint`.
+problem held_pair(const point& joint) {
   problem p;
-  for (point x : {point{0, 0, 0}, point{1, 0, 0}, point{2, 0, 0}}) add_node(p, x);
+  for (point x : {point{0, 0, 0}, joint, point{2, 0, 0}}) add_node(p, x);
   add_bar(p, 0, 1, 1.0);
   add_bar(p, 1, 2, 1.0);
   kalvane::form::hold(p, 0);
   kalvane::form::hold(p, 2);
+  return p;
+}
+
+// The pair hung with its joint at x = 1 loaded.
+problem hanging_pair(const point& load_at_joint) {
+  problem p = held_pair({1, 0, 0});
   load(p, 1, load_at_joint);
   return p;
 }
@@ -93,12 +100,7 @@ TEST(FormFind, SlowContractionIsAccelerated) {
 // 10 and 5 cannot both be met. The best shape is kept, both bars are named, and the reason
 // is the imbalance at the node: 5, half the larger force.
 TEST(FormFind, TargetForcesNoEquilibriumCarriesAreNamedWithTheImbalance) {
-  problem p;
-  for (point x : {point{0, 0, 0}, point{1, 0.2, 0}, point{2, 0, 0}}) add_node(p, x);
-  add_bar(p, 0, 1, 1.0);
-  add_bar(p, 1, 2, 1.0);
-  kalvane::form::hold(p, 0);
-  kalvane::form::hold(p, 2);
+  problem p = held_pair({1, 0.2, 0});
   p.target_force = {10.0, 5.0};
   const form_result r = find_form(p, kalvane::form::settings_of(1e-6, 200, 20));
   EXPECT_EQ(r.outcome, form_outcome::targets_not_met);
